@@ -1,0 +1,8 @@
+#include "app/BenchmarkCommand.h"
+
+#include "app/Command.h"
+
+void RegisterBenchmarkCommand(CommandRegistry &registry)
+{
+    Q_UNUSED(registry);
+}

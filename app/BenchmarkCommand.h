@@ -1,0 +1,6 @@
+#pragma once
+
+class CommandRegistry;
+
+// "Performances": appends the speed report to the text.
+void RegisterBenchmarkCommand(CommandRegistry &registry);

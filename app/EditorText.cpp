@@ -1,0 +1,123 @@
+#include "app/EditorText.h"
+
+#include <algorithm>
+
+QString EditorText::SelectedText() const
+{
+    return Mid(SelStart(), SelLength());
+}
+
+QString EditorText::Mid(int start, int length) const
+{
+    return Text().mid(start, length);
+}
+
+int EditorText::LineCount() const
+{
+    const QString text = Text();
+    if (text.isEmpty())
+        return 0;
+    int breaks = int(text.count(QLatin1Char('\n')));
+    return text.endsWith(QLatin1Char('\n')) ? breaks : breaks + 1;
+}
+
+int EditorText::LineStart(int i) const
+{
+    if (i < 0)
+        return -1;
+    const QString text = Text();
+    int position = 0;
+    for (int line = 0; line < i; ++line) {
+        const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'), position);
+        if (lineBreak < 0)
+            return -1;
+        position = int(lineBreak) + 1;
+    }
+    return position;
+}
+
+QString EditorText::Line(int i) const
+{
+    if (i < 0 || i >= LineCount())
+        return QString();
+    const int start = LineStart(i);
+    const QString text = Text();
+    qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+    if (end < 0)
+        end = text.size();
+    return text.mid(start, end - start);
+}
+
+int EditorText::LineFromPosition(int position) const
+{
+    const QString text = Text();
+    position = std::clamp(position, 0, int(text.size()));
+    return int(QStringView(text).left(position).count(QLatin1Char('\n')));
+}
+
+void EditorText::SetText(const QString &text)
+{
+    const QString old = Text();
+    const qsizetype limit = std::min(old.size(), text.size());
+    qsizetype prefix = 0;
+    while (prefix < limit && old.at(prefix) == text.at(prefix))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < limit - prefix
+           && old.at(old.size() - 1 - suffix) == text.at(text.size() - 1 - suffix))
+        ++suffix;
+    const qsizetype removed = old.size() - prefix - suffix;
+    const qsizetype added = text.size() - prefix - suffix;
+    if (removed == 0 && added == 0)
+        return;
+    Replace(int(prefix), int(removed), text.mid(prefix, added));
+}
+
+void EditorText::InsertLine(int i, const QString &text)
+{
+    const int start = LineStart(i);
+    if (start >= 0) {
+        Replace(start, 0, text + QLatin1Char('\n'));
+        return;
+    }
+    // Past the last line: the new line follows a break after the last character.
+    const int end = Length();
+    if (end > 0 && Mid(end - 1, 1) == QLatin1String("\n"))
+        Replace(end, 0, text + QLatin1Char('\n'));
+    else
+        Replace(end, 0, QLatin1Char('\n') + text);
+}
+
+void EditorText::DeleteLine(int i)
+{
+    const int start = LineStart(i);
+    if (start < 0 || i >= LineCount())
+        return;
+    int end = LineStart(i + 1);
+    if (end < 0)
+        end = Length();
+    Replace(start, end - start, QString());
+}
+
+PlainEditorText::PlainEditorText(const QString &text)
+    : m_text(text)
+{
+}
+
+void PlainEditorText::Select(int start, int length)
+{
+    const int size = int(m_text.size());
+    m_selStart = std::clamp(start, 0, size);
+    m_selLength = std::clamp(length, 0, size - m_selStart);
+}
+
+void PlainEditorText::Replace(int start, int length, const QString &text)
+{
+    const int size = int(m_text.size());
+    start = std::clamp(start, 0, size);
+    length = std::clamp(length, 0, size - start);
+    m_text.replace(start, length, text);
+    m_selStart = start + int(text.size());
+    m_selLength = 0;
+    m_modified = true;
+}

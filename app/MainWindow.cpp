@@ -1,0 +1,7 @@
+#include "app/MainWindow.h"
+
+FormPrincipal::FormPrincipal(QWidget *parent)
+    : QMainWindow(parent)
+{
+    resize(845, 480);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A settings file of sections and keys with the semantics of the Windows profile
+// functions: names match without regard to case, a read gives a default when the
+// file, section or key is missing, and every write reaches the file at once.
+class SettingsStore
+{
+public:
+    static constexpr int kMaxValueLength = 2047;
+
+    explicit SettingsStore(const QString &fileName);
+
+    QString FileName() const { return m_fileName; }
+
+    // The stored value without blanks around it, at most 2047 characters, or the default.
+    QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // The value exactly as stored (trimmed, no length limit), for values that both ends own.
+    QString ReadLongString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // Stores the value at once, replacing the file atomically. On failure gives false and
+    // LastError() holds "Unable to write to <file>".
+    bool WriteString(const QString &section, const QString &key, const QString &value);
+    QString LastError() const { return m_lastError; }
+
+    // "SI"/"NO" values compare exactly.
+    bool ReadYes(const QString &section, const QString &key, bool defaultValue) const;
+
+private:
+    struct Stamp
+    {
+        qint64 seconds = -1;
+        qint64 nanoseconds = -1;
+        qint64 size = -1;
+        quint64 inode = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+
+    void Refresh() const;
+    int FindSection(const QString &section) const;
+    int FindKey(int sectionLine, const QString &key) const;
+    Stamp CurrentStamp() const;
+
+    QString m_fileName;
+    QString m_lastError;
+    mutable QStringList m_lines;
+    mutable Stamp m_stamp;
+};
+
+// A strict decimal conversion: nothing unless the whole text is a number.
+std::optional<int> ToInteger(const QString &text);

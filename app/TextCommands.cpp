@@ -1,0 +1,21 @@
+#include "app/TextCommands.h"
+
+#include "app/BenchmarkCommand.h"
+#include "app/Command.h"
+#include "maths/MathsCommands.h"
+#include "tools/BlackboardCommands.h"
+#include "tools/HtmlCommands.h"
+#include "tools/JavaCommands.h"
+#include "tools/MusicCommands.h"
+
+void RegisterTextCommands(CommandRegistry &registry)
+{
+    // Within a menu, items stand in registration order.
+    RegisterHtmlCommands(registry);
+    RegisterSymbolCommands(registry);
+    RegisterMathsCommands(registry);
+    RegisterMusicCommands(registry);
+    RegisterJavaCommands(registry);
+    RegisterBlackboardCommands(registry);
+    RegisterBenchmarkCommand(registry);
+}

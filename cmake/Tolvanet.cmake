@@ -1,0 +1,22 @@
+# tolvanet_add_test(NAME name SOURCES files... LIBS targets...)
+# One QtTest executable per unit, run offscreen by CTest.
+function(tolvanet_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOLVANET_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    TIMEOUT 300)
+endfunction()
+
+# tolvanet_add_fuzzer(NAME name SOURCES files... LIBS targets...)
+function(tolvanet_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_include_directories(${F_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()

@@ -1,0 +1,6 @@
+#pragma once
+
+class CommandRegistry;
+
+// "Calcular", "Sistema" and "Mostrar passes de les matemàtiques".
+void RegisterMathsCommands(CommandRegistry &registry);

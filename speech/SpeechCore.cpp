@@ -1,0 +1,1 @@
+// The UI-free part of speech: dictionary and voice tables.

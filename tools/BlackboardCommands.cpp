@@ -1,0 +1,8 @@
+#include "tools/BlackboardCommands.h"
+
+#include "app/Command.h"
+
+void RegisterBlackboardCommands(CommandRegistry &registry)
+{
+    Q_UNUSED(registry);
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+class CommandRegistry;
+
+// The commands of the "Java" menu.
+void RegisterJavaCommands(CommandRegistry &registry);

@@ -1,0 +1,6 @@
+#pragma once
+
+class CommandRegistry;
+
+// The commands of "Passar a Midi XMF".
+void RegisterMusicCommands(CommandRegistry &registry);
