@@ -21,8 +21,10 @@ public:
     // A modal text query; nothing when cancelled.
     virtual std::optional<QString> AskText(const QString &title, const QString &prompt,
                                            const QString &initial) = 0;
-    // File dialogs; an empty name when cancelled.
-    virtual QString AskOpenFileName(const QString &proposed) = 0;
+    // File dialogs; an empty name when cancelled. An empty title or filter means the
+    // document dialogs' own.
+    virtual QString AskOpenFileName(const QString &proposed, const QString &title = QString(),
+                                    const QString &filter = QString()) = 0;
     virtual QString AskSaveFileName(const QString &proposed) = 0;
 };
 
@@ -44,9 +46,11 @@ public:
             return std::nullopt;
         return textAnswers.takeFirst();
     }
-    QString AskOpenFileName(const QString &proposed) override
+    QString AskOpenFileName(const QString &proposed, const QString &title = QString(),
+                            const QString &filter = QString()) override
     {
         openProposals << proposed;
+        openDialogs << (title + QLatin1Char('|') + filter);
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
     QString AskSaveFileName(const QString &proposed) override
@@ -66,5 +70,6 @@ public:
     QStringList confirmations;
     QStringList textQueries;
     QStringList openProposals;
+    QStringList openDialogs;
     QStringList saveProposals;
 };
