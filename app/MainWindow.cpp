@@ -1,7 +1,482 @@
 #include "app/MainWindow.h"
 
-FormPrincipal::FormPrincipal(QWidget *parent)
-    : QMainWindow(parent)
+#include "app/AboutBox.h"
+#include "app/EditorWidget.h"
+#include "app/FindDialogs.h"
+#include "app/TextCommands.h"
+#include "app/WaitWithEvents.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+const char *const FormPrincipal::kBaseCaption = "Tolvanet Corvalida - lector i editor de textos que parla";
+
+namespace {
+
+// The top-level entries of the menu bar, in order. Performances and Pissarra a HTML5
+// are items of the bar itself.
+struct TopEntry
 {
+    const char *name;
+    const char *caption;
+    bool fullModeOnly;
+};
+
+const TopEntry kTopEntries[] = {
+    {"MenuFitxer", "&Fitxer", false},
+    {"MenuEdicio", "&Edició", false},
+    {"MeBuscar", "Bu&scar", false},
+    {"MenuOpcions", "&Opcions", false},
+    {"MenuHTML", "&HTML", true},
+    {"MenuSimbols", "Símbols", true},
+    {"MenuUtils", "Útils", true},
+    {"MenuMatematiques", "Matemàtiques", true},
+    {"MenuJava", "Java", true},
+    {"MenuPerformances", "Performances", true},
+    {"MenuPissarraaHTML5", "Pissarra a HTML5", true},
+    {"MenuAbout", "Parlant de...", false},
+};
+
+struct ToolButtonSpec
+{
+    const char *name;
+    const char *hint;
+    QStyle::StandardPixmap icon;
+};
+
+const ToolButtonSpec kToolButtons[] = {
+    {"ButtonLectura", "Read all or selected text", QStyle::SP_MediaPlay},
+    {"SpeedButtonParaulaPerParaula", "Read word by word", QStyle::SP_MediaSeekForward},
+    {"ButtonParar", "Stop", QStyle::SP_MediaStop},
+    {"SpeedButtonMenu", "Menu options", QStyle::SP_FileDialogDetailedView},
+    {"ButtonWAV", "wav file saved in records Dir", QStyle::SP_DriveFDIcon},
+    {"ButtonMP3", "mp3 file saved in records Dir", QStyle::SP_DriveCDIcon},
+};
+
+} // namespace
+
+FormPrincipal::FormPrincipal(const AppPaths &paths, AboutBox *about, UserQuestions *questions, QWidget *parent)
+    : QMainWindow(parent)
+    , m_paths(paths)
+    , m_settings(paths.settingsFile)
+    , m_exchange(paths.exchangeFile)
+    , m_about(about)
+    , m_edit(new EditorWidget(this))
+    , m_document(m_edit)
+{
+    setObjectName(QStringLiteral("FormPrincipal"));
+    if (!questions) {
+        m_ownQuestions = std::make_unique<WidgetQuestions>(this);
+        questions = m_ownQuestions.get();
+    }
+    m_questions = questions;
+    m_documents = std::make_unique<DocumentCommands>(
+        m_document, *m_questions, [this](const QString &name) { SetCaptionFileName(name); });
+    m_documents->SetLoader([this](const QString &text) { m_document.Load(text); });
+    m_finder = std::make_unique<FindReplace>(m_document, *m_questions, m_session, [this] {
+        m_edit->setFocus();
+        m_edit->ensureCursorVisible();
+    });
+    m_fontChoice.font = m_edit->font();
     resize(845, 480);
+    setWindowTitle(BaseCaption());
+    FormCreate();
+}
+
+FormPrincipal::~FormPrincipal() = default;
+
+QString FormPrincipal::BaseCaption() const
+{
+    return QString::fromUtf8(kBaseCaption);
+}
+
+void FormPrincipal::FormCreate()
+{
+    setAcceptDrops(true);
+    connect(m_edit, &EditorWidget::fileDropped, this, [this](const QString &name) { m_documents->DropFile(name); });
+
+    m_fullMenuMode = m_settings.ReadString(QStringLiteral("Tolvanet32"), QStringLiteral("Tolvanet32"),
+                                           QStringLiteral("NO")) == QLatin1String("SI");
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    BuildToolBar();
+    layout->addWidget(m_toolBar);
+    layout->addWidget(m_edit, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+    RegisterWindowCommands();
+    RegisterTextCommands(m_registry);
+    BuildMenus();
+    m_toolBar->setVisible(!m_fullMenuMode);
+
+    // The records folder, created once where audio export writes.
+    QDir().mkpath(m_paths.recordsDir);
+    m_edit->setFocus();
+}
+
+void FormPrincipal::BuildToolBar()
+{
+    m_toolBar = new QWidget(this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_toolBar->setFixedHeight(56);
+    m_toolBar->setAccessibleName(QStringLiteral("ToolBar"));
+    auto *row = new QHBoxLayout(m_toolBar);
+    row->setContentsMargins(0, 3, 0, 3);
+    row->setSpacing(0);
+    for (const ToolButtonSpec &spec : kToolButtons) {
+        auto *button = new QToolButton(m_toolBar);
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setFixedSize(50, 50);
+        button->setIcon(style()->standardIcon(spec.icon));
+        button->setIconSize(QSize(32, 32));
+        button->setToolTip(QString::fromLatin1(spec.hint));
+        button->setAccessibleName(QString::fromLatin1(spec.hint));
+        // Buttons never take the focus from the editor: word-by-word reading stops when it loses it.
+        button->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(button);
+    }
+    auto *nameBox = new QVBoxLayout;
+    nameBox->setSpacing(1);
+    m_soundFileLabel = new QLabel(QStringLiteral("Sound file name:"), m_toolBar);
+    m_soundFileLabel->setObjectName(QStringLiteral("LabelSoundFileName"));
+    m_nameField = new QLineEdit(QStringLiteral("Sintetitzat"), m_toolBar);
+    m_nameField->setObjectName(QStringLiteral("EditNomFitxer"));
+    m_nameField->setToolTip(QStringLiteral("Soun file name. It was saved in records Dir"));
+    m_nameField->setAccessibleName(QStringLiteral("Sound file name"));
+    m_nameField->setFixedWidth(180);
+    m_soundFileLabel->setBuddy(m_nameField);
+    nameBox->addWidget(m_soundFileLabel);
+    nameBox->addWidget(m_nameField);
+    row->addSpacing(8);
+    row->addLayout(nameBox);
+    m_oneWordBox = new QCheckBox(QStringLiteral("Només una paraula"), m_toolBar);
+    m_oneWordBox->setObjectName(QStringLiteral("CheckBoxNomesUnParaula"));
+    m_oneWordBox->setAccessibleName(m_oneWordBox->text());
+    row->addSpacing(8);
+    row->addWidget(m_oneWordBox);
+    row->addStretch(1);
+}
+
+QToolButton *FormPrincipal::ToolButton(const QString &name) const
+{
+    return m_toolBar->findChild<QToolButton *>(name);
+}
+
+void FormPrincipal::RegisterWindowCommands()
+{
+    auto add = [this](const char *id, const char *name, const char *menu, const char *caption,
+                      std::function<void()> run, QKeySequence shortcut = {}, bool separatorBefore = false) {
+        Command command;
+        command.id = QString::fromLatin1(id);
+        command.name = QString::fromLatin1(name);
+        command.menu = QString::fromLatin1(menu);
+        command.caption = QString::fromUtf8(caption);
+        command.shortcut = shortcut;
+        command.separatorBefore = separatorBefore;
+        command.textCommand = false;
+        command.run = [run = std::move(run)](CommandContext &) { run(); };
+        m_registry.Add(std::move(command));
+    };
+    DocumentCommands &docs = *m_documents;
+    add("new", "MenuNou", "MenuFitxer", "Nou", [&docs] { docs.New(); });
+    add("new-html", "MenuNouHTML", "MenuFitxer", "Nou HTML", [&docs] { docs.NewHtml(); });
+    add("open", "MenuObrir", "MenuFitxer", "Obrir...", [&docs] { docs.Open(); });
+    add("save", "MenuGuardar", "MenuFitxer", "Guardar", [&docs] { docs.Save(); }, {}, true);
+    add("save-as", "MenuGuardarCom", "MenuFitxer", "Guardar com...", [&docs] { docs.SaveAs(); });
+    add("print", "MenuImprimir", "MenuFitxer", "Imprimir", [this] { MenuImprimirClick(); }, {}, true);
+    add("printer-setup", "MenuConfigurarimpressora", "MenuFitxer", "Configurar impressora...",
+        [this] { MenuConfigurarimpressoraClick(); });
+    add("new-instance", "MenuExecutarUnNouTolvanet32DOS", "MenuFitxer", "&Executar un nou Tolvanet32DOS...",
+        [this] { MenuExecutarUnNouTolvanet32DOSClick(); }, {}, true);
+    add("exit", "MenuSortir", "MenuFitxer", "Sortir", [this] { close(); }, {}, true);
+
+    add("font", "MenuCanviarLaFont", "MenuEdicio", "Canviar la &font del text...",
+        [this] { MenuCanviarLaFontClick(); });
+    add("copy", "MenuCopiar", "MenuEdicio", "&Copiar", [this] { m_edit->copy(); }, {}, true);
+    add("cut", "MenuTallar", "MenuEdicio", "&Tallar", [this] { m_edit->cut(); });
+    add("paste", "MenuEnganxar", "MenuEdicio", "&Enganxar", [this] { m_edit->paste(); });
+    add("delete", "MenuEsborrar", "MenuEdicio", "Es&borrar",
+        [this] { m_edit->textCursor().removeSelectedText(); });
+    add("select-all", "MenuSeleccionarhotot", "MenuEdicio", "&Seleccionar-ho tot",
+        [this] { m_edit->selectAll(); }, {}, true);
+
+    add("find", "MenuBuscar", "MeBuscar", "&Buscar", [this] { MenuBuscarClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
+    add("find-again", "MenuRepetir", "MeBuscar", "&Repetir", [this] { MenuRepetirClick(); }, QKeySequence(Qt::Key_F3));
+    add("replace", "MenuSubstituir", "MeBuscar", "&Substituir", [this] { MenuSubstituirClick(); }, {}, true);
+
+    add("about", "MenuAbout", "", "Parlant de...", [this] { MenuAboutClick(); });
+}
+
+void FormPrincipal::BuildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto makeAction = [this](const Command &command, QWidget *owner) {
+        auto *action = new QAction(command.caption, owner);
+        action->setObjectName(command.name);
+        action->setShortcut(command.shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        if (command.checked) {
+            action->setCheckable(true);
+            action->setChecked(command.checked(m_session));
+        }
+        const QString id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { RunCommandById(id); });
+        // Shortcuts work while their menu is hidden, because the window holds every action.
+        addAction(action);
+        if (!id.isEmpty())
+            m_actions.insert(id, action);
+        return action;
+    };
+
+    for (const TopEntry &entry : kTopEntries) {
+        const QString name = QString::fromLatin1(entry.name);
+        const bool shown = m_fullMenuMode || !entry.fullModeOnly;
+        const Command *itemOfBar = m_registry.FindByName(name);
+        if (itemOfBar && itemOfBar->menu.isEmpty()) {
+            QAction *action = makeAction(*itemOfBar, this);
+            if (shown)
+                bar->addAction(action);
+            continue;
+        }
+        auto *menu = new QMenu(QString::fromUtf8(entry.caption), this);
+        menu->setObjectName(name);
+        m_menus.insert(name, menu);
+        if (name == QLatin1String("MenuOpcions")) {
+            // The one-hand keyboard's item; its handler is attached with the reading triggers.
+            m_oneHandAction = menu->addAction(QStringLiteral("Teclat amb una ma"));
+            m_oneHandAction->setObjectName(QStringLiteral("MenuTeclatAmbUnaMa"));
+            m_oneHandAction->setCheckable(true);
+        }
+        for (const Command *command : m_registry.InMenu(name)) {
+            const bool fullOnly = command->name == QLatin1String("MenuNouHTML")
+                || command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS");
+            if (command->separatorBefore) {
+                QAction *separator = menu->addSeparator();
+                if (command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS")) {
+                    separator->setObjectName(QStringLiteral("N11"));
+                    separator->setVisible(m_fullMenuMode);
+                }
+            }
+            QAction *action = makeAction(*command, menu);
+            menu->addAction(action);
+            if (fullOnly && !m_fullMenuMode) {
+                // Hidden from the menu, still reachable by its id; the item is not shown.
+                menu->removeAction(action);
+            }
+        }
+        if (shown)
+            bar->addMenu(menu);
+    }
+}
+
+void FormPrincipal::RunCommandById(const QString &id)
+{
+    const Command *command = m_registry.Find(id);
+    if (!command)
+        return;
+    if (command->checked) {
+        CommandContext context{m_document, *m_questions, m_session, *this};
+        RunCommand(*command, context);
+        RefreshChecks();
+        return;
+    }
+    if (!command->textCommand) {
+        CommandContext context{m_document, *m_questions, m_session, *this};
+        RunCommand(*command, context);
+        return;
+    }
+    // A text command is one edit: one undo step takes the whole run back.
+    m_document.BeginCommand();
+    CommandContext context{m_document, *m_questions, m_session, *this};
+    RunCommand(*command, context);
+    m_document.EndCommand();
+    m_edit->ensureCursorVisible();
+}
+
+void FormPrincipal::RefreshChecks()
+{
+    for (const Command &command : m_registry.All())
+        if (command.checked)
+            if (QAction *action = m_actions.value(command.id))
+                action->setChecked(command.checked(m_session));
+}
+
+void FormPrincipal::ShowProgress(const QString &text)
+{
+    if (text.isEmpty()) {
+        if (!m_savedTitle.isEmpty())
+            setWindowTitle(m_savedTitle);
+        m_savedTitle.clear();
+        return;
+    }
+    if (m_savedTitle.isEmpty())
+        m_savedTitle = windowTitle();
+    setWindowTitle(text);
+}
+
+void FormPrincipal::SetBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void FormPrincipal::ComposeTitle(const QString &versionText)
+{
+    setWindowTitle(BaseCaption() + QStringLiteral(" - ") + versionText);
+}
+
+void FormPrincipal::SetCaptionFileName(const QString &fileName)
+{
+    setWindowTitle(BaseCaption() + QStringLiteral(" - ") + fileName);
+}
+
+void FormPrincipal::ShowStatus(const QString &text)
+{
+    statusBar()->showMessage(text);
+}
+
+void FormPrincipal::ApplyStoredFont(QStringList *problems)
+{
+    EditorFontChoice choice{m_edit->font(), m_edit->palette().color(QPalette::Text)};
+    if (!ReadEditorFont(m_settings, choice, problems))
+        return;
+    m_edit->setFont(choice.font);
+    QPalette palette = m_edit->palette();
+    palette.setColor(QPalette::Text, choice.color);
+    m_edit->setPalette(palette);
+    m_fontChoice = choice;
+}
+
+bool FormPrincipal::LoadCommandLineFile(const QString &fileName)
+{
+    return m_documents->LoadCommandLineFile(fileName);
+}
+
+void FormPrincipal::MenuCanviarLaFontClick()
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, m_fontChoice.font, this, QStringLiteral("Font"));
+    if (!ok)
+        return;
+    m_fontChoice.font = font;
+    m_edit->setFont(font);
+    if (!WriteEditorFont(m_settings, m_fontChoice))
+        m_questions->Message(m_settings.LastError());
+}
+
+void FormPrincipal::PrintTo(QPrinter *printer)
+{
+    // Each line of the editor is one printed line (long lines wrap at the page edge).
+    QTextDocument document;
+    document.setDefaultFont(m_edit->font());
+    document.setPlainText(m_document.Text());
+    document.print(printer);
+}
+
+void FormPrincipal::MenuImprimirClick()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(m_printer.get(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        PrintTo(m_printer.get());
+}
+
+void FormPrincipal::MenuConfigurarimpressoraClick()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPageSetupDialog dialog(m_printer.get(), this);
+    dialog.exec();
+}
+
+void FormPrincipal::MenuExecutarUnNouTolvanet32DOSClick()
+{
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+}
+
+void FormPrincipal::MenuBuscarClick()
+{
+    if (!m_findDialog) {
+        m_findDialog = new FindDialog(this);
+        connect(m_findDialog, &FindDialog::findNext, this,
+                [this] { m_finder->Find(m_findDialog->FindText(), m_findDialog->Options()); });
+    }
+    m_findDialog->SetFindText(m_session.findText);
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
+
+void FormPrincipal::MenuRepetirClick()
+{
+    if (!m_findDialog) {
+        MenuBuscarClick();
+        return;
+    }
+    m_finder->Find(m_findDialog->FindText(), m_findDialog->Options());
+}
+
+void FormPrincipal::MenuSubstituirClick()
+{
+    if (!m_replaceDialog) {
+        m_replaceDialog = new ReplaceDialog(this);
+        auto replace = [this](bool all) {
+            m_document.BeginCommand();
+            m_finder->Replace(m_replaceDialog->FindText(), m_replaceDialog->ReplaceText(),
+                              m_replaceDialog->Options(), all);
+            m_document.EndCommand();
+        };
+        connect(m_replaceDialog, &ReplaceDialog::findNext, this,
+                [this] { m_finder->ReplaceFind(m_replaceDialog->FindText(), m_replaceDialog->Options()); });
+        connect(m_replaceDialog, &ReplaceDialog::replace, this, [replace] { replace(false); });
+        connect(m_replaceDialog, &ReplaceDialog::replaceAll, this, [replace] { replace(true); });
+    }
+    m_replaceDialog->SetFindText(m_session.findText);
+    m_replaceDialog->SetReplaceText(m_session.replaceText);
+    m_replaceDialog->show();
+    m_replaceDialog->raise();
+    m_replaceDialog->activateWindow();
+}
+
+void FormPrincipal::MenuAboutClick()
+{
+    if (m_about)
+        m_about->exec();
+}
+
+void FormPrincipal::closeEvent(QCloseEvent *event)
+{
+    if (!m_documents->CloseQuery()) {
+        event->ignore();
+        return;
+    }
+    if (m_closeHandler)
+        m_closeHandler();
+    AppLifetime::Instance().BeginClosing();
+    event->accept();
 }

@@ -1,11 +1,17 @@
-#include "app/MainWindow.h"
+#include "app/Startup.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    FormPrincipal window;
-    window.show();
+    QApplication::setApplicationName(QStringLiteral("tolvanet"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tolvanet Corvalida"));
+    QApplication::setDesktopFileName(QStringLiteral("tolvanet"));
+
+    StartupOptions options;
+    options.paths = AppPaths::ForRunningProgram();
+    options.words = application.arguments().mid(1);
+    auto windows = StartProgram(options);
     return application.exec();
 }

@@ -1,0 +1,177 @@
+#include "app/DocumentCommands.h"
+
+#include "app/EditorText.h"
+#include "app/UserQuestions.h"
+
+#include <QFileInfo>
+
+const char *const DocumentCommands::kSaveQuestion = "Fitxer modificat. vol guardar-lo?";
+
+DocumentCommands::DocumentCommands(EditorText &editor, UserQuestions &ask,
+                                   std::function<void(const QString &)> setCaption)
+    : m_editor(editor)
+    , m_ask(ask)
+    , m_setCaption(std::move(setCaption))
+    , m_load([this](const QString &text) { m_editor.SetText(text); })
+{
+}
+
+QStringList DocumentCommands::HtmlSkeleton()
+{
+    return {
+        QStringLiteral("<HTML>"),
+        QStringLiteral("<HEAD>"),
+        QStringLiteral("\t<TITLE></TITLE>"),
+        QStringLiteral("</HEAD>"),
+        QStringLiteral("<BODY>"),
+        QStringLiteral("<CENTER>"),
+        QStringLiteral("<TABLE BORDER=0 WIDTH=\"800\">"),
+        QStringLiteral("<TR>"),
+        QStringLiteral("<TD WIDTH=\"800\">"),
+        QStringLiteral("<font face=\"Comic Sans MS\">"),
+        QString(),
+        QStringLiteral("<IMG SRC=\".png\">"),
+        QStringLiteral("</font>"),
+        QStringLiteral("</TD>"),
+        QStringLiteral("</TR>"),
+        QStringLiteral("</TABLE>"),
+        QStringLiteral("</CENTER>"),
+        QStringLiteral("</BODY>"),
+        QStringLiteral("</HTML>"),
+    };
+}
+
+DocumentCommands::Guard DocumentCommands::AskToSave()
+{
+    switch (m_ask.AskYesNoCancel(QString::fromUtf8(kSaveQuestion))) {
+    case SaveAnswer::Yes:
+        Save();
+        return Guard::Go;
+    case SaveAnswer::No:
+        m_editor.SetModified(false);
+        return Guard::Go;
+    case SaveAnswer::Cancel:
+        break;
+    }
+    return Guard::Cancel;
+}
+
+void DocumentCommands::New()
+{
+    // After Yes or No the command starts again: a save that did not happen asks again.
+    while (m_editor.Modified())
+        if (AskToSave() == Guard::Cancel)
+            return;
+    m_editor.SetText(QString());
+    m_editor.SetModified(false);
+}
+
+void DocumentCommands::NewHtml()
+{
+    if (m_editor.Modified()) {
+        if (AskToSave() == Guard::Cancel)
+            return;
+        New();
+        return;
+    }
+    for (const QString &line : HtmlSkeleton())
+        m_editor.AddLine(line);
+    m_editor.SetModified(false);
+}
+
+void DocumentCommands::Open()
+{
+    while (m_editor.Modified())
+        if (AskToSave() == Guard::Cancel)
+            return;
+    const QString fileName = m_ask.AskOpenFileName(m_proposedOpenName);
+    if (fileName.isEmpty())
+        return;
+    LoadFile(fileName);
+}
+
+bool DocumentCommands::LoadFile(const QString &fileName)
+{
+    const LoadedDocument document = LoadDocument(fileName);
+    if (!document.ok) {
+        m_ask.Message(document.error);
+        return false;
+    }
+    m_load(document.text);
+    m_format = document.format;
+    m_editor.SetModified(false);
+    m_currentFileName = fileName;
+    m_setCaption(QFileInfo(fileName).fileName());
+    return true;
+}
+
+bool DocumentCommands::Save()
+{
+    if (m_currentFileName.isEmpty())
+        return SaveAs();
+    const bool wasUtf8 = m_format.utf8;
+    const SaveOutcome outcome = SaveDocument(m_currentFileName, m_editor.Text(), m_format);
+    if (!outcome.ok) {
+        m_ask.Message(outcome.error);
+        return false;
+    }
+    if (outcome.switchedToUtf8 && !wasUtf8)
+        m_ask.Message(QStringLiteral(
+            "El document conté caràcters que la codificació Windows-1252 no pot desar; "
+            "s'ha desat en UTF-8 perquè no es perdi cap caràcter."));
+    m_editor.SetModified(false);
+    return true;
+}
+
+bool DocumentCommands::SaveAs()
+{
+    const QString fileName = m_ask.AskSaveFileName(m_currentFileName);
+    if (fileName.isEmpty())
+        return false;
+    m_currentFileName = fileName;
+    m_setCaption(QFileInfo(fileName).fileName());
+    return Save();
+}
+
+void DocumentCommands::DropFile(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    if (m_editor.Modified()) {
+        if (AskToSave() == Guard::Cancel)
+            return;
+        // A save that did not happen keeps the text: the drop is given up rather than lose it.
+        if (m_editor.Modified())
+            return;
+    }
+    m_proposedOpenName = fileName;
+    LoadFile(fileName);
+}
+
+bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return false;
+    m_currentFileName = fileName;
+    m_setCaption(QFileInfo(fileName).fileName());
+    const LoadedDocument document = LoadDocument(fileName);
+    if (!document.ok) {
+        m_ask.Message(document.error);
+        m_editor.SetModified(false);
+        return false;
+    }
+    m_load(document.text);
+    m_format = document.format;
+    m_editor.SetModified(false);
+    return true;
+}
+
+bool DocumentCommands::CloseQuery()
+{
+    if (!m_editor.Modified())
+        return true;
+    if (AskToSave() == Guard::Cancel)
+        return false;
+    // Yes with a save that did not happen: the window stays open rather than lose the text.
+    return !m_editor.Modified();
+}

@@ -1,0 +1,86 @@
+#include "app/EditorFont.h"
+
+#include "app/SettingsStore.h"
+
+#include <QFontInfo>
+
+namespace {
+
+const QString kSection = QStringLiteral("Font Missatge");
+
+QString YesNo(bool value)
+{
+    return value ? QStringLiteral("SI") : QStringLiteral("NO");
+}
+
+// Colours are stored as the Windows colour value: red in the low byte.
+int ColorValue(const QColor &color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+QColor FromColorValue(int value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+} // namespace
+
+bool ReadEditorFont(const SettingsStore &settings, EditorFontChoice &choice, QStringList *problems)
+{
+    if (settings.ReadString(kSection, QStringLiteral("HiHaFontMissatge"), QStringLiteral("NO")) != QLatin1String("SI"))
+        return false;
+    auto number = [&](const char *key) -> std::optional<int> {
+        const QString text = settings.ReadString(kSection, QString::fromLatin1(key), QStringLiteral("0"));
+        const auto value = ToInteger(text);
+        if (!value && problems)
+            *problems << QString::fromLatin1(key);
+        return value;
+    };
+    number("Charset"); // a character set has no meaning for Qt fonts; it is still checked
+    if (const auto color = number("Color"))
+        choice.color = FromColorValue(*color);
+    if (const auto height = number("Height"); height && *height != 0)
+        choice.font.setPixelSize(qAbs(*height));
+    const QString name = settings.ReadString(kSection, QStringLiteral("Name"), QStringLiteral("0"));
+    if (!name.isEmpty() && name != QLatin1String("0"))
+        choice.font.setFamily(name);
+    if (const auto size = number("Size"); size && *size > 0)
+        choice.font.setPointSize(*size);
+    auto yes = [&](const char *key) {
+        return settings.ReadString(kSection, QString::fromUtf8(key), QStringLiteral("0")) == QLatin1String("SI");
+    };
+    if (yes("Negreta"))
+        choice.font.setBold(true);
+    if (yes("Itàlica"))
+        choice.font.setItalic(true);
+    if (yes("Subrratllat"))
+        choice.font.setUnderline(true);
+    if (yes("Tatxat"))
+        choice.font.setStrikeOut(true);
+    return true;
+}
+
+bool WriteEditorFont(SettingsStore &settings, const EditorFontChoice &choice)
+{
+    const QFont &font = choice.font;
+    const QFontInfo info(font);
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : info.pixelSize();
+    const int points = font.pointSize() > 0 ? font.pointSize() : qRound(info.pointSizeF());
+    const QList<std::pair<QString, QString>> values = {
+        {QStringLiteral("HiHaFontMissatge"), QStringLiteral("SI")},
+        {QStringLiteral("Charset"), QStringLiteral("1")},
+        {QStringLiteral("Color"), QString::number(ColorValue(choice.color))},
+        {QStringLiteral("Height"), QString::number(-pixels)},
+        {QStringLiteral("Name"), font.family()},
+        {QStringLiteral("Size"), QString::number(points)},
+        {QStringLiteral("Negreta"), YesNo(font.bold())},
+        {QStringLiteral("Itàlica"), YesNo(font.italic())},
+        {QStringLiteral("Subrratllat"), YesNo(font.underline())},
+        {QStringLiteral("Tatxat"), YesNo(font.strikeOut())},
+    };
+    for (const auto &[key, value] : values)
+        if (!settings.WriteString(kSection, key, value))
+            return false;
+    return true;
+}

@@ -1,0 +1,81 @@
+#include "app/FindDialogs.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+FindDialog::FindDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FindDialog1"));
+    setWindowTitle(QStringLiteral("Buscar"));
+    setModal(false);
+    auto *layout = new QVBoxLayout(this);
+    auto *form = new QFormLayout;
+    m_findEdit = new QLineEdit(this);
+    auto *findLabel = new QLabel(QStringLiteral("&Buscar:"), this);
+    findLabel->setBuddy(m_findEdit);
+    m_findEdit->setAccessibleName(QStringLiteral("Text a buscar"));
+    form->addRow(findLabel, m_findEdit);
+    layout->addLayout(form);
+    m_matchCase = new QCheckBox(QStringLiteral("Distingir &majúscules i minúscules"), this);
+    m_wholeWord = new QCheckBox(QStringLiteral("Només paraules &senceres"), this);
+    layout->addWidget(m_matchCase);
+    layout->addWidget(m_wholeWord);
+    auto *buttons = new QDialogButtonBox(this);
+    m_findButton = buttons->addButton(QStringLiteral("Buscar el &següent"), QDialogButtonBox::ActionRole);
+    m_findButton->setDefault(true);
+    buttons->addButton(QStringLiteral("&Tancar"), QDialogButtonBox::RejectRole);
+    layout->addWidget(buttons);
+    connect(m_findButton, &QPushButton::clicked, this, &FindDialog::findNext);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+}
+
+QString FindDialog::FindText() const
+{
+    return m_findEdit->text();
+}
+
+void FindDialog::SetFindText(const QString &text)
+{
+    m_findEdit->setText(text);
+    m_findEdit->selectAll();
+}
+
+SearchOptions FindDialog::Options() const
+{
+    return SearchOptions{m_matchCase->isChecked(), m_wholeWord->isChecked()};
+}
+
+ReplaceDialog::ReplaceDialog(QWidget *parent)
+    : FindDialog(parent)
+{
+    setObjectName(QStringLiteral("ReplaceDialog1"));
+    setWindowTitle(QStringLiteral("Substituir"));
+    auto *layout = static_cast<QVBoxLayout *>(this->layout());
+    auto *form = static_cast<QFormLayout *>(layout->itemAt(0)->layout());
+    m_replaceEdit = new QLineEdit(this);
+    m_replaceEdit->setAccessibleName(QStringLiteral("Text nou"));
+    auto *replaceLabel = new QLabel(QStringLiteral("Substituir &per:"), this);
+    replaceLabel->setBuddy(m_replaceEdit);
+    form->addRow(replaceLabel, m_replaceEdit);
+    auto *buttons = findChild<QDialogButtonBox *>();
+    auto *replaceButton = buttons->addButton(QStringLiteral("&Substituir"), QDialogButtonBox::ActionRole);
+    auto *replaceAllButton = buttons->addButton(QStringLiteral("Substituir-ho t&ot"), QDialogButtonBox::ActionRole);
+    connect(replaceButton, &QPushButton::clicked, this, &ReplaceDialog::replace);
+    connect(replaceAllButton, &QPushButton::clicked, this, &ReplaceDialog::replaceAll);
+}
+
+QString ReplaceDialog::ReplaceText() const
+{
+    return m_replaceEdit->text();
+}
+
+void ReplaceDialog::SetReplaceText(const QString &text)
+{
+    m_replaceEdit->setText(text);
+}

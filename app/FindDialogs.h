@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/FindReplace.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+// The modeless find dialog `FindDialog1`: always downwards, with match case and whole word.
+class FindDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit FindDialog(QWidget *parent = nullptr);
+
+    QString FindText() const;
+    void SetFindText(const QString &text);
+    SearchOptions Options() const;
+
+signals:
+    void findNext();
+
+protected:
+    QLineEdit *m_findEdit;
+    QCheckBox *m_matchCase;
+    QCheckBox *m_wholeWord;
+    QPushButton *m_findButton;
+};
+
+// The modeless replace dialog `ReplaceDialog1`: find next, replace and replace all.
+class ReplaceDialog : public FindDialog
+{
+    Q_OBJECT
+public:
+    explicit ReplaceDialog(QWidget *parent = nullptr);
+
+    QString ReplaceText() const;
+    void SetReplaceText(const QString &text);
+
+signals:
+    void replace();
+    void replaceAll();
+
+private:
+    QLineEdit *m_replaceEdit;
+};

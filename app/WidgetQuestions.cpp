@@ -1,0 +1,74 @@
+#include "app/WidgetQuestions.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+WidgetQuestions::WidgetQuestions(QWidget *parent)
+    : m_parent(parent)
+{
+}
+
+QString WidgetQuestions::DocumentFilter()
+{
+    return QStringLiteral("Fitxers de text (*.txt);;Fitxers HTML (*.htm *.html);;Tot tipus de fitxers (*)");
+}
+
+void WidgetQuestions::Message(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_parent);
+    box.setAccessibleDescription(text);
+    box.exec();
+}
+
+SaveAnswer WidgetQuestions::AskYesNoCancel(const QString &text)
+{
+    const auto answer = QMessageBox::question(m_parent, QApplication::applicationDisplayName(), text,
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                              QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return SaveAnswer::Yes;
+    if (answer == QMessageBox::No)
+        return SaveAnswer::No;
+    return SaveAnswer::Cancel;
+}
+
+std::optional<QString> WidgetQuestions::AskText(const QString &title, const QString &prompt,
+                                                const QString &initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString WidgetQuestions::AskOpenFileName(const QString &proposed, const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, title.isEmpty() ? QStringLiteral("Obrir") : title,
+                                        proposed, filter.isEmpty() ? DocumentFilter() : filter);
+}
+
+QString WidgetQuestions::AskSaveFileName(const QString &proposed)
+{
+    QFileDialog dialog(m_parent, QStringLiteral("Guardar com"), proposed, DocumentFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
+    while (dialog.exec() == QDialog::Accepted) {
+        const QString fileName = dialog.selectedFiles().value(0);
+        const QFileInfo info(fileName);
+        if (info.exists() && !info.isWritable()) {
+            QMessageBox::warning(m_parent, dialog.windowTitle(),
+                                 QStringLiteral("%1 és només de lectura.").arg(info.fileName()));
+            continue;
+        }
+        return fileName;
+    }
+    return QString();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/UserQuestions.h"
+
+class QWidget;
+
+// The questions as the window asks them: message boxes and dialogs.
+class WidgetQuestions : public UserQuestions
+{
+public:
+    explicit WidgetQuestions(QWidget *parent);
+
+    void Message(const QString &text) override;
+    SaveAnswer AskYesNoCancel(const QString &text) override;
+    std::optional<QString> AskText(const QString &title, const QString &prompt,
+                                   const QString &initial) override;
+    QString AskOpenFileName(const QString &proposed, const QString &title,
+                            const QString &filter) override;
+    QString AskSaveFileName(const QString &proposed) override;
+
+    // The document dialogs' filter.
+    static QString DocumentFilter();
+
+private:
+    QWidget *m_parent;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class CommandRegistry;
+
+// The options of one run of a text command on a document.
+struct ToolOptions
+{
+    QString command;
+    std::optional<int> line;
+    std::optional<std::pair<int, int>> selection;
+    std::optional<QString> name;
+    std::optional<QString> menu;
+    bool steps = true;
+    qint64 iterations = 0;
+    QString file;             // empty: standard input
+};
+
+struct ToolOutcome
+{
+    int exitStatus = 0;
+    QString output;           // the whole resulting document
+    QString errors;           // message boxes and errors, one a line
+};
+
+// Parses the arguments after the command id; a message in error when they are wrong.
+std::optional<ToolOptions> ParseToolOptions(const QStringList &arguments, QString *error);
+// Runs a text command on a document text exactly as the menu command runs.
+ToolOutcome RunTextCommand(const CommandRegistry &registry, const ToolOptions &options,
+                           const QString &document);
