@@ -1,0 +1,250 @@
+#include "app/DocumentCommands.h"
+#include "app/EditorText.h"
+#include "app/TextEncoding.h"
+#include "app/UserQuestions.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+} // namespace
+
+class TestDocuments : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    struct Fixture
+    {
+        PlainEditorText editor;
+        ScriptedQuestions ask;
+        QString caption;
+        DocumentCommands docs{editor, ask, [this](const QString &name) { caption = name; }};
+    };
+
+private slots:
+    void newKeepsTheFileNameSoASaveWritesThere()
+    {
+        const QString path = m_dir.filePath("carta.txt");
+        WriteBytes(path, "Benvolguda\n");
+        Fixture f;
+        f.ask.openAnswers << path;
+        f.docs.Open();
+        QCOMPARE(f.editor.Text(), QString("Benvolguda\n"));
+        QCOMPARE(f.caption, QString("carta.txt"));
+        QVERIFY(!f.editor.Modified());
+        f.docs.New();
+        QCOMPARE(f.editor.Text(), QString());
+        QCOMPARE(f.docs.CurrentFileName(), path);
+        QVERIFY(f.docs.Save());
+        QCOMPARE(ReadBytes(path), QByteArray());
+    }
+
+    void newHtmlOnAnEmptyDocumentGivesTheSkeleton()
+    {
+        Fixture f;
+        f.docs.NewHtml();
+        const QStringList lines = f.editor.Text().split('\n');
+        QCOMPARE(f.editor.LineCount(), 19);
+        QCOMPARE(lines.mid(0, 19), DocumentCommands::HtmlSkeleton());
+        QCOMPARE(lines.at(2), QString("\t<TITLE></TITLE>"));
+        QCOMPARE(lines.at(10), QString());
+        QVERIFY(!f.editor.Modified());
+    }
+
+    void newHtmlOnAModifiedDocumentAnsweredNoEmptiesIt()
+    {
+        Fixture f;
+        f.editor.Replace(0, 0, "text");
+        f.ask.saveAnswers << SaveAnswer::No;
+        f.docs.NewHtml();
+        QCOMPARE(f.editor.Text(), QString());
+        QCOMPARE(f.ask.confirmations, QStringList{"Fitxer modificat. vol guardar-lo?"});
+    }
+
+    void cancelChangesNothing()
+    {
+        Fixture f;
+        f.editor.Replace(0, 0, "text");
+        f.ask.saveAnswers << SaveAnswer::Cancel;
+        f.docs.New();
+        QCOMPARE(f.editor.Text(), QString("text"));
+        QVERIFY(f.editor.Modified());
+    }
+
+    void saveWithoutANameAsksForOneAndSetsTheCaption()
+    {
+        Fixture f;
+        f.editor.Replace(0, 0, "hola");
+        const QString path = m_dir.filePath("nou.txt");
+        f.ask.saveNameAnswers << path;
+        QVERIFY(f.docs.Save());
+        QCOMPARE(f.ask.saveProposals, QStringList{QString()});
+        QCOMPARE(f.caption, QString("nou.txt"));
+        QCOMPARE(ReadBytes(path), QByteArray("hola"));
+        QVERIFY(!f.editor.Modified());
+    }
+
+    void yesThenCancelledSaveDialogKeepsTheText()
+    {
+        Fixture f;
+        f.editor.Replace(0, 0, "precious");
+        // Closing: Yes, then the save dialog is cancelled: the window stays open.
+        f.ask.saveAnswers << SaveAnswer::Yes;
+        QVERIFY(!f.docs.CloseQuery());
+        QCOMPARE(f.editor.Text(), QString("precious"));
+        // A dropped file is not loaded over the unsaved text either.
+        const QString other = m_dir.filePath("other.txt");
+        WriteBytes(other, "other");
+        f.ask.saveAnswers << SaveAnswer::Yes;
+        f.docs.DropFile(other);
+        QCOMPARE(f.editor.Text(), QString("precious"));
+        // New asks again after a save that did not happen; Cancel ends it.
+        f.ask.saveAnswers << SaveAnswer::Yes << SaveAnswer::Cancel;
+        f.docs.New();
+        QCOMPARE(f.ask.confirmations.size(), 4);
+        QCOMPARE(f.editor.Text(), QString("precious"));
+    }
+
+    void closeAnsweredNoDiscards()
+    {
+        Fixture f;
+        f.editor.Replace(0, 0, "x");
+        f.ask.saveAnswers << SaveAnswer::No;
+        QVERIFY(f.docs.CloseQuery());
+        QVERIFY(f.docs.CloseQuery()); // not asked again
+        QCOMPARE(f.ask.confirmations.size(), 1);
+    }
+
+    void dropLoadsTheWholeLongName()
+    {
+        QString folder = m_dir.path();
+        for (int i = 0; i < 3; ++i) {
+            folder += '/' + QString(90, QChar('a' + i));
+            QVERIFY(QDir().mkpath(folder));
+        }
+        const QString path = folder + "/document amb espais.txt";
+        QVERIFY(path.size() > 259);
+        WriteBytes(path, "llarg");
+        Fixture f;
+        f.docs.DropFile(path);
+        QCOMPARE(f.editor.Text(), QString("llarg"));
+        QCOMPARE(f.docs.CurrentFileName(), path);
+        QCOMPARE(f.caption, QString("document amb espais.txt"));
+    }
+
+    void documentsKeepTheirEncodingAndLineBreaks_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("windows-1252 crlf") << QByteArray("Bon dia, l\x92\xE0via\r\nad\xE9u\r\n")
+                                           << QString::fromUtf8("Bon dia, l’àvia\nadéu\n");
+        QTest::newRow("utf-8 lf") << QByteArray("a\xC2\xA0" "b\n") << QString::fromUtf8("a\u00A0b\n");
+        QTest::newRow("nul bytes") << QByteArray("a\0b", 3) << QString(QStringLiteral("a")) + QChar(0) + "b";
+        QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBFok") << QString("ok");
+    }
+    void documentsKeepTheirEncodingAndLineBreaks()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString path = m_dir.filePath("enc.txt");
+        WriteBytes(path, bytes);
+        Fixture f;
+        f.docs.DropFile(path);
+        QCOMPARE(f.editor.Text(), text);
+        f.editor.Replace(0, 0, QString());
+        QVERIFY(f.docs.Save());
+        QCOMPARE(ReadBytes(path), bytes);
+        QVERIFY(f.ask.messages.isEmpty());
+    }
+
+    void aCharacterWindows1252LacksSwitchesToUtf8AndSaysSoOnce()
+    {
+        const QString path = m_dir.filePath("latin.txt");
+        WriteBytes(path, "caf\xE9\r\n");
+        Fixture f;
+        f.docs.DropFile(path);
+        f.editor.Replace(f.editor.Length(), 0, QString::fromUtf8("π\n"));
+        QVERIFY(f.docs.Save());
+        QCOMPARE(ReadBytes(path), QByteArray("caf\xC3\xA9\r\n\xCF\x80\r\n"));
+        QCOMPARE(f.ask.messages.size(), 1);
+        QVERIFY(f.docs.Save());
+        QCOMPARE(f.ask.messages.size(), 1);
+    }
+
+    void aFailedSaveKeepsTheOldFileAndTheDocumentModified_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("read-only folder") << "readonly";
+        QTest::newRow("vanished folder") << "vanished";
+        QTest::newRow("full disk") << "full";
+    }
+    void aFailedSaveKeepsTheOldFileAndTheDocumentModified()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir folder;
+        QString path = folder.filePath("doc.txt");
+        if (how == "full") {
+            // A small file system of our own that the save fills up.
+            if (::geteuid() != 0)
+                QSKIP("needs root to mount a small file system");
+            const QString mountPoint = folder.filePath("small");
+            QDir().mkpath(mountPoint);
+            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint}) != 0)
+                QSKIP("cannot mount a small file system here");
+            path = mountPoint + "/doc.txt";
+        }
+        WriteBytes(path, "old text");
+        Fixture f;
+        f.docs.DropFile(path);
+        f.editor.SetText(how == "full" ? QString(200000, QLatin1Char('x')) : QString("new text"));
+        if (how == "readonly") {
+            if (::geteuid() == 0)
+                QSKIP("running as root: a read-only folder does not refuse writes");
+            QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        } else if (how == "vanished") {
+            QVERIFY(QDir(folder.path()).removeRecursively());
+        }
+        QVERIFY(!f.docs.Save());
+        QCOMPARE(f.ask.messages.size(), 1);
+        QVERIFY(f.ask.messages.first().contains("doc.txt"));
+        QVERIFY(f.editor.Modified());
+        if (how != "vanished")
+            QCOMPARE(ReadBytes(path), QByteArray("old text"));
+        if (how == "readonly")
+            QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (how == "full")
+            QProcess::execute("umount", {folder.filePath("small")});
+    }
+
+    void anUnreadableCommandLineFileGivesAnEmptyDocumentAndAMessage()
+    {
+        Fixture f;
+        const QString path = m_dir.filePath("missing file.txt");
+        QVERIFY(!f.docs.LoadCommandLineFile(path));
+        QCOMPARE(f.editor.Text(), QString());
+        QCOMPARE(f.ask.messages.size(), 1);
+        QCOMPARE(f.caption, QString("missing file.txt"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDocuments)
+#include "test_documents.moc"

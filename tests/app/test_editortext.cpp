@@ -1,0 +1,121 @@
+#include "app/EditorText.h"
+#include "app/PlainTextEditText.h"
+
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+// The same line operations on the in-memory document and on the window's editor.
+class TestEditorText : public QObject
+{
+    Q_OBJECT
+
+    using Operation = std::function<void(EditorText &)>;
+
+    struct Both
+    {
+        QPlainTextEdit widget;
+        PlainTextEditText window{&widget};
+        PlainEditorText plain;
+        explicit Both(const QString &text)
+            : plain(text)
+        {
+            widget.setPlainText(text);
+        }
+    };
+
+private slots:
+    void lineOperations_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("op");
+        QTest::addColumn<QString>("expected");
+        // op: 0 add "x", 1 insert "x" at 0, 2 insert "x" at 1, 3 delete 0, 4 delete last, 5 insert past the end
+        QTest::newRow("add to empty") << "" << 0 << "x\n";
+        QTest::newRow("add after a line without break") << "a" << 0 << "a\nx";
+        QTest::newRow("add after a final break") << "a\n" << 0 << "a\nx\n";
+        QTest::newRow("insert first") << "a\nb" << 1 << "x\na\nb";
+        QTest::newRow("insert second") << "a\nb" << 2 << "a\nx\nb";
+        QTest::newRow("delete first") << "a\nb" << 3 << "b";
+        QTest::newRow("delete last keeps the break before it") << "a\nb" << 4 << "a\n";
+        QTest::newRow("delete last with final break") << "a\nb\n" << 4 << "a\n";
+        QTest::newRow("insert far past the end") << "a" << 5 << "a\nx";
+    }
+    void lineOperations()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, op);
+        QFETCH(QString, expected);
+        Both both(text);
+        for (EditorText *editor : {static_cast<EditorText *>(&both.window), static_cast<EditorText *>(&both.plain)}) {
+            switch (op) {
+            case 0: editor->AddLine("x"); break;
+            case 1: editor->InsertLine(0, "x"); break;
+            case 2: editor->InsertLine(1, "x"); break;
+            case 3: editor->DeleteLine(0); break;
+            case 4: editor->DeleteLine(editor->LineCount() - 1); break;
+            case 5: editor->InsertLine(7, "x"); break;
+            }
+            QCOMPARE(editor->Text(), expected);
+        }
+    }
+
+    void linesAndPositionsAgree_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << "";
+        QTest::newRow("one") << "one";
+        QTest::newRow("final break") << "one\ntwo\n";
+        QTest::newRow("empty lines") << "\n\na\n\n";
+        QTest::newRow("nbsp and tabs") << QString::fromUtf8("l'\u00A0àvia\tx\nb");
+    }
+    void linesAndPositionsAgree()
+    {
+        QFETCH(QString, text);
+        Both both(text);
+        QCOMPARE(both.window.Text(), text);
+        QCOMPARE(both.window.Length(), both.plain.Length());
+        QCOMPARE(both.window.LineCount(), both.plain.LineCount());
+        for (int i = -1; i <= both.plain.LineCount() + 1; ++i) {
+            QCOMPARE(both.window.Line(i), both.plain.Line(i));
+            QCOMPARE(both.window.LineStart(i), both.plain.LineStart(i));
+        }
+        for (int position = 0; position <= both.plain.Length(); ++position)
+            QCOMPARE(both.window.LineFromPosition(position), both.plain.LineFromPosition(position));
+        both.window.Select(1, 3);
+        both.plain.Select(1, 3);
+        QCOMPARE(both.window.SelectedText(), both.plain.SelectedText());
+    }
+
+    void aCommandIsOneUndoStepAndKeepsEveryCharacter()
+    {
+        QPlainTextEdit widget;
+        widget.setPlainText(QString::fromUtf8("Bon\u00A0dia\nadéu"));
+        PlainTextEditText editor(&widget);
+        editor.BeginCommand();
+        editor.SetText(QString::fromUtf8("Bon\u00A0dia, món\nadéu"));
+        editor.AddLine("nova");
+        editor.InsertLine(0, "primera");
+        editor.EndCommand();
+        QCOMPARE(editor.Text(), QString::fromUtf8("primera\nBon\u00A0dia, món\nadéu\nnova"));
+        QVERIFY(editor.Modified());
+        widget.undo();
+        QCOMPARE(editor.Text(), QString::fromUtf8("Bon\u00A0dia\nadéu"));
+    }
+
+    void setTextTouchesOnlyWhatChanged()
+    {
+        PlainEditorText editor("abcdef");
+        editor.SetText("abXYef");
+        QCOMPARE(editor.Text(), QString("abXYef"));
+        QCOMPARE(editor.SelStart(), 4); // the caret after the changed part
+        editor.SetModified(false);
+        editor.SetText("abXYef");
+        QVERIFY(!editor.Modified());
+    }
+};
+
+QTEST_MAIN(TestEditorText)
+#include "test_editortext.moc"

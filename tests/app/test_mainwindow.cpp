@@ -1,0 +1,249 @@
+#include "app/AboutBox.h"
+#include "app/EditorFont.h"
+#include "app/EditorWidget.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/WaitWithEvents.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    static QStringList BarCaptions(FormPrincipal &window)
+    {
+        QStringList captions;
+        for (QAction *action : window.menuBar()->actions())
+            captions << action->text();
+        return captions;
+    }
+
+    static void WriteFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+private slots:
+    void init() { AppLifetime::Instance().Reset(); }
+
+    void defaultModeShowsTheToolbarAndFiveMenus()
+    {
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        QCOMPARE(window.size(), QSize(845, 480));
+        QCOMPARE(BarCaptions(window),
+                 (QStringList{"&Fitxer", "&Edició", "Bu&scar", "&Opcions", "Parlant de..."}));
+        QVERIFY(!window.ToolBar()->isHidden());
+        QStringList fileItems;
+        for (QAction *action : window.MenuNamed("MenuFitxer")->actions())
+            if (!action->isSeparator() && action->isVisible())
+                fileItems << action->text();
+        QCOMPARE(fileItems, (QStringList{"Nou", "Obrir...", "Guardar", "Guardar com...", "Imprimir",
+                                         "Configurar impressora...", "Sortir"}));
+        QCOMPARE(window.EditNomFitxer()->text(), QString("Sintetitzat"));
+        QCOMPARE(window.CheckBoxNomesUnParaula()->text(), QString("Només una paraula"));
+        QCOMPARE(window.Edit()->font().pixelSize(), 13);
+        QCOMPARE(window.Edit()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QVERIFY(QDir(dir.filePath("records")).exists());
+    }
+
+    void fullMenuModeNeedsExactlySI_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("full");
+        QTest::newRow("SI") << QByteArray("SI") << true;
+        QTest::newRow("si") << QByteArray("si") << false;
+        QTest::newRow("NO") << QByteArray("NO") << false;
+    }
+    void fullMenuModeNeedsExactlySI()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, full);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("tolvanet.ini"), "[Tolvanet32]\r\nTolvanet32=" + value + "\r\n");
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        QCOMPARE(window.FullMenuMode(), full);
+        QCOMPARE(window.ToolBar()->isHidden(), full);
+        QCOMPARE(BarCaptions(window).size(), full ? 12 : 5);
+        if (full)
+            QCOMPARE(BarCaptions(window).mid(9), (QStringList{"Performances", "Pissarra a HTML5", "Parlant de..."}));
+    }
+
+    void everyControlCanBeAnnounced()
+    {
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const QStringList hints{"Read all or selected text", "Read word by word", "Stop", "Menu options",
+                                "wav file saved in records Dir", "mp3 file saved in records Dir"};
+        const QStringList names{"ButtonLectura", "SpeedButtonParaulaPerParaula", "ButtonParar", "SpeedButtonMenu",
+                                "ButtonWAV", "ButtonMP3"};
+        for (int i = 0; i < names.size(); ++i) {
+            QToolButton *button = window.ToolButton(names.at(i));
+            QVERIFY2(button, qPrintable(names.at(i)));
+            QCOMPARE(button->accessibleName(), hints.at(i));
+            QCOMPARE(button->toolTip(), hints.at(i));
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(button->size(), QSize(50, 50));
+        }
+        QVERIFY(!window.EditNomFitxer()->accessibleName().isEmpty());
+        QVERIFY(!window.Edit()->accessibleName().isEmpty());
+    }
+
+    void startUpComposesTheTitleAndLoadsTheCommandLineFile()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("a b.txt"), "Hola món\n");
+        StartupOptions options;
+        options.paths = AppPaths::InDirectory(dir.path());
+        options.splash = false;
+        options.words = QStringList{dir.filePath("a"), "b.txt"};
+        auto windows = StartProgram(options);
+        FormPrincipal &window = *windows->main;
+        QCOMPARE(window.CurrentFileName(), dir.filePath("a b.txt"));
+        QVERIFY(window.windowTitle().startsWith("Tolvanet Corvalida - "));
+        QVERIFY(window.windowTitle().endsWith(" - a b.txt"));
+        QCOMPARE(window.Document().Text(), QString::fromUtf8("Hola món\n"));
+        QVERIFY(!window.Document().Modified());
+        window.Document().SetModified(false);
+        window.close();
+    }
+
+    void titleCarriesTheVersionLabelWithoutAFile()
+    {
+        QTemporaryDir dir;
+        StartupOptions options;
+        options.paths = AppPaths::InDirectory(dir.path());
+        options.splash = false;
+        auto windows = StartProgram(options);
+        QVERIFY(windows->main->windowTitle().startsWith("Tolvanet Corvalida - "));
+        QVERIFY(windows->main->windowTitle().endsWith(" - Versió - 26 - 15/11/2019"));
+        windows->main->close();
+    }
+
+    void theFontChosenIsWrittenAndAppliedAtTheNextStart()
+    {
+        QTemporaryDir dir;
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        {
+            SettingsStore settings(paths.settingsFile);
+            EditorFontChoice choice;
+            choice.font = QFont("DejaVu Sans");
+            choice.font.setPointSize(16);
+            choice.font.setBold(true);
+            choice.font.setItalic(true);
+            QVERIFY(WriteEditorFont(settings, choice));
+            QCOMPARE(settings.ReadString("Font Missatge", "Negreta", ""), QString("SI"));
+            QCOMPARE(settings.ReadString("Font Missatge", "Itàlica", ""), QString("SI"));
+            QCOMPARE(settings.ReadString("Font Missatge", "Subrratllat", ""), QString("NO"));
+            QCOMPARE(settings.ReadString("Font Missatge", "Tatxat", ""), QString("NO"));
+            QFile file(paths.settingsFile);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromLatin1(file.readAll());
+            QStringList keys;
+            for (const QString &line : text.split("\r\n"))
+                if (line.contains('='))
+                    keys << line.section('=', 0, 0);
+            QCOMPARE(keys, (QStringList{"HiHaFontMissatge", "Charset", "Color", "Height", "Name", "Size",
+                                        "Negreta", QString::fromLatin1("It\xE0lica"), "Subrratllat", "Tatxat"}));
+        }
+        StartupOptions options;
+        options.paths = paths;
+        options.splash = false;
+        auto windows = StartProgram(options);
+        const QFont font = windows->main->Edit()->font();
+        QCOMPARE(font.family(), QString("DejaVu Sans"));
+        QCOMPARE(font.pointSize(), 16);
+        QVERIFY(font.bold());
+        QVERIFY(font.italic());
+        QVERIFY(!font.underline());
+        windows->main->close();
+    }
+
+    void nonNumericFontKeysKeepTheDesignFontAndSaySo()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("tolvanet.ini"),
+                  "[Font Missatge]\r\nHiHaFontMissatge=SI\r\nSize=gran\r\nHeight=x\r\nName=0\r\n");
+        StartupOptions options;
+        options.paths = AppPaths::InDirectory(dir.path());
+        options.splash = false;
+        auto windows = StartProgram(options);
+        QCOMPARE(windows->main->Edit()->font().pixelSize(), 13);
+        QVERIFY(windows->main->statusBar()->currentMessage().contains("Size"));
+        windows->main->close();
+    }
+
+    void closingAModifiedDocumentAsksAndNoEndsWithoutSaving()
+    {
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        bool closeHandlerRan = false;
+        window.SetCloseHandler([&] { closeHandlerRan = true; });
+        window.show();
+        window.Document().SetText("unsaved");
+        ask.saveAnswers << SaveAnswer::Cancel;
+        QVERIFY(!window.close());
+        QVERIFY(!closeHandlerRan);
+        ask.saveAnswers << SaveAnswer::No;
+        QVERIFY(window.close());
+        QVERIFY(closeHandlerRan);
+        QVERIFY(AppClosing());
+        QCOMPARE(ask.confirmations.size(), 2);
+    }
+
+    void printingWritesTheLinesToAPdf()
+    {
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        window.Document().SetText("Primera línia\nSegona línia\n");
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("out.pdf"));
+        window.PrintTo(&printer);
+        QFile pdf(dir.filePath("out.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().startsWith("%PDF"));
+    }
+
+    void findShortcutsReachTheSearch()
+    {
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.Document().SetText("un dos un");
+        window.Document().Select(0, 0);
+        window.Session().findText = "un";
+        QTest::keyClick(window.Edit(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(window.findChild<QDialog *>("FindDialog1"));
+        QDialog *dialog = window.findChild<QDialog *>("FindDialog1");
+        QVERIFY(dialog->isVisible());
+        QMetaObject::invokeMethod(dialog, "findNext");
+        QCOMPARE(window.Document().SelStart(), 0);
+        window.Edit()->setFocus();
+        QTest::keyClick(window.Edit(), Qt::Key_F3);
+        QCOMPARE(window.Document().SelStart(), 7);
+        window.Document().SetModified(false);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"

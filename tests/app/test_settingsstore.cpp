@@ -1,0 +1,170 @@
+#include "app/SettingsStore.h"
+#include "app/TextEncoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+    static void WriteBytes(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    static QByteArray ReadBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void readsGiveDefaultsWhenFileSectionOrKeyIsMissing()
+    {
+        SettingsStore missing(Path("none.ini"));
+        QCOMPARE(missing.ReadString("tts", "velocitat", "0"), QString("0"));
+        WriteBytes(Path("a.ini"), "[tts]\r\nvelocitat=3\r\n");
+        SettingsStore store(Path("a.ini"));
+        QCOMPARE(store.ReadString("tts", "velocitat", "0"), QString("3"));
+        QCOMPARE(store.ReadString("tts", "other", "x"), QString("x"));
+        QCOMPARE(store.ReadString("TTS to Wav", "velocitat", "d"), QString("d"));
+    }
+
+    void namesMatchWithoutRegardToCaseAndBlanksAroundValuesAreDropped()
+    {
+        WriteBytes(Path("b.ini"), "[LlibreriaLlegir]\nLLEGIR LLETRES =   SI  \n");
+        SettingsStore store(Path("b.ini"));
+        QCOMPARE(store.ReadString("llibreriallegir", "llegir lletres", "NO"), QString("SI"));
+        QVERIFY(store.WriteString("LLIBRERIALLEGIR", "Llegir Lletres", "NO"));
+        QCOMPARE(store.ReadString("LlibreriaLlegir", "LLEGIR LLETRES", "SI"), QString("NO"));
+        // One entry, not two: the existing key was rewritten.
+        QCOMPARE(ReadBytes(Path("b.ini")).count("LLEGIR LLETRES"), 1);
+    }
+
+    void yesAndNoCompareExactly_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("defaultValue");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("SI") << "SI" << false << true;
+        QTest::newRow("lower si keeps default") << "si" << false << false;
+        QTest::newRow("lower no keeps default") << "no" << true << true;
+        QTest::newRow("NO") << "NO" << true << false;
+    }
+    void yesAndNoCompareExactly()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, defaultValue);
+        QFETCH(bool, expected);
+        SettingsStore store(Path("yes.ini"));
+        QVERIFY(store.WriteString("s", "k", stored));
+        QCOMPARE(store.ReadYes("s", "k", defaultValue), expected);
+    }
+
+    void writesReachTheFileAtOnceAndAnotherReaderSeesThem()
+    {
+        SettingsStore writer(Path("c.ini"));
+        SettingsStore reader(Path("c.ini"));
+        QCOMPARE(reader.ReadString("tts", "ESTIC LLEGINT", "none"), QString("none"));
+        QVERIFY(writer.WriteString("tts", "ESTIC LLEGINT", "1"));
+        QCOMPARE(reader.ReadString("tts", "ESTIC LLEGINT", "none"), QString("1"));
+        QVERIFY(writer.WriteString("tts", "ESTIC LLEGINT", "0"));
+        QCOMPARE(reader.ReadString("tts", "ESTIC LLEGINT", "none"), QString("0"));
+        QVERIFY(reader.WriteString("tts to Wav", "STATUS", "5"));
+        QCOMPARE(writer.ReadString("tts to wav", "status", ""), QString("5"));
+        // Written through a temporary file renamed over the old one: nothing is left behind.
+        QCOMPARE(QDir(m_dir.path()).entryList({"c.ini*"}, QDir::Files), QStringList{"c.ini"});
+    }
+
+    void newKeysGoToTheEndOfTheirSection()
+    {
+        WriteBytes(Path("d.ini"), "[one]\r\na=1\r\n\r\n[two]\r\nb=2\r\n");
+        SettingsStore store(Path("d.ini"));
+        QVERIFY(store.WriteString("one", "c", "3"));
+        QCOMPARE(ReadBytes(Path("d.ini")), QByteArray("[one]\r\na=1\r\nc=3\r\n\r\n[two]\r\nb=2\r\n"));
+    }
+
+    void valuesAreCutAt2047CharactersOnRead()
+    {
+        SettingsStore store(Path("e.ini"));
+        const QString longValue(3000, QLatin1Char('x'));
+        QVERIFY(store.WriteString("s", "k", longValue));
+        QCOMPARE(store.ReadString("s", "k", "").size(), 2047);
+        QCOMPARE(store.ReadLongString("s", "k", "").size(), 3000);
+    }
+
+    void filesAreWindows1252UnlessAValueNeedsUtf8()
+    {
+        SettingsStore store(Path("f.ini"));
+        QVERIFY(store.WriteString("Font Missatge", "Itàlica", "SI"));
+        QCOMPARE(ReadBytes(Path("f.ini")), QByteArray("[Font Missatge]\r\nIt\xE0lica=SI\r\n"));
+        QCOMPARE(store.ReadString("Font Missatge", "Itàlica", "0"), QString("SI"));
+        QVERIFY(store.WriteString("s", "greek", QString::fromUtf8("αβγ")));
+        QVERIFY(TextEncoding::IsValidUtf8(ReadBytes(Path("f.ini"))));
+        SettingsStore again(Path("f.ini"));
+        QCOMPARE(again.ReadString("s", "greek", ""), QString::fromUtf8("αβγ"));
+        QCOMPARE(again.ReadString("Font Missatge", "Itàlica", "0"), QString("SI"));
+    }
+
+    void aRefusedWriteSaysUnableToWrite()
+    {
+        if (::geteuid() == 0)
+            QSKIP("running as root: a read-only folder does not refuse writes");
+        QTemporaryDir locked;
+        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QString path = locked.filePath("x.ini");
+        SettingsStore store(path);
+        QVERIFY(!store.WriteString("s", "k", "v"));
+        QCOMPARE(store.LastError(), QString("Unable to write to %1").arg(path));
+        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void aWriteIntoAMissingFolderSaysUnableToWrite()
+    {
+        const QString path = Path("no/such/folder/x.ini");
+        SettingsStore store(path);
+        QVERIFY(!store.WriteString("s", "k", "v"));
+        QCOMPARE(store.LastError(), QString("Unable to write to %1").arg(path));
+        QCOMPARE(store.ReadString("s", "k", "d"), QString("d"));
+    }
+
+    void damagedFilesReadWithoutTrouble_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("truncated") << QByteArray("[tts]\r\nveloc");
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe[\x01=\x02\n]]]=\x00", 14);
+        QTest::newRow("no section") << QByteArray("velocitat=5\n");
+        QTest::newRow("unclosed section") << QByteArray("[tts\nvelocitat=5\n");
+    }
+    void damagedFilesReadWithoutTrouble()
+    {
+        QFETCH(QByteArray, bytes);
+        WriteBytes(Path("g.ini"), bytes);
+        SettingsStore store(Path("g.ini"));
+        QCOMPARE(store.ReadString("tts", "velocitat", "0"), QString("0"));
+        QVERIFY(store.WriteString("tts", "velocitat", "2"));
+        QCOMPARE(store.ReadString("tts", "velocitat", "0"), QString("2"));
+    }
+
+    void strictNumbers()
+    {
+        QCOMPARE(ToInteger("12"), std::optional<int>(12));
+        QCOMPARE(ToInteger("-1"), std::optional<int>(-1));
+        QVERIFY(!ToInteger("12abc"));
+        QVERIFY(!ToInteger(""));
+        QVERIFY(!ToInteger("99999999999"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettingsStore)
+#include "test_settingsstore.moc"
