@@ -202,11 +202,14 @@ private slots:
         QFETCH(QString, how);
         QTemporaryDir folder;
         QString path = folder.filePath("doc.txt");
-        if (how == "full") {
-            // A small file system of our own that the save fills up.
-            if (::geteuid() != 0)
+        const QString mountPoint = folder.filePath("small");
+        const bool asRoot = ::geteuid() == 0;
+        // As root, permissions refuse nothing: a small file system of our own is
+        // made full or read-only instead.
+        const bool ownFileSystem = how == "full" || (how == "readonly" && asRoot);
+        if (ownFileSystem) {
+            if (!asRoot)
                 QSKIP("needs root to mount a small file system");
-            const QString mountPoint = folder.filePath("small");
             QDir().mkpath(mountPoint);
             if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint}) != 0)
                 QSKIP("cannot mount a small file system here");
@@ -217,9 +220,10 @@ private slots:
         f.docs.DropFile(path);
         f.editor.SetText(how == "full" ? QString(200000, QLatin1Char('x')) : QString("new text"));
         if (how == "readonly") {
-            if (::geteuid() == 0)
-                QSKIP("running as root: a read-only folder does not refuse writes");
-            QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            if (asRoot)
+                QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mountPoint}), 0);
+            else
+                QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         } else if (how == "vanished") {
             QVERIFY(QDir(folder.path()).removeRecursively());
         }
@@ -229,10 +233,10 @@ private slots:
         QVERIFY(f.editor.Modified());
         if (how != "vanished")
             QCOMPARE(ReadBytes(path), QByteArray("old text"));
-        if (how == "readonly")
+        if (ownFileSystem)
+            QProcess::execute("umount", {mountPoint});
+        else if (how == "readonly")
             QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        if (how == "full")
-            QProcess::execute("umount", {folder.filePath("small")});
     }
 
     void anUnreadableCommandLineFileGivesAnEmptyDocumentAndAMessage()

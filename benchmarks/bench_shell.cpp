@@ -1,0 +1,110 @@
+// Start-up time of the window, and open and save of a large document against
+// QPlainTextEdit::setPlainText alone. Run offscreen: QT_QPA_PLATFORM=offscreen bench_shell
+#include "app/EditorWidget.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/WaitWithEvents.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QWindow>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+// One start in this process: from main() to the main window exposed.
+int StartOnce(QElapsedTimer &sinceMain, const QString &folder)
+{
+    StartupOptions options;
+    options.paths = AppPaths::InDirectory(folder);
+    auto windows = StartProgram(options);
+    while (!windows->main->windowHandle() || !windows->main->windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::printf("%.3f\n", sinceMain.nsecsElapsed() / 1e6);
+    windows->main->Document().SetModified(false);
+    return 0;
+}
+
+QString MakeDocument(qsizetype bytes)
+{
+    const QString line = QString::fromUtf8("Una línia de text en català amb accents: àèéíòóú, i prou.\n");
+    QString text;
+    text.reserve(bytes);
+    while (text.size() < bytes)
+        text += line;
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceMain;
+    sinceMain.start();
+    QApplication application(argc, argv);
+    QTemporaryDir folder;
+    if (argc > 1 && QByteArray(argv[1]) == "--child")
+        return StartOnce(sinceMain, folder.path());
+
+    // Start-up, each in a new process.
+    QList<double> inside;
+    QList<double> whole;
+    for (int run = 0; run < 15; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {"--child"});
+        child.waitForFinished(30000);
+        whole << timer.nsecsElapsed() / 1e6;
+        inside << child.readAllStandardOutput().trimmed().toDouble();
+    }
+    std::printf("start-up to the main window shown: median %.1f ms (process start to exit %.1f ms), 15 runs\n",
+                Median(inside), Median(whole));
+
+    // Open and save of a 10 MB document.
+    const QString text = MakeDocument(10 * 1024 * 1024);
+    const QString path = folder.filePath("big.txt");
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text.toUtf8());
+    }
+    QList<double> plain;
+    QList<double> open;
+    QList<double> save;
+    for (int run = 0; run < 5; ++run) {
+        EditorWidget edit; // the editor as the window has it: its font, its wrapping
+        QElapsedTimer timer;
+        timer.start();
+        edit.setPlainText(text);
+        plain << timer.nsecsElapsed() / 1e6;
+
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+        timer.restart();
+        window.Documents().DropFile(path);
+        open << timer.nsecsElapsed() / 1e6;
+        window.Document().Replace(0, 0, "x");
+        timer.restart();
+        window.Documents().Save();
+        save << timer.nsecsElapsed() / 1e6;
+        window.Document().SetModified(false);
+    }
+    const double base = Median(plain);
+    std::printf("10 MB document: setPlainText %.0f ms; open %.0f ms (%.2fx); save %.0f ms (%.2fx)\n", base,
+                Median(open), Median(open) / base, Median(save), Median(save) / base);
+    return 0;
+}
