@@ -1,0 +1,69 @@
+#include "speech/FormLlenguatge.h"
+
+#include "speech/ChoiceList.h"
+#include "speech/FormTTS.h"
+#include "speech/InterfaceLanguages.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kLanguageRowHeight = 36;
+}
+
+FormLlenguatge::FormLlenguatge(FormTTS &speechWindow, QWidget *mainWindow, QWidget *parent)
+    : QDialog(parent)
+    , m_speechWindow(speechWindow)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("FormLlenguatge"));
+    setWindowTitle(QStringLiteral("DRAVIMOLS - Llenguatges"));
+    setModal(true);
+
+    m_list = new ChoiceList(this);
+    m_list->setObjectName(QStringLiteral("ListBoxLlenguatge"));
+    QFont listFont = m_list->font();
+    listFont.setPixelSize(26);
+    listFont.setWeight(QFont::DemiBold);
+    m_list->setFont(listFont);
+    m_list->SetEntries(LanguageNames(), kLanguageRowHeight);
+    m_list->setAccessibleName(QStringLiteral("Llenguatges"));
+    m_list->setMinimumHeight(kLanguageCount * kLanguageRowHeight + 2 * m_list->frameWidth());
+    connect(m_list, &ChoiceList::chosen, this, &FormLlenguatge::ListBoxLlenguatgeClick);
+
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("BitBtnTancar"));
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_ok, 0, Qt::AlignHCenter);
+    setTabOrder(m_list, m_ok);
+    resize(300, 340);
+
+    SetLanguageIndex(int(InterfaceLanguage::English));
+    m_speechWindow.SetLanguageWindow(this);
+}
+
+int FormLlenguatge::LanguageIndex() const
+{
+    return m_list->currentRow();
+}
+
+void FormLlenguatge::SetLanguageIndex(int index)
+{
+    const QSignalBlocker blocker(m_list);
+    if (index >= 0 && index < m_list->count())
+        m_list->setCurrentRow(index);
+    else {
+        m_list->clearSelection();
+        m_list->setCurrentRow(-1);
+    }
+}
+
+void FormLlenguatge::ListBoxLlenguatgeClick()
+{
+    ApplyInterfaceLanguage(LanguageIndex(), m_mainWindow, &m_speechWindow);
+    m_ok->setText(m_speechWindow.OkCaption());
+}

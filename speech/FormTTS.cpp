@@ -1,0 +1,374 @@
+#include "speech/FormTTS.h"
+
+#include "app/SettingsStore.h"
+#include "speech/ChoiceList.h"
+#include "speech/VoiceControl.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kVoiceRowHeight = 25;
+constexpr int kVoiceListHeight = 193;
+constexpr int kTestRowHeight = 70;
+constexpr int kRateMinimum = -10;
+constexpr int kRateMaximum = 10;
+
+struct OptionDesign
+{
+    ReadingOption option;
+    const char *name;
+    const char *caption;
+    bool checked;
+    bool visible;
+};
+
+// Design names, captions and start states of the reading-option boxes.
+constexpr OptionDesign kOptionDesign[] = {
+    {ReadingOption::Letters, "CheckBoxLletres", "Read letters by pressing keyboard", false, true},
+    {ReadingOption::WordOnSpace, "CheckBoxEspai", "Read words by pressing space ( )", false, true},
+    {ReadingOption::SentenceOnFullStop, "CheckBoxPunt", "Read sentence by pressing (.)", false, true},
+    {ReadingOption::SelectionOnMouseUp, "CheckBoxLlegeixLoSeleccionatALAixecarElClic",
+     "Mouse up reads selected text", false, true},
+    {ReadingOption::PastedToClipboard, "CheckBoxLlegeixDirectamentLaCarpeta",
+     "Read text pasted to clipboard", false, false},
+    {ReadingOption::ReadAll, "CheckBoxReadAll", "F7/ESC Read all", true, true},
+    {ReadingOption::ReadSelected, "CheckBoxReadSelected", "F8 Read selected", true, true},
+    {ReadingOption::ReadClipboard, "CheckBoxReadClipboardContent", "F9 Read clipboard content", true, false},
+    {ReadingOption::ReadWordByWord, "CheckBoxReadWordByWord", "F10 Read word by word", true, false},
+    {ReadingOption::SelectedText, "CheckBoxSelectedText", "Button read. Reads selected text", false, true},
+};
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+FormTTS::FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SettingsStore &settings,
+                 QWidget *parent)
+    : QDialog(parent)
+    , m_voices(voices)
+    , m_dictionary(dictionary)
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("FormTTS"));
+    setModal(true);
+    BuildControls();
+    ApplyWindowSteps();
+    SetTabOrder();
+    SyncFromVoices();
+    resize(694, 577);
+}
+
+void FormTTS::BuildControls()
+{
+    m_voiceList = new ChoiceList(this);
+    m_voiceList->setObjectName(QStringLiteral("ListBoxMotorsDeVeu"));
+    QFont listFont = m_voiceList->font();
+    listFont.setPixelSize(18);
+    listFont.setWeight(QFont::DemiBold);
+    m_voiceList->setFont(listFont);
+    m_voiceList->SetEntries(m_voices.VoiceEntries(), kVoiceRowHeight);
+    m_voiceList->setMinimumHeight(kVoiceListHeight);
+    m_voiceList->setAccessibleName(QStringLiteral("Voices"));
+    connect(m_voiceList, &ChoiceList::chosen, this, &FormTTS::ListBoxMotorsDeVeuClick);
+
+    m_speedTitle = new QLabel(QStringLiteral("Speed:"), this);
+    m_speedTitle->setObjectName(QStringLiteral("LabelVelocitat"));
+    m_rate = new QSlider(Qt::Vertical, this);
+    m_rate->setObjectName(QStringLiteral("tbRate"));
+    m_rate->setRange(kRateMinimum, kRateMaximum);
+    m_rate->setSingleStep(1);
+    m_rate->setPageStep(2);
+    m_rate->setTickPosition(QSlider::TicksBothSides);
+    m_rate->setTickInterval(1);
+    // The slowest rate at the top; Up moves towards it.
+    m_rate->setInvertedAppearance(true);
+    m_rate->setInvertedControls(true);
+    m_rate->setFocusPolicy(Qt::StrongFocus);
+    m_speedTitle->setBuddy(m_rate);
+    connect(m_rate, &QSlider::valueChanged, this, &FormTTS::tbRateChange);
+    m_rateLabel = new QLabel(QStringLiteral("0"), this);
+    m_rateLabel->setObjectName(QStringLiteral("lblRate"));
+    m_rateLabel->setAlignment(Qt::AlignCenter);
+
+    auto *rateColumn = new QVBoxLayout;
+    rateColumn->addWidget(m_speedTitle, 0, Qt::AlignHCenter);
+    rateColumn->addWidget(m_rate, 1, Qt::AlignHCenter);
+    rateColumn->addWidget(m_rateLabel, 0, Qt::AlignHCenter);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_voiceList, 1);
+    top->addLayout(rateColumn);
+
+    for (const OptionDesign &design : kOptionDesign) {
+        auto *box = new QCheckBox(QString::fromUtf8(design.caption), this);
+        box->setObjectName(QLatin1String(design.name));
+        box->setChecked(design.checked);
+        box->setVisible(design.visible);
+        m_options[int(design.option)] = box;
+    }
+    connect(OptionBox(ReadingOption::WordOnSpace), &QCheckBox::clicked, this, &FormTTS::CheckBoxEspaiClick);
+
+    auto *keysGroup = new QGroupBox(this);
+    keysGroup->setObjectName(QStringLiteral("GroupBoxTecles"));
+    auto *keysColumn = new QVBoxLayout(keysGroup);
+    for (ReadingOption option : {ReadingOption::ReadAll, ReadingOption::ReadSelected, ReadingOption::ReadClipboard,
+                                 ReadingOption::ReadWordByWord, ReadingOption::PastedToClipboard}) {
+        OptionBox(option)->setParent(keysGroup);
+        keysColumn->addWidget(OptionBox(option));
+    }
+    keysColumn->addStretch();
+    auto *typingGroup = new QGroupBox(this);
+    typingGroup->setObjectName(QStringLiteral("GroupBoxEscriptura"));
+    auto *typingColumn = new QVBoxLayout(typingGroup);
+    for (ReadingOption option : {ReadingOption::SelectedText, ReadingOption::Letters, ReadingOption::WordOnSpace,
+                                 ReadingOption::SentenceOnFullStop, ReadingOption::SelectionOnMouseUp}) {
+        OptionBox(option)->setParent(typingGroup);
+        typingColumn->addWidget(OptionBox(option));
+    }
+    typingColumn->addStretch();
+    // setParent hides a widget: show again the boxes the design shows.
+    for (const OptionDesign &design : kOptionDesign)
+        m_options[int(design.option)]->setVisible(design.visible);
+
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(keysGroup, 281);
+    groups->addWidget(typingGroup, 321);
+
+    m_testText = new QLineEdit(
+        QStringLiteral("Hola mundo. Estoy muy contento de estar aquí. Deseo que seais muy felices."), this);
+    m_testText->setObjectName(QStringLiteral("EditText"));
+    m_testText->setAccessibleName(QStringLiteral("Test text"));
+    m_speak = MakeButton(this, "ButtonParlar", QStringLiteral("Parla"));
+    m_silence = MakeButton(this, "ButtonCalla", QStringLiteral("Calla"));
+    m_wav = MakeButton(this, "ButtonWav", QStringLiteral("Crear wav"));
+    connect(m_speak, &QPushButton::clicked, this, &FormTTS::ButtonParlarClick);
+    connect(m_silence, &QPushButton::clicked, this, &FormTTS::ButtonCallaClick);
+    auto *testRow = new QHBoxLayout;
+    testRow->addWidget(m_testText, 1);
+    testRow->addWidget(m_speak);
+    testRow->addWidget(m_silence);
+    testRow->addWidget(m_wav);
+
+    m_stopLabel = new QLabel(QStringLiteral("F11 Stop speech"), this);
+    m_stopLabel->setObjectName(QStringLiteral("LabelPararLectura"));
+    m_dictionaryBox = new QCheckBox(QStringLiteral("Utilitzar diccionari d'excepcions"), this);
+    m_dictionaryBox->setObjectName(QStringLiteral("CheckBoxDicExc"));
+    connect(m_dictionaryBox, &QCheckBox::clicked, this, &FormTTS::CheckBoxDicExcMouseUp);
+
+    m_ok = MakeButton(this, "BitBtnTancar", QStringLiteral("OK"));
+    m_helpButton = MakeButton(this, "BitBtnHelp", QStringLiteral("Help"));
+    m_language = MakeButton(this, "BitBtnLlenguatge", QStringLiteral("Language"));
+    m_language->setDefault(true);
+    m_noDisturb = MakeButton(this, "ButtonNoMolestar", QStringLiteral("Don't disturb"));
+    m_exit = MakeButton(this, "BitBtnExit", QStringLiteral("Exit"));
+    m_wavMp3 = MakeButton(this, "BitBtnWavMP3", QStringLiteral("WAV/MP3"));
+    for (QPushButton *hidden : {m_noDisturb, m_exit, m_wavMp3})
+        hidden->setVisible(false);
+    connect(m_ok, &QPushButton::clicked, this, &FormTTS::BitBtnTancarClick);
+    connect(m_helpButton, &QPushButton::clicked, this, &FormTTS::BitBtnHelpClick);
+    connect(m_language, &QPushButton::clicked, this, &FormTTS::BitBtnLlenguatgeClick);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button : {m_ok, m_helpButton, m_language, m_noDisturb, m_exit, m_wavMp3})
+        buttons->addWidget(button);
+    buttons->addStretch();
+
+    auto *window = new QVBoxLayout(this);
+    window->addLayout(top, 1);
+    window->addLayout(testRow);
+    window->addLayout(groups);
+    window->addWidget(m_stopLabel);
+    window->addWidget(m_dictionaryBox);
+    window->addLayout(buttons);
+}
+
+void FormTTS::ApplyWindowSteps()
+{
+    if (!m_voices.AutomationAvailable()) {
+        m_speak->setEnabled(false);
+        m_wav->setEnabled(false);
+    }
+    // The test row is never shown in use; the list takes its room.
+    for (QWidget *testControl : std::initializer_list<QWidget *>{m_speak, m_silence, m_wav, m_testText})
+        testControl->setVisible(false);
+    m_voiceList->setMinimumHeight(kVoiceListHeight + kTestRowHeight);
+}
+
+void FormTTS::SetTabOrder()
+{
+    QList<QWidget *> order{m_voiceList, m_rate};
+    for (ReadingOption option : {ReadingOption::ReadAll, ReadingOption::ReadSelected, ReadingOption::ReadClipboard,
+                                 ReadingOption::ReadWordByWord, ReadingOption::PastedToClipboard,
+                                 ReadingOption::SelectedText, ReadingOption::Letters, ReadingOption::WordOnSpace,
+                                 ReadingOption::SentenceOnFullStop, ReadingOption::SelectionOnMouseUp})
+        order << OptionBox(option);
+    order << m_dictionaryBox << m_ok << m_helpButton << m_language;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+QCheckBox *FormTTS::OptionBox(ReadingOption option) const
+{
+    return m_options[int(option)];
+}
+
+bool FormTTS::IsOptionChecked(ReadingOption option) const
+{
+    return OptionBox(option)->isChecked();
+}
+
+void FormTTS::SetOptionChecked(ReadingOption option, bool checked)
+{
+    QCheckBox *box = OptionBox(option);
+    if (box->isChecked() == checked)
+        return;
+    box->setChecked(checked);
+    if (option == ReadingOption::WordOnSpace)
+        CheckBoxEspaiClick();
+}
+
+bool FormTTS::ReadLetters() const
+{
+    return IsOptionChecked(ReadingOption::Letters);
+}
+
+bool FormTTS::ReadWordOnSpace() const
+{
+    return IsOptionChecked(ReadingOption::WordOnSpace);
+}
+
+bool FormTTS::ReadSentenceOnFullStop() const
+{
+    return IsOptionChecked(ReadingOption::SentenceOnFullStop);
+}
+
+bool FormTTS::ReadSelectionOnMouseUp() const
+{
+    return IsOptionChecked(ReadingOption::SelectionOnMouseUp);
+}
+
+void FormTTS::ClearReadWordOnSpace()
+{
+    OptionBox(ReadingOption::WordOnSpace)->setChecked(false);
+}
+
+QString FormTTS::OkCaption() const
+{
+    return m_ok->text();
+}
+
+void FormTTS::SyncFromVoices()
+{
+    const QSignalBlocker listBlocker(m_voiceList);
+    const QSignalBlocker rateBlocker(m_rate);
+    const int index = m_voices.SelectedIndex();
+    if (index >= 0 && index < m_voiceList->count())
+        m_voiceList->setCurrentRow(index);
+    else {
+        m_voiceList->clearSelection();
+        m_voiceList->setCurrentRow(-1);
+    }
+    m_rate->setValue(m_voices.RatePosition());
+    if (m_rate->value() != m_voices.RatePosition()) {
+        // A position off the bar is brought onto it, so that the bar and the label agree.
+        m_voices.SetRatePosition(m_rate->value());
+        m_voices.SetSpeechRate();
+    }
+    m_rateLabel->setText(m_voices.RateLabel());
+}
+
+void FormTTS::ListBoxMotorsDeVeuClick()
+{
+    m_voices.SetSelectedIndex(m_voiceList->currentRow());
+    m_voices.SelectVoice();
+    m_rateLabel->setText(m_voices.RateLabel());
+}
+
+void FormTTS::tbRateChange()
+{
+    m_voices.SetRatePosition(m_rate->value());
+    m_voices.SetSpeechRate();
+    m_rateLabel->setText(m_voices.RateLabel());
+}
+
+void FormTTS::CheckBoxEspaiClick()
+{
+    if (!OptionBox(ReadingOption::WordOnSpace)->isChecked() || !m_oneHand)
+        return;
+    if (m_oneHand->OneHandOn())
+        m_oneHand->TurnOneHandOff();
+}
+
+void FormTTS::CheckBoxDicExcMouseUp()
+{
+    m_dictionary.SetDictionaryActive(false);
+    if (m_dictionaryBox->isChecked())
+        m_dictionaryBox->setChecked(m_dictionary.ChooseExceptionsDictionary());
+}
+
+void FormTTS::BitBtnTancarClick()
+{
+    accept();
+    m_dictionary.ClosingStep();
+}
+
+void FormTTS::BitBtnHelpClick()
+{
+    if (m_help)
+        m_help();
+}
+
+void FormTTS::BitBtnLlenguatgeClick()
+{
+    if (m_languageWindow)
+        m_languageWindow->exec();
+}
+
+void FormTTS::ButtonParlarClick()
+{
+    m_voices.SpeakText(m_testText->text());
+}
+
+void FormTTS::ButtonCallaClick()
+{
+    m_voices.StopSpeech();
+}
+
+void FormTTS::showEvent(QShowEvent *event)
+{
+    m_dictionaryBox->setChecked(m_dictionary.DictionaryActive());
+    SyncFromVoices();
+    QDialog::showEvent(event);
+}
+
+void FormTTS::done(int result)
+{
+    FormClose();
+    QDialog::done(result);
+}
+
+void FormTTS::FormClose()
+{
+    const QString section = QStringLiteral("tts");
+    if (m_voices.MspCount() > 0 || m_voices.SapiCount() > 0 || m_voices.UpctvLoaded()) {
+        if (!m_settings.WriteString(section, QStringLiteral("Numero sintetitzador"),
+                                    QString::number(m_voiceList->currentRow())))
+            qWarning("%s", qPrintable(m_settings.LastError()));
+    }
+    if (!m_settings.WriteString(section, QStringLiteral("velocitat"), m_rateLabel->text()))
+        qWarning("%s", qPrintable(m_settings.LastError()));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class FormLlenguatge;
+class FormTTS;
+class SettingsStore;
+
+// The reading options and the interface language as the settings file keeps them:
+// restored at start, stored when the main window closes.
+
+// Sets the speech window's boxes from section "LlibreriaLlegir": a box that is off by
+// design is turned on only by exactly "SI", one that is on only turned off by exactly
+// "NO". Each change runs the box's click handler, as a user's click would.
+void RestoreReadingOptions(const SettingsStore &settings, FormTTS &speechWindow);
+
+// Selects the stored "LLENGUA" row (default 1) and applies it. A text that is not a
+// number counts as the default; a number outside the list selects no row.
+void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &languageWindow);
+
+// Writes the ten reading options ("SI"/"NO") and then "LLENGUA", in that order.
+// Stops at the first write that fails and gives its message ("Unable to write to ..."),
+// or an empty text when everything was stored.
+QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const FormTTS &speechWindow,
+                                       const FormLlenguatge &languageWindow);
+
+// True while no voice has ever been stored: the speech window must then be shown
+// before the editor is used.
+bool NeedsFirstVoiceChoice(const SettingsStore &settings);
