@@ -26,7 +26,7 @@ double Median(QList<double> values)
 }
 
 // One start in this process: from main() to the main window exposed.
-int StartOnce(QElapsedTimer &sinceMain, const QString &folder)
+int StartOnce(QElapsedTimer &sinceMain, const QString &folder, const QString &screenshot)
 {
     StartupOptions options;
     options.paths = AppPaths::InDirectory(folder);
@@ -34,6 +34,10 @@ int StartOnce(QElapsedTimer &sinceMain, const QString &folder)
     while (!windows->main->windowHandle() || !windows->main->windowHandle()->isExposed())
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     std::printf("%.3f\n", sinceMain.nsecsElapsed() / 1e6);
+    if (!screenshot.isEmpty()) {
+        WaitWithEvents(300);
+        windows->main->grab().save(screenshot);
+    }
     windows->main->Document().SetModified(false);
     return 0;
 }
@@ -57,7 +61,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QTemporaryDir folder;
     if (argc > 1 && QByteArray(argv[1]) == "--child")
-        return StartOnce(sinceMain, folder.path());
+        return StartOnce(sinceMain, folder.path(), QString());
+    // A picture of the window as it starts, to look at.
+    if (argc > 2 && QByteArray(argv[1]) == "--screenshot")
+        return StartOnce(sinceMain, folder.path(), QString::fromLocal8Bit(argv[2]));
 
     // Start-up, each in a new process.
     QList<double> inside;
