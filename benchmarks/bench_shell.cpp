@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <tuple>
 #include <chrono>
 #include <cstdio>
 
@@ -39,6 +40,7 @@ int StartOnce(QElapsedTimer &sinceMain, const QString &folder, const QString &sc
         windows->main->grab().save(screenshot);
     }
     windows->main->Document().SetModified(false);
+
     return 0;
 }
 
@@ -113,5 +115,30 @@ int main(int argc, char *argv[])
     const double base = Median(plain);
     std::printf("10 MB document: setPlainText %.0f ms; open %.0f ms (%.2fx); save %.0f ms (%.2fx)\n", base,
                 Median(open), Median(open) / base, Median(save), Median(save) / base);
+
+    // A document of one 1 MB line, and one of 100 MB: they load, and how long that takes.
+    for (const auto &[label, size, oneLine] : {std::tuple{"one 1 MB line", qsizetype(1) << 20, true},
+                                               std::tuple{"one 1 MB line of words", qsizetype(1) << 20, false}, std::tuple{"100 MB", qsizetype(100) << 20, false}}) {
+        QString content = oneLine ? QString(size, QLatin1Char('a')) : MakeDocument(size);
+        if (size == (qsizetype(1) << 20) && !oneLine)
+            content.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(content.toUtf8());
+        }
+        content.clear();
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+        window.show();
+        QElapsedTimer timer;
+        timer.start();
+        window.Documents().DropFile(path);
+        QApplication::processEvents();
+        std::printf("%s: opened and shown in %lld ms, %d characters\n", label, timer.elapsed(),
+                    window.Document().Length());
+        window.Document().SetModified(false);
+    }
+
     return 0;
 }
