@@ -11,6 +11,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -60,15 +63,16 @@ struct ToolButtonSpec
     const char *name;
     const char *hint;
     QStyle::StandardPixmap icon;
+    const char *label;
 };
 
 const ToolButtonSpec kToolButtons[] = {
-    {"ButtonLectura", "Read all or selected text", QStyle::SP_MediaPlay},
-    {"SpeedButtonParaulaPerParaula", "Read word by word", QStyle::SP_MediaSeekForward},
-    {"ButtonParar", "Stop", QStyle::SP_MediaStop},
-    {"SpeedButtonMenu", "Menu options", QStyle::SP_FileDialogDetailedView},
-    {"ButtonWAV", "wav file saved in records Dir", QStyle::SP_DriveFDIcon},
-    {"ButtonMP3", "mp3 file saved in records Dir", QStyle::SP_DriveCDIcon},
+    {"ButtonLectura", "Read all or selected text", QStyle::SP_MediaPlay, nullptr},
+    {"SpeedButtonParaulaPerParaula", "Read word by word", QStyle::SP_MediaSeekForward, nullptr},
+    {"ButtonParar", "Stop", QStyle::SP_MediaStop, nullptr},
+    {"SpeedButtonMenu", "Menu options", QStyle::SP_FileDialogDetailedView, nullptr},
+    {"ButtonWAV", "wav file saved in records Dir", QStyle::SP_DriveFDIcon, "WAV"},
+    {"ButtonMP3", "mp3 file saved in records Dir", QStyle::SP_DriveCDIcon, "MP3"},
 };
 
 } // namespace
@@ -155,6 +159,11 @@ void FormPrincipal::BuildToolBar()
         button->setAccessibleName(QString::fromLatin1(spec.hint));
         // Buttons never take the focus from the editor: word-by-word reading stops when it loses it.
         button->setFocusPolicy(Qt::NoFocus);
+        if (spec.label) {
+            button->setText(QString::fromLatin1(spec.label));
+            button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+            button->setIconSize(QSize(24, 24));
+        }
         row->addWidget(button);
     }
     auto *nameBox = new QVBoxLayout;
@@ -479,4 +488,19 @@ void FormPrincipal::closeEvent(QCloseEvent *event)
         m_closeHandler();
     AppLifetime::Instance().BeginClosing();
     event->accept();
+}
+
+void FormPrincipal::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!FirstDroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void FormPrincipal::dropEvent(QDropEvent *event)
+{
+    const QString fileName = FirstDroppedFile(event->mimeData());
+    if (fileName.isEmpty())
+        return;
+    event->acceptProposedAction();
+    m_documents->DropFile(fileName);
 }
