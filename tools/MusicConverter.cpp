@@ -2,56 +2,56 @@
 
 #include "tools/MusicXmlTemplates.h"
 
-#include <QLatin1String>
+#include <QStringView>
 
 namespace {
 
 struct StepName
 {
-    QLatin1String name;
-    QLatin1String step;
+    QStringView name;
+    QStringView step;
 };
 
 const StepName StepNames[] = {
-    {QLatin1String("do"), QLatin1String("C")},  {QLatin1String("re"), QLatin1String("D")},
-    {QLatin1String("mi"), QLatin1String("E")},  {QLatin1String("fa"), QLatin1String("F")},
-    {QLatin1String("sol"), QLatin1String("G")}, {QLatin1String("la"), QLatin1String("A")},
-    {QLatin1String("si"), QLatin1String("B")},
+    {u"do", u"C"},  {u"re", u"D"},
+    {u"mi", u"E"},  {u"fa", u"F"},
+    {u"sol", u"G"}, {u"la", u"A"},
+    {u"si", u"B"},
 };
 
 struct DurationKey
 {
-    QLatin1String key;
-    QLatin1String count;
-    QLatin1String type;
+    QStringView key;
+    QStringView count;
+    QStringView type;
     bool dotted;
 };
 
 const DurationKey DurationKeys[] = {
-    {QLatin1String("r"), QLatin1String("256"), QLatin1String("whole"), false},
-    {QLatin1String("b."), QLatin1String("192"), QLatin1String("half"), true},
-    {QLatin1String("b"), QLatin1String("128"), QLatin1String("half"), false},
-    {QLatin1String("n."), QLatin1String("96"), QLatin1String("quarter"), true},
-    {QLatin1String("n"), QLatin1String("64"), QLatin1String("quarter"), false},
-    {QLatin1String("c."), QLatin1String("48"), QLatin1String("eighth"), true},
-    {QLatin1String("c"), QLatin1String("32"), QLatin1String("eighth"), false},
-    {QLatin1String("sc."), QLatin1String("24"), QLatin1String("16th"), true},
-    {QLatin1String("sc"), QLatin1String("16"), QLatin1String("16th"), false},
-    {QLatin1String("f."), QLatin1String("12"), QLatin1String("32nd"), true},
-    {QLatin1String("f"), QLatin1String("8"), QLatin1String("32nd"), false},
-    {QLatin1String("sf."), QLatin1String("6"), QLatin1String("64th"), true},
-    {QLatin1String("sf"), QLatin1String("4"), QLatin1String("64th"), false},
+    {u"r", u"256", u"whole", false},
+    {u"b.", u"192", u"half", true},
+    {u"b", u"128", u"half", false},
+    {u"n.", u"96", u"quarter", true},
+    {u"n", u"64", u"quarter", false},
+    {u"c.", u"48", u"eighth", true},
+    {u"c", u"32", u"eighth", false},
+    {u"sc.", u"24", u"16th", true},
+    {u"sc", u"16", u"16th", false},
+    {u"f.", u"12", u"32nd", true},
+    {u"f", u"8", u"32nd", false},
+    {u"sf.", u"6", u"64th", true},
+    {u"sf", u"4", u"64th", false},
 };
 
-const DurationKey UnknownDuration = {QLatin1String(""), QLatin1String(""), QLatin1String(""),
+const DurationKey UnknownDuration = {u"", u"", u"",
                                      false};
 
-QLatin1String StepOf(QStringView notePart)
+QStringView StepOf(QStringView notePart)
 {
     for (const StepName &entry : StepNames)
         if (notePart == entry.name)
             return entry.step;
-    return QLatin1String("");
+    return u"";
 }
 
 const DurationKey &DurationOf(QStringView durationPart)
@@ -78,23 +78,23 @@ Keyword KeywordOf(QStringView line)
 {
     static const struct
     {
-        QLatin1String text;
+        QStringView text;
         Keyword keyword;
     } keywords[] = {
-        {QLatin1String("begin compas"), Keyword::BeginMeasure},
-        {QLatin1String("end compas"), Keyword::EndMeasure},
-        {QLatin1String("compas"), Keyword::BarLine},
-        {QLatin1String("co"), Keyword::BarLine},
-        {QLatin1String("begin ligadura"), Keyword::TieStart},
-        {QLatin1String("beguin ligadura"), Keyword::TieStart},
-        {QLatin1String("bl"), Keyword::TieStart},
-        {QLatin1String("end ligadura"), Keyword::TieStop},
-        {QLatin1String("el"), Keyword::TieStop},
-        {QLatin1String("begin beam"), Keyword::BeamBegin},
-        {QLatin1String("beguin beam"), Keyword::BeamBegin},
-        {QLatin1String("bb"), Keyword::BeamBegin},
-        {QLatin1String("end beam"), Keyword::BeamEnd},
-        {QLatin1String("eb"), Keyword::BeamEnd},
+        {u"begin compas", Keyword::BeginMeasure},
+        {u"end compas", Keyword::EndMeasure},
+        {u"compas", Keyword::BarLine},
+        {u"co", Keyword::BarLine},
+        {u"begin ligadura", Keyword::TieStart},
+        {u"beguin ligadura", Keyword::TieStart},
+        {u"bl", Keyword::TieStart},
+        {u"end ligadura", Keyword::TieStop},
+        {u"el", Keyword::TieStop},
+        {u"begin beam", Keyword::BeamBegin},
+        {u"beguin beam", Keyword::BeamBegin},
+        {u"bb", Keyword::BeamBegin},
+        {u"end beam", Keyword::BeamEnd},
+        {u"eb", Keyword::BeamEnd},
     };
     // Every keyword is short; a long line is a note line.
     if (line.size() > 15)
@@ -114,11 +114,11 @@ QString EscapedTitle(QStringView title)
     escaped.reserve(title.size());
     for (const QChar c : title) {
         if (c == QLatin1Char('&'))
-            escaped += QLatin1String("&amp;");
+            escaped += u"&amp;";
         else if (c == QLatin1Char('<'))
-            escaped += QLatin1String("&lt;");
+            escaped += u"&lt;";
         else if (c == QLatin1Char('>'))
-            escaped += QLatin1String("&gt;");
+            escaped += u"&gt;";
         else
             escaped += c;
     }
@@ -154,71 +154,71 @@ public:
 
     void Measure(int number)
     {
-        m_out += QLatin1String("    <measure number=\"");
+        m_out += u"    <measure number=\"";
         m_out += QString::number(number);
-        m_out += QLatin1String("\">\n");
+        m_out += u"\">\n";
     }
-    void EndMeasure() { m_out += QLatin1String("    </measure>\n"); }
+    void EndMeasure() { m_out += u"    </measure>\n"; }
 
-    void Note(QLatin1String step, int octave, const DurationKey &duration, QLatin1String tie,
+    void Note(QStringView step, int octave, const DurationKey &duration, QStringView tie,
               BeamState &beam, int beamGroup)
     {
-        m_out += QLatin1String("      <note>\n        <pitch>\n          <step>");
+        m_out += u"      <note>\n        <pitch>\n          <step>";
         m_out += step;
-        m_out += QLatin1String("</step>\n          <octave>");
+        m_out += u"</step>\n          <octave>";
         if (octave >= 10)
             m_out += QString::number(octave);
         else
-            m_out += QLatin1Char(char('0' + octave));
-        m_out += QLatin1String("</octave>\n        </pitch>\n");
+            m_out += QChar(u'0' + octave);
+        m_out += u"</octave>\n        </pitch>\n";
         Duration(duration, tie);
         switch (beam) {
         case BeamState::None:
             break;
         case BeamState::BeginPending:
-            Beam(beamGroup, QLatin1String("begin"));
+            Beam(beamGroup, u"begin");
             beam = BeamState::Inside;
             break;
         case BeamState::Inside:
-            Beam(beamGroup, QLatin1String("continue"));
+            Beam(beamGroup, u"continue");
             break;
         case BeamState::EndPending:
-            Beam(beamGroup, QLatin1String("end"));
+            Beam(beamGroup, u"end");
             beam = BeamState::None;
             break;
         }
-        m_out += QLatin1String("      </note>\n");
+        m_out += u"      </note>\n";
     }
 
-    void Rest(const DurationKey &duration, QLatin1String tie)
+    void Rest(const DurationKey &duration, QStringView tie)
     {
-        m_out += QLatin1String("      <note>\n        <rest/>\n");
+        m_out += u"      <note>\n        <rest/>\n";
         Duration(duration, tie);
-        m_out += QLatin1String("      </note>\n");
+        m_out += u"      </note>\n";
     }
 
 private:
     // Duration, tie, voice, type and dot, in this order.
-    void Duration(const DurationKey &duration, QLatin1String tie)
+    void Duration(const DurationKey &duration, QStringView tie)
     {
-        m_out += QLatin1String("        <duration>");
+        m_out += u"        <duration>";
         m_out += duration.count;
-        m_out += QLatin1String("</duration>\n");
+        m_out += u"</duration>\n";
         m_out += tie;
-        m_out += QLatin1String("        <voice>1</voice>\n        <type>");
+        m_out += u"        <voice>1</voice>\n        <type>";
         m_out += duration.type;
-        m_out += QLatin1String("</type>\n");
+        m_out += u"</type>\n";
         if (duration.dotted)
-            m_out += QLatin1String("        <dot/>\n");
+            m_out += u"        <dot/>\n";
     }
 
-    void Beam(int group, QLatin1String kind)
+    void Beam(int group, QStringView kind)
     {
-        m_out += QLatin1String("        <beam number=\"");
+        m_out += u"        <beam number=\"";
         m_out += QString::number(group);
-        m_out += QLatin1String("\">");
+        m_out += u"\">";
         m_out += kind;
-        m_out += QLatin1String("</beam>\n");
+        m_out += u"</beam>\n";
     }
 
     QString &m_out;
@@ -234,13 +234,13 @@ QString WrongNoteMessage()
 
 QString NoteStep(QStringView notePart)
 {
-    return StepOf(notePart);
+    return StepOf(notePart).toString();
 }
 
 NoteDuration MapDuration(QStringView durationPart)
 {
     const DurationKey &key = DurationOf(durationPart);
-    return {key.count, key.type, key.dotted};
+    return {key.count.toString(), key.type.toString(), key.dotted};
 }
 
 MusicConversion ConvertMusicText(QStringView text)
@@ -346,12 +346,12 @@ MusicConversion ConvertMusicText(QStringView text)
         }
         const DurationKey &duration = DurationOf(line.mid(tab + 1));
 
-        QLatin1String tie("");
+        QStringView tie;
         if (tieStart) {
-            tie = QLatin1String("        <tie type=\"start\"/>\n");
+            tie = u"        <tie type=\"start\"/>\n";
             tieStart = false;
         } else if (tieStop) {
-            tie = QLatin1String("        <tie type=\"stop\"/>\n");
+            tie = u"        <tie type=\"stop\"/>\n";
             tieStop = false;
         }
 
