@@ -9,6 +9,7 @@ packages=(
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
   lame sox libsox-fmt-all file
   dbus dbus-x11 xvfb xauth fonts-dejavu-core
+  libxml2-utils
 )
 missing=()
 for package in "${packages[@]}"; do

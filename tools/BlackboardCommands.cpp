@@ -1,8 +1,34 @@
 #include "tools/BlackboardCommands.h"
 
 #include "app/Command.h"
+#include "tools/BlackboardScript.h"
+
+namespace {
+
+void MenuPissarraaHTML5Click(CommandContext &ctx)
+{
+    const QString text = ctx.editor.Text();
+    CommandHost &host = ctx.host;
+    // The caption shows each point number while the script is built.
+    const BlackboardScript script = BuildBlackboardScript(
+        text, [&host](int point) { host.ShowProgress(QString::number(point)); });
+    if (!script.built) {
+        ctx.ask.Message(script.message);
+        return;
+    }
+    ctx.editor.SetText(script.script);
+    host.ShowProgress(QString());
+}
+
+} // namespace
 
 void RegisterBlackboardCommands(CommandRegistry &registry)
 {
-    Q_UNUSED(registry);
+    Command command;
+    command.id = QStringLiteral("blackboard-to-html5");
+    command.name = QStringLiteral("MenuPissarraaHTML5");
+    command.menu = QString();
+    command.caption = QStringLiteral("Pissarra a HTML5");
+    command.run = MenuPissarraaHTML5Click;
+    registry.Add(std::move(command));
 }

@@ -1,8 +1,41 @@
 #include "tools/MusicCommands.h"
 
 #include "app/Command.h"
+#include "tools/MusicConverter.h"
+
+namespace {
+
+void MenuPassaraMidiXMFClick(CommandContext &ctx)
+{
+    const QString text = ctx.editor.Text();
+    const MusicConversion conversion = ConvertMusicText(text);
+    switch (conversion.outcome) {
+    case MusicConversion::Outcome::Nothing:
+        return;
+    case MusicConversion::Outcome::Score:
+        ctx.editor.Replace(ctx.editor.Length(), 0, conversion.score);
+        return;
+    case MusicConversion::Outcome::WrongLine: {
+        const int lineEnd = ctx.editor.LineStart(conversion.wrongLine)
+                            + int(ctx.editor.Line(conversion.wrongLine).size());
+        if (conversion.mark.isEmpty())
+            ctx.editor.Select(lineEnd, 0);
+        else
+            ctx.editor.Replace(lineEnd, 0, conversion.mark);
+        return;
+    }
+    }
+}
+
+} // namespace
 
 void RegisterMusicCommands(CommandRegistry &registry)
 {
-    Q_UNUSED(registry);
+    Command command;
+    command.id = QStringLiteral("music-to-musicxml");
+    command.name = QStringLiteral("MenuPassaraMidiXMF");
+    command.menu = QStringLiteral("MenuUtils");
+    command.caption = QStringLiteral("Passar a Midi XMF");
+    command.run = MenuPassaraMidiXMFClick;
+    registry.Add(std::move(command));
 }
