@@ -262,22 +262,26 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     const int key = VirtualKeyOf(event);
     if (key == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Idle);
-    // Queued like the echo of the keys before them, so speech keeps the order of the keys.
+    // Word-by-word reading ends at once; the speech is queued like the echo of the keys
+    // before it, so that what is heard keeps the order of the keys.
     switch (key) {
     case VirtualKey::F7:
     case VirtualKey::Escape:
+        m_wordByWordRunning = false;
         QueueCall([this, text = WholeText()] {
             ButtonPararClick();
             m_speech.SpeakText(text);
         });
         return;
     case VirtualKey::F8:
+        m_wordByWordRunning = false;
         QueueCall([this, text = SelectedText()] {
             ButtonPararClick();
             m_speech.SpeakText(text);
         });
         return;
     case VirtualKey::F11:
+        m_wordByWordRunning = false;
         QueueCall([this] { ButtonPararClick(); });
         return;
     default:
@@ -357,6 +361,8 @@ void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
     }
     do {
         QCoreApplication::processEvents();
+        // Keys typed while the last word was held get their turn before the next one.
+        ReplayTyping();
         if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || AppClosing())
             break;
         ReadNextWord();
