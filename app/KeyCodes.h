@@ -42,7 +42,7 @@ constexpr int F10 = 121;
 constexpr int F11 = 122;
 } // namespace VirtualKey
 
-// The virtual key number of a Qt key, or VirtualKey::None for keys the design never names.
+// The virtual key number of a Qt key, or VirtualKey::None for keys the program never names.
 int VirtualKeyFromQtKey(int qtKey);
 // The Qt key of a virtual key number, or 0 when it has none.
 int QtKeyFromVirtualKey(int virtualKey);

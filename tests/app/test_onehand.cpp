@@ -13,8 +13,7 @@ private slots:
     void spaceBarTurnsKeysIntoTexts();
     void releasesOfStopKeysAreConsumed();
     void shortcutsWaitWhileTheSpaceBarIsHeld();
-    void menuItemSwitchesAndStores();
-    void exclusiveWithWordOnSpace();
+    void menuItemSwitchesStoresAndExcludesWordOnSpace();
 };
 
 void TestOneHand::loadsTheTable_data()
@@ -139,7 +138,7 @@ void TestOneHand::shortcutsWaitWhileTheSpaceBarIsHeld()
     QCOMPARE(runs, 1);
 }
 
-void TestOneHand::menuItemSwitchesAndStores()
+void TestOneHand::menuItemSwitchesStoresAndExcludesWordOnSpace()
 {
     TriggerHarness h;
     const QString menu = QStringLiteral("MENU");
@@ -154,26 +153,15 @@ void TestOneHand::menuItemSwitchesAndStores()
     h.menuTeclat->trigger(); // the user's click
     QVERIFY(!h.oneHand.OneHandOn());
     QCOMPARE(h.settings.ReadString(menu, key, QString()), QStringLiteral("false"));
+    h.options.words = true;
     h.oneHand.MenuTeclatAmbUnaMaClick();
     QVERIFY(h.menuTeclat->isChecked());
     QCOMPARE(h.settings.ReadString(menu, key, QString()), QStringLiteral("true"));
-}
-
-void TestOneHand::exclusiveWithWordOnSpace()
-{
-    TriggerHarness h;
-    const QString menu = QStringLiteral("MENU");
-    const QString key = QStringLiteral("MenuTeclatAmbUnaMa.Checked");
-    h.options.words = true;
-    h.menuTeclat->trigger();
-    QVERIFY(h.oneHand.OneHandOn());
     QVERIFY(!h.options.words);
 
-    // The speech window's word-on-space box turns it off.
+    // The speech window's word-on-space box turns it off the other way.
     h.options.words = true;
-    OneHandSwitch &fromSpeechWindow = h.oneHand;
-    fromSpeechWindow.TurnOneHandOff();
-    QVERIFY(!h.oneHand.OneHandOn());
+    static_cast<OneHandSwitch &>(h.oneHand).TurnOneHandOff();
     QVERIFY(!h.menuTeclat->isChecked());
     QCOMPARE(h.settings.ReadString(menu, key, QString()), QStringLiteral("false"));
     QVERIFY(h.options.words);

@@ -1,7 +1,5 @@
 #include "test_triggers_harness.h"
 
-#include "app/KeyCodes.h"
-
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -11,7 +9,6 @@ class TestTriggers : public QObject
     Q_OBJECT
 
 private slots:
-    void keyCodesMapBothWays();
     void typedCharacters_data();
     void typedCharacters();
     void wordOnSpaceSelectsSpeaksAndCollapses_data();
@@ -21,21 +18,7 @@ private slots:
     void keyReleases();
     void mouseReleases();
     void toolbarButtons();
-    void oneWordBoxGivesTheFocusBack();
 };
-
-void TestTriggers::keyCodesMapBothWays()
-{
-    const QList<QPair<int, int>> pairs = {
-        {Qt::Key_Escape, 27}, {Qt::Key_Space, 32}, {Qt::Key_Return, 13}, {Qt::Key_Left, 37},
-        {Qt::Key_Right, 39},  {Qt::Key_F7, 118},   {Qt::Key_F8, 119},    {Qt::Key_F11, 122},
-        {Qt::Key_A, 65},      {Qt::Key_9, 57},     {Qt::Key_Delete, 46}, {Qt::Key_Control, 17}};
-    for (const auto &[qt, vk] : pairs) {
-        QCOMPARE(VirtualKeyFromQtKey(qt), vk);
-        QCOMPARE(QtKeyFromVirtualKey(vk), qt);
-    }
-    QCOMPARE(VirtualKeyFromQtKey(Qt::Key_Eacute), VirtualKey::None);
-}
 
 // Options "lsp": letters, words on space, sentence on full stop.
 void TestTriggers::typedCharacters_data()
@@ -213,12 +196,8 @@ void TestTriggers::toolbarButtons()
     QCOMPARE(h.speech.calls, (QStringList{"stop", "speak:tot el text", "stop", "speak:el", "stop", "stop"}));
     QCOMPARE(h.speechWindows, 1);
     QVERIFY(h.edit->hasFocus()); // the buttons never take the focus
-}
 
-void TestTriggers::oneWordBoxGivesTheFocusBack()
-{
-    TriggerHarness h;
-    QVERIFY(h.Show());
+    // The box takes the focus on a click and gives it back to the editor.
     QTest::mouseClick(h.oneWord, Qt::LeftButton, Qt::NoModifier, QPoint(8, h.oneWord->height() / 2));
     QVERIFY(h.oneWord->isChecked());
     QVERIFY(h.edit->hasFocus());
