@@ -1,0 +1,419 @@
+#include "app/ReadingTriggers.h"
+
+#include "app/KeyCodes.h"
+#include "app/ReadingOptions.h"
+#include "app/WaitWithEvents.h"
+#include "speech/SpeechOperations.h"
+
+#include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace
+{
+constexpr int kOneWordPauseMs = 500;
+
+// The editor's own paragraph and line separators are line breaks to everyone else.
+QString PlainText(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+// F7, Esc, F8 and F11 type nothing; they must stop a word being read at once.
+bool IsStopKey(const QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    switch (VirtualKeyOf(*static_cast<const QKeyEvent *>(event))) {
+    case VirtualKey::F7:
+    case VirtualKey::Escape:
+    case VirtualKey::F8:
+    case VirtualKey::F11:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+// Keeps real typing waiting while the triggers hold a selection of their own.
+class ReadingTriggers::SelectionHold
+{
+public:
+    explicit SelectionHold(ReadingTriggers &triggers) : m_triggers(triggers)
+    {
+        ++m_triggers.m_selectionHolds;
+    }
+    ~SelectionHold()
+    {
+        if (--m_triggers.m_selectionHolds == 0)
+            m_triggers.ScheduleReplay();
+    }
+    SelectionHold(const SelectionHold &) = delete;
+    SelectionHold &operator=(const SelectionHold &) = delete;
+
+private:
+    ReadingTriggers &m_triggers;
+};
+
+ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
+                                 ReadingOptions &options, OneHandKeyboard &oneHand, QObject *parent)
+    : QObject(parent)
+    , m_edit(edit)
+    , m_speech(speech)
+    , m_options(options)
+    , m_oneHand(oneHand)
+    , m_pendingKeys(std::make_shared<PendingSyntheticKeys>())
+{
+    QPointer<ReadingTriggers> self(this);
+    m_pendingKeys->drained = [self] {
+        if (self)
+            self->ScheduleReplay();
+    };
+    if (!m_edit)
+        return;
+    m_viewport = m_edit->viewport();
+    m_edit->installEventFilter(this);
+    m_edit->viewport()->installEventFilter(this);
+    // The right button belongs to the font command.
+    m_edit->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_edit->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+ReadingTriggers::~ReadingTriggers()
+{
+    m_pendingKeys->drained = nullptr;
+    qDeleteAll(m_deferred);
+}
+
+void ReadingTriggers::ConnectToolbar(const ToolbarButtons &buttons)
+{
+    const auto wire = [this](QAbstractButton *button, void (ReadingTriggers::*slot)()) {
+        if (!button)
+            return;
+        // A button that took the focus would end word-by-word reading at once.
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QAbstractButton::clicked, this, slot);
+    };
+    wire(buttons.lectura, &ReadingTriggers::ButtonLecturaClick);
+    wire(buttons.paraulaPerParaula, &ReadingTriggers::SpeedButtonParaulaPerParaulaClick);
+    wire(buttons.parar, &ReadingTriggers::ButtonPararClick);
+    wire(buttons.menu, &ReadingTriggers::SpeedButtonMenuClick);
+}
+
+void ReadingTriggers::SetOneWordBox(QCheckBox *checkBoxNomesUnParaula)
+{
+    m_oneWordBox = checkBoxNomesUnParaula;
+    if (m_oneWordBox)
+        connect(m_oneWordBox, &QCheckBox::clicked, this, &ReadingTriggers::CheckBoxNomesUnParaulaClick);
+}
+
+QString ReadingTriggers::CurrentLine() const
+{
+    if (!m_edit)
+        return QString();
+    const QTextCursor cursor = m_edit->textCursor();
+    const QTextBlock block = cursor.block();
+    // An edit throws the block's layout away until the next paint; lay it out now.
+    m_edit->document()->documentLayout()->blockBoundingRect(block);
+    const QTextLayout *layout = block.layout();
+    if (layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineForTextPosition(cursor.position() - block.position());
+        if (line.isValid())
+            return PlainText(block.text().mid(line.textStart(), line.textLength()));
+    }
+    return PlainText(block.text());
+}
+
+QString ReadingTriggers::SelectedText() const
+{
+    return m_edit ? PlainText(m_edit->textCursor().selectedText()) : QString();
+}
+
+QString ReadingTriggers::WholeText() const
+{
+    return m_edit ? m_edit->toPlainText() : QString();
+}
+
+bool ReadingTriggers::OneWordOnly() const
+{
+    return m_oneWordBox && m_oneWordBox->isChecked();
+}
+
+// Speaking may handle events while it waits (the run-time loaded voices do), so the
+// editor handles the key first and the text is spoken from the queue afterwards.
+void ReadingTriggers::QueueSpeak(const QString &text)
+{
+    QueueCall([this, text] { m_speech.SpeakText(text); });
+}
+
+void ReadingTriggers::QueueCall(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void ReadingTriggers::SendKey(QEvent::Type type, int virtualKey, Qt::KeyboardModifiers modifiers)
+{
+    if (m_edit)
+        PostSyntheticKey(m_edit, type, virtualKey, modifiers, m_pendingKeys);
+}
+
+void ReadingTriggers::SendRight()
+{
+    SendKey(QEvent::KeyPress, VirtualKey::Right, Qt::NoModifier);
+    SendKey(QEvent::KeyRelease, VirtualKey::Right, Qt::NoModifier);
+}
+
+// Ctrl down, Shift down, Right down, Right up, Shift up; Ctrl goes up later.
+void ReadingTriggers::SendCtrlShiftRight()
+{
+    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
+    SendKey(QEvent::KeyPress, VirtualKey::Control, Qt::ControlModifier);
+    SendKey(QEvent::KeyPress, VirtualKey::Shift, both);
+    SendKey(QEvent::KeyPress, VirtualKey::Right, both);
+    SendKey(QEvent::KeyRelease, VirtualKey::Right, both);
+    SendKey(QEvent::KeyRelease, VirtualKey::Shift, Qt::ControlModifier);
+}
+
+bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_viewport && event->type() == QEvent::MouseButtonRelease) {
+        EditMouseUp(*static_cast<QMouseEvent *>(event));
+        return false;
+    }
+    if (watched != m_edit)
+        return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::InputMethod)
+        return false;
+
+    if (!IsSyntheticKey(event) && !m_replaying && !IsStopKey(event)
+        && (HoldingTyping() || !m_deferred.isEmpty())) {
+        DeferTyping(event);
+        return true;
+    }
+
+    if (type == QEvent::KeyPress) {
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        EditKeyDown(key);
+        if (IsTypedCharacter(key.text())
+            && !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier)))
+            EditKeyPress(key.text());
+    } else if (type == QEvent::KeyRelease) {
+        EditKeyUp(*static_cast<QKeyEvent *>(event));
+    } else {
+        // Accented letters composed with a dead key or an input method.
+        const QString committed = static_cast<QInputMethodEvent *>(event)->commitString();
+        if (!committed.isEmpty())
+            EditKeyPress(committed);
+    }
+    return false;
+}
+
+void ReadingTriggers::EditKeyPress(const QString &typed)
+{
+    if (typed == QStringLiteral(".") && m_options.ReadSentenceOnFullStop()) {
+        // The full stop is not in the text yet: the line as it stood before it.
+        QueueSpeak(CurrentLine());
+        return;
+    }
+    if (typed == QStringLiteral(" ") && m_options.ReadWordOnSpace()) {
+        StartWordOnSpace();
+        return;
+    }
+    if (m_options.ReadLetters())
+        QueueSpeak(typed);
+}
+
+void ReadingTriggers::StartWordOnSpace()
+{
+    // Queued ahead of the keys, so it is spoken first: the selection as it stood when
+    // the blank was typed, normally empty.
+    QueueSpeak(SelectedText());
+    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
+    SendKey(QEvent::KeyPress, VirtualKey::Control, Qt::ControlModifier);
+    SendKey(QEvent::KeyPress, VirtualKey::Shift, both);
+    SendKey(QEvent::KeyPress, VirtualKey::Left, both);
+    SendKey(QEvent::KeyRelease, VirtualKey::Left, both);
+    SendKey(QEvent::KeyRelease, VirtualKey::Shift, Qt::ControlModifier);
+    SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
+    m_wordPending = true;
+}
+
+void ReadingTriggers::EditKeyDown(const QKeyEvent &event)
+{
+    if (m_oneHand.OneHandOn() && VirtualKeyOf(event) == VirtualKey::Space)
+        m_oneHand.SetSpaceState(SpaceState::Held);
+}
+
+void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
+{
+    // A held key repeats as release and press pairs: holding F7 must not read again.
+    if (event.isAutoRepeat())
+        return;
+    const int key = VirtualKeyOf(event);
+    if (key == VirtualKey::Space)
+        m_oneHand.SetSpaceState(SpaceState::Idle);
+    // Word-by-word reading ends at once; the speech is queued like the echo of the keys
+    // before it, so that what is heard keeps the order of the keys.
+    switch (key) {
+    case VirtualKey::F7:
+    case VirtualKey::Escape:
+        m_wordByWordRunning = false;
+        QueueCall([this, text = WholeText()] {
+            ButtonPararClick();
+            m_speech.SpeakText(text);
+        });
+        return;
+    case VirtualKey::F8:
+        m_wordByWordRunning = false;
+        QueueCall([this, text = SelectedText()] {
+            ButtonPararClick();
+            m_speech.SpeakText(text);
+        });
+        return;
+    case VirtualKey::F11:
+        m_wordByWordRunning = false;
+        QueueCall([this] { ButtonPararClick(); });
+        return;
+    default:
+        break;
+    }
+    // Only the release of the sent Left key completes the word: by then the blank is
+    // in and the selection holds the word, whenever the real space key comes up.
+    if (m_wordPending && key == VirtualKey::Left && IsSyntheticKey(&event)) {
+        const QString word = SelectedText();
+        m_wordPending = false;
+        SendRight();
+        QueueSpeak(word);
+    }
+}
+
+void ReadingTriggers::EditMouseUp(const QMouseEvent &event)
+{
+    // Both run once the editor has handled the release itself.
+    if (event.button() == Qt::RightButton) {
+        QueueCall([this] {
+            if (m_fontCommand)
+                m_fontCommand();
+        });
+    } else if (event.button() == Qt::LeftButton && m_options.ReadSelectionOnMouseUp()) {
+        QueueCall([this] { m_speech.SpeakText(SelectedText()); });
+    }
+}
+
+void ReadingTriggers::ButtonLecturaClick()
+{
+    ButtonPararClick();
+    const QString selection = SelectedText();
+    m_speech.SpeakText(selection.isEmpty() ? WholeText() : selection);
+}
+
+void ReadingTriggers::ButtonPararClick()
+{
+    m_speech.StopSpeech();
+    m_wordByWordRunning = false;
+}
+
+void ReadingTriggers::SpeedButtonMenuClick()
+{
+    ButtonPararClick();
+    if (m_showSpeechWindow)
+        m_showSpeechWindow();
+}
+
+void ReadingTriggers::CheckBoxNomesUnParaulaClick()
+{
+    if (m_edit)
+        m_edit->setFocus();
+}
+
+void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
+{
+    ButtonPararClick();
+    m_wordByWordRunning = true;
+    if (!m_edit)
+        return;
+    const QString selection = SelectedText();
+    if (!selection.isEmpty()) {
+        m_speech.SpeakText(selection);
+        return;
+    }
+    if (OneWordOnly()) {
+        SelectionHold hold(*this);
+        SendCtrlShiftRight();
+        QCoreApplication::processEvents();
+        SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
+        const QString word = SelectedText();
+        if (!word.isEmpty())
+            m_speech.SpeakTextAndWait(word);
+        WaitWithEvents(kOneWordPauseMs);
+        SendRight();
+        return;
+    }
+    do {
+        QCoreApplication::processEvents();
+        // Keys typed while the last word was held get their turn before the next one.
+        ReplayTyping();
+        if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || AppClosing())
+            break;
+        ReadNextWord();
+        if (m_wordPause > 0)
+            WaitWithEvents(m_wordPause * 100);
+    } while (m_wordByWordRunning && m_edit);
+}
+
+void ReadingTriggers::ReadNextWord()
+{
+    SelectionHold hold(*this);
+    SendCtrlShiftRight();
+    QCoreApplication::processEvents();
+    SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
+    const QString word = SelectedText();
+    if (!word.isEmpty())
+        m_speech.SpeakTextAndWait(word);
+    else
+        m_wordByWordRunning = false;
+    SendRight();
+}
+
+bool ReadingTriggers::HoldingTyping() const
+{
+    return m_pendingKeys->count > 0 || m_selectionHolds > 0;
+}
+
+void ReadingTriggers::DeferTyping(QEvent *event)
+{
+    m_deferred.append(event->clone());
+    event->accept();
+    ScheduleReplay();
+}
+
+void ReadingTriggers::ScheduleReplay()
+{
+    if (m_replayScheduled || m_deferred.isEmpty() || HoldingTyping())
+        return;
+    m_replayScheduled = true;
+    QMetaObject::invokeMethod(this, &ReadingTriggers::ReplayTyping, Qt::QueuedConnection);
+}
+
+// Hands the waiting keys to the editor in the order they came, until one of them
+// starts a new hold.
+void ReadingTriggers::ReplayTyping()
+{
+    m_replayScheduled = false;
+    while (!HoldingTyping() && !m_deferred.isEmpty() && m_edit) {
+        std::unique_ptr<QEvent> event(m_deferred.takeFirst());
+        m_replaying = true;
+        QCoreApplication::sendEvent(m_edit, event.get());
+        m_replaying = false;
+    }
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+// The reading triggers: what the user does in the editor and on the toolbar becomes
+// speech requests (typing echo, word on space, line on full stop, selection on mouse-up,
+// F7/Esc/F8/F11, read all, word by word, stop).
+//
+// What the main window does to wire them, in this order:
+//   1. OneHandKeyboard oneHand(Edit, settings, speechWindowOptions);
+//      oneHand.BindMenuItem(MenuTeclatAmbUnaMa);   // the "Teclat amb una ma" QAction;
+//                                                  // do not connect its triggered() yourself
+//      oneHand.Start();        // loads the table and the stored switch, installs the filter
+//      connect(&oneHand, &OneHandKeyboard::settingsWriteFailed, ...message box...);
+//      The speech window's CheckBoxEspai takes oneHand as its OneHandSwitch.
+//   2. ReadingTriggers triggers(Edit, speech, speechWindowOptions, oneHand);
+//      triggers.SetFontCommand([]{ ...MenuFontClick... });      // right-button release
+//      triggers.SetShowSpeechWindow([]{ FormTTS.exec(); });      // modal speech window
+//      triggers.ConnectToolbar({ButtonLectura, SpeedButtonParaulaPerParaula, ButtonParar,
+//                               SpeedButtonMenu});  // also makes them take no focus
+//      triggers.SetOneWordBox(CheckBoxNomesUnParaula);
+//   3. Other commands that must silence the editor first call triggers.ButtonPararClick().
+// The editor gets no context menu (a right-button release opens the font dialog), and its
+// key and mouse events are filtered here; the window needs no key handlers of its own.
+
+#include "app/OneHandKeyboard.h"
+
+#include <QEvent>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QCheckBox;
+class QKeyEvent;
+class QMouseEvent;
+class QPlainTextEdit;
+class ReadingOptions;
+class SpeechOperations;
+struct PendingSyntheticKeys;
+
+class ReadingTriggers : public QObject
+{
+    Q_OBJECT
+public:
+    struct ToolbarButtons
+    {
+        QAbstractButton *lectura = nullptr;           // "Read all or selected text"
+        QAbstractButton *paraulaPerParaula = nullptr; // "Read word by word"
+        QAbstractButton *parar = nullptr;             // "Stop"
+        QAbstractButton *menu = nullptr;              // "Menu options"
+    };
+
+    ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech, ReadingOptions &options,
+                    OneHandKeyboard &oneHand, QObject *parent = nullptr);
+    ~ReadingTriggers() override;
+
+    void SetFontCommand(std::function<void()> fontCommand) { m_fontCommand = std::move(fontCommand); }
+    void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
+    void ConnectToolbar(const ToolbarButtons &buttons);
+    void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
+
+    // The text of the line holding the caret, as the editor lays it out (a wrapped
+    // paragraph gives only its display line), without its line break.
+    QString CurrentLine() const;
+
+    bool WordPending() const { return m_wordPending; }
+    bool WordByWordRunning() const { return m_wordByWordRunning; }
+    // The pause between words of word-by-word reading, in tenths of a second.
+    int WordPause() const { return m_wordPause; }
+    void SetWordPause(int tenths) { m_wordPause = tenths; }
+
+public slots:
+    void ButtonLecturaClick();
+    void ButtonPararClick();
+    void SpeedButtonParaulaPerParaulaClick();
+    void SpeedButtonMenuClick();
+    void CheckBoxNomesUnParaulaClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void EditKeyPress(const QString &typed);
+    void EditKeyDown(const QKeyEvent &event);
+    void EditKeyUp(const QKeyEvent &event);
+    void EditMouseUp(const QMouseEvent &event);
+    void StartWordOnSpace();
+    void ReadNextWord();
+    bool OneWordOnly() const;
+
+    QString SelectedText() const;
+    QString WholeText() const;
+    void QueueSpeak(const QString &text);
+    void QueueCall(std::function<void()> call);
+    void SendKey(QEvent::Type type, int virtualKey, Qt::KeyboardModifiers modifiers);
+    void SendRight();
+    void SendCtrlShiftRight();
+
+    class SelectionHold;
+    // Real key events that arrive while sent keys still move the selection wait behind
+    // them, so typing never lands inside a selection the triggers made.
+    bool HoldingTyping() const;
+    void DeferTyping(QEvent *event);
+    void ScheduleReplay();
+    void ReplayTyping();
+
+    QPointer<QPlainTextEdit> m_edit;
+    QPointer<QObject> m_viewport;
+    SpeechOperations &m_speech;
+    ReadingOptions &m_options;
+    OneHandKeyboard &m_oneHand;
+    QPointer<QCheckBox> m_oneWordBox;
+    std::function<void()> m_fontCommand;
+    std::function<void()> m_showSpeechWindow;
+
+    bool m_wordPending = false;
+    bool m_wordByWordRunning = false;
+    int m_wordPause = 5;
+
+    std::shared_ptr<PendingSyntheticKeys> m_pendingKeys;
+    int m_selectionHolds = 0;
+    QList<QEvent *> m_deferred;
+    bool m_replayScheduled = false;
+    bool m_replaying = false;
+};

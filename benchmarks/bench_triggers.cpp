@@ -1,0 +1,200 @@
+// Latency of the reading triggers on a real editor:
+//   letters  - from a typed letter's key event to the SpeakText call;
+//   word     - from the release of the sent Left key to the SpeakText call of the word;
+//   typing   - 20 keys a second with letter, word and sentence echo on: the longest key
+//              handling and the longest delay of a 10 ms heartbeat timer (how long the
+//              editor was ever blocked).
+// Usage: bench_triggers [iterations] [typing seconds]
+
+#include "app/KeyCodes.h"
+#include "app/OneHandKeyboard.h"
+#include "app/ReadingTriggers.h"
+#include "app/SettingsStore.h"
+#include "speech/SpeechOperations.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+QElapsedTimer clock_;
+
+qint64 Now()
+{
+    return clock_.nsecsElapsed();
+}
+
+class TimedSpeech : public SpeechOperations
+{
+public:
+    void SpeakText(const QString &text) override { Record(text); }
+    void SpeakTextAndWait(const QString &text) override { Record(text); }
+    void StopSpeech() override {}
+
+    void Record(const QString &text)
+    {
+        ++calls;
+        lastCall = Now();
+        lastText = text;
+    }
+    int calls = 0;
+    qint64 lastCall = 0;
+    QString lastText;
+};
+
+class Options : public ReadingOptions
+{
+public:
+    bool ReadLetters() const override { return letters; }
+    bool ReadWordOnSpace() const override { return words; }
+    bool ReadSentenceOnFullStop() const override { return sentence; }
+    bool ReadSelectionOnMouseUp() const override { return false; }
+    void ClearReadWordOnSpace() override { words = false; }
+    bool letters = false;
+    bool words = false;
+    bool sentence = false;
+};
+
+// Notes when the sent Left key comes up; installed last, so it sees the key first.
+class LeftReleaseProbe : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyRelease && IsSyntheticKey(event)
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Left)
+            seen = Now();
+        return false;
+    }
+    qint64 seen = 0;
+};
+
+void Key(QWidget *target, QChar c)
+{
+    const int key = c == u' ' ? int(Qt::Key_Space) : c == u'.' ? int(Qt::Key_Period)
+                                                                 : int(Qt::Key_A) + (c.toUpper().unicode() - 'A');
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(target, &release);
+}
+
+void WaitForCalls(TimedSpeech &speech, int calls)
+{
+    while (speech.calls < calls)
+        QCoreApplication::processEvents();
+}
+
+void Report(const char *name, std::vector<qint64> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double q) { return samples[size_t(q * double(samples.size() - 1))] / 1000.0; };
+    std::printf("%-8s n=%zu  median %.1f us  p95 %.1f us  max %.1f us\n", name, samples.size(), at(0.5),
+                at(0.95), samples.back() / 1000.0);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int iterations = argc > 1 ? std::max(10, atoi(argv[1])) : 2000;
+    const int typingSeconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
+    clock_.start();
+
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+    QPlainTextEdit edit;
+    edit.resize(600, 400);
+    edit.show();
+    edit.activateWindow();
+    edit.setFocus();
+    TimedSpeech speech;
+    Options options;
+    OneHandKeyboard oneHand(&edit, settings, options);
+    oneHand.InstallFilter();
+    ReadingTriggers triggers(&edit, speech, options, oneHand);
+    LeftReleaseProbe probe;
+    edit.installEventFilter(&probe);
+    QCoreApplication::processEvents();
+
+    // Letters.
+    options.letters = true;
+    std::vector<qint64> letters;
+    for (int i = 0; i < iterations; ++i) {
+        if (i % 200 == 0)
+            edit.clear();
+        const int before = speech.calls;
+        const qint64 start = Now();
+        Key(&edit, QChar(u'a' + i % 26));
+        WaitForCalls(speech, before + 1);
+        letters.push_back(speech.lastCall - start);
+    }
+    Report("letters", letters);
+
+    // Word on space.
+    options.letters = false;
+    options.words = true;
+    std::vector<qint64> words;
+    for (int i = 0; i < iterations / 4; ++i) {
+        if (i % 50 == 0)
+            edit.clear();
+        for (QChar c : QStringLiteral("casa"))
+            Key(&edit, c);
+        const int before = speech.calls;
+        Key(&edit, u' ');
+        WaitForCalls(speech, before + 2);
+        if (speech.lastText != QStringLiteral("casa ")) {
+            std::fprintf(stderr, "word on space spoke \"%s\"\n", qPrintable(speech.lastText));
+            return 1;
+        }
+        words.push_back(speech.lastCall - probe.seen);
+    }
+    Report("word", words);
+
+    // Typing at 20 keys a second with every echo on.
+    options.letters = true;
+    options.sentence = true;
+    edit.clear();
+    const QString typed = QStringLiteral("una casa prou gran. ");
+    std::vector<qint64> handling;
+    qint64 worstLateness = 0;
+    qint64 lastBeat = Now();
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 now = Now();
+        worstLateness = std::max(worstLateness, now - lastBeat - 10'000'000);
+        lastBeat = now;
+    });
+    QTimer typist;
+    typist.setTimerType(Qt::PreciseTimer);
+    int index = 0;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        const qint64 start = Now();
+        Key(&edit, typed.at(index++ % typed.size()));
+        handling.push_back(Now() - start);
+        if (index >= typingSeconds * 20)
+            app.quit();
+    });
+    heartbeat.start(10);
+    typist.start(50);
+    lastBeat = Now();
+    app.exec();
+    Report("typing", handling);
+    std::printf("typing   %d keys in %d s, worst heartbeat delay %.2f ms, text %s\n", index, typingSeconds,
+                worstLateness / 1e6,
+                edit.toPlainText() == typed.repeated(index / typed.size()) + typed.left(index % typed.size())
+                    ? "intact"
+                    : "CHANGED");
+    return 0;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+// A small window holding a real editor, the toolbar and another focusable field, with
+// the triggers and the one-hand keyboard attached to a recording speech fake.
+
+#include "app/OneHandKeyboard.h"
+#include "app/ReadingTriggers.h"
+#include "app/SettingsStore.h"
+#include "speech/SpeechOperations.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <functional>
+
+class FakeOptions : public ReadingOptions
+{
+public:
+    bool ReadLetters() const override { return letters; }
+    bool ReadWordOnSpace() const override { return words; }
+    bool ReadSentenceOnFullStop() const override { return sentence; }
+    bool ReadSelectionOnMouseUp() const override { return mouseUp; }
+    void ClearReadWordOnSpace() override { words = false; }
+
+    bool letters = false;
+    bool words = false;
+    bool sentence = false;
+    bool mouseUp = false;
+};
+
+// Records like the fake it extends, and lets a test act while a word is being spoken.
+class ScriptedSpeech : public RecordingSpeech
+{
+public:
+    void SpeakTextAndWait(const QString &text) override
+    {
+        RecordingSpeech::SpeakTextAndWait(text);
+        if (whileSpeaking)
+            whileSpeaking(++spokenWords);
+    }
+    std::function<void(int)> whileSpeaking;
+    int spokenWords = 0;
+};
+
+struct TriggerHarness
+{
+    TriggerHarness()
+        : settings(dir.filePath(QStringLiteral("tolvanet.ini")))
+    {
+        auto *layout = new QVBoxLayout(&window);
+        const QList<QWidget *> widgets{lectura, paraula, parar, menu, oneWord, other, edit};
+        for (QWidget *w : widgets)
+            layout->addWidget(w);
+        window.resize(400, 300);
+        window.addAction(menuTeclat);
+        triggers.ConnectToolbar({lectura, paraula, parar, menu});
+        triggers.SetOneWordBox(oneWord);
+        triggers.SetFontCommand([this] { ++fontDialogs; });
+        triggers.SetShowSpeechWindow([this] { ++speechWindows; });
+        triggers.SetWordPause(0);
+        oneHand.BindMenuItem(menuTeclat);
+        oneHand.InstallFilter();
+    }
+
+    bool Show()
+    {
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            return false;
+        edit->setFocus();
+        return edit->hasFocus();
+    }
+
+    // Lets every queued key and call run.
+    static void Settle()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    void SetText(const QString &text, int caret)
+    {
+        edit->setPlainText(text);
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(caret);
+        edit->setTextCursor(cursor);
+    }
+
+    void Select(int start, int length)
+    {
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        edit->setTextCursor(cursor);
+    }
+
+    QTemporaryDir dir;
+    SettingsStore settings;
+    QWidget window;
+    QPushButton *lectura = new QPushButton(QStringLiteral("Read"));
+    QPushButton *paraula = new QPushButton(QStringLiteral("Words"));
+    QPushButton *parar = new QPushButton(QStringLiteral("Stop"));
+    QPushButton *menu = new QPushButton(QStringLiteral("Menu"));
+    QCheckBox *oneWord = new QCheckBox(QStringLiteral("Només una paraula"));
+    QLineEdit *other = new QLineEdit;
+    QPlainTextEdit *edit = new QPlainTextEdit;
+    QAction *menuTeclat = new QAction(QStringLiteral("Teclat amb una ma"), &window);
+    ScriptedSpeech speech;
+    FakeOptions options;
+    OneHandKeyboard oneHand{edit, settings, options};
+    ReadingTriggers triggers{edit, speech, options, oneHand};
+    int fontDialogs = 0;
+    int speechWindows = 0;
+};
