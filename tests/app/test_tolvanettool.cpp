@@ -1,0 +1,79 @@
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// tolvanet-tool as a teacher's script meets it: a program, its output and its status.
+class TestTolvanetTool : public QObject
+{
+    Q_OBJECT
+
+    struct Result
+    {
+        int status = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    static Result Run(const QStringList &arguments, const QByteArray &input = QByteArray())
+    {
+        QProcess process;
+        process.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+private slots:
+    void listsTheCommandIds()
+    {
+        const Result result = Run({"list"});
+        QCOMPARE(result.status, 0);
+        const QList<QByteArray> ids = result.out.split('\n');
+        for (const char *id : {"music-to-musicxml", "blackboard-to-html5", "benchmark"})
+            QVERIFY2(ids.contains(id), id);
+        QVERIFY(!ids.contains("open"));
+        QCOMPARE(Run({"--help"}).status, 0);
+    }
+
+    void runsACommandOnStandardInputAndOnAFile()
+    {
+        const QByteArray tune = "Cançó\n4x4\ndo\tn\nre\tn\nmi\tb\n";
+        const Result fromInput = Run({"music-to-musicxml"}, tune);
+        QCOMPARE(fromInput.status, 0);
+        QVERIFY(fromInput.out.startsWith(tune));
+        QVERIFY(fromInput.out.contains("<score-partwise"));
+        QVERIFY(fromInput.out.contains("Can\xC3\xA7\xC3\xB3"));
+
+        // The same tune in Windows-1252 with CR LF: read as the editor reads it, written as UTF-8.
+        QTemporaryDir dir;
+        QFile file(dir.filePath("tune.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Can\xE7\xF3\r\n4x4\r\ndo\tn\r\nre\tn\r\nmi\tb\r\n");
+        file.close();
+        const Result fromFile = Run({"music-to-musicxml", file.fileName()});
+        QCOMPARE(fromFile.status, 0);
+        QCOMPARE(fromFile.out, fromInput.out);
+    }
+
+    void aMessageBoxBecomesStandardErrorAndStatusTwo()
+    {
+        const Result result = Run({"blackboard-to-html5"}, "12abc\n1\n2\n");
+        QCOMPARE(result.status, 2);
+        QCOMPARE(result.out, QByteArray());
+        QVERIFY(result.err.contains("'12abc' is not a valid integer value"));
+    }
+
+    void refusesWhatItCannotDo()
+    {
+        QCOMPARE(Run({"no-such-command"}, "x").status, 1);
+        QCOMPARE(Run({"music-to-musicxml", "/no/such/file.txt"}).status, 1);
+        QCOMPARE(Run({"music-to-musicxml", "--line"}, "x").status, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTolvanetTool)
+#include "test_tolvanettool.moc"
