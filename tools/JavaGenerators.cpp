@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-const QString kJavaDefinitionsMarker = QStringLiteral("  //Fí definició menú");
-const QString kJavaImplementationMarker = QStringLiteral("    //Fí implementació menú");
-const QString kJavaMethodsMarker = QStringLiteral("  //Fí menú");
-
 namespace {
 
 // The credit on the skeleton's title line.
@@ -178,7 +174,7 @@ QStringList JavaApplicationSkeleton(const QString &className, const QString &dat
         QStringLiteral("public class ") + a + QStringLiteral(" extends JFrame{"),
         QString(),
         Indented(2, QStringLiteral("JMenuBar MenuBarra;")),
-        kJavaDefinitionsMarker,
+        kJavaDefinitionsMarker.toString(),
         QString(),
         Indented(2, QStringLiteral("DialogAboutBox DialogAboutBox;")),
         QString(),
@@ -190,7 +186,7 @@ QStringList JavaApplicationSkeleton(const QString &className, const QString &dat
         Indented(4, QStringLiteral("MenuBarra = new JMenuBar();")),
         Indented(4, QStringLiteral("setJMenuBar(MenuBarra);")),
         QString(),
-        kJavaImplementationMarker,
+        kJavaImplementationMarker.toString(),
         QString(),
         Indented(4, QStringLiteral("setResizable(true);")),
         Indented(4, QStringLiteral("setSize(400,300);")),
@@ -221,7 +217,7 @@ QStringList JavaApplicationSkeleton(const QString &className, const QString &dat
         Indented(4, QStringLiteral("new ") + a + QStringLiteral("();")),
         Indented(2, QStringLiteral("}")),
         QString(),
-        kJavaMethodsMarker,
+        kJavaMethodsMarker.toString(),
         QString(),
         QStringLiteral("}"),
     };

@@ -11,9 +11,9 @@
 // wrote last; a text without the markers a command needs gets its lines at the end.
 
 // The marker lines, leading blanks included.
-extern const QString kJavaDefinitionsMarker;
-extern const QString kJavaImplementationMarker;
-extern const QString kJavaMethodsMarker;
+inline constexpr QStringView kJavaDefinitionsMarker = u"  //Fí definició menú";
+inline constexpr QStringView kJavaImplementationMarker = u"    //Fí implementació menú";
+inline constexpr QStringView kJavaMethodsMarker = u"  //Fí menú";
 
 // Turns a typed name into an identifier part: drops blanks and punctuation, turns the
 // double quote into an apostrophe and takes the accent off the vowels.
