@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -99,13 +100,15 @@ TextConversion ReplaceCharacters(const QString &text, const CharacterTable &tabl
 // Replaces sequences that begin with a marker character and are recognised by match,
 // which gives the length of the sequence at a position and its replacement character,
 // or 0. None of the sequences holds its marker after the first character, so matches
-// never overlap and one scan finds them all.
+// never overlap and one scan finds them all; each is at least two characters long, so
+// the result is never longer than the text.
 template <typename Match>
 TextConversion ReplaceSequences(const QString &text, QChar marker, QChar lastRowCharacter,
                                 Match match)
 {
     const QStringView source(text);
     QString result;
+    QChar *out = nullptr;
     qsizetype copied = 0;
     qsizetype caret = 0;
     for (qsizetype at = source.indexOf(marker); at >= 0; at = source.indexOf(marker, at + 1)) {
@@ -113,19 +116,23 @@ TextConversion ReplaceSequences(const QString &text, QChar marker, QChar lastRow
         const qsizetype length = match(source.mid(at), replacement);
         if (length == 0)
             continue;
-        if (result.isNull())
-            result.reserve(text.size());
-        result.append(source.mid(copied, at - copied));
-        result.append(replacement);
+        if (!out) {
+            result = QString(text.size(), Qt::Uninitialized);
+            out = result.data();
+        }
+        std::memcpy(out, source.data() + copied, size_t(at - copied) * sizeof(QChar));
+        out += at - copied;
+        *out++ = replacement;
         if (replacement == lastRowCharacter)
-            caret = result.size();
+            caret = out - result.constData();
         copied = at + length;
         at = copied - 1;
     }
-    if (result.isNull())
+    if (!out)
         return {text, 0, 0};
-    result.append(source.mid(copied));
-    result.squeeze();
+    std::memcpy(out, source.data() + copied, size_t(source.size() - copied) * sizeof(QChar));
+    out += source.size() - copied;
+    result.truncate(out - result.constData());
     return {result, int(caret), 0};
 }
 
@@ -150,17 +157,20 @@ TextConversion AccentsToUnicode(const QString &text)
 
 TextConversion HtmlToAccents(const QString &text)
 {
-    // The longest entity of the table, "&aacute;", has 8 characters.
-    constexpr qsizetype kLongestEntity = 8;
+    // The rows of each entity's first letter, so that a "&" is tried against a few rows only.
+    static const std::array<std::vector<const ReplacementRow *>, 128> rowsByLetter = [] {
+        std::array<std::vector<const ReplacementRow *>, 128> table;
+        for (const ReplacementRow &row : kHtmlToAccents)
+            table[row.search[1].unicode()].push_back(&row);
+        return table;
+    }();
     auto match = [](QStringView at, QChar &replacement) -> qsizetype {
-        const qsizetype end = at.left(kLongestEntity).indexOf(u';');
-        if (end < 0)
+        if (at.size() < 2 || at[1].unicode() >= 128)
             return 0;
-        const QStringView entity = at.left(end + 1);
-        for (const ReplacementRow &row : kHtmlToAccents) {
-            if (row.search == entity) {
-                replacement = row.replacement[0];
-                return entity.size();
+        for (const ReplacementRow *row : rowsByLetter[at[1].unicode()]) {
+            if (at.startsWith(row->search)) {
+                replacement = row->replacement[0];
+                return row->search.size();
             }
         }
         return 0;

@@ -2,6 +2,7 @@
 
 #include "app/Command.h"
 #include "tools/AccentConversions.h"
+#include "tools/ConversionEdit.h"
 #include "tools/HtmlConversions.h"
 #include "tools/HtmlMarkup.h"
 
@@ -64,9 +65,8 @@ void AddConversionCommand(CommandRegistry &registry, const char *id, const char 
     command.caption = QString::fromUtf8(caption);
     command.separatorBefore = separatorBefore;
     command.run = [convert](CommandContext &context) {
-        const TextConversion result = convert(context.editor.Text());
-        context.editor.SetText(result.text);
-        context.editor.Select(result.selStart, result.selLength);
+        const QString text = context.editor.Text();
+        ApplyConversion(context.editor, text, convert(text));
     };
     registry.Add(std::move(command));
 }

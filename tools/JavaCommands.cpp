@@ -2,6 +2,7 @@
 
 #include "app/Command.h"
 #include "tools/AccentConversions.h"
+#include "tools/ConversionEdit.h"
 #include "tools/DelphiToJava.h"
 #include "tools/JavaGenerators.h"
 
@@ -12,10 +13,12 @@ namespace {
 
 const QString kJavaMenu = QStringLiteral("MenuJava");
 
-void Apply(CommandContext &context, const TextConversion &result)
+// Runs convert on the editor's text and writes back what changed.
+template <typename Convert>
+void Apply(CommandContext &context, Convert convert)
 {
-    context.editor.SetText(result.text);
-    context.editor.Select(result.selStart, result.selLength);
+    const QString text = context.editor.Text();
+    ApplyConversion(context.editor, text, convert(text));
 }
 
 Command JavaCommand(const char *id, const char *name, const char *caption,
@@ -51,7 +54,7 @@ void RunApplication(CommandContext &context)
     const QString className = CleanJavaName(*answer);
     context.session.javaApplicationName = className;
     const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    Apply(context, AddJavaApplication(context.editor.Text(), className, date));
+    Apply(context, [&](const QString &text) { return AddJavaApplication(text, className, date); });
 }
 
 void RunMenu(CommandContext &context)
@@ -59,7 +62,7 @@ void RunMenu(CommandContext &context)
     const auto name = AskName(context, QStringLiteral("Menu"), QStringLiteral("Nom Menu"),
                               context.session.javaMenuName);
     if (name)
-        Apply(context, AddJavaMenu(context.editor.Text(), *name));
+        Apply(context, [&](const QString &text) { return AddJavaMenu(text, *name); });
 }
 
 void RunMenuItem(CommandContext &context)
@@ -67,7 +70,9 @@ void RunMenuItem(CommandContext &context)
     const auto name = AskName(context, QStringLiteral("JMenuItem"), QStringLiteral("Nom JMenuItem"),
                               context.session.javaMenuItemName);
     if (name)
-        Apply(context, AddJavaMenuItem(context.editor.Text(), *name, context.session.javaMenuName));
+        Apply(context, [&](const QString &text) {
+            return AddJavaMenuItem(text, *name, context.session.javaMenuName);
+        });
 }
 
 void RunCheckBoxMenuItem(CommandContext &context)
@@ -76,8 +81,9 @@ void RunCheckBoxMenuItem(CommandContext &context)
                               QStringLiteral("Nom JCheckBoxMenuItem"),
                               context.session.javaCheckBoxMenuItemName);
     if (name)
-        Apply(context, AddJavaCheckBoxMenuItem(context.editor.Text(), *name,
-                                               context.session.javaMenuName));
+        Apply(context, [&](const QString &text) {
+            return AddJavaCheckBoxMenuItem(text, *name, context.session.javaMenuName);
+        });
 }
 
 } // namespace
@@ -91,18 +97,20 @@ void RegisterJavaCommands(CommandRegistry &registry)
     registry.Add(JavaCommand("java-check-box-menu-item", "MenuJCheckBoxMenuItem",
                              "JCheckBoxMenuItem", RunCheckBoxMenuItem));
     registry.Add(JavaCommand("java-separator", "MenuJRatlla", "Ratlla", [](CommandContext &context) {
-        Apply(context, AddJavaSeparator(context.editor.Text(), context.session.javaMenuName));
+        Apply(context, [&](const QString &text) {
+            return AddJavaSeparator(text, context.session.javaMenuName);
+        });
     }));
     registry.Add(JavaCommand("delphi-to-java", "MenuDelphi2Java", "Delphi 2 Java",
                              [](CommandContext &context) {
-                                 Apply(context, DelphiToJava(context.editor.Text()));
+                                 Apply(context, DelphiToJava);
                              }, true));
     registry.Add(JavaCommand("accents-to-unicode", "MenuCanviarAccentsAUnicode",
                              "Canviar accents a Unicode", [](CommandContext &context) {
-                                 Apply(context, AccentsToUnicode(context.editor.Text()));
+                                 Apply(context, AccentsToUnicode);
                              }, true));
     registry.Add(JavaCommand("unicode-to-accents", "MenuCanviarUnicodeAAccents",
                              "Canviar Unicode a accents", [](CommandContext &context) {
-                                 Apply(context, UnicodeToAccents(context.editor.Text()));
+                                 Apply(context, UnicodeToAccents);
                              }));
 }
