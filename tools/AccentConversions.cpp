@@ -3,7 +3,6 @@
 #include <QtGlobal>
 
 #include <array>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -86,8 +85,7 @@ TextConversion ReplaceCharacters(const QString &text, const CharacterTable &tabl
         const char16_t c = in[i].unicode();
         if (c < 256 && !table[c].isNull()) {
             const QStringView replacement = table[c];
-            std::memcpy(out, replacement.data(), size_t(replacement.size()) * sizeof(QChar));
-            out += replacement.size();
+            out = CopyCharacters(out, replacement.data(), replacement.size());
             if (c == lastRowCharacter.unicode())
                 caret = out - result.constData();
         } else {
@@ -120,8 +118,7 @@ TextConversion ReplaceSequences(const QString &text, QChar marker, QChar lastRow
             result = QString(text.size(), Qt::Uninitialized);
             out = result.data();
         }
-        std::memcpy(out, source.data() + copied, size_t(at - copied) * sizeof(QChar));
-        out += at - copied;
+        out = CopyCharacters(out, source.data() + copied, at - copied);
         *out++ = replacement;
         if (replacement == lastRowCharacter)
             caret = out - result.constData();
@@ -130,8 +127,7 @@ TextConversion ReplaceSequences(const QString &text, QChar marker, QChar lastRow
     }
     if (!out)
         return {text, 0, 0};
-    std::memcpy(out, source.data() + copied, size_t(source.size() - copied) * sizeof(QChar));
-    out += source.size() - copied;
+    out = CopyCharacters(out, source.data() + copied, source.size() - copied);
     result.truncate(out - result.constData());
     return {result, int(caret), 0};
 }

@@ -1,7 +1,6 @@
 #include "tools/HtmlConversions.h"
 
 #include <array>
-#include <cstring>
 
 namespace {
 
@@ -52,8 +51,7 @@ TextConversion RemoveTags(const QString &text)
             result = QString(text.size(), Qt::Uninitialized);
             out = result.data();
         }
-        std::memcpy(out, source.data() + copied, size_t(open - copied) * sizeof(QChar));
-        out += open - copied;
+        out = CopyCharacters(out, source.data() + copied, open - copied);
         conversion.selStart = int(out - result.constData());
         copied = close + 1;
     }
@@ -61,8 +59,7 @@ TextConversion RemoveTags(const QString &text)
         conversion.text = text;
         return conversion;
     }
-    std::memcpy(out, source.data() + copied, size_t(source.size() - copied) * sizeof(QChar));
-    out += source.size() - copied;
+    out = CopyCharacters(out, source.data() + copied, source.size() - copied);
     result.truncate(out - result.constData());
     conversion.text = std::move(result);
     return conversion;

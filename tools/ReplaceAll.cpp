@@ -1,6 +1,5 @@
 #include "tools/ReplaceAll.h"
 
-#include <cstring>
 #include <vector>
 
 int ReplaceAll(QString &text, QStringView search, QStringView replacement)
@@ -23,14 +22,12 @@ int ReplaceAll(QString &text, QStringView search, QStringView replacement)
     const QChar *in = source.data();
     qsizetype copied = 0;
     for (const qsizetype at : matches) {
-        std::memcpy(out, in + copied, size_t(at - copied) * sizeof(QChar));
-        out += at - copied;
-        std::memcpy(out, replacement.data(), size_t(replacement.size()) * sizeof(QChar));
-        out += replacement.size();
+        out = CopyCharacters(out, in + copied, at - copied);
+        out = CopyCharacters(out, replacement.data(), replacement.size());
         copied = at + search.size();
     }
     const qsizetype caret = out - result.constData();
-    std::memcpy(out, in + copied, size_t(source.size() - copied) * sizeof(QChar));
+    CopyCharacters(out, in + copied, source.size() - copied);
     text = std::move(result);
     return int(caret);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstring>
 #include <span>
 
 // The outcome of a whole-text conversion: the new text and where the selection ends up.
@@ -30,3 +31,12 @@ int ReplaceAll(QString &text, QStringView search, QStringView replacement);
 // The caret ends after the last replacement of the last row when that row found
 // something, otherwise at the start of the text.
 TextConversion ApplyReplacementRows(const QString &text, std::span<const ReplacementRow> rows);
+
+// Copies count characters and gives the position after them; nothing to copy may come
+// from a null view.
+inline QChar *CopyCharacters(QChar *out, const QChar *from, qsizetype count)
+{
+    if (count > 0)
+        std::memcpy(out, from, size_t(count) * sizeof(QChar));
+    return out + count;
+}
