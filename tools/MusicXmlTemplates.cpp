@@ -4,7 +4,7 @@ namespace {
 
 // Our own credit in the <software> element.
 const char *const SoftwareCredit =
-    "Tolvanet Corvalida - Equip de Tolvanet Corvalida"
+    "Tolvanet Corvalida - Equip de Tolvanet Corvalida - https://tolvanet.example.org"
     " - Projecte Quimbo 2016";
 
 } // namespace
