@@ -14,8 +14,6 @@ constexpr int VariableColumns = 5;
 constexpr int ConstantColumn = 6;
 // Past the last equation, and for an equation without a non-zero coefficient.
 constexpr int NoLead = 6;
-// Room for the steps of a 5x5 system with large coefficients.
-constexpr int StepTextLimit = 65536;
 // A sum whose terms cancelled to below this share of their size is a rounding residue.
 constexpr double Residue = 1e-12;
 
@@ -26,7 +24,8 @@ const QString Tab = QStringLiteral("\t");
 class Solver
 {
 public:
-    explicit Solver(bool showSteps) : m_showSteps(showSteps)
+    Solver(bool showSteps, int stepTextLimit)
+        : m_showSteps(showSteps), m_stepTextLimit(stepTextLimit)
     {
         const char *names[] = {"x", "y", "z", "u", "v"};
         for (int c = 1; c <= VariableColumns; ++c)
@@ -80,6 +79,7 @@ private:
     int m_rows = 0;                    // O
     int m_variables = VariableColumns; // P
     bool m_showSteps;
+    int m_stepTextLimit;
     bool m_forcedOutput = false;
     bool m_stepsDropped = false;
     QString m_text;
@@ -149,7 +149,7 @@ void Solver::AppendLine(const QString &line)
     if (!m_showSteps || m_stepsDropped)
         return;
     // Once a step no longer fits, no later step is written, so the text has no gaps.
-    if (m_text.size() + 1 + line.size() > StepTextLimit) {
+    if (m_text.size() + 1 + line.size() > m_stepTextLimit) {
         m_stepsDropped = true;
         return;
     }
@@ -422,12 +422,12 @@ SystemSolution Solver::Solve()
 
 } // namespace
 
-SystemSolution SolveSystem(const QStringList &lines, bool showSteps)
+SystemSolution SolveSystem(const QStringList &lines, bool showSteps, int stepTextLimit)
 {
     if (lines.isEmpty() || StripBlanks(lines.first()).isEmpty())
         return {NoEquation, QString()};
     ExpressionEvaluator evaluator;
-    Solver solver(showSteps);
+    Solver solver(showSteps, stepTextLimit);
     for (qsizetype i = 0; i < lines.size() && i < MaxEquations; ++i) {
         const std::optional<EquationRow> row = ReadEquation(evaluator, lines.at(i));
         if (!row) {

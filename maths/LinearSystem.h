@@ -25,10 +25,14 @@ struct SystemSolution
 
 // Most equations a system may hold; later lines are never read.
 constexpr int MaxEquations = 5;
+// Longest text of steps; room for a 5x5 system with large coefficients. The final
+// answer is written whatever the length.
+constexpr int StepTextLimit = 65536;
 
 // Solves the equations of lines (equation 1 first) and writes the answer, with every
 // elimination step when showSteps is on.
-SystemSolution SolveSystem(const QStringList &lines, bool showSteps);
+SystemSolution SolveSystem(const QStringList &lines, bool showSteps,
+                           int stepTextLimit = StepTextLimit);
 
 // True when the line alone is a system the solver can answer.
 bool IsEquationLine(const QString &line);
