@@ -12,8 +12,12 @@ ProcessRendererLauncher::ProcessRendererLauncher(const QString &programDir)
 {
 }
 
-// A program still running when the editor ends is ended with it.
-ProcessRendererLauncher::~ProcessRendererLauncher() = default;
+ProcessRendererLauncher::~ProcessRendererLauncher()
+{
+    // A program asked to close is given a moment; one still running then ends with us.
+    if (Running() && !m_process->waitForFinished(1000))
+        Terminate();
+}
 
 bool ProcessRendererLauncher::Start(QString *error)
 {
