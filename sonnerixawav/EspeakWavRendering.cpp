@@ -2,148 +2,107 @@
 
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/WavFileWriter.h"
-#include "speech/AudioExportVoices.h"
+#include "speech/VoiceCatalog.h"
 
-#include <espeak-ng/espeak_ng.h>
-#include <espeak-ng/speak_lib.h>
+#include <QRegularExpression>
 
 namespace {
 
-struct Synthesis
+QString MainLanguage(const QString &code)
 {
-    WavFileWriter *writer = nullptr;
-    const std::function<bool(int)> *progress = nullptr;
-    qint64 characters = 1;
-    bool stopped = false;
-    bool failed = false;
-};
-
-int ReceiveSamples(short *samples, int count, espeak_EVENT *events)
-{
-    auto *synthesis = static_cast<Synthesis *>(events ? events->user_data : nullptr);
-    if (!synthesis)
-        return 1;
-    if (samples && count > 0 && !synthesis->writer->Write(samples, count)) {
-        synthesis->failed = true;
-        return 1;
-    }
-    int position = -1;
-    for (espeak_EVENT *event = events; event->type != espeakEVENT_LIST_TERMINATED; ++event)
-        if (event->type == espeakEVENT_WORD || event->type == espeakEVENT_SENTENCE)
-            position = event->text_position;
-    if (position >= 0 && synthesis->progress && *synthesis->progress) {
-        const int percent = int(qMin<qint64>(100, qint64(position) * 100 / synthesis->characters));
-        if (!(*synthesis->progress)(percent)) {
-            synthesis->stopped = true;
-            return 1;
-        }
-    }
-    return 0;
+    return code.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0);
 }
 
-bool SetVoiceOfLanguage(const QString &language)
+// The samples the text will take, roughly, so that progress can be told as a percentage.
+qint64 ExpectedSamples(const QString &text, int rate, int sampleRate)
 {
-    QString wanted = language.toLower();
-    for (int attempt = 0; attempt < 2 && !wanted.isEmpty(); ++attempt) {
-        const QByteArray code = wanted.toUtf8();
-        espeak_VOICE properties{};
-        properties.languages = code.constData();
-        if (espeak_SetVoiceByProperties(&properties) == EE_OK)
-            return true;
-        wanted = wanted.section(QLatin1Char('-'), 0, 0);
-    }
-    return false;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const qint64 words = qMax<qint64>(1, text.split(blanks, Qt::SkipEmptyParts).size());
+    return qMax<qint64>(1, words * 60 * sampleRate / VoiceCatalog::EspeakWordsPerMinute(rate));
 }
 
 } // namespace
+
+int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language)
+{
+    if (language.isEmpty())
+        return -1;
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices.at(i).language.compare(language, Qt::CaseInsensitive) == 0)
+            return i;
+    const QString main = MainLanguage(language);
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices.at(i).language.compare(main, Qt::CaseInsensitive) == 0)
+            return i;
+    for (int i = 0; i < voices.size(); ++i)
+        if (MainLanguage(voices.at(i).language).compare(main, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
 
 EspeakWavRendering::EspeakWavRendering(std::function<QString(int)> sapiLanguage)
     : m_sapiLanguage(std::move(sapiLanguage))
 {
 }
 
-bool EspeakWavRendering::Initialise(QString *error)
-{
-    if (m_sampleRate > 0)
-        return true;
-    ExportVoices::EspeakVoiceIdentifiers();  // initialises the engine once
-    const int rate = espeak_ng_GetSampleRate();
-    if (rate <= 0) {
-        *error = QStringLiteral("espeak-ng cannot be initialised");
-        return false;
-    }
-    espeak_SetSynthCallback(ReceiveSamples);
-    m_sampleRate = rate;
-    return true;
-}
-
-bool EspeakWavRendering::SelectVoice(const RenderJob &job, QString *error)
-{
-    m_voiceNote.clear();
-    if (job.voice.family == ExportFamily::Sapi) {
-        const QString language = m_sapiLanguage ? m_sapiLanguage(job.voice.index) : QString();
-        if (language.isEmpty() || !SetVoiceOfLanguage(language)) {
-            *error = QStringLiteral("no espeak-ng voice for speech-dispatcher voice %1 (language \"%2\")")
-                         .arg(job.voice.index).arg(language);
-            return false;
-        }
-        m_voiceNote = QStringLiteral("speech-dispatcher voice %1 rendered with the espeak-ng voice of \"%2\"")
-                          .arg(job.voice.index).arg(language);
-        return true;
-    }
-    const QStringList voices = ExportVoices::EspeakVoiceIdentifiers();
-    // Index -1 (no voice chosen yet) keeps the engine's own default voice.
-    if (job.voice.index < 0) {
-        espeak_SetVoiceByName("en");
-        return true;
-    }
-    if (job.voice.index >= voices.size()) {
-        *error = QStringLiteral("there is no espeak-ng voice %1").arg(job.voice.index);
-        return false;
-    }
-    if (espeak_SetVoiceByName(voices.at(job.voice.index).toUtf8().constData()) != EE_OK) {
-        *error = QStringLiteral("espeak-ng cannot load voice %1").arg(voices.at(job.voice.index));
-        return false;
-    }
-    return true;
-}
-
 bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(int)> &progress, QString *error)
 {
-    QString reason;
-    if (!Initialise(&reason) || !SelectVoice(job, &reason)) {
+    const auto fail = [&](const QString &reason) {
         if (error)
             *error = reason;
         return false;
-    }
-    espeak_SetParameter(espeakRATE, ExportVoices::EspeakWordsPerMinute(job.rate), 0);
+    };
+    m_voiceNote.clear();
+    const int sampleRate = VoiceCatalog::EspeakSampleRate();
+    if (sampleRate <= 0)
+        return fail(QStringLiteral("espeak-ng cannot be initialised"));
+    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
 
-    WavFileWriter writer(job.outputPath, m_sampleRate);
-    if (!writer.Open()) {
-        if (error)
-            *error = writer.Error();
-        return false;
+    int voiceIndex = job.voice.index;
+    if (job.voice.family == ExportFamily::Sapi) {
+        // speech-dispatcher cannot render into a file: its language's espeak-ng voice can.
+        const QString language = m_sapiLanguage ? m_sapiLanguage(job.voice.index) : QString();
+        voiceIndex = EspeakVoiceOfLanguage(voices, language);
+        if (voiceIndex < 0)
+            return fail(QStringLiteral("no espeak-ng voice for speech-dispatcher voice %1 (language \"%2\")")
+                            .arg(job.voice.index)
+                            .arg(language));
+        m_voiceNote = QStringLiteral("speech-dispatcher voice %1 rendered with the espeak-ng voice %2")
+                          .arg(job.voice.index)
+                          .arg(voices.at(voiceIndex).identifier);
+    } else if (voiceIndex >= voices.size()) {
+        return fail(QStringLiteral("there is no espeak-ng voice %1").arg(voiceIndex));
     }
-    const QByteArray text = job.text.toUtf8();
-    Synthesis synthesis;
-    synthesis.writer = &writer;
-    synthesis.progress = &progress;
-    synthesis.characters = qMax<qint64>(1, job.text.size());
-    const espeak_ERROR result = espeak_Synth(text.constData(), size_t(text.size()) + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8, nullptr, &synthesis);
-    espeak_Synchronize();
-    if (result != EE_OK || synthesis.failed || synthesis.stopped) {
+    // Index -1 (no voice chosen yet) gives espeak-ng's default voice.
+
+    WavFileWriter writer(job.outputPath, sampleRate);
+    if (!writer.Open())
+        return fail(writer.Error());
+    const qint64 expected = ExpectedSamples(job.text, job.rate, sampleRate);
+    bool writeFailed = false;
+    bool stopped = false;
+    const bool rendered = VoiceCatalog::RenderEspeak(
+        job.text, voiceIndex, job.rate, [&](const qint16 *samples, int count) {
+            if (!writer.Write(samples, count)) {
+                writeFailed = true;
+                return false;
+            }
+            const int percent = int(qMin<qint64>(99, writer.SampleCount() * 100 / expected));
+            if (progress && !progress(percent)) {
+                stopped = true;
+                return false;
+            }
+            return true;
+        });
+    if (!rendered || writeFailed || stopped) {
         writer.Cancel();
-        if (error)
-            *error = synthesis.failed ? writer.Error()
-                     : synthesis.stopped ? QStringLiteral("stopped")
-                                         : QStringLiteral("espeak-ng could not render the text");
-        return false;
+        return fail(writeFailed ? writer.Error()
+                    : stopped   ? QStringLiteral("stopped")
+                                : QStringLiteral("espeak-ng could not render the text"));
     }
-    if (!writer.Commit()) {
-        if (error)
-            *error = writer.Error();
-        return false;
-    }
+    if (!writer.Commit())
+        return fail(writer.Error());
+    if (progress)
+        progress(100);
     return true;
 }

@@ -2,13 +2,18 @@
 
 #include "sonnerixawav/WavRendering.h"
 
-#include <QStringList>
+#include <QList>
+#include <QString>
 
 #include <functional>
 
-// Renders with libespeak-ng in its synchronous mode, streaming the samples to the file.
-// Voices of the speech-dispatcher family are rendered with the espeak-ng voice of their
-// language, which sapiLanguage gives for a family index (empty when unknown).
+namespace VoiceCatalog {
+struct Voice;
+}
+
+// Renders with espeak-ng through the shared voice catalog, streaming the samples to the
+// file. Voices of the speech-dispatcher family are rendered with the espeak-ng voice of
+// their language, which sapiLanguage gives for a family index (empty when unknown).
 class EspeakWavRendering : public WavRendering
 {
 public:
@@ -18,10 +23,10 @@ public:
     QString VoiceNote() const override { return m_voiceNote; }
 
 private:
-    bool Initialise(QString *error);
-    bool SelectVoice(const RenderJob &job, QString *error);
-
     std::function<QString(int)> m_sapiLanguage;
-    int m_sampleRate = 0;
     QString m_voiceNote;
 };
+
+// The index of the espeak-ng voice for a language code ("ca", "en-US"): the same code,
+// else the same main language; -1 when none.
+int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language);

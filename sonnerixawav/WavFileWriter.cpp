@@ -55,7 +55,7 @@ bool WavFileWriter::WriteHeader()
     return true;
 }
 
-bool WavFileWriter::Write(const short *samples, qint64 count)
+bool WavFileWriter::Write(const qint16 *samples, qint64 count)
 {
     if (count <= 0)
         return true;

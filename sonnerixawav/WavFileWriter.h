@@ -10,7 +10,7 @@ public:
     WavFileWriter(const QString &path, int sampleRate);
 
     bool Open();
-    bool Write(const short *samples, qint64 count);
+    bool Write(const qint16 *samples, qint64 count);
     // Fixes the header and replaces the file; false (see Error) on failure.
     bool Commit();
     // Leaves any earlier file of that name as it was.

@@ -2,7 +2,7 @@
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/RendererWindow.h"
 #include "speech/AudioExportProtocol.h"
-#include "speech/AudioExportVoices.h"
+#include "speech/VoiceCatalog.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -22,8 +22,8 @@ int main(int argc, char *argv[])
 
     const AppPaths paths = AppPaths::ForRunningProgram();
     EspeakWavRendering rendering([](int index) {
-        const QStringList languages = ExportVoices::SpeechDispatcherVoiceLanguages();
-        return index >= 0 && index < languages.size() ? languages.at(index) : QString();
+        const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
+        return index >= 0 && index < voices.size() ? voices.at(index).language : QString();
     });
     RendererWindow window(paths.exchangeFile, rendering);
     QString error;

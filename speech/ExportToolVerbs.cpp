@@ -4,8 +4,8 @@
 #include "app/SettingsStore.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
-#include "speech/AudioExportVoices.h"
 #include "speech/AudioExporter.h"
+#include "speech/VoiceCatalog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -58,16 +58,16 @@ std::optional<ToolOptions> ParseOptions(const QStringList &arguments, QString *p
 // A list index is mapped as the voice list maps it; a name picks that espeak-ng voice.
 std::optional<ExportVoice> VoiceOf(const QString &text, QString *problem)
 {
-    const QStringList espeak = ExportVoices::EspeakVoiceIdentifiers();
+    const QList<VoiceCatalog::Voice> espeak = VoiceCatalog::EspeakVoices();
     const int mspCount = int(espeak.size());
     if (const std::optional<int> index = ToInteger(text)) {
         if (*index < mspCount)
             return ExportVoiceOfListIndex(qMax(0, *index), mspCount, 0);
-        const int sapiCount = int(ExportVoices::SpeechDispatcherVoiceLanguages().size());
+        const int sapiCount = int(VoiceCatalog::SpeechDispatcherVoices().size());
         return ExportVoiceOfListIndex(*index, mspCount, sapiCount);
     }
     for (int i = 0; i < mspCount; ++i) {
-        const QString &identifier = espeak.at(i);
+        const QString &identifier = espeak.at(i).identifier;
         if (identifier == text || identifier.section(QLatin1Char('/'), -1) == text)
             return ExportVoice{ExportFamily::Msp, i};
     }

@@ -2,9 +2,9 @@
 #include "app/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
-#include "speech/AudioExportVoices.h"
 #include "speech/AudioExporter.h"
 #include "speech/ExportToolVerbs.h"
+#include "speech/VoiceCatalog.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -69,7 +69,10 @@ private slots:
         for (const char *tool : {"soxi", "lame", "file"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
-        m_catalan = int(ExportVoices::EspeakVoiceIdentifiers().indexOf(QStringLiteral("roa/ca")));
+        const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+        for (int i = 0; i < voices.size() && m_catalan < 0; ++i)
+            if (voices.at(i).identifier == QLatin1String("roa/ca"))
+                m_catalan = i;
         if (m_catalan < 0)
             QSKIP("espeak-ng has no Catalan voice");
         // A program folder of its own, as an installed copy has.
