@@ -90,26 +90,37 @@ bool AudioExporter::Start(const ExportRequest &request)
 {
     if (m_busy)
         return false;
-    QTimer::singleShot(0, this, [this, request] { Export(request); });
+    Begin();
+    QTimer::singleShot(0, this, [this, request] { End(Run(request)); });
     return true;
 }
 
 ExportResult AudioExporter::Export(const ExportRequest &request)
 {
-    ExportResult result;
     if (m_busy) {
-        result.reason = QStringLiteral("Ja s'està desant un fitxer de so.");
-        return result;
+        ExportResult refused;
+        refused.reason = QStringLiteral("Ja s'està desant un fitxer de so.");
+        return refused;
     }
+    Begin();
+    const ExportResult result = Run(request);
+    End(result);
+    return result;
+}
+
+void AudioExporter::Begin()
+{
     m_busy = true;
     emit busyChanged(true);
-    result = Run(request);
+}
+
+void AudioExporter::End(const ExportResult &result)
+{
     m_busy = false;
     emit busyChanged(false);
     if (result.ok)
         emit statusText(QStringLiteral("Fitxer de so desat a %1").arg(result.file));
     emit finished(result);
-    return result;
 }
 
 ExportResult AudioExporter::Run(const ExportRequest &request)

@@ -62,7 +62,8 @@ public:
 
     bool Busy() const { return m_busy; }
 
-    // Starts an export from the event loop and returns at once; false when one is running.
+    // Starts an export from the event loop and returns at once (busy from now on); false
+    // when one is running.
     bool Start(const ExportRequest &request);
     // Runs an export to its end, handling events while it waits; also emits finished.
     ExportResult Export(const ExportRequest &request);
@@ -77,6 +78,8 @@ signals:
     void finished(const ExportResult &result);
 
 private:
+    void Begin();
+    void End(const ExportResult &result);
     ExportResult Run(const ExportRequest &request);
     ExportResult RenderWav(const ExportRequest &request, SettingsStore &exchange, ExportResult result);
     ExportResult EncodeMp3(const QString &name, ExportResult result);

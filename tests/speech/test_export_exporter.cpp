@@ -275,13 +275,16 @@ private slots:
 
     void nestedExportIsRefusedWhileOneRuns()
     {
+        QList<ExportResult> finished;
+        connect(m_exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) { finished << r; });
+        QVERIFY(m_exporter->Start(Request(QStringLiteral("carta"))));
+        QVERIFY(m_exporter->Busy());
+        QVERIFY(!m_exporter->Start(Request(QStringLiteral("other"))));
         ExportResult nested;
-        QTimer::singleShot(10, this, [&] {
-            QVERIFY(m_exporter->Busy());
-            QVERIFY(!m_exporter->Start(Request(QStringLiteral("other"))));
-            nested = m_exporter->Export(Request(QStringLiteral("other")));
-        });
-        QVERIFY(m_exporter->Export(Request(QStringLiteral("carta"))).ok);
+        QTimer::singleShot(10, this, [&] { nested = m_exporter->Export(Request(QStringLiteral("other"))); });
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QVERIFY(finished.constFirst().ok);
+        QVERIFY(!m_exporter->Busy());
         QVERIFY(!nested.ok);
         QVERIFY(!nested.reason.isEmpty());
         QVERIFY(!QFile::exists(Records(QStringLiteral("other.wav"))));
