@@ -76,8 +76,13 @@ void RendererWindow::StartJob()
     QDir().mkpath(QFileInfo(job->outputPath).absolutePath());
     QPointer<RendererWindow> self(this);
     m_worker = std::thread([this, self, job = *job] {
-        const auto progress = [this, self](int percent) {
+        int posted = 1;
+        const auto progress = [this, self, &posted](int percent) {
             const int shown = qBound(1, percent, 100);
+            // Engines report often: only a new percentage goes to the window's thread.
+            if (shown == posted)
+                return !m_cancel.load();
+            posted = shown;
             QMetaObject::invokeMethod(this, [this, self, shown] {
                 if (self && m_rendering && shown != m_lastPercent) {
                     m_lastPercent = shown;
