@@ -1,0 +1,114 @@
+// WAV export of a long Catalan document through the rendering program, timed against
+// "espeak-ng -w" with the same voice, rate and text in the same run. Needs a session
+// bus: dbus-run-session -- bench_export [WORDS] [RATE]
+#include "app/AppPaths.h"
+#include "platform/DesktopWindowsDBus.h"
+#include "speech/AudioExportPrograms.h"
+#include "speech/AudioExporter.h"
+#include "speech/VoiceCatalog.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+QString CatalanText(int words)
+{
+    const QStringList sentences{
+        QStringLiteral("El gat dorm al sol de la tarda."),
+        QStringLiteral("La mestra llegeix un conte als nens de la classe."),
+        QStringLiteral("Avui plou i anem a l'escola amb el paraigua."),
+        QStringLiteral("Els ocells canten a les branques dels arbres del parc."),
+        QStringLiteral("Vint-i-tres alumnes escriuen una carta a l'avia."),
+    };
+    QString text;
+    int count = 0;
+    for (int i = 0; count < words; ++i) {
+        const QString &sentence = sentences.at((i * 7 + i / 5) % sentences.size());
+        text += sentence + (i % 6 == 5 ? QLatin1Char('\n') : QLatin1Char(' '));
+        count += int(sentence.count(QLatin1Char(' '))) + 1;
+    }
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    const int words = arguments.size() > 1 ? arguments.at(1).toInt() : 100000;
+    const int rate = arguments.size() > 2 ? arguments.at(2).toInt() : 5;
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        std::fprintf(stderr, "bench_export: no D-Bus session bus (run it under dbus-run-session)\n");
+        return 1;
+    }
+    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+    int catalan = -1;
+    for (int i = 0; i < voices.size() && catalan < 0; ++i)
+        if (voices.at(i).identifier == QLatin1String("roa/ca"))
+            catalan = i;
+    if (catalan < 0) {
+        std::fprintf(stderr, "bench_export: espeak-ng has no Catalan voice\n");
+        return 1;
+    }
+
+    QTemporaryDir dir;
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/SonnerixaWav"),
+                dir.filePath(QStringLiteral("SonnerixaWav")));
+    const AppPaths paths = AppPaths::ForProgramDir(dir.path());
+    const QString text = CatalanText(words);
+    const QString textFile = dir.filePath(QStringLiteral("document.txt"));
+    {
+        QFile file(textFile);
+        file.open(QIODevice::WriteOnly);
+        file.write(text.toUtf8());
+    }
+
+    DBusDesktopWindows desktop;
+    ProcessRendererLauncher launcher(paths.programDir);
+    AudioExporter exporter(paths, desktop, launcher);
+    ExportRequest request;
+    request.text = text;
+    request.name = QStringLiteral("benchmark");
+    request.voice = {ExportFamily::Msp, catalan};
+    request.rate = rate;
+    QElapsedTimer clock;
+    clock.start();
+    const ExportResult result = exporter.Export(request);
+    const double exportSeconds = clock.elapsed() / 1000.0;
+    if (!result.ok) {
+        std::fprintf(stderr, "bench_export: %s\n", qPrintable(result.reason));
+        return 1;
+    }
+    const qint64 exportBytes = QFileInfo(result.file).size();
+    QFile::remove(result.file);
+
+    const QString reference = dir.filePath(QStringLiteral("espeak.wav"));
+    clock.restart();
+    const int status = QProcess::execute(
+        QStringLiteral("espeak-ng"),
+        {QStringLiteral("-v"), voices.at(catalan).identifier, QStringLiteral("-s"),
+         QString::number(VoiceCatalog::EspeakWordsPerMinute(rate)), QStringLiteral("-w"), reference,
+         QStringLiteral("-f"), textFile});
+    const double espeakSeconds = clock.elapsed() / 1000.0;
+    if (status != 0) {
+        std::fprintf(stderr, "bench_export: espeak-ng failed\n");
+        return 1;
+    }
+    const qint64 espeakBytes = QFileInfo(reference).size();
+
+    std::printf("words %d, rate %d (%d words per minute), voice %s\n", words, rate,
+                VoiceCatalog::EspeakWordsPerMinute(rate), qPrintable(voices.at(catalan).identifier));
+    std::printf("WAV export  %8.2f s  %lld bytes\n", exportSeconds, static_cast<long long>(exportBytes));
+    std::printf("espeak-ng -w %7.2f s  %lld bytes\n", espeakSeconds, static_cast<long long>(espeakBytes));
+    std::printf("ratio %.3f (limit 1.2)\n", exportSeconds / espeakSeconds);
+    return exportSeconds <= 1.2 * espeakSeconds ? 0 : 3;
+}

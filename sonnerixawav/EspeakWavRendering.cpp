@@ -1,0 +1,108 @@
+#include "sonnerixawav/EspeakWavRendering.h"
+
+#include "sonnerixawav/RenderJob.h"
+#include "sonnerixawav/WavFileWriter.h"
+#include "speech/VoiceCatalog.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+QString MainLanguage(const QString &code)
+{
+    return code.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0);
+}
+
+// The samples the text will take, roughly, so that progress can be told as a percentage.
+qint64 ExpectedSamples(const QString &text, int rate, int sampleRate)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const qint64 words = qMax<qint64>(1, text.split(blanks, Qt::SkipEmptyParts).size());
+    return qMax<qint64>(1, words * 60 * sampleRate / VoiceCatalog::EspeakWordsPerMinute(rate));
+}
+
+} // namespace
+
+int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language)
+{
+    if (language.isEmpty())
+        return -1;
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices.at(i).language.compare(language, Qt::CaseInsensitive) == 0)
+            return i;
+    const QString main = MainLanguage(language);
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices.at(i).language.compare(main, Qt::CaseInsensitive) == 0)
+            return i;
+    for (int i = 0; i < voices.size(); ++i)
+        if (MainLanguage(voices.at(i).language).compare(main, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+EspeakWavRendering::EspeakWavRendering(std::function<QString(int)> sapiLanguage)
+    : m_sapiLanguage(std::move(sapiLanguage))
+{
+}
+
+bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(int)> &progress, QString *error)
+{
+    const auto fail = [&](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    m_voiceNote.clear();
+    const int sampleRate = VoiceCatalog::EspeakSampleRate();
+    if (sampleRate <= 0)
+        return fail(QStringLiteral("espeak-ng cannot be initialised"));
+    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+
+    int voiceIndex = job.voice.index;
+    if (job.voice.family == ExportFamily::Sapi) {
+        // speech-dispatcher cannot render into a file: its language's espeak-ng voice can.
+        const QString language = m_sapiLanguage ? m_sapiLanguage(job.voice.index) : QString();
+        voiceIndex = EspeakVoiceOfLanguage(voices, language);
+        if (voiceIndex < 0)
+            return fail(QStringLiteral("no espeak-ng voice for speech-dispatcher voice %1 (language \"%2\")")
+                            .arg(job.voice.index)
+                            .arg(language));
+        m_voiceNote = QStringLiteral("speech-dispatcher voice %1 rendered with the espeak-ng voice %2")
+                          .arg(job.voice.index)
+                          .arg(voices.at(voiceIndex).identifier);
+    } else if (voiceIndex >= voices.size()) {
+        return fail(QStringLiteral("there is no espeak-ng voice %1").arg(voiceIndex));
+    }
+    // Index -1 (no voice chosen yet) gives espeak-ng's default voice.
+
+    WavFileWriter writer(job.outputPath, sampleRate);
+    if (!writer.Open())
+        return fail(writer.Error());
+    const qint64 expected = ExpectedSamples(job.text, job.rate, sampleRate);
+    bool writeFailed = false;
+    bool stopped = false;
+    const bool rendered = VoiceCatalog::RenderEspeak(
+        job.text, voiceIndex, job.rate, [&](const qint16 *samples, int count) {
+            if (!writer.Write(samples, count)) {
+                writeFailed = true;
+                return false;
+            }
+            const int percent = int(qMin<qint64>(99, writer.SampleCount() * 100 / expected));
+            if (progress && !progress(percent)) {
+                stopped = true;
+                return false;
+            }
+            return true;
+        });
+    if (!rendered || writeFailed || stopped) {
+        writer.Cancel();
+        return fail(writeFailed ? writer.Error()
+                    : stopped   ? QStringLiteral("stopped")
+                                : QStringLiteral("espeak-ng could not render the text"));
+    }
+    if (!writer.Commit())
+        return fail(writer.Error());
+    if (progress)
+        progress(100);
+    return true;
+}

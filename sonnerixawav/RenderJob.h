@@ -1,0 +1,22 @@
+#pragma once
+
+#include "speech/AudioExportProtocol.h"
+
+#include <QString>
+
+#include <optional>
+
+class SettingsStore;
+
+// One rendering as the editor asks for it in the exchange file.
+struct RenderJob
+{
+    QString text;
+    QString outputPath;  // "WAV DIR" + "WAV"
+    ExportVoice voice;
+    int rate = 0;        // -10..10
+};
+
+// Reads the job from the exchange file; nothing, with the reason, when it cannot be
+// rendered (a voice family we do not render, or a file name outside "WAV DIR").
+std::optional<RenderJob> ReadRenderJob(const SettingsStore &exchange, QString *error);

@@ -1,0 +1,117 @@
+#include "sonnerixawav/RendererWindow.h"
+
+#include "sonnerixawav/RenderJob.h"
+#include "sonnerixawav/WavRendering.h"
+#include "speech/AudioExportProtocol.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+
+#include <cstdio>
+
+QString RendererWindowTitle()
+{
+    return ExportProtocol::kRendererTitle + QStringLiteral("Tolvanet Corvalida");
+}
+
+RendererWindow::RendererWindow(const QString &exchangeFile, WavRendering &rendering, QObject *parent)
+    : QObject(parent), m_registration(RendererWindowTitle()), m_exchange(exchangeFile),
+      m_renderingEngine(rendering)
+{
+    connect(&m_registration, &DesktopWindowRegistration::windowMessage, this, &RendererWindow::HandleMessage);
+    connect(&m_registration, &DesktopWindowRegistration::closeRequested, this, &RendererWindow::HandleClose);
+}
+
+RendererWindow::~RendererWindow()
+{
+    m_cancel = true;
+    JoinWorker();
+}
+
+bool RendererWindow::Open(QString *error)
+{
+    return m_registration.Register(error);
+}
+
+void RendererWindow::HandleMessage(int message)
+{
+    if (message == ExportProtocol::kMessageRender)
+        StartJob();
+    // 1025 only tells that the editor has found the window: nothing to do.
+}
+
+void RendererWindow::HandleClose()
+{
+    m_cancel = true;
+    JoinWorker();
+    if (m_rendering)
+        FinishJob(false, QStringLiteral("closed before the file was complete"));
+    m_registration.Unregister();
+    emit closed();
+}
+
+void RendererWindow::WriteStatus(const QString &value)
+{
+    if (!m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, value))
+        std::fprintf(stderr, "SonnerixaWav: %s\n", qPrintable(m_exchange.LastError()));
+}
+
+void RendererWindow::StartJob()
+{
+    if (m_rendering)
+        return;  // one job at a time; "STATUS" already says it is busy
+    JoinWorker();
+    QString error;
+    const std::optional<RenderJob> job = ReadRenderJob(m_exchange, &error);
+    if (!job) {
+        FinishJob(false, error);
+        return;
+    }
+    // Busy before the message returns, so that the editor's first reading sees it.
+    m_lastPercent = 1;
+    WriteStatus(QStringLiteral("1"));
+    m_rendering = true;
+    m_cancel = false;
+    QDir().mkpath(QFileInfo(job->outputPath).absolutePath());
+    QPointer<RendererWindow> self(this);
+    m_worker = std::thread([this, self, job = *job] {
+        int posted = 1;
+        const auto progress = [this, self, &posted](int percent) {
+            const int shown = qBound(1, percent, 100);
+            // Engines report often: only a new percentage goes to the window's thread.
+            if (shown == posted)
+                return !m_cancel.load();
+            posted = shown;
+            QMetaObject::invokeMethod(this, [this, self, shown] {
+                if (self && m_rendering && shown != m_lastPercent) {
+                    m_lastPercent = shown;
+                    WriteStatus(QString::number(shown));
+                }
+            }, Qt::QueuedConnection);
+            return !m_cancel.load();
+        };
+        QString reason;
+        const bool ok = m_renderingEngine.Render(job, progress, &reason);
+        QMetaObject::invokeMethod(this, [this, self, ok, reason] {
+            if (self && m_rendering)
+                FinishJob(ok, reason);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void RendererWindow::FinishJob(bool ok, const QString &reason)
+{
+    m_rendering = false;
+    JoinWorker();
+    if (!ok)
+        std::fprintf(stderr, "SonnerixaWav: no sound file made: %s\n", qPrintable(reason));
+    WriteStatus(ExportProtocol::kStatusDone);
+    emit jobFinished(ok, reason);
+}
+
+void RendererWindow::JoinWorker()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}

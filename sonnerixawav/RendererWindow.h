@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "platform/DesktopWindowsDBus.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <thread>
+
+class WavRendering;
+
+// The rendering program's window: answers messages 1025 and 1032 and the close
+// request, renders the job of the exchange file on a thread of its own and reports in
+// "STATUS" (non-zero from accepting 1032 until the file is complete, then "0").
+class RendererWindow : public QObject
+{
+    Q_OBJECT
+public:
+    RendererWindow(const QString &exchangeFile, WavRendering &rendering, QObject *parent = nullptr);
+    ~RendererWindow() override;
+
+    bool Open(QString *error);
+    QString Id() const { return m_registration.Id(); }
+    bool Rendering() const { return m_rendering.load(); }
+
+signals:
+    // A job ended; ok is false with the reason when no file was made.
+    void jobFinished(bool ok, const QString &reason);
+    // The close request was handled: the program may end.
+    void closed();
+
+private:
+    void HandleMessage(int message);
+    void HandleClose();
+    void StartJob();
+    void WriteStatus(const QString &value);
+    void FinishJob(bool ok, const QString &reason);
+    void JoinWorker();
+
+    DesktopWindowRegistration m_registration;
+    SettingsStore m_exchange;
+    WavRendering &m_renderingEngine;
+    std::thread m_worker;
+    std::atomic<bool> m_rendering{false};
+    std::atomic<bool> m_cancel{false};
+    int m_lastPercent = -1;
+};
+
+// The window title: the fixed beginning the editor searches for, then the credits.
+QString RendererWindowTitle();

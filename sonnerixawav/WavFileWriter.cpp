@@ -1,0 +1,85 @@
+#include "sonnerixawav/WavFileWriter.h"
+
+#include <QtEndian>
+
+namespace {
+
+constexpr qint64 kHeaderBytes = 44;
+constexpr qint64 kLargestData = 0xFFFFFFFFLL - (kHeaderBytes - 8);
+
+void Put32(char *at, quint32 value)
+{
+    qToLittleEndian(value, at);
+}
+
+void Put16(char *at, quint16 value)
+{
+    qToLittleEndian(value, at);
+}
+
+} // namespace
+
+WavFileWriter::WavFileWriter(const QString &path, int sampleRate)
+    : m_file(path), m_sampleRate(sampleRate)
+{
+}
+
+bool WavFileWriter::Open()
+{
+    if (!m_file.open(QIODevice::WriteOnly)) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        return false;
+    }
+    return WriteHeader();
+}
+
+bool WavFileWriter::WriteHeader()
+{
+    char header[kHeaderBytes] = {};
+    memcpy(header, "RIFF", 4);
+    Put32(header + 4, quint32(m_dataBytes + kHeaderBytes - 8));
+    memcpy(header + 8, "WAVEfmt ", 8);
+    Put32(header + 16, 16);
+    Put16(header + 20, 1);  // PCM
+    Put16(header + 22, 1);  // mono
+    Put32(header + 24, quint32(m_sampleRate));
+    Put32(header + 28, quint32(m_sampleRate * 2));
+    Put16(header + 32, 2);
+    Put16(header + 34, 16);
+    memcpy(header + 36, "data", 4);
+    Put32(header + 40, quint32(m_dataBytes));
+    if (m_file.write(header, kHeaderBytes) != kHeaderBytes) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool WavFileWriter::Write(const qint16 *samples, qint64 count)
+{
+    if (count <= 0)
+        return true;
+    const qint64 bytes = count * 2;
+    if (m_dataBytes + bytes > kLargestData) {
+        m_error = QStringLiteral("the sound is too long for a WAV file");
+        return false;
+    }
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "samples are written as they are in memory");
+    if (m_file.write(reinterpret_cast<const char *>(samples), bytes) != bytes) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        return false;
+    }
+    m_dataBytes += bytes;
+    return true;
+}
+
+bool WavFileWriter::Commit()
+{
+    if (!m_file.seek(0) || !WriteHeader())
+        return false;
+    if (!m_file.commit()) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,42 @@
+#include "app/AppPaths.h"
+#include "sonnerixawav/EspeakWavRendering.h"
+#include "sonnerixawav/RendererWindow.h"
+#include "speech/AudioExportProtocol.h"
+#include "speech/VoiceCatalog.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+// The rendering program of audio export: the editor starts it as "SonnerixaWav QUIMBO",
+// hands it a job through the exchange file and its window, and closes it at the end.
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2 || arguments.at(1) != ExportProtocol::kRendererArgument) {
+        std::fprintf(stderr, "SonnerixaWav: the editor's audio export starts this program\n");
+        return 2;
+    }
+
+    const AppPaths paths = AppPaths::ForRunningProgram();
+    EspeakWavRendering rendering([](int index) {
+        const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
+        return index >= 0 && index < voices.size() ? voices.at(index).language : QString();
+    });
+    RendererWindow window(paths.exchangeFile, rendering);
+    QString error;
+    if (!window.Open(&error)) {
+        std::fprintf(stderr, "SonnerixaWav: %s\n", qPrintable(error));
+        return 1;
+    }
+    QObject::connect(&window, &RendererWindow::jobFinished, &application, [&rendering](bool ok, const QString &) {
+        if (ok && !rendering.VoiceNote().isEmpty())
+            std::fprintf(stderr, "SonnerixaWav: %s\n", qPrintable(rendering.VoiceNote()));
+    });
+    // The close request's reply leaves before the program ends.
+    QObject::connect(&window, &RendererWindow::closed, &application,
+                     [] { QTimer::singleShot(100, QCoreApplication::instance(), &QCoreApplication::quit); });
+    return application.exec();
+}

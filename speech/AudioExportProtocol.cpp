@@ -1,0 +1,135 @@
+#include "speech/AudioExportProtocol.h"
+
+#include "app/TextEncoding.h"
+
+#include <QFile>
+
+ExportVoice ExportVoiceOfListIndex(int listIndex, int mspCount, int sapiCount)
+{
+    if (listIndex < mspCount)
+        return {ExportFamily::Msp, listIndex};
+    if (listIndex < mspCount + sapiCount)
+        return {ExportFamily::Sapi, listIndex - mspCount};
+    return {ExportFamily::Upctv, listIndex - mspCount - sapiCount};
+}
+
+QString FamilyKeyText(ExportFamily family)
+{
+    switch (family) {
+    case ExportFamily::Msp:
+        return QStringLiteral("MSP");
+    case ExportFamily::Sapi:
+        return QStringLiteral("SAPI");
+    case ExportFamily::Upctv:
+        break;
+    }
+    return QStringLiteral("UPCTV");
+}
+
+std::optional<ExportFamily> FamilyFromKeyText(const QString &text)
+{
+    if (text == QLatin1String("MSP"))
+        return ExportFamily::Msp;
+    if (text == QLatin1String("SAPI"))
+        return ExportFamily::Sapi;
+    if (text == QLatin1String("UPCTV"))
+        return ExportFamily::Upctv;
+    return std::nullopt;
+}
+
+QString EscapeExchangeText(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + text.size() / 16);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\')
+            escaped += QLatin1String("\\\\");
+        else if (u == u'\n')
+            escaped += QLatin1String("\\n");
+        else if (u == u'\r')
+            escaped += QLatin1String("\\r");
+        else if (u < 0x20 || u == 0x7f)
+            escaped += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    // The settings file drops blanks around a value; a blank at either end is kept escaped.
+    if (escaped.startsWith(QLatin1Char(' ')))
+        escaped.replace(0, 1, QStringLiteral("\\x20"));
+    if (escaped.endsWith(QLatin1Char(' ')))
+        escaped.replace(escaped.size() - 1, 1, QStringLiteral("\\x20"));
+    return escaped;
+}
+
+QString UnescapeExchangeText(const QString &text)
+{
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\\') || i + 1 >= text.size()) {
+            plain += c;
+            continue;
+        }
+        const QChar next = text.at(i + 1);
+        if (next == QLatin1Char('\\')) {
+            plain += QLatin1Char('\\');
+            ++i;
+        } else if (next == QLatin1Char('n')) {
+            plain += QLatin1Char('\n');
+            ++i;
+        } else if (next == QLatin1Char('r')) {
+            plain += QLatin1Char('\r');
+            ++i;
+        } else if (next == QLatin1Char('x') && i + 3 < text.size()) {
+            bool ok = false;
+            const int code = text.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                plain += QChar(code);
+                i += 3;
+            } else {
+                plain += c;
+            }
+        } else {
+            // Not one of ours: kept as it stands.
+            plain += c;
+        }
+    }
+    return plain;
+}
+
+bool IsUsableSoundFileName(const QString &name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1String("..")))
+        return false;
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return false;
+    constexpr int kLongestFileName = 255;
+    return QFile::encodeName(name + QLatin1String(".wav.mp3")).size() <= kLongestFileName;
+}
+
+ExportControls ExportControlsFor(const QString &name, bool exporting)
+{
+    const bool usable = !exporting && IsUsableSoundFileName(name);
+    return {usable, usable, !exporting};
+}
+
+QByteArray TextFileContents(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QString lines = text;
+    lines.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (!text.endsWith(QLatin1Char('\n')))
+        lines += QLatin1String("\r\n");
+    return TextEncoding::EncodePreferWindows1252(lines);
+}
+
+int RateFromSpeedText(const QString &text)
+{
+    bool ok = false;
+    const int rate = text.trimmed().toInt(&ok, 10);
+    return ok ? qBound(-10, rate, 10) : 0;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The exchange between the editor and the rendering program: the section and keys of
+// "sonnerix.ini", the window title, the message numbers, the voice families and the
+// rules for the sound file's name. Both ends build on this one file.
+namespace ExportProtocol {
+
+inline const QString kSection = QStringLiteral("tts to Wav");
+inline const QString kKeyWavDir = QStringLiteral("WAV DIR");
+inline const QString kKeyWav = QStringLiteral("WAV");
+inline const QString kKeyWavText = QStringLiteral("WAV TEXT");
+inline const QString kKeySpeed = QStringLiteral("SPEED");
+inline const QString kKeyFamily = QStringLiteral("Tipus de sintetitzador");
+inline const QString kKeyVoice = QStringLiteral("Sintetitzador");
+inline const QString kKeyStatus = QStringLiteral("STATUS");
+
+inline const QString kFirstWavName = QStringLiteral("Sonnerix.wav");
+inline const QString kTextFileName = QStringLiteral("Sintetitzat.txt");
+inline const QString kStartName = QStringLiteral("Sintetitzat");
+
+// The rendering program's title begins with this; the editor searches for it.
+inline const QString kRendererTitle = QStringLiteral("SonnerixaWav - Projecte Quimbo 2013 - ");
+inline const QString kRendererProgram = QStringLiteral("SonnerixaWav");
+inline const QString kRendererArgument = QStringLiteral("QUIMBO");
+
+// The platform's first user message number is 1024.
+constexpr int kMessageHello = 1025;
+constexpr int kMessageRender = 1032;
+
+// "STATUS": "0" when done; 1..100 while rendering, as a percentage.
+inline const QString kStatusDone = QStringLiteral("0");
+
+} // namespace ExportProtocol
+
+enum class ExportFamily { Msp, Sapi, Upctv };
+
+// A voice as the exchange file names it: the family and the index within it.
+struct ExportVoice
+{
+    ExportFamily family = ExportFamily::Msp;
+    int index = 0;
+    bool operator==(const ExportVoice &) const = default;
+};
+
+// The family of a voice-list index, as the speech engines map it (-1 counts as MSP).
+ExportVoice ExportVoiceOfListIndex(int listIndex, int mspCount, int sapiCount);
+// "MSP", "SAPI", "UPCTV".
+QString FamilyKeyText(ExportFamily family);
+std::optional<ExportFamily> FamilyFromKeyText(const QString &text);
+
+// "WAV TEXT" holds the whole document on one line: line breaks, other control
+// characters and backslashes are escaped, and both ends read it without a length limit.
+QString EscapeExchangeText(const QString &text);
+QString UnescapeExchangeText(const QString &text);
+
+// A sound file name that stays inside the records folder: not empty, no "/", no "..",
+// no control characters, and short enough for "<name>.wav.mp3" to be a file name.
+bool IsUsableSoundFileName(const QString &name);
+
+// Which export controls the window enables, for the name field's text and whether an
+// export is running (the name field is disabled then, so that the name stays fixed).
+struct ExportControls
+{
+    bool wavButton = false;
+    bool mp3Button = false;
+    bool nameField = true;
+};
+ExportControls ExportControlsFor(const QString &name, bool exporting);
+
+// The editor's lines as "Sintetitzat.txt" holds them: each line ends in CR LF.
+QByteArray TextFileContents(const QString &text);
+
+// The "SPEED" value clamped to the rate bar's range, 0 when it is not a number.
+int RateFromSpeedText(const QString &text);

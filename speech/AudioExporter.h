@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "speech/AudioExportProtocol.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class DesktopWindows;
+class SettingsStore;
+class RendererLauncher;
+
+enum class ExportFormat { Wav, Mp3 };
+
+struct ExportRequest
+{
+    QString text;  // the whole document, line breaks "\n"
+    QString name;  // the sound file's base name
+    ExportFormat format = ExportFormat::Wav;
+    ExportVoice voice;
+    int rate = 0;  // the rate bar's position, -10..10
+};
+
+struct ExportResult
+{
+    bool ok = false;
+    QString file;    // the sound file made
+    QString reason;  // why no (or only part of the) sound file was made
+    QString notice;  // something the user is told once, even on success
+};
+
+// How long the export waits; the tests shorten them.
+struct ExportTimings
+{
+    int firstLookMs = 500;        // before looking for the rendering window again
+    int appearLimitMs = 8000;     // for a program we started to open its window
+    int lookIntervalMs = 200;
+    int statusPollMs = 1000;      // between readings of "STATUS"
+    int encoderPollMs = 2000;     // longest wait between looks at the encoder
+};
+
+// Saves the document as spoken audio in the records folder: hands the text, voice and
+// rate to the rendering program through the exchange file and its window, waits for it
+// while the window keeps handling events, and encodes MP3 with lame.
+class AudioExporter : public QObject
+{
+    Q_OBJECT
+public:
+    AudioExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
+                  QObject *parent = nullptr);
+
+    // Stops reading before an export, as the stop button does.
+    void SetStopReading(std::function<void()> stopReading) { m_stopReading = std::move(stopReading); }
+    // The exceptions dictionary applied to the text.
+    void SetDictionary(std::function<QString(const QString &)> apply) { m_dictionary = std::move(apply); }
+    void SetTimings(const ExportTimings &timings) { m_timings = timings; }
+    // Where lame is searched after the program's folder; PATH by default.
+    void SetEncoderSearchPath(const QStringList &folders) { m_encoderSearchPath = folders; }
+
+    bool Busy() const { return m_busy; }
+
+    // Starts an export from the event loop and returns at once (busy from now on); false
+    // when one is running.
+    bool Start(const ExportRequest &request);
+    // Runs an export to its end, handling events while it waits; also emits finished.
+    ExportResult Export(const ExportRequest &request);
+
+signals:
+    // True from the start to the end of an export: the window disables the reading,
+    // menu and export buttons and the name field meanwhile.
+    void busyChanged(bool busy);
+    // A line for the status bar: progress, and where the sound file went.
+    void statusText(const QString &text);
+    void progress(int percent);
+    void finished(const ExportResult &result);
+
+private:
+    void Begin();
+    void End(const ExportResult &result);
+    ExportResult Run(const ExportRequest &request);
+    ExportResult RenderWav(const ExportRequest &request, SettingsStore &exchange, ExportResult result);
+    ExportResult EncodeMp3(const QString &name, ExportResult result);
+
+    AppPaths m_paths;
+    DesktopWindows &m_desktop;
+    RendererLauncher &m_launcher;
+    std::function<void()> m_stopReading;
+    std::function<QString(const QString &)> m_dictionary;
+    ExportTimings m_timings;
+    QStringList m_encoderSearchPath;
+    bool m_busy = false;
+    bool m_sapiNoticeGiven = false;
+};

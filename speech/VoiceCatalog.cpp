@@ -1,0 +1,310 @@
+#include "speech/VoiceCatalog.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <espeak-ng/speak_lib.h>
+#include <libspeechd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace VoiceCatalog {
+
+const std::array<UpctvEntry, kUpctvEntryCount> kUpctvEntries = {{
+    {"UPCTV - Home - Català", "catala", 99, 0},
+    {"UPCTV - Dona - Català", "catala", 99, 2},
+    {"UPCTV - Hombre - Español", "castella", 101, 1},
+    {"UPCTV - Mujer - Español", "castella", 101, 0},
+}};
+
+namespace {
+
+// espeak-ng keeps its whole state in globals: every call goes through this lock.
+std::mutex &EspeakMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+int g_sampleRate = 0;
+bool g_initialised = false;
+const SampleSink *g_currentSink = nullptr;
+
+int SynthCallback(short *wav, int count, espeak_EVENT *)
+{
+    if (!wav || count <= 0 || !g_currentSink)
+        return 0;
+    return (*g_currentSink)(wav, count) ? 0 : 1;
+}
+
+// Needs the lock held.
+bool EnsureEspeakLocked()
+{
+    if (g_initialised)
+        return g_sampleRate > 0;
+    g_initialised = true;
+    // 20 ms blocks keep the first sample close to the request.
+    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 20, nullptr, espeakINITIALIZE_DONT_EXIT);
+    if (rate <= 0)
+        return false;
+    g_sampleRate = rate;
+    espeak_SetSynthCallback(SynthCallback);
+    return true;
+}
+
+QList<Voice> ListEspeakVoicesLocked()
+{
+    QList<Voice> voices;
+    if (!EnsureEspeakLocked())
+        return voices;
+    const espeak_VOICE **list = espeak_ListVoices(nullptr);
+    for (int i = 0; list && list[i]; ++i) {
+        const espeak_VOICE *v = list[i];
+        if (!v->name || !v->identifier)
+            continue;
+        const QString identifier = QString::fromUtf8(v->identifier);
+        if (identifier.startsWith(QLatin1String("mb/")))
+            continue;
+        Voice voice;
+        voice.description = QString::fromUtf8(v->name);
+        voice.identifier = identifier;
+        // languages: a priority byte, a zero-terminated name, ... and a final zero.
+        if (v->languages && v->languages[0])
+            voice.language = QString::fromUtf8(v->languages + 1);
+        voices << voice;
+    }
+    std::sort(voices.begin(), voices.end(), [](const Voice &a, const Voice &b) {
+        const int byName = a.description.compare(b.description, Qt::CaseInsensitive);
+        if (byName != 0)
+            return byName < 0;
+        return a.identifier < b.identifier;
+    });
+    return voices;
+}
+
+const QList<Voice> &CachedEspeakVoicesLocked()
+{
+    static QList<Voice> voices;
+    static bool listed = false;
+    if (!listed) {
+        voices = ListEspeakVoicesLocked();
+        listed = true;
+    }
+    return voices;
+}
+
+bool IsEspeakModule(const QString &module)
+{
+    return module.startsWith(QLatin1String("espeak"), Qt::CaseInsensitive);
+}
+
+QList<Voice> ListSpeechDispatcherVoices()
+{
+    QList<Voice> voices;
+    char *error = nullptr;
+    SPDConnection *connection = spd_open2("tolvanet", "voices", nullptr, SPD_MODE_SINGLE, nullptr, 1, &error);
+    free(error);
+    if (!connection)
+        return voices;
+    QStringList modules;
+    if (char **names = spd_list_modules(connection)) {
+        for (int i = 0; names[i]; ++i)
+            modules << QString::fromUtf8(names[i]);
+        free_spd_modules(names);
+    }
+    modules.sort();
+    for (const QString &module : modules) {
+        if (IsEspeakModule(module) || module == QLatin1String("dummy"))
+            continue;
+        if (spd_set_output_module(connection, module.toUtf8().constData()) != 0)
+            continue;
+        QList<Voice> moduleVoices;
+        if (SPDVoice **list = spd_list_synthesis_voices(connection)) {
+            for (int i = 0; list[i]; ++i) {
+                if (!list[i]->name)
+                    continue;
+                const QString name = QString::fromUtf8(list[i]->name);
+                if (name.contains(QLatin1Char('+')))
+                    continue;
+                Voice voice;
+                voice.identifier = name;
+                voice.module = module;
+                voice.language = QString::fromUtf8(list[i]->language ? list[i]->language : "");
+                voice.description = voice.language.isEmpty()
+                    ? QStringLiteral("%1 (%2)").arg(name, module)
+                    : QStringLiteral("%1 (%2, %3)").arg(name, module, voice.language);
+                moduleVoices << voice;
+            }
+            free_spd_voices(list);
+        }
+        std::sort(moduleVoices.begin(), moduleVoices.end(),
+                  [](const Voice &a, const Voice &b) { return a.identifier < b.identifier; });
+        voices << moduleVoices;
+    }
+    spd_close(connection);
+    return voices;
+}
+
+void PutLe32(QByteArray &bytes, quint32 value)
+{
+    char raw[4];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 4);
+}
+
+void PutLe16(QByteArray &bytes, quint16 value)
+{
+    char raw[2];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 2);
+}
+
+} // namespace
+
+QList<Voice> EspeakVoices()
+{
+    std::lock_guard lock(EspeakMutex());
+    return CachedEspeakVoicesLocked();
+}
+
+int EspeakWordsPerMinute(int rate)
+{
+    rate = std::clamp(rate, -10, 10);
+    if (rate >= 0)
+        return espeakRATE_NORMAL + rate * (espeakRATE_MAXIMUM - espeakRATE_NORMAL) / 10;
+    return espeakRATE_NORMAL + rate * (espeakRATE_NORMAL - espeakRATE_MINIMUM) / 10;
+}
+
+int EspeakSampleRate()
+{
+    std::lock_guard lock(EspeakMutex());
+    return EnsureEspeakLocked() ? g_sampleRate : 0;
+}
+
+bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink)
+{
+    std::lock_guard lock(EspeakMutex());
+    if (!EnsureEspeakLocked())
+        return false;
+    const QList<Voice> &voices = CachedEspeakVoicesLocked();
+    const QByteArray identifier = voiceIndex >= 0 && voiceIndex < voices.size()
+        ? voices.at(voiceIndex).identifier.toUtf8() : QByteArrayLiteral("en");
+    if (espeak_SetVoiceByName(identifier.constData()) != EE_OK)
+        espeak_SetVoiceByName("en");
+    espeak_SetParameter(espeakRATE, EspeakWordsPerMinute(rate), 0);
+    bool stopped = false;
+    const SampleSink guard = [&](const qint16 *samples, int count) {
+        if (!sink(samples, count))
+            stopped = true;
+        return !stopped;
+    };
+    g_currentSink = &guard;
+    const QByteArray utf8 = text.toUtf8();
+    const espeak_ERROR result = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                             espeakCHARS_UTF8, nullptr, nullptr);
+    g_currentSink = nullptr;
+    return result == EE_OK && !stopped;
+}
+
+bool RenderEspeakSamples(const QString &text, int voiceIndex, int rate, QVector<qint16> *samples)
+{
+    samples->clear();
+    return RenderEspeak(text, voiceIndex, rate, [samples](const qint16 *block, int count) {
+        samples->append(QVector<qint16>(block, block + count));
+        return true;
+    });
+}
+
+bool WriteWav(const QString &fileName, const QVector<qint16> &samples, int sampleRate)
+{
+    const quint32 dataBytes = quint32(samples.size()) * 2;
+    QByteArray bytes;
+    bytes.reserve(44 + int(dataBytes));
+    bytes.append("RIFF");
+    PutLe32(bytes, 36 + dataBytes);
+    bytes.append("WAVEfmt ");
+    PutLe32(bytes, 16);
+    PutLe16(bytes, 1);                         // PCM
+    PutLe16(bytes, 1);                         // mono
+    PutLe32(bytes, quint32(sampleRate));
+    PutLe32(bytes, quint32(sampleRate) * 2);   // bytes per second
+    PutLe16(bytes, 2);                         // block align
+    PutLe16(bytes, 16);                        // bits per sample
+    bytes.append("data");
+    PutLe32(bytes, dataBytes);
+    for (qint16 sample : samples)
+        PutLe16(bytes, quint16(sample));
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+bool RenderEspeakToWav(const QString &text, int voiceIndex, int rate, const QString &fileName)
+{
+    QVector<qint16> samples;
+    if (!RenderEspeakSamples(text, voiceIndex, rate, &samples))
+        return false;
+    return WriteWav(fileName, samples, EspeakSampleRate());
+}
+
+QList<Voice> SpeechDispatcherVoices(int timeoutMs)
+{
+    // The service may be slow to start or stuck; a worker thread that outlives the
+    // limit is left to finish on its own rather than hang the caller.
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        QList<Voice> voices;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared] {
+        QList<Voice> voices = ListSpeechDispatcherVoices();
+        std::lock_guard lock(shared->mutex);
+        shared->voices = std::move(voices);
+        shared->finished = true;
+        shared->done.notify_all();
+    }).detach();
+    std::unique_lock lock(shared->mutex);
+    if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return shared->finished; }))
+        return {};
+    return shared->voices;
+}
+
+QString SapiEntryText(const Voice &voice)
+{
+    return QStringLiteral("SAPI - ") + voice.description;
+}
+
+int SpeechDispatcherRate(int rate)
+{
+    return std::clamp(rate, -10, 10) * 10;
+}
+
+QString UpctvEntryText(int entry)
+{
+    if (entry < 0 || entry >= kUpctvEntryCount)
+        return QString();
+    return QString::fromUtf8(kUpctvEntries[size_t(entry)].text);
+}
+
+int UpctvLanguageCode(const QString &languageName)
+{
+    return languageName == QLatin1String("catala") ? 99 : 101;
+}
+
+int UpctvSpeed(int rate)
+{
+    int p = std::clamp(rate, -10, 10);
+    if (p == -10)
+        p = -9;
+    return p > 0 ? 100 + 15 * p : 10 * (p + 10);
+}
+
+} // namespace VoiceCatalog

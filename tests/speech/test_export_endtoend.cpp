@@ -1,0 +1,157 @@
+#include "app/AppPaths.h"
+#include "app/WaitWithEvents.h"
+#include "platform/DesktopWindowsDBus.h"
+#include "speech/AudioExportPrograms.h"
+#include "speech/AudioExporter.h"
+#include "speech/ExportToolVerbs.h"
+#include "speech/VoiceCatalog.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kFirstLine = QStringLiteral("Bon dia a tothom.");
+const QString kDocument = kFirstLine + QStringLiteral("\nAvui fa sol i anem a l'escola amb la bicicleta.\n"
+                                                      "La mestra ens llegeix un conte de dracs i princeses.");
+
+// The program's output, nothing when it failed.
+std::optional<QString> Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+double Seconds(const QString &wav)
+{
+    return Run(QStringLiteral("soxi"), {QStringLiteral("-D"), wav}).value_or(QString()).toDouble();
+}
+
+} // namespace
+
+// The real rendering program, desktop bus and lame together.
+class TestExportEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    AppPaths m_paths;
+    int m_catalan = -1;
+    std::unique_ptr<DBusDesktopWindows> m_desktop;
+    std::unique_ptr<ProcessRendererLauncher> m_launcher;
+    std::unique_ptr<AudioExporter> m_exporter;
+
+    ExportResult Export(const QString &text, const QString &name, ExportFormat format, int rate)
+    {
+        ExportRequest request;
+        request.text = text;
+        request.name = name;
+        request.format = format;
+        request.voice = {ExportFamily::Msp, m_catalan};
+        request.rate = rate;
+        return m_exporter->Export(request);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no D-Bus session bus: the rendering program cannot publish its window");
+        for (const char *tool : {"soxi", "lame", "file"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
+        const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+        for (int i = 0; i < voices.size() && m_catalan < 0; ++i)
+            if (voices.at(i).identifier == QLatin1String("roa/ca"))
+                m_catalan = i;
+        if (m_catalan < 0)
+            QSKIP("espeak-ng has no Catalan voice");
+        // A program folder of its own, as an installed copy has.
+        const QString renderer = QCoreApplication::applicationDirPath() + QStringLiteral("/SonnerixaWav");
+        QVERIFY(QFile::copy(renderer, m_dir.filePath(QStringLiteral("SonnerixaWav"))));
+        m_paths = AppPaths::ForProgramDir(m_dir.path());
+        m_desktop = std::make_unique<DBusDesktopWindows>();
+        m_launcher = std::make_unique<ProcessRendererLauncher>(m_paths.programDir);
+        m_exporter = std::make_unique<AudioExporter>(m_paths, *m_desktop, *m_launcher);
+    }
+
+    void wavHoldsTheWholeDocumentAtTheChosenRate()
+    {
+        const ExportResult result = Export(kDocument, QStringLiteral("conte"), ExportFormat::Wav, 5);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QCOMPARE(result.file, m_paths.recordsDir + QStringLiteral("conte.wav"));
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), result.file}), QStringLiteral("22050"));
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-c"), result.file}), QStringLiteral("1"));
+        const double fast = Seconds(result.file);
+        QVERIFY2(fast > 3.0 && fast < 30.0, qPrintable(QString::number(fast)));
+
+        // Every line is spoken, not only the first.
+        QVERIFY(Export(kFirstLine, QStringLiteral("linia"), ExportFormat::Wav, 5).ok);
+        QVERIFY(Seconds(m_paths.recordsDir + QStringLiteral("linia.wav")) < fast / 2);
+        // Rate 5 is faster than the normal rate.
+        QVERIFY(Export(kDocument, QStringLiteral("normal"), ExportFormat::Wav, 0).ok);
+        QVERIFY(Seconds(m_paths.recordsDir + QStringLiteral("normal.wav")) > fast * 1.2);
+
+        // The rendering program was closed at the end.
+        WaitWithEvents(300);
+        QVERIFY(m_desktop->FindWindowByTitle(QStringLiteral("SonnerixaWav - Projecte Quimbo 2013 - ")).isEmpty());
+        QVERIFY(!m_launcher->Running());
+    }
+
+    void mp3IsLeftAloneInTheRecordsFolder()
+    {
+        const ExportResult result = Export(kDocument, QStringLiteral("conte mp3"), ExportFormat::Mp3, 5);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        const QString mp3 = m_paths.recordsDir + QStringLiteral("conte mp3.mp3");
+        QCOMPARE(result.file, mp3);
+        QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("conte mp3.wav")));
+        const QString kind = Run(QStringLiteral("file"), {QStringLiteral("-b"), mp3}).value_or(QString());
+        QVERIFY2(kind.contains(QLatin1String("MPEG ADTS, layer III")) || kind.contains(QLatin1String("ID3")),
+                 qPrintable(kind));
+        const QString decoded = m_dir.filePath(QStringLiteral("decoded.wav"));
+        QVERIFY(Run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, decoded}));
+        const double seconds = Seconds(decoded);
+        QVERIFY2(seconds > 3.0 && seconds < 30.0, qPrintable(QString::number(seconds)));
+    }
+
+    void toolVerbsExportADocumentFile()
+    {
+        const QString document = m_dir.filePath(QStringLiteral("conte.txt"));
+        QFile file(document);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kDocument.toUtf8());
+        file.close();
+
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-mp3"),
+                                   {QStringLiteral("--name"), QStringLiteral("eina"), QStringLiteral("--voice"),
+                                    QStringLiteral("ca"), QStringLiteral("--rate"), QStringLiteral("5"), document},
+                                   m_paths),
+                 std::optional<int>(0));
+        QVERIFY(QFileInfo(m_paths.recordsDir + QStringLiteral("eina.mp3")).size() > 0);
+        // The name defaults to the document's.
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"),
+                                   {QStringLiteral("--voice"), QString::number(m_catalan), document}, m_paths),
+                 std::optional<int>(0));
+        QVERIFY(QFileInfo(m_paths.recordsDir + QStringLiteral("conte.wav")).size() > 44);
+
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"),
+                                   {QStringLiteral("--rate"), QStringLiteral("11"), document}, m_paths),
+                 std::optional<int>(2));
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"),
+                                   {QStringLiteral("--name"), QStringLiteral("../fora"), document}, m_paths),
+                 std::optional<int>(2));
+        QCOMPARE(RunExportToolVerb(QStringLiteral("calculate"), {}, m_paths), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExportEndToEnd)
+#include "test_export_endtoend.moc"

@@ -1,0 +1,360 @@
+#include "app/SettingsStore.h"
+#include "app/WaitWithEvents.h"
+#include "platform/DesktopWindowsFake.h"
+#include "speech/AudioExportPrograms.h"
+#include "speech/AudioExporter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// What the fake rendering program does once it is asked to render.
+enum class Behaviour { Render, NeverOpens, VanishesWhileRendering, FinishesWithoutFile };
+
+// Lines "KEY=value" of the exchange file's section, in their order.
+QStringList SectionLines(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    lines.removeFirst();
+    return lines;
+}
+
+// A rendering program in memory: it opens its window on the fake desktop when started,
+// records the exchange file at each message, and renders by writing a small WAV file.
+class FakeRenderer : public RendererLauncher
+{
+public:
+    FakeRenderer(FakeDesktopWindows &desktop, const QString &exchangeFile)
+        : m_desktop(desktop), m_exchange(exchangeFile)
+    {
+    }
+
+    bool Start(QString *) override
+    {
+        ++starts;
+        running = true;
+        if (behaviour != Behaviour::NeverOpens)
+            QTimer::singleShot(openDelayMs, &m_context, [this] { Open(); });
+        return true;
+    }
+    bool Running() const override { return running; }
+    void Terminate() override
+    {
+        ++terminations;
+        running = false;
+    }
+
+    void Open()
+    {
+        window = m_desktop.AddWindow(ExportProtocol::kRendererTitle + QStringLiteral("test"),
+                                     [this](int message) { Receive(message); }, [this] { running = false; });
+    }
+
+    void Receive(int message)
+    {
+        seen[message] = SectionLines(m_exchange.FileName());
+        if (message != ExportProtocol::kMessageRender)
+            return;
+        m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, QStringLiteral("1"));
+        QTimer::singleShot(30, &m_context, [this] {
+            m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, QStringLiteral("50"));
+        });
+        QTimer::singleShot(80, &m_context, [this] {
+            if (behaviour == Behaviour::VanishesWhileRendering) {
+                m_desktop.RemoveWindow(window);
+                return;
+            }
+            const QString dir = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavDir, {});
+            const QString name = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWav, {});
+            if (behaviour == Behaviour::Render) {
+                QFile wav(dir + name);
+                if (wav.open(QIODevice::WriteOnly))
+                    wav.write(QByteArray("RIFF fake sound"));
+            }
+            m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, QStringLiteral("0"));
+        });
+    }
+
+    Behaviour behaviour = Behaviour::Render;
+    int openDelayMs = 50;
+    int starts = 0;
+    int terminations = 0;
+    bool running = false;
+    QString window;
+    QMap<int, QStringList> seen;
+
+private:
+    FakeDesktopWindows &m_desktop;
+    SettingsStore m_exchange;
+    QObject m_context;  // its pending steps go with it
+};
+
+void WriteScript(const QString &path, const QByteArray &body)
+{
+    QFile script(path);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n" + body);
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+}
+
+} // namespace
+
+class TestExportExporter : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    AppPaths m_paths;
+    std::unique_ptr<FakeDesktopWindows> m_desktop;
+    std::unique_ptr<FakeRenderer> m_renderer;
+    std::unique_ptr<AudioExporter> m_exporter;
+    QStringList m_stops;
+
+    ExportRequest Request(const QString &name, ExportFormat format = ExportFormat::Wav) const
+    {
+        ExportRequest request;
+        request.text = QStringLiteral("Bon dia.\nEl gat\\gos dorm.");
+        request.name = name;
+        request.format = format;
+        request.voice = {ExportFamily::Msp, 3};
+        request.rate = 5;
+        return request;
+    }
+    QString Records(const QString &file) const { return m_paths.recordsDir + file; }
+
+private slots:
+    void init()
+    {
+        AppLifetime::Instance().Reset();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_paths = AppPaths::InDirectory(m_dir->path());
+        m_desktop = std::make_unique<FakeDesktopWindows>();
+        m_renderer = std::make_unique<FakeRenderer>(*m_desktop, m_paths.exchangeFile);
+        m_exporter = std::make_unique<AudioExporter>(m_paths, *m_desktop, *m_renderer);
+        m_exporter->SetTimings({20, 1000, 20, 20, 50});
+        m_exporter->SetEncoderSearchPath({});
+        m_stops.clear();
+        m_exporter->SetStopReading([this] { m_stops << QStringLiteral("stop"); });
+    }
+
+    void wavExportFollowsTheExchangeProtocol()
+    {
+        m_exporter->SetDictionary([](const QString &text) { return text.toUpper(); });
+        QList<bool> busy;
+        connect(m_exporter.get(), &AudioExporter::busyChanged, this, [&](bool b) { busy << b; });
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta")));
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QCOMPARE(result.file, Records(QStringLiteral("carta.wav")));
+        QCOMPARE(m_stops.size(), 1);
+        QCOMPARE(busy, (QList<bool>{true, false}));
+        QCOMPARE(m_renderer->starts, 1);
+
+        const QStringList atHello{
+            QStringLiteral("WAV DIR=") + m_paths.recordsDir,
+            QStringLiteral("WAV=Sonnerix.wav"),
+            QStringLiteral("WAV TEXT=BON DIA.\\nEL GAT\\\\GOS DORM."),
+            QStringLiteral("SPEED=5"),
+            QStringLiteral("Tipus de sintetitzador=MSP"),
+            QStringLiteral("Sintetitzador=3"),
+        };
+        QCOMPARE(m_renderer->seen.value(1025), atHello);
+        QStringList atRender = atHello;
+        atRender[1] = QStringLiteral("WAV=carta.wav");
+        QCOMPARE(m_renderer->seen.value(1032), atRender);
+        QCOMPARE(m_desktop->calls, (QStringList{"message 1025", "message 1032", "close"}));
+
+        // The editor's own lines, beside the exchange file, with CR LF.
+        QFile text(m_paths.exchangeDir + QStringLiteral("Sintetitzat.txt"));
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        QCOMPARE(text.readAll(), QByteArray("Bon dia.\r\nEl gat\\gos dorm.\r\n"));
+    }
+
+    void runningRendererIsReusedAndProgressShown()
+    {
+        m_renderer->Open();
+        QList<int> percents;
+        QStringList status;
+        connect(m_exporter.get(), &AudioExporter::progress, this, [&](int p) { percents << p; });
+        connect(m_exporter.get(), &AudioExporter::statusText, this, [&](const QString &s) { status << s; });
+        m_exporter->SetTimings({20, 1000, 20, 10, 50});
+        QVERIFY(m_exporter->Export(Request(QStringLiteral("x"))).ok);
+        QCOMPARE(m_renderer->starts, 0);
+        QVERIFY(percents.contains(50));
+        QVERIFY(!percents.contains(0));
+        QCOMPARE(status.constLast(), QStringLiteral("Fitxer de so desat a ") + Records(QStringLiteral("x.wav")));
+    }
+
+    void sapiVoiceIsRenderedAndToldOnce()
+    {
+        ExportRequest request = Request(QStringLiteral("s"));
+        request.voice = {ExportFamily::Sapi, 1};
+        const ExportResult first = m_exporter->Export(request);
+        QVERIFY(first.ok);
+        QVERIFY(first.notice.contains(QLatin1String("espeak-ng")));
+        QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("Tipus de sintetitzador=SAPI")));
+        QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("Sintetitzador=1")));
+        QVERIFY(m_exporter->Export(request).notice.isEmpty());
+    }
+
+    void failuresEndTheWaitAndSaySoundFileMissing_data()
+    {
+        QTest::addColumn<int>("behaviour");
+        QTest::addColumn<bool>("terminated");
+        QTest::newRow("never opens its window") << int(Behaviour::NeverOpens) << true;
+        QTest::newRow("window vanishes while rendering") << int(Behaviour::VanishesWhileRendering) << false;
+        QTest::newRow("done without a file") << int(Behaviour::FinishesWithoutFile) << false;
+    }
+    void failuresEndTheWaitAndSaySoundFileMissing()
+    {
+        QFETCH(int, behaviour);
+        QFETCH(bool, terminated);
+        m_renderer->behaviour = Behaviour(behaviour);
+        QList<bool> busy;
+        connect(m_exporter.get(), &AudioExporter::busyChanged, this, [&](bool b) { busy << b; });
+        QElapsedTimer clock;
+        clock.start();
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta")));
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(!result.ok);
+        QVERIFY2(result.reason.contains(QLatin1String("no s'ha creat cap fitxer de so"))
+                     || result.reason.contains(QLatin1String("no ha creat el fitxer")),
+                 qPrintable(result.reason));
+        QCOMPARE(m_renderer->terminations, terminated ? 1 : 0);
+        QCOMPARE(busy, (QList<bool>{true, false}));
+        QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav"))));
+    }
+
+    void olderFileOfTheSameNameIsNotTakenForTheNewOne()
+    {
+        QDir().mkpath(m_paths.recordsDir);
+        QFile old(Records(QStringLiteral("carta.wav")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older recording");
+        old.close();
+        m_renderer->behaviour = Behaviour::FinishesWithoutFile;
+        QVERIFY(!m_exporter->Export(Request(QStringLiteral("carta"))).ok);
+    }
+
+    void upctvVoiceRendersNothingAndSaysWhy()
+    {
+        ExportRequest request = Request(QStringLiteral("u"));
+        request.voice = {ExportFamily::Upctv, 0};
+        const ExportResult result = m_exporter->Export(request);
+        QVERIFY(!result.ok);
+        QVERIFY(result.reason.contains(QLatin1String("UPCTV")));
+        QCOMPARE(m_renderer->starts, 0);
+        const QStringList lines = SectionLines(m_paths.exchangeFile);
+        QCOMPARE(lines.size(), 4);  // the common keys only
+        QVERIFY(QFile::exists(m_paths.exchangeDir + QStringLiteral("Sintetitzat.txt")));
+    }
+
+    void unusableNameOrRecordsFolderIsRefused()
+    {
+        ExportResult result = m_exporter->Export(Request(QStringLiteral("../../Music/x")));
+        QVERIFY(!result.ok);
+        QVERIFY(!QFile::exists(m_paths.exchangeFile));
+        QVERIFY(m_stops.isEmpty());
+
+        QFile blocker(m_dir->filePath(QStringLiteral("records")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
+        blocker.close();
+        result = m_exporter->Export(Request(QStringLiteral("x")));
+        QVERIFY(!result.ok);
+        QVERIFY(result.reason.contains(m_paths.recordsDir));
+        QCOMPARE(m_renderer->starts, 0);
+    }
+
+    void nestedExportIsRefusedWhileOneRuns()
+    {
+        QList<ExportResult> finished;
+        connect(m_exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) { finished << r; });
+        QVERIFY(m_exporter->Start(Request(QStringLiteral("carta"))));
+        QVERIFY(m_exporter->Busy());
+        QVERIFY(!m_exporter->Start(Request(QStringLiteral("other"))));
+        ExportResult nested;
+        QTimer::singleShot(10, this, [&] { nested = m_exporter->Export(Request(QStringLiteral("other"))); });
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QVERIFY(finished.constFirst().ok);
+        QVERIFY(!m_exporter->Busy());
+        QVERIFY(!nested.ok);
+        QVERIFY(!nested.reason.isEmpty());
+        QVERIFY(!QFile::exists(Records(QStringLiteral("other.wav"))));
+    }
+
+    void closingTheProgramEndsTheWait()
+    {
+        m_renderer->behaviour = Behaviour::FinishesWithoutFile;
+        m_exporter->SetTimings({20, 1000, 20, 200, 50});
+        QTimer::singleShot(60, this, [] { AppLifetime::Instance().BeginClosing(); });
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta")));
+        QVERIFY(!result.ok);
+        QVERIFY(result.reason.contains(QLatin1String("tanca")));
+        AppLifetime::Instance().Reset();
+    }
+
+    void mp3ReplacesTheWavOnlyWhenEncoded_data()
+    {
+        QTest::addColumn<QByteArray>("lame");  // the body of a fake lame beside the program
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("reasonPart");
+        QTest::newRow("writes x.mp3") << QByteArray("printf 'ID3mp3' > \"${1%.wav}.mp3\"\n") << true << QString();
+        QTest::newRow("writes x.wav.mp3") << QByteArray("printf 'ID3mp3' > \"$1.mp3\"\n") << true << QString();
+        QTest::newRow("fails") << QByteArray("echo 'cannot encode' >&2; exit 1\n") << false
+                               << QStringLiteral("cannot encode");
+        QTest::newRow("writes nothing") << QByteArray("exit 0\n") << false << QStringLiteral("MP3");
+        QTest::newRow("empty mp3") << QByteArray(": > \"${1%.wav}.mp3\"\n") << false << QStringLiteral("MP3");
+        QTest::newRow("no lame") << QByteArray() << false << QStringLiteral("lame");
+    }
+    void mp3ReplacesTheWavOnlyWhenEncoded()
+    {
+        QFETCH(QByteArray, lame);
+        QFETCH(bool, ok);
+        QFETCH(QString, reasonPart);
+        if (!lame.isEmpty())
+            WriteScript(m_paths.programDir + QStringLiteral("lame"), lame);
+        QDir().mkpath(m_paths.recordsDir);
+        QFile stale(Records(QStringLiteral("carta.mp3")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("stale");
+        stale.close();
+
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta"), ExportFormat::Mp3));
+        QCOMPARE(result.ok, ok);
+        QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav.mp3"))));
+        if (ok) {
+            QCOMPARE(result.file, Records(QStringLiteral("carta.mp3")));
+            QFile mp3(result.file);
+            QVERIFY(mp3.open(QIODevice::ReadOnly));
+            QCOMPARE(mp3.readAll(), QByteArray("ID3mp3"));
+            QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav"))));
+        } else {
+            QVERIFY2(result.reason.contains(reasonPart), qPrintable(result.reason));
+            QVERIFY(!QFile::exists(Records(QStringLiteral("carta.mp3"))));
+            // The only sound file made is kept, and the user is told where.
+            QVERIFY(QFile::exists(Records(QStringLiteral("carta.wav"))));
+            QVERIFY(result.reason.contains(Records(QStringLiteral("carta.wav"))));
+        }
+    }
+
+    void nameWithBlanksReachesLameWhole()
+    {
+        WriteScript(m_paths.programDir + QStringLiteral("lame"),
+                    "[ \"$#\" = 1 ] || exit 3\nprintf 'ID3' > \"${1%.wav}.mp3\"\n");
+        const ExportResult result =
+            m_exporter->Export(Request(QStringLiteral("la meva carta"), ExportFormat::Mp3));
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY(QFile::exists(Records(QStringLiteral("la meva carta.mp3"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExportExporter)
+#include "test_export_exporter.moc"
