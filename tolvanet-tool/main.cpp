@@ -1,7 +1,9 @@
+#include "app/AppPaths.h"
 #include "app/Command.h"
 #include "app/DocumentFile.h"
 #include "app/TextCommands.h"
 #include "app/TextEncoding.h"
+#include "speech/ExportToolVerbs.h"
 #include "tolvanet-tool/ToolRun.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@ const char kHelp[] =
     "  tolvanet-tool COMMAND [--line N] [--select START:LENGTH] [--name TEXT]\n"
     "                [--menu TEXT] [--steps|--no-steps] [--iterations N] [FILE]\n"
     "  tolvanet-tool list\n"
+    "  tolvanet-tool export-wav|export-mp3 [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
     "\n"
     "Reads the document from FILE or standard input (UTF-8 when valid, else\n"
     "Windows-1252), runs COMMAND as its menu command runs on that document and\n"
@@ -30,7 +33,10 @@ const char kHelp[] =
     "  --iterations N      the loop count of the benchmark\n"
     "\n"
     "When the command would show a message box, its text goes to standard error,\n"
-    "nothing to standard output, and the exit status is 2.\n";
+    "nothing to standard output, and the exit status is 2.\n"
+    "\n"
+    "export-wav and export-mp3 save the document as speech in the records folder,\n"
+    "with the voice and rate of the editor's settings unless given.\n";
 
 void Print(FILE *stream, const QString &text)
 {
@@ -58,8 +64,15 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
+        for (const char *verb : {"export-wav", "export-mp3"})
+            Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
+
+    // The verbs that speak or record go to their own parsers.
+    const AppPaths paths = AppPaths::ForRunningProgram();
+    if (const auto status = RunExportToolVerb(verb, arguments, paths))
+        return *status;
 
     QString error;
     auto options = ParseToolOptions(arguments, &error);
