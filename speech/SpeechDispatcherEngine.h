@@ -5,19 +5,18 @@
 
 #include <QObject>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <set>
 
 // The voices of the desktop's speech service (speech-dispatcher) outside espeak-ng.
-// The service's notifications arrive on its own thread: they set the state that
-// WaitUntilDone waits on, and are passed on to the GUI thread as signals.
+// Every request to the service runs on a thread of our own and is waited for only so
+// long: a service that stops answering leaves the speech silent, never the program
+// hung. The service's notifications set the state WaitUntilDone waits on, and reach
+// the GUI thread as signals.
 class SpeechDispatcherEngine : public QObject, public VoiceEngine
 {
     Q_OBJECT
 public:
-    // Nothing when the service cannot be reached.
+    // Nothing when the service cannot be reached within the time limit.
     static std::unique_ptr<SpeechDispatcherEngine> Create(int timeoutMs = 5000);
     ~SpeechDispatcherEngine() override;
 
@@ -29,20 +28,14 @@ public:
     bool WaitUntilDone() override;
     bool Skip() override;
 
-    // Called from the service's thread.
-    void Notify(size_t messageId, bool cancelled);
+    struct Service;
 
 signals:
     void speechEnded(bool cancelled);
 
 private:
-    SpeechDispatcherEngine(void *connection, QList<VoiceCatalog::Voice> voices);
+    SpeechDispatcherEngine(std::shared_ptr<Service> service, QList<VoiceCatalog::Voice> voices);
 
-    void *m_connection; // the service's SPDConnection
+    std::shared_ptr<Service> m_service;
     QList<VoiceCatalog::Voice> m_voices;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_message = -1;   // our message being spoken, -1 when none
-    qint64 m_textLength = 0;
-    std::set<size_t> m_ended; // the last few messages the service finished
 };
