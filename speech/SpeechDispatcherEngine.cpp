@@ -147,7 +147,10 @@ void OnNotification(size_t id, size_t, SPDNotificationType type)
 std::unique_ptr<SpeechDispatcherEngine> SpeechDispatcherEngine::Create(int timeoutMs)
 {
     // Listing first also tells whether the service answers at all, within the limit.
-    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices(timeoutMs);
+    bool answered = false;
+    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices(timeoutMs, &answered);
+    if (!answered)
+        return nullptr;
     auto service = std::make_shared<Service>();
     bool opened = false;
     service->thread = std::thread([service] { service->Run(); });

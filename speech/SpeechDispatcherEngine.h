@@ -17,7 +17,7 @@ class SpeechDispatcherEngine : public QObject, public VoiceEngine
     Q_OBJECT
 public:
     // Nothing when the service cannot be reached within the time limit.
-    static std::unique_ptr<SpeechDispatcherEngine> Create(int timeoutMs = 5000);
+    static std::unique_ptr<SpeechDispatcherEngine> Create(int timeoutMs = 3000);
     ~SpeechDispatcherEngine() override;
 
     int VoiceCount() override { return int(m_voices.size()); }
