@@ -126,6 +126,20 @@ private slots:
         QVERIFY(library.Stop());
         QCOMPARE(library.Status(0), std::optional<int>(0));
         QVERIFY(clock.elapsed() < 100);
+
+        // A megabyte of every character reaches the child without blocking the caller.
+        QByteArray every;
+        for (int c = 1; c < 256; ++c)
+            every.append(char(c));
+        QByteArray big;
+        while (big.size() < (1 << 20))
+            big += every;
+        clock.restart();
+        QVERIFY(library.Read(big));
+        QVERIFY(clock.elapsed() < 500);
+        QCOMPARE(library.Status(0), std::optional<int>(1));
+        QVERIFY(library.Stop());
+        QCOMPARE(library.Status(0), std::optional<int>(0));
         library.Unload();
         qputenv("PATH", path);
     }
