@@ -99,7 +99,7 @@ private slots:
         const QString script = bin + QStringLiteral("/espeak-ng");
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho \"$@\" > \"$0.args\"\ncat > \"$0.input\"\nsleep 30\n");
+        file.write("#!/bin/sh\necho \"$@\" > \"$0.args\"\ncat > \"$0.input\"\nexec sleep 30\n");
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QByteArray path = qgetenv("PATH");
