@@ -102,12 +102,13 @@ bool IsEspeakModule(const QString &module)
     return module.startsWith(QLatin1String("espeak"), Qt::CaseInsensitive);
 }
 
-QList<Voice> ListSpeechDispatcherVoices()
+QList<Voice> ListSpeechDispatcherVoices(bool *reached)
 {
     QList<Voice> voices;
     char *error = nullptr;
     SPDConnection *connection = spd_open2("tolvanet", "voices", nullptr, SPD_MODE_SINGLE, nullptr, 1, &error);
     free(error);
+    *reached = connection != nullptr;
     if (!connection)
         return voices;
     QStringList modules;
@@ -252,8 +253,10 @@ bool RenderEspeakToWav(const QString &text, int voiceIndex, int rate, const QStr
     return WriteWav(fileName, samples, EspeakSampleRate());
 }
 
-QList<Voice> SpeechDispatcherVoices(int timeoutMs)
+QList<Voice> SpeechDispatcherVoices(int timeoutMs, bool *answered)
 {
+    if (answered)
+        *answered = false;
     // The service may be slow to start or stuck; a worker thread that outlives the
     // limit is left to finish on its own rather than hang the caller.
     struct Shared
@@ -261,19 +264,24 @@ QList<Voice> SpeechDispatcherVoices(int timeoutMs)
         std::mutex mutex;
         std::condition_variable done;
         bool finished = false;
+        bool reached = false;
         QList<Voice> voices;
     };
     auto shared = std::make_shared<Shared>();
     std::thread([shared] {
-        QList<Voice> voices = ListSpeechDispatcherVoices();
+        bool reached = false;
+        QList<Voice> voices = ListSpeechDispatcherVoices(&reached);
         std::lock_guard lock(shared->mutex);
         shared->voices = std::move(voices);
+        shared->reached = reached;
         shared->finished = true;
         shared->done.notify_all();
     }).detach();
     std::unique_lock lock(shared->mutex);
     if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return shared->finished; }))
         return {};
+    if (answered)
+        *answered = shared->reached;
     return shared->voices;
 }
 

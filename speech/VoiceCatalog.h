@@ -56,8 +56,8 @@ bool WriteWav(const QString &fileName, const QVector<qint16> &samples, int sampl
 // The voices of every speech-dispatcher output module except the espeak-ng ones
 // (already in the first family), without the "+variant" copies; modules in name
 // order, voices in name order within a module. Empty when the service cannot be
-// reached within the time limit.
-QList<Voice> SpeechDispatcherVoices(int timeoutMs = 5000);
+// reached within the time limit; answered (when given) says whether it answered.
+QList<Voice> SpeechDispatcherVoices(int timeoutMs = 3000, bool *answered = nullptr);
 
 // The list entry of a speech-dispatcher voice.
 QString SapiEntryText(const Voice &voice);

@@ -1,0 +1,32 @@
+#include "speech/RealSpeechEngines.h"
+
+#include "platform/QtSoundPlayers.h"
+#include "speech/EspeakEngine.h"
+#include "speech/SpeechDispatcherEngine.h"
+#include "speech/UpctvLoader.h"
+
+RealSpeechEngines::RealSpeechEngines(const QString &programDir, DesktopWindows *desktop)
+    : m_desktop(desktop)
+{
+    auto output = std::make_unique<QtPcmOutput>();
+    m_audible = output->Audible();
+    m_espeak = EspeakEngine::Create(std::move(output));
+    m_speechDispatcher = SpeechDispatcherEngine::Create();
+    m_upctv = std::make_unique<DlopenUpctvLibrary>(DlopenUpctvLibrary::DefaultCandidates(programDir));
+    m_wave = std::make_unique<QtWavePlayer>();
+    m_media = std::make_unique<QtMediaPlayer>();
+}
+
+RealSpeechEngines::~RealSpeechEngines() = default;
+
+SpeechEngineSet RealSpeechEngines::Engines() const
+{
+    SpeechEngineSet engines;
+    engines.msp = m_espeak.get();
+    engines.sapi = m_speechDispatcher.get();
+    engines.upctv = m_upctv.get();
+    engines.wave = m_wave.get();
+    engines.media = m_media.get();
+    engines.desktop = m_desktop;
+    return engines;
+}

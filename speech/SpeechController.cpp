@@ -1,0 +1,323 @@
+#include "speech/SpeechController.h"
+
+#include "app/SettingsStore.h"
+#include "app/WaitWithEvents.h"
+#include "platform/DesktopWindows.h"
+#include "platform/SoundPlayers.h"
+#include "speech/ExceptionsDictionary.h"
+#include "speech/SpeakPreparation.h"
+#include "speech/SpeechEngines.h"
+#include "speech/VoiceCatalog.h"
+
+#include <QFileInfo>
+
+const char *const SpeechController::kUpctvWindowTitle = "upcTV 1.0 - Lector de text en català i castellà";
+
+namespace {
+
+const QString kTts = QStringLiteral("tts");
+const QString kTtsToWav = QStringLiteral("tts to Wav");
+
+} // namespace
+
+VoiceFamilyIndex VoiceFamily(int listIndex, int mspCount, int sapiCount)
+{
+    if (listIndex < mspCount)
+        return {VoiceFamilyKind::Msp, listIndex};
+    if (listIndex < mspCount + sapiCount)
+        return {VoiceFamilyKind::Sapi, listIndex - mspCount};
+    return {VoiceFamilyKind::Upctv, listIndex - mspCount - sapiCount};
+}
+
+SpeechController::SpeechController(SettingsStore &settings, const SpeechEngineSet &engines,
+                                   FormDiccionariExcepcions *dictionary, QObject *parent)
+    : QObject(parent), m_settings(settings), m_engines(engines), m_dictionary(dictionary)
+{
+    m_upctvTimer.setInterval(kUpctvTimerIntervalMs);
+    connect(&m_upctvTimer, &QTimer::timeout, this, &SpeechController::UpctvWindowTimerTick);
+}
+
+SpeechController::~SpeechController()
+{
+    UnloadUpctv();
+}
+
+bool SpeechController::AutomationAvailable() const
+{
+    return m_engines.msp || m_engines.sapi;
+}
+
+void SpeechController::AddFamily(VoiceEngine *engine, const QString &prefix, int *count)
+{
+    *count = 0;
+    if (!engine)
+        return;
+    const int total = engine->VoiceCount();
+    // A family whose enumeration fails half-way keeps the voices listed so far, and
+    // its count says so, so that the later families keep their indexes.
+    for (int i = 0; i < total; ++i) {
+        const std::optional<QString> description = engine->VoiceDescription(i);
+        if (!description)
+            break;
+        m_entries << prefix + *description;
+        ++*count;
+    }
+}
+
+void SpeechController::SetUp()
+{
+    const QString stored = m_settings.ReadString(kTts, QStringLiteral("Numero sintetitzador"), QStringLiteral("-1"));
+    AddFamily(m_engines.msp, QString(), &m_mspCount);
+    AddFamily(m_engines.sapi, QStringLiteral("SAPI - "), &m_sapiCount);
+    // Before the library loads, because loading may open the library's own window.
+    StartUpctvWindowTimer();
+    if (LoadUpctv()) {
+        for (int e = 0; e < VoiceCatalog::kUpctvEntryCount; ++e)
+            m_entries << VoiceCatalog::UpctvEntryText(e);
+        m_upctvLoaded = true;
+    }
+    if (!m_entries.isEmpty()) {
+        if (const std::optional<int> n = ToInteger(stored)) {
+            if (*n < 0) {
+                m_selected = 0;
+            } else {
+                SetSelectedIndex(*n);
+                SelectVoice();
+            }
+        }
+    }
+    const QString rate = m_settings.ReadString(kTts, QStringLiteral("velocitat"), QStringLiteral("0"));
+    m_rateLabel = rate;
+    if (const std::optional<int> position = ToInteger(rate))
+        SetRatePosition(*position);
+    SetSpeechRate();
+}
+
+void SpeechController::SetSelectedIndex(int index)
+{
+    // As a list box: an index outside the list selects nothing.
+    m_selected = index >= 0 && index < m_entries.size() ? index : -1;
+}
+
+void SpeechController::SetRatePosition(int position)
+{
+    m_rate = qBound(-10, position, 10);
+}
+
+VoiceFamilyIndex SpeechController::SelectedFamily() const
+{
+    return VoiceFamily(m_selected, m_mspCount, m_sapiCount);
+}
+
+VoiceEngine *SpeechController::FamilyEngine(VoiceFamilyKind family) const
+{
+    switch (family) {
+    case VoiceFamilyKind::Msp:
+        return m_engines.msp;
+    case VoiceFamilyKind::Sapi:
+        return m_engines.sapi;
+    case VoiceFamilyKind::Upctv:
+        break;
+    }
+    return nullptr;
+}
+
+void SpeechController::SelectVoice()
+{
+    const VoiceFamilyIndex voice = SelectedFamily();
+    switch (voice.family) {
+    case VoiceFamilyKind::Msp:
+    case VoiceFamilyKind::Sapi: {
+        // A failed write (a read-only settings file) must not keep the voice from changing.
+        m_settings.WriteString(kTtsToWav, QStringLiteral("Tipus de sintetitzador"),
+                               voice.family == VoiceFamilyKind::Msp ? QStringLiteral("MSP") : QStringLiteral("SAPI"));
+        m_settings.WriteString(kTtsToWav, QStringLiteral("Sintetitzador"), QString::number(voice.index));
+        if (VoiceEngine *engine = FamilyEngine(voice.family))
+            engine->SelectVoice(voice.index);
+        break;
+    }
+    case VoiceFamilyKind::Upctv:
+        if (m_upctvLoaded) {
+            m_settings.WriteString(kTtsToWav, QStringLiteral("Tipus de sintetitzador"), QStringLiteral("UPCTV"));
+            StartUpctvWindowTimer();
+            if (voice.index != m_currentUpctvVoice && voice.index >= 0 && voice.index < VoiceCatalog::kUpctvEntryCount) {
+                SelectUpctvVoice(voice.index);
+                m_currentUpctvVoice = voice.index;
+            }
+        }
+        break;
+    }
+    SetSpeechRate();
+}
+
+void SpeechController::SetSpeechRate()
+{
+    const VoiceFamilyIndex voice = SelectedFamily();
+    if (voice.family == VoiceFamilyKind::Upctv) {
+        if (m_engines.upctv)
+            m_engines.upctv->SetSpeed(VoiceCatalog::UpctvSpeed(m_rate));
+    } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
+        engine->SetRate(m_rate);
+    }
+    m_rateLabel = QString::number(m_rate);
+}
+
+bool SpeechController::LoadUpctv()
+{
+    if (!m_engines.upctv || !m_engines.upctv->Load())
+        return false;
+    m_engines.upctv->SetSpeed(100);
+    return true;
+}
+
+void SpeechController::ReloadUpctv()
+{
+    if (!m_upctvLoaded || !m_engines.upctv)
+        return;
+    m_engines.upctv->Unload();
+    if (m_engines.upctv->Load())
+        m_engines.upctv->SetSpeed(100);
+}
+
+void SpeechController::UnloadUpctv()
+{
+    if (m_engines.upctv && m_engines.upctv->Loaded())
+        m_engines.upctv->Unload();
+}
+
+void SpeechController::SelectUpctvVoice(int entry)
+{
+    if (!m_upctvLoaded || !m_engines.upctv)
+        return;
+    const VoiceCatalog::UpctvEntry &row = VoiceCatalog::kUpctvEntries[size_t(entry)];
+    m_engines.upctv->Stop();
+    ReloadUpctv();
+    m_engines.upctv->SetLanguage(VoiceCatalog::UpctvLanguageCode(QString::fromUtf8(row.languageName)));
+    m_engines.upctv->SetSpeaker(row.speaker);
+}
+
+void SpeechController::WaitWhileUpctvSpeaks(int pollMs)
+{
+    // A stop handled inside the wait makes the library idle; the next poll ends the loop.
+    while (!AppClosing()) {
+        const std::optional<int> status = m_engines.upctv->Status(0);
+        if (!status || *status == 0)
+            break;
+        WaitWithEvents(pollMs);
+    }
+}
+
+void SpeechController::SpeakUpctv(const QString &text)
+{
+    if (!m_upctvLoaded || !m_engines.upctv)
+        return;
+    m_engines.upctv->Stop();
+    m_engines.upctv->Read(SpeakPreparation::UpctvBytes(SpeakPreparation::UpctvText(text)));
+    WaitWhileUpctvSpeaks(200);
+}
+
+QString SpeechController::SoundPath(const QString &text) const
+{
+    return SpeakPreparation::SoundFolder(m_dictionary ? m_dictionary->DictionaryFileName() : QString()) + text;
+}
+
+void SpeechController::SpeakText(const QString &text)
+{
+    const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
+    switch (SpeakPreparation::SoundFileKind(t)) {
+    case SpeakPreparation::SoundFile::Wave:
+        if (m_engines.wave)
+            m_engines.wave->Play(SoundPath(t), false);
+        return;
+    case SpeakPreparation::SoundFile::Mp3: {
+        const QString path = SoundPath(t);
+        if (m_engines.media && QFileInfo::exists(path)) {
+            m_engines.media->Close();
+            if (m_engines.media->Open(path))
+                m_engines.media->Play(false);
+        }
+        return;
+    }
+    case SpeakPreparation::SoundFile::None:
+        break;
+    }
+    const VoiceFamilyIndex voice = SelectedFamily();
+    if (voice.family == VoiceFamilyKind::Upctv)
+        SpeakUpctv(t);
+    else if (VoiceEngine *engine = FamilyEngine(voice.family))
+        engine->Speak(t);
+}
+
+void SpeechController::WriteReading(bool reading)
+{
+    // Ignored when the settings file is read-only: reading must go on.
+    m_settings.WriteString(kTts, QStringLiteral("ESTIC LLEGINT"), reading ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void SpeechController::SpeakTextAndWait(const QString &text)
+{
+    WriteReading(true);
+    const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
+    switch (SpeakPreparation::SoundFileKind(t)) {
+    case SpeakPreparation::SoundFile::Wave:
+        if (m_engines.wave)
+            m_engines.wave->Play(SoundPath(t), true);
+        break;
+    case SpeakPreparation::SoundFile::Mp3: {
+        const QString path = SoundPath(t);
+        if (m_engines.media && QFileInfo::exists(path)) {
+            m_engines.media->Close();
+            if (m_engines.media->Open(path))
+                m_engines.media->Play(true);
+        }
+        break;
+    }
+    case SpeakPreparation::SoundFile::None: {
+        const VoiceFamilyIndex voice = SelectedFamily();
+        if (voice.family == VoiceFamilyKind::Upctv) {
+            SpeakUpctv(t);
+            if (m_upctvLoaded && m_engines.upctv)
+                WaitWhileUpctvSpeaks(100);
+        } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
+            if (engine->Speak(t))
+                engine->WaitUntilDone();
+        }
+        break;
+    }
+    }
+    WriteReading(false);
+}
+
+void SpeechController::StopSpeech()
+{
+    if (m_engines.media)
+        m_engines.media->Close();
+    if (m_engines.wave)
+        m_engines.wave->Stop();
+    const VoiceFamilyIndex voice = SelectedFamily();
+    if (voice.family == VoiceFamilyKind::Upctv) {
+        if (m_upctvLoaded && m_engines.upctv)
+            m_engines.upctv->Stop();
+    } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
+        engine->Skip();
+    }
+    WriteReading(false);
+}
+
+void SpeechController::StartUpctvWindowTimer()
+{
+    m_upctvTimerTicks = 0;
+    m_upctvTimer.start();
+}
+
+void SpeechController::UpctvWindowTimerTick()
+{
+    if (m_engines.desktop) {
+        const QString window = m_engines.desktop->FindWindowByTitle(QString::fromUtf8(kUpctvWindowTitle));
+        if (!window.isEmpty())
+            m_engines.desktop->SendEnter(window);
+    }
+    ++m_upctvTimerTicks;
+    if (m_upctvTimerTicks > kUpctvTimerLastTick)
+        m_upctvTimer.stop();
+}

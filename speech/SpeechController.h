@@ -1,0 +1,108 @@
+#pragma once
+
+#include "speech/VoiceControl.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class DesktopWindows;
+class FormDiccionariExcepcions;
+class MediaPlayer;
+class SettingsStore;
+class UpctvLibrary;
+class VoiceEngine;
+class WavePlayer;
+
+// The engines the speech operations use; any of them may be null (absent).
+struct SpeechEngineSet
+{
+    VoiceEngine *msp = nullptr;
+    VoiceEngine *sapi = nullptr;
+    UpctvLibrary *upctv = nullptr;
+    WavePlayer *wave = nullptr;
+    MediaPlayer *media = nullptr;
+    DesktopWindows *desktop = nullptr;
+};
+
+enum class VoiceFamilyKind { Msp, Sapi, Upctv };
+
+struct VoiceFamilyIndex
+{
+    VoiceFamilyKind family;
+    int index; // within the family
+};
+
+// Which family a list index belongs to (-1 falls to the first family).
+VoiceFamilyIndex VoiceFamily(int listIndex, int mspCount, int sapiCount);
+
+// The voice list over the three engine families and the speech operations on it.
+class SpeechController : public QObject, public VoiceControl
+{
+    Q_OBJECT
+public:
+    static constexpr int kUpctvTimerIntervalMs = 200;
+    static constexpr int kUpctvTimerLastTick = 20;
+    static const char *const kUpctvWindowTitle;
+
+    SpeechController(SettingsStore &settings, const SpeechEngineSet &engines,
+                     FormDiccionariExcepcions *dictionary, QObject *parent = nullptr);
+    // Frees the library, as the speech window does when it is destroyed.
+    ~SpeechController() override;
+
+    // The engine set-up at window creation: voice list, library, stored voice and rate.
+    void SetUp();
+
+    // VoiceControl
+    QStringList VoiceEntries() const override { return m_entries; }
+    int MspCount() const override { return m_mspCount; }
+    int SapiCount() const override { return m_sapiCount; }
+    bool UpctvLoaded() const override { return m_upctvLoaded; }
+    bool AutomationAvailable() const override;
+    int SelectedIndex() const override { return m_selected; }
+    void SetSelectedIndex(int index) override;
+    void SelectVoice() override;
+    int RatePosition() const override { return m_rate; }
+    void SetRatePosition(int position) override;
+    void SetSpeechRate() override;
+    QString RateLabel() const override { return m_rateLabel; }
+
+    // SpeechOperations
+    void SpeakText(const QString &text) override;
+    void SpeakTextAndWait(const QString &text) override;
+    void StopSpeech() override;
+
+    void UnloadUpctv();
+    int CurrentUpctvVoice() const { return m_currentUpctvVoice; }
+    int UpctvTimerTicks() const { return m_upctvTimerTicks; }
+    bool UpctvTimerActive() const { return m_upctvTimer.isActive(); }
+    // One tick of the timer that dismisses the library's own window.
+    void UpctvWindowTimerTick();
+
+private:
+    VoiceFamilyIndex SelectedFamily() const;
+    VoiceEngine *FamilyEngine(VoiceFamilyKind family) const;
+    void AddFamily(VoiceEngine *engine, const QString &prefix, int *count);
+    bool LoadUpctv();
+    void ReloadUpctv();
+    void SelectUpctvVoice(int entry);
+    void SpeakUpctv(const QString &text);
+    void WaitWhileUpctvSpeaks(int pollMs);
+    void StartUpctvWindowTimer();
+    QString SoundPath(const QString &text) const;
+    void WriteReading(bool reading);
+
+    SettingsStore &m_settings;
+    SpeechEngineSet m_engines;
+    FormDiccionariExcepcions *m_dictionary;
+    QStringList m_entries;
+    int m_mspCount = 0;
+    int m_sapiCount = 0;
+    bool m_upctvLoaded = false;
+    int m_currentUpctvVoice = -1;
+    int m_upctvTimerTicks = 0;
+    QTimer m_upctvTimer;
+    int m_selected = -1;
+    int m_rate = 0;
+    QString m_rateLabel = QStringLiteral("0");
+};

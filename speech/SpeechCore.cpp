@@ -1,1 +1,0 @@
-// The UI-free part of speech: dictionary and voice tables.

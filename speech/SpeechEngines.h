@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The whole contract between the speech operations and the engines underneath them.
+// Errors cross it as return values (false or nothing), never as exceptions; the
+// operations ignore them in silence.
+
+// A voice family of the list (espeak-ng or speech-dispatcher): a collection of voices
+// that speak asynchronously.
+class VoiceEngine
+{
+public:
+    virtual ~VoiceEngine() = default;
+
+    // What a binding must provide.
+    // The number of voices in the family's stable order; negative on failure.
+    virtual int VoiceCount() = 0;
+    // The display text of voice i; nothing on failure.
+    virtual std::optional<QString> VoiceDescription(int index) = 0;
+    // Makes voice i the one that speaks; false for a bad index or an engine failure.
+    virtual bool SelectVoice(int index) = 0;
+    // The rate -10..10 (0 the engine's normal).
+    virtual bool SetRate(int rate) = 0;
+    // Starts speaking and returns at once; a text already being spoken is replaced.
+    virtual bool Speak(const QString &text) = 0;
+    // Returns when the last text has been heard, or stopped; promptly when nothing
+    // can be heard (no sound device, service gone), never hanging.
+    virtual bool WaitUntilDone() = 0;
+    // Ends the current speech.
+    virtual bool Skip() = 0;
+};
+
+// The run-time loaded Catalan/Spanish synthesizer library and its entry points. Each
+// call is skipped (false or nothing) when the library is not loaded or lacks the entry.
+class UpctvLibrary
+{
+public:
+    virtual ~UpctvLibrary() = default;
+
+    // What a binding must provide.
+    // Loads the library and binds its ten entry points by name; false when missing.
+    virtual bool Load() = 0;
+    // Clears the entry points and frees the library.
+    virtual void Unload() = 0;
+    virtual bool Loaded() const = 0;
+
+    // upcTVRead with a zero-terminated 8-bit text: starts speaking and returns.
+    virtual bool Read(const QByteArray &text) = 0;
+    virtual bool Stop() = 0;
+    // 99 Catalan, 101 Spanish.
+    virtual bool SetLanguage(int language) = 0;
+    // 100 is normal; 10..250 are used.
+    virtual bool SetSpeed(int speed) = 0;
+    virtual bool SetSpeaker(int speaker) = 0;
+    // upcTVStatus: non-zero while speaking.
+    virtual std::optional<int> Status(int which) = 0;
+};

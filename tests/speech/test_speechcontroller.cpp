@@ -1,0 +1,319 @@
+#include "app/SettingsStore.h"
+#include "app/UserQuestions.h"
+#include "speech/ExceptionsDictionary.h"
+#include "speech/FakeSpeechEngines.h"
+#include "speech/SpeechController.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+// Two espeak-ng voices, three speech-dispatcher voices and the library, by default.
+struct Rig
+{
+    explicit Rig(const QString &dir, bool withMsp = true, bool withUpctv = true)
+        : settings(dir + QStringLiteral("/tolvanet.ini")),
+          msp(QStringLiteral("msp"), {QStringLiteral("Catalan"), QStringLiteral("Spanish (Spain)")}, &log),
+          sapi(QStringLiteral("sapi"), {QStringLiteral("kal"), QStringLiteral("awb"), QStringLiteral("rms")}, &log),
+          upctv(&log), wave(&log), media(&log), desktop(&log),
+          dictionary(settings, &questions, dir)
+    {
+        upctv.loadable = withUpctv;
+        engines.msp = withMsp ? &msp : nullptr;
+        engines.sapi = &sapi;
+        engines.upctv = &upctv;
+        engines.wave = &wave;
+        engines.media = &media;
+        engines.desktop = &desktop;
+    }
+    SpeechController &Make()
+    {
+        controller = std::make_unique<SpeechController>(settings, engines, &dictionary);
+        controller->SetUp();
+        log.clear();
+        return *controller;
+    }
+    QString Read(const QString &section, const QString &key) { return settings.ReadString(section, key, QStringLiteral("<none>")); }
+
+    QStringList log;
+    SettingsStore settings;
+    FakeVoiceEngine msp;
+    FakeVoiceEngine sapi;
+    FakeUpctvLibrary upctv;
+    FakeWavePlayer wave;
+    FakeMediaPlayer media;
+    FakeDesktopWindows desktop;
+    ScriptedQuestions questions;
+    FormDiccionariExcepcions dictionary;
+    SpeechEngineSet engines;
+    std::unique_ptr<SpeechController> controller;
+};
+
+class TestSpeechController : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString Dir() { return m_dir.path(); }
+    void Fresh()
+    {
+        QFile::remove(Dir() + QStringLiteral("/tolvanet.ini"));
+    }
+
+private slots:
+    void init() { Fresh(); }
+
+    void listJoinsTheThreeFamiliesInOrder()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        QCOMPARE(c.VoiceEntries().size(), 9);
+        QCOMPARE(c.VoiceEntries().at(4), QStringLiteral("SAPI - rms"));
+        QCOMPARE(c.VoiceEntries().at(6), QStringLiteral("UPCTV - Dona - Català"));
+        QCOMPARE(c.MspCount(), 2);
+        QCOMPARE(c.SapiCount(), 3);
+        QVERIFY(c.UpctvLoaded());
+        QVERIFY(c.AutomationAvailable());
+        QCOMPARE(c.SelectedIndex(), 0); // nothing stored: the first entry, nothing applied
+        QVERIFY(!rig.log.contains("msp:voice:0"));
+    }
+
+    void familyOfEveryIndex_data()
+    {
+        QTest::addColumn<int>("listIndex");
+        QTest::addColumn<int>("family");
+        QTest::addColumn<int>("within");
+        QTest::newRow("none") << -1 << int(VoiceFamilyKind::Msp) << -1;
+        QTest::newRow("first msp") << 0 << int(VoiceFamilyKind::Msp) << 0;
+        QTest::newRow("first sapi") << 2 << int(VoiceFamilyKind::Sapi) << 0;
+        QTest::newRow("last sapi") << 4 << int(VoiceFamilyKind::Sapi) << 2;
+        QTest::newRow("first upctv") << 5 << int(VoiceFamilyKind::Upctv) << 0;
+        QTest::newRow("last upctv") << 8 << int(VoiceFamilyKind::Upctv) << 3;
+    }
+    void familyOfEveryIndex()
+    {
+        QFETCH(int, listIndex);
+        QFETCH(int, family);
+        QFETCH(int, within);
+        const VoiceFamilyIndex v = VoiceFamily(listIndex, 2, 3);
+        QCOMPARE(int(v.family), family);
+        QCOMPARE(v.index, within);
+    }
+
+    void missingFamiliesShiftTheList()
+    {
+        Rig rig(Dir(), false, false);
+        SpeechController &c = rig.Make();
+        QCOMPARE(c.VoiceEntries(), QStringList({"SAPI - kal", "SAPI - awb", "SAPI - rms"}));
+        QCOMPARE(int(VoiceFamily(0, c.MspCount(), c.SapiCount()).family), int(VoiceFamilyKind::Sapi));
+    }
+
+    void aFamilyFailingHalfWayKeepsLaterIndexesRight()
+    {
+        Rig rig(Dir());
+        rig.msp.failingDescription = 1;
+        SpeechController &c = rig.Make();
+        QCOMPARE(c.MspCount(), 1);
+        QCOMPARE(c.VoiceEntries().at(1), QStringLiteral("SAPI - kal"));
+        c.SetSelectedIndex(1);
+        c.SelectVoice();
+        QCOMPARE(rig.log.first(), QStringLiteral("sapi:voice:0"));
+    }
+
+    void storedVoiceAndRateAreApplied_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("msp") << "1" << 1 << "MSP";
+        QTest::newRow("sapi") << "3" << 3 << "SAPI";
+        QTest::newRow("negative selects without applying") << "-1" << 0 << "<none>";
+        QTest::newRow("not a number is ignored") << "x" << -1 << "<none>";
+    }
+    void storedVoiceAndRateAreApplied()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, selected);
+        QFETCH(QString, type);
+        Rig rig(Dir());
+        rig.settings.WriteString("tts", "Numero sintetitzador", stored);
+        rig.settings.WriteString("tts", "velocitat", "4");
+        SpeechController c(rig.settings, rig.engines, &rig.dictionary);
+        c.SetUp();
+        QCOMPARE(c.SelectedIndex(), selected);
+        QCOMPARE(rig.Read("tts to Wav", "Tipus de sintetitzador"), type);
+        QCOMPARE(c.RatePosition(), 4);
+        QCOMPARE(c.RateLabel(), QStringLiteral("4"));
+        if (selected == 3)
+            QVERIFY(rig.log.contains("sapi:voice:1") && rig.log.last() == "sapi:rate:4");
+    }
+
+    void upctvChoiceReloadsInOrderOnlyWhenItChanges()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetRatePosition(-10);
+        c.SetSelectedIndex(6);
+        c.SelectVoice();
+        QCOMPARE(rig.log, QStringList({"upctv:stop", "upctv:unload", "upctv:load", "upctv:speed:100",
+                                       "upctv:language:99", "upctv:speaker:2", "upctv:speed:10"}));
+        QCOMPARE(rig.Read("tts to Wav", "Tipus de sintetitzador"), QStringLiteral("UPCTV"));
+        QCOMPARE(rig.Read("tts to Wav", "Sintetitzador"), QStringLiteral("<none>"));
+        QCOMPARE(c.CurrentUpctvVoice(), 1);
+        rig.log.clear();
+        c.SelectVoice();
+        QCOMPARE(rig.log, QStringList({"upctv:speed:10"}));
+        c.SetSelectedIndex(7);
+        c.SelectVoice();
+        QVERIFY(rig.log.contains("upctv:language:101") && rig.log.contains("upctv:speaker:1"));
+    }
+
+    void upctvSpeechLowersOnlyAsciiAndPollsUntilIdle()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(5);
+        rig.upctv.busyPolls = 2;
+        QElapsedTimer clock;
+        clock.start();
+        c.SpeakText(QStringLiteral("Hola MÓN."));
+        QCOMPARE(rig.log, QStringList({"upctv:stop", QStringLiteral("upctv:read:hola mÓn. ")}));
+        QCOMPARE(rig.upctv.statusPolls, 3);
+        QVERIFY(clock.elapsed() >= 380);
+    }
+
+    void aStopDuringTheWaitEndsItAtTheNextPoll()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(5);
+        rig.upctv.busyPolls = 1000;
+        QTimer::singleShot(250, &c, [&c] { c.StopSpeech(); });
+        QElapsedTimer clock;
+        clock.start();
+        c.SpeakTextAndWait(QStringLiteral("llarg"));
+        // Polls at 0 and 200 ms speak; the one at 400 ms finds the stop; the waiting
+        // loop's own poll then ends at once.
+        QCOMPARE(rig.upctv.statusPolls, 4);
+        QVERIFY(clock.elapsed() < 550);
+        QVERIFY(rig.log.contains("upctv:stop"));
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+    }
+
+    void soundFileNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("wave any case") << "gat.WaV" << "wave:play:gat.WaV";
+        QTest::newRow("three letters are speech") << "wav" << "msp:speak:wav";
+        QTest::newRow("missing mp3 does nothing") << "no.Mp3" << "";
+    }
+    void soundFileNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SpeakText(text);
+        QCOMPARE(rig.log.join(QLatin1Char('|')), expected);
+    }
+
+    void dictionaryRecordingsPlayFromTheDictionaryFolder()
+    {
+        Rig rig(Dir());
+        QDir().mkpath(Dir() + "/dic");
+        const QString dic = Dir() + "/dic/paraules.txt";
+        QFile file(dic);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("gat gat.wav\r\ngos gos.mp3\r\n");
+        file.close();
+        QFile mp3(Dir() + "/dic/gos.mp3");
+        QVERIFY(mp3.open(QIODevice::WriteOnly));
+        mp3.close();
+        rig.dictionary.LoadExceptionsDictionary(dic);
+        SpeechController &c = rig.Make();
+        c.SpeakText(QStringLiteral("Gat "));
+        c.SpeakTextAndWait(QStringLiteral("gos"));
+        QCOMPARE(rig.log, QStringList({"wave:play:" + Dir() + "/dic/gat.wav", "media:close",
+                                       "media:open:" + Dir() + "/dic/gos.mp3", "media:play-wait"}));
+    }
+
+    void waitingSpeechMarksReading()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(2);
+        c.SpeakTextAndWait(QStringLiteral("hola"));
+        QCOMPARE(rig.log, QStringList({"sapi:speak:hola", "sapi:wait"}));
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+    }
+
+    void stopClosesPlayersThenTheFamily()
+    {
+        Rig rig(Dir(), true, false);
+        SpeechController &c = rig.Make();
+        c.StopSpeech();
+        QCOMPARE(rig.log, QStringList({"media:close", "wave:stop", "msp:skip"}));
+        rig.log.clear();
+        c.SetSelectedIndex(7); // an index past the list selects nothing
+        QCOMPARE(c.SelectedIndex(), -1);
+        Rig none(Dir(), false, false);
+        none.engines.sapi = nullptr;
+        SpeechController &empty = none.Make();
+        empty.StopSpeech();
+        QCOMPARE(none.log, QStringList({"media:close", "wave:stop"}));
+        QCOMPARE(none.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+    }
+
+    void readOnlySettingsDoNotStopSpeech()
+    {
+        Rig rig(Dir());
+        rig.settings.WriteString("tts", "velocitat", "0");
+        QFile::setPermissions(rig.settings.FileName(), QFile::ReadOwner);
+        QFile::setPermissions(Dir(), QFile::ReadOwner | QFile::ExeOwner);
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(0);
+        c.SelectVoice();
+        c.SpeakTextAndWait(QStringLiteral("hola"));
+        c.StopSpeech();
+        QFile::setPermissions(Dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(rig.settings.FileName(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(rig.log, QStringList({"msp:voice:0", "msp:rate:0", "msp:speak:hola", "msp:wait", "media:close",
+                                       "wave:stop", "msp:skip"}));
+    }
+
+    void windowTimerPressesEnterAndStopsAfterTwentyOneTicks()
+    {
+        Rig rig(Dir());
+        rig.desktop.titles = {QStringLiteral("Editor"), QString::fromUtf8(SpeechController::kUpctvWindowTitle)};
+        SpeechController &c = rig.Make();
+        QVERIFY(c.UpctvTimerActive());
+        for (int i = 0; i < 21; ++i)
+            c.UpctvWindowTimerTick();
+        QVERIFY(!c.UpctvTimerActive());
+        QCOMPARE(rig.log.count("desktop:enter:window1"), 21);
+        QCOMPARE(rig.desktop.FindWindowByTitle(QString()), QString());
+        QCOMPARE(rig.desktop.FindWindowByTitle(QStringLiteral("editor")), QString());
+    }
+
+    void rateChangesFollowTheSelectedFamily()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(8);
+        c.SetRatePosition(10);
+        c.SetSpeechRate();
+        c.SetSelectedIndex(1);
+        c.SetRatePosition(-3);
+        c.SetSpeechRate();
+        QCOMPARE(rig.log, QStringList({"upctv:speed:250", "msp:rate:-3"}));
+        QCOMPARE(c.RateLabel(), QStringLiteral("-3"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpeechController)
+#include "test_speechcontroller.moc"

@@ -1,0 +1,149 @@
+#include "app/SettingsStore.h"
+#include "speech/FakeSpeechEngines.h"
+#include "speech/SpeechController.h"
+#include "speech/UpctvLoader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+class TestUpctvLibrary : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString Log() { return m_dir.filePath(QStringLiteral("calls.log")); }
+    QStringList Calls()
+    {
+        QFile file(Log());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        file.close();
+        QFile::remove(Log());
+        return lines;
+    }
+
+private slots:
+    void init()
+    {
+        qputenv("TOLVANET_UPCTV_LOG", Log().toLocal8Bit());
+        qputenv("TOLVANET_UPCTV_BUSY", "0");
+        QFile::remove(Log());
+        QFile::remove(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+    }
+
+    void missingLibraryLeavesTheFamilyOut()
+    {
+        DlopenUpctvLibrary library({m_dir.filePath(QStringLiteral("libupctv.so"))});
+        QVERIFY(!library.Load());
+        QVERIFY(!library.Stop());
+        QVERIFY(!library.Status(0));
+        QStringList log;
+        SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        SpeechEngineSet engines;
+        engines.upctv = &library;
+        SpeechController controller(settings, engines, nullptr);
+        controller.SetUp();
+        QVERIFY(!controller.UpctvLoaded());
+        QVERIFY(controller.VoiceEntries().isEmpty());
+    }
+
+    void callsReachTheLoadedLibraryInOrder()
+    {
+        DlopenUpctvLibrary library({m_dir.filePath(QStringLiteral("absent.so")), QStringLiteral(UPCTV_RECORDER)});
+        SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        settings.WriteString("tts", "Numero sintetitzador", "2");
+        settings.WriteString("tts", "velocitat", "1");
+        SpeechEngineSet engines;
+        engines.upctv = &library;
+        {
+            SpeechController controller(settings, engines, nullptr);
+            controller.SetUp();
+            QCOMPARE(controller.VoiceEntries().size(), 4);
+            QCOMPARE(Calls(), QStringList({"load", "speed:100", "stop", "unload", "load", "speed:100",
+                                           "language:101", "speaker:1", "speed:100", "speed:115"}));
+            qputenv("TOLVANET_UPCTV_BUSY", "2");
+            controller.SpeakText(QStringLiteral("Sí, SENYOR"));
+            QCOMPARE(Calls(), QStringList({"stop", QString::fromLatin1("read:s\xed, senyor "), "status:0",
+                                           "status:0", "status:0"}));
+        }
+        QCOMPARE(Calls(), QStringList({"unload"}));
+    }
+
+    void missingEntryPointsAreSkipped()
+    {
+        DlopenUpctvLibrary library({QStringLiteral(UPCTV_RECORDER_PARTIAL)});
+        SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        SpeechEngineSet engines;
+        engines.upctv = &library;
+        SpeechController controller(settings, engines, nullptr);
+        controller.SetUp();
+        controller.SetSelectedIndex(1);
+        controller.SelectVoice();
+        controller.SpeakTextAndWait(QStringLiteral("hola"));
+        controller.StopSpeech();
+        QCOMPARE(Calls(), QStringList({"load", "speed:100", "speed:100", "unload", "load", "speed:100", "language:99",
+                                       "speaker:2", "speed:100", "read:hola "}));
+    }
+
+    // The real library, with a stand-in espeak-ng program first on the PATH that
+    // records its arguments and input and then speaks for a while.
+    void realLibrarySpeaksThroughAChildProcess()
+    {
+        const QString bin = m_dir.filePath(QStringLiteral("bin"));
+        QDir().mkpath(bin);
+        const QString script = bin + QStringLiteral("/espeak-ng");
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho \"$@\" > \"$0.args\"\ncat > \"$0.input\"\nexec sleep 30\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.toLocal8Bit() + ':' + path);
+
+        DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
+        QVERIFY(library.Load());
+        QCOMPARE(library.Status(0), std::optional<int>(0));
+        QVERIFY(library.SetLanguage(101));
+        QVERIFY(library.SetSpeaker(0));
+        QVERIFY(library.SetSpeed(200));
+        QVERIFY(library.Read(QByteArray("-w /dev/null \x80 \xe0 ")));
+        QCOMPARE(library.Status(0), std::optional<int>(1));
+        QTRY_VERIFY(QFile::exists(script + QStringLiteral(".input")) && QFileInfo(script + ".input").size() > 0);
+        QTRY_VERIFY(QFileInfo(script + ".args").size() > 0);
+        QFile args(script + QStringLiteral(".args"));
+        QVERIFY(args.open(QIODevice::ReadOnly));
+        QCOMPARE(args.readAll().trimmed(), QByteArray("-v es+f2 -s 350"));
+        QFile input(script + QStringLiteral(".input"));
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(input.readAll()), QStringLiteral("-w /dev/null € à "));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(library.Stop());
+        QCOMPARE(library.Status(0), std::optional<int>(0));
+        QVERIFY(clock.elapsed() < 100);
+
+        // A megabyte of every character reaches the child without blocking the caller.
+        QByteArray every;
+        for (int c = 1; c < 256; ++c)
+            every.append(char(c));
+        QByteArray big;
+        while (big.size() < (1 << 20))
+            big += every;
+        clock.restart();
+        QVERIFY(library.Read(big));
+        QVERIFY(clock.elapsed() < 500);
+        QCOMPARE(library.Status(0), std::optional<int>(1));
+        QVERIFY(library.Stop());
+        QCOMPARE(library.Status(0), std::optional<int>(0));
+        library.Unload();
+        qputenv("PATH", path);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpctvLibrary)
+#include "test_upctvlibrary.moc"
