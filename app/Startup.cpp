@@ -1,12 +1,117 @@
 #include "app/Startup.h"
 
 #include "app/AboutBox.h"
+#include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/OneHandKeyboard.h"
+#include "app/ReadingTriggers.h"
+#include "platform/DesktopWindowsDBus.h"
+#include "speech/AudioExportPrograms.h"
+#include "speech/AudioExporter.h"
+#include "speech/ExceptionsDictionary.h"
+#include "speech/FormLlenguatge.h"
+#include "speech/FormTTS.h"
+#include "speech/ReadingOptionsStore.h"
+#include "speech/RealSpeechEngines.h"
+#include "speech/SpeechController.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+// The WAV and MP3 buttons and the name field, by the name typed and whether an export runs.
+void UpdateExportControls(FormPrincipal &main, bool exporting)
+{
+    const ExportControls controls = ExportControlsFor(main.EditNomFitxer()->text(), exporting);
+    main.ToolButton(QStringLiteral("ButtonWAV"))->setEnabled(controls.wavButton);
+    main.ToolButton(QStringLiteral("ButtonMP3"))->setEnabled(controls.mp3Button);
+    main.EditNomFitxer()->setEnabled(controls.nameField);
+}
+
+void ConnectAudioExport(ProgramWindows &windows)
+{
+    FormPrincipal &main = *windows.main;
+    AudioExporter &exporter = *windows.exporter;
+    exporter.SetStopReading([&windows] { windows.triggers->ButtonPararClick(); });
+    exporter.SetDictionary([&windows](const QString &text) {
+        return windows.dictionary->ApplyExceptionsDictionary(text);
+    });
+    auto start = [&windows](ExportFormat format) {
+        FormPrincipal &window = *windows.main;
+        ExportRequest request;
+        request.text = window.Document().Text();
+        request.name = window.EditNomFitxer()->text();
+        request.format = format;
+        request.voice = ExportVoiceOfListIndex(windows.speech->SelectedIndex(), windows.speech->MspCount(),
+                                               windows.speech->SapiCount());
+        request.rate = windows.speech->RatePosition();
+        windows.exporter->Start(request);
+    };
+    QObject::connect(main.ToolButton(QStringLiteral("ButtonWAV")), &QToolButton::clicked, &main,
+                     [start] { start(ExportFormat::Wav); });
+    QObject::connect(main.ToolButton(QStringLiteral("ButtonMP3")), &QToolButton::clicked, &main,
+                     [start] { start(ExportFormat::Mp3); });
+    QObject::connect(main.EditNomFitxer(), &QLineEdit::textChanged, &main,
+                     [&main, &exporter] { UpdateExportControls(main, exporter.Busy()); });
+    QObject::connect(&exporter, &AudioExporter::busyChanged, &main, [&main](bool busy) {
+        UpdateExportControls(main, busy);
+        // While a recording is made, reading and the speech window wait for it.
+        for (const char *name : {"ButtonLectura", "SpeedButtonParaulaPerParaula", "SpeedButtonMenu"})
+            main.ToolButton(QString::fromLatin1(name))->setEnabled(!busy);
+    });
+    QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
+    QObject::connect(&exporter, &AudioExporter::finished, &main, [&main](const ExportResult &result) {
+        if (!result.notice.isEmpty())
+            main.ShowStatus(result.notice);
+        if (!result.ok)
+            main.Questions().Message(result.reason);
+    });
+    UpdateExportControls(main, false);
+}
+
+void ConnectReading(ProgramWindows &windows)
+{
+    FormPrincipal &main = *windows.main;
+    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), main.Settings(), *windows.speechWindow);
+    windows.oneHand->BindMenuItem(main.MenuTeclatAmbUnaMa());
+    QObject::connect(windows.oneHand.get(), &OneHandKeyboard::settingsWriteFailed, &main,
+                     [&main](const QString &message) { main.Questions().Message(message); });
+    windows.oneHand->Start();
+    windows.speechWindow->SetOneHandSwitch(windows.oneHand.get());
+
+    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.speechWindow,
+                                                        *windows.oneHand);
+    windows.triggers->SetFontCommand([&main] { main.MenuCanviarLaFontClick(); });
+    windows.triggers->SetShowSpeechWindow([&windows] { windows.speechWindow->exec(); });
+    ReadingTriggers::ToolbarButtons buttons;
+    buttons.lectura = main.ToolButton(QStringLiteral("ButtonLectura"));
+    buttons.paraulaPerParaula = main.ToolButton(QStringLiteral("SpeedButtonParaulaPerParaula"));
+    buttons.parar = main.ToolButton(QStringLiteral("ButtonParar"));
+    buttons.menu = main.ToolButton(QStringLiteral("SpeedButtonMenu"));
+    windows.triggers->ConnectToolbar(buttons);
+    windows.triggers->SetOneWordBox(main.CheckBoxNomesUnParaula());
+}
+
+} // namespace
+
+ProgramWindows::ProgramWindows() = default;
 
 ProgramWindows::~ProgramWindows()
 {
+    // Whatever reads the editor or speaks goes before the windows it uses.
+    exporter.reset();
+    launcher.reset();
+    triggers.reset();
+    oneHand.reset();
+    languages.reset();
+    speechWindow.reset();
+    speech.reset();
+    dictionary.reset();
+    realEngines.reset();
     main.reset();
     about.reset();
 }
@@ -28,12 +133,39 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
         QApplication::processEvents();
     }
 
-    // 2. The windows, in order.
+    // 2. The windows, in order: the main window, the speech window with its engines,
+    // the dictionary holder and the language chooser.
     windows->main = std::make_unique<FormPrincipal>(options.paths, windows->about.get());
     FormPrincipal &main = *windows->main;
+    windows->desktop = std::make_unique<DBusDesktopWindows>();
+    SpeechEngineSet engines;
+    if (options.engines) {
+        engines = *options.engines;
+    } else {
+        windows->realEngines = std::make_unique<RealSpeechEngines>(options.paths.programDir, windows->desktop.get());
+        engines = windows->realEngines->Engines();
+    }
+    // The dictionary holder keeps a settings object of its own on the same file.
+    windows->dictionarySettings = std::make_unique<SettingsStore>(options.paths.settingsFile);
+    windows->dictionary = std::make_unique<FormDiccionariExcepcions>(*windows->dictionarySettings, &main.Questions(),
+                                                                    options.paths.programDir);
+    windows->speech = std::make_unique<SpeechController>(main.Settings(), engines, windows->dictionary.get());
+    windows->speech->SetUp();
+    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, main.Settings());
+    windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
+    windows->dictionary->FormCreate();
+    windows->languages = std::make_unique<FormLlenguatge>(*windows->speechWindow, &main);
+    ConnectReading(*windows);
+    windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
+    windows->exporter = std::make_unique<AudioExporter>(options.paths, *windows->desktop, *windows->launcher);
+    ConnectAudioExport(*windows);
 
-    // 3. The title with the version label.
+    // 3. The title with the version label, on both windows.
     main.ComposeTitle(windows->about->VersionText());
+    windows->speechWindow->setWindowTitle(main.windowTitle());
+
+    // 4. The reading options.
+    RestoreReadingOptions(main.Settings(), *windows->speechWindow);
 
     // 5. The editor font.
     QStringList problems;
@@ -44,9 +176,27 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     if (!fileName.isEmpty())
         main.LoadCommandLineFile(fileName);
 
+    // 7. The interface language.
+    RestoreInterfaceLanguage(main.Settings(), *windows->languages);
+    windows->about->SetLanguageIndex(windows->languages->LanguageIndex());
+
+    // Closing stores the reading options and the language, and silences the speech.
+    ProgramWindows *owner = windows.get();
+    main.SetCloseHandler([owner] {
+        owner->triggers->ButtonPararClick();
+        const QString problem = StoreReadingOptionsAndLanguage(owner->main->Settings(), *owner->speechWindow,
+                                                               *owner->languages);
+        if (!problem.isEmpty())
+            owner->main->Questions().Message(problem);
+    });
+
     if (!problems.isEmpty())
         main.ShowStatus(QStringLiteral("%1: valors no numèrics a \"Font Missatge\" (%2); s'ha usat el valor per defecte.")
                             .arg(main.Settings().FileName(), problems.join(QStringLiteral(", "))));
+
+    // 8. The first run: the voice is chosen before the editor is used.
+    if (options.firstRunWindow && NeedsFirstVoiceChoice(main.Settings()))
+        windows->speechWindow->exec();
 
     main.show();
     return windows;

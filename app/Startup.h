@@ -1,20 +1,46 @@
 #pragma once
 
 #include "app/AppPaths.h"
+#include "app/SettingsStore.h"
 
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class AboutBox;
+class AudioExporter;
+class DBusDesktopWindows;
+class FormDiccionariExcepcions;
+class FormLlenguatge;
 class FormPrincipal;
+class FormTTS;
+class OneHandKeyboard;
+class ProcessRendererLauncher;
+class ReadingTriggers;
+class RealSpeechEngines;
+class SpeechController;
+struct SpeechEngineSet;
 
-// The windows that live from start-up to the end of the program.
+// The windows and program-wide objects that live from start-up to the end of the program.
 struct ProgramWindows
 {
+    ProgramWindows();
+    ~ProgramWindows();
+
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<FormPrincipal> main;
-    ~ProgramWindows();
+    std::unique_ptr<DBusDesktopWindows> desktop;
+    std::unique_ptr<RealSpeechEngines> realEngines;
+    std::unique_ptr<SettingsStore> dictionarySettings;
+    std::unique_ptr<FormDiccionariExcepcions> dictionary;
+    std::unique_ptr<SpeechController> speech;
+    std::unique_ptr<FormTTS> speechWindow;
+    std::unique_ptr<FormLlenguatge> languages;
+    std::unique_ptr<OneHandKeyboard> oneHand;
+    std::unique_ptr<ReadingTriggers> triggers;
+    std::unique_ptr<ProcessRendererLauncher> launcher;
+    std::unique_ptr<AudioExporter> exporter;
 };
 
 struct StartupOptions
@@ -23,6 +49,10 @@ struct StartupOptions
     // The words of the command line after the program name.
     QStringList words;
     bool splash = true;
+    // The speech window shown modally when no voice was ever chosen.
+    bool firstRunWindow = true;
+    // Engines given by tests; the real ones when not set.
+    const SpeechEngineSet *engines = nullptr;
 };
 
 // The command-line file: the words joined by one blank each.

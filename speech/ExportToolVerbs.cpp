@@ -2,6 +2,7 @@
 
 #include "app/DocumentFile.h"
 #include "app/SettingsStore.h"
+#include "speech/ExceptionsDictionary.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
@@ -133,6 +134,11 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     DBusDesktopWindows desktop;
     ProcessRendererLauncher launcher(paths.programDir);
     AudioExporter exporter(paths, desktop, launcher);
+    // The user's exceptions dictionary applies here as in the editor.
+    SettingsStore dictionarySettings(paths.settingsFile);
+    FormDiccionariExcepcions dictionary(dictionarySettings, nullptr, paths.programDir);
+    dictionary.FormCreate();
+    exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     const ExportResult result = exporter.Export(request);
     if (!result.notice.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(result.notice));

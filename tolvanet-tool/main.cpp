@@ -4,6 +4,7 @@
 #include "app/TextCommands.h"
 #include "app/TextEncoding.h"
 #include "speech/ExportToolVerbs.h"
+#include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/ToolRun.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,8 @@ const char kHelp[] =
     "  tolvanet-tool COMMAND [--line N] [--select START:LENGTH] [--name TEXT]\n"
     "                [--menu TEXT] [--steps|--no-steps] [--iterations N] [FILE]\n"
     "  tolvanet-tool list\n"
+    "  tolvanet-tool voices\n"
+    "  tolvanet-tool say [--voice N] [--rate R] TEXT...\n"
     "  tolvanet-tool export-wav|export-mp3 [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
     "\n"
     "Reads the document from FILE or standard input (UTF-8 when valid, else\n"
@@ -64,13 +67,15 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"export-wav", "export-mp3"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
 
     // The verbs that speak or record go to their own parsers.
     const AppPaths paths = AppPaths::ForRunningProgram();
+    if (const auto status = RunSpeechToolVerb(verb, arguments, paths))
+        return *status;
     if (const auto status = RunExportToolVerb(verb, arguments, paths))
         return *status;
 

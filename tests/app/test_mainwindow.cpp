@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
+#include "speech/SpeechController.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,6 +27,18 @@ class TestMainWindow : public QObject
         for (QAction *action : window.menuBar()->actions())
             captions << action->text();
         return captions;
+    }
+
+    // No engines: the speech window opens on nothing and the first-run question is not asked.
+    inline static const SpeechEngineSet kNoEngines{};
+    static StartupOptions Options(const QString &folder)
+    {
+        StartupOptions options;
+        options.paths = AppPaths::InDirectory(folder);
+        options.splash = false;
+        options.firstRunWindow = false;
+        options.engines = &kNoEngines;
+        return options;
     }
 
     static void WriteFile(const QString &path, const QByteArray &bytes)
@@ -108,9 +121,7 @@ private slots:
     {
         QTemporaryDir dir;
         WriteFile(dir.filePath("a b.txt"), "Hola món\n");
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(dir.path());
-        options.splash = false;
+        StartupOptions options = Options(dir.path());
         options.words = QStringList{dir.filePath("a"), "b.txt"};
         auto windows = StartProgram(options);
         FormPrincipal &window = *windows->main;
@@ -126,9 +137,7 @@ private slots:
     void titleCarriesTheVersionLabelWithoutAFile()
     {
         QTemporaryDir dir;
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(dir.path());
-        options.splash = false;
+        StartupOptions options = Options(dir.path());
         auto windows = StartProgram(options);
         QVERIFY(windows->main->windowTitle().startsWith("Tolvanet Corvalida - "));
         QVERIFY(windows->main->windowTitle().endsWith(" - Versió - 26 - 15/11/2019"));
@@ -161,9 +170,7 @@ private slots:
             QCOMPARE(keys, (QStringList{"HiHaFontMissatge", "Charset", "Color", "Height", "Name", "Size",
                                         "Negreta", QString::fromLatin1("It\xE0lica"), "Subrratllat", "Tatxat"}));
         }
-        StartupOptions options;
-        options.paths = paths;
-        options.splash = false;
+        StartupOptions options = Options(dir.path());
         auto windows = StartProgram(options);
         const QFont font = windows->main->Edit()->font();
         QCOMPARE(font.family(), QString("DejaVu Sans"));
@@ -179,9 +186,7 @@ private slots:
         QTemporaryDir dir;
         WriteFile(dir.filePath("tolvanet.ini"),
                   "[Font Missatge]\r\nHiHaFontMissatge=SI\r\nSize=gran\r\nHeight=x\r\nName=0\r\n");
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(dir.path());
-        options.splash = false;
+        StartupOptions options = Options(dir.path());
         auto windows = StartProgram(options);
         QCOMPARE(windows->main->Edit()->font().pixelSize(), 13);
         QVERIFY(windows->main->statusBar()->currentMessage().contains("Size"));
