@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
+#include "speech/FormTTS.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,6 +30,9 @@ double Median(QList<double> values)
 // One start in this process: from main() to the main window exposed.
 int StartOnce(QElapsedTimer &sinceMain, const QString &folder, const QString &screenshot)
 {
+    // A voice was chosen before: the start goes straight to the editor, with the real engines.
+    SettingsStore(folder + QStringLiteral("/tolvanet.ini"))
+        .WriteString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("0"));
     StartupOptions options;
     options.paths = AppPaths::InDirectory(folder);
     auto windows = StartProgram(options);
@@ -64,6 +68,19 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     if (argc > 1 && QByteArray(argv[1]) == "--child")
         return StartOnce(sinceMain, folder.path(), QString());
+    // A picture of the speech window, to look at.
+    if (argc > 2 && QByteArray(argv[1]) == "--screenshot-speech") {
+        StartupOptions options;
+        options.paths = AppPaths::InDirectory(folder.path());
+        options.splash = false;
+        options.firstRunWindow = false;
+        auto windows = StartProgram(options);
+        windows->speechWindow->show();
+        WaitWithEvents(500);
+        windows->speechWindow->grab().save(QString::fromLocal8Bit(argv[2]));
+        windows->main->Document().SetModified(false);
+        return 0;
+    }
     // A picture of the window as it starts, to look at.
     if (argc > 2 && QByteArray(argv[1]) == "--screenshot")
         return StartOnce(sinceMain, folder.path(), QString::fromLocal8Bit(argv[2]));
@@ -115,6 +132,34 @@ int main(int argc, char *argv[])
     const double base = Median(plain);
     std::printf("10 MB document: setPlainText %.0f ms; open %.0f ms (%.2fx); save %.0f ms (%.2fx)\n", base,
                 Median(open), Median(open) / base, Median(save), Median(save) / base);
+
+    // Whole-text tools through the window: the command with its undoable edit, against
+    // setPlainText of the result.
+    {
+        QString accented;
+        const QString line = QString::fromUtf8("Àvia, què és això? Camió, més, pingüí; l'àguila vola.\n");
+        while (accented.size() < 10 * 1024 * 1024)
+            accented += line;
+        for (const char *id : {"accents-to-html", "html-to-accents", "delphi-to-java", "strip-tags"}) {
+            ScriptedQuestions ask;
+            FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+            window.Document().SetText(QString::fromLatin1(id) == QLatin1String("html-to-accents")
+                                          ? accented.replace(QStringLiteral("à"), QStringLiteral("&agrave;"))
+                                          : accented);
+            QElapsedTimer timer;
+            timer.start();
+            window.RunCommandById(QString::fromLatin1(id));
+            const double command = timer.nsecsElapsed() / 1e6;
+            const QString result = window.Document().Text();
+            EditorWidget edit;
+            timer.restart();
+            edit.setPlainText(result);
+            const double plain = timer.nsecsElapsed() / 1e6;
+            std::printf("%s on 10 MB in the window: %.0f ms; setPlainText of the result %.0f ms (%.2fx)\n", id,
+                        command, plain, command / plain);
+            window.Document().SetModified(false);
+        }
+    }
 
     // A document of one 1 MB line, and one of 100 MB: they load, and how long that takes.
     for (const auto &[label, size, oneLine] : {std::tuple{"one 1 MB line", qsizetype(1) << 20, true},
