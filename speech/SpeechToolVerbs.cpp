@@ -114,10 +114,12 @@ int Say(const QStringList &arguments, const AppPaths &paths)
         return 1;
     }
     const VoiceFamilyIndex family = VoiceFamily(controller.SelectedIndex(), controller.MspCount(), controller.SapiCount());
-    if (family.family == VoiceFamilyKind::Msp && !engines.Audible())
+    // Nothing heard is not a success: a script checking speech must be able to tell.
+    const bool heard = family.family != VoiceFamilyKind::Msp || engines.Audible();
+    if (!heard)
         Print(stderr, QStringLiteral("no sound device: the espeak-ng voices cannot be heard"));
     controller.SpeakTextAndWait(text);
-    return 0;
+    return heard ? 0 : 1;
 }
 
 } // namespace

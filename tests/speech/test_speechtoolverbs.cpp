@@ -1,3 +1,4 @@
+#include "platform/QtSoundPlayers.h"
 #include "speech/SpeechToolVerbs.h"
 
 #include <QElapsedTimer>
@@ -48,8 +49,10 @@ private slots:
         const QByteArray before = [&] { QFile f(Paths().settingsFile); f.open(QIODevice::ReadOnly); return f.readAll(); }();
         QElapsedTimer clock;
         clock.start();
+        // Without a sound device nothing is heard, and the status says so.
+        const int heard = QtPcmOutput().Audible() ? 0 : 1;
         QCOMPARE(RunSpeechToolVerb(QStringLiteral("say"), {"--voice", "0", "--rate", "-3", "-w", "hola"}, Paths()),
-                 std::optional<int>(0));
+                 std::optional<int>(heard));
         QVERIFY(clock.elapsed() < 10000);
         QFile after(Paths().settingsFile);
         QVERIFY(after.open(QIODevice::ReadOnly));
