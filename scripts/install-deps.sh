@@ -2,14 +2,14 @@
 # Installs the Debian 12 packages that building, running and testing need.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libespeak-ng-dev espeak-ng
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
   lame sox libsox-fmt-all file
   recode
-  dbus dbus-x11 xvfb xauth fonts-dejavu-core
+  dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils
 )
 missing=()
