@@ -1,6 +1,39 @@
 #include "app/EditorText.h"
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype kCompareBlock = 4096;
+
+// Length of the common start of a and b, compared a block at a time.
+qsizetype CommonPrefixLength(QStringView a, QStringView b)
+{
+    const qsizetype limit = std::min(a.size(), b.size());
+    qsizetype same = 0;
+    while (same + kCompareBlock <= limit
+           && std::memcmp(a.data() + same, b.data() + same, kCompareBlock * sizeof(QChar)) == 0)
+        same += kCompareBlock;
+    while (same < limit && a[same] == b[same])
+        ++same;
+    return same;
+}
+
+qsizetype CommonSuffixLength(QStringView a, QStringView b)
+{
+    const qsizetype limit = std::min(a.size(), b.size());
+    qsizetype same = 0;
+    while (same + kCompareBlock <= limit
+           && std::memcmp(a.data() + a.size() - same - kCompareBlock, b.data() + b.size() - same - kCompareBlock,
+                          kCompareBlock * sizeof(QChar)) == 0)
+        same += kCompareBlock;
+    while (same < limit && a[a.size() - 1 - same] == b[b.size() - 1 - same])
+        ++same;
+    return same;
+}
+
+} // namespace
 
 QString EditorText::SelectedText() const
 {
@@ -55,18 +88,13 @@ int EditorText::LineFromPosition(int position) const
     return int(QStringView(text).left(position).count(QLatin1Char('\n')));
 }
 
-void EditorText::SetText(const QString &text)
+void EditorText::SetTextFrom(const QString &before, const QString &text)
 {
-    const QString old = Text();
-    const qsizetype limit = std::min(old.size(), text.size());
-    qsizetype prefix = 0;
-    while (prefix < limit && old.at(prefix) == text.at(prefix))
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < limit - prefix
-           && old.at(old.size() - 1 - suffix) == text.at(text.size() - 1 - suffix))
-        ++suffix;
-    const qsizetype removed = old.size() - prefix - suffix;
+    if (text.isSharedWith(before))
+        return;
+    const qsizetype prefix = CommonPrefixLength(before, text);
+    const qsizetype suffix = CommonSuffixLength(QStringView(before).mid(prefix), QStringView(text).mid(prefix));
+    const qsizetype removed = before.size() - prefix - suffix;
     const qsizetype added = text.size() - prefix - suffix;
     if (removed == 0 && added == 0)
         return;

@@ -39,7 +39,9 @@ public:
     // With no selection this inserts at the caret; the caret then stands after the text.
     void ReplaceSelection(const QString &text) { Replace(SelStart(), SelLength(), text); }
     // Sets the whole text as one edit that touches only what changed.
-    void SetText(const QString &text);
+    void SetText(const QString &text) { SetTextFrom(Text(), text); }
+    // The same when the caller already holds the current text (before).
+    void SetTextFrom(const QString &before, const QString &text);
     // Inserts text as line i; past the end it becomes a new last line.
     void InsertLine(int i, const QString &text);
     void AddLine(const QString &text) { InsertLine(LineCount(), text); }
