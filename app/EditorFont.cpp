@@ -28,7 +28,7 @@ QColor FromColorValue(int value)
 
 bool ReadEditorFont(const SettingsStore &settings, EditorFontChoice &choice, QStringList *problems)
 {
-    if (settings.ReadString(kSection, QStringLiteral("HiHaFontMissatge"), QStringLiteral("NO")) != QLatin1String("SI"))
+    if (!settings.ReadYes(kSection, QStringLiteral("HiHaFontMissatge"), false))
         return false;
     auto number = [&](const char *key) -> std::optional<int> {
         const QString text = settings.ReadString(kSection, QString::fromLatin1(key), QStringLiteral("0"));

@@ -117,8 +117,7 @@ void FormPrincipal::FormCreate()
     setAcceptDrops(true);
     connect(m_edit, &EditorWidget::fileDropped, this, [this](const QString &name) { m_documents->DropFile(name); });
 
-    m_fullMenuMode = m_settings.ReadString(QStringLiteral("Tolvanet32"), QStringLiteral("Tolvanet32"),
-                                           QStringLiteral("NO")) == QLatin1String("SI");
+    m_fullMenuMode = m_settings.ReadYes(QStringLiteral("Tolvanet32"), QStringLiteral("Tolvanet32"), false);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);

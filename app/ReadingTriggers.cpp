@@ -267,19 +267,15 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     switch (key) {
     case VirtualKey::F7:
     case VirtualKey::Escape:
+    case VirtualKey::F8: {
         m_wordByWordRunning = false;
-        QueueCall([this, text = WholeText()] {
+        const QString text = key == VirtualKey::F8 ? SelectedText() : WholeText();
+        QueueCall([this, text] {
             ButtonPararClick();
             m_speech.SpeakText(text);
         });
         return;
-    case VirtualKey::F8:
-        m_wordByWordRunning = false;
-        QueueCall([this, text = SelectedText()] {
-            ButtonPararClick();
-            m_speech.SpeakText(text);
-        });
-        return;
+    }
     case VirtualKey::F11:
         m_wordByWordRunning = false;
         QueueCall([this] { ButtonPararClick(); });

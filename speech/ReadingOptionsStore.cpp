@@ -38,12 +38,10 @@ constexpr int kDefaultLanguage = 1;
 void RestoreReadingOptions(const SettingsStore &settings, FormTTS &speechWindow)
 {
     for (const OptionKey &entry : kOptionKeys) {
-        const QString key = QLatin1String(entry.key);
-        const QString value = settings.ReadString(kSection, key, entry.onByDefault ? kYes : kNo);
-        if (entry.onByDefault && value == kNo)
-            speechWindow.SetOptionChecked(entry.option, false);
-        else if (!entry.onByDefault && value == kYes)
-            speechWindow.SetOptionChecked(entry.option, true);
+        // Only the exact opposite of the default changes a box.
+        const bool on = settings.ReadYes(kSection, QLatin1String(entry.key), entry.onByDefault);
+        if (on != entry.onByDefault)
+            speechWindow.SetOptionChecked(entry.option, on);
     }
 }
 
