@@ -9,6 +9,23 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${TOLVANET_IN_DBUS:-}" ]; the
   exec env TOLVANET_IN_DBUS=1 dbus-run-session -- "$0" "$@"
 fi
 export QT_QPA_PLATFORM=offscreen
+# Speech is heard through a sound server of the test run's own, in a runtime folder of
+# its own, so it never touches the user's sound: a null sink stands in for the
+# speakers and the tests record its monitor. The speech service the tests start finds
+# it there too.
+export XDG_RUNTIME_DIR="$(mktemp -d /tmp/tolvanet-test-XXXXXX)"
+unset PULSE_SERVER PULSE_SINK SPEECHD_ADDRESS
+stop_sound() {
+  pulseaudio --kill 2>/dev/null || true
+  pid_file="$XDG_RUNTIME_DIR/speech-dispatcher/pid/speech-dispatcher.pid"
+  [ -f "$pid_file" ] && kill "$(cat "$pid_file")" 2>/dev/null || true
+  rm -rf "$XDG_RUNTIME_DIR"
+}
+trap stop_sound EXIT
+pulseaudio --daemonize=yes --exit-idle-time=-1 -n --log-target=stderr --log-level=error \
+  --load="module-null-sink sink_name=nullsink" --load=module-native-protocol-unix
+pactl set-default-sink nullsink
+export TOLVANET_SOUND_TESTS=1
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANET_SANITIZE=ON -DTOLVANET_BENCHMARKS=OFF >/dev/null
 cmake --build build-test
 export ASAN_OPTIONS=detect_leaks=0

@@ -36,7 +36,11 @@ class TimedSpeech : public SpeechOperations
 {
 public:
     void SpeakText(const QString &text) override { Record(text); }
-    void SpeakTextAndWait(const QString &text) override { Record(text); }
+    bool SpeakTextAndWait(const QString &text) override
+    {
+        Record(text);
+        return true;
+    }
     void StopSpeech() override {}
 
     void Record(const QString &text)

@@ -1,6 +1,7 @@
 #include "platform/QtSoundPlayers.h"
 
 #include "app/WaitWithEvents.h"
+#include "platform/WorkerThread.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMediaPlayer>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -127,21 +127,47 @@ bool QtMediaPlayer::Play(bool wait)
 
 // --- Sample stream --------------------------------------------------------------
 
+namespace {
+
+// Qt 6.4's PulseAudio sink plays nothing with a buffer of 50 ms; from 80 ms on it
+// plays. The buffer is also the latency of a new sound.
+constexpr int kBufferMs = 100;
+// How long after the last sample left for the server the sound is still on its way
+// to the speakers: the sink's buffer and the server's own.
+constexpr int kTailMs = 2 * kBufferMs + 60;
+constexpr std::chrono::milliseconds kCallLimit{3000};
+
+} // namespace
+
 struct QtPcmOutput::Stream
 {
     std::mutex mutex;
     std::condition_variable changed;
     QByteArray queued;
+    qsizetype head = 0;       // bytes of queued already handed to the device
     bool ended = true;
     bool finished = true;
     bool flushed = false;
     int sampleRate = 22050;
+    quint64 number = 0;       // raised by every new stream and every flush
+
+    qsizetype Pending() const { return queued.size() - head; }
+    void Clear()
+    {
+        queued.clear();
+        head = 0;
+    }
+    void Finish()
+    {
+        finished = true;
+        changed.notify_all();
+    }
 };
 
 namespace {
 
 // What the sound device pulls: the queued samples, a little silence while more are
-// on their way, and the end once the stream has ended and drained.
+// on their way, and nothing once the stream has ended and drained.
 class StreamDevice : public QIODevice
 {
 public:
@@ -151,9 +177,16 @@ protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
         std::lock_guard lock(m_stream->mutex);
-        const qint64 n = qMin<qint64>(maxSize, m_stream->queued.size()) & ~qint64(1);
-        memcpy(data, m_stream->queued.constData(), size_t(n));
-        m_stream->queued.remove(0, n);
+        const qint64 n = qMin<qint64>(maxSize, m_stream->Pending()) & ~qint64(1);
+        if (n > 0) {
+            memcpy(data, m_stream->queued.constData() + m_stream->head, size_t(n));
+            m_stream->head += n;
+            // Drop what was played once it is the larger part, so reading stays cheap.
+            if (m_stream->head > m_stream->queued.size() / 2) {
+                m_stream->queued.remove(0, m_stream->head);
+                m_stream->head = 0;
+            }
+        }
         if (n > 0 || m_stream->ended)
             return n;
         const qint64 silence = qMin<qint64>(maxSize, m_stream->sampleRate / 100 * 2) & ~qint64(1);
@@ -168,74 +201,136 @@ private:
     std::shared_ptr<QtPcmOutput::Stream> m_stream;
 };
 
-class SinkWorker : public QObject
+} // namespace
+
+// Lives on the output's thread: owns the sink and tells the stream when its sound
+// has been heard.
+class QtPcmOutput::Sink : public QObject
 {
 public:
-    explicit SinkWorker(std::shared_ptr<QtPcmOutput::Stream> stream)
-        : m_stream(stream), m_device(stream) {}
+    Sink(std::shared_ptr<Stream> stream, QObject *parent)
+        : QObject(parent), m_stream(stream), m_device(stream)
+    {
+        m_tail.setSingleShot(true);
+        QObject::connect(&m_tail, &QTimer::timeout, this, [this] { TailPlayed(); });
+    }
 
     void Start(int sampleRate)
     {
-        Stop();
-        QAudioFormat format;
-        format.setSampleRate(sampleRate);
-        format.setChannelCount(1);
-        format.setSampleFormat(QAudioFormat::Int16);
-        m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
-        m_sink->setBufferSize(sampleRate / 20 * 2); // 50 ms
-        QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-            std::lock_guard lock(m_stream->mutex);
-            if ((state == QAudio::IdleState && m_stream->ended && m_stream->queued.isEmpty())
-                || state == QAudio::StoppedState) {
-                m_stream->finished = true;
-                m_stream->changed.notify_all();
-            }
-        });
-        m_device.open(QIODevice::ReadOnly);
+        m_tail.stop();
+        if (m_sink && m_sampleRate != sampleRate)
+            Discard();
+        if (!m_sink) {
+            // One sink serves every stream: made once, started and stopped.
+            QAudioFormat format;
+            format.setSampleRate(sampleRate);
+            format.setChannelCount(1);
+            format.setSampleFormat(QAudioFormat::Int16);
+            m_sampleRate = sampleRate;
+            m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
+            m_sink->setBufferSize(sampleRate * kBufferMs / 1000 * 2);
+            QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) { StateChanged(state); });
+        }
+        if (m_sink->state() == QAudio::ActiveState || m_sink->state() == QAudio::IdleState)
+            return; // the stream goes on
+        if (!m_device.isOpen())
+            m_device.open(QIODevice::ReadOnly);
         m_sink->start(&m_device);
+        if (m_sink->error() != QAudio::NoError) {
+            Release();
+            std::lock_guard lock(m_stream->mutex);
+            m_stream->Finish();
+        }
     }
-    void Stop()
+
+    // Silences the device; the stream's state is the caller's.
+    void Release()
     {
-        if (m_sink) {
-            m_sink->disconnect(this);
+        m_tail.stop();
+        if (m_sink && m_sink->state() != QAudio::StoppedState) {
+            m_releasing = true;
             m_sink->reset();
             m_sink->stop();
-            delete m_sink;
-            m_sink = nullptr;
+            m_releasing = false;
         }
         m_device.close();
     }
 
+    // Releases the sink for good.
+    void Discard()
+    {
+        Release();
+        delete m_sink;
+        m_sink = nullptr;
+    }
+
 private:
-    std::shared_ptr<QtPcmOutput::Stream> m_stream;
+    void StateChanged(QAudio::State state)
+    {
+        if (state == QAudio::StoppedState) {
+            // Stopped by the server (it went away), not by us: nothing more is heard.
+            if (!m_releasing) {
+                std::lock_guard lock(m_stream->mutex);
+                m_stream->Finish();
+            }
+            return;
+        }
+        if (state != QAudio::IdleState)
+            return;
+        std::lock_guard lock(m_stream->mutex);
+        if (m_stream->ended && m_stream->Pending() == 0) {
+            m_tailStream = m_stream->number;
+            m_tail.start(kTailMs);
+        }
+    }
+
+    // The last samples have reached the speakers, unless a new stream began meanwhile.
+    void TailPlayed()
+    {
+        std::lock_guard lock(m_stream->mutex);
+        if (m_stream->number != m_tailStream || !m_stream->ended || m_stream->Pending() > 0)
+            return;
+        m_stream->Finish();
+        // The sink is let go on the next pass, unless a new stream claims it first.
+        QMetaObject::invokeMethod(this, [this] {
+            bool finished;
+            {
+                std::lock_guard guard(m_stream->mutex);
+                finished = m_stream->finished;
+            }
+            if (finished)
+                Release();
+        }, Qt::QueuedConnection);
+    }
+
+    std::shared_ptr<Stream> m_stream;
     StreamDevice m_device;
     QAudioSink *m_sink = nullptr;
+    bool m_releasing = false;
+    int m_sampleRate = 0;
+    QTimer m_tail;
+    quint64 m_tailStream = 0;
 };
-
-} // namespace
 
 QtPcmOutput::QtPcmOutput() : m_stream(std::make_shared<Stream>())
 {
     m_audible = !QMediaDevices::audioOutputs().isEmpty();
     if (!m_audible)
         return;
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("sound output"));
-    m_worker = new SinkWorker(m_stream);
-    m_worker->moveToThread(m_thread);
-    QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread->start();
+    m_thread = std::make_unique<WorkerThread>(QStringLiteral("sound output"));
+    std::shared_ptr<Stream> stream = m_stream;
+    QObject *context = m_thread->Context();
+    m_sink = m_thread->Call<Sink *>([stream, context] { return new Sink(stream, context); }, kCallLimit).value_or(nullptr);
+    m_audible = m_sink != nullptr;
 }
 
 QtPcmOutput::~QtPcmOutput()
 {
-    if (!m_thread)
+    if (!m_sink)
         return;
-    auto *worker = static_cast<SinkWorker *>(m_worker);
-    QMetaObject::invokeMethod(worker, [worker] { worker->Stop(); }, Qt::BlockingQueuedConnection);
-    m_thread->quit();
-    m_thread->wait();
-    delete m_thread;
+    Sink *sink = m_sink;
+    m_thread->Call<bool>([sink] { sink->Discard(); return true; }, kCallLimit);
+    m_thread.reset();
 }
 
 bool QtPcmOutput::Audible() const
@@ -247,16 +342,19 @@ void QtPcmOutput::Begin(int sampleRate)
 {
     {
         std::lock_guard lock(m_stream->mutex);
-        m_stream->queued.clear();
-        m_stream->ended = !m_audible;
-        m_stream->finished = !m_audible;
         m_stream->flushed = false;
+        m_stream->ended = !m_audible;
+        if (!m_audible)
+            return;
+        if (m_stream->finished || m_stream->sampleRate != sampleRate) {
+            m_stream->Clear();
+            ++m_stream->number;
+        }
+        m_stream->finished = false;
         m_stream->sampleRate = sampleRate;
     }
-    if (m_audible) {
-        auto *worker = static_cast<SinkWorker *>(m_worker);
-        QMetaObject::invokeMethod(worker, [worker, sampleRate] { worker->Start(sampleRate); }, Qt::QueuedConnection);
-    }
+    Sink *sink = m_sink;
+    m_thread->Post([sink, sampleRate] { sink->Start(sampleRate); });
 }
 
 bool QtPcmOutput::Write(const int16_t *samples, int count)
@@ -273,25 +371,23 @@ void QtPcmOutput::End()
 {
     std::lock_guard lock(m_stream->mutex);
     m_stream->ended = true;
-    if (!m_audible || m_stream->flushed) {
-        m_stream->finished = true;
-        m_stream->changed.notify_all();
-    }
+    if (!m_audible || m_stream->flushed)
+        m_stream->Finish();
 }
 
 void QtPcmOutput::Flush()
 {
     {
         std::lock_guard lock(m_stream->mutex);
-        m_stream->queued.clear();
+        m_stream->Clear();
+        ++m_stream->number;
         m_stream->flushed = true;
         m_stream->ended = true;
-        m_stream->finished = true;
-        m_stream->changed.notify_all();
+        m_stream->Finish();
     }
     if (m_audible) {
-        auto *worker = static_cast<SinkWorker *>(m_worker);
-        QMetaObject::invokeMethod(worker, [worker] { worker->Stop(); }, Qt::QueuedConnection);
+        Sink *sink = m_sink;
+        m_thread->Post([sink] { sink->Release(); });
     }
 }
 

@@ -9,7 +9,7 @@
 
 class QAudioOutput;
 class QMediaPlayer;
-class QThread;
+class WorkerThread;
 
 // Plays sound files through Qt Multimedia. A synchronous play waits in a local event
 // loop that ignores user input, ending on the end of the media, a stop, an error, or
@@ -54,7 +54,7 @@ private:
 };
 
 // Streams samples to the default sound device on a thread of its own. With no sound
-// device nothing is audible and everything written is dropped at once.
+// server nothing is audible and everything written is dropped at once.
 class QtPcmOutput : public PcmOutput
 {
 public:
@@ -69,10 +69,11 @@ public:
     bool WaitFinished(int timeoutMs) override;
 
     struct Stream;
+    class Sink;
 
 private:
     std::shared_ptr<Stream> m_stream;
-    QThread *m_thread = nullptr;
-    QObject *m_worker = nullptr;
+    std::unique_ptr<WorkerThread> m_thread;
+    Sink *m_sink = nullptr; // lives on m_thread
     bool m_audible = false;
 };

@@ -35,13 +35,14 @@ class PcmOutput
 public:
     virtual ~PcmOutput() = default;
     // What a binding must provide.
-    // Whether anything can be heard (a sound device exists).
+    // Whether anything can be heard (a sound server with an output exists).
     virtual bool Audible() const = 0;
-    // Begins a new stream at the sample rate, dropping whatever was queued.
+    // Opens the stream at the sample rate. A stream that is still being heard goes
+    // on: what it holds is heard first, and what is written now follows it.
     virtual void Begin(int sampleRate) = 0;
     // Queues samples; returns false once the stream was flushed (stop rendering).
     virtual bool Write(const int16_t *samples, int count) = 0;
-    // No more samples: the stream ends once what is queued has been heard.
+    // No more samples for now: the stream ends once what is queued has been heard.
     virtual void End() = 0;
     // Drops what is queued and silences the device at once.
     virtual void Flush() = 0;

@@ -8,6 +8,7 @@ packages=(
   libespeak-ng-dev espeak-ng
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
   lame sox libsox-fmt-all file
+  pulseaudio pulseaudio-utils
   recode
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils

@@ -79,7 +79,10 @@ void SpeechController::SetUp()
     if (!m_entries.isEmpty()) {
         if (const std::optional<int> n = ToInteger(stored)) {
             if (*n < 0) {
-                m_selected = 0;
+                // No voice was ever chosen: each engine keeps its default voice, and
+                // the list shows the one that is heard, so that choosing it stores it.
+                const int heard = m_engines.msp && m_mspCount > 0 ? m_engines.msp->DefaultVoice() : -1;
+                m_selected = heard >= 0 && heard < m_mspCount ? heard : 0;
             } else {
                 SetSelectedIndex(*n);
                 SelectVoice();
@@ -207,13 +210,14 @@ void SpeechController::WaitWhileUpctvSpeaks(int pollMs)
     }
 }
 
-void SpeechController::SpeakUpctv(const QString &text)
+bool SpeechController::SpeakUpctv(const QString &text)
 {
     if (!m_upctvLoaded || !m_engines.upctv)
-        return;
+        return false;
     m_engines.upctv->Stop();
-    m_engines.upctv->Read(SpeakPreparation::UpctvBytes(SpeakPreparation::UpctvText(text)));
+    const bool read = m_engines.upctv->Read(SpeakPreparation::UpctvBytes(SpeakPreparation::UpctvText(text)));
     WaitWhileUpctvSpeaks(200);
+    return read && m_engines.upctv->Heard();
 }
 
 QString SpeechController::SoundPath(const QString &text) const
@@ -221,31 +225,43 @@ QString SpeechController::SoundPath(const QString &text) const
     return SpeakPreparation::SoundFolder(m_dictionary ? m_dictionary->DictionaryFileName() : QString()) + text;
 }
 
-void SpeechController::SpeakText(const QString &text)
+bool SpeechController::Speak(const QString &t, bool wait)
 {
-    const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
     switch (SpeakPreparation::SoundFileKind(t)) {
     case SpeakPreparation::SoundFile::Wave:
-        if (m_engines.wave)
-            m_engines.wave->Play(SoundPath(t), false);
-        return;
+        // The wave player is handed the name without an existence test.
+        return m_engines.wave && m_engines.wave->Play(SoundPath(t), wait);
     case SpeakPreparation::SoundFile::Mp3: {
         const QString path = SoundPath(t);
-        if (m_engines.media && QFileInfo::exists(path)) {
-            m_engines.media->Close();
-            if (m_engines.media->Open(path))
-                m_engines.media->Play(false);
-        }
-        return;
+        if (!m_engines.media || !QFileInfo::exists(path))
+            return false;
+        m_engines.media->Close();
+        return m_engines.media->Open(path) && m_engines.media->Play(wait);
     }
     case SpeakPreparation::SoundFile::None:
         break;
     }
     const VoiceFamilyIndex voice = SelectedFamily();
-    if (voice.family == VoiceFamilyKind::Upctv)
-        SpeakUpctv(t);
-    else if (VoiceEngine *engine = FamilyEngine(voice.family))
-        engine->Speak(t);
+    if (voice.family == VoiceFamilyKind::Upctv) {
+        if (!m_upctvLoaded || !m_engines.upctv)
+            return false;
+        const bool spoken = SpeakUpctv(t);
+        if (wait)
+            WaitWhileUpctvSpeaks(100);
+        return spoken;
+    }
+    VoiceEngine *engine = FamilyEngine(voice.family);
+    if (!engine || !engine->Speak(t))
+        return false;
+    return !wait || engine->WaitUntilDone();
+}
+
+void SpeechController::SpeakText(const QString &text)
+{
+    const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
+    // Nothing to say changes nothing: a reading under way goes on.
+    if (!t.trimmed().isEmpty())
+        Speak(t, false);
 }
 
 void SpeechController::WriteReading(bool reading)
@@ -254,38 +270,13 @@ void SpeechController::WriteReading(bool reading)
     m_settings.WriteString(kTts, QStringLiteral("ESTIC LLEGINT"), reading ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void SpeechController::SpeakTextAndWait(const QString &text)
+bool SpeechController::SpeakTextAndWait(const QString &text)
 {
     WriteReading(true);
     const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
-    switch (SpeakPreparation::SoundFileKind(t)) {
-    case SpeakPreparation::SoundFile::Wave:
-        if (m_engines.wave)
-            m_engines.wave->Play(SoundPath(t), true);
-        break;
-    case SpeakPreparation::SoundFile::Mp3: {
-        const QString path = SoundPath(t);
-        if (m_engines.media && QFileInfo::exists(path)) {
-            m_engines.media->Close();
-            if (m_engines.media->Open(path))
-                m_engines.media->Play(true);
-        }
-        break;
-    }
-    case SpeakPreparation::SoundFile::None: {
-        const VoiceFamilyIndex voice = SelectedFamily();
-        if (voice.family == VoiceFamilyKind::Upctv) {
-            SpeakUpctv(t);
-            if (m_upctvLoaded && m_engines.upctv)
-                WaitWhileUpctvSpeaks(100);
-        } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
-            if (engine->Speak(t))
-                engine->WaitUntilDone();
-        }
-        break;
-    }
-    }
+    const bool spoken = t.trimmed().isEmpty() || Speak(t, true);
     WriteReading(false);
+    return spoken;
 }
 
 void SpeechController::StopSpeech()

@@ -69,7 +69,7 @@ public:
 
     // SpeechOperations
     void SpeakText(const QString &text) override;
-    void SpeakTextAndWait(const QString &text) override;
+    bool SpeakTextAndWait(const QString &text) override;
     void StopSpeech() override;
 
     void UnloadUpctv();
@@ -86,7 +86,10 @@ private:
     bool LoadUpctv();
     void ReloadUpctv();
     void SelectUpctvVoice(int entry);
-    void SpeakUpctv(const QString &text);
+    // Speaks or plays the prepared text; with wait, returns when it has been heard.
+    // False when nothing could be heard.
+    bool Speak(const QString &preparedText, bool wait);
+    bool SpeakUpctv(const QString &text);
     void WaitWhileUpctvSpeaks(int pollMs);
     void StartUpctvWindowTimer();
     QString SoundPath(const QString &text) const;

@@ -3,18 +3,17 @@
 #include "speech/SpeechEngines.h"
 #include "speech/VoiceCatalog.h"
 
-#include <QObject>
-
 #include <memory>
+
+class WorkerThread;
 
 // The voices of the desktop's speech service (speech-dispatcher) outside espeak-ng.
 // Every request to the service runs on a thread of our own and is waited for only so
 // long: a service that stops answering leaves the speech silent, never the program
-// hung. The service's notifications set the state WaitUntilDone waits on, and reach
-// the GUI thread as signals.
-class SpeechDispatcherEngine : public QObject, public VoiceEngine
+// hung. Texts queue in the service one after another; its notifications of begun and
+// ended messages are what WaitUntilDone waits on.
+class SpeechDispatcherEngine : public VoiceEngine
 {
-    Q_OBJECT
 public:
     // Nothing when the service cannot be reached within the time limit.
     static std::unique_ptr<SpeechDispatcherEngine> Create(int timeoutMs = 3000);
@@ -30,12 +29,11 @@ public:
 
     struct Service;
 
-signals:
-    void speechEnded(bool cancelled);
-
 private:
-    SpeechDispatcherEngine(std::shared_ptr<Service> service, QList<VoiceCatalog::Voice> voices);
+    SpeechDispatcherEngine(std::shared_ptr<Service> service, std::unique_ptr<WorkerThread> thread,
+                           QList<VoiceCatalog::Voice> voices);
 
     std::shared_ptr<Service> m_service;
+    std::unique_ptr<WorkerThread> m_thread;
     QList<VoiceCatalog::Voice> m_voices;
 };

@@ -7,7 +7,7 @@
 
 // The whole contract between the speech operations and the engines underneath them.
 // Errors cross it as return values (false or nothing), never as exceptions; the
-// operations ignore them in silence.
+// editor ignores them in silence, the command line reports them.
 
 // A voice family of the list (espeak-ng or speech-dispatcher): a collection of voices
 // that speak asynchronously.
@@ -25,13 +25,20 @@ public:
     virtual bool SelectVoice(int index) = 0;
     // The rate -10..10 (0 the engine's normal).
     virtual bool SetRate(int rate) = 0;
-    // Starts speaking and returns at once; a text already being spoken is replaced.
+    // Queues the text after what is being spoken and returns at once; false when it
+    // cannot be heard (no sound device, service gone). A text with nothing to say
+    // changes nothing.
     virtual bool Speak(const QString &text) = 0;
-    // Returns when the last text has been heard, or stopped; promptly when nothing
-    // can be heard (no sound device, service gone), never hanging.
+    // Returns when everything queued has been heard (true) or stopped by Skip (true);
+    // promptly and false when it cannot be heard, never hanging.
     virtual bool WaitUntilDone() = 0;
-    // Ends the current speech.
+    // Ends the current speech and everything queued.
     virtual bool Skip() = 0;
+
+    // What a binding may provide.
+    // The voice that speaks while none was ever selected: the session language's
+    // voice, as the desktop chooses it; -1 when the binding cannot tell.
+    virtual int DefaultVoice() { return -1; }
 };
 
 // The run-time loaded Catalan/Spanish synthesizer library and its entry points. Each
@@ -58,4 +65,8 @@ public:
     virtual bool SetSpeaker(int speaker) = 0;
     // upcTVStatus: non-zero while speaking.
     virtual std::optional<int> Status(int which) = 0;
+
+    // What a binding may provide.
+    // Whether the last reading, once ended, was heard; true when it cannot tell.
+    virtual bool Heard() { return true; }
 };

@@ -13,8 +13,9 @@ public:
     // Speak or play the text; returns without waiting for it to be heard (except
     // that a voice of the run-time loaded library returns when it is idle again).
     virtual void SpeakText(const QString &text) = 0;
-    // The same, returning when the text has been spoken or the sound has ended.
-    virtual void SpeakTextAndWait(const QString &text) = 0;
+    // The same, returning when the text has been spoken or the sound has ended;
+    // false when nothing could be heard (the editor goes on regardless).
+    virtual bool SpeakTextAndWait(const QString &text) = 0;
     // Silence: sound files and the speech of the selected voice.
     virtual void StopSpeech() = 0;
 };
@@ -24,7 +25,11 @@ class RecordingSpeech : public SpeechOperations
 {
 public:
     void SpeakText(const QString &text) override { calls << QStringLiteral("speak:") + text; }
-    void SpeakTextAndWait(const QString &text) override { calls << QStringLiteral("wait:") + text; }
+    bool SpeakTextAndWait(const QString &text) override
+    {
+        calls << QStringLiteral("wait:") + text;
+        return true;
+    }
     void StopSpeech() override { calls << QStringLiteral("stop"); }
 
     QStringList calls;

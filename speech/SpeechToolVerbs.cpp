@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/RealSpeechEngines.h"
+#include "speech/SpeakPreparation.h"
 #include "speech/SpeechController.h"
 
 #include <QFile>
@@ -113,13 +114,24 @@ int Say(const QStringList &arguments, const AppPaths &paths)
         Print(stderr, QStringLiteral("no voice is available"));
         return 1;
     }
-    const VoiceFamilyIndex family = VoiceFamily(controller.SelectedIndex(), controller.MspCount(), controller.SapiCount());
     // Nothing heard is not a success: a script checking speech must be able to tell.
-    const bool heard = family.family != VoiceFamilyKind::Msp || engines.Audible();
-    if (!heard)
-        Print(stderr, QStringLiteral("no sound device: the espeak-ng voices cannot be heard"));
-    controller.SpeakTextAndWait(text);
-    return heard ? 0 : 1;
+    if (controller.SpeakTextAndWait(text))
+        return 0;
+    const VoiceFamilyIndex family = VoiceFamily(controller.SelectedIndex(), controller.MspCount(), controller.SapiCount());
+    const QString sound = dictionary.ApplyExceptionsDictionary(text);
+    QString reason;
+    if (SpeakPreparation::SoundFileKind(sound) != SpeakPreparation::SoundFile::None)
+        reason = QStringLiteral("the recording %1 could not be played").arg(sound.trimmed());
+    else if (family.family == VoiceFamilyKind::Sapi)
+        reason = QStringLiteral("speech-dispatcher did not speak it");
+    else if (family.family == VoiceFamilyKind::Upctv)
+        reason = QStringLiteral("the UPCTV voice could not speak it");
+    else
+        reason = QStringLiteral("espeak-ng could not speak it");
+    if (!engines.Audible())
+        reason += QStringLiteral(" (no sound server or output device)");
+    Print(stderr, QStringLiteral("nothing was heard: %1").arg(reason));
+    return 1;
 }
 
 } // namespace

@@ -117,3 +117,8 @@ std::optional<int> DlopenUpctvLibrary::Status(int which)
         return std::nullopt;
     return m_status(which);
 }
+
+bool DlopenUpctvLibrary::Heard()
+{
+    return !m_status || m_status(1) == 0;
+}

@@ -24,6 +24,8 @@ public:
     bool SetSpeed(int speed) override;
     bool SetSpeaker(int speaker) override;
     std::optional<int> Status(int which) override;
+    // Our library answers upcTVStatus(1) with non-zero when the last reading failed.
+    bool Heard() override;
 
 private:
     using NoArgument = int (*)();

@@ -1,5 +1,7 @@
 #include "speech/VoiceCatalog.h"
 
+#include "platform/WorkerThread.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -7,10 +9,8 @@
 #include <libspeechd.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace VoiceCatalog {
 
@@ -172,6 +172,39 @@ QList<Voice> EspeakVoices()
     return CachedEspeakVoicesLocked();
 }
 
+QString SessionLanguage()
+{
+    for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QString();
+}
+
+int EspeakDefaultVoice(const QString &localeName)
+{
+    // "ca_ES.UTF-8@valencia" -> "ca-es"; "C" and "POSIX" name no language.
+    QString name = localeName.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0).toLower();
+    name.replace(QLatin1Char('_'), QLatin1Char('-'));
+    if (name == QLatin1String("c") || name == QLatin1String("posix"))
+        name.clear();
+    const QString language = name.section(QLatin1Char('-'), 0, 0);
+    const QList<Voice> voices = EspeakVoices();
+    auto find = [&voices](const QString &wanted) {
+        for (int i = 0; i < voices.size(); ++i) {
+            if (!wanted.isEmpty() && voices.at(i).language == wanted)
+                return i;
+        }
+        return -1;
+    };
+    for (const QString &wanted : {name, language, QStringLiteral("en"), QStringLiteral("en-gb")}) {
+        if (const int index = find(wanted); index >= 0)
+            return index;
+    }
+    return -1;
+}
+
 int EspeakWordsPerMinute(int rate)
 {
     rate = std::clamp(rate, -10, 10);
@@ -255,34 +288,21 @@ bool RenderEspeakToWav(const QString &text, int voiceIndex, int rate, const QStr
 
 QList<Voice> SpeechDispatcherVoices(int timeoutMs, bool *answered)
 {
-    if (answered)
-        *answered = false;
-    // The service may be slow to start or stuck; a worker thread that outlives the
-    // limit is left to finish on its own rather than hang the caller.
-    struct Shared
+    // The service may be slow to start or stuck: past the limit the listing is left
+    // to finish on its own.
+    struct Listing
     {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
         bool reached = false;
         QList<Voice> voices;
     };
-    auto shared = std::make_shared<Shared>();
-    std::thread([shared] {
-        bool reached = false;
-        QList<Voice> voices = ListSpeechDispatcherVoices(&reached);
-        std::lock_guard lock(shared->mutex);
-        shared->voices = std::move(voices);
-        shared->reached = reached;
-        shared->finished = true;
-        shared->done.notify_all();
-    }).detach();
-    std::unique_lock lock(shared->mutex);
-    if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return shared->finished; }))
-        return {};
+    const std::optional<Listing> listing = RunWithTimeLimit<Listing>([] {
+        Listing result;
+        result.voices = ListSpeechDispatcherVoices(&result.reached);
+        return result;
+    }, std::chrono::milliseconds(timeoutMs));
     if (answered)
-        *answered = shared->reached;
-    return shared->voices;
+        *answered = listing && listing->reached;
+    return listing ? listing->voices : QList<Voice>();
 }
 
 QString SapiEntryText(const Voice &voice)

@@ -29,6 +29,14 @@ struct Voice
 // cannot be initialised.
 QList<Voice> EspeakVoices();
 
+// The session's language as a locale name ("ca_ES.UTF-8"): LC_ALL, else LC_MESSAGES,
+// else LANG, as every program of the session reads it.
+QString SessionLanguage();
+
+// The espeak-ng voice (an index in EspeakVoices()) that speaks the locale's language:
+// its language and region first, then its language, else English.
+int EspeakDefaultVoice(const QString &localeName);
+
 // The rate -10..10 as espeak-ng words per minute: 0 gives 175, -10 gives 80, 10 gives
 // 450, strictly increasing in between. Positions outside -10..10 are clamped.
 int EspeakWordsPerMinute(int rate);

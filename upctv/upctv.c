@@ -25,6 +25,31 @@ static int g_language = CATALAN;
 static int g_speaker = 0;
 static int g_speed = 100;
 static pid_t g_child = 0;
+static int g_failed = 0; /* the last reading ended without being heard */
+static int g_errors = -1; /* what the child says on its error output */
+
+/* espeak-ng ends with status 0 even when it could open no sound device; it only says
+ * so on its error output, which is read here. Needs the lock held. */
+static void ReadChildErrorsLocked(void)
+{
+    if (g_errors < 0)
+        return;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(g_errors, buffer, sizeof buffer)) > 0)
+        g_failed = 1;
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+        close(g_errors);
+        g_errors = -1;
+    }
+}
+
+static void CloseChildErrorsLocked(void)
+{
+    if (g_errors >= 0)
+        close(g_errors);
+    g_errors = -1;
+}
 static int g_paused = 0;
 static struct timespec g_deadline;
 
@@ -104,6 +129,8 @@ static void StopChildLocked(void)
     while (waitpid(g_child, NULL, 0) < 0 && errno == EINTR) {
     }
     g_child = 0;
+    g_failed = 0;
+    CloseChildErrorsLocked();
     g_paused = 0;
 }
 
@@ -124,12 +151,20 @@ static const char *VoiceName(void)
 static int SpeakLocked(const char *text, size_t length)
 {
     StopChildLocked();
+    g_failed = 1; /* until a child speaks */
     size_t utf8Length = 0;
     char *utf8 = ToUtf8(text, length, &utf8Length);
     if (!utf8)
         return -1;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
+        free(utf8);
+        return -1;
+    }
+    int errors[2];
+    if (pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
+        close(fds[0]);
+        close(fds[1]);
         free(utf8);
         return -1;
     }
@@ -146,17 +181,21 @@ static int SpeakLocked(const char *text, size_t length)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
     pid_t child = 0;
     const int spawned = posix_spawnp(&child, program, &actions, NULL, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
+    close(errors[1]);
     if (spawned != 0) {
+        close(errors[0]);
         close(fds[1]);
         free(utf8);
         return -1;
     }
     g_child = child;
+    g_failed = 0;
+    g_errors = errors[0];
     /* A child that never ends (a sound system that hangs) is ended after a generous
      * reading time: one second per six characters at normal speed, plus five seconds. */
     clock_gettime(CLOCK_MONOTONIC, &g_deadline);
@@ -281,13 +320,19 @@ int upcTVSetSpeaker(int speaker)
 
 int upcTVStatus(int which)
 {
-    (void)which;
     pthread_mutex_lock(&g_mutex);
     int speaking = 0;
     if (g_child > 0) {
-        const pid_t ended = waitpid(g_child, NULL, WNOHANG);
+        int status = 0;
+        ReadChildErrorsLocked();
+        const pid_t ended = waitpid(g_child, &status, WNOHANG);
         if (ended == g_child || (ended < 0 && errno == ECHILD)) {
+            /* espeak-ng fails when no sound device can be opened. */
+            ReadChildErrorsLocked();
+            if (ended == g_child && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+                g_failed = 1;
             g_child = 0;
+            CloseChildErrorsLocked();
         } else {
             struct timespec now;
             clock_gettime(CLOCK_MONOTONIC, &now);
@@ -297,8 +342,9 @@ int upcTVStatus(int which)
                 speaking = 1;
         }
     }
+    const int failed = g_failed;
     pthread_mutex_unlock(&g_mutex);
-    return speaking;
+    return which == 1 ? (speaking ? 0 : failed) : speaking;
 }
 
 /* The child never outlives the library. */

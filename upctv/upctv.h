@@ -24,7 +24,8 @@ UPCTV_EXPORT int upcTVSetLanguage(int language);
 UPCTV_EXPORT int upcTVSetSpeed(int speed);
 /* Catalan: 2 a woman, else a man. Spanish: 1 a man, else a woman. */
 UPCTV_EXPORT int upcTVSetSpeaker(int speaker);
-/* Non-zero while speaking. */
+/* 0: non-zero while speaking. 1: non-zero when the last reading has ended without
+ * being heard (no sound device). */
 UPCTV_EXPORT int upcTVStatus(int which);
 
 #ifdef __cplusplus

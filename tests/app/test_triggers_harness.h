@@ -40,11 +40,12 @@ public:
 class ScriptedSpeech : public RecordingSpeech
 {
 public:
-    void SpeakTextAndWait(const QString &text) override
+    bool SpeakTextAndWait(const QString &text) override
     {
         RecordingSpeech::SpeakTextAndWait(text);
         if (whileSpeaking)
             whileSpeaking(++spokenWords);
+        return true;
     }
     std::function<void(int)> whileSpeaking;
     int spokenWords = 0;

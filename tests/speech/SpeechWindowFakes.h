@@ -19,7 +19,11 @@ public:
     }
 
     void SpeakText(const QString &text) override { calls << QStringLiteral("speak:") + text; }
-    void SpeakTextAndWait(const QString &text) override { calls << QStringLiteral("wait:") + text; }
+    bool SpeakTextAndWait(const QString &text) override
+    {
+        calls << QStringLiteral("wait:") + text;
+        return true;
+    }
     void StopSpeech() override { calls << QStringLiteral("stop"); }
 
     QStringList VoiceEntries() const override { return entries; }

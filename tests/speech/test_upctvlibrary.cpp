@@ -68,8 +68,9 @@ private slots:
                                            "language:101", "speaker:1", "speed:100", "speed:115"}));
             qputenv("TOLVANET_UPCTV_BUSY", "2");
             controller.SpeakText(QStringLiteral("Sí, SENYOR"));
+            // The last status asks whether the reading was heard.
             QCOMPARE(Calls(), QStringList({"stop", QString::fromLatin1("read:s\xed, senyor "), "status:0",
-                                           "status:0", "status:0"}));
+                                           "status:0", "status:0", "status:1"}));
         }
         QCOMPARE(Calls(), QStringList({"unload"}));
     }

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+class QObject;
+class QThread;
+
+// How work leaves the GUI thread. There are two ways, and only these two:
+//
+// - A long-lived engine owns a WorkerThread: a thread with an event loop of its own
+//   that runs posted jobs one after another. Qt objects that need an event loop (a
+//   sound sink) live on it, parented to Context().
+// - A one-shot job runs through RunWithTimeLimit.
+//
+// Either way a job owns everything it touches (copies and shared pointers, never a
+// reference to the caller's stack or to the engine object), so a job that overruns
+// its caller's time limit can finish later without harm.
+
+// The result of one job, handed from the thread that runs it to the one that waits.
+template <typename R>
+class JobResult
+{
+public:
+    void Set(R value)
+    {
+        std::lock_guard lock(m_mutex);
+        m_value = std::move(value);
+        m_changed.notify_all();
+    }
+    // The value, or nothing when it did not come within the limit.
+    std::optional<R> Wait(std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, limit, [this] { return m_value.has_value(); });
+        return m_value;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::optional<R> m_value;
+};
+
+class WorkerThread
+{
+public:
+    explicit WorkerThread(const QString &name);
+    // Stops the thread, waiting a little for the job it is running.
+    ~WorkerThread();
+
+    WorkerThread(const WorkerThread &) = delete;
+    WorkerThread &operator=(const WorkerThread &) = delete;
+
+    // Runs the job on the thread after every job posted before it.
+    void Post(std::function<void()> job);
+    // Runs the job on the thread and waits at most limit for its result; nothing
+    // when it is late (the job still runs to its end later).
+    template <typename R>
+    std::optional<R> Call(std::function<R()> job, std::chrono::milliseconds limit)
+    {
+        auto result = std::make_shared<JobResult<R>>();
+        Post([result, job = std::move(job)] { result->Set(job()); });
+        return result->Wait(limit);
+    }
+    // The object that lives on the thread.
+    QObject *Context() const { return m_context; }
+    // Ends the thread once its current job returns, waiting at most limit. A thread
+    // stuck in a call that never returns is abandoned: it ends whenever it can, and
+    // false is returned.
+    bool Stop(std::chrono::milliseconds limit);
+
+private:
+    QThread *m_thread = nullptr;
+    QObject *m_context = nullptr;
+};
+
+// Runs a one-shot job on a thread of its own and waits at most limit for its result;
+// nothing when it is late, and the job then ends on its own whenever it can.
+template <typename R>
+std::optional<R> RunWithTimeLimit(std::function<R()> job, std::chrono::milliseconds limit)
+{
+    auto result = std::make_shared<JobResult<R>>();
+    std::thread([result, job = std::move(job)] { result->Set(job()); }).detach();
+    return result->Wait(limit);
+}

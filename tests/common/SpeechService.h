@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A speech-dispatcher of the test's own on a socket of its own, so that a test
+// neither depends on nor disturbs the desktop's one. It plays through the test run's
+// sound server like any program of the session.
+class SpeechService
+{
+public:
+    ~SpeechService() { Stop(); }
+
+    // Why it could not start; empty once it listens (and SPEECHD_ADDRESS names it).
+    QString Start()
+    {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("speech-dispatcher"));
+        if (program.isEmpty())
+            return QStringLiteral("speech-dispatcher is not installed");
+        const QString socket = m_run.filePath(QStringLiteral("speechd.sock"));
+        QDir().mkpath(m_run.filePath(QStringLiteral("log")));
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start(program, {"-s", "-t", "60", "-c", "unix_socket", "-S", socket, "-P",
+                                 m_run.filePath(QStringLiteral("pid")), "-L", m_run.filePath(QStringLiteral("log"))});
+        if (!m_server.waitForStarted(5000))
+            return QStringLiteral("speech-dispatcher cannot be started");
+        QElapsedTimer clock;
+        clock.start();
+        while (!QFile::exists(socket) && clock.elapsed() < 5000)
+            m_server.waitForFinished(50);
+        if (!QFile::exists(socket))
+            return QStringLiteral("speech-dispatcher does not listen");
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
+        return QString();
+    }
+
+    void Stop()
+    {
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.kill(); // a server whose module hangs ignores a polite request
+            m_server.waitForFinished(3000);
+        }
+    }
+
+private:
+    QTemporaryDir m_run;
+    QProcess m_server;
+};
