@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -146,6 +147,7 @@ struct QtPcmOutput::Stream
     QByteArray queued;
     qsizetype head = 0;       // bytes of queued already handed to the device
     bool ended = true;
+    bool drained = true;      // an ended stream was handed to the sink whole
     bool finished = true;
     bool flushed = false;
     int sampleRate = 22050;
@@ -166,32 +168,43 @@ struct QtPcmOutput::Stream
 
 namespace {
 
-// What the sound device pulls: the queued samples, a little silence while more are
-// on their way, and nothing once the stream has ended and drained.
+// What the sound device pulls: the queued samples, and silence while there are none,
+// so that the sink never falls idle (Qt's PulseAudio sink does not wake from idle).
+// Once an ended stream has been handed over whole, it calls drained.
 class StreamDevice : public QIODevice
 {
 public:
-    explicit StreamDevice(std::shared_ptr<QtPcmOutput::Stream> stream) : m_stream(std::move(stream)) {}
+    StreamDevice(std::shared_ptr<QtPcmOutput::Stream> stream, std::function<void()> drained)
+        : m_stream(std::move(stream)), m_drained(std::move(drained)) {}
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        std::lock_guard lock(m_stream->mutex);
-        const qint64 n = qMin<qint64>(maxSize, m_stream->Pending()) & ~qint64(1);
-        if (n > 0) {
-            memcpy(data, m_stream->queued.constData() + m_stream->head, size_t(n));
-            m_stream->head += n;
-            // Drop what was played once it is the larger part, so reading stays cheap.
-            if (m_stream->head > m_stream->queued.size() / 2) {
-                m_stream->queued.remove(0, m_stream->head);
-                m_stream->head = 0;
+        bool drainedNow = false;
+        qint64 n;
+        {
+            std::lock_guard lock(m_stream->mutex);
+            n = qMin<qint64>(maxSize, m_stream->Pending()) & ~qint64(1);
+            if (n > 0) {
+                memcpy(data, m_stream->queued.constData() + m_stream->head, size_t(n));
+                m_stream->head += n;
+                // Drop what was played once it is the larger part, so reading stays cheap.
+                if (m_stream->head > m_stream->queued.size() / 2) {
+                    m_stream->queued.remove(0, m_stream->head);
+                    m_stream->head = 0;
+                }
+                return n;
             }
+            if (m_stream->ended && !m_stream->drained) {
+                m_stream->drained = true;
+                drainedNow = true;
+            }
+            n = qMin<qint64>(maxSize, m_stream->sampleRate / 100 * 2) & ~qint64(1);
         }
-        if (n > 0 || m_stream->ended)
-            return n;
-        const qint64 silence = qMin<qint64>(maxSize, m_stream->sampleRate / 100 * 2) & ~qint64(1);
-        memset(data, 0, size_t(silence));
-        return silence;
+        memset(data, 0, size_t(n));
+        if (drainedNow)
+            m_drained();
+        return n;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
     bool isSequential() const override { return true; }
@@ -199,6 +212,7 @@ protected:
 
 private:
     std::shared_ptr<QtPcmOutput::Stream> m_stream;
+    std::function<void()> m_drained;
 };
 
 } // namespace
@@ -209,7 +223,8 @@ class QtPcmOutput::Sink : public QObject
 {
 public:
     Sink(std::shared_ptr<Stream> stream, QObject *parent)
-        : QObject(parent), m_stream(stream), m_device(stream)
+        : QObject(parent), m_stream(stream),
+          m_device(stream, [this] { QMetaObject::invokeMethod(this, [this] { Drained(); }); })
     {
         m_tail.setSingleShot(true);
         QObject::connect(&m_tail, &QTimer::timeout, this, [this] { TailPlayed(); });
@@ -218,23 +233,18 @@ public:
     void Start(int sampleRate)
     {
         m_tail.stop();
-        if (m_sink && m_sampleRate != sampleRate)
-            Discard();
-        if (!m_sink) {
-            // One sink serves every stream: made once, started and stopped.
-            QAudioFormat format;
-            format.setSampleRate(sampleRate);
-            format.setChannelCount(1);
-            format.setSampleFormat(QAudioFormat::Int16);
-            m_sampleRate = sampleRate;
-            m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
-            m_sink->setBufferSize(sampleRate * kBufferMs / 1000 * 2);
-            QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) { StateChanged(state); });
-        }
-        if (m_sink->state() == QAudio::ActiveState || m_sink->state() == QAudio::IdleState)
+        if (m_sink)
             return; // the stream goes on
-        if (!m_device.isOpen())
-            m_device.open(QIODevice::ReadOnly);
+        // A sink of its own for each stream: Qt's PulseAudio sink does not always
+        // start again once stopped, and a new stream starts playing at once.
+        QAudioFormat format;
+        format.setSampleRate(sampleRate);
+        format.setChannelCount(1);
+        format.setSampleFormat(QAudioFormat::Int16);
+        m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
+        m_sink->setBufferSize(sampleRate * kBufferMs / 1000 * 2);
+        QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) { StateChanged(state); });
+        m_device.open(QIODevice::ReadOnly);
         m_sink->start(&m_device);
         if (m_sink->error() != QAudio::NoError) {
             Release();
@@ -243,71 +253,54 @@ public:
         }
     }
 
-    // Silences the device; the stream's state is the caller's.
+    // Silences the device and lets the sink go; the stream's state is the caller's.
     void Release()
     {
         m_tail.stop();
-        if (m_sink && m_sink->state() != QAudio::StoppedState) {
-            m_releasing = true;
+        if (m_sink) {
+            m_sink->disconnect(this);
             m_sink->reset();
             m_sink->stop();
-            m_releasing = false;
+            m_sink->deleteLater();
+            m_sink = nullptr;
         }
         m_device.close();
-    }
-
-    // Releases the sink for good.
-    void Discard()
-    {
-        Release();
-        delete m_sink;
-        m_sink = nullptr;
     }
 
 private:
     void StateChanged(QAudio::State state)
     {
+        // Stopped by the server (it went away), not by us: nothing more is heard.
         if (state == QAudio::StoppedState) {
-            // Stopped by the server (it went away), not by us: nothing more is heard.
-            if (!m_releasing) {
-                std::lock_guard lock(m_stream->mutex);
-                m_stream->Finish();
-            }
-            return;
+            std::lock_guard lock(m_stream->mutex);
+            m_stream->Finish();
         }
-        if (state != QAudio::IdleState)
-            return;
+    }
+
+    // Called from the device on this thread: the last samples are with the sink.
+    void Drained()
+    {
         std::lock_guard lock(m_stream->mutex);
-        if (m_stream->ended && m_stream->Pending() == 0) {
-            m_tailStream = m_stream->number;
-            m_tail.start(kTailMs);
-        }
+        m_tailStream = m_stream->number;
+        m_tail.start(kTailMs);
     }
 
     // The last samples have reached the speakers, unless a new stream began meanwhile.
     void TailPlayed()
     {
-        std::lock_guard lock(m_stream->mutex);
-        if (m_stream->number != m_tailStream || !m_stream->ended || m_stream->Pending() > 0)
-            return;
-        m_stream->Finish();
-        // The sink is let go on the next pass, unless a new stream claims it first.
-        QMetaObject::invokeMethod(this, [this] {
-            bool finished;
-            {
-                std::lock_guard guard(m_stream->mutex);
-                finished = m_stream->finished;
-            }
-            if (finished)
-                Release();
-        }, Qt::QueuedConnection);
+        {
+            std::lock_guard lock(m_stream->mutex);
+            if (m_stream->number != m_tailStream || !m_stream->ended || m_stream->Pending() > 0)
+                return;
+            m_stream->Finish();
+        }
+        // A stream begun from here on starts the sink again.
+        Release();
     }
 
     std::shared_ptr<Stream> m_stream;
     StreamDevice m_device;
     QAudioSink *m_sink = nullptr;
-    bool m_releasing = false;
-    int m_sampleRate = 0;
     QTimer m_tail;
     quint64 m_tailStream = 0;
 };
@@ -329,7 +322,7 @@ QtPcmOutput::~QtPcmOutput()
     if (!m_sink)
         return;
     Sink *sink = m_sink;
-    m_thread->Call<bool>([sink] { sink->Discard(); return true; }, kCallLimit);
+    m_thread->Call<bool>([sink] { sink->Release(); return true; }, kCallLimit);
     m_thread.reset();
 }
 
@@ -344,6 +337,7 @@ void QtPcmOutput::Begin(int sampleRate)
         std::lock_guard lock(m_stream->mutex);
         m_stream->flushed = false;
         m_stream->ended = !m_audible;
+        m_stream->drained = false;
         if (!m_audible)
             return;
         if (m_stream->finished || m_stream->sampleRate != sampleRate) {

@@ -194,6 +194,15 @@ private slots:
         QVERIFY2(monitor.LastSoundMs() <= returnedAt + SinkMonitor::kLatencyMs,
                  qPrintable(QStringLiteral("sound at %1 ms, wait ended at %2 ms").arg(monitor.LastSoundMs()).arg(returnedAt)));
 
+        // Each new reading after silence is heard too, however many come.
+        for (const QString &word : {QStringLiteral("u"), QStringLiteral("dos"), QStringLiteral("tres")}) {
+            monitor.Listen(400);
+            monitor.Clear();
+            QVERIFY(engine->Speak(word));
+            QVERIFY(engine->WaitUntilDone());
+            QVERIFY2(monitor.WaitForSound(2000), qPrintable(QStringLiteral("\"%1\" was not heard").arg(word)));
+        }
+
         // A second text right behind the first waits for it.
         monitor.Clear();
         QVERIFY(engine->Speak(QStringLiteral("u")));

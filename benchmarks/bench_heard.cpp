@@ -1,0 +1,125 @@
+// Measures speech where it is heard, at the sound server: from a key typed in the
+// editor (letter echo on, espeak-ng Catalan voice) to the first sound at the null
+// sink, p50 and p95 over 50 keys, beside `espeak-ng -v ca "a"` from its start to its
+// first sound; and how long tolvanet-tool say takes over a 100-word text, from its
+// start to its last sound, beside the text's audio length. Needs a sound server
+// with a null sink named nullsink (test.sh starts one).
+#include "app/EditorWidget.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/WaitWithEvents.h"
+#include "speech/VoiceCatalog.h"
+#include "tests/common/SinkMonitor.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+const int kKeys = qEnvironmentVariableIntValue("BENCH_KEYS") > 0 ? qEnvironmentVariableIntValue("BENCH_KEYS") : 50;
+
+qint64 Percentile(QList<qint64> values, int percent)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values.at(qMin<qsizetype>(values.size() - 1, values.size() * percent / 100));
+}
+
+void Report(const char *what, const QList<qint64> &values)
+{
+    std::printf("%-44s p50 %4lld ms   p95 %4lld ms   (%lld runs)\n", what, Percentile(values, 50),
+                Percentile(values, 95), static_cast<long long>(values.size()));
+}
+
+// From the start of something to its first sound; -1 when nothing was heard.
+template <typename Begin>
+qint64 FirstSound(SinkMonitor &monitor, Begin begin)
+{
+    monitor.WaitForSilence(300, 10000);
+    monitor.Clear();
+    const qint64 start = monitor.NowMs();
+    begin();
+    if (!monitor.WaitForSound(10000))
+        return -1;
+    return monitor.FirstSoundMs() - start;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString why = SinkMonitor::Unavailable();
+    SinkMonitor monitor;
+    if (!why.isEmpty() || !monitor.Start()) {
+        std::fprintf(stderr, "no sound server to listen to: %s\n", qPrintable(why));
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QByteArray catalan = QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")));
+
+    // The yardstick: espeak-ng as a program, which has a process to start.
+    QList<qint64> program;
+    for (int i = 0; i < kKeys; ++i) {
+        QProcess espeak;
+        const qint64 ms = FirstSound(monitor, [&] { espeak.start(QStringLiteral("espeak-ng"), {"-v", "ca", "a"}); });
+        QSignalSpy(&espeak, &QProcess::finished).wait(10000);
+        if (ms >= 0)
+            program << ms;
+    }
+
+    // The editor with letter echo on.
+    QFile settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+    settings.open(QIODevice::WriteOnly);
+    settings.write("[tts]\r\nNumero sintetitzador=" + catalan + "\r\n[LlibreriaLlegir]\r\nLLEGIR LLETRES=SI\r\n");
+    settings.close();
+    StartupOptions options;
+    options.paths = AppPaths::InDirectory(dir.path(), QCoreApplication::applicationDirPath());
+    options.splash = false;
+    options.firstRunWindow = false;
+    auto windows = StartProgram(options);
+    EditorWidget *edit = windows->main->Edit();
+    edit->setFocus();
+    QList<qint64> editor;
+    for (int i = 0; i < kKeys; ++i) {
+        const auto key = Qt::Key(Qt::Key_A + i % 26);
+        const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, key); });
+        std::fprintf(stderr, "key %d: %lld ms\n", i, static_cast<long long>(ms));
+        if (ms >= 0)
+            editor << ms;
+    }
+    windows->main->Document().SetModified(false);
+    windows->main->close();
+
+    std::printf("Key to sound at the null sink, Catalan espeak-ng voice:\n");
+    Report("editor, a key with letter echo", editor);
+    Report("espeak-ng -v ca \"a\" (yardstick)", program);
+
+    // A 100-word text through tolvanet-tool say, against its audio length.
+    QStringList words;
+    const QStringList some = {"el", "gat", "menja", "peix", "a", "la", "cuina", "cada", "matí", "tranquil"};
+    for (int i = 0; i < 100; ++i)
+        words << some.at(i % some.size());
+    const QString text = words.join(QLatin1Char(' ')) + QLatin1Char('.');
+    QVector<qint16> samples;
+    VoiceCatalog::RenderEspeakSamples(text, catalan.toInt(), 0, &samples);
+    const qint64 audioMs = qint64(samples.size()) * 1000 / VoiceCatalog::EspeakSampleRate();
+    monitor.WaitForSilence(300, 10000);
+    monitor.Clear();
+    QProcess say;
+    const qint64 start = monitor.NowMs();
+    say.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", {"say", "--voice", QString::fromLatin1(catalan), text});
+    QSignalSpy(&say, &QProcess::finished).wait(120000);
+    const qint64 returned = monitor.NowMs() - start;
+    monitor.Listen(500);
+    std::printf("tolvanet-tool say, 100 words: last sound %lld ms after its start, returned after %lld ms, "
+                "audio %lld ms (%.2fx), exit %d\n",
+                monitor.LastSoundMs() - start, returned, audioMs, double(monitor.LastSoundMs() - start) / audioMs,
+                say.exitCode());
+    return 0;
+}
