@@ -1,23 +1,17 @@
 #include "app/DocumentFile.h"
 
 #include "app/TextEncoding.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "app/WholeFiles.h"
 
 LoadedDocument LoadDocument(const QString &fileName)
 {
     LoadedDocument result;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
+    WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(fileName);
+    if (!read.ok) {
+        result.error = read.error;
         return result;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
-        return result;
-    }
+    QByteArray bytes = std::move(read.bytes);
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         result.format.byteOrderMark = true;
         bytes.remove(0, 3);
@@ -50,11 +44,8 @@ SaveOutcome SaveDocument(const QString &fileName, const QString &text, DocumentF
         bytes = out.toUtf8();
         outcome.switchedToUtf8 = true;
     }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        outcome.error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
+    if (!WholeFiles::WriteFile(fileName, bytes, &outcome.error))
         return outcome;
-    }
     if (outcome.switchedToUtf8)
         format.utf8 = true;
     outcome.ok = true;

@@ -1,44 +1,10 @@
 #include "app/SettingsStore.h"
 
-#include "app/TextEncoding.h"
+#include "app/WholeFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <sys/stat.h>
-
-namespace {
-
-bool IsSectionLine(const QString &line, QString *name)
-{
-    const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith(QLatin1Char('[')))
-        return false;
-    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-    if (close < 0)
-        return false;
-    if (name)
-        *name = trimmed.mid(1, close - 1).trimmed();
-    return true;
-}
-
-bool KeyOfLine(const QString &line, QString *key, QString *value)
-{
-    const qsizetype equals = line.indexOf(QLatin1Char('='));
-    if (equals < 0)
-        return false;
-    *key = line.left(equals).trimmed();
-    if (value)
-        *value = line.mid(equals + 1).trimmed();
-    return true;
-}
-
-bool SameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
 
 SettingsStore::SettingsStore(const QString &fileName)
     : m_fileName(fileName)
@@ -61,55 +27,23 @@ void SettingsStore::Refresh() const
     if (stamp == m_stamp && stamp.size >= 0)
         return;
     m_stamp = stamp;
-    m_lines.clear();
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    m_text = SettingsText();
+    m_unreadable = false;
+    // A settings name that points at a device or a FIFO reads as a missing file.
+    const WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(m_fileName);
+    if (!read.ok) {
+        // What cannot be read must not be replaced by a file holding one key.
+        m_unreadable = !read.missing;
         return;
-    const QString text = TextEncoding::DecodeAuto(file.readAll());
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_lines = normalized.split(QLatin1Char('\n'));
-    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
-        m_lines.removeLast();
-}
-
-int SettingsStore::FindSection(const QString &section) const
-{
-    QString name;
-    for (int i = 0; i < m_lines.size(); ++i)
-        if (IsSectionLine(m_lines.at(i), &name) && SameName(name, section))
-            return i;
-    return -1;
-}
-
-int SettingsStore::FindKey(int sectionLine, const QString &key) const
-{
-    QString name;
-    for (int i = sectionLine + 1; i < m_lines.size(); ++i) {
-        const QString &line = m_lines.at(i);
-        if (IsSectionLine(line, nullptr))
-            break;
-        if (KeyOfLine(line, &name, nullptr) && SameName(name, key))
-            return i;
     }
-    return -1;
+    m_text = SettingsText::Parse(read.bytes);
 }
 
 QString SettingsStore::ReadLongString(const QString &section, const QString &key,
                                       const QString &defaultValue) const
 {
     Refresh();
-    const int sectionLine = FindSection(section);
-    if (sectionLine < 0)
-        return defaultValue;
-    const int keyLine = FindKey(sectionLine, key);
-    if (keyLine < 0)
-        return defaultValue;
-    QString name;
-    QString value;
-    KeyOfLine(m_lines.at(keyLine), &name, &value);
-    return value;
+    return m_text.Value(section, key).value_or(defaultValue);
 }
 
 QString SettingsStore::ReadString(const QString &section, const QString &key,
@@ -131,38 +65,18 @@ bool SettingsStore::ReadYes(const QString &section, const QString &key, bool def
 bool SettingsStore::WriteString(const QString &section, const QString &key, const QString &value)
 {
     Refresh();
-    QStringList lines = m_lines;
-    const QString entry = key + QLatin1Char('=') + value;
-    const int sectionLine = FindSection(section);
-    if (sectionLine < 0) {
-        lines << (QLatin1Char('[') + section + QLatin1Char(']')) << entry;
-    } else {
-        const int keyLine = FindKey(sectionLine, key);
-        if (keyLine >= 0) {
-            QString existing;
-            KeyOfLine(lines.at(keyLine), &existing, nullptr);
-            lines[keyLine] = existing + QLatin1Char('=') + value;
-        } else {
-            // After the last non-empty line of the section.
-            int insertAt = sectionLine + 1;
-            for (int i = sectionLine + 1; i < lines.size() && !IsSectionLine(lines.at(i), nullptr); ++i)
-                if (!lines.at(i).trimmed().isEmpty())
-                    insertAt = i + 1;
-            lines.insert(insertAt, entry);
-        }
-    }
-
-    QString text = lines.join(QLatin1String("\r\n"));
-    text += QLatin1String("\r\n");
-    QSaveFile file(m_fileName);
-    // Readers must never see a half-written file: write a copy and rename it over.
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(TextEncoding::EncodePreferWindows1252(text)) < 0
-        || !file.commit()) {
+    if (m_unreadable) {
         m_lastError = QStringLiteral("Unable to write to %1").arg(m_fileName);
         return false;
     }
-    m_lines = lines;
+    SettingsText text = m_text;
+    text.Set(section, key, value);
+    // Readers must never see a half-written file: write a copy and rename it over.
+    if (!WholeFiles::WriteFile(m_fileName, text.Bytes(), nullptr)) {
+        m_lastError = QStringLiteral("Unable to write to %1").arg(m_fileName);
+        return false;
+    }
+    m_text = std::move(text);
     m_stamp = CurrentStamp();
     m_lastError.clear();
     return true;

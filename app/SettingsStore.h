@@ -1,7 +1,8 @@
 #pragma once
 
+#include "app/SettingsText.h"
+
 #include <QString>
-#include <QStringList>
 
 // A settings file of sections and keys with the semantics of the Windows profile
 // functions: names match without regard to case, a read gives a default when the
@@ -38,14 +39,13 @@ private:
     };
 
     void Refresh() const;
-    int FindSection(const QString &section) const;
-    int FindKey(int sectionLine, const QString &key) const;
     Stamp CurrentStamp() const;
 
     QString m_fileName;
     QString m_lastError;
-    mutable QStringList m_lines;
+    mutable SettingsText m_text;
     mutable Stamp m_stamp;
+    mutable bool m_unreadable = false;
 };
 
 // A strict decimal conversion: nothing unless the whole text is a number.

@@ -1,5 +1,7 @@
 #include "sonnerixawav/WavFileWriter.h"
 
+#include "app/WholeFiles.h"
+
 #include <QtEndian>
 
 namespace {
@@ -77,8 +79,9 @@ bool WavFileWriter::Commit()
 {
     if (!m_file.seek(0) || !WriteHeader())
         return false;
-    if (!m_file.commit()) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+    QString error;
+    if (!WholeFiles::CommitSaveFile(m_file, kHeaderBytes + m_dataBytes, &error)) {
+        m_error = QStringLiteral("cannot write ") + error;
         return false;
     }
     return true;

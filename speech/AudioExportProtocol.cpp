@@ -99,6 +99,11 @@ QString UnescapeExchangeText(const QString &text)
     return plain;
 }
 
+QString SoundFileNameOf(const QString &typed)
+{
+    return typed.trimmed();
+}
+
 bool IsUsableSoundFileName(const QString &name)
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1String("..")))
@@ -112,7 +117,7 @@ bool IsUsableSoundFileName(const QString &name)
 
 ExportControls ExportControlsFor(const QString &name, bool exporting)
 {
-    const bool usable = !exporting && IsUsableSoundFileName(name);
+    const bool usable = !exporting && IsUsableSoundFileName(SoundFileNameOf(name));
     return {usable, usable, !exporting};
 }
 

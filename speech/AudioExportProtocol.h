@@ -57,11 +57,16 @@ std::optional<ExportFamily> FamilyFromKeyText(const QString &text);
 QString EscapeExchangeText(const QString &text);
 QString UnescapeExchangeText(const QString &text);
 
+// The name the exchange file gives back for a typed one: its values lose the blanks at
+// their ends, so the name loses them before it is used at all.
+QString SoundFileNameOf(const QString &typed);
+
 // A sound file name that stays inside the records folder: not empty, no "/", no "..",
 // no control characters, and short enough for "<name>.wav.mp3" to be a file name.
 bool IsUsableSoundFileName(const QString &name);
 
-// Which export controls the window enables, for the name field's text and whether an
+// Which export controls the window enables, for the name field's text (a name of
+// blanks only is no name) and whether an
 // export is running (the name field is disabled then, so that the name stays fixed).
 struct ExportControls
 {

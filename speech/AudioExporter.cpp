@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/WaitWithEvents.h"
+#include "app/WholeFiles.h"
 #include "platform/DesktopWindows.h"
 #include "speech/AudioExportPrograms.h"
 
@@ -11,10 +12,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTimer>
+#include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +75,105 @@ QString LastLine(const QByteArray &output)
     const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return lines.isEmpty() ? QString() : lines.constLast().trimmed();
 }
+
+// The length of a WAV file's sound in whole seconds, from its header; the renderer's
+// own format when the header cannot be read.
+qint64 SoundSeconds(const QString &path)
+{
+    QFile file(path);
+    qint64 bytesPerSecond = 22050 * 2;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray header = file.read(44);
+        if (header.size() == 44 && header.startsWith("RIFF") && header.mid(8, 4) == "WAVE") {
+            const quint32 rate = qFromLittleEndian<quint32>(header.constData() + 28);
+            if (rate > 0)
+                bytesPerSecond = rate;
+        }
+    }
+    return QFileInfo(path).size() / bytesPerSecond + 1;
+}
+
+// The lock file beside the exchange file, held for a whole export. The system drops
+// the lock of a program that ends, however it ends.
+class ExchangeLock
+{
+public:
+    explicit ExchangeLock(const QString &fileName) : m_fileName(fileName) {}
+    ~ExchangeLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ExchangeLock(const ExchangeLock &) = delete;
+    ExchangeLock &operator=(const ExchangeLock &) = delete;
+
+    QString FileName() const { return m_fileName; }
+
+    // True once held; false while another export holds it, or with a problem when the
+    // lock file cannot be made.
+    bool TryLock(QString *problem)
+    {
+        if (m_fd < 0) {
+            m_fd = ::open(QFile::encodeName(m_fileName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+            if (m_fd < 0) {
+                *problem = QStringLiteral("Unable to write to %1").arg(m_fileName);
+                return false;
+            }
+        }
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            *problem = QStringLiteral("%1: %2").arg(m_fileName, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+
+private:
+    QString m_fileName;
+    int m_fd = -1;
+};
+
+// A file moved out of the way and put back unless dropped. One left behind by an
+// export that never ended is put back first.
+class OlderFile
+{
+public:
+    OlderFile(const QString &path, const QString &aside) : m_path(path), m_aside(aside)
+    {
+        if (QFileInfo::exists(m_aside)) {
+            if (QFileInfo::exists(m_path))
+                QFile::remove(m_aside);
+            else
+                QFile::rename(m_aside, m_path);
+        }
+    }
+    ~OlderFile() { Restore(); }
+
+    bool StepAside()
+    {
+        if (!QFileInfo::exists(m_path))
+            return true;
+        m_movedAside = QFile::rename(m_path, m_aside);
+        return m_movedAside;
+    }
+    void Restore()
+    {
+        if (!m_movedAside)
+            return;
+        QFile::remove(m_path);
+        m_movedAside = !QFile::rename(m_aside, m_path);
+    }
+    void Drop()
+    {
+        if (m_movedAside)
+            QFile::remove(m_aside);
+        m_movedAside = false;
+    }
+
+private:
+    QString m_path;
+    QString m_aside;
+    bool m_movedAside = false;
+};
 
 ExportResult Failed(ExportResult result, const QString &reason)
 {
@@ -127,17 +232,38 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
 {
     ExportResult result;
     // The name is taken once: the field cannot change the files an export works on.
-    const QString name = request.name;
+    ExportRequest job = request;
+    job.name = SoundFileNameOf(request.name);
+    const QString &name = job.name;
     if (!IsUsableSoundFileName(name))
         return Failed(result, QStringLiteral("El nom del fitxer de so no és vàlid: no pot ser buit ni contenir "
                                              "«/», «..» o caràcters de control."));
     if (m_stopReading)
         m_stopReading();
 
+    // One export at a time on one exchange file, whichever program runs it: the others wait.
+    ExchangeLock lock(m_paths.exchangeFile + QStringLiteral(".lock"));
+    QString lockProblem;
+    if (!lock.TryLock(&lockProblem) && lockProblem.isEmpty()) {
+        emit statusText(QStringLiteral("S'espera que acabi una altra exportació de so..."));
+        QElapsedTimer waited;
+        waited.start();
+        while (!lock.TryLock(&lockProblem) && lockProblem.isEmpty()) {
+            if (AppClosing())
+                return Failed(result, QStringLiteral("El programa es tanca: ") + kNoSoundFile);
+            if (waited.elapsed() >= m_timings.lockWaitLimitMs)
+                return Failed(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
+                                          .arg(lock.FileName()) + kNoSoundFile);
+            WaitWithEvents(m_timings.lookIntervalMs);
+        }
+    }
+    if (!lockProblem.isEmpty())
+        return Failed(result, lockProblem + QStringLiteral(": ") + kNoSoundFile);
+
     QDir().mkpath(m_paths.recordsDir);
     SettingsStore exchange(m_paths.exchangeFile);
-    result = RenderWav(request, exchange, result);
-    if (!result.ok || request.format == ExportFormat::Wav)
+    result = RenderWav(job, exchange, result);
+    if (!result.ok || job.format == ExportFormat::Wav)
         return result;
     return EncodeMp3(name, result);
 }
@@ -156,10 +282,9 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, SettingsStor
     write(kKeyWavText, EscapeExchangeText(text));
     write(kKeySpeed, QString::number(qBound(-10, request.rate, 10)));
 
-    QSaveFile textFile(QDir(m_paths.exchangeDir).filePath(kTextFileName));
-    if (!textFile.open(QIODevice::WriteOnly) || textFile.write(TextFileContents(request.text)) < 0
-        || !textFile.commit())
-        writeError = QStringLiteral("Unable to write to %1").arg(textFile.fileName());
+    const QString textFile = QDir(m_paths.exchangeDir).filePath(kTextFileName);
+    if (!WholeFiles::WriteFile(textFile, TextFileContents(request.text), nullptr))
+        writeError = QStringLiteral("Unable to write to %1").arg(textFile);
 
     if (request.voice.family == ExportFamily::Upctv)
         return Failed(result, QStringLiteral("Les veus UPCTV no es poden desar en un fitxer de so: ") + kNoSoundFile);
@@ -256,14 +381,23 @@ ExportResult AudioExporter::EncodeMp3(const QString &name, ExportResult result)
     const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
     const QString mp3Path = m_paths.recordsDir + name + QStringLiteral(".mp3");
     const QString doubledPath = wavPath + QStringLiteral(".mp3");
-    // An older MP3 goes first, so that a failed encoding never leaves a stale one.
-    if (QFileInfo::exists(mp3Path) && !QFile::remove(mp3Path))
-        return Failed(result, QStringLiteral("No s'ha pogut esborrar l'antic %1: el so és a %2.").arg(mp3Path, wavPath));
-
     const QString encoder = FindEncoder(m_paths.programDir, m_encoderSearchPath);
     if (encoder.isEmpty())
         return Failed(result, QStringLiteral("No s'ha trobat el programa lame: no s'ha creat el fitxer MP3; "
                                              "el so és a %1.").arg(wavPath));
+
+    // An older MP3 steps aside while lame works, so that a new file is never mistaken
+    // for it, and comes back when the encoding fails.
+    OlderFile older(mp3Path, m_paths.recordsDir + QLatin1Char('.') + name + QStringLiteral(".mp3.anterior"));
+    if (!older.StepAside())
+        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: el so és a %2.").arg(mp3Path, wavPath));
+    const auto failed = [&](const QString &reason) {
+        QFile::remove(mp3Path);
+        QFile::remove(doubledPath);
+        older.Restore();
+        return Failed(result, reason);
+    };
+
     emit statusText(QStringLiteral("Codificant el fitxer MP3..."));
     QProcess lame;
     lame.setProgram(encoder);
@@ -272,19 +406,26 @@ ExportResult AudioExporter::EncodeMp3(const QString &name, ExportResult result)
     lame.setProcessChannelMode(QProcess::MergedChannels);
     lame.start();
     if (!lame.waitForStarted(5000))
-        return Failed(result, QStringLiteral("No s'ha pogut iniciar lame (%1): el so és a %2.")
-                                  .arg(lame.errorString(), wavPath));
+        return failed(QStringLiteral("No s'ha pogut iniciar lame (%1): el so és a %2.").arg(lame.errorString(), wavPath));
+    // lame encodes far faster than the sound plays: a limit of the sound's own length
+    // and then some is only reached by an encoder that hangs.
+    const qint64 limitMs = m_timings.encoderLimitMs + SoundSeconds(wavPath) * m_timings.encoderMsPerSoundSecond;
+    QElapsedTimer clock;
+    clock.start();
     QByteArray output;
     while (lame.state() != QProcess::NotRunning) {
-        WaitForProcess(lame, m_timings.encoderPollMs);
+        WaitForProcess(lame, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))));
         output += lame.readAll();
         if (output.size() > 65536)
             output = output.right(4096);
-        if (AppClosing()) {
+        const bool closing = AppClosing();
+        if (closing || (lame.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
             lame.kill();
             lame.waitForFinished(2000);
-            QFile::remove(mp3Path);
-            return Failed(result, QStringLiteral("El programa es tanca: el so és a %1.").arg(wavPath));
+            if (closing)
+                return failed(QStringLiteral("El programa es tanca: el so és a %1.").arg(wavPath));
+            return failed(QStringLiteral("lame no ha acabat en %1 s i s'ha aturat: no s'ha creat el fitxer MP3; "
+                                         "el so és a %2.").arg((limitMs + 999) / 1000).arg(wavPath));
         }
     }
     output += lame.readAll();
@@ -292,16 +433,17 @@ ExportResult AudioExporter::EncodeMp3(const QString &name, ExportResult result)
     const bool made = NonEmptyFile(mp3Path) || NonEmptyFile(doubledPath);
     const bool encoderFailed = lame.exitStatus() != QProcess::NormalExit || lame.exitCode() != 0;
     if (!made || encoderFailed) {
-        QFile::remove(mp3Path);
-        QFile::remove(doubledPath);
         const QString detail = LastLine(output);
-        return Failed(result, QStringLiteral("La codificació MP3 ha fallat%1: el so és a %2.")
-                                  .arg(detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail), wavPath));
+        return failed(QStringLiteral("La codificació MP3 ha fallat%1: el so és a %2.")
+                          .arg(detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail), wavPath));
     }
-    // Only a non-empty MP3 replaces the WAV.
-    QFile::remove(wavPath);
+    // Only a non-empty MP3 replaces the WAV and the older MP3.
     if (QFileInfo::exists(doubledPath) && !QFileInfo::exists(mp3Path))
         QFile::rename(doubledPath, mp3Path);
+    if (!NonEmptyFile(mp3Path))
+        return failed(QStringLiteral("No s'ha pogut donar el nom %1 al fitxer MP3: el so és a %2.").arg(mp3Path, wavPath));
+    QFile::remove(wavPath);
+    older.Drop();
     result.file = mp3Path;
     return result;
 }

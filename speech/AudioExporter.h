@@ -40,6 +40,9 @@ struct ExportTimings
     int lookIntervalMs = 200;
     int statusPollMs = 1000;      // between readings of "STATUS"
     int encoderPollMs = 2000;     // longest wait between looks at the encoder
+    int encoderLimitMs = 30000;   // for lame, and encoderMsPerSoundSecond more for each second of sound
+    int encoderMsPerSoundSecond = 1000;
+    int lockWaitLimitMs = 600000; // for another export on the same exchange file to end
 };
 
 // Saves the document as spoken audio in the records folder: hands the text, voice and

@@ -3,8 +3,10 @@
 #include "app/SettingsStore.h"
 #include "app/TextEncoding.h"
 #include "app/UserQuestions.h"
+#include "app/WholeFiles.h"
+#include "speech/SpeakPreparation.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 const char *const FormDiccionariExcepcions::kSection = "FormDiccionariExcepcions";
 const char *const FormDiccionariExcepcions::kActiveKey = "HiHaDiccionariExcepcions";
@@ -122,19 +124,14 @@ void FormDiccionariExcepcions::WriteState(bool inUse)
 void FormDiccionariExcepcions::LoadExceptionsDictionary(const QString &path)
 {
     m_active = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is read: a device or a FIFO would never end.
+    const WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(path);
+    if (!read.ok) {
         m_table.Assign({});
         WriteState(false);
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_table.Assign({});
-        WriteState(false);
-        return;
-    }
-    m_table.Assign(ParseExceptionEntries(TextEncoding::DecodeAuto(bytes)));
+    m_table.Assign(ParseExceptionEntries(TextEncoding::DecodeAuto(read.bytes)));
     if (m_table.Count() > 0) {
         m_active = true;
         m_fileName = path;
@@ -146,7 +143,17 @@ QString FormDiccionariExcepcions::ApplyExceptionsDictionary(const QString &text)
 {
     if (!m_active)
         return text;
-    return m_table.Find(text).value_or(text);
+    const std::optional<QString> replacement = m_table.Find(text);
+    if (!replacement)
+        return text;
+    // A recording that is a folder, a device or a FIFO would stop the player for good:
+    // the word is said instead.
+    if (SpeakPreparation::SoundFileKind(*replacement) != SpeakPreparation::SoundFile::None) {
+        const QFileInfo sound(SpeakPreparation::SoundFolder(m_fileName) + *replacement);
+        if (sound.exists() && !sound.isFile())
+            return text;
+    }
+    return *replacement;
 }
 
 bool FormDiccionariExcepcions::ChooseExceptionsDictionary()

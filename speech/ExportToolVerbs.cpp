@@ -2,6 +2,7 @@
 
 #include "app/DocumentFile.h"
 #include "app/SettingsStore.h"
+#include "app/WholeFiles.h"
 #include "speech/ExceptionsDictionary.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
@@ -99,7 +101,12 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         QFile input;
         if (!input.open(stdin, QIODevice::ReadOnly))
             return Usage(verb, QStringLiteral("cannot read the standard input"));
-        request.text = QString::fromUtf8(input.readAll());
+        const WholeFiles::ReadResult read = WholeFiles::ReadDevice(input, QStringLiteral("standard input"));
+        if (!read.ok) {
+            std::fprintf(stderr, "%s\n", qPrintable(read.error));
+            return 1;
+        }
+        request.text = QString::fromUtf8(read.bytes);
         request.text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     } else {
         const LoadedDocument document = LoadDocument(options->file);
@@ -109,9 +116,13 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         }
         request.text = document.text;
     }
-    request.name = !options->name.isEmpty() ? options->name
-                   : options->file.isEmpty() ? ExportProtocol::kStartName
-                                             : QFileInfo(options->file).completeBaseName();
+    // Blanks at the ends of a name would not survive the exchange file: a name of blanks
+    // only is no name.
+    request.name = SoundFileNameOf(options->name);
+    if (request.name.isEmpty() && !options->file.isEmpty())
+        request.name = SoundFileNameOf(QFileInfo(options->file).completeBaseName());
+    if (request.name.isEmpty())
+        request.name = ExportProtocol::kStartName;
     if (!IsUsableSoundFileName(request.name))
         return Usage(verb, QStringLiteral("unusable sound file name \"%1\"").arg(request.name));
 
@@ -134,8 +145,13 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     DBusDesktopWindows desktop;
     ProcessRendererLauncher launcher(paths.programDir);
     AudioExporter exporter(paths, desktop, launcher);
-    // The user's exceptions dictionary applies here as in the editor.
-    SettingsStore dictionarySettings(paths.settingsFile);
+    // The user's exceptions dictionary applies here as in the editor, but what loading it
+    // writes (a dictionary that went missing is switched off) goes to a copy: the command
+    // line leaves the user's settings as they were.
+    QTemporaryDir scratch;
+    SettingsStore dictionarySettings(scratch.filePath(QStringLiteral("tolvanet.ini")));
+    if (const WholeFiles::ReadResult copy = WholeFiles::ReadRegularFile(paths.settingsFile); copy.ok)
+        WholeFiles::WriteFile(dictionarySettings.FileName(), copy.bytes, nullptr);
     FormDiccionariExcepcions dictionary(dictionarySettings, nullptr, paths.programDir);
     dictionary.FormCreate();
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });

@@ -3,6 +3,7 @@
 #include "app/DocumentFile.h"
 #include "app/TextCommands.h"
 #include "app/TextEncoding.h"
+#include "app/WholeFiles.h"
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/ToolRun.h"
@@ -94,7 +95,12 @@ int main(int argc, char *argv[])
             Print(stderr, QStringLiteral("cannot read standard input\n"));
             return 1;
         }
-        document = TextEncoding::DecodeAuto(input.readAll());
+        const WholeFiles::ReadResult read = WholeFiles::ReadDevice(input, QStringLiteral("standard input"));
+        if (!read.ok) {
+            Print(stderr, read.error + QLatin1Char('\n'));
+            return 1;
+        }
+        document = TextEncoding::DecodeAuto(read.bytes);
         document.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         document.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     } else {

@@ -1,6 +1,7 @@
 #include "tools/BlackboardScript.h"
 
 #include <QLatin1String>
+#include <QStringList>
 
 #include <limits>
 
@@ -11,6 +12,9 @@ class LineReader
 {
 public:
     explicit LineReader(QStringView text) : m_text(text) {}
+
+    // No line is left: an empty line after the last break is not one.
+    bool AtEnd() const { return m_position >= m_text.size(); }
 
     QStringView Next()
     {
@@ -72,6 +76,56 @@ std::optional<int> ParseDecimalInteger(QStringView text)
     return int(value);
 }
 
+std::optional<QString> BlackboardValue(QStringView line)
+{
+    qsizetype first = 0;
+    qsizetype last = line.size();
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (first < last && blank(line.at(first)))
+        ++first;
+    while (last > first && blank(line.at(last - 1)))
+        --last;
+    const QStringView number = line.mid(first, last - first);
+    const auto digit = [&number](qsizetype i) {
+        return i < number.size() && number.at(i) >= QLatin1Char('0') && number.at(i) <= QLatin1Char('9');
+    };
+    qsizetype i = 0;
+    if (i < number.size() && (number.at(i) == QLatin1Char('-') || number.at(i) == QLatin1Char('+')))
+        ++i;
+    const qsizetype integerStart = i;
+    while (digit(i))
+        ++i;
+    const qsizetype integerEnd = i;
+    qsizetype fractionDigits = 0;
+    if (i < number.size() && number.at(i) == QLatin1Char('.')) {
+        ++i;
+        while (digit(i)) {
+            ++i;
+            ++fractionDigits;
+        }
+    }
+    if (integerEnd == integerStart && fractionDigits == 0)
+        return std::nullopt;
+    if (i < number.size() && (number.at(i) == QLatin1Char('e') || number.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < number.size() && (number.at(i) == QLatin1Char('-') || number.at(i) == QLatin1Char('+')))
+            ++i;
+        if (!digit(i))
+            return std::nullopt;
+        while (digit(i))
+            ++i;
+    }
+    if (i != number.size())
+        return std::nullopt;
+    // A leading zero makes an octal number of "010", or no number at all in strict code.
+    qsizetype zeros = 0;
+    while (integerStart + zeros + 1 < integerEnd && number.at(integerStart + zeros) == QLatin1Char('0'))
+        ++zeros;
+    if (zeros == 0)
+        return line.toString();
+    return number.left(integerStart).toString() + number.mid(integerStart + zeros).toString();
+}
+
 BlackboardScript BuildBlackboardScript(QStringView text,
                                        const std::function<void(int)> &progress)
 {
@@ -91,11 +145,43 @@ BlackboardScript BuildBlackboardScript(QStringView text,
         return result;
     }
 
+    // Every value is checked before anything is built: each must be there and be a
+    // number, so that the script is always valid JavaScript. Lines are named as the
+    // editor counts them, from 1.
+    const int points = qMax(0, *count);
+    QStringList values;
+    values.reserve(qsizetype(points) * 6);
+    for (int n = 1; n <= points; ++n) {
+        for (int k = 0; k < 6; ++k) {
+            const qsizetype editorLine = qsizetype(n - 1) * 6 + k + 2;
+            if (lines.AtEnd()) {
+                result.message = QStringLiteral("Falten valors: hi ha %1 punts i el punt %2 necessita la línia %3, "
+                                                "però el text s'acaba a la línia %4.")
+                                     .arg(*count)
+                                     .arg(n)
+                                     .arg(editorLine)
+                                     .arg(editorLine - 1);
+                return result;
+            }
+            const QStringView line = lines.Next();
+            std::optional<QString> value = BlackboardValue(line);
+            if (!value) {
+                result.message = QStringLiteral("La línia %1 (valor %2 del punt %3) no és un nombre: «%4».")
+                                     .arg(editorLine)
+                                     .arg(k + 1)
+                                     .arg(n)
+                                     .arg(line.left(80).toString());
+                return result;
+            }
+            values << std::move(*value);
+        }
+    }
+
     QString &script = result.script;
-    // Each point takes about three times the room of its value lines.
     script.reserve(qMin<qsizetype>(text.size() * 3 + 1024, qsizetype(1) << 28));
     script += QLatin1String("var npTotal=");
-    script += countText;
+    // The count goes as typed, unless a leading zero would make JavaScript read it as octal.
+    script += BlackboardValue(countText).value_or(QString::number(*count));
     script += QLatin1String(";\n");
     script += QLatin1String(ScriptHead);
 
@@ -103,7 +189,8 @@ BlackboardScript BuildBlackboardScript(QStringView text,
         QLatin1String("][0]="), QLatin1String("][1]="), QLatin1String("][2]="),
         QLatin1String("][3]="), QLatin1String("][4]="),
     };
-    for (int n = 1; n <= *count; ++n) {
+    qsizetype next = 0;
+    for (int n = 1; n <= points; ++n) {
         if (progress)
             progress(n);
         const QString number = QString::number(n);
@@ -111,13 +198,13 @@ BlackboardScript BuildBlackboardScript(QStringView text,
             script += QLatin1String("p[");
             script += number;
             script += prefix;
-            script += lines.Next();
+            script += values.at(next++);
             script += QLatin1String(";\n");
         }
         script += QLatin1String("pt[");
         script += number;
         script += QLatin1String("]=");
-        script += lines.Next();
+        script += values.at(next++);
         script += QLatin1String(";\n");
     }
     result.built = true;

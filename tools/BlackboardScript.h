@@ -24,7 +24,13 @@ struct BlackboardScript
 // run-time reads one; nothing for any other text or one out of 32-bit range.
 std::optional<int> ParseDecimalInteger(QStringView text);
 
-// Lines are separated by "\n"; a line past the last reads as empty text. progress
-// is told each point number before the point is written.
+// A value as the script can hold it: a decimal number, with blanks or tabs around it,
+// written as it stands, or without the leading zeros that would make it octal; nothing
+// for any other text.
+std::optional<QString> BlackboardValue(QStringView line);
+
+// Lines are separated by "\n". The count's lines must all be there and be numbers:
+// otherwise nothing is built and the message names the first wrong line. progress is
+// told each point number before the point is written.
 BlackboardScript BuildBlackboardScript(QStringView text,
                                        const std::function<void(int)> &progress = {});

@@ -2,6 +2,8 @@
 #include "app/EditorText.h"
 #include "app/TextEncoding.h"
 #include "app/UserQuestions.h"
+#include "app/WholeFiles.h"
+#include "tests/FaultyFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -193,39 +195,43 @@ private slots:
     void aFailedSaveKeepsTheOldFileAndTheDocumentModified_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("read-only folder") << "readonly";
-        QTest::newRow("vanished folder") << "vanished";
-        QTest::newRow("full disk") << "full";
+        QTest::addColumn<int>("length");
+        QTest::newRow("read-only folder") << "readonly" << 8;
+        QTest::newRow("vanished folder") << "vanished" << 8;
+        // A small document fits in a write buffer: its failure shows only when flushed.
+        QTest::newRow("full disk, small document") << "full" << 31;
+        QTest::newRow("full disk, large document") << "full" << 200000;
     }
     void aFailedSaveKeepsTheOldFileAndTheDocumentModified()
     {
         QFETCH(QString, how);
+        QFETCH(int, length);
         QTemporaryDir folder;
         QString path = folder.filePath("doc.txt");
-        const QString mountPoint = folder.filePath("small");
         const bool asRoot = ::geteuid() == 0;
         // As root, permissions refuse nothing: a small file system of our own is
         // made full or read-only instead.
         const bool ownFileSystem = how == "full" || (how == "readonly" && asRoot);
+        std::optional<SmallDisk> disk;
         if (ownFileSystem) {
-            if (!asRoot)
+            disk.emplace(folder.filePath("small"));
+            if (!disk->Mounted())
                 QSKIP("needs root to mount a small file system");
-            QDir().mkpath(mountPoint);
-            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint}) != 0)
-                QSKIP("cannot mount a small file system here");
-            path = mountPoint + "/doc.txt";
+            path = disk->FilePath("doc.txt");
         }
         WriteBytes(path, "old text");
         Fixture f;
         f.docs.DropFile(path);
-        f.editor.SetText(how == "full" ? QString(200000, QLatin1Char('x')) : QString("new text"));
+        f.editor.SetText(QString(length, QLatin1Char('x')));
         if (how == "readonly") {
             if (asRoot)
-                QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mountPoint}), 0);
+                QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", folder.filePath("small")}), 0);
             else
                 QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         } else if (how == "vanished") {
             QVERIFY(QDir(folder.path()).removeRecursively());
+        } else if (how == "full") {
+            disk->Fill();
         }
         QVERIFY(!f.docs.Save());
         QCOMPARE(f.ask.messages.size(), 1);
@@ -233,10 +239,44 @@ private slots:
         QVERIFY(f.editor.Modified());
         if (how != "vanished")
             QCOMPARE(ReadBytes(path), QByteArray("old text"));
-        if (ownFileSystem)
-            QProcess::execute("umount", {mountPoint});
-        else if (how == "readonly")
+        if (how == "full")  // no temporary copy is left to fill the disk
+            QCOMPARE(QDir(folder.filePath("small")).entryList(QDir::Files), (QStringList{"doc.txt", "filler"}));
+        if (!ownFileSystem && how == "readonly")
             QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void specialFilesAreRefusedWithAMessage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("endless device") << "/dev/zero" << "dispositiu";
+        QTest::newRow("FIFO") << "fifo" << "FIFO";
+        QTest::newRow("folder") << "folder" << "carpeta";
+        QTest::newRow("larger than the program holds") << "huge.txt" << "massa gran";
+    }
+    void specialFilesAreRefusedWithAMessage()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, why);
+        if (!path.startsWith('/')) {
+            path = m_dir.filePath(path);
+            QFile::remove(path);
+        }
+        if (path.endsWith("fifo"))
+            QVERIFY(MakeSpecialFile(path, SpecialFile::Fifo));
+        else if (path.endsWith("folder"))
+            QVERIFY(MakeSpecialFile(path, SpecialFile::Folder));
+        else if (path.endsWith("huge.txt"))
+            QVERIFY(MakeSpecialFile(path, SpecialFile::Sparse, WholeFiles::kLargestFile + 1));
+        Fixture f;
+        f.editor.SetText("kept");
+        f.editor.SetModified(false);
+        f.docs.DropFile(path);
+        QCOMPARE(f.editor.Text(), QString("kept"));
+        QCOMPARE(f.ask.messages.size(), 1);
+        QVERIFY2(f.ask.messages.first().contains(path) && f.ask.messages.first().contains(why),
+                 qPrintable(f.ask.messages.first()));
+        QVERIFY(f.docs.CurrentFileName() != path);
     }
 
     void anUnreadableCommandLineFileGivesAnEmptyDocumentAndAMessage()

@@ -1,5 +1,7 @@
 #include "app/SettingsStore.h"
 #include "app/TextEncoding.h"
+#include "app/WholeFiles.h"
+#include "tests/FaultyFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,6 +95,23 @@ private slots:
         QCOMPARE(ReadBytes(Path("d.ini")), QByteArray("[one]\r\na=1\r\nc=3\r\n\r\n[two]\r\nb=2\r\n"));
     }
 
+    void theFirstSectionAndKeyOfANameAreTheOnesReadAndWritten()
+    {
+        WriteBytes(Path("dup.ini"), "x=0\r\n[tts]\r\nvelocitat=1\r\nVELOCITAT=2\r\n[other]\r\nvelocitat=9\r\n"
+                                    "[TTS]\r\nvelocitat=3\r\nnou=4\r\n");
+        SettingsStore store(Path("dup.ini"));
+        QCOMPARE(store.ReadString("Tts", "Velocitat", "d"), QString("1"));
+        QCOMPARE(store.ReadString("tts", "nou", "d"), QString("d"));  // only in the repeated section
+        QCOMPARE(store.ReadString("tts", "x", "d"), QString("d"));    // before any section
+        QVERIFY(store.WriteString("tts", "nou", "5"));
+        QCOMPARE(ReadBytes(Path("dup.ini")), QByteArray("x=0\r\n[tts]\r\nvelocitat=1\r\nVELOCITAT=2\r\nnou=5\r\n"
+                                                        "[other]\r\nvelocitat=9\r\n[TTS]\r\nvelocitat=3\r\nnou=4\r\n"));
+        // The lines after the new one moved: they are still found.
+        QCOMPARE(store.ReadString("OTHER", "velocitat", "d"), QString("9"));
+        QVERIFY(store.WriteString("other", "VELOCITAT", "8"));
+        QCOMPARE(SettingsStore(Path("dup.ini")).ReadString("other", "velocitat", "d"), QString("8"));
+    }
+
     void valuesAreCutAt2047CharactersOnRead()
     {
         SettingsStore store(Path("e.ini"));
@@ -154,6 +173,55 @@ private slots:
         QCOMPARE(store.ReadString("tts", "velocitat", "0"), QString("0"));
         QVERIFY(store.WriteString("tts", "velocitat", "2"));
         QCOMPARE(store.ReadString("tts", "velocitat", "0"), QString("2"));
+    }
+
+    void aFullDiskLeavesTheFileAsItWas_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("small value") << 2;
+        QTest::newRow("large value") << 100000;
+    }
+    void aFullDiskLeavesTheFileAsItWas()
+    {
+        QFETCH(int, length);
+        SmallDisk disk(Path("small"));
+        if (!disk.Mounted())
+            QSKIP("needs root to mount a small file system");
+        const QString path = disk.FilePath("tolvanet.ini");
+        WriteBytes(path, "[tts]\r\nvelocitat=3\r\n");
+        disk.Fill();
+        SettingsStore store(path);
+        QVERIFY(!store.WriteString("tts", "velocitat", QString(length, QLatin1Char('7'))));
+        QCOMPARE(store.LastError(), QString("Unable to write to %1").arg(path));
+        QCOMPARE(ReadBytes(path), QByteArray("[tts]\r\nvelocitat=3\r\n"));
+        QCOMPARE(SettingsStore(path).ReadString("tts", "velocitat", "0"), QString("3"));
+    }
+
+    void specialOrUnreadableFilesReadAsDefaultsAndAreNeverReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("too large") << "huge";
+    }
+    void specialOrUnreadableFilesReadAsDefaultsAndAreNeverReplaced()
+    {
+        QFETCH(QString, kind);
+        const QString path = Path(kind + ".ini");
+        if (kind == "fifo")
+            QVERIFY(MakeSpecialFile(path, SpecialFile::Fifo));
+        else if (kind == "folder")
+            QVERIFY(MakeSpecialFile(path, SpecialFile::Folder));
+        else
+            QVERIFY(MakeSpecialFile(path, SpecialFile::Sparse, WholeFiles::kLargestFile + 1));
+        const QFileInfo before(path);
+        SettingsStore store(path);
+        QCOMPARE(store.ReadString("tts", "velocitat", "0"), QString("0"));
+        QVERIFY(!store.WriteString("tts", "velocitat", "2"));
+        const QFileInfo after(path);
+        QCOMPARE(after.isDir(), before.isDir());
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.isFile(), before.isFile());
     }
 
     void strictNumbers()

@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/FaultyFiles.h"
+
 // tolvanet-tool as a teacher's script meets it: a program, its output and its status.
 class TestTolvanetTool : public QObject
 {
@@ -15,12 +17,17 @@ class TestTolvanetTool : public QObject
         QByteArray err;
     };
 
-    static Result Run(const QStringList &arguments, const QByteArray &input = QByteArray())
+    static Result Run(const QStringList &arguments, const QByteArray &input = QByteArray(),
+                      const QString &inputFile = QString())
     {
         QProcess process;
+        if (!inputFile.isEmpty())
+            process.setStandardInputFile(inputFile);
         process.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", arguments);
-        process.write(input);
-        process.closeWriteChannel();
+        if (inputFile.isEmpty()) {
+            process.write(input);
+            process.closeWriteChannel();
+        }
         if (!process.waitForFinished(60000))
             return {};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -65,6 +72,40 @@ private slots:
         QCOMPARE(result.status, 2);
         QCOMPARE(result.out, QByteArray());
         QVERIFY(result.err.contains("'12abc' is not a valid integer value"));
+    }
+
+    void specialFilesGetAMessageNotAHangOrAnAbort_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("asInput");
+        QTest::addColumn<QByteArray>("why");
+        QTest::newRow("endless device") << "/dev/zero" << false << QByteArray("dispositiu");
+        QTest::newRow("FIFO without a writer") << "fifo" << false << QByteArray("FIFO");
+        QTest::newRow("folder") << "folder" << false << QByteArray("carpeta");
+        QTest::newRow("larger than the program holds") << "huge.txt" << false << QByteArray("massa gran");
+        QTest::newRow("endless standard input") << "/dev/zero" << true << QByteArray("massa gran");
+    }
+    void specialFilesGetAMessageNotAHangOrAnAbort()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, asInput);
+        QFETCH(QByteArray, why);
+        QTemporaryDir dir;
+        if (!file.startsWith('/')) {
+            file = dir.filePath(file);
+            if (file.endsWith("fifo"))
+                QVERIFY(MakeSpecialFile(file, SpecialFile::Fifo));
+            else if (file.endsWith("folder"))
+                QVERIFY(MakeSpecialFile(file, SpecialFile::Folder));
+            else
+                QVERIFY(MakeSpecialFile(file, SpecialFile::Sparse, qint64(1) << 32));
+        }
+        const Result result = asInput ? Run({"calc"}, QByteArray(), file) : Run({"calc", file});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, QByteArray());
+        QVERIFY2(result.err.contains(why), result.err.constData());
+        if (!asInput)
+            QVERIFY(result.err.contains(QFile::encodeName(file)));
     }
 
     void refusesWhatItCannotDo()

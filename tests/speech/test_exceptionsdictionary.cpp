@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/FaultyFiles.h"
+
 class TestExceptionsDictionary : public QObject
 {
     Q_OBJECT
@@ -141,6 +143,29 @@ private slots:
         dictionary.SetDictionaryActive(false);
         dictionary.ClosingStep();
         QCOMPARE(settings.ReadString("FormDiccionariExcepcions", "HiHaDiccionariExcepcions", ""), QStringLiteral("NO"));
+    }
+
+    void specialFilesNeitherHangNorExhaustMemory()
+    {
+        SettingsStore settings(Settings());
+        FormDiccionariExcepcions dictionary(settings, nullptr, m_dir.path());
+        const QString fifo = m_dir.filePath(QStringLiteral("fifo.txt"));
+        QVERIFY(MakeSpecialFile(fifo, SpecialFile::Fifo));
+        for (const QString &path : {QStringLiteral("/dev/zero"), fifo, m_dir.path()}) {
+            dictionary.LoadExceptionsDictionary(path);
+            QVERIFY2(!dictionary.DictionaryActive(), qPrintable(path));
+        }
+
+        // Recordings that are not files are not handed to the player: the word is said.
+        const QString words = Write(QStringLiteral("sounds.txt"), "gat gat.wav\ngos gos.mp3\nlleo lleo.wav\n");
+        QVERIFY(MakeSpecialFile(m_dir.filePath(QStringLiteral("gat.wav")), SpecialFile::Fifo));
+        QVERIFY(MakeSpecialFile(m_dir.filePath(QStringLiteral("gos.mp3")), SpecialFile::Folder));
+        Write(QStringLiteral("lleo.wav"), "RIFF");
+        dictionary.LoadExceptionsDictionary(words);
+        QVERIFY(dictionary.DictionaryActive());
+        QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("gat")), QStringLiteral("gat"));
+        QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("gos")), QStringLiteral("gos"));
+        QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("lleo")), QStringLiteral("lleo.wav"));
     }
 
     void tableGrowsPastAThousandEntries()

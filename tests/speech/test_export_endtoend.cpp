@@ -151,6 +151,75 @@ private slots:
                  std::optional<int>(2));
         QCOMPARE(RunExportToolVerb(QStringLiteral("calculate"), {}, m_paths), std::nullopt);
     }
+
+    void blanksAroundANameNeverReachAnotherFile()
+    {
+        const QString document = m_dir.filePath(QStringLiteral("noms.txt"));
+        QFile file(document);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kFirstLine.toUtf8());
+        file.close();
+        const QString records = m_paths.recordsDir;
+        QDir(records).removeRecursively();
+        const QStringList voice{QStringLiteral("--voice"), QString::number(m_catalan)};
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{"--name", " t", document}, m_paths),
+                 std::optional<int>(0));
+        // A name of blanks is no name: the document's name is used.
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{"--name", " ", document}, m_paths),
+                 std::optional<int>(0));
+        QCOMPARE(QDir(records).entryList(QDir::Files | QDir::Hidden), (QStringList{"noms.wav", "t.wav"}));
+    }
+
+    void theCommandLineLeavesTheUsersSettingsAlone()
+    {
+        // A dictionary that has gone away since the editor last ran.
+        const QByteArray settings = "[FormDiccionariExcepcions]\r\nHiHaDiccionariExcepcions=SI\r\n"
+                                    "NomFitxerDiccionariExcepcions=" + QFile::encodeName(m_dir.filePath("gone.txt"))
+                                    + "\r\n[tts]\r\nvelocitat=3\r\n";
+        QFile file(m_paths.settingsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings);
+        file.close();
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"),
+                                   {QStringLiteral("--voice"), QString::number(m_catalan), QStringLiteral("--name"),
+                                    QStringLiteral("sense canvis"), m_dir.filePath(QStringLiteral("noms.txt"))},
+                                   m_paths),
+                 std::optional<int>(0));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), settings);
+        file.close();
+        QFile::remove(m_paths.settingsFile);
+    }
+
+    void twoExportsAtOnceEachGetTheirWholeRecording()
+    {
+        // Two teachers' scripts start tolvanet-tool in one program folder at the same time.
+        const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/tolvanet-tool");
+        QVERIFY(QFile::copy(tool, m_dir.filePath(QStringLiteral("tolvanet-tool"))));
+        const QString shortText = m_dir.filePath(QStringLiteral("curt.txt"));
+        const QString longText = m_dir.filePath(QStringLiteral("llarg.txt"));
+        for (const auto &[path, text] : {std::pair{shortText, kFirstLine}, std::pair{longText, kDocument}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text.toUtf8());
+        }
+        QProcess first;
+        QProcess second;
+        const QStringList voice{QStringLiteral("--voice"), QString::number(m_catalan), QStringLiteral("--rate"),
+                                QStringLiteral("5")};
+        first.start(m_dir.filePath(QStringLiteral("tolvanet-tool")),
+                    QStringList{QStringLiteral("export-wav")} + voice + QStringList{shortText});
+        second.start(m_dir.filePath(QStringLiteral("tolvanet-tool")),
+                     QStringList{QStringLiteral("export-wav")} + voice + QStringList{longText});
+        QVERIFY(first.waitForFinished(120000) && second.waitForFinished(120000));
+        QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
+        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+        const double shortSeconds = Seconds(m_paths.recordsDir + QStringLiteral("curt.wav"));
+        const double longSeconds = Seconds(m_paths.recordsDir + QStringLiteral("llarg.wav"));
+        // Each holds its own whole text: the whole document lasts several times its first line.
+        QVERIFY2(shortSeconds > 0.5 && longSeconds > 3 * shortSeconds,
+                 qPrintable(QStringLiteral("%1 s and %2 s").arg(shortSeconds).arg(longSeconds)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExportEndToEnd)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -301,7 +302,7 @@ private slots:
         AppLifetime::Instance().Reset();
     }
 
-    void mp3ReplacesTheWavOnlyWhenEncoded_data()
+    void mp3ReplacesTheWavAndTheOlderMp3OnlyWhenEncoded_data()
     {
         QTest::addColumn<QByteArray>("lame");  // the body of a fake lame beside the program
         QTest::addColumn<bool>("ok");
@@ -312,37 +313,97 @@ private slots:
                                << QStringLiteral("cannot encode");
         QTest::newRow("writes nothing") << QByteArray("exit 0\n") << false << QStringLiteral("MP3");
         QTest::newRow("empty mp3") << QByteArray(": > \"${1%.wav}.mp3\"\n") << false << QStringLiteral("MP3");
+        QTest::newRow("hangs halfway") << QByteArray("printf 'ID3' > \"${1%.wav}.mp3\"; exec sleep 600\n") << false
+                                       << QStringLiteral("aturat");
         QTest::newRow("no lame") << QByteArray() << false << QStringLiteral("lame");
     }
-    void mp3ReplacesTheWavOnlyWhenEncoded()
+    void mp3ReplacesTheWavAndTheOlderMp3OnlyWhenEncoded()
     {
         QFETCH(QByteArray, lame);
         QFETCH(bool, ok);
         QFETCH(QString, reasonPart);
         if (!lame.isEmpty())
             WriteScript(m_paths.programDir + QStringLiteral("lame"), lame);
+        // An encoder that hangs is given a limit, here a short one.
+        m_exporter->SetTimings({20, 1000, 20, 20, 50, 300, 0});
         QDir().mkpath(m_paths.recordsDir);
-        QFile stale(Records(QStringLiteral("carta.mp3")));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write("stale");
-        stale.close();
+        QFile older(Records(QStringLiteral("carta.mp3")));
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("older");
+        older.close();
 
         const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta"), ExportFormat::Mp3));
         QCOMPARE(result.ok, ok);
         QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav.mp3"))));
+        QFile mp3(Records(QStringLiteral("carta.mp3")));
+        QVERIFY(mp3.open(QIODevice::ReadOnly));
         if (ok) {
             QCOMPARE(result.file, Records(QStringLiteral("carta.mp3")));
-            QFile mp3(result.file);
-            QVERIFY(mp3.open(QIODevice::ReadOnly));
             QCOMPARE(mp3.readAll(), QByteArray("ID3mp3"));
             QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav"))));
         } else {
             QVERIFY2(result.reason.contains(reasonPart), qPrintable(result.reason));
-            QVERIFY(!QFile::exists(Records(QStringLiteral("carta.mp3"))));
-            // The only sound file made is kept, and the user is told where.
+            // The older MP3 is as it was, and the only sound file made is kept: the user is told where.
+            QCOMPARE(mp3.readAll(), QByteArray("older"));
             QVERIFY(QFile::exists(Records(QStringLiteral("carta.wav"))));
             QVERIFY(result.reason.contains(Records(QStringLiteral("carta.wav"))));
         }
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("mp3")),
+                 QStringList{QStringLiteral("carta.mp3")});
+    }
+
+    void blanksAroundTheNameAreDroppedAsTheExchangeFileDropsThem()
+    {
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral(" \tcarta  ")));
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QCOMPARE(result.file, Records(QStringLiteral("carta.wav")));
+        QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("WAV=carta.wav")));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("carta.wav")});
+
+        // A name of blanks is no name: refused, and the buttons are off.
+        QVERIFY(!m_exporter->Export(Request(QStringLiteral("   "))).ok);
+        QCOMPARE(m_renderer->starts, 1);
+        QVERIFY(!ExportControlsFor(QStringLiteral("  "), false).wavButton);
+        QVERIFY(ExportControlsFor(QStringLiteral(" x "), false).mp3Button);
+    }
+
+    void anExportWaitsWhileAnotherHoldsTheExchangeFile()
+    {
+        // Another program's export holds the lock beside the exchange file.
+        QProcess other;
+        const QStringList holdTheLock{m_paths.exchangeFile + QStringLiteral(".lock"), QStringLiteral("-c"),
+                                      QStringLiteral("echo held; exec cat")};
+        other.start(QStringLiteral("flock"), holdTheLock);
+        QVERIFY(other.waitForReadyRead());
+        QStringList status;
+        connect(m_exporter.get(), &AudioExporter::statusText, this, [&](const QString &text) {
+            status << text;
+            if (text.contains(QStringLiteral("altra exportació")))
+                other.closeWriteChannel();  // the other export ends
+        });
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta")));
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY(other.state() == QProcess::NotRunning || other.waitForFinished());
+        QVERIFY(status.first().contains(QStringLiteral("altra exportació")));
+        QCOMPARE(m_renderer->starts, 1);
+
+        // One that never ends: refused after the limit, with the exchange file untouched.
+        other.start(QStringLiteral("flock"), holdTheLock);
+        QVERIFY(other.waitForReadyRead());
+        disconnect(m_exporter.get(), &AudioExporter::statusText, this, nullptr);
+        m_exporter->SetTimings({20, 1000, 20, 20, 50, 300, 0, 200});
+        const QByteArray exchange = [&] {
+            QFile f(m_paths.exchangeFile);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        const ExportResult refused = m_exporter->Export(Request(QStringLiteral("altra")));
+        other.closeWriteChannel();
+        other.waitForFinished();
+        QVERIFY(!refused.ok);
+        QVERIFY2(refused.reason.contains(QLatin1String("sonnerix.ini.lock")), qPrintable(refused.reason));
+        QFile f(m_paths.exchangeFile);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), exchange);
     }
 
     void nameWithBlanksReachesLameWhole()

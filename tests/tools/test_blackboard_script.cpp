@@ -63,52 +63,51 @@ class TestBlackboardScript : public QObject
 
 private slots:
     void twoPoints();
-    void missingAndExtraLines();
+    void extraLinesAreLostAndValuesKeepTheirBlanks();
+    void leadingZerosNeverMakeOctalNumbers();
     void noPoints_data();
     void noPoints();
     void parseDecimalInteger_data();
     void parseDecimalInteger();
     void commandReplacesTextAndShowsEachPoint();
-    void commandRefusesBadCount_data();
-    void commandRefusesBadCount();
+    void commandRefusesBadCountOrValues_data();
+    void commandRefusesBadCountOrValues();
 };
 
 void TestBlackboardScript::twoPoints()
 {
     QStringList input{QStringLiteral("2")};
     for (int i = 1; i <= 12; ++i)
-        input << QStringLiteral("v%1").arg(i);
+        input << QStringLiteral("%1").arg(i);
     const BlackboardScript script = BuildBlackboardScript(input.join(QLatin1Char('\n')));
     QVERIFY(script.built);
     QCOMPARE(script.script,
              Script(QStringLiteral("2"),
-                    {QStringLiteral("p[1][0]=v1;"), QStringLiteral("p[1][1]=v2;"),
-                     QStringLiteral("p[1][2]=v3;"), QStringLiteral("p[1][3]=v4;"),
-                     QStringLiteral("p[1][4]=v5;"), QStringLiteral("pt[1]=v6;"),
-                     QStringLiteral("p[2][0]=v7;"), QStringLiteral("p[2][1]=v8;"),
-                     QStringLiteral("p[2][2]=v9;"), QStringLiteral("p[2][3]=v10;"),
-                     QStringLiteral("p[2][4]=v11;"), QStringLiteral("pt[2]=v12;")}));
+                    {QStringLiteral("p[1][0]=1;"), QStringLiteral("p[1][1]=2;"),
+                     QStringLiteral("p[1][2]=3;"), QStringLiteral("p[1][3]=4;"),
+                     QStringLiteral("p[1][4]=5;"), QStringLiteral("pt[1]=6;"),
+                     QStringLiteral("p[2][0]=7;"), QStringLiteral("p[2][1]=8;"),
+                     QStringLiteral("p[2][2]=9;"), QStringLiteral("p[2][3]=10;"),
+                     QStringLiteral("p[2][4]=11;"), QStringLiteral("pt[2]=12;")}));
 }
 
-void TestBlackboardScript::missingAndExtraLines()
+void TestBlackboardScript::extraLinesAreLostAndValuesKeepTheirBlanks()
 {
-    // Values are copied as they stand; missing ones are empty, lines past the last point lost.
-    const BlackboardScript shortInput =
-        BuildBlackboardScript(QStringLiteral("2\n1.5\n\t2\n3\n4\n5\n6\n7\n8\n9\n"));
-    QVERIFY(shortInput.script.endsWith(
-        QStringLiteral("p[2][0]=7;\np[2][1]=8;\np[2][2]=9;\np[2][3]=;\np[2][4]=;\npt[2]=;\n")));
-    QVERIFY(shortInput.script.contains(QStringLiteral("\np[1][1]=\t2;\n")));
+    const BlackboardScript script =
+        BuildBlackboardScript(QStringLiteral("1\n1.5\n\t2\n-3\n4e2\n.5 \n6\nlost\nlost too"));
+    QVERIFY(script.built);
+    QVERIFY(script.script.endsWith(
+        QStringLiteral("p[1][0]=1.5;\np[1][1]=\t2;\np[1][2]=-3;\np[1][3]=4e2;\np[1][4]=.5 ;\npt[1]=6;\n")));
+    QVERIFY(!script.script.contains(QStringLiteral("lost")));
+}
 
-    const BlackboardScript longInput =
-        BuildBlackboardScript(QStringLiteral("1\na\nb\nc\nd\ne\nf\nlost\nlost too"));
-    QVERIFY(longInput.script.endsWith(QStringLiteral("p[1][4]=e;\npt[1]=f;\n")));
-    QVERIFY(!longInput.script.contains(QStringLiteral("lost")));
-
-    // A large count with few lines still gives every point.
-    const BlackboardScript many = BuildBlackboardScript(QStringLiteral("100000\n1\n2"));
-    QVERIFY(many.built);
-    QVERIFY(many.script.endsWith(QStringLiteral("p[100000][4]=;\npt[100000]=;\n")));
-    QCOMPARE(many.script.count(QLatin1Char('\n')), 13 + 600000);
+void TestBlackboardScript::leadingZerosNeverMakeOctalNumbers()
+{
+    const BlackboardScript script = BuildBlackboardScript(QStringLiteral("01\n010\n-007.5\n0\n0.25\n00\n+09e1"));
+    QVERIFY(script.built);
+    QVERIFY(script.script.startsWith(QStringLiteral("var npTotal=1;\n")));
+    QVERIFY(script.script.endsWith(
+        QStringLiteral("p[1][0]=10;\np[1][1]=-7.5;\np[1][2]=0;\np[1][3]=0.25;\np[1][4]=0;\npt[1]=+9e1;\n")));
 }
 
 void TestBlackboardScript::noPoints_data()
@@ -161,10 +160,13 @@ void TestBlackboardScript::parseDecimalInteger()
 
 void TestBlackboardScript::commandReplacesTextAndShowsEachPoint()
 {
-    CommandRun run(QStringLiteral("3\n1\n2\n3\n4\n5\n6"));
+    QString input = QStringLiteral("3");
+    for (int i = 1; i <= 18; ++i)
+        input += QStringLiteral("\n%1").arg(i);
+    CommandRun run(input);
     run.Run();
     QVERIFY(run.editor.Text().startsWith(QStringLiteral("var npTotal=3;\n\nfunction")));
-    QVERIFY(run.editor.Text().endsWith(QStringLiteral("p[3][4]=;\npt[3]=;\n")));
+    QVERIFY(run.editor.Text().endsWith(QStringLiteral("p[3][4]=17;\npt[3]=18;\n")));
     QCOMPARE(run.host.captions,
              (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QString()}));
     QVERIFY(run.ask.messages.isEmpty());
@@ -177,7 +179,7 @@ void TestBlackboardScript::commandReplacesTextAndShowsEachPoint()
     QCOMPARE(command->caption, QStringLiteral("Pissarra a HTML5"));
 }
 
-void TestBlackboardScript::commandRefusesBadCount_data()
+void TestBlackboardScript::commandRefusesBadCountOrValues_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
@@ -189,9 +191,29 @@ void TestBlackboardScript::commandRefusesBadCount_data()
     QTest::newRow("too many points")
         << QStringLiteral("2000000000\n1\n2")
         << QStringLiteral("Massa punts a la pissarra: 2000000000. El màxim és 10000000.");
+    // Every value must be there and be a number, so that the script is valid JavaScript.
+    const QString five = QStringLiteral("1\n1\n2\n3\n4\n5\n");
+    QTest::newRow("a count with nothing after it")
+        << QStringLiteral("10000000")
+        << QStringLiteral("Falten valors: hi ha 10000000 punts i el punt 1 necessita la línia 2, "
+                          "però el text s'acaba a la línia 1.");
+    QTest::newRow("one line short") << QStringLiteral("2\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n")
+                                    << QStringLiteral("Falten valors: hi ha 2 punts i el punt 2 necessita la línia 13, "
+                                                      "però el text s'acaba a la línia 12.");
+    QTest::newRow("empty value") << QStringLiteral("1\n1\n\n3\n4\n5\n6")
+                                 << QStringLiteral("La línia 3 (valor 2 del punt 1) no és un nombre: «».");
+    QTest::newRow("markup") << five + QStringLiteral("</script><script>alert(1)//")
+                            << QStringLiteral("La línia 7 (valor 6 del punt 1) no és un nombre: "
+                                              "«</script><script>alert(1)//».");
+    QTest::newRow("a number and more") << QStringLiteral("1\n1;x=2\n2\n3\n4\n5\n6")
+                                       << QStringLiteral("La línia 2 (valor 1 del punt 1) no és un nombre: «1;x=2».");
+    QTest::newRow("exponent without digits") << QStringLiteral("1\n1e\n2\n3\n4\n5\n6")
+                                             << QStringLiteral("La línia 2 (valor 1 del punt 1) no és un nombre: «1e».");
+    QTest::newRow("lone point") << five + QStringLiteral(".")
+                                << QStringLiteral("La línia 7 (valor 6 del punt 1) no és un nombre: «.».");
 }
 
-void TestBlackboardScript::commandRefusesBadCount()
+void TestBlackboardScript::commandRefusesBadCountOrValues()
 {
     QFETCH(QString, text);
     QFETCH(QString, message);

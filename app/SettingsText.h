@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The text of a settings file: sections in square brackets holding "key=value" lines.
+// Section and key names match without regard to case; the first section of a name and
+// the first key of a name in it are the ones read and written. The lines are indexed
+// once, so that a read does not depend on the size of the file.
+class SettingsText
+{
+public:
+    SettingsText() = default;
+    // UTF-8 when the bytes are valid UTF-8, else Windows-1252; CR LF, LF or CR line ends.
+    static SettingsText Parse(QByteArrayView bytes);
+
+    // The value without the blanks around it; nothing when the section or key is missing.
+    std::optional<QString> Value(const QString &section, const QString &key) const;
+    // Replaces the key's value, or adds the key after the last non-empty line of its
+    // section, or adds the section at the end.
+    void Set(const QString &section, const QString &key, const QString &value);
+    // The file's bytes: lines ended by CR LF, Windows-1252 unless a character needs UTF-8.
+    QByteArray Bytes() const;
+
+    // A name as it is matched: each character case-folded on its own.
+    static QString FoldName(const QString &name);
+
+private:
+    struct Section
+    {
+        int header = -1;       // the line of "[name]"
+        int lastContent = -1;  // the last non-empty line up to the next section
+        QHash<QString, int> keys;
+    };
+
+    void BuildIndex();
+
+    QStringList m_lines;
+    QHash<QString, Section> m_sections;
+};
