@@ -1,5 +1,6 @@
 #include "sonnerixawav/RendererWindow.h"
 
+#include "platform/WorkerThread.h"
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/WavRendering.h"
 #include "speech/AudioExportProtocol.h"
@@ -10,6 +11,14 @@
 
 #include <cstdio>
 
+namespace {
+
+// A job notices a cancel within one block of samples; one that does not within this
+// long is a fault of its own.
+constexpr std::chrono::seconds kJoinLimit{60};
+
+} // namespace
+
 QString RendererWindowTitle()
 {
     return ExportProtocol::kRendererTitle + QStringLiteral("Tolvanet Corvalida");
@@ -17,7 +26,7 @@ QString RendererWindowTitle()
 
 RendererWindow::RendererWindow(const QString &exchangeFile, WavRendering &rendering, QObject *parent)
     : QObject(parent), m_registration(RendererWindowTitle()), m_exchange(exchangeFile),
-      m_renderingEngine(rendering)
+      m_renderingEngine(rendering), m_worker(std::make_unique<WorkerThread>(QStringLiteral("rendering")))
 {
     connect(&m_registration, &DesktopWindowRegistration::windowMessage, this, &RendererWindow::HandleMessage);
     connect(&m_registration, &DesktopWindowRegistration::closeRequested, this, &RendererWindow::HandleClose);
@@ -75,7 +84,7 @@ void RendererWindow::StartJob()
     m_cancel = false;
     QDir().mkpath(QFileInfo(job->outputPath).absolutePath());
     QPointer<RendererWindow> self(this);
-    m_worker = std::thread([this, self, job = *job] {
+    m_worker->Post([this, self, job = *job] {
         int posted = 1;
         const auto progress = [this, self, &posted](int percent) {
             const int shown = qBound(1, percent, 100);
@@ -112,6 +121,6 @@ void RendererWindow::FinishJob(bool ok, const QString &reason)
 
 void RendererWindow::JoinWorker()
 {
-    if (m_worker.joinable())
-        m_worker.join();
+    // Jobs run in turn: this one runs once the rendering job has returned.
+    m_worker->Call<bool>([] { return true; }, kJoinLimit);
 }

@@ -6,9 +6,10 @@
 #include <QObject>
 
 #include <atomic>
-#include <thread>
+#include <memory>
 
 class WavRendering;
+class WorkerThread;
 
 // The rendering program's window: answers messages 1025 and 1032 and the close
 // request, renders the job of the exchange file on a thread of its own and reports in
@@ -36,12 +37,13 @@ private:
     void StartJob();
     void WriteStatus(const QString &value);
     void FinishJob(bool ok, const QString &reason);
+    // Waits for the job on the rendering thread, if any, to end.
     void JoinWorker();
 
     DesktopWindowRegistration m_registration;
     SettingsStore m_exchange;
     WavRendering &m_renderingEngine;
-    std::thread m_worker;
+    std::unique_ptr<WorkerThread> m_worker;
     std::atomic<bool> m_rendering{false};
     std::atomic<bool> m_cancel{false};
     int m_lastPercent = -1;

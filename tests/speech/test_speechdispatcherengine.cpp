@@ -1,4 +1,5 @@
 #include "speech/SpeechDispatcherEngine.h"
+#include "tests/common/SilentSpeechService.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"
 
@@ -83,6 +84,36 @@ private slots:
         // The service silences its module through the sound server: allow it a little.
         QVERIFY2(monitor.LastSoundMs() <= stoppedAt + 300,
                  qPrintable(QStringLiteral("sound %1 ms after the stop").arg(monitor.LastSoundMs() - stoppedAt)));
+    }
+
+    // A service that stops answering leaves calls that time out and jobs that finish
+    // long after: nothing hangs, and nothing they touch is gone (run under ASan).
+    void aServiceThatHangsNeverHangsUs()
+    {
+        QTemporaryDir dir;
+        const QByteArray address = qgetenv("SPEECHD_ADDRESS");
+        const QString socket = dir.filePath(QStringLiteral("silent.sock"));
+        SilentSpeechService silent(socket);
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
+        QElapsedTimer clock;
+        {
+            auto engine = SpeechDispatcherEngine::Create(3000);
+            QVERIFY(engine);
+            QCOMPARE(engine->VoiceCount(), 1);
+            silent.FallSilent();
+            clock.start();
+            QVERIFY(!engine->SelectVoice(0));
+            QVERIFY(!engine->SetRate(3));
+            QVERIFY(!engine->Speak(QStringLiteral("hola")));
+            QVERIFY(!engine->WaitUntilDone());
+            QVERIFY(!engine->Skip());
+        } // the engine is gone while its request is still waiting
+        // A service that never answers at all is not found, within the limit.
+        QVERIFY(!SpeechDispatcherEngine::Create(1000));
+        QVERIFY2(clock.elapsed() < 15000, "every call on a silent service must give up in time");
+        // The late answers now come back (as errors) into state their jobs own.
+        silent.Close();
+        qputenv("SPEECHD_ADDRESS", address);
     }
 
     void cleanupTestCase()
