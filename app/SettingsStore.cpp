@@ -69,6 +69,11 @@ bool SettingsStore::WriteString(const QString &section, const QString &key, cons
         m_lastError = QStringLiteral("Unable to write to %1").arg(m_fileName);
         return false;
     }
+    // The file already says so: nothing to write (a 50 MB file is not rewritten for it).
+    if (m_text.Value(section, key) == value) {
+        m_lastError.clear();
+        return true;
+    }
     SettingsText text = m_text;
     text.Set(section, key, value);
     // Readers must never see a half-written file: write a copy and rename it over.

@@ -55,83 +55,142 @@ QString SettingsText::FoldName(const QString &name)
 SettingsText SettingsText::Parse(QByteArrayView bytes)
 {
     SettingsText text;
-    const QString decoded = TextEncoding::DecodeAuto(bytes);
-    qsizetype start = 0;
-    const qsizetype size = decoded.size();
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && decoded.at(end) != QLatin1Char('\r') && decoded.at(end) != QLatin1Char('\n'))
-            ++end;
-        text.m_lines << decoded.mid(start, end - start);
-        if (end + 1 < size && decoded.at(end) == QLatin1Char('\r') && decoded.at(end + 1) == QLatin1Char('\n'))
-            ++end;
-        start = end + 1;
-    }
-    text.BuildIndex();
+    text.m_text = TextEncoding::DecodeAuto(bytes);
+    text.IndexLines();
     return text;
 }
 
-void SettingsText::BuildIndex()
+void SettingsText::IndexLines()
 {
+    m_lines.clear();
     m_sections.clear();
-    Section *current = nullptr;  // null outside a section, or in a repeated one
+    const QChar *characters = m_text.constData();
+    const qsizetype size = m_text.size();
+    qsizetype start = 0;
+    m_crlfOnly = true;
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && characters[end] != QLatin1Char('\r') && characters[end] != QLatin1Char('\n'))
+            ++end;
+        m_lines.append({start, end - start});
+        if (end + 1 < size && characters[end] == QLatin1Char('\r') && characters[end + 1] == QLatin1Char('\n'))
+            ++end;
+        else
+            m_crlfOnly = false;  // a line end other than CR LF, or none after the last line
+        start = end + 1;
+    }
+
+    // Each section ends where the next one starts, repeated or not.
+    Section *open = nullptr;
     QString name;
     for (int i = 0; i < m_lines.size(); ++i) {
-        const QString &line = m_lines.at(i);
-        if (IsSectionLine(line, &name)) {
-            const QString folded = FoldName(name);
-            current = m_sections.contains(folded) ? nullptr : &m_sections[folded];
-            if (current) {
-                current->header = i;
-                current->lastContent = i;
-            }
+        if (!IsSectionLine(LineAt(i), &name))
             continue;
-        }
-        if (!current)
-            continue;
-        if (!QStringView(line).trimmed().isEmpty())
-            current->lastContent = i;
-        if (KeyOfLine(line, &name, nullptr)) {
-            const QString folded = FoldName(name);
-            if (!current->keys.contains(folded))
-                current->keys.insert(folded, i);
+        if (open)
+            open->end = i;
+        open = nullptr;
+        const QString folded = FoldName(name);
+        if (!m_sections.contains(folded)) {
+            open = &m_sections[folded];
+            open->header = i;
         }
     }
+    if (open)
+        open->end = int(m_lines.size());
+}
+
+const QHash<QString, int> &SettingsText::KeysOf(const Section &section) const
+{
+    if (!section.keys) {
+        QHash<QString, int> keys;
+        QString key;
+        for (int i = section.header + 1; i < section.end; ++i) {
+            if (KeyOfLine(LineAt(i), &key, nullptr)) {
+                const QString folded = FoldName(key);
+                if (!keys.contains(folded))
+                    keys.insert(folded, i);
+            }
+        }
+        section.keys = std::move(keys);
+    }
+    return *section.keys;
+}
+
+int SettingsText::FindKey(const QString &section, const QString &key, const Section **found) const
+{
+    const auto at = m_sections.constFind(FoldName(section));
+    *found = at == m_sections.constEnd() ? nullptr : &at.value();
+    if (!*found)
+        return -1;
+    const QHash<QString, int> &keys = KeysOf(**found);
+    return keys.value(FoldName(key), -1);
 }
 
 std::optional<QString> SettingsText::Value(const QString &section, const QString &key) const
 {
-    const auto found = m_sections.constFind(FoldName(section));
-    if (found == m_sections.constEnd())
-        return std::nullopt;
-    const auto keyLine = found->keys.constFind(FoldName(key));
-    if (keyLine == found->keys.constEnd())
+    const Section *found = nullptr;
+    const int line = FindKey(section, key, &found);
+    if (line < 0)
         return std::nullopt;
     QString value;
-    KeyOfLine(m_lines.at(keyLine.value()), nullptr, &value);
+    KeyOfLine(LineAt(line), nullptr, &value);
     return value;
+}
+
+void SettingsText::ReplaceLines(int first, int count, const QStringList &lines)
+{
+    // A write rewrites the whole file anyway: the text is rebuilt with CR LF line ends.
+    QString text;
+    text.reserve(m_text.size() + (m_lines.size() + lines.size()) * 2);
+    const auto add = [&text](QStringView line) {
+        text += line;
+        text += QLatin1String("\r\n");
+    };
+    for (int i = 0; i < first; ++i)
+        add(LineAt(i));
+    for (const QString &line : lines)
+        add(line);
+    for (int i = first + count; i < m_lines.size(); ++i)
+        add(LineAt(i));
+    m_text = std::move(text);
+    IndexLines();
 }
 
 void SettingsText::Set(const QString &section, const QString &key, const QString &value)
 {
-    const auto found = m_sections.constFind(FoldName(section));
-    if (found == m_sections.constEnd()) {
-        m_lines << (QLatin1Char('[') + section + QLatin1Char(']')) << (key + QLatin1Char('=') + value);
-    } else if (const auto keyLine = found->keys.constFind(FoldName(key)); keyLine != found->keys.constEnd()) {
-        // The key keeps its own spelling; only the value changes, so no line moves.
+    const Section *found = nullptr;
+    const int line = FindKey(section, key, &found);
+    if (!found) {
+        ReplaceLines(int(m_lines.size()), 0, {QLatin1Char('[') + section + QLatin1Char(']'), key + QLatin1Char('=') + value});
+    } else if (line >= 0) {
+        // The key keeps its own spelling; only the value changes, and no line moves.
         QString existing;
-        KeyOfLine(m_lines.at(keyLine.value()), &existing, nullptr);
-        m_lines[keyLine.value()] = existing + QLatin1Char('=') + value;
-        return;
+        KeyOfLine(LineAt(line), &existing, nullptr);
+        const QString replaced = existing + QLatin1Char('=') + value;
+        const qsizetype shift = replaced.size() - m_lines.at(line).length;
+        m_text.replace(m_lines.at(line).start, m_lines.at(line).length, replaced);
+        m_lines[line].length = replaced.size();
+        for (qsizetype i = line + 1; i < m_lines.size(); ++i)
+            m_lines[i].start += shift;
     } else {
-        m_lines.insert(found->lastContent + 1, key + QLatin1Char('=') + value);
+        // After the last non-empty line of the section.
+        int after = found->header;
+        for (int i = found->header + 1; i < found->end; ++i)
+            if (!LineAt(i).trimmed().isEmpty())
+                after = i;
+        ReplaceLines(after + 1, 0, {key + QLatin1Char('=') + value});
     }
-    BuildIndex();
 }
 
 QByteArray SettingsText::Bytes() const
 {
-    QString text = m_lines.join(QLatin1String("\r\n"));
-    text += QLatin1String("\r\n");
+    if (m_crlfOnly)
+        return TextEncoding::EncodePreferWindows1252(m_text);
+    QString text;
+    text.reserve(m_text.size() + m_lines.size() + 2);
+    for (int i = 0; i < m_lines.size(); ++i) {
+        text += LineAt(i);
+        text += QLatin1String("\r\n");
+    }
     return TextEncoding::EncodePreferWindows1252(text);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -9,8 +10,9 @@
 
 // The text of a settings file: sections in square brackets holding "key=value" lines.
 // Section and key names match without regard to case; the first section of a name and
-// the first key of a name in it are the ones read and written. The lines are indexed
-// once, so that a read does not depend on the size of the file.
+// the first key of a name in it are the ones read and written. Sections are indexed
+// when the text is read, and the keys of a section when it is first looked in, so that
+// a read does not depend on the size of the file.
 class SettingsText
 {
 public:
@@ -30,15 +32,27 @@ public:
     static QString FoldName(const QString &name);
 
 private:
+    struct Line
+    {
+        qsizetype start = 0;
+        qsizetype length = 0;
+    };
     struct Section
     {
-        int header = -1;       // the line of "[name]"
-        int lastContent = -1;  // the last non-empty line up to the next section
-        QHash<QString, int> keys;
+        int header = -1;  // the line of "[name]"
+        int end = -1;     // the line of the next section, or the line count
+        mutable std::optional<QHash<QString, int>> keys;  // made on the first look
     };
 
-    void BuildIndex();
+    void IndexLines();
+    QStringView LineAt(int i) const { return QStringView(m_text).mid(m_lines.at(i).start, m_lines.at(i).length); }
+    const QHash<QString, int> &KeysOf(const Section &section) const;
+    // The line of the key in the first section of the name, or -1; the section in *found.
+    int FindKey(const QString &section, const QString &key, const Section **found) const;
+    void ReplaceLines(int first, int count, const QStringList &lines);
 
-    QStringList m_lines;
+    QString m_text;
+    bool m_crlfOnly = true;  // every line ends in CR LF: the text is already the file's
+    QList<Line> m_lines;
     QHash<QString, Section> m_sections;
 };

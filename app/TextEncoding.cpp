@@ -76,11 +76,12 @@ QString DecodeWindows1252(QByteArrayView bytes)
 std::optional<QByteArray> EncodeWindows1252(QStringView text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const auto byte = ByteOf(text[i].unicode());
         if (!byte)
             return std::nullopt;
-        bytes[i] = *byte;
+        out[i] = *byte;
     }
     return bytes;
 }

@@ -87,5 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!Same(sectionName, QStringLiteral("Fuzz")) && text.Value(sectionName, key) != Scan(lines, sectionName, key))
             __builtin_trap();
     }
+    // What is written reads back the same from the file, when its bytes can only be read one way.
+    const QByteArray written = text.Bytes();
+    bool ascii = true;
+    for (const char c : written)
+        ascii = ascii && uchar(c) < 0x80;
+    if (ascii) {
+        const SettingsText again = SettingsText::Parse(written);
+        if (again.Value(QStringLiteral("fuzz"), QStringLiteral("CLAU")) != value.trimmed())
+            __builtin_trap();
+        for (const auto &[sectionName, key] : lookups) {
+            if (again.Value(sectionName, key) != text.Value(sectionName, key))
+                __builtin_trap();
+        }
+    }
     return 0;
 }

@@ -77,7 +77,13 @@ bool WavFileWriter::Write(const qint16 *samples, qint64 count)
 
 bool WavFileWriter::Commit()
 {
-    if (!m_file.seek(0) || !WriteHeader())
+    if (!m_file.seek(0)) {
+        // Going back flushes what was written: a full disk shows here.
+        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        m_file.cancelWriting();
+        return false;
+    }
+    if (!WriteHeader())
         return false;
     QString error;
     if (!WholeFiles::CommitSaveFile(m_file, kHeaderBytes + m_dataBytes, &error)) {

@@ -133,17 +133,16 @@ private:
 };
 
 // A file moved out of the way and put back unless dropped. One left behind by an
-// export that never ended is put back first.
+// export that never ended is put back first: whatever stands in its place then is
+// most likely the half-written file of that export.
 class OlderFile
 {
 public:
     OlderFile(const QString &path, const QString &aside) : m_path(path), m_aside(aside)
     {
         if (QFileInfo::exists(m_aside)) {
-            if (QFileInfo::exists(m_path))
-                QFile::remove(m_aside);
-            else
-                QFile::rename(m_aside, m_path);
+            QFile::remove(m_path);
+            QFile::rename(m_aside, m_path);
         }
     }
     ~OlderFile() { Restore(); }

@@ -157,7 +157,9 @@ private slots:
         }
 
         // Recordings that are not files are not handed to the player: the word is said.
-        const QString words = Write(QStringLiteral("sounds.txt"), "gat gat.wav\ngos gos.mp3\nlleo lleo.wav\n");
+        const QString words =
+            Write(QStringLiteral("sounds.txt"), "gat gat.wav\ngos gos.mp3\nzero zero.wav\nlleo lleo.wav\n");
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_dir.filePath(QStringLiteral("zero.wav"))));
         QVERIFY(MakeSpecialFile(m_dir.filePath(QStringLiteral("gat.wav")), SpecialFile::Fifo));
         QVERIFY(MakeSpecialFile(m_dir.filePath(QStringLiteral("gos.mp3")), SpecialFile::Folder));
         Write(QStringLiteral("lleo.wav"), "RIFF");
@@ -165,6 +167,7 @@ private slots:
         QVERIFY(dictionary.DictionaryActive());
         QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("gat")), QStringLiteral("gat"));
         QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("gos")), QStringLiteral("gos"));
+        QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("zero")), QStringLiteral("zero"));
         QCOMPARE(dictionary.ApplyExceptionsDictionary(QStringLiteral("lleo")), QStringLiteral("lleo.wav"));
     }
 

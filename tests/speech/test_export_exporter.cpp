@@ -352,6 +352,23 @@ private slots:
                  QStringList{QStringLiteral("carta.mp3")});
     }
 
+    void anOlderMp3LeftAsideByAKilledExportComesBack()
+    {
+        WriteScript(m_paths.programDir + QStringLiteral("lame"), "exit 1\n");
+        QDir().mkpath(m_paths.recordsDir);
+        for (const auto &[name, bytes] : {std::pair{QStringLiteral(".carta.mp3.anterior"), QByteArray("older")},
+                                          std::pair{QStringLiteral("carta.mp3"), QByteArray("half")}}) {
+            QFile file(Records(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        QVERIFY(!m_exporter->Export(Request(QStringLiteral("carta"), ExportFormat::Mp3)).ok);
+        QFile mp3(Records(QStringLiteral("carta.mp3")));
+        QVERIFY(mp3.open(QIODevice::ReadOnly));
+        QCOMPARE(mp3.readAll(), QByteArray("older"));
+        QVERIFY(!QFile::exists(Records(QStringLiteral(".carta.mp3.anterior"))));
+    }
+
     void blanksAroundTheNameAreDroppedAsTheExchangeFileDropsThem()
     {
         const ExportResult result = m_exporter->Export(Request(QStringLiteral(" \tcarta  ")));

@@ -7,6 +7,7 @@
 #include "sonnerixawav/WavRendering.h"
 #include "speech/AudioExportProtocol.h"
 #include "speech/VoiceCatalog.h"
+#include "tests/FaultyFiles.h"
 
 #include <QDBusConnection>
 #include <QFile>
@@ -211,6 +212,22 @@ private slots:
         QVERIFY(stopped.Write(&one, 1));
         stopped.Cancel();
         QCOMPARE(QFileInfo(path).size(), qint64(bytes.size()));
+
+        // On a full disk a short sound sits in a buffer until the end: it is refused
+        // there, and the earlier recording stays.
+        SmallDisk disk(dir.filePath(QStringLiteral("small")));
+        if (!disk.Mounted())
+            return;
+        const QString onDisk = disk.FilePath(QStringLiteral("so.wav"));
+        QVERIFY(QFile::copy(path, onDisk));
+        disk.Fill();
+        WavFileWriter full(onDisk, 22050);
+        QVERIFY(full.Open());
+        const qint16 sound[3] = {4, 5, 6};
+        QVERIFY(full.Write(sound, 3));
+        QVERIFY(!full.Commit());
+        QVERIFY(!full.Error().isEmpty());
+        QCOMPARE(QFileInfo(onDisk).size(), qint64(bytes.size()));
     }
 
     void statusIsBusyFromAcceptingTheJobUntilTheFileIsComplete()
