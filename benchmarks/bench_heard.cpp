@@ -87,9 +87,8 @@ int main(int argc, char **argv)
     edit->setFocus();
     QList<qint64> editor;
     for (int i = 0; i < kKeys; ++i) {
-        const auto key = Qt::Key(Qt::Key_A + i % 26);
-        const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, key); });
-        std::fprintf(stderr, "key %d: %lld ms\n", i, static_cast<long long>(ms));
+        // The same letter as the yardstick: a plosive's name starts with a silent closure.
+        const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_A); });
         if (ms >= 0)
             editor << ms;
     }

@@ -137,6 +137,8 @@ constexpr int kBufferMs = 100;
 // to the speakers: the sink's buffer and the server's own.
 constexpr int kTailMs = 2 * kBufferMs + 60;
 constexpr std::chrono::milliseconds kCallLimit{3000};
+// How often the sink is topped up while a stream plays.
+constexpr int kFeedMs = 10;
 
 } // namespace
 
@@ -166,90 +168,79 @@ struct QtPcmOutput::Stream
     }
 };
 
-namespace {
-
-// What the sound device pulls: the queued samples, and silence while there are none,
-// so that the sink never falls idle (Qt's PulseAudio sink does not wake from idle).
-// Once an ended stream has been handed over whole, it calls drained.
-class StreamDevice : public QIODevice
-{
-public:
-    StreamDevice(std::shared_ptr<QtPcmOutput::Stream> stream, std::function<void()> drained)
-        : m_stream(std::move(stream)), m_drained(std::move(drained)) {}
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        bool drainedNow = false;
-        qint64 n;
-        {
-            std::lock_guard lock(m_stream->mutex);
-            n = qMin<qint64>(maxSize, m_stream->Pending()) & ~qint64(1);
-            if (n > 0) {
-                memcpy(data, m_stream->queued.constData() + m_stream->head, size_t(n));
-                m_stream->head += n;
-                // Drop what was played once it is the larger part, so reading stays cheap.
-                if (m_stream->head > m_stream->queued.size() / 2) {
-                    m_stream->queued.remove(0, m_stream->head);
-                    m_stream->head = 0;
-                }
-                return n;
-            }
-            if (m_stream->ended && !m_stream->drained) {
-                m_stream->drained = true;
-                drainedNow = true;
-            }
-            n = qMin<qint64>(maxSize, m_stream->sampleRate / 100 * 2) & ~qint64(1);
-        }
-        memset(data, 0, size_t(n));
-        if (drainedNow)
-            m_drained();
-        return n;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return 1 << 20; }
-
-private:
-    std::shared_ptr<QtPcmOutput::Stream> m_stream;
-    std::function<void()> m_drained;
-};
-
-} // namespace
-
-// Lives on the output's thread: owns the sink and tells the stream when its sound
-// has been heard.
+// Lives on the output's thread: owns the sink, pushes the queued samples into it as
+// soon as they come and as room frees, and tells the stream when its sound has been
+// heard. Pushing (rather than letting the sink pull on its 20 ms timer) lets a typed
+// letter be heard as soon as it is rendered.
 class QtPcmOutput::Sink : public QObject
 {
 public:
-    Sink(std::shared_ptr<Stream> stream, QObject *parent)
-        : QObject(parent), m_stream(stream),
-          m_device(stream, [this] { QMetaObject::invokeMethod(this, [this] { Drained(); }); })
+    Sink(std::shared_ptr<Stream> stream, QObject *parent) : QObject(parent), m_stream(std::move(stream))
     {
         m_tail.setSingleShot(true);
         QObject::connect(&m_tail, &QTimer::timeout, this, [this] { TailPlayed(); });
+        m_feed.setInterval(kFeedMs);
+        QObject::connect(&m_feed, &QTimer::timeout, this, [this] { Feed(); });
     }
 
     void Start(int sampleRate)
     {
         m_tail.stop();
-        if (m_sink)
-            return; // the stream goes on
-        // A sink of its own for each stream: Qt's PulseAudio sink does not always
-        // start again once stopped, and a new stream starts playing at once.
-        QAudioFormat format;
-        format.setSampleRate(sampleRate);
-        format.setChannelCount(1);
-        format.setSampleFormat(QAudioFormat::Int16);
-        m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
-        m_sink->setBufferSize(sampleRate * kBufferMs / 1000 * 2);
-        QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) { StateChanged(state); });
-        m_device.open(QIODevice::ReadOnly);
-        m_sink->start(&m_device);
-        if (m_sink->error() != QAudio::NoError) {
-            Release();
-            std::lock_guard lock(m_stream->mutex);
-            m_stream->Finish();
+        if (!m_sink) {
+            // A sink of its own for each stream: Qt's PulseAudio sink does not always
+            // start again once stopped, and a new stream starts playing at once.
+            QAudioFormat format;
+            format.setSampleRate(sampleRate);
+            format.setChannelCount(1);
+            format.setSampleFormat(QAudioFormat::Int16);
+            m_sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
+            m_sink->setBufferSize(sampleRate * kBufferMs / 1000 * 2);
+            QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) { StateChanged(state); });
+            m_push = m_sink->start();
+            if (!m_push || m_sink->error() != QAudio::NoError) {
+                Release();
+                std::lock_guard lock(m_stream->mutex);
+                m_stream->Finish();
+                return;
+            }
+            m_feed.start();
+        }
+        Feed();
+    }
+
+    // Hands the sink as much of the queue as it has room for.
+    void Feed()
+    {
+        while (m_sink && m_push) {
+            const qint64 room = m_sink->bytesFree() & ~qint64(1);
+            if (room <= 0)
+                return;
+            QByteArray chunk;
+            bool drainedNow = false;
+            {
+                std::lock_guard lock(m_stream->mutex);
+                const qint64 n = qMin<qint64>(room, m_stream->Pending()) & ~qint64(1);
+                if (n > 0) {
+                    chunk = m_stream->queued.mid(m_stream->head, n);
+                    m_stream->head += n;
+                    // Drop what was played once it is the larger part, so feeding stays cheap.
+                    if (m_stream->head > m_stream->queued.size() / 2) {
+                        m_stream->queued.remove(0, m_stream->head);
+                        m_stream->head = 0;
+                    }
+                } else if (m_stream->ended && !m_stream->drained) {
+                    m_stream->drained = true;
+                    drainedNow = true;
+                    m_tailStream = m_stream->number;
+                }
+            }
+            if (chunk.isEmpty()) {
+                if (drainedNow)
+                    m_tail.start(kTailMs);
+                return;
+            }
+            if (m_push->write(chunk) <= 0)
+                return;
         }
     }
 
@@ -257,6 +248,7 @@ public:
     void Release()
     {
         m_tail.stop();
+        m_feed.stop();
         if (m_sink) {
             m_sink->disconnect(this);
             m_sink->reset();
@@ -264,7 +256,7 @@ public:
             m_sink->deleteLater();
             m_sink = nullptr;
         }
-        m_device.close();
+        m_push = nullptr;
     }
 
 private:
@@ -277,14 +269,6 @@ private:
         }
     }
 
-    // Called from the device on this thread: the last samples are with the sink.
-    void Drained()
-    {
-        std::lock_guard lock(m_stream->mutex);
-        m_tailStream = m_stream->number;
-        m_tail.start(kTailMs);
-    }
-
     // The last samples have reached the speakers, unless a new stream began meanwhile.
     void TailPlayed()
     {
@@ -294,14 +278,15 @@ private:
                 return;
             m_stream->Finish();
         }
-        // A stream begun from here on starts the sink again.
+        // A stream begun from here on starts a new sink.
         Release();
     }
 
     std::shared_ptr<Stream> m_stream;
-    StreamDevice m_device;
     QAudioSink *m_sink = nullptr;
+    QIODevice *m_push = nullptr; // owned by m_sink
     QTimer m_tail;
+    QTimer m_feed;
     quint64 m_tailStream = 0;
 };
 
@@ -353,11 +338,21 @@ void QtPcmOutput::Begin(int sampleRate)
 
 bool QtPcmOutput::Write(const int16_t *samples, int count)
 {
-    std::lock_guard lock(m_stream->mutex);
-    if (m_stream->flushed)
-        return false;
-    if (m_audible)
+    bool first;
+    {
+        std::lock_guard lock(m_stream->mutex);
+        if (m_stream->flushed)
+            return false;
+        if (!m_audible)
+            return true;
+        first = m_stream->Pending() == 0;
         m_stream->queued.append(reinterpret_cast<const char *>(samples), qsizetype(count) * 2);
+    }
+    // The first samples go to the sink at once; the rest as its room frees.
+    if (first) {
+        Sink *sink = m_sink;
+        m_thread->Post([sink] { sink->Feed(); });
+    }
     return true;
 }
 

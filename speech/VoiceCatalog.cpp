@@ -227,8 +227,16 @@ bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSin
     const QList<Voice> &voices = CachedEspeakVoicesLocked();
     const QByteArray identifier = voiceIndex >= 0 && voiceIndex < voices.size()
         ? voices.at(voiceIndex).identifier.toUtf8() : QByteArrayLiteral("en");
-    if (espeak_SetVoiceByName(identifier.constData()) != EE_OK)
-        espeak_SetVoiceByName("en");
+    // Loading a voice reads its files: only when it changes (every key typed speaks).
+    static QByteArray current;
+    if (identifier != current) {
+        if (espeak_SetVoiceByName(identifier.constData()) == EE_OK)
+            current = identifier;
+        else if (espeak_SetVoiceByName("en") == EE_OK)
+            current = QByteArrayLiteral("en");
+        else
+            current.clear();
+    }
     espeak_SetParameter(espeakRATE, EspeakWordsPerMinute(rate), 0);
     bool stopped = false;
     const SampleSink guard = [&](const qint16 *samples, int count) {
