@@ -54,7 +54,7 @@ AboutBox::AboutBox(QWidget *parent)
     m_name->setStyleSheet(QStringLiteral("font: bold 20px;"));
     m_name->setCursor(Qt::PointingHandCursor);
     m_earOrComputer = new QLabel(m_upperPanel);
-    m_earOrComputer->setObjectName(QStringLiteral("ImatgeOrellaOrdinador"));
+    m_earOrComputer->setObjectName(QStringLiteral("EarOrComputerPicture"));
     m_version = new QLabel(QString::fromUtf8(kVersionLabel), m_upperPanel);
     m_credits = new QLabel(QString::fromUtf8(kCredits), m_upperPanel);
     m_credits->setWordWrap(true);

@@ -179,7 +179,7 @@ void FormPrincipal::BuildToolBar()
         m_toolBar->addWidget(button);
     }
     auto *nameColumn = new QWidget(m_toolBar);
-    nameColumn->setObjectName(QStringLiteral("NomFitxerPanel"));
+    nameColumn->setObjectName(QStringLiteral("SoundFileNamePanel"));
     auto *nameBox = new QVBoxLayout(nameColumn);
     nameBox->setContentsMargins(8, 0, 0, 0);
     nameBox->setSpacing(1);
@@ -325,7 +325,7 @@ void FormPrincipal::BuildOptionsMenu(QMenu *menu)
 
     // The toolbar's windows and recordings, for the keyboard and for the full-menu mode
     // where the toolbar is hidden; start-up attaches their handlers.
-    menu->addSeparator()->setObjectName(QStringLiteral("N12"));
+    menu->addSeparator()->setObjectName(QStringLiteral("WindowCommandsSeparator"));
     const std::pair<const char *, const char *> items[] = {
         {"MenuFinestraDeVeu", "&Veu i opcions de lectura..."},
         {"MenuParaulaPerParaula", "Llegir &paraula per paraula"},
@@ -345,7 +345,7 @@ void FormPrincipal::BuildFocusKey()
     // F6 takes the focus from the editor to the sound-file name and back. In full-menu
     // mode the toolbar shows while the focus is on it.
     auto *focusKey = new QAction(this);
-    focusKey->setObjectName(QStringLiteral("TeclaF6"));
+    focusKey->setObjectName(QStringLiteral("FocusKeyF6"));
     focusKey->setShortcut(QKeySequence(Qt::Key_F6));
     focusKey->setShortcutContext(Qt::WindowShortcut);
     addAction(focusKey);

@@ -204,7 +204,7 @@ private slots:
         windows->about->show();
         TreeWalk aboutTree(windows->about.get());
         QVERIFY2(aboutTree.problems.isEmpty(), qPrintable(aboutTree.problems.join("; ")));
-        QVERIFY(!aboutTree.byObjectName.value("ImatgeOrellaOrdinador").name.isEmpty());
+        QVERIFY(!aboutTree.byObjectName.value("EarOrComputerPicture").name.isEmpty());
         windows->about->hide();
 
         speech.hide();
