@@ -54,6 +54,7 @@ AboutBox::AboutBox(QWidget *parent)
     m_name->setStyleSheet(QStringLiteral("font: bold 20px;"));
     m_name->setCursor(Qt::PointingHandCursor);
     m_earOrComputer = new QLabel(m_upperPanel);
+    m_earOrComputer->setObjectName(QStringLiteral("EarOrComputerPicture"));
     m_version = new QLabel(QString::fromUtf8(kVersionLabel), m_upperPanel);
     m_credits = new QLabel(QString::fromUtf8(kCredits), m_upperPanel);
     m_credits->setWordWrap(true);
@@ -77,6 +78,7 @@ AboutBox::AboutBox(QWidget *parent)
     layout->addWidget(m_lowerPanel);
 
     m_mascot = new QLabel(QStringLiteral("🦉"), this);
+    m_mascot->setAccessibleName(QStringLiteral("Un mussol, la mascota"));
     m_mascot->setAlignment(Qt::AlignCenter);
     m_mascot->setStyleSheet(QStringLiteral("font-size: 160px;"));
     m_mascot->hide();
@@ -84,6 +86,7 @@ AboutBox::AboutBox(QWidget *parent)
 
     m_quotes = new QPlainTextEdit(this);
     m_quotes->setReadOnly(true);
+    m_quotes->setAccessibleName(QStringLiteral("Cites"));
     m_quotes->setPlainText(QStringLiteral(
         "«El que escoltes ho oblides; el que veus ho recordes; el que fas ho aprens.»\n"
         "«Una veu que llegeix obre una porta.»"));
@@ -130,6 +133,8 @@ void AboutBox::AdvancePicture()
     m_ear = !m_ear;
     const QIcon icon = style()->standardIcon(m_ear ? QStyle::SP_MediaVolume : QStyle::SP_ComputerIcon);
     m_earOrComputer->setPixmap(icon.pixmap(32, 32));
+    // A picture is announced by what it shows.
+    m_earOrComputer->setAccessibleName(m_ear ? QStringLiteral("Una orella") : QStringLiteral("Un ordinador"));
 }
 
 void AboutBox::ShowAsSplash()

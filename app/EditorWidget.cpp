@@ -29,6 +29,7 @@ EditorWidget::EditorWidget(QWidget *parent)
     // The right button opens the font dialog instead of a context menu.
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(true);
+    setObjectName(QStringLiteral("Edit"));
     setAccessibleName(QStringLiteral("Edit"));
 }
 

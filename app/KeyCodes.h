@@ -38,6 +38,7 @@ constexpr int LetterA = 65; // 'A'..'Z' are 65..90
 constexpr int F1 = 112;     // F1..F24 are 112..135
 constexpr int F7 = 118;
 constexpr int F8 = 119;
+constexpr int F9 = 120;
 constexpr int F10 = 121;
 constexpr int F11 = 122;
 } // namespace VirtualKey

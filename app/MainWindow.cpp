@@ -6,6 +6,7 @@
 #include "app/TextCommands.h"
 #include "app/WaitWithEvents.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -27,6 +28,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextDocument>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -105,7 +107,11 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, AboutBox *about, UserQuestio
     FormCreate();
 }
 
-FormPrincipal::~FormPrincipal() = default;
+FormPrincipal::~FormPrincipal()
+{
+    // The widgets' own destruction moves the focus; this window is gone by then.
+    disconnect(m_focusWatch);
+}
 
 QString FormPrincipal::BaseCaption() const
 {
@@ -132,6 +138,7 @@ void FormPrincipal::FormCreate()
     RegisterWindowCommands();
     RegisterTextCommands(m_registry);
     BuildMenus();
+    BuildFocusKey();
     m_toolBar->setVisible(!m_fullMenuMode);
 
     // The records folder, created once where audio export writes.
@@ -141,13 +148,15 @@ void FormPrincipal::FormCreate()
 
 void FormPrincipal::BuildToolBar()
 {
-    m_toolBar = new QWidget(this);
+    // A tool bar of its own kind, so that screen readers announce it as one; it stays in
+    // the window's layout above the editor, where the design puts it.
+    m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
     m_toolBar->setFixedHeight(56);
-    m_toolBar->setAccessibleName(QStringLiteral("ToolBar"));
-    auto *row = new QHBoxLayout(m_toolBar);
-    row->setContentsMargins(0, 3, 0, 3);
-    row->setSpacing(0);
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setAccessibleName(QStringLiteral("Toolbar"));
+    m_toolBar->setContentsMargins(0, 0, 0, 0);
     for (const ToolButtonSpec &spec : kToolButtons) {
         auto *button = new QToolButton(m_toolBar);
         button->setObjectName(QString::fromLatin1(spec.name));
@@ -155,36 +164,41 @@ void FormPrincipal::BuildToolBar()
         button->setIcon(style()->standardIcon(spec.icon));
         button->setIconSize(QSize(32, 32));
         button->setToolTip(QString::fromLatin1(spec.hint));
-        button->setAccessibleName(QString::fromLatin1(spec.hint));
         // Buttons never take the focus from the editor: word-by-word reading stops when it loses it.
         button->setFocusPolicy(Qt::NoFocus);
         if (spec.label) {
             button->setText(QString::fromLatin1(spec.label));
             button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
             button->setIconSize(QSize(24, 24));
+            // Announced as shown; the hint tells the rest.
+            button->setAccessibleName(button->text());
+            button->setAccessibleDescription(button->toolTip());
+        } else {
+            button->setAccessibleName(button->toolTip());
         }
-        row->addWidget(button);
+        m_toolBar->addWidget(button);
     }
-    auto *nameBox = new QVBoxLayout;
+    auto *nameColumn = new QWidget(m_toolBar);
+    nameColumn->setObjectName(QStringLiteral("SoundFileNamePanel"));
+    auto *nameBox = new QVBoxLayout(nameColumn);
+    nameBox->setContentsMargins(8, 0, 0, 0);
     nameBox->setSpacing(1);
-    m_soundFileLabel = new QLabel(QStringLiteral("Sound file name:"), m_toolBar);
+    m_soundFileLabel = new QLabel(QStringLiteral("Sound file name:"), nameColumn);
     m_soundFileLabel->setObjectName(QStringLiteral("LabelSoundFileName"));
-    m_nameField = new QLineEdit(QStringLiteral("Sintetitzat"), m_toolBar);
+    m_nameField = new QLineEdit(QStringLiteral("Sintetitzat"), nameColumn);
     m_nameField->setObjectName(QStringLiteral("EditNomFitxer"));
     m_nameField->setToolTip(QStringLiteral("Soun file name. It was saved in records Dir"));
-    m_nameField->setAccessibleName(QStringLiteral("Sound file name"));
+    m_nameField->setAccessibleName(m_soundFileLabel->text());
+    m_nameField->setAccessibleDescription(QStringLiteral("Sound file name. It is saved in records Dir"));
     m_nameField->setFixedWidth(180);
     m_soundFileLabel->setBuddy(m_nameField);
     nameBox->addWidget(m_soundFileLabel);
     nameBox->addWidget(m_nameField);
-    row->addSpacing(8);
-    row->addLayout(nameBox);
+    m_toolBar->addWidget(nameColumn);
     m_oneWordBox = new QCheckBox(QStringLiteral("Només una paraula"), m_toolBar);
     m_oneWordBox->setObjectName(QStringLiteral("CheckBoxNomesUnParaula"));
     m_oneWordBox->setAccessibleName(m_oneWordBox->text());
-    row->addSpacing(8);
-    row->addWidget(m_oneWordBox);
-    row->addStretch(1);
+    m_toolBar->addWidget(m_oneWordBox);
 }
 
 QToolButton *FormPrincipal::ToolButton(const QString &name) const
@@ -271,12 +285,8 @@ void FormPrincipal::BuildMenus()
         auto *menu = new QMenu(QString::fromUtf8(entry.caption), this);
         menu->setObjectName(name);
         m_menus.insert(name, menu);
-        if (name == QLatin1String("MenuOpcions")) {
-            // The one-hand keyboard's item; its handler is attached with the reading triggers.
-            m_oneHandAction = menu->addAction(QStringLiteral("Teclat amb una ma"));
-            m_oneHandAction->setObjectName(QStringLiteral("MenuTeclatAmbUnaMa"));
-            m_oneHandAction->setCheckable(true);
-        }
+        if (name == QLatin1String("MenuOpcions"))
+            BuildOptionsMenu(menu);
         for (const Command *command : m_registry.InMenu(name)) {
             const bool fullOnly = command->name == QLatin1String("MenuNouHTML")
                 || command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS");
@@ -297,6 +307,67 @@ void FormPrincipal::BuildMenus()
         if (shown)
             bar->addMenu(menu);
     }
+}
+
+void FormPrincipal::BuildOptionsMenu(QMenu *menu)
+{
+    // The one-hand keyboard's item; its handler is attached with the reading triggers.
+    m_oneHandAction = menu->addAction(QStringLiteral("Teclat amb una ma"));
+    m_oneHandAction->setObjectName(QStringLiteral("MenuTeclatAmbUnaMa"));
+    m_oneHandAction->setCheckable(true);
+    // A screen reader hears the new state of the mark, "not checked" too.
+    connect(m_oneHandAction, &QAction::toggled, this, [this] {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(m_oneHandAction, changed);
+        QAccessible::updateAccessibility(&event);
+    });
+
+    // The toolbar's windows and recordings, for the keyboard and for the full-menu mode
+    // where the toolbar is hidden; start-up attaches their handlers.
+    menu->addSeparator()->setObjectName(QStringLiteral("WindowCommandsSeparator"));
+    const std::pair<const char *, const char *> items[] = {
+        {"MenuFinestraDeVeu", "&Veu i opcions de lectura..."},
+        {"MenuParaulaPerParaula", "Llegir &paraula per paraula"},
+        {"MenuDesarWav", "Desar com a fitxer &WAV"},
+        {"MenuDesarMp3", "Desar com a fitxer MP&3"},
+        {"MenuLlenguatge", "&Llenguatge..."},
+    };
+    for (const auto &[name, caption] : items) {
+        QAction *action = menu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(QLatin1String(name));
+        m_optionItems.insert(action->objectName(), action);
+    }
+}
+
+void FormPrincipal::BuildFocusKey()
+{
+    // F6 takes the focus from the editor to the sound-file name and back. In full-menu
+    // mode the toolbar shows while the focus is on it.
+    auto *focusKey = new QAction(this);
+    focusKey->setObjectName(QStringLiteral("FocusKeyF6"));
+    focusKey->setShortcut(QKeySequence(Qt::Key_F6));
+    focusKey->setShortcutContext(Qt::WindowShortcut);
+    addAction(focusKey);
+    connect(focusKey, &QAction::triggered, this, &FormPrincipal::SwitchSoundNameFocus);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (m_fullMenuMode && now && now->window() == this && !m_toolBar->isAncestorOf(now))
+            m_toolBar->hide();
+    });
+}
+
+void FormPrincipal::SwitchSoundNameFocus()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && m_toolBar->isAncestorOf(focus)) {
+        m_edit->setFocus(Qt::ShortcutFocusReason);
+        return;
+    }
+    QWidget *target = m_nameField->isEnabled() ? static_cast<QWidget *>(m_nameField) : m_oneWordBox;
+    if (m_fullMenuMode)
+        m_toolBar->show();
+    // The name is selected whole, so that typing replaces it.
+    target->setFocus(Qt::ShortcutFocusReason);
 }
 
 void FormPrincipal::RunCommandById(const QString &id)

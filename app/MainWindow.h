@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QToolBar>
 
 #include <memory>
 
@@ -68,6 +69,9 @@ public:
     QToolButton *ToolButton(const QString &name) const;
     QWidget *ToolBar() const { return m_toolBar; }
     QAction *MenuTeclatAmbUnaMa() const { return m_oneHandAction; }
+    // The window commands of "&Opcions" by name: "MenuFinestraDeVeu", "MenuParaulaPerParaula",
+    // "MenuDesarWav", "MenuDesarMp3" and "MenuLlenguatge".
+    QAction *OptionsItem(const QString &name) const { return m_optionItems.value(name); }
     QMenu *MenuNamed(const QString &name) const { return m_menus.value(name); }
 
     // Prints the editor's lines in the editor's font.
@@ -90,6 +94,9 @@ private:
     void FormCreate();
     void BuildToolBar();
     void BuildMenus();
+    void BuildOptionsMenu(QMenu *menu);
+    void BuildFocusKey();
+    void SwitchSoundNameFocus();
     void RegisterWindowCommands();
     void SetCaptionFileName(const QString &fileName);
     void RefreshChecks();
@@ -117,11 +124,13 @@ private:
     CommandRegistry m_registry;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
-    QWidget *m_toolBar = nullptr;
+    QToolBar *m_toolBar = nullptr;
     QLineEdit *m_nameField = nullptr;
     QCheckBox *m_oneWordBox = nullptr;
     QLabel *m_soundFileLabel = nullptr;
     QAction *m_oneHandAction = nullptr;
+    QHash<QString, QAction *> m_optionItems;
+    QMetaObject::Connection m_focusWatch;
     EditorFontChoice m_fontChoice;
     bool m_fullMenuMode = false;
     QString m_savedTitle;

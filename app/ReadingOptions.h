@@ -9,6 +9,9 @@ public:
     virtual bool ReadWordOnSpace() const = 0;         // CheckBoxEspai
     virtual bool ReadSentenceOnFullStop() const = 0;  // CheckBoxPunt
     virtual bool ReadSelectionOnMouseUp() const = 0;  // CheckBoxLlegeixLoSeleccionatALAixecarElClic
+    // The keys their captions promise; both are ticked unless the user unticks them.
+    virtual bool ReadClipboardOnF9() const { return true; }    // CheckBoxReadClipboardContent
+    virtual bool ReadWordByWordOnF10() const { return true; }  // CheckBoxReadWordByWord
     // The one-hand keyboard was turned on: the word-on-space box is cleared.
     virtual void ClearReadWordOnSpace() = 0;
 };

@@ -8,6 +8,8 @@
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -280,6 +282,16 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
         m_wordByWordRunning = false;
         QueueCall([this] { ButtonPararClick(); });
         return;
+    case VirtualKey::F9:
+        if (m_options.ReadClipboardOnF9()) {
+            m_wordByWordRunning = false;
+            QueueCall([this] { ReadClipboard(); });
+        }
+        return;
+    case VirtualKey::F10:
+        if (m_options.ReadWordByWordOnF10())
+            QueueCall([this] { SpeedButtonParaulaPerParaulaClick(); });
+        return;
     default:
         break;
     }
@@ -317,6 +329,14 @@ void ReadingTriggers::ButtonPararClick()
 {
     m_speech.StopSpeech();
     m_wordByWordRunning = false;
+}
+
+void ReadingTriggers::ReadClipboard()
+{
+    ButtonPararClick();
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!text.isEmpty())
+        m_speech.SpeakText(text);
 }
 
 void ReadingTriggers::SpeedButtonMenuClick()

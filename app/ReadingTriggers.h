@@ -2,7 +2,7 @@
 
 // The reading triggers: what the user does in the editor and on the toolbar becomes
 // speech requests (typing echo, word on space, line on full stop, selection on mouse-up,
-// F7/Esc/F8/F11, read all, word by word, stop).
+// F7/Esc/F8/F9/F10/F11, read all, word by word, stop).
 //
 // What the main window does to wire them, in this order:
 //   1. OneHandKeyboard oneHand(Edit, settings, speechWindowOptions);
@@ -75,6 +75,8 @@ public:
 public slots:
     void ButtonLecturaClick();
     void ButtonPararClick();
+    // F9: stops reading and speaks the clipboard's text.
+    void ReadClipboard();
     void SpeedButtonParaulaPerParaulaClick();
     void SpeedButtonMenuClick();
     void CheckBoxNomesUnParaulaClick();

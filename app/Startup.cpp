@@ -18,18 +18,34 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QToolButton>
 
 namespace {
 
-// The WAV and MP3 buttons and the name field, by the name typed and whether an export runs.
+// The WAV and MP3 buttons, their menu items and the name field, by the name typed and
+// whether an export runs.
 void UpdateExportControls(FormPrincipal &main, bool exporting)
 {
     const ExportControls controls = ExportControlsFor(main.EditNomFitxer()->text(), exporting);
     main.ToolButton(QStringLiteral("ButtonWAV"))->setEnabled(controls.wavButton);
     main.ToolButton(QStringLiteral("ButtonMP3"))->setEnabled(controls.mp3Button);
+    main.OptionsItem(QStringLiteral("MenuDesarWav"))->setEnabled(controls.wavButton);
+    main.OptionsItem(QStringLiteral("MenuDesarMp3"))->setEnabled(controls.mp3Button);
     main.EditNomFitxer()->setEnabled(controls.nameField);
+}
+
+// What is said when an export ends, in the voice in use: the sound file's name, or that
+// none was made (a WAV that an MP3 could not be made from is named too).
+QString ExportEndSentence(const ExportResult &result)
+{
+    const QString name = QFileInfo(result.file).fileName();
+    if (result.ok)
+        return QStringLiteral("Fitxer de so desat: %1.").arg(name);
+    if (!name.isEmpty() && QFileInfo::exists(result.file))
+        return QStringLiteral("No s'ha pogut fer el fitxer MP3. El so és a %1.").arg(name);
+    return QStringLiteral("No s'ha desat cap fitxer de so.");
 }
 
 void ConnectAudioExport(ProgramWindows &windows)
@@ -55,6 +71,10 @@ void ConnectAudioExport(ProgramWindows &windows)
                      [start] { start(ExportFormat::Wav); });
     QObject::connect(main.ToolButton(QStringLiteral("ButtonMP3")), &QToolButton::clicked, &main,
                      [start] { start(ExportFormat::Mp3); });
+    QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarWav")), &QAction::triggered, &main,
+                     [start] { start(ExportFormat::Wav); });
+    QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarMp3")), &QAction::triggered, &main,
+                     [start] { start(ExportFormat::Mp3); });
     QObject::connect(main.EditNomFitxer(), &QLineEdit::textChanged, &main,
                      [&main, &exporter] { UpdateExportControls(main, exporter.Busy()); });
     QObject::connect(&exporter, &AudioExporter::busyChanged, &main, [&main](bool busy) {
@@ -62,13 +82,19 @@ void ConnectAudioExport(ProgramWindows &windows)
         // While a recording is made, reading and the speech window wait for it.
         for (const char *name : {"ButtonLectura", "SpeedButtonParaulaPerParaula", "SpeedButtonMenu"})
             main.ToolButton(QString::fromLatin1(name))->setEnabled(!busy);
+        for (const char *name : {"MenuFinestraDeVeu", "MenuParaulaPerParaula"})
+            main.OptionsItem(QString::fromLatin1(name))->setEnabled(!busy);
     });
     QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
-    QObject::connect(&exporter, &AudioExporter::finished, &main, [&main](const ExportResult &result) {
+    QObject::connect(&exporter, &AudioExporter::finished, &main, [&windows](const ExportResult &result) {
+        FormPrincipal &window = *windows.main;
         if (!result.notice.isEmpty())
-            main.ShowStatus(result.notice);
+            window.ShowStatus(result.notice);
+        // Heard as well as shown, unless there is no voice to say it.
+        if (!windows.speech->VoiceEntries().isEmpty())
+            windows.speech->SpeakText(ExportEndSentence(result));
         if (!result.ok)
-            main.Questions().Message(result.reason);
+            window.Questions().Message(result.reason);
     });
     UpdateExportControls(main, false);
 }
@@ -94,6 +120,19 @@ void ConnectReading(ProgramWindows &windows)
     buttons.menu = main.ToolButton(QStringLiteral("SpeedButtonMenu"));
     windows.triggers->ConnectToolbar(buttons);
     windows.triggers->SetOneWordBox(main.CheckBoxNomesUnParaula());
+
+    // The same commands from "&Opcions", for the keyboard and the full-menu mode.
+    ReadingTriggers *triggers = windows.triggers.get();
+    QObject::connect(main.OptionsItem(QStringLiteral("MenuFinestraDeVeu")), &QAction::triggered, triggers,
+                     &ReadingTriggers::SpeedButtonMenuClick);
+    // Word by word runs once the menu has closed and the editor has the focus again.
+    QObject::connect(main.OptionsItem(QStringLiteral("MenuParaulaPerParaula")), &QAction::triggered, triggers,
+                     [triggers, &main] {
+                         main.Edit()->setFocus();
+                         triggers->SpeedButtonParaulaPerParaulaClick();
+                     }, Qt::QueuedConnection);
+    QObject::connect(main.OptionsItem(QStringLiteral("MenuLlenguatge")), &QAction::triggered, &main,
+                     [&windows] { windows.languages->exec(); });
 }
 
 } // namespace
@@ -122,8 +161,17 @@ QString CommandLineFileName(const QStringList &words)
     return words.join(QLatin1Char(' '));
 }
 
+void SetProgramIdentity()
+{
+    // Screen readers announce the application by its name. No display name is set: the
+    // desktop would append it to every window title.
+    QApplication::setApplicationName(QStringLiteral("Tolvanet Corvalida"));
+    QApplication::setDesktopFileName(QStringLiteral("tolvanet"));
+}
+
 std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
 {
+    SetProgramIdentity();
     auto windows = std::make_unique<ProgramWindows>();
 
     // 1. The about window as a splash.

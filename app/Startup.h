@@ -58,5 +58,8 @@ struct StartupOptions
 // The command-line file: the words joined by one blank each.
 QString CommandLineFileName(const QStringList &words);
 
-// The start-up sequence up to the moment the main window is shown.
+// The application's name as the desktop and screen readers know it.
+void SetProgramIdentity();
+
+// The start-up sequence up to the moment the main window is shown (it sets the identity).
 std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options);

@@ -5,9 +5,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tolvanet"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tolvanet Corvalida"));
-    QApplication::setDesktopFileName(QStringLiteral("tolvanet"));
+    SetProgramIdentity();
 
     StartupOptions options;
     options.paths = AppPaths::ForRunningProgram();

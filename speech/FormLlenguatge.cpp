@@ -1,5 +1,6 @@
 #include "speech/FormLlenguatge.h"
 
+#include "speech/AccessibleLabels.h"
 #include "speech/ChoiceList.h"
 #include "speech/FormTTS.h"
 #include "speech/InterfaceLanguages.h"
@@ -66,4 +67,9 @@ void FormLlenguatge::ListBoxLlenguatgeClick()
 {
     ApplyInterfaceLanguage(LanguageIndex(), m_mainWindow, &m_speechWindow);
     m_ok->setText(m_speechWindow.OkCaption());
+    // The list is announced like the button that opens this window, in its language.
+    const QString listName = InterfaceCaption(LanguageIndex(), QStringLiteral("BitBtnLlenguatge"));
+    if (!listName.isEmpty())
+        m_list->setAccessibleName(listName);
+    m_ok->setAccessibleName(WithoutMnemonic(m_ok->text()));
 }

@@ -51,7 +51,6 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QString &captio
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -173,7 +172,8 @@ void FormTTS::BuildControls()
     m_ok = MakeButton(this, "BitBtnTancar", QStringLiteral("OK"));
     m_helpButton = MakeButton(this, "BitBtnHelp", QStringLiteral("Help"));
     m_language = MakeButton(this, "BitBtnLlenguatge", QStringLiteral("Language"));
-    m_language->setDefault(true);
+    // Enter accepts the window, wherever the focus is but on another button.
+    m_ok->setDefault(true);
     m_noDisturb = MakeButton(this, "ButtonNoMolestar", QStringLiteral("Don't disturb"));
     m_exit = MakeButton(this, "BitBtnExit", QStringLiteral("Exit"));
     m_wavMp3 = MakeButton(this, "BitBtnWavMP3", QStringLiteral("WAV/MP3"));
@@ -261,6 +261,16 @@ bool FormTTS::ReadSelectionOnMouseUp() const
     return IsOptionChecked(ReadingOption::SelectionOnMouseUp);
 }
 
+bool FormTTS::ReadClipboardOnF9() const
+{
+    return IsOptionChecked(ReadingOption::ReadClipboard);
+}
+
+bool FormTTS::ReadWordByWordOnF10() const
+{
+    return IsOptionChecked(ReadingOption::ReadWordByWord);
+}
+
 void FormTTS::ClearReadWordOnSpace()
 {
     OptionBox(ReadingOption::WordOnSpace)->setChecked(false);
@@ -293,9 +303,16 @@ void FormTTS::SyncFromVoices()
 
 void FormTTS::ListBoxMotorsDeVeuClick()
 {
+    // The chosen entry says its own name in its voice, cutting the previous sample short,
+    // so that a voice can be heard before it is kept.
+    m_voices.StopSpeech();
     m_voices.SetSelectedIndex(m_voiceList->currentRow());
     m_voices.SelectVoice();
     m_rateLabel->setText(m_voices.RateLabel());
+    if (const QListWidgetItem *entry = m_voiceList->currentItem()) {
+        m_voices.SpeakText(entry->text());
+        m_samplePlaying = true;
+    }
 }
 
 void FormTTS::tbRateChange()
@@ -357,6 +374,10 @@ void FormTTS::showEvent(QShowEvent *event)
 
 void FormTTS::done(int result)
 {
+    if (m_samplePlaying) {
+        m_samplePlaying = false;
+        m_voices.StopSpeech();
+    }
     FormClose();
     QDialog::done(result);
 }

@@ -56,6 +56,8 @@ public:
     bool ReadWordOnSpace() const override;
     bool ReadSentenceOnFullStop() const override;
     bool ReadSelectionOnMouseUp() const override;
+    bool ReadClipboardOnF9() const override;
+    bool ReadWordByWordOnF10() const override;
     void ClearReadWordOnSpace() override;
 
     // The current caption of the OK button (the language window copies it).
@@ -109,4 +111,6 @@ private:
     QPushButton *m_noDisturb = nullptr;
     QPushButton *m_exit = nullptr;
     QPushButton *m_wavMp3 = nullptr;
+    // A voice sample was started by the list and may still be heard.
+    bool m_samplePlaying = false;
 };

@@ -1,5 +1,7 @@
 #include "speech/InterfaceLanguages.h"
 
+#include "speech/AccessibleLabels.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QDialog>
@@ -258,16 +260,21 @@ QString InterfaceCaption(int language, const QString &control)
     return {};
 }
 
-int SetCaptionByName(QObject *root, const QString &objectName, const QString &caption)
+QList<QObject *> OwnObjectsNamed(QObject *root, const QString &objectName)
 {
-    if (!root || objectName.isEmpty())
-        return 0;
     QList<QObject *> found;
+    if (!root || objectName.isEmpty())
+        return found;
     if (root->objectName() == objectName)
         found << root;
     CollectOwnObjects(root, objectName, found);
+    return found;
+}
+
+int SetCaptionByName(QObject *root, const QString &objectName, const QString &caption)
+{
     int set = 0;
-    for (QObject *object : found)
+    for (QObject *object : OwnObjectsNamed(root, objectName))
         set += SetCaption(object, caption) ? 1 : 0;
     return set;
 }
@@ -285,5 +292,6 @@ QStringList ApplyInterfaceLanguage(int language, QObject *mainWindow, QObject *s
         if (SetCaptionByName(root, name, QString::fromUtf8(row.captions[language])) == 0)
             missing << name;
     }
+    ApplyAddedTexts(language, mainWindow, speechWindow);
     return missing;
 }

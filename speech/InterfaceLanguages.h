@@ -35,12 +35,17 @@ std::span<const CaptionRow> CaptionTable();
 // The caption of a control in a language, or a null string when either is unknown.
 QString InterfaceCaption(int language, const QString &control);
 
+// Every object named `objectName` that belongs to `root`'s own window (dialogs owned by
+// it are left alone), `root` itself included.
+QList<QObject *> OwnObjectsNamed(QObject *root, const QString &objectName);
+
 // Sets the caption of every object named `objectName` that belongs to `root`'s own
 // window (dialogs owned by it are left alone): a menu's title, an action's, button's
 // or label's text. Gives how many objects took it.
 int SetCaptionByName(QObject *root, const QString &objectName, const QString &caption);
 
 // Relabels the speech window and the main window in the given language, one control at
-// a time in table order. Any index outside 0..6 changes nothing. Gives the names of
-// table controls that were not found (a null root is skipped entirely).
+// a time in table order, then applies the added texts of that language (AccessibleLabels.h).
+// Any index outside 0..6 changes nothing. Gives the names of table controls that were
+// not found (a null root is skipped entirely).
 QStringList ApplyInterfaceLanguage(int language, QObject *mainWindow, QObject *speechWindow);

@@ -1,6 +1,7 @@
 # The speech window, the language window and the caption table.
 if(NOT TOLVANET_FUZZ)
   add_library(tolvanet_speechwindow STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/AccessibleLabels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChoiceList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormLlenguatge.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormTTS.cpp

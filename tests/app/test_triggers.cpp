@@ -1,5 +1,7 @@
 #include "test_triggers_harness.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -123,21 +125,32 @@ void TestTriggers::keyReleases_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("autoRepeat");
+    QTest::addColumn<bool>("ticked");
     QTest::addColumn<QStringList>("calls");
 
-    QTest::newRow("F7 reads all") << int(Qt::Key_F7) << false << QStringList{"stop", "speak:un dos"};
-    QTest::newRow("Esc reads all") << int(Qt::Key_Escape) << false << QStringList{"stop", "speak:un dos"};
-    QTest::newRow("F8 reads the selection") << int(Qt::Key_F8) << false << QStringList{"stop", "speak:dos"};
-    QTest::newRow("F11 stops") << int(Qt::Key_F11) << false << QStringList{"stop"};
-    QTest::newRow("held F7 reads once") << int(Qt::Key_F7) << true << QStringList{};
-    QTest::newRow("other keys nothing") << int(Qt::Key_Right) << false << QStringList{};
+    QTest::newRow("F7 reads all") << int(Qt::Key_F7) << false << true << QStringList{"stop", "speak:un dos"};
+    QTest::newRow("Esc reads all") << int(Qt::Key_Escape) << false << true << QStringList{"stop", "speak:un dos"};
+    QTest::newRow("F8 reads the selection") << int(Qt::Key_F8) << false << true << QStringList{"stop", "speak:dos"};
+    QTest::newRow("F9 reads the clipboard")
+        << int(Qt::Key_F9) << false << true << QStringList{"stop", "speak:tres\nquatre"};
+    QTest::newRow("F9 unticked does nothing") << int(Qt::Key_F9) << false << false << QStringList{};
+    // With a selection, word-by-word reading speaks it whole.
+    QTest::newRow("F10 reads word by word") << int(Qt::Key_F10) << false << true << QStringList{"stop", "speak:dos"};
+    QTest::newRow("F10 unticked does nothing") << int(Qt::Key_F10) << false << false << QStringList{};
+    QTest::newRow("F11 stops") << int(Qt::Key_F11) << false << true << QStringList{"stop"};
+    QTest::newRow("held F7 reads once") << int(Qt::Key_F7) << true << true << QStringList{};
+    QTest::newRow("other keys nothing") << int(Qt::Key_Right) << false << true << QStringList{};
 }
 
 void TestTriggers::keyReleases()
 {
     QFETCH(int, key);
     QFETCH(bool, autoRepeat);
+    QFETCH(bool, ticked);
     TriggerHarness h;
+    h.options.clipboardKey = ticked;
+    h.options.wordByWordKey = ticked;
+    QGuiApplication::clipboard()->setText(QStringLiteral("tres\nquatre"));
     QVERIFY(h.Show());
     h.SetText(QStringLiteral("un dos"), 0);
     h.Select(3, 3);

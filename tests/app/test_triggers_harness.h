@@ -28,12 +28,16 @@ public:
     bool ReadWordOnSpace() const override { return words; }
     bool ReadSentenceOnFullStop() const override { return sentence; }
     bool ReadSelectionOnMouseUp() const override { return mouseUp; }
+    bool ReadClipboardOnF9() const override { return clipboardKey; }
+    bool ReadWordByWordOnF10() const override { return wordByWordKey; }
     void ClearReadWordOnSpace() override { words = false; }
 
     bool letters = false;
     bool words = false;
     bool sentence = false;
     bool mouseUp = false;
+    bool clipboardKey = true;
+    bool wordByWordKey = true;
 };
 
 // Records like the fake it extends, and lets a test act while a word is being spoken.

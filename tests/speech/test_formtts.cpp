@@ -50,6 +50,9 @@ private slots:
     void wordOnSpaceTurnsTheOneHandKeyboardOff();
     void helpAndLanguageButtons();
     void everyControlIsReachedByTabAndNamed();
+    void movingThroughTheVoicesSpeaksEachInItsVoice();
+    void enterAcceptsUnlessAButtonHasTheFocus_data();
+    void enterAcceptsUnlessAButtonHasTheFocus();
 };
 
 void TestFormTTS::creationMirrorsTheEnginesAndAppliesNothing()
@@ -79,7 +82,7 @@ void TestFormTTS::creationMirrorsTheEnginesAndAppliesNothing()
     for (const char *name : {"CheckBoxReadClipboardContent", "CheckBoxReadWordByWord",
                              "CheckBoxLlegeixDirectamentLaCarpeta"})
         QVERIFY(Control<QCheckBox>(window, name)->isHidden());
-    QVERIFY(Control<QPushButton>(window, "BitBtnLlenguatge")->isDefault());
+    QVERIFY(Control<QPushButton>(window, "BitBtnTancar")->isDefault());
 }
 
 void TestFormTTS::firstRunChoiceIsStoredByOk()
@@ -97,8 +100,9 @@ void TestFormTTS::firstRunChoiceIsStoredByOk()
     ClickRow(Control<QListWidget>(window, "ListBoxMotorsDeVeu"), 2);
     QTest::keyClick(Control<QSlider>(window, "tbRate"), Qt::Key_Down);
     QTest::keyClick(Control<QSlider>(window, "tbRate"), Qt::Key_Down);
-    QCOMPARE(voices.calls, QStringList({"index:2", "SelectVoice", "SetSpeechRate", "rate:1", "SetSpeechRate",
-                                        "rate:2", "SetSpeechRate"}));
+    QCOMPARE(voices.calls, QStringList({"stop", "index:2", "SelectVoice", "SetSpeechRate",
+                                        "speak:UPCTV - Home - Català", "rate:1", "SetSpeechRate", "rate:2",
+                                        "SetSpeechRate"}));
     QCOMPARE(Control<QLabel>(window, "lblRate")->text(), QStringLiteral("2"));
 
     QTest::mouseClick(Control<QPushButton>(window, "BitBtnTancar"), Qt::LeftButton);
@@ -122,15 +126,15 @@ void TestFormTTS::userChoicesApplyProgrammaticOnesDoNot()
 
     // Entry 0 is already the current row, but the engines were never told to use it.
     ClickRow(list, 0);
-    QCOMPARE(voices.calls.mid(0, 2), QStringList({"index:0", "SelectVoice"}));
+    QCOMPARE(voices.calls.mid(0, 3), QStringList({"stop", "index:0", "SelectVoice"}));
     voices.calls.clear();
 
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(voices.calls.mid(0, 2), QStringList({"index:1", "SelectVoice"}));
+    QCOMPARE(voices.calls.mid(0, 3), QStringList({"stop", "index:1", "SelectVoice"}));
     voices.calls.clear();
     QTest::keyClick(list, Qt::Key_Space);
-    QCOMPARE(voices.calls.mid(0, 2), QStringList({"index:1", "SelectVoice"}));
+    QCOMPARE(voices.calls.mid(0, 3), QStringList({"stop", "index:1", "SelectVoice"}));
     voices.calls.clear();
 
     voices.selected = 2;
@@ -371,6 +375,73 @@ void TestFormTTS::everyControlIsReachedByTabAndNamed()
                                    "CheckBoxSelectedText", "CheckBoxLletres", "CheckBoxEspai", "CheckBoxPunt",
                                    "CheckBoxLlegeixLoSeleccionatALAixecarElClic", "CheckBoxDicExc",
                                    "BitBtnTancar", "BitBtnHelp", "BitBtnLlenguatge"}));
+}
+
+void TestFormTTS::movingThroughTheVoicesSpeaksEachInItsVoice()
+{
+    FakeVoices voices(kThreeVoices);
+    voices.selected = 0;
+    FakeDictionary dictionary;
+    TemporarySettings settings;
+    FormTTS window(voices, dictionary, settings.store);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto *list = Control<QListWidget>(window, "ListBoxMotorsDeVeu");
+    QCOMPARE(QApplication::focusWidget(), list);
+
+    // Each move stops the sample before, chooses the entry, then says its name in it.
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Up);
+    const QStringList sample1{"stop", "index:1", "SelectVoice", "SetSpeechRate", "speak:SAPI - Jordi"};
+    const QStringList sample2{"stop", "index:2", "SelectVoice", "SetSpeechRate", "speak:UPCTV - Home - Català"};
+    QCOMPARE(voices.calls, sample1 + sample2 + sample1);
+
+    // Closing silences the last sample and keeps the entry chosen.
+    voices.calls.clear();
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(voices.calls, QStringList{"stop"});
+    QCOMPARE(settings.Read("tts", "Numero sintetitzador"), QStringLiteral("1"));
+}
+
+void TestFormTTS::enterAcceptsUnlessAButtonHasTheFocus_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("rate bar, keypad Enter") << "tbRate" << int(Qt::Key_Enter) << true;
+    QTest::newRow("reading option") << "CheckBoxLletres" << int(Qt::Key_Return) << true;
+    QTest::newRow("Help presses Help") << "BitBtnHelp" << int(Qt::Key_Return) << false;
+}
+
+void TestFormTTS::enterAcceptsUnlessAButtonHasTheFocus()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, accepted);
+    FakeVoices voices(kThreeVoices);
+    FakeDictionary dictionary;
+    TemporarySettings settings;
+    FormTTS window(voices, dictionary, settings.store);
+    int helpShown = 0;
+    window.SetHelpAction([&] { ++helpShown; });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Reached with Tab only, as a keyboard user would.
+    for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != focus; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    const bool lettersBefore = window.ReadLetters();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(!window.isVisible(), accepted);
+    // Accepted as OK accepts, with the dictionary's closing step; no box ticked on the way.
+    QCOMPARE(dictionary.calls, accepted ? QStringList{"closing"} : QStringList{});
+    QCOMPARE(helpShown, accepted ? 0 : 1);
+    QCOMPARE(window.ReadLetters(), lettersBefore);
 }
 
 QTEST_MAIN(TestFormTTS)

@@ -1,4 +1,5 @@
 #include "SpeechWindowFakes.h"
+#include "speech/AccessibleLabels.h"
 #include "speech/FormLlenguatge.h"
 #include "speech/FormTTS.h"
 #include "speech/InterfaceLanguages.h"
@@ -120,6 +121,7 @@ private slots:
     void ownedDialogsKeepTheirCaptions();
     void missingControlsAreReported();
     void listIsReachedAndNamed();
+    void addedTextsInEveryLanguageWithOneMnemonicEach();
 };
 
 void TestLanguages::tableHoldsEveryControlInEveryLanguage()
@@ -308,6 +310,26 @@ void TestLanguages::listIsReachedAndNamed()
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("BitBtnTancar"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QVERIFY(!windows.languages.isVisible());
+}
+
+void TestLanguages::addedTextsInEveryLanguageWithOneMnemonicEach()
+{
+    for (int language = 0; language < kLanguageCount; ++language) {
+        QSet<QChar> mnemonics;
+        for (const AddedRow &row : AddedTable()) {
+            const QString text = QString::fromUtf8(row.texts[language]);
+            QVERIFY2(!text.trimmed().isEmpty(), row.control);
+            if (row.kind != AddedText::Caption)
+                continue;
+            // Every command of "&Opcions" is reached by a letter of its own in every language.
+            const qsizetype mark = text.indexOf(u'&');
+            QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(text));
+            const QChar letter = text.at(mark + 1).toLower();
+            QVERIFY2(!mnemonics.contains(letter), qPrintable(text));
+            mnemonics.insert(letter);
+        }
+        QCOMPARE(mnemonics.size(), 5);
+    }
 }
 
 QTEST_MAIN(TestLanguages)
