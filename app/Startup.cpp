@@ -14,6 +14,7 @@
 #include "speech/ReadingOptionsStore.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
+#include "speech/VoiceCatalog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,6 +170,13 @@ void SetProgramIdentity()
     QApplication::setDesktopFileName(QStringLiteral("tolvanet"));
 }
 
+bool StoredVoiceIsEspeak(const SettingsStore &settings)
+{
+    const std::optional<int> stored =
+        ToInteger(settings.ReadString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("-1")));
+    return stored && *stored >= 0 && *stored < VoiceCatalog::EspeakVoices().size();
+}
+
 std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
 {
     SetProgramIdentity();
@@ -187,10 +195,14 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     FormPrincipal &main = *windows->main;
     windows->desktop = std::make_unique<DBusDesktopWindows>();
     SpeechEngineSet engines;
+    // A stored espeak-ng voice needs nothing of the speech service: the window does
+    // not wait for the service to start (its voices join the list when it answers).
+    const bool waitForService = !StoredVoiceIsEspeak(main.Settings());
     if (options.engines) {
         engines = *options.engines;
     } else {
-        windows->realEngines = std::make_unique<RealSpeechEngines>(options.paths.programDir, windows->desktop.get());
+        windows->realEngines = std::make_unique<RealSpeechEngines>(options.paths.programDir, windows->desktop.get(),
+                                                                   waitForService);
         engines = windows->realEngines->Engines();
     }
     // The dictionary holder keeps a settings object of its own on the same file.
@@ -201,6 +213,12 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, main.Settings());
     windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
+    if (windows->realEngines && !waitForService) {
+        QObject::connect(windows->speech.get(), &SpeechController::voiceListChanged, windows->speechWindow.get(),
+                         &FormTTS::RefreshVoiceList);
+        SpeechController *speech = windows->speech.get();
+        windows->realEngines->ServiceVoicesLater(speech, [speech](VoiceEngine *engine) { speech->AddServiceVoices(engine); });
+    }
     windows->dictionary->FormCreate();
     windows->languages = std::make_unique<FormLlenguatge>(*windows->speechWindow, &main);
     ConnectReading(*windows);
@@ -241,6 +259,9 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     if (!problems.isEmpty())
         main.ShowStatus(QStringLiteral("%1: valors no numèrics a \"Font Missatge\" (%2); s'ha usat el valor per defecte.")
                             .arg(main.Settings().FileName(), problems.join(QStringLiteral(", "))));
+    // Without a sound server nothing can be heard: say so rather than stay silent.
+    if (windows->realEngines && !windows->realEngines->Audible())
+        main.ShowStatus(QStringLiteral("No hi ha cap servidor de so: la veu i els sons no es poden sentir."));
 
     // 8. The first run: the voice is chosen before the editor is used.
     if (options.firstRunWindow && NeedsFirstVoiceChoice(main.Settings()))

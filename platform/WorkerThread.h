@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -18,7 +20,8 @@ class QThread;
 // - A long-lived engine owns a WorkerThread: a thread with an event loop of its own
 //   that runs posted jobs one after another. Qt objects that need an event loop (a
 //   sound sink) live on it, parented to Context().
-// - A one-shot job runs through RunWithTimeLimit.
+// - A one-shot job runs on a thread of its own: RunWithTimeLimit waits for its
+//   result, RunInBackground hands the result to the GUI thread when it comes.
 //
 // Either way a job owns everything it touches (copies and shared pointers, never a
 // reference to the caller's stack or to the engine object), so a job that overruns
@@ -90,4 +93,19 @@ std::optional<R> RunWithTimeLimit(std::function<R()> job, std::chrono::milliseco
     auto result = std::make_shared<JobResult<R>>();
     std::thread([result, job = std::move(job)] { result->Set(job()); }).detach();
     return result->Wait(limit);
+}
+
+// Runs a one-shot job on a thread of its own and hands its result to done on the GUI
+// thread, unless context is gone by then (the result is then dropped there).
+template <typename R>
+void RunInBackground(std::function<R()> job, QObject *context, std::function<void(R)> done)
+{
+    QPointer<QObject> guard(context);
+    std::thread([job = std::move(job), guard, done = std::move(done)] {
+        R result = job();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [guard, done, result]() mutable {
+            if (guard)
+                done(std::move(result));
+        }, Qt::QueuedConnection);
+    }).detach();
 }

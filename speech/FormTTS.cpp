@@ -281,6 +281,15 @@ QString FormTTS::OkCaption() const
     return m_ok->text();
 }
 
+void FormTTS::RefreshVoiceList()
+{
+    {
+        const QSignalBlocker listBlocker(m_voiceList);
+        m_voiceList->SetEntries(m_voices.VoiceEntries(), kVoiceRowHeight);
+    }
+    SyncFromVoices();
+}
+
 void FormTTS::SyncFromVoices()
 {
     const QSignalBlocker listBlocker(m_voiceList);

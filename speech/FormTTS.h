@@ -64,6 +64,8 @@ public:
     QString OkCaption() const;
     // Shows the engines' selection and rate again without applying anything.
     void SyncFromVoices();
+    // The voice list grew: show its entries again, the same voice selected.
+    void RefreshVoiceList();
 
     // Handlers of the design.
     void ListBoxMotorsDeVeuClick();

@@ -1,17 +1,19 @@
 #include "speech/RealSpeechEngines.h"
 
 #include "platform/QtSoundPlayers.h"
+#include "platform/WorkerThread.h"
 #include "speech/EspeakEngine.h"
 #include "speech/SpeechDispatcherEngine.h"
 #include "speech/UpctvLoader.h"
 
-RealSpeechEngines::RealSpeechEngines(const QString &programDir, DesktopWindows *desktop)
+RealSpeechEngines::RealSpeechEngines(const QString &programDir, DesktopWindows *desktop, bool waitForService)
     : m_desktop(desktop)
 {
     auto output = std::make_unique<QtPcmOutput>();
     m_audible = output->Audible();
     m_espeak = EspeakEngine::Create(std::move(output));
-    m_speechDispatcher = SpeechDispatcherEngine::Create();
+    if (waitForService)
+        m_speechDispatcher = SpeechDispatcherEngine::Create();
     m_upctv = std::make_unique<DlopenUpctvLibrary>(DlopenUpctvLibrary::DefaultCandidates(programDir));
     m_wave = std::make_unique<QtWavePlayer>();
     m_media = std::make_unique<QtMediaPlayer>();
@@ -29,4 +31,14 @@ SpeechEngineSet RealSpeechEngines::Engines() const
     engines.media = m_media.get();
     engines.desktop = m_desktop;
     return engines;
+}
+
+void RealSpeechEngines::ServiceVoicesLater(QObject *context, std::function<void(VoiceEngine *)> ready)
+{
+    using Engine = std::shared_ptr<SpeechDispatcherEngine>;
+    RunInBackground<Engine>([] { return Engine(SpeechDispatcherEngine::Create()); }, context,
+                            [this, ready = std::move(ready)](Engine engine) {
+        m_speechDispatcher = std::move(engine);
+        ready(m_speechDispatcher.get());
+    });
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 
 class EspeakEngine;
@@ -18,17 +20,21 @@ class QtMediaPlayer;
 class RealSpeechEngines
 {
 public:
-    // desktop may be null: the library's own window is then not looked for.
-    RealSpeechEngines(const QString &programDir, DesktopWindows *desktop);
+    // desktop may be null: the library's own window is then not looked for. Without
+    // waitForService the speech service's voices are left to ServiceVoicesLater.
+    RealSpeechEngines(const QString &programDir, DesktopWindows *desktop, bool waitForService = true);
     ~RealSpeechEngines();
 
     SpeechEngineSet Engines() const;
     // Whether the espeak-ng voices can be heard (a sound device exists).
     bool Audible() const { return m_audible; }
+    // Reaches the speech service off the GUI thread and hands its engine (null when it
+    // cannot be reached within the limit) to ready on the GUI thread, while context lives.
+    void ServiceVoicesLater(QObject *context, std::function<void(VoiceEngine *)> ready);
 
 private:
     std::unique_ptr<EspeakEngine> m_espeak;
-    std::unique_ptr<SpeechDispatcherEngine> m_speechDispatcher;
+    std::shared_ptr<SpeechDispatcherEngine> m_speechDispatcher;
     std::unique_ptr<DlopenUpctvLibrary> m_upctv;
     std::unique_ptr<QtWavePlayer> m_wave;
     std::unique_ptr<QtMediaPlayer> m_media;

@@ -96,6 +96,22 @@ void SpeechController::SetUp()
     SetSpeechRate();
 }
 
+void SpeechController::AddServiceVoices(VoiceEngine *engine)
+{
+    if (!engine || m_engines.sapi || m_sapiCount > 0)
+        return;
+    m_engines.sapi = engine;
+    const QStringList upctv = m_entries.mid(m_mspCount);
+    m_entries = m_entries.mid(0, m_mspCount);
+    AddFamily(engine, QStringLiteral("SAPI - "), &m_sapiCount);
+    m_entries << upctv;
+    // A library voice chosen meanwhile keeps its entry, now further down.
+    if (m_selected >= m_mspCount)
+        m_selected += m_sapiCount;
+    if (m_sapiCount > 0)
+        emit voiceListChanged();
+}
+
 void SpeechController::SetSelectedIndex(int index)
 {
     // As a list box: an index outside the list selects nothing.

@@ -40,6 +40,10 @@ VoiceFamilyIndex VoiceFamily(int listIndex, int mspCount, int sapiCount);
 class SpeechController : public QObject, public VoiceControl
 {
     Q_OBJECT
+signals:
+    // The voice list grew after the set-up.
+    void voiceListChanged();
+
 public:
     static constexpr int kUpctvTimerIntervalMs = 200;
     static constexpr int kUpctvTimerLastTick = 20;
@@ -52,6 +56,10 @@ public:
 
     // The engine set-up at window creation: voice list, library, stored voice and rate.
     void SetUp();
+    // The speech service's voices when they come after the set-up (the service was
+    // still starting): they take their place between the espeak-ng voices and the
+    // library's, and the voice selected stays the same.
+    void AddServiceVoices(VoiceEngine *engine);
 
     // VoiceControl
     QStringList VoiceEntries() const override { return m_entries; }

@@ -5,9 +5,11 @@
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
+#include "tests/common/SilentSpeechService.h"
 #include "tests/common/SinkMonitor.h"
 
 #include <QFile>
+#include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -100,6 +102,41 @@ private slots:
         QVERIFY2(monitor.SoundMs() >= whole * 9 / 10,
                  qPrintable(QStringLiteral("heard %1 ms of %2 ms").arg(monitor.SoundMs()).arg(whole)));
         Close(*windows);
+    }
+
+    // With an espeak-ng voice stored the window does not wait for a speech service that
+    // is still starting; its voices join the list when it answers, in their place,
+    // and the voice chosen stays chosen.
+    void aStartingSpeechServiceDoesNotHoldTheWindow()
+    {
+        QTemporaryDir dir;
+        const QString socket = dir.filePath(QStringLiteral("starting.sock"));
+        SilentSpeechService service(socket, true);
+        const QByteArray address = qgetenv("SPEECHD_ADDRESS");
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice() + "\r\n");
+        const int espeak = int(VoiceCatalog::EspeakVoices().size());
+        const int catalan = CatalanVoice().toInt();
+        QCOMPARE(windows->speech->SapiCount(), 0);
+        QCOMPARE(windows->speech->SelectedIndex(), catalan);
+        QCOMPARE(windows->speech->VoiceEntries().size(), espeak + 4);
+
+        service.Answer();
+        QTRY_COMPARE_WITH_TIMEOUT(windows->speech->SapiCount(), 1, 10000);
+        const QStringList entries = windows->speech->VoiceEntries();
+        QCOMPARE(entries.size(), espeak + 5);
+        QVERIFY(entries.at(espeak).startsWith(QLatin1String("SAPI - Silent")));
+        QVERIFY(entries.at(espeak + 1).startsWith(QLatin1String("UPCTV - Home")));
+        QCOMPARE(windows->speech->SelectedIndex(), catalan);
+        auto *list = windows->speechWindow->findChild<QListWidget *>(QStringLiteral("ListBoxMotorsDeVeu"));
+        QVERIFY(list);
+        QCOMPARE(list->count(), espeak + 5);
+        QCOMPARE(list->currentRow(), catalan);
+        Close(*windows);
+        if (address.isEmpty())
+            qunsetenv("SPEECHD_ADDRESS");
+        else
+            qputenv("SPEECHD_ADDRESS", address);
     }
 
     // With no voice ever chosen, the list shows the voice that is heard: the session

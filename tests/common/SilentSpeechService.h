@@ -12,14 +12,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-// A speech service on a socket of its own that answers the first requests as
-// speech-dispatcher does (one module, one voice) and, once told to, answers nothing
-// more: it reads and keeps silent, as a service that hangs. Closing it lets the
-// callers stuck on it go.
+// A speech service on a socket of its own that answers requests as speech-dispatcher
+// does (one module, one voice). Told to, it answers nothing more: it reads and keeps
+// silent, as a service that hangs. Made slow, it holds its answers until Answer(), as
+// a service still starting. Closing it lets the callers stuck on it go.
 class SilentSpeechService
 {
 public:
-    explicit SilentSpeechService(const QString &socketPath)
+    explicit SilentSpeechService(const QString &socketPath, bool slow = false) : m_holding(slow)
     {
         m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
@@ -40,6 +40,17 @@ public:
 
     // From now on nothing is answered.
     void FallSilent() { m_answering = false; }
+    // A slow service sends what it held and answers from now on.
+    void Answer()
+    {
+        std::lock_guard lock(m_mutex);
+        m_holding = false;
+        for (const auto &[fd, reply] : m_held) {
+            if (write(fd, reply.constData(), size_t(reply.size())) < 0) {
+            }
+        }
+        m_held.clear();
+    }
     // Ends every connection.
     void Close()
     {
@@ -88,6 +99,13 @@ private:
                     ? QByteArrayLiteral("249-Silent\tca\tnone\r\n249 OK VOICE LIST SENT\r\n")
                     : line.startsWith("QUIT") ? QByteArrayLiteral("231 HAPPY HACKING\r\n")
                                               : QByteArrayLiteral("200 OK\r\n");
+                {
+                    std::lock_guard lock(m_mutex);
+                    if (m_holding) {
+                        m_held.push_back({fd, reply});
+                        continue;
+                    }
+                }
                 if (write(fd, reply.constData(), size_t(reply.size())) < 0)
                     return;
             }
@@ -98,6 +116,8 @@ private:
     int m_listener = -1;
     std::atomic<bool> m_answering = true;
     std::mutex m_mutex;
+    bool m_holding;
+    std::vector<std::pair<int, QByteArray>> m_held;
     bool m_closed = false;
     std::vector<int> m_fds;
     std::thread m_acceptor;
