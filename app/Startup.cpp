@@ -5,6 +5,8 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
+#include "app/StartupNotices.h"
+#include "app/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
@@ -65,6 +67,9 @@ void ConnectAudioExport(ProgramWindows &windows)
     });
     QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
     QObject::connect(&exporter, &AudioExporter::finished, &main, [&main](const ExportResult &result) {
+        // Once the program is closing there is no one left to tell.
+        if (AppClosing())
+            return;
         if (!result.notice.isEmpty())
             main.ShowStatus(result.notice);
         if (!result.ok)
@@ -190,9 +195,13 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
             owner->main->Questions().Message(problem);
     });
 
+    // Settings that could not be used are told once, together, in the status line.
+    QStringList unusable = UnusableStartSettings(main.Settings());
     if (!problems.isEmpty())
-        main.ShowStatus(QStringLiteral("%1: valors no numèrics a \"Font Missatge\" (%2); s'ha usat el valor per defecte.")
-                            .arg(main.Settings().FileName(), problems.join(QStringLiteral(", "))));
+        unusable.prepend(QStringLiteral("valors no numèrics a \"Font Missatge\" (%1), s'ha usat el valor per defecte")
+                             .arg(problems.join(QStringLiteral(", "))));
+    if (!unusable.isEmpty())
+        main.ShowStatus(UnusedSettingsNotice(main.Settings().FileName(), unusable));
 
     // 8. The first run: the voice is chosen before the editor is used.
     if (options.firstRunWindow && NeedsFirstVoiceChoice(main.Settings()))
