@@ -29,6 +29,14 @@ QColor FromColorValue(int value)
 
 } // namespace
 
+QFont DesignEditorFont()
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(13);
+    return font;
+}
+
 bool ReadEditorFont(const SettingsStore &settings, EditorFontChoice &choice, QStringList *problems)
 {
     if (!settings.ReadYes(kSection, QStringLiteral("HiHaFontMissatge"), false))

@@ -12,6 +12,9 @@ struct EditorFontChoice
     QColor color = Qt::black;
 };
 
+// The editor's font by design: "Courier New" of 13 pixels, or the system's fixed font.
+QFont DesignEditorFont();
+
 // Section "Font Missatge": applied at start when "HiHaFontMissatge" is "SI". Keys that
 // are not numbers keep the design font's value; their names go to problems.
 bool ReadEditorFont(const SettingsStore &settings, EditorFontChoice &choice, QStringList *problems);
