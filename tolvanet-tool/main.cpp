@@ -1,9 +1,7 @@
 #include "app/AppPaths.h"
 #include "app/Command.h"
-#include "app/DocumentFile.h"
 #include "app/TextCommands.h"
-#include "app/TextEncoding.h"
-#include "app/WholeFiles.h"
+#include "app/ToolCommandLine.h"
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
@@ -12,7 +10,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QFile>
 
 #include <cstdio>
 #include <memory>
@@ -130,7 +127,7 @@ int main(int argc, char *argv[])
     QString error;
     const QString document = ReadToolDocument(options.file, &error);
     if (!error.isEmpty()) {
-        Print(stderr, error + QLatin1Char('\n'));
+        Print(stderr, QStringLiteral("tolvanet-tool %1: %2\n").arg(verb, error));
         return 1;
     }
 

@@ -216,14 +216,16 @@ private slots:
         QTemporaryDir dir;
         ScriptedQuestions ask;
         FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.Edit()->setPlainText(before);
         window.RunCommandById(QStringLiteral("new-html"));
         // The 19 lines of the skeleton, its empty line included, below the text.
         const int linesBefore = PlainEditorText(before).LineCount();
         QCOMPARE(window.Document().LineCount(), linesBefore + 19);
         QCOMPARE(window.Document().Text().split('\n').mid(linesBefore, 19), DocumentCommands::HtmlSkeleton());
-        QVERIFY(window.Edit()->document()->isUndoAvailable());
-        window.Edit()->undo();
+        window.Edit()->setFocus();
+        QTest::keyClick(window.Edit(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window.Document().Text(), before);
         QVERIFY(!window.Edit()->document()->isUndoAvailable());
     }
