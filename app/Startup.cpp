@@ -198,7 +198,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // Settings that could not be used are told once, together, in the status line.
     QStringList unusable = UnusableStartSettings(main.Settings());
     if (!problems.isEmpty())
-        unusable.prepend(QStringLiteral("valors no numèrics a \"Font Missatge\" (%1), s'ha usat el valor per defecte")
+        unusable.prepend(QStringLiteral("\"Font Missatge\" amb valors no numèrics (%1): s'ha usat el valor per defecte")
                              .arg(problems.join(QStringLiteral(", "))));
     if (!unusable.isEmpty())
         main.ShowStatus(UnusedSettingsNotice(main.Settings().FileName(), unusable));

@@ -36,5 +36,5 @@ QString UnusedSettingsNotice(const QString &settingsFile, const QStringList &pro
 {
     if (problems.isEmpty())
         return {};
-    return QStringLiteral("%1: no s'ha usat %2.").arg(settingsFile, problems.join(QStringLiteral("; ")));
+    return QStringLiteral("%1: configuració no usada: %2.").arg(settingsFile, problems.join(QStringLiteral("; ")));
 }
