@@ -9,7 +9,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -300,6 +302,48 @@ private slots:
         for (const QString &part : told)
             QVERIFY2(status.contains(part), qPrintable(status));
         CloseWithoutSaving(*windows);
+    }
+
+    // The window closes while the rendering program writes a long recording.
+    void closingDuringAnExportSaysNothingAndLeavesNoFile()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no D-Bus session bus: the rendering program cannot publish its window");
+        QTemporaryDir dir;
+        // The rendering program beside the editor, as installed.
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/SonnerixaWav", dir.filePath("SonnerixaWav")));
+        StartupOptions options = Options(dir.path());
+        WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
+        auto windows = StartProgram(options);
+        FormPrincipal &main = *windows->main;
+        QStringList sentences;
+        for (int i = 0; i < 400; ++i)
+            sentences << QStringLiteral("Aquesta és la frase número %1 del conte llarg.").arg(i);
+        main.Document().SetText(sentences.join('\n'));
+        main.Document().SetModified(false);
+
+        int boxes = 0;
+        QTimer boxCloser;
+        connect(&boxCloser, &QTimer::timeout, this, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                ++boxes;
+                box->close();
+            }
+        });
+        boxCloser.start(20);
+        // Once the recording is under way, the user closes the window.
+        connect(windows->exporter.get(), &AudioExporter::progress, &main, [&main] { main.close(); },
+                Qt::SingleShotConnection);
+        std::optional<ExportResult> result;
+        connect(windows->exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) { result = r; });
+        QTest::mouseClick(main.ToolButton(QStringLiteral("ButtonWAV")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 60000);
+        QVERIFY(AppClosing());
+        QVERIFY(!result->ok);
+        for (int i = 0; i < 5; ++i)
+            QTest::qWait(20);  // the box closer looks a few more times
+        QCOMPARE(boxes, 0);
+        QCOMPARE(QDir(options.paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 
     void anExportEndingAfterTheWindowClosedSaysNothing()
