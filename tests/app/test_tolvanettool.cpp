@@ -43,10 +43,13 @@ private slots:
         const Result result = Run({"list"});
         QCOMPARE(result.status, 0);
         const QList<QByteArray> ids = result.out.split('\n');
-        for (const char *id : {"music-to-musicxml", "blackboard-to-html5", "benchmark"})
+        for (const char *id : {"music-to-musicxml", "blackboard-to-html5", "benchmark", "print", "export-mp3"})
             QVERIFY2(ids.contains(id), id);
         QVERIFY(!ids.contains("open"));
         QCOMPARE(Run({"--help"}).status, 0);
+        const Result version = Run({"--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QByteArray("tolvanet-tool 26\n"));
     }
 
     void runsACommandOnStandardInputAndOnAFile()
