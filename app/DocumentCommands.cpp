@@ -64,6 +64,16 @@ void DocumentCommands::New()
             return;
     m_editor.SetText(QString());
     m_editor.SetModified(false);
+    StartUnnamed();
+}
+
+// A new document has no file yet: the next save asks for a name instead of writing
+// the new text over the file that was open before.
+void DocumentCommands::StartUnnamed()
+{
+    m_currentFileName.clear();
+    m_format = DocumentFormat();
+    m_setCaption(QString());
 }
 
 void DocumentCommands::NewHtml()
@@ -74,9 +84,15 @@ void DocumentCommands::NewHtml()
         New();
         return;
     }
-    for (const QString &line : HtmlSkeleton())
-        m_editor.AddLine(line);
+    // One edit, so that one undo takes the whole skeleton back; its empty line stays
+    // also after a last line without a break.
+    QString text = m_editor.Text();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    text += HtmlSkeleton().join(QLatin1Char('\n')) + QLatin1Char('\n');
+    m_editor.SetText(text);
     m_editor.SetModified(false);
+    StartUnnamed();
 }
 
 void DocumentCommands::Open()

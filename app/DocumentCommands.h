@@ -14,7 +14,7 @@ class UserQuestions;
 class DocumentCommands
 {
 public:
-    // setCaption receives the file name part of the caption rule.
+    // setCaption receives the file name part of the caption rule; empty for a new document.
     DocumentCommands(EditorText &editor, UserQuestions &ask,
                      std::function<void(const QString &fileName)> setCaption);
 
@@ -42,6 +42,7 @@ private:
     // The save question for a modified document. Yes saves; No clears the modified flag.
     Guard AskToSave();
     bool LoadFile(const QString &fileName);
+    void StartUnnamed();
 
     EditorText &m_editor;
     UserQuestions &m_ask;

@@ -4,6 +4,9 @@
 
 #include <QFontInfo>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 const QString kSection = QStringLiteral("Font Missatge");
@@ -25,6 +28,14 @@ QColor FromColorValue(int value)
 }
 
 } // namespace
+
+QFont DesignEditorFont()
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(13);
+    return font;
+}
 
 bool ReadEditorFont(const SettingsStore &settings, EditorFontChoice &choice, QStringList *problems)
 {
@@ -83,4 +94,38 @@ bool WriteEditorFont(SettingsStore &settings, const EditorFontChoice &choice)
         if (!settings.WriteString(kSection, key, value))
             return false;
     return true;
+}
+
+namespace {
+
+// Text this readable or more is fit for readers with low vision.
+constexpr double kReadableContrast = 4.5;
+
+double Luminance(const QColor &color)
+{
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = color.toRgb();
+    return 0.2126 * channel(rgb.redF()) + 0.7152 * channel(rgb.greenF()) + 0.0722 * channel(rgb.blueF());
+}
+
+} // namespace
+
+double ContrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+EditorColors ReadableEditorColors(const QColor &stored, const EditorColors &theme)
+{
+    if (ContrastRatio(stored, theme.base) >= kReadableContrast)
+        return {stored, theme.base};
+    if (stored == QColor(Qt::black))
+        return theme;
+    const QColor white(Qt::white);
+    const QColor black(Qt::black);
+    return {stored, ContrastRatio(stored, white) >= ContrastRatio(stored, black) ? white : black};
 }

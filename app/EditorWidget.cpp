@@ -1,5 +1,7 @@
 #include "app/EditorWidget.h"
 
+#include "app/EditorFont.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -17,10 +19,7 @@ QString FirstDroppedFile(const QMimeData *mime)
 EditorWidget::EditorWidget(QWidget *parent)
     : QPlainTextEdit(parent)
 {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(DesignEditorFont());
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WordWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

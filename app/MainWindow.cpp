@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/DocumentPrinting.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
 #include "app/TextCommands.h"
@@ -430,6 +431,10 @@ void FormPrincipal::ComposeTitle(const QString &versionText)
 
 void FormPrincipal::SetCaptionFileName(const QString &fileName)
 {
+    if (fileName.isEmpty()) {
+        setWindowTitle(BaseCaption());
+        return;
+    }
     setWindowTitle(BaseCaption() + QStringLiteral(" - ") + fileName);
 }
 
@@ -445,7 +450,10 @@ void FormPrincipal::ApplyStoredFont(QStringList *problems)
         return;
     m_edit->setFont(choice.font);
     QPalette palette = m_edit->palette();
-    palette.setColor(QPalette::Text, choice.color);
+    const EditorColors colors = ReadableEditorColors(
+        choice.color, {palette.color(QPalette::Text), palette.color(QPalette::Base)});
+    palette.setColor(QPalette::Text, colors.text);
+    palette.setColor(QPalette::Base, colors.base);
     m_edit->setPalette(palette);
     m_fontChoice = choice;
 }
@@ -469,11 +477,8 @@ void FormPrincipal::MenuCanviarLaFontClick()
 
 void FormPrincipal::PrintTo(QPrinter *printer)
 {
-    // Each line of the editor is one printed line (long lines wrap at the page edge).
-    QTextDocument document;
-    document.setDefaultFont(m_edit->font());
-    document.setPlainText(m_document.Text());
-    document.print(printer);
+    // Each line of the editor is one printed line, in the font as the screen shows it.
+    PrintDocumentText(m_document.Text(), m_edit->font(), m_edit->logicalDpiY(), printer);
 }
 
 void FormPrincipal::MenuImprimirClick()

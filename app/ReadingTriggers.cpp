@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
 namespace
@@ -29,7 +30,8 @@ QString PlainText(QString text)
     text.replace(QChar::LineSeparator, u'\n');
     return text;
 }
-// F7, Esc, F8 and F11 type nothing; they must stop a word being read at once.
+// F7, Esc, F8, F9, F10 and F11 type nothing; they must stop a word being read at once,
+// and act only when the editor also received their press.
 bool IsStopKey(const QEvent *event)
 {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
@@ -38,6 +40,8 @@ bool IsStopKey(const QEvent *event)
     case VirtualKey::F7:
     case VirtualKey::Escape:
     case VirtualKey::F8:
+    case VirtualKey::F9:
+    case VirtualKey::F10:
     case VirtualKey::F11:
         return true;
     default:
@@ -142,7 +146,8 @@ QString ReadingTriggers::SelectedText() const
 
 QString ReadingTriggers::WholeText() const
 {
-    return m_edit ? m_edit->toPlainText() : QString();
+    // The raw text keeps what toPlainText() would change, such as non-breaking spaces.
+    return m_edit ? PlainText(m_edit->document()->toRawText()) : QString();
 }
 
 bool ReadingTriggers::OneWordOnly() const
@@ -194,6 +199,8 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_edit)
         return false;
     const QEvent::Type type = event->type();
+    if (type == QEvent::FocusOut)
+        m_pressedStopKeys.clear();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::InputMethod)
         return false;
 
@@ -252,6 +259,10 @@ void ReadingTriggers::StartWordOnSpace()
 
 void ReadingTriggers::EditKeyDown(const QKeyEvent &event)
 {
+    // The release of a key pressed elsewhere (Escape closing a menu or a dialog) is not
+    // the editor's: only keys pressed here may read or stop.
+    if (IsStopKey(&event))
+        m_pressedStopKeys.insert(VirtualKeyOf(event));
     if (m_oneHand.OneHandOn() && VirtualKeyOf(event) == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Held);
 }
@@ -264,6 +275,8 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     const int key = VirtualKeyOf(event);
     if (key == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Idle);
+    if (IsStopKey(&event) && !m_pressedStopKeys.remove(key))
+        return;
     // Word-by-word reading ends at once; the speech is queued like the echo of the keys
     // before it, so that what is heard keeps the order of the keys.
     switch (key) {

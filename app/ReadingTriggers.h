@@ -27,6 +27,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -118,6 +119,8 @@ private:
     std::function<void()> m_fontCommand;
     std::function<void()> m_showSpeechWindow;
 
+    // F7, Esc, F8 and F11 pressed in the editor and not yet released.
+    QSet<int> m_pressedStopKeys;
     bool m_wordPending = false;
     bool m_wordByWordRunning = false;
     int m_wordPause = 5;

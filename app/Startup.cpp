@@ -5,6 +5,8 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
+#include "app/StartupNotices.h"
+#include "app/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
@@ -88,6 +90,9 @@ void ConnectAudioExport(ProgramWindows &windows)
     });
     QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
     QObject::connect(&exporter, &AudioExporter::finished, &main, [&windows](const ExportResult &result) {
+        // Once the program is closing there is no one left to tell.
+        if (AppClosing())
+            return;
         FormPrincipal &window = *windows.main;
         if (!result.notice.isEmpty())
             window.ShowStatus(result.notice);
@@ -256,11 +261,15 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
             owner->main->Questions().Message(problem);
     });
 
+    // Settings that could not be used are told once, together, in the status line.
+    QStringList unusable = UnusableStartSettings(main.Settings());
     if (!problems.isEmpty())
-        main.ShowStatus(QStringLiteral("%1: valors no numèrics a \"Font Missatge\" (%2); s'ha usat el valor per defecte.")
-                            .arg(main.Settings().FileName(), problems.join(QStringLiteral(", "))));
+        unusable.prepend(QStringLiteral("\"Font Missatge\" amb valors no numèrics (%1): s'ha usat el valor per defecte")
+                             .arg(problems.join(QStringLiteral(", "))));
+    if (!unusable.isEmpty())
+        main.ShowStatus(UnusedSettingsNotice(main.Settings().FileName(), unusable));
     // Without a sound server nothing can be heard: say so rather than stay silent.
-    if (windows->realEngines && !windows->realEngines->Audible())
+    else if (windows->realEngines && !windows->realEngines->Audible())
         main.ShowStatus(QStringLiteral("No hi ha cap servidor de so: la veu i els sons no es poden sentir."));
 
     // 8. The first run: the voice is chosen before the editor is used.

@@ -11,7 +11,7 @@ packages=(
   pulseaudio pulseaudio-utils
   recode
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
-  libxml2-utils
+  libxml2-utils poppler-utils
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "platform/DesktopWindows.h"
 #include "speech/AudioExportPrograms.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -261,13 +262,38 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
 
     QDir().mkpath(m_paths.recordsDir);
     SettingsStore exchange(m_paths.exchangeFile);
-    result = RenderWav(job, exchange, result);
-    if (!result.ok || job.format == ExportFormat::Wav)
-        return result;
-    return EncodeMp3(name, result);
+    if (job.format == ExportFormat::Wav)
+        return RenderWav(job, name + QStringLiteral(".wav"), exchange, result);
+    // The MP3 is encoded from a WAV of its own: a WAV saved under the same name stays
+    // as it is.
+    const QString renderName = Mp3RenderName();
+    const QString renderPath = m_paths.recordsDir + renderName;
+    QFile::remove(renderPath);
+    result = RenderWav(job, renderName, exchange, result);
+    if (result.ok) {
+        result = EncodeMp3(name, renderPath, result);
+        if (!result.ok) {
+            // The sound is kept as a WAV when no file of that name stands in the way.
+            const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
+            if (!AppClosing() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath))
+                result.reason += QStringLiteral("; el so és a %1.").arg(wavPath);
+            else
+                result.reason += QLatin1Char('.');
+        }
+    }
+    QFile::remove(renderPath);
+    return result;
 }
 
-ExportResult AudioExporter::RenderWav(const ExportRequest &request, SettingsStore &exchange, ExportResult result)
+QString AudioExporter::Mp3RenderName()
+{
+    // Hidden, and one per process, so that two programs sharing the records folder never
+    // meet in it.
+    return QStringLiteral(".Sonnerix-mp3-%1.wav").arg(QCoreApplication::applicationPid());
+}
+
+ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QString &wavName, SettingsStore &exchange,
+                                      ExportResult result)
 {
     using namespace ExportProtocol;
     QString writeError;
@@ -333,15 +359,27 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, SettingsStor
     }
     m_desktop.SendWindowMessage(window, kMessageHello);
 
-    const QString wavPath = m_paths.recordsDir + request.name + QStringLiteral(".wav");
+    const QString wavPath = m_paths.recordsDir + wavName;
+    // An older file of that name steps aside while the renderer writes, so that an
+    // unfinished export leaves neither a half-written file nor a lost old one.
+    OlderFile older(wavPath, m_paths.recordsDir + QLatin1Char('.') + wavName + QStringLiteral(".anterior"));
+    const auto failed = [&](const QString &reason) {
+        QFile::remove(wavPath);
+        older.Restore();
+        return Failed(result, reason);
+    };
+    if (!older.StepAside()) {
+        m_desktop.RequestClose(window);
+        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
+    }
     const FileStamp before = StampOf(wavPath);
-    write(kKeyWav, request.name + QStringLiteral(".wav"));
+    write(kKeyWav, wavName);
     if (!writeError.isEmpty()) {
         m_desktop.RequestClose(window);
-        return Failed(result, writeError + QStringLiteral(": ") + kNoSoundFile);
+        return failed(writeError + QStringLiteral(": ") + kNoSoundFile);
     }
     if (!m_desktop.SendWindowMessage(window, kMessageRender))
-        return Failed(result, QStringLiteral("El programa de síntesi SonnerixaWav no respon: ") + kNoSoundFile);
+        return failed(QStringLiteral("El programa de síntesi SonnerixaWav no respon: ") + kNoSoundFile);
 
     QString failure;
     for (;;) {
@@ -366,32 +404,35 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, SettingsStor
     }
     m_desktop.RequestClose(window);
     if (!failure.isEmpty())
-        return Failed(result, failure);
+        return failed(failure);
     const FileStamp after = StampOf(wavPath);
     if (!after.exists || after == before || after.size == 0)
-        return Failed(result, QStringLiteral("El programa de síntesi no ha creat el fitxer %1.").arg(wavPath));
+        return failed(QStringLiteral("El programa de síntesi no ha creat el fitxer %1.").arg(wavPath));
+    older.Drop();
     result.ok = true;
     result.file = wavPath;
     return result;
 }
 
-ExportResult AudioExporter::EncodeMp3(const QString &name, ExportResult result)
+ExportResult AudioExporter::EncodeMp3(const QString &name, const QString &wavPath, ExportResult result)
 {
-    const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
     const QString mp3Path = m_paths.recordsDir + name + QStringLiteral(".mp3");
+    // lame names its output after its input: x.wav gives x.mp3 (some builds x.wav.mp3).
+    const QString encodedPath = wavPath.chopped(4) + QStringLiteral(".mp3");
     const QString doubledPath = wavPath + QStringLiteral(".mp3");
+    const QString noMp3 = QStringLiteral("no s'ha creat el fitxer MP3");
     const QString encoder = FindEncoder(m_paths.programDir, m_encoderSearchPath);
     if (encoder.isEmpty())
-        return Failed(result, QStringLiteral("No s'ha trobat el programa lame: no s'ha creat el fitxer MP3; "
-                                             "el so és a %1.").arg(wavPath));
+        return Failed(result, QStringLiteral("No s'ha trobat el programa lame: ") + noMp3);
 
     // An older MP3 steps aside while lame works, so that a new file is never mistaken
     // for it, and comes back when the encoding fails.
     OlderFile older(mp3Path, m_paths.recordsDir + QLatin1Char('.') + name + QStringLiteral(".mp3.anterior"));
     if (!older.StepAside())
-        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: el so és a %2.").arg(mp3Path, wavPath));
+        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(mp3Path) + noMp3);
     const auto failed = [&](const QString &reason) {
         QFile::remove(mp3Path);
+        QFile::remove(encodedPath);
         QFile::remove(doubledPath);
         older.Restore();
         return Failed(result, reason);
@@ -405,7 +446,7 @@ ExportResult AudioExporter::EncodeMp3(const QString &name, ExportResult result)
     lame.setProcessChannelMode(QProcess::MergedChannels);
     lame.start();
     if (!lame.waitForStarted(5000))
-        return failed(QStringLiteral("No s'ha pogut iniciar lame (%1): el so és a %2.").arg(lame.errorString(), wavPath));
+        return failed(QStringLiteral("No s'ha pogut iniciar lame (%1): ").arg(lame.errorString()) + noMp3);
     // lame encodes far faster than the sound plays: a limit of the sound's own length
     // and then some is only reached by an encoder that hangs.
     const qint64 limitMs = m_timings.encoderLimitMs + SoundSeconds(wavPath) * m_timings.encoderMsPerSoundSecond;
@@ -422,26 +463,27 @@ ExportResult AudioExporter::EncodeMp3(const QString &name, ExportResult result)
             lame.kill();
             lame.waitForFinished(2000);
             if (closing)
-                return failed(QStringLiteral("El programa es tanca: el so és a %1.").arg(wavPath));
-            return failed(QStringLiteral("lame no ha acabat en %1 s i s'ha aturat: no s'ha creat el fitxer MP3; "
-                                         "el so és a %2.").arg((limitMs + 999) / 1000).arg(wavPath));
+                return failed(QStringLiteral("El programa es tanca: ") + noMp3);
+            return failed(QStringLiteral("lame no ha acabat en %1 s i s'ha aturat: ").arg((limitMs + 999) / 1000)
+                          + noMp3);
         }
     }
     output += lame.readAll();
 
-    const bool made = NonEmptyFile(mp3Path) || NonEmptyFile(doubledPath);
+    const bool made = NonEmptyFile(encodedPath) || NonEmptyFile(doubledPath);
     const bool encoderFailed = lame.exitStatus() != QProcess::NormalExit || lame.exitCode() != 0;
     if (!made || encoderFailed) {
         const QString detail = LastLine(output);
-        return failed(QStringLiteral("La codificació MP3 ha fallat%1: el so és a %2.")
-                          .arg(detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail), wavPath));
+        return failed(QStringLiteral("La codificació MP3 ha fallat%1: ")
+                          .arg(detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)) + noMp3);
     }
-    // Only a non-empty MP3 replaces the WAV and the older MP3.
-    if (QFileInfo::exists(doubledPath) && !QFileInfo::exists(mp3Path))
-        QFile::rename(doubledPath, mp3Path);
-    if (!NonEmptyFile(mp3Path))
-        return failed(QStringLiteral("No s'ha pogut donar el nom %1 al fitxer MP3: el so és a %2.").arg(mp3Path, wavPath));
-    QFile::remove(wavPath);
+    // Only a non-empty MP3 replaces the older one.
+    QFile::remove(mp3Path);
+    const QString encoded = NonEmptyFile(encodedPath) ? encodedPath : doubledPath;
+    if (!QFile::rename(encoded, mp3Path) || !NonEmptyFile(mp3Path))
+        return failed(QStringLiteral("No s'ha pogut donar el nom %1 al fitxer MP3: ").arg(mp3Path) + noMp3);
+    QFile::remove(encodedPath);
+    QFile::remove(doubledPath);
     older.Drop();
     result.file = mp3Path;
     return result;

@@ -84,8 +84,12 @@ private:
     void Begin();
     void End(const ExportResult &result);
     ExportResult Run(const ExportRequest &request);
-    ExportResult RenderWav(const ExportRequest &request, SettingsStore &exchange, ExportResult result);
-    ExportResult EncodeMp3(const QString &name, ExportResult result);
+    // Renders the text into the records folder as wavName.
+    ExportResult RenderWav(const ExportRequest &request, const QString &wavName, SettingsStore &exchange,
+                           ExportResult result);
+    // Encodes wavPath into name.mp3.
+    ExportResult EncodeMp3(const QString &name, const QString &wavPath, ExportResult result);
+    static QString Mp3RenderName();
 
     AppPaths m_paths;
     DesktopWindows &m_desktop;

@@ -2,6 +2,7 @@
 
 #include "app/DocumentFile.h"
 #include "app/SettingsStore.h"
+#include "app/ToolCommandLine.h"
 #include "app/WholeFiles.h"
 #include "speech/ExceptionsDictionary.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -9,6 +10,7 @@
 #include "speech/AudioExporter.h"
 #include "speech/VoiceCatalog.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -28,33 +30,39 @@ struct ToolOptions
 
 int Usage(const QString &verb, const QString &problem)
 {
-    std::fprintf(stderr, "%s\nusage: tolvanet-tool %s [--name TEXT] [--voice N|VOICE] [--rate -10..10] [FILE]\n",
+    std::fprintf(stderr, "tolvanet-tool %s: %s\nTry 'tolvanet-tool %s --help'.\n", qPrintable(verb),
                  qPrintable(problem), qPrintable(verb));
-    return 2;
+    return kBadUsageStatus;
 }
 
-std::optional<ToolOptions> ParseOptions(const QStringList &arguments, QString *problem)
+// The options, or the exit status when the verb must not run (help, version, bad usage).
+std::optional<ToolOptions> ParseOptions(const QString &verb, const QStringList &arguments, int *status)
 {
-    ToolOptions options;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        QString *target = argument == QLatin1String("--name")    ? &options.name
-                          : argument == QLatin1String("--voice") ? &options.voice
-                          : argument == QLatin1String("--rate")  ? &options.rate
-                                                                 : nullptr;
-        if (target) {
-            if (i + 1 >= arguments.size()) {
-                *problem = QStringLiteral("%1 needs a value").arg(argument);
-                return std::nullopt;
-            }
-            *target = arguments.at(++i);
-        } else if (argument.startsWith(QLatin1String("--")) || !options.file.isEmpty()) {
-            *problem = QStringLiteral("unexpected argument %1").arg(argument);
-            return std::nullopt;
-        } else {
-            options.file = argument;
-        }
+    ToolVerbLine line;
+    line.verb = verb;
+    line.description = QStringLiteral(
+        "Saves the document as spoken audio (%1) in the records folder and prints the sound file's path.\n"
+        "The voice and rate are the editor's unless given; the name is the document's.")
+        .arg(verb == QLatin1String("export-mp3") ? QStringLiteral("MP3") : QStringLiteral("WAV"));
+    line.options = {
+        {QStringLiteral("name"), QStringLiteral("The sound file's base name."), QStringLiteral("TEXT")},
+        {QStringLiteral("voice"), QStringLiteral("A number of the voice list, or an espeak-ng voice name."),
+         QStringLiteral("N|VOICE")},
+        {QStringLiteral("rate"), QStringLiteral("The speech rate, from -10 to 10."), QStringLiteral("R")},
+    };
+    line.positionalName = QStringLiteral("FILE");
+    line.positionalHelp = QStringLiteral("The document; standard input when none is given.");
+    QCommandLineParser parser;
+    if (const std::optional<int> answered = ParseToolVerbOrAnswer(parser, line, arguments)) {
+        *status = *answered;
+        return std::nullopt;
     }
+    ToolOptions options;
+    options.name = parser.value(QStringLiteral("name"));
+    options.voice = parser.value(QStringLiteral("voice"));
+    options.rate = parser.value(QStringLiteral("rate"));
+    if (!parser.positionalArguments().isEmpty())
+        options.file = parser.positionalArguments().constFirst();
     return options;
 }
 
@@ -74,7 +82,7 @@ std::optional<ExportVoice> VoiceOf(const QString &text, QString *problem)
         if (identifier == text || identifier.section(QLatin1Char('/'), -1) == text)
             return ExportVoice{ExportFamily::Msp, i};
     }
-    *problem = QStringLiteral("no voice \"%1\"").arg(text);
+    *problem = QStringLiteral("wrong value '%1' of --voice: no such voice").arg(text);
     return std::nullopt;
 }
 
@@ -91,30 +99,18 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         return std::nullopt;
 
     QString problem;
-    const std::optional<ToolOptions> options = ParseOptions(arguments, &problem);
+    int status = 0;
+    const std::optional<ToolOptions> options = ParseOptions(verb, arguments, &status);
     if (!options)
-        return Usage(verb, problem);
+        return status;
 
     ExportRequest request;
     request.format = format;
-    if (options->file.isEmpty()) {
-        QFile input;
-        if (!input.open(stdin, QIODevice::ReadOnly))
-            return Usage(verb, QStringLiteral("cannot read the standard input"));
-        const WholeFiles::ReadResult read = WholeFiles::ReadDevice(input, QStringLiteral("standard input"));
-        if (!read.ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(read.error));
-            return 1;
-        }
-        request.text = QString::fromUtf8(read.bytes);
-        request.text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    } else {
-        const LoadedDocument document = LoadDocument(options->file);
-        if (!document.ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(document.error));
-            return 1;
-        }
-        request.text = document.text;
+    QString readError;
+    request.text = ReadToolDocument(options->file, &readError);
+    if (!readError.isEmpty()) {
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(readError));
+        return 1;
     }
     // Blanks at the ends of a name would not survive the exchange file: a name of blanks
     // only is no name.
@@ -124,7 +120,7 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     if (request.name.isEmpty())
         request.name = ExportProtocol::kStartName;
     if (!IsUsableSoundFileName(request.name))
-        return Usage(verb, QStringLiteral("unusable sound file name \"%1\"").arg(request.name));
+        return Usage(verb, QStringLiteral("wrong value '%1' of --name: unusable sound file name").arg(request.name));
 
     const SettingsStore settings(paths.settingsFile);
     const QString rateText = options->rate.isEmpty()
@@ -132,7 +128,8 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         : options->rate;
     const std::optional<int> rate = ToInteger(rateText);
     if (!rate || *rate < -10 || *rate > 10)
-        return Usage(verb, QStringLiteral("the rate must be a whole number from -10 to 10"));
+        return Usage(verb, QStringLiteral("wrong value '%1' of --rate: a whole number from -10 to 10 is needed")
+                               .arg(rateText));
     request.rate = *rate;
     const QString voiceText = options->voice.isEmpty()
         ? settings.ReadString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("-1"))

@@ -1,11 +1,13 @@
 #include "speech/SpeechToolVerbs.h"
 
 #include "app/SettingsStore.h"
+#include "app/ToolCommandLine.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeakPreparation.h"
 #include "speech/SpeechController.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -34,10 +36,11 @@ void Print(FILE *stream, const QString &line)
     fflush(stream);
 }
 
-int Usage()
+int BadValue(const QString &verb, const QString &option, const QString &value, const QString &problem)
 {
-    Print(stderr, QStringLiteral("usage: tolvanet-tool say [--voice N] [--rate R] TEXT..."));
-    return 2;
+    Print(stderr, QStringLiteral("tolvanet-tool %1: wrong value '%2' of --%3: %4\nTry 'tolvanet-tool %1 --help'.")
+                      .arg(verb, value, option, problem));
+    return kBadUsageStatus;
 }
 
 int Voices(const AppPaths &paths)
@@ -61,31 +64,40 @@ int Voices(const AppPaths &paths)
 
 int Say(const QStringList &arguments, const AppPaths &paths)
 {
+    const QString verb = QStringLiteral("say");
+    ToolVerbLine line;
+    line.verb = verb;
+    line.description = QStringLiteral("Speaks TEXT with the editor's voice, rate and exceptions dictionary and returns\n"
+                                      "once it has been heard; exit status 1 when nothing was heard.");
+    line.options = {
+        {QStringLiteral("voice"), QStringLiteral("The voice's number in the list that tolvanet-tool voices prints."),
+         QStringLiteral("N")},
+        {QStringLiteral("rate"), QStringLiteral("The speech rate, from -10 to 10."), QStringLiteral("R")},
+    };
+    line.positionalName = QStringLiteral("TEXT...");
+    line.positionalHelp = QStringLiteral("The words to speak, joined by blanks.");
+    line.manyPositionals = true;
+    QCommandLineParser parser;
+    if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+        return *status;
     std::optional<int> voice;
     std::optional<int> rate;
-    QStringList words;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (words.isEmpty() && (argument == QLatin1String("--voice") || argument == QLatin1String("--rate"))) {
-            if (i + 1 >= arguments.size())
-                return Usage();
-            const std::optional<int> value = ToInteger(arguments.at(++i));
-            if (!value)
-                return Usage();
-            (argument == QLatin1String("--voice") ? voice : rate) = value;
-        } else if (words.isEmpty() && argument == QLatin1String("--")) {
-            words << arguments.mid(i + 1);
-            break;
-        } else {
-            words << argument;
-        }
+    if (parser.isSet(QStringLiteral("voice"))) {
+        voice = ToInteger(parser.value(QStringLiteral("voice")));
+        if (!voice)
+            return BadValue(verb, QStringLiteral("voice"), parser.value(QStringLiteral("voice")),
+                            QStringLiteral("a voice number is needed"));
     }
-    const QString text = words.join(QLatin1Char(' '));
-    if (text.isEmpty())
-        return Usage();
-    if (rate && (*rate < -10 || *rate > 10)) {
-        Print(stderr, QStringLiteral("the rate goes from -10 to 10"));
-        return 2;
+    if (parser.isSet(QStringLiteral("rate"))) {
+        rate = ToInteger(parser.value(QStringLiteral("rate")));
+        if (!rate || *rate < -10 || *rate > 10)
+            return BadValue(verb, QStringLiteral("rate"), parser.value(QStringLiteral("rate")),
+                            QStringLiteral("the rate goes from -10 to 10"));
+    }
+    const QString text = parser.positionalArguments().join(QLatin1Char(' '));
+    if (text.isEmpty()) {
+        Print(stderr, QStringLiteral("tolvanet-tool say: no TEXT to speak\nTry 'tolvanet-tool say --help'."));
+        return kBadUsageStatus;
     }
 
     // A copy of the user's settings: a check of the speech leaves them as they were.
@@ -100,8 +112,8 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     controller.SetUp();
     if (voice) {
         if (*voice < 0 || *voice >= controller.VoiceEntries().size()) {
-            Print(stderr, QStringLiteral("there is no voice %1; tolvanet-tool voices lists them").arg(*voice));
-            return 2;
+            return BadValue(verb, QStringLiteral("voice"), QString::number(*voice),
+                            QStringLiteral("there is no such voice; tolvanet-tool voices lists them"));
         }
         controller.SetSelectedIndex(*voice);
         controller.SelectVoice();
@@ -138,8 +150,16 @@ int Say(const QStringList &arguments, const AppPaths &paths)
 
 std::optional<int> RunSpeechToolVerb(const QString &verb, const QStringList &arguments, const AppPaths &paths)
 {
-    if (verb == QLatin1String("voices"))
+    if (verb == QLatin1String("voices")) {
+        ToolVerbLine line;
+        line.verb = verb;
+        line.description = QStringLiteral("Prints the voice list: number, family, number within the family and name,\n"
+                                          "separated by tabs.");
+        QCommandLineParser parser;
+        if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+            return *status;
         return Voices(paths);
+    }
     if (verb == QLatin1String("say"))
         return Say(arguments, paths);
     return std::nullopt;

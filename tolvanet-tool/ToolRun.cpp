@@ -2,6 +2,8 @@
 
 #include "app/Command.h"
 
+#include <QCommandLineParser>
+
 namespace {
 
 // Questions of a command run without a window: message boxes are collected,
@@ -35,65 +37,88 @@ std::optional<int> ParseNumber(const QString &text)
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
+ToolVerbLine TextCommandLine(const QString &verb)
+{
+    ToolVerbLine line;
+    line.verb = verb;
+    line.description = QStringLiteral(
+        "Runs the text command %1 on a document as its menu command runs in the editor,\n"
+        "and writes the whole resulting document to standard output as UTF-8. The document is\n"
+        "read from FILE or from standard input (UTF-8 when valid, else Windows-1252). A message\n"
+        "box of the command goes to standard error, with nothing on standard output and exit\n"
+        "status 2.").arg(verb);
+    line.options = {
+        {QStringLiteral("line"), QStringLiteral("The caret at the start of line N, from 0 (default: the last line)."),
+         QStringLiteral("N")},
+        {QStringLiteral("select"), QStringLiteral("The selection: LENGTH characters from position START."),
+         QStringLiteral("START:LENGTH")},
+        {QStringLiteral("name"), QStringLiteral("The answer to the command's text query."), QStringLiteral("TEXT")},
+        {QStringLiteral("menu"), QStringLiteral("The remembered menu name of the Java menu-item commands."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("steps"), QStringLiteral("Show the steps of \"Sistema\" (the default).")},
+        {QStringLiteral("no-steps"), QStringLiteral("Hide the steps of \"Sistema\".")},
+        {QStringLiteral("iterations"), QStringLiteral("The loop count of the benchmark."), QStringLiteral("N")},
+    };
+    line.positionalName = QStringLiteral("FILE");
+    line.positionalHelp = QStringLiteral("The document; standard input when none is given.");
+    return line;
+}
+
 } // namespace
+
+ToolParse ParseToolOptions(const QString &verb, const QStringList &arguments, ToolOptions *options, QString *text)
+{
+    QCommandLineParser parser;
+    const ToolParse parsed = ParseToolVerb(parser, TextCommandLine(verb), arguments, text);
+    if (parsed != ToolParse::Run)
+        return parsed;
+    const auto fail = [&](const QString &option, const QString &problem) {
+        *text = QStringLiteral("tolvanet-tool %1: wrong value '%2' of --%3: %4\nTry 'tolvanet-tool %1 --help'.\n")
+                    .arg(verb, parser.value(option), option, problem);
+        return ToolParse::BadUsage;
+    };
+    ToolOptions result;
+    result.command = verb;
+    if (parser.isSet(QStringLiteral("line"))) {
+        const auto number = ParseNumber(parser.value(QStringLiteral("line")));
+        if (!number || *number < 0)
+            return fail(QStringLiteral("line"), QStringLiteral("a line number from 0 is needed"));
+        result.line = number;
+    }
+    if (parser.isSet(QStringLiteral("select"))) {
+        const QStringList parts = parser.value(QStringLiteral("select")).split(QLatin1Char(':'));
+        const auto start = parts.size() == 2 ? ParseNumber(parts.at(0)) : std::nullopt;
+        const auto length = parts.size() == 2 ? ParseNumber(parts.at(1)) : std::nullopt;
+        if (!start || !length || *start < 0 || *length < 0)
+            return fail(QStringLiteral("select"), QStringLiteral("START:LENGTH is needed"));
+        result.selection = std::make_pair(*start, *length);
+    }
+    if (parser.isSet(QStringLiteral("name")))
+        result.name = parser.value(QStringLiteral("name"));
+    if (parser.isSet(QStringLiteral("menu")))
+        result.menu = parser.value(QStringLiteral("menu"));
+    if (parser.isSet(QStringLiteral("no-steps")))
+        result.steps = false;
+    if (parser.isSet(QStringLiteral("iterations"))) {
+        bool ok = false;
+        const qint64 count = parser.value(QStringLiteral("iterations")).toLongLong(&ok);
+        if (!ok || count <= 0)
+            return fail(QStringLiteral("iterations"), QStringLiteral("a positive count is needed"));
+        result.iterations = count;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        result.file = parser.positionalArguments().constFirst();
+    *options = result;
+    return ToolParse::Run;
+}
 
 std::optional<ToolOptions> ParseToolOptions(const QStringList &arguments, QString *error)
 {
     ToolOptions options;
-    auto fail = [error](const QString &message) {
-        *error = message;
+    QString text;
+    if (ParseToolOptions(QStringLiteral("COMMAND"), arguments, &options, &text) != ToolParse::Run) {
+        *error = text.isEmpty() ? QStringLiteral("wrong arguments") : text;
         return std::nullopt;
-    };
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= arguments.size())
-                return std::nullopt;
-            return arguments.at(++i);
-        };
-        if (argument == QLatin1String("--line")) {
-            const auto text = value();
-            const auto number = text ? ParseNumber(*text) : std::nullopt;
-            if (!number || *number < 0)
-                return fail(QStringLiteral("--line needs a line number from 0"));
-            options.line = number;
-        } else if (argument == QLatin1String("--select")) {
-            const auto text = value();
-            const QStringList parts = text ? text->split(QLatin1Char(':')) : QStringList();
-            const auto start = parts.size() == 2 ? ParseNumber(parts.at(0)) : std::nullopt;
-            const auto length = parts.size() == 2 ? ParseNumber(parts.at(1)) : std::nullopt;
-            if (!start || !length || *start < 0 || *length < 0)
-                return fail(QStringLiteral("--select needs START:LENGTH"));
-            options.selection = std::make_pair(*start, *length);
-        } else if (argument == QLatin1String("--name")) {
-            const auto text = value();
-            if (!text)
-                return fail(QStringLiteral("--name needs a text"));
-            options.name = text;
-        } else if (argument == QLatin1String("--menu")) {
-            const auto text = value();
-            if (!text)
-                return fail(QStringLiteral("--menu needs a text"));
-            options.menu = text;
-        } else if (argument == QLatin1String("--steps")) {
-            options.steps = true;
-        } else if (argument == QLatin1String("--no-steps")) {
-            options.steps = false;
-        } else if (argument == QLatin1String("--iterations")) {
-            const auto text = value();
-            bool ok = false;
-            const qint64 count = text ? text->toLongLong(&ok) : 0;
-            if (!ok || count <= 0)
-                return fail(QStringLiteral("--iterations needs a positive count"));
-            options.iterations = count;
-        } else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--")) {
-            return fail(QStringLiteral("unknown option %1").arg(argument));
-        } else {
-            if (!options.file.isEmpty())
-                return fail(QStringLiteral("only one document file can be given"));
-            options.file = argument == QLatin1String("--") && i + 1 < arguments.size()
-                ? arguments.at(++i) : argument;
-        }
     }
     return options;
 }

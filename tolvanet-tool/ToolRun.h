@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ToolCommandLine.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +29,10 @@ struct ToolOutcome
     QString errors;           // message boxes and errors, one a line
 };
 
-// Parses the arguments after the command id; a message in error when they are wrong.
+// Parses the arguments after the command id. Run fills options; otherwise text holds the
+// help, the version or the problem (naming the verb and the wrong argument).
+ToolParse ParseToolOptions(const QString &verb, const QStringList &arguments, ToolOptions *options, QString *text);
+// The same for any command: a message in error when the arguments are wrong or ask for help.
 std::optional<ToolOptions> ParseToolOptions(const QStringList &arguments, QString *error);
 // Runs a text command on a document text exactly as the menu command runs.
 ToolOutcome RunTextCommand(const CommandRegistry &registry, const ToolOptions &options,

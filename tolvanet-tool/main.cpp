@@ -1,17 +1,18 @@
 #include "app/AppPaths.h"
 #include "app/Command.h"
-#include "app/DocumentFile.h"
 #include "app/TextCommands.h"
-#include "app/TextEncoding.h"
-#include "app/WholeFiles.h"
+#include "app/ToolCommandLine.h"
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
+#include "tolvanet-tool/PrintVerb.h"
 #include "tolvanet-tool/ToolRun.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -24,6 +25,9 @@ const char kHelp[] =
     "  tolvanet-tool voices\n"
     "  tolvanet-tool say [--voice N] [--rate R] TEXT...\n"
     "  tolvanet-tool export-wav|export-mp3 [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
+    "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
+    "  tolvanet-tool VERB --help\n"
+    "  tolvanet-tool --version\n"
     "\n"
     "Reads the document from FILE or standard input (UTF-8 when valid, else\n"
     "Windows-1252), runs COMMAND as its menu command runs on that document and\n"
@@ -40,7 +44,10 @@ const char kHelp[] =
     "nothing to standard output, and the exit status is 2.\n"
     "\n"
     "export-wav and export-mp3 save the document as speech in the records folder,\n"
-    "with the voice and rate of the editor's settings unless given.\n";
+    "with the voice and rate of the editor's settings unless given. print prints\n"
+    "the document in the editor's font, to a PDF file or to the default printer.\n"
+    "\n"
+    "Wrong arguments are named on standard error, with exit status 2.\n";
 
 void Print(FILE *stream, const QString &text)
 {
@@ -52,67 +59,79 @@ void Print(FILE *stream, const QString &text)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
-    QStringList arguments = application.arguments().mid(1);
-    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")
-        || arguments.first() == QLatin1String("-h")) {
-        Print(arguments.isEmpty() ? stderr : stdout, QString::fromLatin1(kHelp));
-        return arguments.isEmpty() ? 1 : 0;
+    const bool printing = argc > 1 && qstrcmp(argv[1], "print") == 0;
+    std::unique_ptr<QCoreApplication> application;
+    if (printing) {
+        // Printing lays the text out in the desktop's fonts and shows nothing: no display is needed.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QStringList arguments = application->arguments().mid(1);
+    if (arguments.isEmpty()) {
+        Print(stderr, QString::fromLatin1(kHelp));
+        return kBadUsageStatus;
+    }
+    if (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")) {
+        Print(stdout, QString::fromLatin1(kHelp));
+        return 0;
+    }
+    if (arguments.first() == QLatin1String("--version")) {
+        Print(stdout, ToolVersionText());
+        return 0;
     }
 
     CommandRegistry registry;
     RegisterTextCommands(registry);
 
     const QString verb = arguments.takeFirst();
+    const AppPaths paths = AppPaths::ForRunningProgram();
     if (verb == QLatin1String("list")) {
+        ToolVerbLine line;
+        line.verb = verb;
+        line.description = QStringLiteral("Prints the ids of the text commands and the other verbs, one a line.");
+        QCommandLineParser parser;
+        if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+            return *status;
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "print"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
+    if (printing)
+        return RunPrintVerb(arguments, paths);
 
-    // The verbs that speak or record go to their own parsers.
-    const AppPaths paths = AppPaths::ForRunningProgram();
+    // The verbs that speak or record have their own options.
     if (const auto status = RunSpeechToolVerb(verb, arguments, paths))
         return *status;
     if (const auto status = RunExportToolVerb(verb, arguments, paths))
         return *status;
 
+    const Command *command = registry.Find(verb);
+    if (verb.startsWith(QLatin1Char('-')) || !command || !command->textCommand) {
+        Print(stderr, QStringLiteral("tolvanet-tool: unknown command '%1'\n"
+                                     "Try 'tolvanet-tool list' for the commands, 'tolvanet-tool --help' for the usage.\n")
+                          .arg(verb));
+        return kBadUsageStatus;
+    }
+
+    ToolOptions options;
+    QString text;
+    const ToolParse parsed = ParseToolOptions(verb, arguments, &options, &text);
+    if (parsed != ToolParse::Run)
+        return AnswerToolParse(parsed, text);
+
     QString error;
-    auto options = ParseToolOptions(arguments, &error);
-    if (!options) {
-        Print(stderr, error + QLatin1Char('\n'));
+    const QString document = ReadToolDocument(options.file, &error);
+    if (!error.isEmpty()) {
+        Print(stderr, QStringLiteral("tolvanet-tool %1: %2\n").arg(verb, error));
         return 1;
     }
-    options->command = verb;
 
-    QString document;
-    if (options->file.isEmpty()) {
-        QFile input;
-        if (!input.open(stdin, QIODevice::ReadOnly)) {
-            Print(stderr, QStringLiteral("cannot read standard input\n"));
-            return 1;
-        }
-        const WholeFiles::ReadResult read = WholeFiles::ReadDevice(input, QStringLiteral("standard input"));
-        if (!read.ok) {
-            Print(stderr, read.error + QLatin1Char('\n'));
-            return 1;
-        }
-        document = TextEncoding::DecodeAuto(read.bytes);
-        document.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        document.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    } else {
-        const LoadedDocument loaded = LoadDocument(options->file);
-        if (!loaded.ok) {
-            Print(stderr, loaded.error + QLatin1Char('\n'));
-            return 1;
-        }
-        document = loaded.text;
-    }
-
-    const ToolOutcome outcome = RunTextCommand(registry, *options, document);
+    const ToolOutcome outcome = RunTextCommand(registry, options, document);
     Print(stderr, outcome.errors);
     Print(stdout, outcome.output);
     return outcome.exitStatus;

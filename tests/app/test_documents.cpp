@@ -6,6 +6,7 @@
 #include "tests/FaultyFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,21 +44,46 @@ class TestDocuments : public QObject
     };
 
 private slots:
-    void newKeepsTheFileNameSoASaveWritesThere()
+    void newStartsAnUnnamedDocumentSoSaveAsksForAName_data()
     {
-        const QString path = m_dir.filePath("carta.txt");
-        WriteBytes(path, "Benvolguda\n");
+        QTest::addColumn<bool>("html");
+        QTest::newRow("Nou") << false;
+        QTest::newRow("Nou HTML") << true;
+    }
+
+    void newStartsAnUnnamedDocumentSoSaveAsksForAName()
+    {
+        QFETCH(bool, html);
+        // A Windows-1252 letter with CR LF line breaks.
+        const QByteArray letter = "Benvolgud\xE0\r\n";
+        const QString path = m_dir.filePath(html ? "pagina.txt" : "carta.txt");
+        WriteBytes(path, letter);
         Fixture f;
         f.ask.openAnswers << path;
         f.docs.Open();
-        QCOMPARE(f.editor.Text(), QString("Benvolguda\n"));
-        QCOMPARE(f.caption, QString("carta.txt"));
-        QVERIFY(!f.editor.Modified());
-        f.docs.New();
-        QCOMPARE(f.editor.Text(), QString());
-        QCOMPARE(f.docs.CurrentFileName(), path);
+        QCOMPARE(f.editor.Text(), QString::fromUtf8("Benvolgudà\n"));
+        QCOMPARE(f.caption, QFileInfo(path).fileName());
+        html ? f.docs.NewHtml() : f.docs.New();
+        QCOMPARE(f.docs.CurrentFileName(), QString());
+        QCOMPARE(f.caption, QString());
+        f.editor.Replace(f.editor.Length(), 0, QString::fromUtf8("nou tèxt"));
+
+        // The save dialog is cancelled: nothing is written anywhere.
+        QVERIFY(!f.docs.Save());
+        QCOMPARE(f.ask.saveProposals, QStringList{QString()});
+        QCOMPARE(ReadBytes(path), letter);
+        QVERIFY(f.editor.Modified());
+
+        // A name is given: the new text goes there, as a new document is written (UTF-8,
+        // "\n"), and the old file is untouched.
+        const QString other = m_dir.filePath(html ? "nova.htm" : "nova.txt");
+        f.ask.saveNameAnswers << other;
         QVERIFY(f.docs.Save());
-        QCOMPARE(ReadBytes(path), QByteArray());
+        QCOMPARE(ReadBytes(path), letter);
+        const QByteArray written = ReadBytes(other);
+        QVERIFY(written.endsWith("nou t\xC3\xA8xt"));
+        QVERIFY(!written.contains('\r'));
+        QCOMPARE(f.caption, QFileInfo(other).fileName());
     }
 
     void newHtmlOnAnEmptyDocumentGivesTheSkeleton()

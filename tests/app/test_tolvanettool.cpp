@@ -1,5 +1,7 @@
 #include <QCoreApplication>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,12 +20,13 @@ class TestTolvanetTool : public QObject
     };
 
     static Result Run(const QStringList &arguments, const QByteArray &input = QByteArray(),
-                      const QString &inputFile = QString())
+                      const QString &inputFile = QString(), const QString &program = QString())
     {
         QProcess process;
         if (!inputFile.isEmpty())
             process.setStandardInputFile(inputFile);
-        process.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", arguments);
+        process.start(program.isEmpty() ? QCoreApplication::applicationDirPath() + "/tolvanet-tool" : program,
+                      arguments);
         if (inputFile.isEmpty()) {
             process.write(input);
             process.closeWriteChannel();
@@ -40,10 +43,13 @@ private slots:
         const Result result = Run({"list"});
         QCOMPARE(result.status, 0);
         const QList<QByteArray> ids = result.out.split('\n');
-        for (const char *id : {"music-to-musicxml", "blackboard-to-html5", "benchmark"})
+        for (const char *id : {"music-to-musicxml", "blackboard-to-html5", "benchmark", "print", "export-mp3"})
             QVERIFY2(ids.contains(id), id);
         QVERIFY(!ids.contains("open"));
         QCOMPARE(Run({"--help"}).status, 0);
+        const Result version = Run({"--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QByteArray("tolvanet-tool 26\n"));
     }
 
     void runsACommandOnStandardInputAndOnAFile()
@@ -110,9 +116,87 @@ private slots:
 
     void refusesWhatItCannotDo()
     {
-        QCOMPARE(Run({"no-such-command"}, "x").status, 1);
+        QCOMPARE(Run({"no-such-command"}, "x").status, 2);
         QCOMPARE(Run({"music-to-musicxml", "/no/such/file.txt"}).status, 1);
-        QCOMPARE(Run({"music-to-musicxml", "--line"}, "x").status, 1);
+        QCOMPARE(Run({}).status, 2);
+    }
+
+    // Every verb is described by --help, and bad usage names the verb and the argument.
+    void everyVerbAnswersHelpAndNamesWrongArguments_data()
+    {
+        QTest::addColumn<QStringList>("wrong");
+        QTest::addColumn<QByteArray>("named");
+        QTest::newRow("music-to-musicxml") << QStringList{"music-to-musicxml", "--colour"} << QByteArray("colour");
+        QTest::newRow("calc") << QStringList{"calc", "--line", "x"} << QByteArray("x");
+        QTest::newRow("list") << QStringList{"list", "extra"} << QByteArray("extra");
+        QTest::newRow("voices") << QStringList{"voices", "--rate", "2"} << QByteArray("rate");
+        QTest::newRow("say") << QStringList{"say", "--rate", "fast", "hola"} << QByteArray("fast");
+        QTest::newRow("export-wav") << QStringList{"export-wav", "--help2"} << QByteArray("help2");
+        QTest::newRow("export-mp3") << QStringList{"export-mp3", "a.txt", "b.txt"} << QByteArray("b.txt");
+        QTest::newRow("print") << QStringList{"print", "--pdf"} << QByteArray("pdf");
+    }
+    void everyVerbAnswersHelpAndNamesWrongArguments()
+    {
+        QFETCH(QStringList, wrong);
+        QFETCH(QByteArray, named);
+        const QByteArray verb = wrong.first().toUtf8();
+        const Result help = Run({wrong.first(), "--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY2(help.out.startsWith("Usage: tolvanet-tool " + verb), help.out.constData());
+        const Result version = Run({wrong.first(), "--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QByteArray("tolvanet-tool 26\n"));
+        const Result bad = Run(wrong, "x");
+        QCOMPARE(bad.status, 2);
+        QCOMPARE(bad.out, QByteArray());
+        // One line says it (Qt may warn about the session before it).
+        bool told = false;
+        for (const QByteArray &line : bad.err.split('\n'))
+            told = told || (line.startsWith("tolvanet-tool " + verb + ": ") && line.contains(named));
+        QVERIFY2(told, bad.err.constData());
+    }
+
+    // A batch of handouts: the same pages as the editor prints, in the stored font.
+    void printWritesAPdfInTheStoredFont()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        QFile document(dir.filePath("full.txt"));
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 120; ++i)
+            document.write("Fila" + QByteArray::number(i) + " del full\n");
+        document.close();
+        const auto lineHeights = [&](const QString &pdf) {
+            QProcess pdftotext;
+            pdftotext.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+            pdftotext.waitForFinished(60000);
+            static const QRegularExpression word(
+                "yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">Fila");
+            QList<double> heights;
+            for (const QRegularExpressionMatch &m : word.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput())))
+                heights << m.captured(2).toDouble() - m.captured(1).toDouble();
+            return heights;
+        };
+        const QString pdf = dir.filePath("full.pdf");
+        Result result = Run({"print", "--pdf", pdf, document.fileName()});
+        QVERIFY2(result.status == 0, result.err.constData());
+        QList<double> heights = lineHeights(pdf);
+        QVERIFY2(heights.size() >= 35 && heights.size() <= 75, qPrintable(QString::number(heights.size())));
+        QVERIFY2(heights.first() > 7 && heights.first() < 14, qPrintable(QString::number(heights.first())));
+
+        // A copy of the program reads the settings file beside it: a font twice as large.
+        const QString program = dir.filePath("tolvanet-tool");
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/tolvanet-tool", program));
+        QFile ini(dir.filePath("tolvanet.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Font Missatge]\r\nHiHaFontMissatge=SI\r\nName=DejaVu Sans Mono\r\nSize=20\r\n");
+        ini.close();
+        result = Run({"print", "--pdf", pdf}, QByteArray("Fila1\nFila2\n"), QString(), program);
+        const QList<double> large = lineHeights(pdf);
+        QCOMPARE(result.status, 0);
+        QCOMPARE(large.size(), 2);
+        QVERIFY2(large.first() > heights.first() * 1.6, qPrintable(QString::number(large.first())));
     }
 };
 

@@ -123,6 +123,18 @@ private slots:
         QVERIFY2(seconds > 3.0 && seconds < 30.0, qPrintable(QString::number(seconds)));
     }
 
+    void wavThenMp3UnderOneNameKeepsBoth()
+    {
+        QVERIFY(Export(kFirstLine, QStringLiteral("Sintetitzat"), ExportFormat::Wav, 0).ok);
+        const QString wav = m_paths.recordsDir + QStringLiteral("Sintetitzat.wav");
+        const double wavSeconds = Seconds(wav);
+        const ExportResult mp3 = Export(kDocument, QStringLiteral("Sintetitzat"), ExportFormat::Mp3, 0);
+        QVERIFY2(mp3.ok, qPrintable(mp3.reason));
+        QVERIFY(QFileInfo(mp3.file).size() > 0);
+        QCOMPARE(Seconds(wav), wavSeconds);  // the first line only, as it was saved
+        QVERIFY(QDir(m_paths.recordsDir).entryList({QStringLiteral(".Sonnerix*")}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     void toolVerbsExportADocumentFile()
     {
         const QString document = m_dir.filePath(QStringLiteral("conte.txt"));

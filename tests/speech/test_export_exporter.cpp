@@ -14,7 +14,7 @@
 namespace {
 
 // What the fake rendering program does once it is asked to render.
-enum class Behaviour { Render, NeverOpens, VanishesWhileRendering, FinishesWithoutFile };
+enum class Behaviour { Render, NeverOpens, VanishesWhileRendering, FinishesWithoutFile, WritesHalfAndGoesOn };
 
 // Lines "KEY=value" of the exchange file's section, in their order.
 QStringList SectionLines(const QString &file)
@@ -74,11 +74,13 @@ public:
             }
             const QString dir = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavDir, {});
             const QString name = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWav, {});
-            if (behaviour == Behaviour::Render) {
+            if (behaviour == Behaviour::Render || behaviour == Behaviour::WritesHalfAndGoesOn) {
                 QFile wav(dir + name);
                 if (wav.open(QIODevice::WriteOnly))
                     wav.write(QByteArray("RIFF fake sound"));
             }
+            if (behaviour == Behaviour::WritesHalfAndGoesOn)
+                return;
             m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, QStringLiteral("0"));
         });
     }
@@ -421,6 +423,76 @@ private slots:
         QFile f(m_paths.exchangeFile);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), exchange);
+    }
+
+    void wavThenMp3UnderOneNameKeepsBothFiles()
+    {
+        WriteScript(m_paths.programDir + QStringLiteral("lame"), "printf 'ID3mp3' > \"${1%.wav}.mp3\"\n");
+        QVERIFY(m_exporter->Export(Request(QStringLiteral("Sintetitzat"))).ok);
+        QFile wav(Records(QStringLiteral("Sintetitzat.wav")));
+        QVERIFY(wav.open(QIODevice::ReadWrite));
+        wav.write("the WAV the user saved");
+        wav.close();
+
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("Sintetitzat"), ExportFormat::Mp3));
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        QCOMPARE(wav.readAll(), QByteArray("the WAV the user saved"));
+        // The keys keep their order; the MP3 step hands over a name of its own.
+        const QStringList atRender = m_renderer->seen.value(1032);
+        QStringList keys;
+        for (const QString &line : atRender)
+            keys << line.section(QLatin1Char('='), 0, 0);
+        QCOMPARE(keys.mid(0, 6), (QStringList{"WAV DIR", "WAV", "WAV TEXT", "SPEED", "Tipus de sintetitzador",
+                                              "Sintetitzador"}));
+        QVERIFY(atRender.at(1).startsWith(QStringLiteral("WAV=.")));
+        QVERIFY(atRender.at(1).endsWith(QStringLiteral(".wav")));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("Sintetitzat.mp3"), QStringLiteral("Sintetitzat.wav")}));
+
+        // An encoding that fails leaves the saved WAV as it is too.
+        WriteScript(m_paths.programDir + QStringLiteral("lame"), "exit 1\n");
+        const ExportResult failed = m_exporter->Export(Request(QStringLiteral("Sintetitzat"), ExportFormat::Mp3));
+        QVERIFY(!failed.ok);
+        QVERIFY(!failed.reason.contains(Records(QStringLiteral("Sintetitzat.wav"))));
+        QVERIFY(wav.seek(0));
+        QCOMPARE(wav.readAll(), QByteArray("the WAV the user saved"));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("Sintetitzat.mp3"), QStringLiteral("Sintetitzat.wav")}));
+    }
+
+    void closingDuringAnExportLeavesNoHalfWrittenFile_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("older");
+        QTest::newRow("WAV") << int(ExportFormat::Wav) << false;
+        QTest::newRow("WAV over an older one") << int(ExportFormat::Wav) << true;
+        QTest::newRow("MP3") << int(ExportFormat::Mp3) << false;
+    }
+    void closingDuringAnExportLeavesNoHalfWrittenFile()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, older);
+        QDir().mkpath(m_paths.recordsDir);
+        if (older) {
+            QFile old(Records(QStringLiteral("carta.wav")));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("older");
+        }
+        m_renderer->behaviour = Behaviour::WritesHalfAndGoesOn;
+        m_exporter->SetTimings({20, 1000, 20, 20, 50});
+        // The program closes once the renderer has begun writing.
+        QTimer::singleShot(300, this, [] { AppLifetime::Instance().BeginClosing(); });
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta"), ExportFormat(format)));
+        AppLifetime::Instance().Reset();
+        QVERIFY(!result.ok);
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden),
+                 older ? QStringList{QStringLiteral("carta.wav")} : QStringList{});
+        if (older) {
+            QFile old(Records(QStringLiteral("carta.wav")));
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), QByteArray("older"));
+        }
     }
 
     void nameWithBlanksReachesLameWhole()

@@ -1,0 +1,370 @@
+#include "app/EditorFont.h"
+#include "app/EditorWidget.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/WaitWithEvents.h"
+#include "speech/AudioExporter.h"
+#include "speech/FakeSpeechEngines.h"
+#include "speech/SpeechController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+// What a new user meets in the window: printouts, keys that close menus and dialogs,
+// new documents, dark themes, the text read aloud, settings that cannot be used.
+class TestWindowFaults : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_log;
+    std::unique_ptr<FakeVoiceEngine> m_voices;
+    SpeechEngineSet m_engines;
+
+    StartupOptions Options(const QString &folder)
+    {
+        StartupOptions options;
+        options.paths = AppPaths::InDirectory(folder);
+        options.splash = false;
+        options.firstRunWindow = false;
+        options.engines = &m_engines;
+        return options;
+    }
+
+    static void WriteFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static QByteArray ReadFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    QStringList Spoken() const { return m_log.filter(QRegularExpression(QStringLiteral("^msp:speak:"))); }
+
+    static void CloseWithoutSaving(ProgramWindows &windows)
+    {
+        windows.main->Document().SetModified(false);
+        QVERIFY(windows.main->close());
+    }
+
+    // Words of the first page of a PDF with their boxes, in points.
+    struct PrintedWord
+    {
+        QString text;
+        double height;
+        double top;
+    };
+    static QList<PrintedWord> FirstPageWords(const QString &pdf)
+    {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+        if (!pdftotext.waitForFinished(60000))
+            return {};
+        const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        static const QRegularExpression word(QStringLiteral(
+            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+        QList<PrintedWord> words;
+        for (const QRegularExpressionMatch &m : word.globalMatch(html))
+            words.append({m.captured(5), m.captured(4).toDouble() - m.captured(2).toDouble(), m.captured(2).toDouble()});
+        return words;
+    }
+
+private slots:
+    void init()
+    {
+        AppLifetime::Instance().Reset();
+        m_log.clear();
+        m_voices = std::make_unique<FakeVoiceEngine>("msp", QStringList{"Catalan", "Spanish"}, &m_log);
+        m_engines = SpeechEngineSet{};
+        m_engines.msp = m_voices.get();
+    }
+
+    void printedTextIsAsLargeAsOnScreenWithMargins()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        QStringList lines;
+        for (int i = 1; i <= 150; ++i)
+            lines << QStringLiteral("Línia%1 del full").arg(i);
+        window.Document().SetText(lines.join('\n'));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setOutputFileName(dir.filePath("out.pdf"));
+        window.PrintTo(&printer);
+
+        const QList<PrintedWord> words = FirstPageWords(dir.filePath("out.pdf"));
+        QList<PrintedWord> lineStarts;
+        for (const PrintedWord &word : words)
+            if (word.text.startsWith(QStringLiteral("Línia")))
+                lineStarts << word;
+        QVERIFY(!lineStarts.isEmpty());
+        // The editor's 13 pixels print at about 10 points: a line of glyphs 8 to 14 points high.
+        for (const PrintedWord &word : lineStarts)
+            QVERIFY2(word.height > 7.0 && word.height < 14.0, qPrintable(QString::number(word.height)));
+        // An A4 page holds a readable number of lines, the first one below a margin.
+        QVERIFY2(lineStarts.size() >= 35 && lineStarts.size() <= 75, qPrintable(QString::number(lineStarts.size())));
+        QVERIFY(lineStarts.first().text == QStringLiteral("Línia1"));
+        QVERIFY2(lineStarts.first().top > 28.0, qPrintable(QString::number(lineStarts.first().top)));
+    }
+
+    void keysThatCloseAMenuOrADialogReadNothing()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(Options(dir.path()));
+        FormPrincipal &main = *windows->main;
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.Document().SetText(QStringLiteral("un\u00a0dos"));
+        EditorWidget *edit = main.Edit();
+
+        // Escape closes the find window; its release reaches the editor.
+        main.RunCommandById(QStringLiteral("find"));
+        auto *find = main.findChild<QDialog *>(QStringLiteral("FindDialog1"));
+        QVERIFY(find && find->isVisible());
+        QTest::keyPress(find, Qt::Key_Escape);
+        QVERIFY(!find->isVisible());
+        QTest::keyRelease(edit, Qt::Key_Escape);
+        Settle();
+        // The same with a menu, and with F7, F8 and F11 pressed elsewhere.
+        QMenu *menu = main.MenuNamed(QStringLiteral("MenuFitxer"));
+        menu->popup(main.mapToGlobal(QPoint(10, 10)));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QTest::keyPress(menu, Qt::Key_Escape);
+        QTest::keyRelease(edit, Qt::Key_Escape);
+        for (Qt::Key key : {Qt::Key_F7, Qt::Key_F8, Qt::Key_F11}) {
+            QTest::keyPress(main.EditNomFitxer(), key);
+            QTest::keyRelease(edit, key);
+        }
+        Settle();
+        QCOMPARE(Spoken(), QStringList{});
+
+        // Pressed and released in the editor, F7 reads every character the editor holds,
+        // and so does the read button.
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_F7);
+        QTRY_COMPARE(Spoken(), QStringList{QStringLiteral("msp:speak:un\u00a0dos")});
+        QTest::mouseClick(main.ToolButton(QStringLiteral("ButtonLectura")), Qt::LeftButton);
+        QTRY_COMPARE(Spoken().size(), 2);
+        QCOMPARE(Spoken().constLast(), QStringLiteral("msp:speak:un\u00a0dos"));
+        CloseWithoutSaving(*windows);
+    }
+
+    void newThenSaveAsksForANameAndKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Nou") << QStringLiteral("new");
+        QTest::newRow("Nou HTML") << QStringLiteral("new-html");
+    }
+    void newThenSaveAsksForANameAndKeepsTheOldFile()
+    {
+        QFETCH(QString, command);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("carta.txt");
+        WriteFile(path, "Benvolguda\n");
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        ask.openAnswers << path;
+        window.RunCommandById(QStringLiteral("open"));
+        QVERIFY(window.windowTitle().endsWith(QStringLiteral(" - carta.txt")));
+        window.RunCommandById(command);
+        QCOMPARE(window.windowTitle(), window.BaseCaption());
+        window.Document().ReplaceSelection(QStringLiteral("text nou"));
+        window.RunCommandById(QStringLiteral("save"));  // the dialog is cancelled
+        QCOMPARE(ask.saveProposals, QStringList{QString()});
+        QCOMPARE(ReadFile(path), QByteArray("Benvolguda\n"));
+        QVERIFY(window.Document().Modified());
+        window.Document().SetModified(false);
+    }
+
+    void newHtmlIsTakenBackByOneUndo_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("empty document") << QString();
+        QTest::newRow("after a last line without a break") << QStringLiteral("Títol\nprimera línia");
+        QTest::newRow("after a last line with its break") << QStringLiteral("Títol\n");
+    }
+    void newHtmlIsTakenBackByOneUndo()
+    {
+        QFETCH(QString, before);
+        QTemporaryDir dir;
+        ScriptedQuestions ask;
+        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.Edit()->setPlainText(before);
+        window.RunCommandById(QStringLiteral("new-html"));
+        // The 19 lines of the skeleton, its empty line included, below the text.
+        const int linesBefore = PlainEditorText(before).LineCount();
+        QCOMPARE(window.Document().LineCount(), linesBefore + 19);
+        QCOMPARE(window.Document().Text().split('\n').mid(linesBefore, 19), DocumentCommands::HtmlSkeleton());
+        window.Edit()->setFocus();
+        QTest::keyClick(window.Edit(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.Document().Text(), before);
+        QVERIFY(!window.Edit()->document()->isUndoAvailable());
+    }
+
+    void storedFontColourStaysReadableOnTheTheme_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("color");  // the stored Windows colour value
+        QTest::addColumn<bool>("themeText");
+        QTest::newRow("dark theme, no colour picked") << true << QStringLiteral("0") << true;
+        QTest::newRow("dark theme, dark blue") << true << QStringLiteral("8388608") << false;
+        QTest::newRow("dark theme, red") << true << QStringLiteral("255") << false;
+        QTest::newRow("dark theme, white") << true << QStringLiteral("16777215") << false;
+        QTest::newRow("light theme, black") << false << QStringLiteral("0") << false;
+        QTest::newRow("light theme, yellow") << false << QStringLiteral("65535") << false;
+    }
+    void storedFontColourStaysReadableOnTheTheme()
+    {
+        QFETCH(bool, dark);
+        QFETCH(QString, color);
+        QFETCH(bool, themeText);
+        const QPalette original = QApplication::palette();
+        QPalette theme = original;
+        theme.setColor(QPalette::Base, dark ? QColor(0x1e, 0x1e, 0x1e) : QColor(Qt::white));
+        theme.setColor(QPalette::Text, dark ? QColor(0xee, 0xee, 0xee) : QColor(Qt::black));
+        QApplication::setPalette(theme);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("tolvanet.ini"),
+                  "[Font Missatge]\r\nHiHaFontMissatge=SI\r\nColor=" + color.toLatin1() + "\r\nSize=12\r\n");
+        auto windows = StartProgram(Options(dir.path()));
+        const QPalette shown = windows->main->Edit()->palette();
+        QApplication::setPalette(original);
+        const QColor text = shown.color(QPalette::Text);
+        const QColor base = shown.color(QPalette::Base);
+        QVERIFY2(ContrastRatio(text, base) >= 4.5,
+                 qPrintable(text.name() + QStringLiteral(" on ") + base.name()));
+        if (themeText) {
+            QCOMPARE(text, theme.color(QPalette::Text));
+            QCOMPARE(base, theme.color(QPalette::Base));
+        } else {
+            const int value = color.toInt();
+            QCOMPARE(text, QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF));
+        }
+        CloseWithoutSaving(*windows);
+    }
+
+    void unusableSettingsAreToldInTheStatusLine_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("numero not a number") << QByteArray("[teclat amb una ma]\r\nnumero=tres\r\n")
+                                             << QStringList{"numero", "tres"};
+        QTest::newRow("numero above 200") << QByteArray("[teclat amb una ma]\r\nnumero=201\r\n")
+                                          << QStringList{"numero", "201", "200"};
+        QTest::newRow("LLENGUA not a number") << QByteArray("[LlibreriaLlegir]\r\nLLENGUA=català\r\n")
+                                              << QStringList{"LLENGUA", "català"};
+        QTest::newRow("both") << QByteArray("[teclat amb una ma]\r\nnumero=-1\r\n[LlibreriaLlegir]\r\nLLENGUA=x\r\n")
+                              << QStringList{"numero", "-1", "LLENGUA"};
+        QTest::newRow("usable") << QByteArray("[teclat amb una ma]\r\nnumero=200\r\n[LlibreriaLlegir]\r\nLLENGUA=2\r\n")
+                                << QStringList{};
+    }
+    void unusableSettingsAreToldInTheStatusLine()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, told);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n" + ini);
+        auto windows = StartProgram(Options(dir.path()));
+        const QString status = windows->main->statusBar()->currentMessage();
+        if (told.isEmpty())
+            QCOMPARE(status, QString());
+        for (const QString &part : told)
+            QVERIFY2(status.contains(part), qPrintable(status));
+        CloseWithoutSaving(*windows);
+    }
+
+    // The window closes while the rendering program writes a long recording.
+    void closingDuringAnExportSaysNothingAndLeavesNoFile()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no D-Bus session bus: the rendering program cannot publish its window");
+        QTemporaryDir dir;
+        // The rendering program beside the editor, as installed.
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/SonnerixaWav", dir.filePath("SonnerixaWav")));
+        StartupOptions options = Options(dir.path());
+        WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
+        auto windows = StartProgram(options);
+        FormPrincipal &main = *windows->main;
+        QStringList sentences;
+        for (int i = 0; i < 400; ++i)
+            sentences << QStringLiteral("Aquesta és la frase número %1 del conte llarg.").arg(i);
+        main.Document().SetText(sentences.join('\n'));
+        main.Document().SetModified(false);
+
+        int boxes = 0;
+        QTimer boxCloser;
+        connect(&boxCloser, &QTimer::timeout, this, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                ++boxes;
+                box->close();
+            }
+        });
+        boxCloser.start(20);
+        // Once the recording is under way, the user closes the window.
+        connect(windows->exporter.get(), &AudioExporter::progress, &main, [&main] { main.close(); },
+                Qt::SingleShotConnection);
+        std::optional<ExportResult> result;
+        connect(windows->exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) { result = r; });
+        QTest::mouseClick(main.ToolButton(QStringLiteral("ButtonWAV")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 60000);
+        QVERIFY(AppClosing());
+        QVERIFY(!result->ok);
+        for (int i = 0; i < 5; ++i)
+            QTest::qWait(20);  // the box closer looks a few more times
+        QCOMPARE(boxes, 0);
+        QCOMPARE(QDir(options.paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
+
+    void anExportEndingAfterTheWindowClosedSaysNothing()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(Options(dir.path()));
+        CloseWithoutSaving(*windows);
+        int boxes = 0;
+        QTimer::singleShot(0, this, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                ++boxes;
+                box->close();
+            }
+        });
+        ExportResult result;
+        result.reason = QStringLiteral("El programa es tanca: no s'ha creat cap fitxer de so.");
+        emit windows->exporter->finished(result);
+        Settle();
+        QCOMPARE(boxes, 0);
+    }
+};
+
+QTEST_MAIN(TestWindowFaults)
+#include "test_windowfaults.moc"
