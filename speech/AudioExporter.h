@@ -35,10 +35,12 @@ struct ExportResult
 // How long the export waits; the tests shorten them.
 struct ExportTimings
 {
-    int firstLookMs = 500;        // before looking for the rendering window again
+    // Looks are cheap (a bus call, a small file): frequent ones let a short export
+    // cost what its rendering costs.
+    int firstLookMs = 20;         // before looking for the rendering window again
     int appearLimitMs = 8000;     // for a program we started to open its window
-    int lookIntervalMs = 200;
-    int statusPollMs = 1000;      // between readings of "STATUS"
+    int lookIntervalMs = 20;
+    int statusPollMs = 25;        // between readings of "STATUS"
     int encoderPollMs = 2000;     // longest wait between looks at the encoder
     int encoderLimitMs = 30000;   // for lame, and encoderMsPerSoundSecond more for each second of sound
     int encoderMsPerSoundSecond = 1000;
