@@ -3,7 +3,7 @@
 # and runs the whole test suite: ./test.sh
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 # Tests that talk to the desktop need a session bus of their own.
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${TOLVANET_IN_DBUS:-}" ]; then
   exec env TOLVANET_IN_DBUS=1 dbus-run-session -- "$0" "$@"

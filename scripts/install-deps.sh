@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need.
+# Installs the Debian 12 packages that building and running need; with --tests, also
+# those that only the test run needs: scripts/install-deps.sh [--tests]
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
@@ -8,11 +9,16 @@ packages=(
   libespeak-ng-dev espeak-ng
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
   lame sox libsox-fmt-all file
-  pulseaudio pulseaudio-utils
   recode
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils poppler-utils
 )
+# The test run's own sound server, and the programs that record it. The editor itself
+# uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
+# installs none.
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(pulseaudio pulseaudio-utils)
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
