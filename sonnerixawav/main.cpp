@@ -35,8 +35,9 @@ int main(int argc, char *argv[])
         if (ok && !rendering.VoiceNote().isEmpty())
             std::fprintf(stderr, "SonnerixaWav: %s\n", qPrintable(rendering.VoiceNote()));
     });
-    // The close request's reply leaves before the program ends.
+    // The close request's reply leaves (on the next passes of the event loop) before
+    // the program ends; the editor waits for the end, so the pause is kept short.
     QObject::connect(&window, &RendererWindow::closed, &application,
-                     [] { QTimer::singleShot(100, QCoreApplication::instance(), &QCoreApplication::quit); });
+                     [] { QTimer::singleShot(20, QCoreApplication::instance(), &QCoreApplication::quit); });
     return application.exec();
 }
