@@ -7,6 +7,7 @@
 #include "speech/VoiceCatalog.h"
 #include "tests/common/SilentSpeechService.h"
 #include "tests/common/SinkMonitor.h"
+#include "tests/common/SpeechService.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -21,6 +22,7 @@ class TestHeard : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    SpeechService m_service;
 
     std::unique_ptr<ProgramWindows> Start(const QByteArray &settings)
     {
@@ -59,6 +61,53 @@ class TestHeard : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        const QString why = m_service.Start();
+        if (!why.isEmpty())
+            QFAIL(qPrintable(why));
+        // The dictionary's two recordings, beside it.
+        const QString wav = m_dir.filePath(QStringLiteral("gat.wav"));
+        QCOMPARE(QProcess::execute(QStringLiteral("espeak-ng"), {"-v", "ca", "-w", wav, "El gat miola."}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("lame"), {"--quiet", wav, m_dir.filePath(QStringLiteral("gos.mp3"))}), 0);
+        QFile dictionary(m_dir.filePath(QStringLiteral("diccionari.txt")));
+        QVERIFY(dictionary.open(QIODevice::WriteOnly));
+        dictionary.write("gat gat.wav\ngos gos.mp3\n");
+    }
+
+    // F7 reads the text aloud in every family, and plays the dictionary's recordings.
+    void everyFamilyIsHeardFromTheWindow_data()
+    {
+        const int espeak = int(VoiceCatalog::EspeakVoices().size());
+        const int sapi = int(VoiceCatalog::SpeechDispatcherVoices().size());
+        QTest::addColumn<int>("voice");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("espeak-ng") << CatalanVoice().toInt() << "Bon dia a tothom.";
+        QTest::newRow("speech-dispatcher") << espeak << "Good morning to everybody.";
+        QTest::newRow("UPCTV") << espeak + sapi << "Bon dia a tothom.";
+        QTest::newRow("a WAV recording") << CatalanVoice().toInt() << "gat";
+        QTest::newRow("an MP3 recording") << CatalanVoice().toInt() << "gos";
+    }
+    void everyFamilyIsHeardFromTheWindow()
+    {
+        QFETCH(int, voice);
+        QFETCH(QString, text);
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + QByteArray::number(voice)
+                             + "\r\n[FormDiccionariExcepcions]\r\nHiHaDiccionariExcepcions=SI\r\n"
+                               "NomFitxerDiccionariExcepcions=" + m_dir.filePath(QStringLiteral("diccionari.txt")).toLocal8Bit()
+                             + "\r\n");
+        QCOMPARE(windows->speech->SelectedIndex(), voice);
+        windows->main->Edit()->setPlainText(text);
+        monitor.Clear();
+        QTest::keyClick(windows->main->Edit(), Qt::Key_F7);
+        QVERIFY2(monitor.WaitForSound(15000), "nothing was heard");
+        QVERIFY(monitor.WaitForSilence(700, 30000));
+        QVERIFY2(monitor.SoundMs() >= 300, qPrintable(QStringLiteral("heard %1 ms").arg(monitor.SoundMs())));
+        Close(*windows);
+    }
+
     // The blank typed after a full stop must not cut off the sentence being read.
     void theSentenceTypedIsHeardWhole()
     {
