@@ -15,6 +15,21 @@ QString FromDocumentText(QString text)
     return text;
 }
 
+// Characters that the document turns into a block break of its own when they are inserted.
+bool HoldsBlockBreaks(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
+    });
+}
+
+// A QString over characters of a text that outlives it: insertText copies them anyway.
+QString Borrowed(QStringView text)
+{
+    return QString::fromRawData(text.data(), text.size());
+}
+
 } // namespace
 
 PlainTextEditText::PlainTextEditText(QPlainTextEdit *edit)
@@ -123,6 +138,56 @@ int PlainTextEditText::LineFromPosition(int position) const
 {
     position = std::clamp(position, 0, Length());
     return m_edit->document()->findBlock(position).blockNumber();
+}
+
+void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
+{
+    if (text.isSharedWith(before))
+        return;
+    const auto [prefix, suffix] = CommonEnds(before, text);
+    const QStringView removed = QStringView(before).mid(prefix, before.size() - prefix - suffix);
+    const QStringView added = QStringView(text).mid(prefix, text.size() - prefix - suffix);
+    if (removed.isEmpty() && added.isEmpty())
+        return;
+    if (removed.count(u'\n') != added.count(u'\n') || HoldsBlockBreaks(added)) {
+        Replace(int(prefix), int(removed.size()), Borrowed(added));
+        return;
+    }
+    // Line i of the old part becomes line i of the new one. Replacing whole blocks costs the
+    // document far more than editing inside the blocks that changed, so the breaks stay.
+    QTextCursor cursor(m_edit->document());
+    cursor.beginEditBlock();
+    qsizetype position = prefix;
+    qsizetype oldStart = 0;
+    qsizetype newStart = 0;
+    for (;;) {
+        qsizetype oldEnd = removed.indexOf(u'\n', oldStart);
+        qsizetype newEnd = added.indexOf(u'\n', newStart);
+        if (oldEnd < 0)
+            oldEnd = removed.size();
+        if (newEnd < 0)
+            newEnd = added.size();
+        const QStringView oldLine = removed.mid(oldStart, oldEnd - oldStart);
+        const QStringView newLine = added.mid(newStart, newEnd - newStart);
+        if (oldLine != newLine) {
+            const auto [same, tail] = CommonEnds(oldLine, newLine);
+            cursor.setPosition(int(position + same));
+            cursor.setPosition(int(position + oldLine.size() - tail), QTextCursor::KeepAnchor);
+            const QStringView piece = newLine.mid(same, newLine.size() - same - tail);
+            if (piece.isEmpty())
+                cursor.removeSelectedText();
+            else
+                cursor.insertText(Borrowed(piece));
+        }
+        position += newLine.size() + 1;
+        if (oldEnd == removed.size())
+            break;
+        oldStart = oldEnd + 1;
+        newStart = newEnd + 1;
+    }
+    cursor.endEditBlock();
+    cursor.setPosition(int(prefix + added.size()));
+    m_edit->setTextCursor(cursor);
 }
 
 void PlainTextEditText::Load(const QString &text)
