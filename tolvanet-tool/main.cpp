@@ -6,6 +6,7 @@
 #include "app/WholeFiles.h"
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
+#include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
 
 #include <QCoreApplication>
@@ -87,6 +88,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     options->command = verb;
+    if (const auto status = RunStreamedCommand(*options))
+        return *status;
 
     QString document;
     if (options->file.isEmpty()) {
