@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -178,6 +179,9 @@ void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
                 cursor.removeSelectedText();
             else
                 cursor.insertText(Borrowed(piece));
+            // Inside an open edit the document lays the block out again only when the edit
+            // ends; until then its old lines would be read for the caret.
+            cursor.block().clearLayout();
         }
         position += newLine.size() + 1;
         if (oldEnd == removed.size())

@@ -29,8 +29,13 @@ class TestEditorText : public QObject
 
     static void CompareWithOneReplace(const QString &before, const QString &after)
     {
+        // Shown, so that moving the caret inside the command lays out the lines it edited.
         QPlainTextEdit lines;
+        lines.resize(300, 200);
+        lines.show();
         lines.setPlainText(before);
+        lines.setTextCursor(QTextCursor(lines.document()));
+        QCoreApplication::processEvents();
         PlainTextEditText byLines(&lines);
         QPlainTextEdit whole;
         whole.setPlainText(before);
@@ -45,7 +50,12 @@ class TestEditorText : public QObject
 
         byLines.BeginCommand();
         byLines.SetTextFrom(before, after);
+        const int caret = byLines.SelStart();
+        byLines.Select(0, 0);
+        byLines.Select(caret, 0);
         byLines.EndCommand();
+        lines.ensureCursorVisible();
+        lines.repaint();
         byWhole.BeginCommand();
         if (before != after)
             byWhole.Replace(int(prefix), int(before.size() - prefix - suffix),
@@ -156,6 +166,9 @@ private slots:
         QTest::newRow("a paragraph separator") << "a\nb\nc" << QString("a\nb") + QChar::ParagraphSeparator + "\nc";
         QTest::newRow("everything") << "x\ny" << "p\nq";
         QTest::newRow("to empty") << "x\ny" << "";
+        const QString page = QString("Aix\u00f2 \u00e9s una lli\u00e7\u00f3\nsense accents\n").repeated(300);
+        QTest::newRow("more lines than the window shows")
+            << page << QString(page).replace(QChar(0xe9), "&eacute;").replace(QChar(0xe7), "&ccedil;");
         QTest::newRow("from empty") << "" << "x\ny";
     }
     void windowSetTextMatchesOneReplace()
