@@ -1,6 +1,7 @@
 #include "tools/ReplaceAll.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 int ReplaceAll(QString &text, QStringView search, QStringView replacement)
@@ -45,7 +46,10 @@ constexpr qsizetype kPieceSize = 16 * 1024;
 class CascadeStage
 {
 public:
-    explicit CascadeStage(const ReplacementRow &row) : m_search(row.search), m_replacement(row.replacement) {}
+    explicit CascadeStage(const ReplacementRow &row)
+        : m_search(row.search), m_replacement(row.replacement), m_anchor(RarestCharacter(row.search))
+    {
+    }
 
     // The text that is final for this row; it stays valid until the next call. last: no
     // piece follows.
@@ -82,7 +86,7 @@ public:
                 return m_out;
             }
         }
-        for (qsizetype at = in.indexOf(m_search, pos); at >= 0; at = in.indexOf(m_search, pos)) {
+        for (qsizetype at = Find(in, pos); at >= 0; at = Find(in, pos)) {
             if (!copying) {
                 m_out.reserve(in.size() + in.size() / 8 + m_replacement.size());
                 copying = true;
@@ -112,6 +116,41 @@ private:
         m_replaced = true;
     }
 
+    // Where in the search text the character least likely in a text stands: a letter that is
+    // rarer in Catalan and Spanish than the others, or any sign, rather than a blank.
+    static qsizetype RarestCharacter(QStringView search)
+    {
+        static const QStringView kCommonFirst = u" eaosnrildtcumpbgvhfqyjzxkw";
+        auto commonness = [](QChar c) {
+            const qsizetype rank = kCommonFirst.indexOf(c);
+            return rank < 0 ? 0 : kCommonFirst.size() - rank;
+        };
+        qsizetype rarest = 0;
+        for (qsizetype i = 1; i < search.size(); ++i)
+            if (commonness(search[i]) < commonness(search[rarest]))
+                rarest = i;
+        return rarest;
+    }
+
+    // The first match in text at or after from: the rare character is looked for with the
+    // fast search of one character, and the whole search text compared where it stands.
+    qsizetype Find(QStringView text, qsizetype from) const
+    {
+        const qsizetype m = m_search.size();
+        const QChar anchor = m_search[m_anchor];
+        const qsizetype lastStart = text.size() - m;
+        for (qsizetype start = from; start <= lastStart;) {
+            const qsizetype at = text.indexOf(anchor, start + m_anchor);
+            if (at < 0 || at - m_anchor > lastStart)
+                return -1;
+            start = at - m_anchor;
+            if (std::memcmp(text.data() + start, m_search.data(), size_t(m) * sizeof(QChar)) == 0)
+                return start;
+            ++start;
+        }
+        return -1;
+    }
+
     // The first position at or after from where the rest of text could still grow into a
     // match; text.size() when none can.
     qsizetype PartialMatchStart(QStringView text, qsizetype from) const
@@ -124,6 +163,7 @@ private:
 
     QStringView m_search;
     QStringView m_replacement;
+    qsizetype m_anchor = 0;
     QString m_carry;
     QString m_out;
     bool m_replaced = false;
