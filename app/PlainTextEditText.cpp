@@ -82,6 +82,8 @@ void PlainTextEditText::Replace(int start, int length, const QString &text)
         cursor.removeSelectedText();
     else
         cursor.insertText(text);
+    // The block where the edit began keeps its old layout until an open edit ends.
+    m_edit->document()->findBlock(start).clearLayout();
     m_edit->setTextCursor(cursor);
 }
 
@@ -154,13 +156,32 @@ void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
         Replace(int(prefix), int(removed.size()), Borrowed(added));
         return;
     }
-    // Line i of the old part becomes line i of the new one. Replacing whole blocks costs the
-    // document far more than editing inside the blocks that changed, so the breaks stay.
-    QTextCursor cursor(m_edit->document());
+    // Line i of the old part becomes line i of the new one. Replacing blocks that did not
+    // change costs the document far more than the conversion, so only each run of changed
+    // lines is replaced, as one edit of whole lines (splitting a line's text costs more).
+    QTextDocument *document = m_edit->document();
+    QTextCursor cursor(document);
     cursor.beginEditBlock();
-    qsizetype position = prefix;
+    qsizetype position = prefix;  // where the current line starts, in the new text
     qsizetype oldStart = 0;
     qsizetype newStart = 0;
+    qsizetype runPosition = -1;   // where the current run of changed lines starts
+    qsizetype runOldStart = 0;
+    qsizetype runNewStart = 0;
+    auto replaceRun = [&](qsizetype oldEnd, qsizetype newEnd) {
+        cursor.setPosition(int(runPosition));
+        cursor.setPosition(int(runPosition + oldEnd - runOldStart), QTextCursor::KeepAnchor);
+        const QStringView lines = added.mid(runNewStart, newEnd - runNewStart);
+        if (lines.isEmpty())
+            cursor.removeSelectedText();
+        else
+            cursor.insertText(Borrowed(lines));
+        // Inside an open edit the document lays the blocks out again only when the edit
+        // ends; until then the old lines of a block it kept would be read for the caret.
+        cursor.block().clearLayout();
+        document->findBlock(int(runPosition)).clearLayout();
+        runPosition = -1;
+    };
     for (;;) {
         qsizetype oldEnd = removed.indexOf(u'\n', oldStart);
         qsizetype newEnd = added.indexOf(u'\n', newStart);
@@ -168,24 +189,22 @@ void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
             oldEnd = removed.size();
         if (newEnd < 0)
             newEnd = added.size();
-        const QStringView oldLine = removed.mid(oldStart, oldEnd - oldStart);
-        const QStringView newLine = added.mid(newStart, newEnd - newStart);
-        if (oldLine != newLine) {
-            const auto [same, tail] = CommonEnds(oldLine, newLine);
-            cursor.setPosition(int(position + same));
-            cursor.setPosition(int(position + oldLine.size() - tail), QTextCursor::KeepAnchor);
-            const QStringView piece = newLine.mid(same, newLine.size() - same - tail);
-            if (piece.isEmpty())
-                cursor.removeSelectedText();
-            else
-                cursor.insertText(Borrowed(piece));
-            // Inside an open edit the document lays the block out again only when the edit
-            // ends; until then its old lines would be read for the caret.
-            cursor.block().clearLayout();
+        if (removed.mid(oldStart, oldEnd - oldStart) != added.mid(newStart, newEnd - newStart)) {
+            if (runPosition < 0) {
+                runPosition = position;
+                runOldStart = oldStart;
+                runNewStart = newStart;
+            }
+        } else if (runPosition >= 0) {
+            // The run ended with the line before this one.
+            replaceRun(oldStart - 1, newStart - 1);
         }
-        position += newLine.size() + 1;
-        if (oldEnd == removed.size())
+        position += newEnd - newStart + 1;
+        if (oldEnd == removed.size()) {
+            if (runPosition >= 0)
+                replaceRun(oldEnd, newEnd);
             break;
+        }
         oldStart = oldEnd + 1;
         newStart = newEnd + 1;
     }

@@ -1,7 +1,6 @@
 #include "tools/ReplaceAll.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 int ReplaceAll(QString &text, QStringView search, QStringView replacement)
@@ -144,7 +143,11 @@ private:
             if (at < 0 || at - m_anchor > lastStart)
                 return -1;
             start = at - m_anchor;
-            if (std::memcmp(text.data() + start, m_search.data(), size_t(m) * sizeof(QChar)) == 0)
+            const QChar *candidate = text.data() + start;
+            qsizetype same = 0;
+            while (same < m && candidate[same] == m_search[same])
+                ++same;
+            if (same == m)
                 return start;
             ++start;
         }

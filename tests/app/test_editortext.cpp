@@ -158,6 +158,8 @@ private slots:
         QTest::newRow("one line") << "una casa" << "una cas&agrave;";
         QTest::newRow("lines between unchanged ones") << "a\nxé\nb\né\nc" << "a\nx&eacute;\nb\n&eacute;\nc";
         QTest::newRow("a line emptied") << "a\nbegin\nc" << "a\n\nc";
+        QTest::newRow("runs of changed lines") << "a\nb\nc\nd\ne\nf" << "A\nB\nc\nD\n\nF";
+        QTest::newRow("a run of empty lines") << "a\n\n\nb" << "a\nx\ny\nb";
         QTest::newRow("an empty line filled") << "a\n\nc\nd" << "a\n{\nc\nD";
         QTest::newRow("text moves between lines") << "ab\ncd" << "a\nbcd";
         QTest::newRow("a break more") << "a=b\nc" << "a\n=b\nc";
