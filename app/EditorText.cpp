@@ -88,12 +88,17 @@ int EditorText::LineFromPosition(int position) const
     return int(QStringView(text).left(position).count(QLatin1Char('\n')));
 }
 
+std::pair<qsizetype, qsizetype> EditorText::CommonEnds(QStringView before, QStringView text)
+{
+    const qsizetype prefix = CommonPrefixLength(before, text);
+    return {prefix, CommonSuffixLength(before.mid(prefix), text.mid(prefix))};
+}
+
 void EditorText::SetTextFrom(const QString &before, const QString &text)
 {
     if (text.isSharedWith(before))
         return;
-    const qsizetype prefix = CommonPrefixLength(before, text);
-    const qsizetype suffix = CommonSuffixLength(QStringView(before).mid(prefix), QStringView(text).mid(prefix));
+    const auto [prefix, suffix] = CommonEnds(before, text);
     const qsizetype removed = before.size() - prefix - suffix;
     const qsizetype added = text.size() - prefix - suffix;
     if (removed == 0 && added == 0)
@@ -125,6 +130,19 @@ void EditorText::DeleteLine(int i)
     if (end < 0)
         end = Length();
     Replace(start, end - start, QString());
+}
+
+void PlainEditorText::SetTextFrom(const QString &before, const QString &text)
+{
+    if (text.isSharedWith(before))
+        return;
+    const auto [prefix, suffix] = CommonEnds(before, text);
+    if (before.size() == prefix + suffix && text.size() == prefix + suffix)
+        return;
+    m_text = text;
+    m_selStart = int(text.size() - suffix);
+    m_selLength = 0;
+    m_modified = true;
 }
 
 PlainEditorText::PlainEditorText(const QString &text)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <utility>
+
 // The document as every command sees it: a text of lines, a selection and a
 // modified flag. A line break is one character ("\n"), so positions count it once.
 class EditorText
@@ -40,8 +42,9 @@ public:
     void ReplaceSelection(const QString &text) { Replace(SelStart(), SelLength(), text); }
     // Sets the whole text as one edit that touches only what changed.
     void SetText(const QString &text) { SetTextFrom(Text(), text); }
-    // The same when the caller already holds the current text (before).
-    void SetTextFrom(const QString &before, const QString &text);
+    // The same when the caller already holds the current text (before). The caret then
+    // stands after the changed part.
+    virtual void SetTextFrom(const QString &before, const QString &text);
     // Inserts text as line i; past the end it becomes a new last line.
     void InsertLine(int i, const QString &text);
     void AddLine(const QString &text) { InsertLine(LineCount(), text); }
@@ -49,6 +52,10 @@ public:
     void DeleteLine(int i);
     int CurrentLineIndex() const { return LineFromPosition(SelStart()); }
     QString CurrentLine() const { return Line(CurrentLineIndex()); }
+
+protected:
+    // How many characters before and text share at their start and, after that, at their end.
+    static std::pair<qsizetype, qsizetype> CommonEnds(QStringView before, QStringView text);
 };
 
 // The document held in memory: for tests and for the command line.
@@ -66,6 +73,8 @@ public:
     bool Modified() const override { return m_modified; }
     void SetModified(bool modified) override { m_modified = modified; }
     QString Mid(int start, int length) const override { return m_text.mid(start, length); }
+    // Takes the new text as it is, without copying the changed part.
+    void SetTextFrom(const QString &before, const QString &text) override;
 
 private:
     QString m_text;

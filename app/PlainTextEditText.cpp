@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -13,6 +14,21 @@ QString FromDocumentText(QString text)
 {
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
+}
+
+// Characters that the document turns into a block break of its own when they are inserted.
+bool HoldsBlockBreaks(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
+    });
+}
+
+// A QString over characters of a text that outlives it: insertText copies them anyway.
+QString Borrowed(QStringView text)
+{
+    return QString::fromRawData(text.data(), text.size());
 }
 
 } // namespace
@@ -66,6 +82,8 @@ void PlainTextEditText::Replace(int start, int length, const QString &text)
         cursor.removeSelectedText();
     else
         cursor.insertText(text);
+    // The block where the edit began keeps its old layout until an open edit ends.
+    m_edit->document()->findBlock(start).clearLayout();
     m_edit->setTextCursor(cursor);
 }
 
@@ -123,6 +141,76 @@ int PlainTextEditText::LineFromPosition(int position) const
 {
     position = std::clamp(position, 0, Length());
     return m_edit->document()->findBlock(position).blockNumber();
+}
+
+void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
+{
+    if (text.isSharedWith(before))
+        return;
+    const auto [prefix, suffix] = CommonEnds(before, text);
+    const QStringView removed = QStringView(before).mid(prefix, before.size() - prefix - suffix);
+    const QStringView added = QStringView(text).mid(prefix, text.size() - prefix - suffix);
+    if (removed.isEmpty() && added.isEmpty())
+        return;
+    if (removed.count(u'\n') != added.count(u'\n') || HoldsBlockBreaks(added)) {
+        Replace(int(prefix), int(removed.size()), Borrowed(added));
+        return;
+    }
+    // Line i of the old part becomes line i of the new one. Replacing blocks that did not
+    // change costs the document far more than the conversion, so only each run of changed
+    // lines is replaced, as one edit of whole lines (splitting a line's text costs more).
+    QTextDocument *document = m_edit->document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    qsizetype position = prefix;  // where the current line starts, in the new text
+    qsizetype oldStart = 0;
+    qsizetype newStart = 0;
+    qsizetype runPosition = -1;   // where the current run of changed lines starts
+    qsizetype runOldStart = 0;
+    qsizetype runNewStart = 0;
+    auto replaceRun = [&](qsizetype oldEnd, qsizetype newEnd) {
+        cursor.setPosition(int(runPosition));
+        cursor.setPosition(int(runPosition + oldEnd - runOldStart), QTextCursor::KeepAnchor);
+        const QStringView lines = added.mid(runNewStart, newEnd - runNewStart);
+        if (lines.isEmpty())
+            cursor.removeSelectedText();
+        else
+            cursor.insertText(Borrowed(lines));
+        // Inside an open edit the document lays the blocks out again only when the edit
+        // ends; until then the old lines of a block it kept would be read for the caret.
+        cursor.block().clearLayout();
+        document->findBlock(int(runPosition)).clearLayout();
+        runPosition = -1;
+    };
+    for (;;) {
+        qsizetype oldEnd = removed.indexOf(u'\n', oldStart);
+        qsizetype newEnd = added.indexOf(u'\n', newStart);
+        if (oldEnd < 0)
+            oldEnd = removed.size();
+        if (newEnd < 0)
+            newEnd = added.size();
+        if (removed.mid(oldStart, oldEnd - oldStart) != added.mid(newStart, newEnd - newStart)) {
+            if (runPosition < 0) {
+                runPosition = position;
+                runOldStart = oldStart;
+                runNewStart = newStart;
+            }
+        } else if (runPosition >= 0) {
+            // The run ended with the line before this one.
+            replaceRun(oldStart - 1, newStart - 1);
+        }
+        position += newEnd - newStart + 1;
+        if (oldEnd == removed.size()) {
+            if (runPosition >= 0)
+                replaceRun(oldEnd, newEnd);
+            break;
+        }
+        oldStart = oldEnd + 1;
+        newStart = newEnd + 1;
+    }
+    cursor.endEditBlock();
+    cursor.setPosition(int(prefix + added.size()));
+    m_edit->setTextCursor(cursor);
 }
 
 void PlainTextEditText::Load(const QString &text)

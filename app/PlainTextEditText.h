@@ -26,6 +26,8 @@ public:
     QString Line(int i) const override;
     int LineStart(int i) const override;
     int LineFromPosition(int position) const override;
+    // When the line breaks stay as they are, only the lines that changed are edited.
+    void SetTextFrom(const QString &before, const QString &text) override;
 
     // Loads a new document: the text and an empty undo history, as opening a file does.
     void Load(const QString &text);

@@ -1,6 +1,8 @@
 // Times the music and blackboard converters on a 10 MB document against one
 // QString::replace pass over the same text.
+#include "app/Command.h"
 #include "tools/BlackboardScript.h"
+#include "tools/MusicCommands.h"
 #include "tools/MusicConverter.h"
 
 #include <QElapsedTimer>
@@ -86,6 +88,19 @@ int main()
 {
     const QString tune = TuneDocument();
     Compare("music", tune, [&tune] { return ConvertMusicText(tune).score.size(); });
+    // The whole command on the command line's document: read the text, convert, write it back.
+    CommandRegistry registry;
+    RegisterMusicCommands(registry);
+    const Command &command = *registry.Find(QStringLiteral("music-to-musicxml"));
+    Compare("\"Passar a Midi XMF\"", tune, [&tune, &command] {
+        PlainEditorText editor(tune);
+        ScriptedQuestions ask;
+        SessionState session;
+        CommandHost host;
+        CommandContext context{editor, ask, session, host};
+        RunCommand(command, context);
+        return qsizetype(editor.Length());
+    });
     const QString points = BlackboardDocument();
     Compare("blackboard", points, [&points] { return BuildBlackboardScript(points).script.size(); });
     return 0;

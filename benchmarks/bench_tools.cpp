@@ -2,6 +2,7 @@
 // QString::replace passes, each command with the editor update against
 // QPlainTextEdit::setPlainText, and the accent table against recode.
 #include "app/Command.h"
+#include "app/PlainTextEditText.h"
 #include "tools/AccentConversions.h"
 #include "tools/DelphiToJava.h"
 #include "tools/HtmlCommands.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QStandardPaths>
@@ -24,42 +26,6 @@
 #include <functional>
 
 namespace {
-
-// The document as the window holds it: a QPlainTextEdit.
-class WidgetEditorText : public EditorText
-{
-public:
-    explicit WidgetEditorText(QPlainTextEdit &edit) : m_edit(edit) {}
-    QString Text() const override { return m_edit.toPlainText(); }
-    int Length() const override { return m_edit.document()->characterCount() - 1; }
-    int SelStart() const override { return m_edit.textCursor().selectionStart(); }
-    int SelLength() const override
-    {
-        const QTextCursor cursor = m_edit.textCursor();
-        return cursor.selectionEnd() - cursor.selectionStart();
-    }
-    void Select(int start, int length) override
-    {
-        QTextCursor cursor(m_edit.document());
-        start = std::clamp(start, 0, Length());
-        cursor.setPosition(start);
-        cursor.setPosition(std::clamp(start + length, 0, Length()), QTextCursor::KeepAnchor);
-        m_edit.setTextCursor(cursor);
-    }
-    void Replace(int start, int length, const QString &text) override
-    {
-        QTextCursor cursor(m_edit.document());
-        cursor.setPosition(start);
-        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-        cursor.insertText(text);
-        m_edit.setTextCursor(cursor);
-    }
-    bool Modified() const override { return m_edit.document()->isModified(); }
-    void SetModified(bool modified) override { m_edit.document()->setModified(modified); }
-
-private:
-    QPlainTextEdit &m_edit;
-};
 
 // The machine is shared, so every figure is the best of several runs, and the two
 // sides of a comparison take turns.
@@ -151,17 +117,23 @@ void CompareCommand(const CommandRegistry &registry, const char *id, const QStri
     QPlainTextEdit edit;
     edit.resize(800, 600);
     edit.show();
-    WidgetEditorText editor(edit);
+    PlainTextEditText editor(&edit);
     ScriptedQuestions ask;
     SessionState session;
     CommandHost host;
     CommandContext context{editor, ask, session, host};
+    // As the window runs a text command: one undo step.
+    auto runCommand = [&] {
+        editor.BeginCommand();
+        RunCommand(*command, context);
+        editor.EndCommand();
+    };
     QPlainTextEdit plain;
     plain.resize(800, 600);
     plain.show();
     edit.setPlainText(input);
-    RunCommand(*command, context);
-    const QString result = edit.toPlainText();
+    runCommand();
+    const QString result = editor.Text();
     double ours = 1e300;
     double theirs = 1e300;
     double reading = 1e300;
@@ -170,21 +142,21 @@ void CompareCommand(const CommandRegistry &registry, const char *id, const QStri
         plain.setPlainText(input);
         QApplication::processEvents();
         ours = std::min(ours, Milliseconds([&] {
-            RunCommand(*command, context);
+            runCommand();
             QApplication::processEvents();
         }));
         theirs = std::min(theirs, Milliseconds([&] {
             plain.setPlainText(result);
             QApplication::processEvents();
         }));
-        reading = std::min(reading, Milliseconds([&] { edit.toPlainText(); }));
+        reading = std::min(reading, Milliseconds([&] { editor.Text(); }));
     }
     // What the widget alone needs to replace the changed span as one undoable edit.
     double floor = 1e300;
     for (int run = 0; run < 3; ++run) {
         edit.setPlainText(input);
         QApplication::processEvents();
-        const QString before = edit.toPlainText();
+        const QString before = editor.Text();
         qsizetype prefix = 0;
         while (prefix < before.size() && prefix < result.size() && before[prefix] == result[prefix])
             ++prefix;
@@ -194,7 +166,9 @@ void CompareCommand(const CommandRegistry &registry, const char *id, const QStri
             ++suffix;
         const QString added = result.mid(prefix, result.size() - prefix - suffix);
         floor = std::min(floor, Milliseconds([&] {
+            editor.BeginCommand();
             editor.Replace(int(prefix), int(before.size() - prefix - suffix), added);
+            editor.EndCommand();
             QApplication::processEvents();
         }));
     }
@@ -204,11 +178,38 @@ void CompareCommand(const CommandRegistry &registry, const char *id, const QStri
                 "", floor, floor / theirs);
 }
 
+struct ProcessRun
+{
+    double milliseconds = 0;
+    qint64 peakKilobytes = 0;
+};
+
+// One whole process, its wall time and the peak memory /usr/bin/time reports for it.
+ProcessRun RunTimed(const QString &program, const QStringList &arguments, const QString &input,
+                    const QString &output)
+{
+    QProcess process;
+    if (!input.isEmpty())
+        process.setStandardInputFile(input);
+    process.setStandardOutputFile(output);
+    ProcessRun run;
+    run.milliseconds = Milliseconds([&] {
+        process.start(QStringLiteral("/usr/bin/time"), QStringList{QStringLiteral("-v"), program} + arguments);
+        process.waitForFinished(-1);
+    });
+    const QString report = QString::fromLocal8Bit(process.readAllStandardError());
+    const qsizetype at = report.indexOf(QLatin1String("Maximum resident set size (kbytes): "));
+    if (at >= 0)
+        run.peakKilobytes = report.mid(at + 36).section(QLatin1Char('\n'), 0, 0).toLongLong();
+    return run;
+}
+
 void CompareWithRecode(const QString &input)
 {
     const QString recode = QStandardPaths::findExecutable(QStringLiteral("recode"));
-    if (recode.isEmpty()) {
-        std::printf("recode is not installed: no comparison\n");
+    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/tolvanet-tool");
+    if (recode.isEmpty() || !QFile::exists(QStringLiteral("/usr/bin/time")) || !QFile::exists(tool)) {
+        std::printf("recode, /usr/bin/time or tolvanet-tool is missing: no comparison\n");
         return;
     }
     QTemporaryDir folder;
@@ -219,27 +220,25 @@ void CompareWithRecode(const QString &input)
         file.open(QIODevice::WriteOnly);
         file.write(input.toLatin1());
     }
-    const double theirs = BestMilliseconds([&] {
-        QProcess process;
-        process.setStandardInputFile(source);
-        process.setStandardOutputFile(target);
-        process.start(recode, {QStringLiteral("latin1..html")});
-        process.waitForFinished(-1);
-    });
-    // The same work file to file: read, decode, convert, encode, write.
-    const double ours = BestMilliseconds([&] {
-        QFile in(source);
-        in.open(QIODevice::ReadOnly);
-        const QString text = QString::fromLatin1(in.readAll());
-        QFile out(target);
-        out.open(QIODevice::WriteOnly);
-        out.write(AccentsToHtml(text).text.toLatin1());
-    });
+    ProcessRun ours{1e300, 0};
+    ProcessRun theirs{1e300, 0};
+    for (int run = 0; run < kRuns; ++run) {
+        const ProcessRun tool1 = RunTimed(tool, {QStringLiteral("accents-to-html"), source}, QString(), target);
+        const ProcessRun recode1 = RunTimed(recode, {QStringLiteral("latin1..html")}, source, target);
+        ours = {std::min(ours.milliseconds, tool1.milliseconds), std::max(ours.peakKilobytes, tool1.peakKilobytes)};
+        theirs = {std::min(theirs.milliseconds, recode1.milliseconds),
+                  std::max(theirs.peakKilobytes, recode1.peakKilobytes)};
+    }
+    const double documentMegabytes = QFileInfo(source).size() / 1e6;
+    std::printf("%-34s %9.1f ms   %-40s %9.1f ms   ratio %5.2f (limit 1.0)\n",
+                "tolvanet-tool accents-to-html", ours.milliseconds, "recode latin1..html",
+                theirs.milliseconds, ours.milliseconds / theirs.milliseconds);
+    std::printf("%-34s %9.1f MB   %-40s %9.1f MB   %.2f x the %.1f MB document (limit 4)\n",
+                "  peak memory", ours.peakKilobytes / 1e3, "", theirs.peakKilobytes / 1e3,
+                ours.peakKilobytes / 1e3 / documentMegabytes, documentMegabytes);
     const double compute = BestMilliseconds([&] { AccentsToHtml(input); });
-    std::printf("%-34s %9.1f ms   %-40s %9.1f ms   ratio %5.2f\n", "accents-to-html file to file",
-                ours, "recode latin1..html", theirs, ours / theirs);
     std::printf("%-34s %9.1f ms   %-40s %9.1f ms   ratio %5.2f\n", "accents-to-html computation",
-                compute, "recode latin1..html", theirs, compute / theirs);
+                compute, "recode latin1..html", theirs.milliseconds, compute / theirs.milliseconds);
 }
 
 } // namespace

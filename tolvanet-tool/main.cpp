@@ -5,6 +5,7 @@
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
+#include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
 
 #include <QCommandLineParser>
@@ -123,6 +124,11 @@ int main(int argc, char *argv[])
     const ToolParse parsed = ParseToolOptions(verb, arguments, &options, &text);
     if (parsed != ToolParse::Run)
         return AnswerToolParse(parsed, text);
+
+    // The commands that change each character on its own never hold the whole document.
+    options.command = verb;
+    if (const auto status = RunStreamedCommand(options))
+        return *status;
 
     QString error;
     const QString document = ReadToolDocument(options.file, &error);

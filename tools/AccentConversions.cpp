@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -59,40 +60,63 @@ CharacterTable MakeCharacterTable(std::span<const ReplacementRow> rows)
     return table;
 }
 
+// Appends text to out with every character that has a row replaced; gives the position in
+// out right after the last replacement of lastRowCharacter, or -1.
+qsizetype AppendCharacters(QStringView text, const CharacterTable &table, QChar lastRowCharacter,
+                           QString &out)
+{
+    const qsizetype size = text.size();
+    const QChar *in = text.data();
+    qsizetype outputSize = size;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i].unicode();
+        if (c < 256 && !table[c].isNull())
+            outputSize += table[c].size() - 1;
+    }
+    const qsizetype start = out.size();
+    out.resize(start + outputSize);
+    QChar *const first = out.data();
+    QChar *to = first + start;
+    qsizetype caret = -1;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i].unicode();
+        if (c < 256 && !table[c].isNull()) {
+            const QStringView replacement = table[c];
+            to = CopyCharacters(to, replacement.data(), replacement.size());
+            if (c == lastRowCharacter.unicode())
+                caret = to - first;
+        } else {
+            *to++ = in[i];
+        }
+    }
+    return caret;
+}
+
 // Replaces every character that has a row; the caret follows the last replacement of
 // the table's last row, as the row-by-row loop leaves it.
 TextConversion ReplaceCharacters(const QString &text, const CharacterTable &table,
                                  QChar lastRowCharacter)
 {
-    const qsizetype size = text.size();
-    const QChar *in = text.constData();
-    qsizetype outputSize = size;
-    bool found = false;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = in[i].unicode();
-        if (c < 256 && !table[c].isNull()) {
-            outputSize += table[c].size() - 1;
-            found = true;
-        }
-    }
+    const bool found = std::any_of(text.begin(), text.end(), [&table](QChar c) {
+        return c.unicode() < 256 && !table[c.unicode()].isNull();
+    });
     if (!found)
         return {text, 0, 0};
+    QString result;
+    const qsizetype caret = AppendCharacters(text, table, lastRowCharacter, result);
+    return {result, int(std::max<qsizetype>(caret, 0)), 0};
+}
 
-    QString result(outputSize, Qt::Uninitialized);
-    QChar *out = result.data();
-    qsizetype caret = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = in[i].unicode();
-        if (c < 256 && !table[c].isNull()) {
-            const QStringView replacement = table[c];
-            out = CopyCharacters(out, replacement.data(), replacement.size());
-            if (c == lastRowCharacter.unicode())
-                caret = out - result.constData();
-        } else {
-            *out++ = in[i];
-        }
-    }
-    return {result, int(caret), 0};
+const CharacterTable &AccentsToHtmlTable()
+{
+    static const CharacterTable table = MakeCharacterTable(kAccentsToHtml);
+    return table;
+}
+
+const CharacterTable &AccentsToUnicodeTable()
+{
+    static const CharacterTable table = MakeCharacterTable(kAccentsToUnicode);
+    return table;
 }
 
 // Replaces sequences that begin with a marker character and are recognised by match,
@@ -141,14 +165,22 @@ std::span<const ReplacementRow> UnicodeToAccentsRows() { return kUnicodeToAccent
 
 TextConversion AccentsToHtml(const QString &text)
 {
-    static const CharacterTable table = MakeCharacterTable(kAccentsToHtml);
-    return ReplaceCharacters(text, table, kAccentsToHtml.back().search[0]);
+    return ReplaceCharacters(text, AccentsToHtmlTable(), kAccentsToHtml.back().search[0]);
 }
 
 TextConversion AccentsToUnicode(const QString &text)
 {
-    static const CharacterTable table = MakeCharacterTable(kAccentsToUnicode);
-    return ReplaceCharacters(text, table, kAccentsToUnicode.back().search[0]);
+    return ReplaceCharacters(text, AccentsToUnicodeTable(), kAccentsToUnicode.back().search[0]);
+}
+
+void AppendAccentsToHtml(QStringView text, QString &out)
+{
+    AppendCharacters(text, AccentsToHtmlTable(), kAccentsToHtml.back().search[0], out);
+}
+
+void AppendAccentsToUnicode(QStringView text, QString &out)
+{
+    AppendCharacters(text, AccentsToUnicodeTable(), kAccentsToUnicode.back().search[0], out);
 }
 
 TextConversion HtmlToAccents(const QString &text)

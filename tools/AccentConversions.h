@@ -19,6 +19,11 @@ TextConversion AccentsToUnicode(const QString &text);
 // ("Canviar Unicode a accents").
 TextConversion UnicodeToAccents(const QString &text);
 
+// The two conversions of single characters, which give the same result on a text cut
+// anywhere: each appends its conversion of text to out.
+void AppendAccentsToHtml(QStringView text, QString &out);
+void AppendAccentsToUnicode(QStringView text, QString &out);
+
 // The tables themselves, in the order the rows apply.
 std::span<const ReplacementRow> AccentsToHtmlRows();
 std::span<const ReplacementRow> HtmlToAccentsRows();

@@ -8,12 +8,13 @@ namespace {
 void MenuPassaraMidiXMFClick(CommandContext &ctx)
 {
     const QString text = ctx.editor.Text();
-    const MusicConversion conversion = ConvertMusicText(text);
+    const MusicConversion conversion = ConvertMusicText(text, ScoreForm::TextAndScore);
     switch (conversion.outcome) {
     case MusicConversion::Outcome::Nothing:
         return;
     case MusicConversion::Outcome::Score:
-        ctx.editor.Replace(ctx.editor.Length(), 0, conversion.score);
+        // The score follows the text; the caret stands at its end.
+        ctx.editor.SetTextFrom(text, conversion.score);
         return;
     case MusicConversion::Outcome::WrongLine: {
         const int lineEnd = ctx.editor.LineStart(conversion.wrongLine)

@@ -243,7 +243,7 @@ NoteDuration MapDuration(QStringView durationPart)
     return {key.count.toString(), key.type.toString(), key.dotted};
 }
 
-MusicConversion ConvertMusicText(QStringView text)
+MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
 {
     MusicConversion result;
     LineReader lines(text);
@@ -271,7 +271,13 @@ MusicConversion ConvertMusicText(QStringView text)
 
     QString out;
     // Notes take about thirty times the room of their lines.
-    out.reserve(qMin<qsizetype>(text.size() * 32 + 4096, qsizetype(1) << 28));
+    const qsizetype scoreRoom = qMin<qsizetype>(text.size() * 32 + 4096, qsizetype(1) << 28);
+    if (form == ScoreForm::TextAndScore) {
+        out.reserve(text.size() + scoreRoom);
+        out += text;
+    } else {
+        out.reserve(scoreRoom);
+    }
     out += QLatin1Char('\n');
     for (int i = 0; i < head.size(); ++i) {
         out += head.at(i);

@@ -33,5 +33,9 @@ struct NoteDuration
 };
 NoteDuration MapDuration(QStringView durationPart);
 
+// What `score` holds: the score alone, or the text followed by the score, which is the
+// editor's whole new text and spares the editor a copy of either.
+enum class ScoreForm { ScoreOnly, TextAndScore };
+
 // Lines are separated by "\n"; the empty line after a final break does not count.
-MusicConversion ConvertMusicText(QStringView text);
+MusicConversion ConvertMusicText(QStringView text, ScoreForm form = ScoreForm::ScoreOnly);

@@ -31,6 +31,9 @@ int ReplaceAll(QString &text, QStringView search, QStringView replacement);
 // The caret ends after the last replacement of the last row when that row found
 // something, otherwise at the start of the text.
 TextConversion ApplyReplacementRows(const QString &text, std::span<const ReplacementRow> rows);
+// The same, with the text taken pieceSize characters at a time through all the rows.
+TextConversion ApplyReplacementRows(const QString &text, std::span<const ReplacementRow> rows,
+                                    qsizetype pieceSize);
 
 // Copies count characters and gives the position after them; nothing to copy may come
 // from a null view.

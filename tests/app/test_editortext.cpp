@@ -2,6 +2,7 @@
 #include "app/PlainTextEditText.h"
 
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <functional>
@@ -25,6 +26,49 @@ class TestEditorText : public QObject
             widget.setPlainText(text);
         }
     };
+
+    static void CompareWithOneReplace(const QString &before, const QString &after)
+    {
+        // Shown, so that moving the caret inside the command lays out the lines it edited.
+        QPlainTextEdit lines;
+        lines.resize(300, 200);
+        lines.show();
+        lines.setPlainText(before);
+        lines.setTextCursor(QTextCursor(lines.document()));
+        QCoreApplication::processEvents();
+        PlainTextEditText byLines(&lines);
+        QPlainTextEdit whole;
+        whole.setPlainText(before);
+        PlainTextEditText byWhole(&whole);
+        qsizetype prefix = 0;
+        while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+            ++prefix;
+        qsizetype suffix = 0;
+        while (suffix < before.size() - prefix && suffix < after.size() - prefix
+               && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+            ++suffix;
+
+        byLines.BeginCommand();
+        byLines.SetTextFrom(before, after);
+        const int caret = byLines.SelStart();
+        byLines.Select(0, 0);
+        byLines.Select(caret, 0);
+        byLines.EndCommand();
+        lines.ensureCursorVisible();
+        lines.repaint();
+        byWhole.BeginCommand();
+        if (before != after)
+            byWhole.Replace(int(prefix), int(before.size() - prefix - suffix),
+                            after.mid(prefix, after.size() - prefix - suffix));
+        byWhole.EndCommand();
+        QCOMPARE(byLines.Text(), byWhole.Text());
+        QCOMPARE(byLines.LineCount(), byWhole.LineCount());
+        QCOMPARE(byLines.SelStart(), byWhole.SelStart());
+        QCOMPARE(byLines.SelLength(), 0);
+        QCOMPARE(byLines.Modified(), before != after);
+        lines.undo();
+        QCOMPARE(byLines.Text(), before);
+    }
 
 private slots:
     void lineOperations_data()
@@ -103,6 +147,59 @@ private slots:
         QVERIFY(editor.Modified());
         widget.undo();
         QCOMPARE(editor.Text(), QString::fromUtf8("Bon\u00A0dia\nadéu"));
+    }
+
+    // The window edits only the lines that changed; the text, the caret and the undo step
+    // must be those of replacing the whole changed part at once.
+    void windowSetTextMatchesOneReplace_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("one line") << "una casa" << "una cas&agrave;";
+        QTest::newRow("lines between unchanged ones") << "a\nxé\nb\né\nc" << "a\nx&eacute;\nb\n&eacute;\nc";
+        QTest::newRow("a line emptied") << "a\nbegin\nc" << "a\n\nc";
+        QTest::newRow("runs of changed lines") << "a\nb\nc\nd\ne\nf" << "A\nB\nc\nD\n\nF";
+        QTest::newRow("a run of empty lines") << "a\n\n\nb" << "a\nx\ny\nb";
+        QTest::newRow("an empty line filled") << "a\n\nc\nd" << "a\n{\nc\nD";
+        QTest::newRow("text moves between lines") << "ab\ncd" << "a\nbcd";
+        QTest::newRow("a break more") << "a=b\nc" << "a\n=b\nc";
+        QTest::newRow("a break less") << "a\nb\nc" << "a b\nc";
+        QTest::newRow("a carriage return") << "a\nb\nc" << "a\nx\r\nc";
+        QTest::newRow("a paragraph separator") << "a\nb\nc" << QString("a\nb") + QChar::ParagraphSeparator + "\nc";
+        QTest::newRow("everything") << "x\ny" << "p\nq";
+        QTest::newRow("to empty") << "x\ny" << "";
+        const QString page = QString("Aix\u00f2 \u00e9s una lli\u00e7\u00f3\nsense accents\n").repeated(300);
+        QTest::newRow("more lines than the window shows")
+            << page << QString(page).replace(QChar(0xe9), "&eacute;").replace(QChar(0xe7), "&ccedil;");
+        QTest::newRow("from empty") << "" << "x\ny";
+    }
+    void windowSetTextMatchesOneReplace()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        CompareWithOneReplace(before, after);
+    }
+
+    void randomLineEditsMatchOneReplace()
+    {
+        QRandomGenerator random(1215);
+        const QString letters = QString::fromUtf8("ab é=\n");
+        for (int round = 0; round < 200; ++round) {
+            QString before;
+            for (int i = random.bounded(40); i > 0; --i)
+                before += letters.at(random.bounded(int(letters.size())));
+            QString after = before;
+            for (int i = random.bounded(6); i > 0; --i) {
+                const int at = random.bounded(int(after.size()) + 1);
+                const QChar c = letters.at(random.bounded(int(letters.size()) - 1)); // no break
+                switch (random.bounded(3)) {
+                case 0: after.insert(at, c); break;
+                case 1: if (at < after.size() && after[at] != u'\n') after.remove(at, 1); break;
+                default: if (at < after.size() && after[at] != u'\n') after[at] = c; break;
+                }
+            }
+            CompareWithOneReplace(before, after);
+        }
     }
 
     void setTextTouchesOnlyWhatChanged()

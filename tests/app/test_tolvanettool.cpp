@@ -114,6 +114,32 @@ private slots:
             QVERIFY(result.err.contains(QFile::encodeName(file)));
     }
 
+    // The character conversions read a file and write it piece by piece; what comes out is
+    // what the whole-document run (which --line asks for) writes.
+    void aLargeDocumentComesOutAsTheWholeDocumentRun()
+    {
+        QByteArray bytes;
+        while (bytes.size() < 300000)
+            bytes += "\xBFQu\xE8 \xE9s aix\xF2? Ni\xF1o \x80\r\n\r";
+        QTemporaryDir dir;
+        QFile file(dir.filePath("document.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        for (const char *id : {"accents-to-html", "accents-to-unicode"}) {
+            const Result streamed = Run({id, file.fileName()});
+            const Result whole = Run({id, "--line", "0"}, QByteArray(), file.fileName());
+            QCOMPARE(streamed.status, 0);
+            QCOMPARE(whole.status, 0);
+            QVERIFY(streamed.out.size() > bytes.size());
+            QVERIFY(streamed.out == whole.out);
+        }
+        QCOMPARE(Run({"accents-to-html", dir.filePath("missing.txt")}).status, 1);
+        const Result folder = Run({"accents-to-html", dir.path()});
+        QCOMPARE(folder.status, 1);
+        QVERIFY(folder.err.contains("carpeta"));
+    }
+
     void refusesWhatItCannotDo()
     {
         QCOMPARE(Run({"no-such-command"}, "x").status, 2);

@@ -367,7 +367,20 @@ void TestMusicConverter::commandAppendsTheScore()
     QVERIFY(text.startsWith(tune + QStringLiteral("\n<?xml ")));
     QVERIFY(text.endsWith(QStringLiteral("\n</score-partwise>\n")));
     QCOMPARE(text, tune + ConvertMusicText(tune).score);
+    QCOMPARE(run.editor.SelStart(), int(text.size()));
+    QCOMPARE(run.editor.SelLength(), 0);
     QVERIFY(run.ask.messages.isEmpty());
+
+    // The score written after the text is the text and the score alone, whatever the outcome.
+    for (const QString &other : {tune, QStringLiteral("t\n4x4\ndo\tn\nbl"), QStringLiteral("t\n4x4\ndo n\nre\tn")}) {
+        const MusicConversion alone = ConvertMusicText(other);
+        const MusicConversion after = ConvertMusicText(other, ScoreForm::TextAndScore);
+        QVERIFY(after.outcome == alone.outcome);
+        QCOMPARE(after.wrongLine, alone.wrongLine);
+        QCOMPARE(after.mark, alone.mark);
+        if (alone.outcome == MusicConversion::Outcome::Score)
+            QCOMPARE(after.score, other + alone.score);
+    }
 
     CommandRegistry registry;
     RegisterMusicCommands(registry);

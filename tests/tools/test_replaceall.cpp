@@ -128,19 +128,65 @@ private slots:
         CompareConversions(CleanWordHtml(text), LoopReplaceRows(text, CleanWordHtmlRows()));
     }
 
+    // Random rows over random texts, whole and in pieces of 1 to 8 characters: a match that
+    // spans two pieces, or several short ones, comes out as when the rows run one by one.
     void randomTablesMatchTheCaretLoop()
     {
         QRandomGenerator random(20261208);
         const QStringList pieces = {u"a"_qs, u"b"_qs, u"="_qs, u":"_qs, u" "_qs, u"\n"_qs};
         for (int round = 0; round < 300; ++round) {
-            const QString text = RandomText(random, pieces, random.bounded(30));
+            const QString text = RandomText(random, pieces, random.bounded(60));
             QStringList texts;
             for (int i = 0; i < 6; ++i)
-                texts << RandomText(random, pieces, random.bounded(i % 2 == 0 ? 1 : 0, 4));
+                texts << RandomText(random, pieces, random.bounded(i % 2 == 0 ? 1 : 0, 6));
             const ReplacementRow rows[] = {{texts[0], texts[1]}, {texts[2], texts[3]},
                                            {texts[4], texts[5]}};
-            CompareConversions(ApplyReplacementRows(text, rows), LoopReplaceRows(text, rows));
+            const TextConversion expected = LoopReplaceRows(text, rows);
+            CompareConversions(ApplyReplacementRows(text, rows), expected);
+            for (const int pieceSize : {1, 2, 3, 5, 8})
+                CompareConversions(ApplyReplacementRows(text, rows, pieceSize), expected);
         }
+    }
+
+    // The real tables in pieces of a few characters.
+    void tablesInPiecesMatchTheCaretLoop_data()
+    {
+        QTest::addColumn<int>("pieceSize");
+        for (const int size : {1, 2, 3, 5, 8})
+            QTest::addRow("pieces of %d", size) << size;
+    }
+
+    void tablesInPiecesMatchTheCaretLoop()
+    {
+        QFETCH(int, pieceSize);
+        QRandomGenerator random(quint32(pieceSize) * 31);
+        const QStringList delphi = {u"="_qs, u":"_qs, u"<"_qs, u">"_qs, u" "_qs, u"begin"_qs,
+                                    u"end"_qs, u";"_qs, u" do begin"_qs, u"then "_qs, u"{x}"_qs,
+                                    u"'s'"_qs, u"not"_qs, u"and"_qs, u".Text"_qs, u"e"_qs, u"\n"_qs};
+        const QStringList word = {u"<P ALIGN=\"JUSTIFY\">"_qs, u"&nbsp;"_qs, u"&nb"_qs, u"sp;"_qs,
+                                  u"</P>"_qs, u"</"_qs, u"P>"_qs, u"x"_qs, u"\n"_qs};
+        for (int round = 0; round < 200; ++round) {
+            const QString source = RandomText(random, delphi, random.bounded(40));
+            CompareConversions(ApplyReplacementRows(source, DelphiToJavaRows(), pieceSize),
+                               LoopReplaceRows(source, DelphiToJavaRows()));
+            const QString html = RandomText(random, word, random.bounded(30));
+            CompareConversions(ApplyReplacementRows(html, CleanWordHtmlRows(), pieceSize),
+                               LoopReplaceRows(html, CleanWordHtmlRows()));
+        }
+    }
+
+    // Texts longer than a piece of the default size.
+    void longTextsMatchTheCaretLoop()
+    {
+        QRandomGenerator random(15);
+        const QStringList delphi = {u"x := y;"_qs, u" do begin"_qs, u"end"_qs, u"<>"_qs,
+                                    u"e"_qs, u"{"_qs, u" "_qs, u"\n"_qs};
+        const QString source = RandomText(random, delphi, 40000);
+        CompareConversions(DelphiToJava(source), LoopReplaceRows(source, DelphiToJavaRows()));
+        const QString unchanged(100000, u'x');
+        const TextConversion none = DelphiToJava(unchanged);
+        QVERIFY(none.text.isSharedWith(unchanged));
+        QCOMPARE(none.selStart, 0);
     }
 
     // Each accent table runs in one pass; it must agree with its rows run one by one.
