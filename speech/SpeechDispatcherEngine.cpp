@@ -61,16 +61,27 @@ struct SpeechDispatcherEngine::Service
 
 namespace {
 
-// The service's callbacks carry no context; one engine listens at a time.
-std::mutex g_listenerMutex;
-std::weak_ptr<SpeechDispatcherEngine::Service> g_listener;
+// The service's callbacks carry no context; one engine listens at a time. The
+// listener is never destroyed: the service library's own thread may still call in
+// while the program exits.
+struct Listener
+{
+    std::mutex mutex;
+    std::weak_ptr<SpeechDispatcherEngine::Service> service;
+};
+
+Listener &TheListener()
+{
+    static auto *listener = new Listener;
+    return *listener;
+}
 
 void OnNotification(size_t id, size_t, SPDNotificationType type)
 {
     std::shared_ptr<SpeechDispatcherEngine::Service> service;
     {
-        std::lock_guard lock(g_listenerMutex);
-        service = g_listener.lock();
+        std::lock_guard lock(TheListener().mutex);
+        service = TheListener().service.lock();
     }
     if (service)
         service->Notify(id, type);
@@ -130,8 +141,8 @@ std::unique_ptr<SpeechDispatcherEngine> SpeechDispatcherEngine::Create(int timeo
         return nullptr;
     }
     {
-        std::lock_guard lock(g_listenerMutex);
-        g_listener = service;
+        std::lock_guard lock(TheListener().mutex);
+        TheListener().service = service;
     }
     return std::unique_ptr<SpeechDispatcherEngine>(new SpeechDispatcherEngine(service, std::move(thread), voices));
 }
@@ -145,9 +156,9 @@ SpeechDispatcherEngine::SpeechDispatcherEngine(std::shared_ptr<Service> service,
 SpeechDispatcherEngine::~SpeechDispatcherEngine()
 {
     {
-        std::lock_guard lock(g_listenerMutex);
-        if (g_listener.lock() == m_service)
-            g_listener.reset();
+        std::lock_guard lock(TheListener().mutex);
+        if (TheListener().service.lock() == m_service)
+            TheListener().service.reset();
     }
     {
         std::lock_guard lock(m_service->mutex);

@@ -23,11 +23,12 @@ const std::array<UpctvEntry, kUpctvEntryCount> kUpctvEntries = {{
 
 namespace {
 
-// espeak-ng keeps its whole state in globals: every call goes through this lock.
+// espeak-ng keeps its whole state in globals: every call goes through this lock. It is
+// never destroyed, so that a rendering thread still ending as the program exits finds it.
 std::mutex &EspeakMutex()
 {
-    static std::mutex mutex;
-    return mutex;
+    static auto *mutex = new std::mutex;
+    return *mutex;
 }
 
 int g_sampleRate = 0;

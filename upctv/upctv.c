@@ -27,6 +27,20 @@ static int g_speed = 100;
 static pid_t g_child = 0;
 static int g_failed = 0; /* the last reading ended without being heard */
 static int g_errors = -1; /* what the child says on its error output */
+/* The thread that writes the text to the child. It runs code of this library, so it
+ * is joined before the child is forgotten: never left running when the library is
+ * unloaded. */
+static pthread_t g_feeder;
+static int g_feeding = 0;
+
+/* Needs the lock held; the child has ended or been killed, so the writes end. */
+static void JoinFeederLocked(void)
+{
+    if (!g_feeding)
+        return;
+    pthread_join(g_feeder, NULL);
+    g_feeding = 0;
+}
 
 /* espeak-ng ends with status 0 even when it could open no sound device; it only says
  * so on its error output, which is read here. Needs the lock held. */
@@ -121,8 +135,10 @@ static void *FeedChild(void *argument)
 /* Needs the lock held. */
 static void StopChildLocked(void)
 {
-    if (g_child <= 0)
+    if (g_child <= 0) {
+        JoinFeederLocked();
         return;
+    }
     if (g_paused)
         kill(g_child, SIGCONT);
     kill(g_child, SIGKILL);
@@ -131,6 +147,7 @@ static void StopChildLocked(void)
     g_child = 0;
     g_failed = 0;
     CloseChildErrorsLocked();
+    JoinFeederLocked();
     g_paused = 0;
 }
 
@@ -202,10 +219,6 @@ static int SpeakLocked(const char *text, size_t length)
     g_deadline.tv_sec += 5 + (time_t)(utf8Length * 100 / (size_t)(g_speed > 0 ? g_speed : 100) / 6);
 
     struct Feed *feed = malloc(sizeof *feed);
-    pthread_t thread;
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     if (!feed) {
         close(fds[1]);
         free(utf8);
@@ -213,13 +226,14 @@ static int SpeakLocked(const char *text, size_t length)
         feed->fd = fds[1];
         feed->bytes = utf8;
         feed->length = utf8Length;
-        if (pthread_create(&thread, &attributes, FeedChild, feed) != 0) {
+        if (pthread_create(&g_feeder, NULL, FeedChild, feed) == 0) {
+            g_feeding = 1;
+        } else {
             close(fds[1]);
             free(utf8);
             free(feed);
         }
     }
-    pthread_attr_destroy(&attributes);
     return 0;
 }
 
@@ -333,6 +347,7 @@ int upcTVStatus(int which)
                 g_failed = 1;
             g_child = 0;
             CloseChildErrorsLocked();
+            JoinFeederLocked();
         } else {
             struct timespec now;
             clock_gettime(CLOCK_MONOTONIC, &now);
