@@ -137,7 +137,8 @@ public:
             return m_clock.elapsed() - qMax(LastSoundMs(), since) >= quietMs;
         });
     }
-    // Goes on listening for waitMs.
+    // Goes on listening for waitMs: silence, or the end of a sound, can only be heard
+    // by listening for a while (the monitor sends nothing to wait on while all is quiet).
     void Listen(int waitMs)
     {
         const qint64 until = m_clock.elapsed() + waitMs;
