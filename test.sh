@@ -25,7 +25,6 @@ trap stop_sound EXIT
 pulseaudio --daemonize=yes --exit-idle-time=-1 -n --log-target=stderr --log-level=error \
   --load="module-null-sink sink_name=nullsink" --load=module-native-protocol-unix
 pactl set-default-sink nullsink
-export TOLVANET_SOUND_TESTS=1
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANET_SANITIZE=ON -DTOLVANET_BENCHMARKS=OFF >/dev/null
 cmake --build build-test
 export ASAN_OPTIONS=detect_leaks=0

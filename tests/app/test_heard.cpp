@@ -6,6 +6,7 @@
 #include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
 #include "tests/common/SilentSpeechService.h"
+#include "tests/common/Recordings.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"
 
@@ -23,6 +24,7 @@ class TestHeard : public QObject
 
     QTemporaryDir m_dir;
     SpeechService m_service;
+    QString m_dictionary;
 
     std::unique_ptr<ProgramWindows> Start(const QByteArray &settings)
     {
@@ -66,13 +68,8 @@ private slots:
         const QString why = m_service.Start();
         if (!why.isEmpty())
             QFAIL(qPrintable(why));
-        // The dictionary's two recordings, beside it.
-        const QString wav = m_dir.filePath(QStringLiteral("gat.wav"));
-        QCOMPARE(QProcess::execute(QStringLiteral("espeak-ng"), {"-v", "ca", "-w", wav, "El gat miola."}), 0);
-        QCOMPARE(QProcess::execute(QStringLiteral("lame"), {"--quiet", wav, m_dir.filePath(QStringLiteral("gos.mp3"))}), 0);
-        QFile dictionary(m_dir.filePath(QStringLiteral("diccionari.txt")));
-        QVERIFY(dictionary.open(QIODevice::WriteOnly));
-        dictionary.write("gat gat.wav\ngos gos.mp3\n");
+        m_dictionary = MakeRecordingsDictionary(m_dir.path());
+        QVERIFY2(!m_dictionary.isEmpty(), "espeak-ng or lame could not make the recordings");
     }
 
     // F7 reads the text aloud in every family, and plays the dictionary's recordings.
@@ -94,10 +91,8 @@ private slots:
         QFETCH(QString, text);
         SinkMonitor monitor;
         START_LISTENING(monitor);
-        auto windows = Start("[tts]\r\nNumero sintetitzador=" + QByteArray::number(voice)
-                             + "\r\n[FormDiccionariExcepcions]\r\nHiHaDiccionariExcepcions=SI\r\n"
-                               "NomFitxerDiccionariExcepcions=" + m_dir.filePath(QStringLiteral("diccionari.txt")).toLocal8Bit()
-                             + "\r\n");
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + QByteArray::number(voice) + "\r\n"
+                             + DictionarySettings(m_dictionary));
         QCOMPARE(windows->speech->SelectedIndex(), voice);
         windows->main->Edit()->setPlainText(text);
         monitor.Clear();

@@ -186,7 +186,7 @@ private slots:
     void printWritesAPdfInTheStoredFont()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
+            QFAIL("pdftotext is missing: scripts/install-deps.sh installs poppler-utils");
         QTemporaryDir dir;
         QFile document(dir.filePath("full.txt"));
         QVERIFY(document.open(QIODevice::WriteOnly));

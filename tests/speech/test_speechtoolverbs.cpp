@@ -1,5 +1,6 @@
 #include "speech/SpeechToolVerbs.h"
 #include "speech/VoiceCatalog.h"
+#include "tests/common/Recordings.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"
 
@@ -37,14 +38,9 @@ private slots:
         const QString why = m_service.Start();
         if (!why.isEmpty())
             QFAIL(qPrintable(why));
-        // Two recordings of the dictionary, beside it: "gat" is played, "gos" too.
-        const QString wav = m_dir.filePath(QStringLiteral("gat.wav"));
-        QCOMPARE(QProcess::execute(QStringLiteral("espeak-ng"), {"-v", "ca", "-w", wav, "El gat miola."}), 0);
-        QCOMPARE(QProcess::execute(QStringLiteral("lame"), {"--quiet", wav, m_dir.filePath(QStringLiteral("gos.mp3"))}), 0);
-        const QString dictionary = m_dir.filePath(QStringLiteral("diccionari.txt"));
-        WriteFile(dictionary, "gat gat.wav\ngos gos.mp3\n");
-        WriteFile(Paths().settingsFile, "[FormDiccionariExcepcions]\r\nHiHaDiccionariExcepcions=SI\r\n"
-                                        "NomFitxerDiccionariExcepcions=" + dictionary.toLocal8Bit() + "\r\n");
+        const QString dictionary = MakeRecordingsDictionary(m_dir.path());
+        QVERIFY2(!dictionary.isEmpty(), "espeak-ng or lame could not make the recordings");
+        WriteFile(Paths().settingsFile, DictionarySettings(dictionary));
     }
 
     void otherVerbsAreNotOurs()
