@@ -7,6 +7,7 @@
 #include "speech/FormLlenguatge.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
+#include "tests/common/StartupFixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -112,12 +113,7 @@ private slots:
         if (fullMenus)
             ini.write("[Tolvanet32]\r\nTolvanet32=SI\r\n");
         ini.close();
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(dir.path());
-        options.splash = false;
-        options.firstRunWindow = false;
-        options.engines = &m_engines;
-        auto windows = StartProgram(options);
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
         FormPrincipal &main = *windows->main;
         FormTTS &speech = *windows->speechWindow;
         FormLlenguatge &languages = *windows->languages;

@@ -9,6 +9,7 @@
 #include "tests/common/Recordings.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"
+#include "tests/common/StartupFixture.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -28,16 +29,10 @@ class TestHeard : public QObject
 
     std::unique_ptr<ProgramWindows> Start(const QByteArray &settings)
     {
-        QFile file(m_dir.filePath(QStringLiteral("tolvanet.ini")));
-        file.open(QIODevice::WriteOnly);
-        file.write(settings);
-        file.close();
+        if (!WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")), settings))
+            qFatal("cannot write the test's settings file");
         AppLifetime::Instance().Reset();
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(m_dir.path(), QCoreApplication::applicationDirPath());
-        options.splash = false;
-        options.firstRunWindow = false;
-        auto windows = StartProgram(options);
+        auto windows = StartProgram(TestStartupOptions(m_dir.path(), nullptr, QCoreApplication::applicationDirPath()));
         windows->main->Edit()->setFocus();
         return windows;
     }

@@ -6,6 +6,7 @@
 #include "speech/FakeSpeechEngines.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
+#include "tests/common/StartupFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,12 +43,7 @@ class TestKeyboard : public QObject
         if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
             return false;
         file.close();
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(m_dir.path());
-        options.splash = false;
-        options.firstRunWindow = false;
-        options.engines = &m_engines;
-        m_windows = StartProgram(options);
+        m_windows = StartProgram(TestStartupOptions(m_dir.path(), &m_engines));
         QApplication::setActiveWindow(&Main());
         if (!QTest::qWaitForWindowActive(&Main()))
             return false;

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
 #include "speech/SpeechController.h"
+#include "tests/common/StartupFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,22 +32,9 @@ class TestMainWindow : public QObject
 
     // No engines: the speech window opens on nothing and the first-run question is not asked.
     inline static const SpeechEngineSet kNoEngines{};
-    static StartupOptions Options(const QString &folder)
-    {
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(folder);
-        options.splash = false;
-        options.firstRunWindow = false;
-        options.engines = &kNoEngines;
-        return options;
-    }
+    static StartupOptions Options(const QString &folder) { return TestStartupOptions(folder, &kNoEngines); }
 
-    static void WriteFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    static void WriteFile(const QString &path, const QByteArray &bytes) { QVERIFY(WriteWholeFile(path, bytes)); }
 
 private slots:
     void init() { AppLifetime::Instance().Reset(); }

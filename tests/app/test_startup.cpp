@@ -6,6 +6,7 @@
 #include "speech/FakeSpeechEngines.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
+#include "tests/common/StartupFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,20 +30,10 @@ class TestStartup : public QObject
 
     StartupOptions Options(const QString &folder, bool firstRun = false)
     {
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(folder);
-        options.splash = false;
-        options.firstRunWindow = firstRun;
-        options.engines = &m_engines;
-        return options;
+        return TestStartupOptions(folder, &m_engines, QString(), firstRun);
     }
 
-    static void WriteFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    static void WriteFile(const QString &path, const QByteArray &bytes) { QVERIFY(WriteWholeFile(path, bytes)); }
 
     static QString Read(const QString &path, const QString &section, const QString &key)
     {

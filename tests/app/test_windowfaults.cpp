@@ -6,6 +6,7 @@
 #include "speech/AudioExporter.h"
 #include "speech/FakeSpeechEngines.h"
 #include "speech/SpeechController.h"
+#include "tests/common/StartupFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,22 +36,9 @@ class TestWindowFaults : public QObject
     std::unique_ptr<FakeVoiceEngine> m_voices;
     SpeechEngineSet m_engines;
 
-    StartupOptions Options(const QString &folder)
-    {
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(folder);
-        options.splash = false;
-        options.firstRunWindow = false;
-        options.engines = &m_engines;
-        return options;
-    }
+    StartupOptions Options(const QString &folder) { return TestStartupOptions(folder, &m_engines); }
 
-    static void WriteFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    static void WriteFile(const QString &path, const QByteArray &bytes) { QVERIFY(WriteWholeFile(path, bytes)); }
 
     static QByteArray ReadFile(const QString &path)
     {
