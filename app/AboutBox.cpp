@@ -1,5 +1,7 @@
 #include "app/AboutBox.h"
 
+#include "app/Version.h"
+
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMouseEvent>
@@ -10,7 +12,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-const char *const AboutBox::kVersionLabel = "Versió - 26 - 15/11/2019";
+const char *const AboutBox::kVersionLabel = "Versió - " TOLVANET_VERSION " - " TOLVANET_RELEASE_DATE;
 const char *const AboutBox::kCredits = "Programa lliure per a lectors i escoles";
 
 namespace {

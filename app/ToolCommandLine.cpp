@@ -2,6 +2,7 @@
 
 #include "app/DocumentFile.h"
 #include "app/TextEncoding.h"
+#include "app/Version.h"
 #include "app/WholeFiles.h"
 
 #include <QCommandLineParser>
