@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -26,50 +25,4 @@ public:
     virtual QString AskOpenFileName(const QString &proposed, const QString &title = QString(),
                                     const QString &filter = QString()) = 0;
     virtual QString AskSaveFileName(const QString &proposed) = 0;
-};
-
-// Answers given in advance, for tests; it records what was asked.
-class ScriptedQuestions : public UserQuestions
-{
-public:
-    void Message(const QString &text) override { messages << text; }
-    SaveAnswer AskYesNoCancel(const QString &text) override
-    {
-        confirmations << text;
-        return saveAnswers.isEmpty() ? SaveAnswer::Cancel : saveAnswers.takeFirst();
-    }
-    std::optional<QString> AskText(const QString &title, const QString &prompt,
-                                   const QString &initial) override
-    {
-        textQueries << (title + QLatin1Char('|') + prompt + QLatin1Char('|') + initial);
-        if (textAnswers.isEmpty())
-            return std::nullopt;
-        return textAnswers.takeFirst();
-    }
-    QString AskOpenFileName(const QString &proposed, const QString &title = QString(),
-                            const QString &filter = QString()) override
-    {
-        openProposals << proposed;
-        openDialogs << (title + QLatin1Char('|') + filter);
-        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
-    }
-    QString AskSaveFileName(const QString &proposed) override
-    {
-        saveProposals << proposed;
-        return saveNameAnswers.isEmpty() ? QString() : saveNameAnswers.takeFirst();
-    }
-
-    // Answers, taken in order; when they run out the question is cancelled.
-    QList<SaveAnswer> saveAnswers;
-    QList<std::optional<QString>> textAnswers;
-    QStringList openAnswers;
-    QStringList saveNameAnswers;
-
-    // What was asked.
-    QStringList messages;
-    QStringList confirmations;
-    QStringList textQueries;
-    QStringList openProposals;
-    QStringList openDialogs;
-    QStringList saveProposals;
 };

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
 #include "speech/FormTTS.h"
+#include "tests/fakes/ScriptedQuestions.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,6 +3,7 @@
 // QPlainTextEdit::setPlainText, and the accent table against recode.
 #include "app/Command.h"
 #include "app/PlainTextEditText.h"
+#include "tests/fakes/ScriptedQuestions.h"
 #include "tools/AccentConversions.h"
 #include "tools/DelphiToJava.h"
 #include "tools/HtmlCommands.h"

@@ -1,9 +1,9 @@
 # tolvanet_add_test(NAME name SOURCES files... LIBS targets...)
-# One QtTest executable per unit, run offscreen by CTest.
+# One QtTest executable per unit, run offscreen by CTest, with the test doubles at hand.
 function(tolvanet_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+  target_link_libraries(${T_NAME} PRIVATE Qt6::Test tolvanet_testfakes ${T_LIBS})
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES

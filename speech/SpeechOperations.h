@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 // The speech operations that the rest of the program calls. The speech window's
 // engines provide them; the reading triggers and audio export only call them.
@@ -18,19 +17,4 @@ public:
     virtual bool SpeakTextAndWait(const QString &text) = 0;
     // Silence: sound files and the speech of the selected voice.
     virtual void StopSpeech() = 0;
-};
-
-// Records every call, for the tests of the layers above speech.
-class RecordingSpeech : public SpeechOperations
-{
-public:
-    void SpeakText(const QString &text) override { calls << QStringLiteral("speak:") + text; }
-    bool SpeakTextAndWait(const QString &text) override
-    {
-        calls << QStringLiteral("wait:") + text;
-        return true;
-    }
-    void StopSpeech() override { calls << QStringLiteral("stop"); }
-
-    QStringList calls;
 };

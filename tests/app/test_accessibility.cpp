@@ -3,11 +3,11 @@
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
 #include "speech/AccessibleLabels.h"
-#include "speech/FakeSpeechEngines.h"
 #include "speech/FormLlenguatge.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

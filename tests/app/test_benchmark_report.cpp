@@ -1,38 +1,12 @@
 #include "app/BenchmarkCommand.h"
 #include "app/BenchmarkLoops.h"
 #include "app/BenchmarkReport.h"
-#include "app/Command.h"
+#include "tests/common/CommandRun.h"
 
 #include <QRegularExpression>
 #include <QtTest>
 
 namespace {
-
-// Remembers the busy pointer's changes.
-class RecordingHost : public CommandHost
-{
-public:
-    void SetBusy(bool busy) override { busyChanges << busy; }
-    QList<bool> busyChanges;
-};
-
-struct CommandRun
-{
-    explicit CommandRun(const QString &text) : editor(text) { session.benchmarkIterations = 1000; }
-
-    PlainEditorText editor;
-    ScriptedQuestions ask;
-    SessionState session;
-    RecordingHost host;
-
-    void Run()
-    {
-        CommandRegistry registry;
-        RegisterBenchmarkCommand(registry);
-        CommandContext context{editor, ask, session, host};
-        RunCommand(*registry.Find(QStringLiteral("benchmark")), context);
-    }
-};
 
 // The report with every time replaced by "T" and the date line by its prefix.
 QStringList Shape(QStringList report)
@@ -153,9 +127,10 @@ void TestBenchmarkReport::commandAppendsAfterTheText()
 {
     QFETCH(QString, text);
     QFETCH(QString, before);
-    CommandRun run(text);
+    CommandRun run(RegisterBenchmarkCommand, text);
+    run.session.benchmarkIterations = 1000;
     run.editor.Select(0, 0);
-    run.Run();
+    QVERIFY(run.Run(QStringLiteral("benchmark")));
     const QString result = run.editor.Text();
     QVERIFY(result.startsWith(before + QStringLiteral("Mesurador de performances")));
     QVERIFY(result.endsWith(QStringLiteral("\nProcés finalitzat\n")));

@@ -3,6 +3,7 @@
 #include "app/TextEncoding.h"
 #include "app/UserQuestions.h"
 #include "app/WholeFiles.h"
+#include "tests/fakes/ScriptedQuestions.h"
 #include "tests/FaultyFiles.h"
 
 #include <QFile>

@@ -2,6 +2,7 @@
 #include "app/FindReplace.h"
 #include "app/SessionState.h"
 #include "app/UserQuestions.h"
+#include "tests/fakes/ScriptedQuestions.h"
 
 #include <QtTest>
 

@@ -3,10 +3,10 @@
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
 #include "speech/AudioExporter.h"
-#include "speech/FakeSpeechEngines.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -6,6 +6,7 @@
 #include "app/WaitWithEvents.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/fakes/ScriptedQuestions.h"
 
 #include <QAction>
 #include <QCheckBox>

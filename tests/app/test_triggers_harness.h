@@ -7,6 +7,7 @@
 #include "app/ReadingTriggers.h"
 #include "app/SettingsStore.h"
 #include "speech/SpeechOperations.h"
+#include "tests/fakes/RecordingSpeech.h"
 
 #include <QAction>
 #include <QCheckBox>

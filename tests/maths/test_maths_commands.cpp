@@ -1,5 +1,6 @@
 #include "app/Command.h"
 #include "maths/MathsCommands.h"
+#include "tests/fakes/ScriptedQuestions.h"
 
 #include <QtTest>
 

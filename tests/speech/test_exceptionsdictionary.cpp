@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 #include "app/UserQuestions.h"
 #include "speech/ExceptionsDictionary.h"
+#include "tests/fakes/ScriptedQuestions.h"
 
 #include <QFile>
 #include <QTemporaryDir>

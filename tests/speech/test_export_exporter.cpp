@@ -1,8 +1,8 @@
 #include "app/SettingsStore.h"
 #include "app/WaitWithEvents.h"
-#include "platform/DesktopWindowsFake.h"
-#include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
+#include "speech/AudioExportPrograms.h"
+#include "tests/fakes/FakeDesktopWindows.h"
 
 #include <QDir>
 #include <QFile>

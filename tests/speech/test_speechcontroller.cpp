@@ -1,8 +1,9 @@
 #include "app/SettingsStore.h"
 #include "app/UserQuestions.h"
 #include "speech/ExceptionsDictionary.h"
-#include "speech/FakeSpeechEngines.h"
 #include "speech/SpeechController.h"
+#include "tests/fakes/FakeSpeechEngines.h"
+#include "tests/fakes/ScriptedQuestions.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,7 +46,7 @@ struct Rig
     FakeUpctvLibrary upctv;
     FakeWavePlayer wave;
     FakeMediaPlayer media;
-    FakeDesktopWindows desktop;
+    LoggedDesktopWindows desktop;
     ScriptedQuestions questions;
     FormDiccionariExcepcions dictionary;
     SpeechEngineSet engines;

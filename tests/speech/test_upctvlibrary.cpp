@@ -1,7 +1,7 @@
 #include "app/SettingsStore.h"
-#include "speech/FakeSpeechEngines.h"
 #include "speech/SpeechController.h"
 #include "speech/UpctvLoader.h"
+#include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QFile>
 #include <QTemporaryDir>

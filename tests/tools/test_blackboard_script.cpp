@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "tests/common/CommandRun.h"
 #include "tools/BlackboardCommands.h"
 #include "tools/BlackboardScript.h"
 
@@ -28,32 +28,6 @@ QString Script(const QString &count, const QStringList &points)
                .join(QLatin1Char('\n'))
            + QLatin1Char('\n');
 }
-
-// Remembers the captions a command shows.
-class RecordingHost : public CommandHost
-{
-public:
-    void ShowProgress(const QString &text) override { captions << text; }
-    QStringList captions;
-};
-
-struct CommandRun
-{
-    explicit CommandRun(const QString &text) : editor(text) {}
-
-    PlainEditorText editor;
-    ScriptedQuestions ask;
-    SessionState session;
-    RecordingHost host;
-
-    void Run()
-    {
-        CommandRegistry registry;
-        RegisterBlackboardCommands(registry);
-        CommandContext context{editor, ask, session, host};
-        RunCommand(*registry.Find(QStringLiteral("blackboard-to-html5")), context);
-    }
-};
 
 } // namespace
 
@@ -163,17 +137,15 @@ void TestBlackboardScript::commandReplacesTextAndShowsEachPoint()
     QString input = QStringLiteral("3");
     for (int i = 1; i <= 18; ++i)
         input += QStringLiteral("\n%1").arg(i);
-    CommandRun run(input);
-    run.Run();
+    CommandRun run(RegisterBlackboardCommands, input);
+    QVERIFY(run.Run(QStringLiteral("blackboard-to-html5")));
     QVERIFY(run.editor.Text().startsWith(QStringLiteral("var npTotal=3;\n\nfunction")));
     QVERIFY(run.editor.Text().endsWith(QStringLiteral("p[3][4]=17;\npt[3]=18;\n")));
     QCOMPARE(run.host.captions,
              (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QString()}));
     QVERIFY(run.ask.messages.isEmpty());
 
-    CommandRegistry registry;
-    RegisterBlackboardCommands(registry);
-    const Command *command = registry.FindByName(QStringLiteral("MenuPissarraaHTML5"));
+    const Command *command = run.registry.FindByName(QStringLiteral("MenuPissarraaHTML5"));
     QVERIFY(command);
     QCOMPARE(command->menu, QString());
     QCOMPARE(command->caption, QStringLiteral("Pissarra a HTML5"));
@@ -217,8 +189,8 @@ void TestBlackboardScript::commandRefusesBadCountOrValues()
 {
     QFETCH(QString, text);
     QFETCH(QString, message);
-    CommandRun run(text);
-    run.Run();
+    CommandRun run(RegisterBlackboardCommands, text);
+    QVERIFY(run.Run(QStringLiteral("blackboard-to-html5")));
     QCOMPARE(run.ask.messages, QStringList{message});
     QCOMPARE(run.editor.Text(), text);
     QVERIFY(!run.editor.Modified());

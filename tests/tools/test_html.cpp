@@ -1,4 +1,5 @@
 #include "app/Command.h"
+#include "tests/fakes/ScriptedQuestions.h"
 #include "tools/HtmlCommands.h"
 #include "tools/JavaCommands.h"
 

@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "tests/common/CommandRun.h"
 #include "tools/JavaCommands.h"
 #include "tools/JavaGenerators.h"
 
@@ -7,23 +7,14 @@
 namespace {
 
 // Runs a command of the Java menu on text with the given answer to its query.
-struct JavaRun
+struct JavaRun : CommandRun
 {
-    PlainEditorText editor;
-    ScriptedQuestions ask;
-    SessionState session;
-    CommandHost host;
-    CommandRegistry registry;
-
-    explicit JavaRun(const QString &text) : editor(text) { RegisterJavaCommands(registry); }
+    explicit JavaRun(const QString &text) : CommandRun(RegisterJavaCommands, text) {}
 
     void Run(const QString &id, std::optional<QString> answer = std::nullopt)
     {
         ask.textAnswers = {answer};
-        CommandContext context{editor, ask, session, host};
-        const Command *command = registry.Find(id);
-        QVERIFY(command);
-        RunCommand(*command, context);
+        QVERIFY(CommandRun::Run(id));
     }
     QStringList Lines() const { return editor.Text().split(u'\n'); }
 };

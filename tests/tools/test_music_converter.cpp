@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "tests/common/CommandRun.h"
 #include "tools/MusicCommands.h"
 #include "tools/MusicConverter.h"
 
@@ -47,22 +47,6 @@ QStringList Note(const QString &step, const QString &octave, const QString &dura
                       QStringLiteral("        <duration>%1</duration>").arg(duration)};
     return lines + extra;
 }
-
-struct CommandRun
-{
-    PlainEditorText editor;
-    ScriptedQuestions ask;
-    SessionState session;
-    CommandHost host;
-
-    void Run()
-    {
-        CommandRegistry registry;
-        RegisterMusicCommands(registry);
-        CommandContext context{editor, ask, session, host};
-        RunCommand(*registry.Find(QStringLiteral("music-to-musicxml")), context);
-    }
-};
 
 } // namespace
 
@@ -358,11 +342,11 @@ void TestMusicConverter::titleIsEscapedForXml()
 
 void TestMusicConverter::commandAppendsTheScore()
 {
-    CommandRun run;
+    CommandRun run(RegisterMusicCommands);
     const QString tune = QStringLiteral("Títol\n2x4\nsol\tn\n");
     run.editor.Replace(0, 0, tune);
     run.editor.Select(3, 2);
-    run.Run();
+    QVERIFY(run.Run(QStringLiteral("music-to-musicxml")));
     const QString text = run.editor.Text();
     QVERIFY(text.startsWith(tune + QStringLiteral("\n<?xml ")));
     QVERIFY(text.endsWith(QStringLiteral("\n</score-partwise>\n")));
@@ -382,9 +366,7 @@ void TestMusicConverter::commandAppendsTheScore()
             QCOMPARE(after.score, other + alone.score);
     }
 
-    CommandRegistry registry;
-    RegisterMusicCommands(registry);
-    const Command *command = registry.FindByName(QStringLiteral("MenuPassaraMidiXMF"));
+    const Command *command = run.registry.FindByName(QStringLiteral("MenuPassaraMidiXMF"));
     QVERIFY(command);
     QCOMPARE(command->menu, QStringLiteral("MenuUtils"));
     QCOMPARE(command->caption, QStringLiteral("Passar a Midi XMF"));
@@ -392,23 +374,23 @@ void TestMusicConverter::commandAppendsTheScore()
 
 void TestMusicConverter::commandMarksTheWrongLineOnce()
 {
-    CommandRun run;
+    CommandRun run(RegisterMusicCommands);
     const QString tune = QStringLiteral("t\n4x4\ndo\tn\nre n\nmi\tn");
     run.editor.Replace(0, 0, tune);
-    run.Run();
+    QVERIFY(run.Run(QStringLiteral("music-to-musicxml")));
     const QString marked = QStringLiteral("t\n4x4\ndo\tn\nre n\t") + WrongNoteMessage()
                            + QStringLiteral("\nmi\tn");
     QCOMPARE(run.editor.Text(), marked);
     QVERIFY(run.ask.messages.isEmpty());
 
     // Run again without mending the line: it stays wrong and is not marked twice.
-    run.Run();
+    QVERIFY(run.Run(QStringLiteral("music-to-musicxml")));
     QCOMPARE(run.editor.Text(), marked);
 
-    CommandRun nothing;
+    CommandRun nothing(RegisterMusicCommands);
     nothing.editor.Replace(0, 0, QStringLiteral("t\n4x4\ndo\tn\neb"));
     nothing.editor.SetModified(false);
-    nothing.Run();
+    QVERIFY(nothing.Run(QStringLiteral("music-to-musicxml")));
     QCOMPARE(nothing.editor.Text(), QStringLiteral("t\n4x4\ndo\tn\neb"));
     QVERIFY(!nothing.editor.Modified());
 }

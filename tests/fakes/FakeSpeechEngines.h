@@ -142,10 +142,12 @@ private:
     QStringList *m_log;
 };
 
-class FakeDesktopWindows : public DesktopWindows
+// Windows found by title in a fixed list; messages, close requests and Enter go to the
+// shared log.
+class LoggedDesktopWindows : public DesktopWindows
 {
 public:
-    explicit FakeDesktopWindows(QStringList *log) : m_log(log) {}
+    explicit LoggedDesktopWindows(QStringList *log) : m_log(log) {}
     QString FindWindowByTitle(const QString &part) override
     {
         if (part.isEmpty())
