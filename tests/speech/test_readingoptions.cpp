@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -13,25 +14,26 @@ namespace {
 
 const QString kSection = QStringLiteral("LlibreriaLlegir");
 
-struct OptionKey
-{
-    ReadingOption option;
-    QString key;
-    bool onByDefault;
+// The settings file's key of each option, by key name.
+const QMap<QString, ReadingOption> kOptionOfKey{
+    {QStringLiteral("CheckBoxSelectedText"), ReadingOption::SelectedText},
+    {QStringLiteral("F10"), ReadingOption::ReadWordByWord},
+    {QStringLiteral("F7"), ReadingOption::ReadAll},
+    {QStringLiteral("F8"), ReadingOption::ReadSelected},
+    {QStringLiteral("F9"), ReadingOption::ReadClipboard},
+    {QStringLiteral("LLEGIR A LAIXECAR EL CLIC"), ReadingOption::SelectionOnMouseUp},
+    {QStringLiteral("LLEGIR DIRECTAMENT EL CONTINGUT DE LA CARPETA QUAN CANVIA"), ReadingOption::PastedToClipboard},
+    {QStringLiteral("LLEGIR FRASE"), ReadingOption::SentenceOnFullStop},
+    {QStringLiteral("LLEGIR LLETRES"), ReadingOption::Letters},
+    {QStringLiteral("LLEGIR PARAULES"), ReadingOption::WordOnSpace},
 };
 
-const QList<OptionKey> kKeys{
-    {ReadingOption::Letters, "LLEGIR LLETRES", false},
-    {ReadingOption::WordOnSpace, "LLEGIR PARAULES", false},
-    {ReadingOption::SentenceOnFullStop, "LLEGIR FRASE", false},
-    {ReadingOption::SelectionOnMouseUp, "LLEGIR A LAIXECAR EL CLIC", false},
-    {ReadingOption::PastedToClipboard, "LLEGIR DIRECTAMENT EL CONTINGUT DE LA CARPETA QUAN CANVIA", false},
-    {ReadingOption::ReadAll, "F7", true},
-    {ReadingOption::ReadSelected, "F8", true},
-    {ReadingOption::ReadClipboard, "F9", true},
-    {ReadingOption::ReadWordByWord, "F10", true},
-    {ReadingOption::SelectedText, "CheckBoxSelectedText", false},
-};
+// With nothing stored, the reading keys F7 to F10 work and every other option is off.
+bool OnByDefault(ReadingOption option)
+{
+    return option == ReadingOption::ReadAll || option == ReadingOption::ReadSelected
+           || option == ReadingOption::ReadClipboard || option == ReadingOption::ReadWordByWord;
+}
 
 struct Windows
 {
@@ -66,35 +68,34 @@ private slots:
 
 void TestReadingOptions::restoreTakesOnlyExactValues_data()
 {
-    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");  // a null text leaves the key out
     QTest::addColumn<bool>("checked");
-    for (int i = 0; i < kKeys.size(); ++i) {
-        const OptionKey &entry = kKeys[i];
-        const QByteArray key = entry.key.toUtf8();
-        QTest::newRow(key + " missing") << i << QString() << entry.onByDefault;
-        QTest::newRow(key + " SI") << i << QStringLiteral("SI") << true;
-        QTest::newRow(key + " NO") << i << QStringLiteral("NO") << false;
-        QTest::newRow(key + " si") << i << QStringLiteral("si") << entry.onByDefault;
-        QTest::newRow(key + " no") << i << QStringLiteral("no") << entry.onByDefault;
-        QTest::newRow(key + " empty") << i << QStringLiteral("") << entry.onByDefault;
+    for (auto it = kOptionOfKey.cbegin(); it != kOptionOfKey.cend(); ++it) {
+        const QByteArray name = it.key().toUtf8();
+        const bool byDefault = OnByDefault(it.value());
+        QTest::newRow(name + " missing") << it.key() << QString() << byDefault;
+        QTest::newRow(name + " SI") << it.key() << QStringLiteral("SI") << true;
+        QTest::newRow(name + " NO") << it.key() << QStringLiteral("NO") << false;
+        QTest::newRow(name + " si") << it.key() << QStringLiteral("si") << byDefault;
+        QTest::newRow(name + " no") << it.key() << QStringLiteral("no") << byDefault;
+        QTest::newRow(name + " empty") << it.key() << QStringLiteral("") << byDefault;
     }
 }
 
 void TestReadingOptions::restoreTakesOnlyExactValues()
 {
-    QFETCH(int, index);
+    QFETCH(QString, key);
     QFETCH(QString, stored);
     QFETCH(bool, checked);
     Windows windows;
-    const OptionKey &entry = kKeys[index];
     if (!stored.isNull())
-        QVERIFY(windows.settings.store.WriteString(kSection, entry.key, stored));
+        QVERIFY(windows.settings.store.WriteString(kSection, key, stored));
 
     RestoreReadingOptions(windows.settings.store, windows.speech);
-    for (const OptionKey &other : kKeys) {
-        const bool expected = other.option == entry.option ? checked : other.onByDefault;
-        QCOMPARE(windows.speech.IsOptionChecked(other.option), expected);
+    for (auto it = kOptionOfKey.cbegin(); it != kOptionOfKey.cend(); ++it) {
+        const bool expected = it.key() == key ? checked : OnByDefault(it.value());
+        QCOMPARE(windows.speech.IsOptionChecked(it.value()), expected);
     }
 }
 
@@ -122,22 +123,31 @@ void TestReadingOptions::storeWritesEveryOptionThenTheLanguage()
     windows.languages.SetLanguageIndex(4);
     QVERIFY(StoreReadingOptionsAndLanguage(windows.settings.store, windows.speech, windows.languages).isEmpty());
 
-    QStringList expected{QStringLiteral("[LlibreriaLlegir]")};
-    for (const OptionKey &entry : kKeys) {
-        const bool on = entry.option == ReadingOption::Letters
-                        || (entry.onByDefault && entry.option != ReadingOption::ReadSelected);
-        expected << entry.key + (on ? QStringLiteral("=SI") : QStringLiteral("=NO"));
-    }
-    expected << QStringLiteral("LLENGUA=4");
+    // The file as it has always been written: the boxes in the window's order, then the language.
+    const QStringList expected{
+        QStringLiteral("[LlibreriaLlegir]"),
+        QStringLiteral("LLEGIR LLETRES=SI"),
+        QStringLiteral("LLEGIR PARAULES=NO"),
+        QStringLiteral("LLEGIR FRASE=NO"),
+        QStringLiteral("LLEGIR A LAIXECAR EL CLIC=NO"),
+        QStringLiteral("LLEGIR DIRECTAMENT EL CONTINGUT DE LA CARPETA QUAN CANVIA=NO"),
+        QStringLiteral("F7=SI"),
+        QStringLiteral("F8=NO"),
+        QStringLiteral("F9=SI"),
+        QStringLiteral("F10=SI"),
+        QStringLiteral("CheckBoxSelectedText=NO"),
+        QStringLiteral("LLENGUA=4"),
+    };
     QCOMPARE(windows.settings.Contents().split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts),
              expected);
 }
 
 void TestReadingOptions::storeThenRestoreGivesTheSameBoxes()
 {
+    const QList<ReadingOption> options = kOptionOfKey.values();
     Windows first;
-    for (int i = 0; i < kKeys.size(); ++i)
-        first.speech.SetOptionChecked(kKeys[i].option, i % 3 != 0);
+    for (int i = 0; i < options.size(); ++i)
+        first.speech.SetOptionChecked(options[i], i % 3 != 0);
     first.languages.SetLanguageIndex(-1);
     QVERIFY(StoreReadingOptionsAndLanguage(first.settings.store, first.speech, first.languages).isEmpty());
     QCOMPARE(first.settings.Read(kSection, "LLENGUA"), QStringLiteral("-1"));
@@ -145,8 +155,8 @@ void TestReadingOptions::storeThenRestoreGivesTheSameBoxes()
     Windows second;
     SettingsStore sameFile(first.settings.store.FileName());
     RestoreReadingOptions(sameFile, second.speech);
-    for (int i = 0; i < kKeys.size(); ++i)
-        QCOMPARE(second.speech.IsOptionChecked(kKeys[i].option), i % 3 != 0);
+    for (int i = 0; i < options.size(); ++i)
+        QCOMPARE(second.speech.IsOptionChecked(options[i]), i % 3 != 0);
 }
 
 void TestReadingOptions::storeReportsAFailedWrite()
