@@ -9,6 +9,7 @@
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
 #include "speech/VoiceCatalog.h"
+#include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 
 #include <QApplication>
@@ -105,8 +106,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < 100; ++i)
         words << some.at(i % some.size());
     const QString text = words.join(QLatin1Char(' ')) + QLatin1Char('.');
-    QVector<qint16> samples;
-    VoiceCatalog::RenderEspeakSamples(text, catalan.toInt(), 0, &samples);
+    const QVector<qint16> samples = EspeakSamples(text, catalan.toInt(), 0);
     const qint64 audioMs = qint64(samples.size()) * 1000 / VoiceCatalog::EspeakSampleRate();
     monitor.WaitForSilence(300, 10000);
     monitor.Clear();

@@ -2,9 +2,6 @@
 
 #include "platform/WorkerThread.h"
 
-#include <QFile>
-#include <QtEndian>
-
 #include <espeak-ng/speak_lib.h>
 #include <libspeechd.h>
 
@@ -151,20 +148,6 @@ QList<Voice> ListSpeechDispatcherVoices(bool *reached)
     return voices;
 }
 
-void PutLe32(QByteArray &bytes, quint32 value)
-{
-    char raw[4];
-    qToLittleEndian(value, raw);
-    bytes.append(raw, 4);
-}
-
-void PutLe16(QByteArray &bytes, quint16 value)
-{
-    char raw[2];
-    qToLittleEndian(value, raw);
-    bytes.append(raw, 2);
-}
-
 } // namespace
 
 QList<Voice> EspeakVoices()
@@ -253,48 +236,6 @@ bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSin
     return result == EE_OK && !stopped;
 }
 
-bool RenderEspeakSamples(const QString &text, int voiceIndex, int rate, QVector<qint16> *samples)
-{
-    samples->clear();
-    return RenderEspeak(text, voiceIndex, rate, [samples](const qint16 *block, int count) {
-        samples->append(QVector<qint16>(block, block + count));
-        return true;
-    });
-}
-
-bool WriteWav(const QString &fileName, const QVector<qint16> &samples, int sampleRate)
-{
-    const quint32 dataBytes = quint32(samples.size()) * 2;
-    QByteArray bytes;
-    bytes.reserve(44 + int(dataBytes));
-    bytes.append("RIFF");
-    PutLe32(bytes, 36 + dataBytes);
-    bytes.append("WAVEfmt ");
-    PutLe32(bytes, 16);
-    PutLe16(bytes, 1);                         // PCM
-    PutLe16(bytes, 1);                         // mono
-    PutLe32(bytes, quint32(sampleRate));
-    PutLe32(bytes, quint32(sampleRate) * 2);   // bytes per second
-    PutLe16(bytes, 2);                         // block align
-    PutLe16(bytes, 16);                        // bits per sample
-    bytes.append("data");
-    PutLe32(bytes, dataBytes);
-    for (qint16 sample : samples)
-        PutLe16(bytes, quint16(sample));
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes) == bytes.size();
-}
-
-bool RenderEspeakToWav(const QString &text, int voiceIndex, int rate, const QString &fileName)
-{
-    QVector<qint16> samples;
-    if (!RenderEspeakSamples(text, voiceIndex, rate, &samples))
-        return false;
-    return WriteWav(fileName, samples, EspeakSampleRate());
-}
-
 QList<Voice> SpeechDispatcherVoices(int timeoutMs, bool *answered)
 {
     // The service may be slow to start or stuck: past the limit the listing is left
@@ -312,11 +253,6 @@ QList<Voice> SpeechDispatcherVoices(int timeoutMs, bool *answered)
     if (answered)
         *answered = listing && listing->reached;
     return listing ? listing->voices : QList<Voice>();
-}
-
-QString SapiEntryText(const Voice &voice)
-{
-    return QStringLiteral("SAPI - ") + voice.description;
 }
 
 int SpeechDispatcherRate(int rate)

@@ -52,12 +52,6 @@ using SampleSink = std::function<bool(const qint16 *samples, int count)>;
 // rate -10..10, in espeak-ng's synchronous mode on the calling thread. Calls from
 // several threads are serialised. False when espeak-ng cannot render or the sink stops.
 bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink);
-// The same, collecting every sample.
-bool RenderEspeakSamples(const QString &text, int voiceIndex, int rate, QVector<qint16> *samples);
-// The same, written as a 16-bit mono PCM WAV file.
-bool RenderEspeakToWav(const QString &text, int voiceIndex, int rate, const QString &fileName);
-// A 16-bit mono PCM WAV file of the samples.
-bool WriteWav(const QString &fileName, const QVector<qint16> &samples, int sampleRate);
 
 // --- speech-dispatcher (family SAPI) ----------------------------------------------
 
@@ -66,9 +60,6 @@ bool WriteWav(const QString &fileName, const QVector<qint16> &samples, int sampl
 // order, voices in name order within a module. Empty when the service cannot be
 // reached within the time limit; answered (when given) says whether it answered.
 QList<Voice> SpeechDispatcherVoices(int timeoutMs = 3000, bool *answered = nullptr);
-
-// The list entry of a speech-dispatcher voice.
-QString SapiEntryText(const Voice &voice);
 
 // The rate -10..10 as speech-dispatcher's -100..100.
 int SpeechDispatcherRate(int rate);

@@ -1,31 +1,22 @@
 #include "platform/QtSoundPlayers.h"
+#include "sonnerixawav/WavFileWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 namespace {
 
-// A second of silence as a 16-bit mono WAV file.
+// Silence of that length as a 16-bit mono WAV file, written as the rendering program writes one.
 bool WriteSilence(const QString &fileName, int milliseconds)
 {
-    const quint32 rate = 22050;
-    const quint32 bytes = rate * 2 * quint32(milliseconds) / 1000;
-    QByteArray data("RIFF");
-    auto le32 = [&data](quint32 v) { char b[4]; qToLittleEndian(v, b); data.append(b, 4); };
-    auto le16 = [&data](quint16 v) { char b[2]; qToLittleEndian(v, b); data.append(b, 2); };
-    le32(36 + bytes);
-    data.append("WAVEfmt ");
-    le32(16); le16(1); le16(1); le32(rate); le32(rate * 2); le16(2); le16(16);
-    data.append("data");
-    le32(bytes);
-    data.append(QByteArray(int(bytes), '\0'));
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    const int rate = 22050;
+    const QVector<qint16> silence(qsizetype(rate) * milliseconds / 1000, 0);
+    WavFileWriter writer(fileName, rate);
+    return writer.Open() && writer.Write(silence.constData(), silence.size()) && writer.Commit();
 }
 
 } // namespace

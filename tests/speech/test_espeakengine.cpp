@@ -2,6 +2,7 @@
 #include "platform/QtSoundPlayers.h"
 #include "speech/EspeakEngine.h"
 #include "speech/VoiceCatalog.h"
+#include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 
 #include <QtTest>
@@ -216,8 +217,8 @@ private slots:
         const int catalan = VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"));
         QVERIFY(engine->SelectVoice(catalan));
         const QString sentence = QStringLiteral("Hola, bon dia. Avui fa sol.");
-        QVector<qint16> rendered;
-        QVERIFY(VoiceCatalog::RenderEspeakSamples(sentence, catalan, 0, &rendered));
+        const QVector<qint16> rendered = EspeakSamples(sentence, catalan, 0);
+        QVERIFY(!rendered.isEmpty());
         const qint64 renderedMs = SinkMonitor::SoundMsOfSamples(rendered, VoiceCatalog::EspeakSampleRate());
 
         monitor.Clear();
