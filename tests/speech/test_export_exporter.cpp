@@ -3,10 +3,12 @@
 #include "platform/DesktopWindowsFake.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
+#include "tests/speech/SubtitleFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -79,6 +81,24 @@ public:
                 if (wav.open(QIODevice::WriteOnly))
                     wav.write(QByteArray("RIFF fake sound"));
             }
+            // Each word of the text heard 100 ms after the one before it.
+            const QString words = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, {});
+            if (givesWordTimes && behaviour == Behaviour::Render && !words.isEmpty()) {
+                m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, QString());
+                const QString text = UnescapeExchangeText(
+                    m_exchange.ReadLongString(ExportProtocol::kSection, ExportProtocol::kKeyWavText, {}));
+                WordTimes times;
+                static const QRegularExpression word(QStringLiteral("\\S+"));
+                for (auto it = word.globalMatch(text); it.hasNext();) {
+                    const QRegularExpressionMatch m = it.next();
+                    const qint64 ms = times.marks.size() * 100;
+                    times.marks.append({VoiceCatalog::SpokenMark::Kind::Word, m.capturedStart(), m.capturedLength(), ms});
+                }
+                times.soundMs = times.marks.size() * 100 + 200;
+                QFile file(dir + words);
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(WordTimesFileContents(times));
+            }
             if (behaviour == Behaviour::WritesHalfAndGoesOn)
                 return;
             m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, QStringLiteral("0"));
@@ -86,6 +106,7 @@ public:
     }
 
     Behaviour behaviour = Behaviour::Render;
+    bool givesWordTimes = true;
     int openDelayMs = 50;
     int starts = 0;
     int terminations = 0;
@@ -503,6 +524,121 @@ private slots:
             m_exporter->Export(Request(QStringLiteral("la meva carta"), ExportFormat::Mp3));
         QVERIFY2(result.ok, qPrintable(result.reason));
         QVERIFY(QFile::exists(Records(QStringLiteral("la meva carta.mp3"))));
+    }
+
+    void subtitlesGoBesideTheSoundFile_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("srt");
+        QTest::addColumn<bool>("lrc");
+        QTest::addColumn<bool>("timesGiven");
+        QTest::addColumn<QStringList>("files");
+        const QStringList both{"carta.lrc", "carta.srt"};
+        QTest::newRow("WAV") << int(ExportFormat::Wav) << true << true << true << both + QStringList{"carta.wav"};
+        QTest::newRow("MP3") << int(ExportFormat::Mp3) << true << true << true << both + QStringList{"carta.mp3"};
+        QTest::newRow("Opus, lyrics only") << int(ExportFormat::Opus) << false << true << true
+                                           << QStringList{"carta.lrc", "carta.opus"};
+        // A renderer that gives no word times: the sound is made, the older subtitles of that
+        // name (of another recording) go, and the user is told.
+        QTest::newRow("no word times") << int(ExportFormat::Wav) << true << true << false << QStringList{"carta.wav"};
+    }
+    void subtitlesGoBesideTheSoundFile()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, srt);
+        QFETCH(bool, lrc);
+        QFETCH(bool, timesGiven);
+        QFETCH(QStringList, files);
+        WriteScript(m_paths.programDir + QStringLiteral("lame"), "printf 'ID3mp3' > \"${1%.wav}.mp3\"\n");
+        WriteScript(m_paths.programDir + QStringLiteral("opusenc"), "for last; do :; done; printf 'OggS' > \"$last\"\n");
+        m_renderer->givesWordTimes = timesGiven;
+        QDir().mkpath(m_paths.recordsDir);
+        QFile older(Records(QStringLiteral("carta.srt")));
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("1\n00:00:00,000 --> 00:00:01,000\nan older recording's words\n\n");
+        older.close();
+
+        ExportRequest request = Request(QStringLiteral("carta"), ExportFormat(format));
+        request.subtitles = {srt, lrc};
+        const ExportResult result = m_exporter->Export(request);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        if (!srt)
+            files << QStringLiteral("carta.srt");  // not asked for: left as it was
+        files.sort();
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
+        QCOMPARE(m_renderer->seen.value(1032).constLast(),
+                 QStringLiteral("WAV WORDS=.Sonnerix-words-%1.txt").arg(QCoreApplication::applicationPid()));
+        if (!timesGiven) {
+            QVERIFY2(result.notice.contains(QStringLiteral("subtítols")), qPrintable(result.notice));
+            QVERIFY(result.subtitleFiles.isEmpty());
+            return;
+        }
+        QVERIFY(result.notice.isEmpty());
+        QCOMPARE(result.subtitleFiles.size(), int(srt) + int(lrc));
+        const QString words = QStringLiteral("Bon dia. El gat\\gos dorm.");
+        if (srt) {
+            QFile file(Records(QStringLiteral("carta.srt")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const std::optional<QList<SubtitleFiles::Cue>> cues = SubtitleFiles::ReadSrt(file.readAll());
+            QVERIFY(cues);
+            QCOMPARE(cues->size(), 1);  // this renderer tells no sentences apart
+            QCOMPARE(cues->constFirst().text, words);
+            QCOMPARE(cues->constFirst().endMs, 5 * 100 + 200);
+        }
+        QFile file(Records(QStringLiteral("carta.lrc")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::optional<SubtitleFiles::Lyrics> lyrics = SubtitleFiles::ReadLrc(file.readAll());
+        QVERIFY(lyrics);
+        QCOMPARE(lyrics->lines.constFirst().size(), 5);
+        QCOMPARE(lyrics->lines.constFirst().at(3).text, QStringLiteral("gat\\gos"));
+        QCOMPARE(lyrics->lines.constFirst().at(3).ms, 300);
+
+        // Without subtitles the renderer is not asked for word times.
+        m_renderer->seen.clear();
+        QVERIFY(m_exporter->Export(Request(QStringLiteral("sense"))).ok);
+        QVERIFY(!m_renderer->seen.value(1032).join(' ').contains(QStringLiteral("WAV WORDS=.")));
+    }
+
+    void opusFollowsTheRulesOfMp3_data()
+    {
+        QTest::addColumn<QByteArray>("opusenc");  // the body of a fake opusenc beside the program
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("reasonPart");
+        QTest::newRow("encodes") << QByteArray("[ \"$2\" = --speech ] || exit 3\nfor last; do :; done; "
+                                               "printf 'OggS' > \"$last\"\n")
+                                 << true << QString();
+        QTest::newRow("fails") << QByteArray("echo 'bad input' >&2; exit 1\n") << false << QStringLiteral("bad input");
+        QTest::newRow("no opusenc") << QByteArray() << false << QStringLiteral("opusenc");
+    }
+    void opusFollowsTheRulesOfMp3()
+    {
+        QFETCH(QByteArray, opusenc);
+        QFETCH(bool, ok);
+        QFETCH(QString, reasonPart);
+        if (!opusenc.isEmpty())
+            WriteScript(m_paths.programDir + QStringLiteral("opusenc"), opusenc);
+        QDir().mkpath(m_paths.recordsDir);
+        QFile older(Records(QStringLiteral("la carta.opus")));
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("older");
+        older.close();
+
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("la carta"), ExportFormat::Opus));
+        QCOMPARE(result.ok, ok);
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QStringList files{"la carta.opus"};
+        if (ok) {
+            QCOMPARE(result.file, Records(QStringLiteral("la carta.opus")));
+            QCOMPARE(older.readAll(), QByteArray("OggS"));
+        } else {
+            QVERIFY2(result.reason.contains(reasonPart), qPrintable(result.reason));
+            QCOMPARE(older.readAll(), QByteArray("older"));
+            // The sound is kept as a WAV, and the end of the export names it.
+            QCOMPARE(result.file, Records(QStringLiteral("la carta.wav")));
+            QVERIFY(result.reason.contains(result.file));
+            files << QStringLiteral("la carta.wav");
+        }
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
     }
 };
 

@@ -7,7 +7,9 @@
 #include "sonnerixawav/WavRendering.h"
 #include "speech/AudioExportProtocol.h"
 #include "speech/VoiceCatalog.h"
+#include "speech/Subtitles.h"
 #include "tests/FaultyFiles.h"
+#include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
 #include <QFile>
@@ -16,6 +18,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <cmath>
 #include <thread>
 
 using namespace ExportProtocol;
@@ -36,11 +39,51 @@ public:
             }
         }
         text = job.text;
+        wordTimes = job.wordTimesPath;
         QFile file(job.outputPath);
         return file.open(QIODevice::WriteOnly) && file.write("RIFF") == 4;
     }
     QString text;
+    QString wordTimes;
 };
+
+// The espeak-ng voice of that identifier; -1 when there is none.
+int EspeakVoice(const QString &identifier)
+{
+    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices.at(i).identifier == identifier)
+            return i;
+    return -1;
+}
+
+using TimedWords = QList<std::pair<QString, qint64>>;
+
+// The marks of a spoken text: each word found in turn after the one before, at its time;
+// a word given with a leading '|' also starts a sentence.
+WordTimes MarksOf(const QString &spoken, const TimedWords &words, qint64 soundMs)
+{
+    WordTimes times;
+    times.soundMs = soundMs;
+    qsizetype from = 0;
+    for (const auto &[given, ms] : words) {
+        const bool sentence = given.startsWith(QLatin1Char('|'));
+        const QString word = sentence ? given.mid(1) : given;
+        const qsizetype at = spoken.indexOf(word, from);
+        if (sentence)
+            times.marks.append({VoiceCatalog::SpokenMark::Kind::Sentence, at, 0, ms});
+        times.marks.append({VoiceCatalog::SpokenMark::Kind::Word, at, word.size(), ms});
+        from = at + word.size();
+    }
+    return times;
+}
+
+// The text's words, one blank between each.
+QString Spaced(QString text)
+{
+    text.remove(QChar(0x2060));
+    return text.simplified();
+}
 
 } // namespace
 
@@ -126,13 +169,19 @@ private slots:
         QTest::addColumn<QString>("speed");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("rate");
-        QTest::newRow("espeak-ng") << "MSP" << "carta.wav" << "5" << true << 5;
-        QTest::newRow("speech-dispatcher") << "SAPI" << "carta.wav" << "-3" << true << -3;
-        QTest::newRow("rate beyond the bar") << "MSP" << "carta.wav" << "40" << true << 10;
-        QTest::newRow("rate not a number") << "MSP" << "carta.wav" << "ràpid" << true << 0;
-        QTest::newRow("upctv") << "UPCTV" << "carta.wav" << "0" << false << 0;
-        QTest::newRow("unknown family") << "" << "carta.wav" << "0" << false << 0;
-        QTest::newRow("outside the folder") << "MSP" << "../carta.wav" << "0" << false << 0;
+        QTest::addColumn<QString>("words");      // "WAV WORDS"
+        QTest::addColumn<QString>("wordTimes");  // the job's file for them
+        QTest::newRow("espeak-ng") << "MSP" << "carta.wav" << "5" << true << 5 << QString() << QString();
+        QTest::newRow("speech-dispatcher") << "SAPI" << "carta.wav" << "-3" << true << -3 << QString() << QString();
+        QTest::newRow("rate beyond the bar") << "MSP" << "carta.wav" << "40" << true << 10 << QString() << QString();
+        QTest::newRow("rate not a number") << "MSP" << "carta.wav" << "ràpid" << true << 0 << QString() << QString();
+        QTest::newRow("upctv") << "UPCTV" << "carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("unknown family") << "" << "carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("outside the folder") << "MSP" << "../carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("word times") << "MSP" << "carta.wav" << "0" << true << 0 << ".paraules.txt"
+                                    << "/records/.paraules.txt";
+        QTest::newRow("word times outside the folder") << "MSP" << "carta.wav" << "0" << true << 0 << "../p.txt"
+                                                       << QString();
     }
     void renderJobIsReadAndChecked()
     {
@@ -141,6 +190,8 @@ private slots:
         QFETCH(QString, speed);
         QFETCH(bool, accepted);
         QFETCH(int, rate);
+        QFETCH(QString, words);
+        QFETCH(QString, wordTimes);
         QTemporaryDir dir;
         SettingsStore exchange(dir.filePath(QStringLiteral("sonnerix.ini")));
         const QString text = QString(3000, QLatin1Char('x')) + QStringLiteral("\nfi");
@@ -150,6 +201,7 @@ private slots:
         exchange.WriteString(kSection, kKeySpeed, speed);
         exchange.WriteString(kSection, kKeyFamily, family);
         exchange.WriteString(kSection, kKeyVoice, QStringLiteral("2"));
+        exchange.WriteString(kSection, kKeyWavWords, words);
         QString error;
         const std::optional<RenderJob> job = ReadRenderJob(exchange, &error);
         QCOMPARE(job.has_value(), accepted);
@@ -161,6 +213,7 @@ private slots:
         QCOMPARE(job->outputPath, dir.path() + QStringLiteral("/records/carta.wav"));
         QCOMPARE(job->voice.index, 2);
         QCOMPARE(job->rate, rate);
+        QCOMPARE(job->wordTimesPath, wordTimes.isEmpty() ? QString() : dir.path() + wordTimes);
     }
 
     void speechDispatcherVoiceUsesTheEspeakVoiceOfItsLanguage_data()
@@ -241,6 +294,7 @@ private slots:
         exchange.WriteString(kSection, kKeyWavText, EscapeExchangeText(QStringLiteral("u\ndos")));
         exchange.WriteString(kSection, kKeyFamily, QStringLiteral("MSP"));
         exchange.WriteString(kSection, kKeyVoice, QStringLiteral("0"));
+        exchange.WriteString(kSection, kKeyWavWords, QStringLiteral(".paraules.txt"));
         SlowRendering rendering;
         RendererWindow window(exchange.FileName(), rendering);
         QVERIFY(window.Open(nullptr));
@@ -250,6 +304,8 @@ private slots:
         QVERIFY(desktop.SendWindowMessage(id, kMessageHello));
         QVERIFY(desktop.SendWindowMessage(id, kMessageRender));
         QCOMPARE(exchange.ReadString(kSection, kKeyStatus, kStatusDone), QStringLiteral("1"));
+        // Word times serve the one job that asked for them.
+        QCOMPARE(exchange.ReadString(kSection, kKeyWavWords, QStringLiteral("left")), QString());
 
         QStringList statuses;
         QString status;
@@ -261,6 +317,7 @@ private slots:
         } while (status != kStatusDone);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("records/carta.wav"))));
         QCOMPARE(rendering.text, QStringLiteral("u\ndos"));
+        QCOMPARE(rendering.wordTimes, dir.filePath(QStringLiteral("records/.paraules.txt")));
         // Percentages while it works, never "0" before the end.
         QCOMPARE(statuses.constLast(), kStatusDone);
         bool progressShown = false;
@@ -303,6 +360,141 @@ private slots:
         QCOMPARE(exchange.ReadString(kSection, kKeyStatus, QString()), kStatusDone);
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.at(0).at(0).toBool(), false);
+    }
+
+    void wordTimesMarkEachWordWhereItIsHeard()
+    {
+        const int catalan = EspeakVoice(QStringLiteral("roa/ca"));
+        QVERIFY2(catalan >= 0, "espeak-ng has no Catalan voice");
+        // Accents, a character beyond 16 bits that shifts every position after it, and a
+        // paragraph's pause before a sentence that begins with a vowel.
+        const QString text = QStringLiteral("Això és un cafè \U0001F600 amb llet.\n\nAra comença la segona frase.");
+        QTemporaryDir dir;
+        RenderJob job;
+        job.text = text;
+        job.outputPath = dir.filePath(QStringLiteral("so.wav"));
+        job.voice = {ExportFamily::Msp, catalan};
+        job.wordTimesPath = dir.filePath(QStringLiteral(".paraules.txt"));
+        EspeakWavRendering rendering;
+        QString error;
+        QVERIFY2(rendering.Render(job, {}, &error), qPrintable(error));
+        QFile file(job.wordTimesPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::optional<WordTimes> times = ParseWordTimes(file.readAll());
+        QVERIFY(times);
+
+        QFile wav(job.outputPath);
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        const QByteArray bytes = wav.readAll().mid(44);
+        const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData());
+        const qint64 count = bytes.size() / 2;
+        const int rate = VoiceCatalog::EspeakSampleRate();
+        QVERIFY(qAbs(times->soundMs - count * 1000 / rate) <= 1);
+
+        QStringList spokenWords;
+        qint64 secondSentence = -1;
+        for (const VoiceCatalog::SpokenMark &mark : times->marks) {
+            QVERIFY(mark.ms >= 0 && mark.ms <= times->soundMs);
+            if (mark.kind == VoiceCatalog::SpokenMark::Kind::Word)
+                spokenWords << text.mid(mark.position, mark.length);
+            else if (mark.position > 0)
+                secondSentence = mark.position;
+        }
+        for (const char *word : {"Això", "és", "cafè", "amb", "llet", "Ara", "comença", "segona", "frase"})
+            QVERIFY2(spokenWords.contains(QString::fromUtf8(word)), qPrintable(spokenWords.join('|')));
+        QVERIFY2(spokenWords.contains(QStringLiteral("\U0001F600")), qPrintable(spokenWords.join('|')));
+        QCOMPARE(secondSentence, text.indexOf(QStringLiteral("Ara")));
+
+        // "Ara" is heard where its mark says: the sound rises out of the pause within 50 ms.
+        qint64 araMs = -1;
+        for (const VoiceCatalog::SpokenMark &mark : times->marks)
+            if (mark.kind == VoiceCatalog::SpokenMark::Kind::Word && mark.position == secondSentence)
+                araMs = mark.ms;
+        const auto loud = [&](qint64 ms) {  // a 5 ms window louder than the pause
+            double sum = 0;
+            const qint64 first = ms * rate / 1000;
+            const qint64 n = rate / 200;
+            for (qint64 i = first; i < first + n && i < count; ++i)
+                sum += double(samples[i]) * samples[i];
+            return std::sqrt(sum / n) > 500;
+        };
+        qint64 onset = araMs - 150;
+        QVERIFY2(!loud(onset), "no pause before the second sentence");
+        while (onset < araMs + 200 && !loud(onset))
+            onset += 1;
+        QVERIFY2(qAbs(onset - araMs) <= 50, qPrintable(QStringLiteral("mark %1 ms, sound %2 ms").arg(araMs).arg(onset)));
+    }
+
+    void subtitlesShowTheDocumentsWordsInTime_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("spoken");
+        QTest::addColumn<TimedWords>("words");
+        QTest::addColumn<int>("cues");
+        QTest::newRow("a cue per sentence") << "Bon dia.\nCom estàs?" << "Bon dia.\nCom estàs?"
+                                            << TimedWords{{"|Bon", 0}, {"dia", 300}, {"|Com", 1200}, {"estàs", 1500}} << 2;
+        QTest::newRow("the dictionary's replacement times the document's word")
+            << " ONU " << "Organització de les Nacions Unides"
+            << TimedWords{{"|Organització", 40}, {"de", 900}, {"les", 1100}, {"Nacions", 1300}, {"Unides", 1800}} << 1;
+        QTest::newRow("unspoken dashes and an arrow join a word")
+            << "— Sí -- i no --> fi." << "— Sí -- i no --> fi."
+            << TimedWords{{"|Sí", 100}, {"i", 500}, {"no", 700}, {"fi", 1100}} << 1;
+        QTest::newRow("two marks at one time")
+            << "u dos tres" << "u dos tres" << TimedWords{{"|u", 0}, {"dos", 0}, {"tres", 5000}} << 1;
+        QTest::newRow("a long sentence in short lines")
+            << QStringLiteral("paraula ").repeated(30).trimmed() << QStringLiteral("paraula ").repeated(30).trimmed()
+            << [] {
+                   TimedWords words{{"|paraula", 0}};
+                   for (int i = 1; i < 30; ++i)
+                       words.append({QStringLiteral("paraula"), i * 400});
+                   return words;
+               }()
+            << 1;
+        QTest::newRow("nothing to say") << "" << "" << TimedWords{} << 0;
+    }
+    void subtitlesShowTheDocumentsWordsInTime()
+    {
+        QFETCH(QString, document);
+        QFETCH(QString, spoken);
+        QFETCH(TimedWords, words);
+        QFETCH(int, cues);
+        const WordTimes times = MarksOf(spoken, words, 14000);
+        const QList<TimedSentence> sentences = TimeSentences(document, spoken, times);
+        const QByteArray srtBytes = SrtFileContents(sentences);
+        const std::optional<QList<SubtitleFiles::Cue>> srt = SubtitleFiles::ReadSrt(srtBytes);
+        QVERIFY2(srt, srtBytes.constData());
+        QCOMPARE(srt->size(), cues);
+        QStringList cueTexts;
+        for (qsizetype i = 0; i < srt->size(); ++i) {
+            const SubtitleFiles::Cue &cue = srt->at(i);
+            QVERIFY(i == 0 || cue.startMs > srt->at(i - 1).startMs);
+            QVERIFY(i == 0 || cue.startMs >= srt->at(i - 1).endMs);
+            QVERIFY(cue.endMs <= times.soundMs);
+            cueTexts << cue.text;
+        }
+        QCOMPARE(Spaced(cueTexts.join(' ')), Spaced(document));
+        for (const QByteArray &line : srtBytes.split('\n'))
+            QVERIFY2(QString::fromUtf8(line).size() <= 42, line.constData());
+
+        const QByteArray lrcBytes = LrcFileContents(sentences, QStringLiteral("carta"), times.soundMs);
+        const std::optional<SubtitleFiles::Lyrics> lrc = SubtitleFiles::ReadLrc(lrcBytes);
+        QVERIFY2(lrc, lrcBytes.constData());
+        QCOMPARE(lrc->title, QStringLiteral("carta"));
+        QCOMPARE(lrc->lengthMs, times.soundMs);
+        QCOMPARE(lrc->lines.size(), cues);
+        QStringList lyricWords;
+        qint64 last = -1;
+        for (const QList<SubtitleFiles::LyricWord> &line : lrc->lines) {
+            for (const SubtitleFiles::LyricWord &word : line) {
+                QVERIFY2(word.ms > last && word.ms <= lrc->lengthMs, lrcBytes.constData());
+                last = word.ms;
+                lyricWords << word.text;
+            }
+        }
+        QCOMPARE(Spaced(lyricWords.join(' ')), Spaced(document));
+        // Each sentence's words keep their marks' times, to the lyrics' hundredth.
+        if (document == spoken && !words.isEmpty())
+            QCOMPARE(lrc->lines.constLast().constLast().ms, words.constLast().second / 10 * 10);
     }
 };
 
