@@ -546,7 +546,9 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
             encoding.waitForFinished(2000);
             if (closing)
                 return failed(QStringLiteral("El programa es tanca: ") + noFile);
-            return failed(QStringLiteral("%1 no ha acabat en %2 s i s'ha aturat: ").arg(program).arg((limitMs + 999) / 1000)
+            return failed(QStringLiteral("%1 no ha acabat en %2 s i s'ha aturat: ")
+                              .arg(program)
+                              .arg((limitMs + 999) / 1000)
                           + noFile);
         }
     }

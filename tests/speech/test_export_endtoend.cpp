@@ -191,7 +191,8 @@ private slots:
             QCOMPARE(sung.join(' '), text.simplified());
         }
         m_exporter->SetDictionary({});
-        QVERIFY(QDir(m_paths.recordsDir).entryList({QStringLiteral(".Sonnerix*")}, QDir::Files | QDir::Hidden).isEmpty());
+        const QStringList hidden{QStringLiteral(".Sonnerix*")};
+        QVERIFY(QDir(m_paths.recordsDir).entryList(hidden, QDir::Files | QDir::Hidden).isEmpty());
     }
 
     void wavThenMp3UnderOneNameKeepsBoth()
@@ -238,15 +239,14 @@ private slots:
         QVERIFY(QFile::exists(m_paths.recordsDir + QStringLiteral("eina.srt")));
         QVERIFY(QFile::exists(m_paths.recordsDir + QStringLiteral("conte.lrc")));
         const QStringList catalan{QStringLiteral("--voice"), QStringLiteral("ca"), document};
-        QCOMPARE(RunExportToolVerb(QStringLiteral("export-opus"), QStringList{"--name", "nomes lrc", "--subtitles", "LRC"} + catalan,
-                                   m_paths),
-                 std::optional<int>(0));
-        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), QStringList{"--name", "sense", "--no-subtitles"} + catalan,
-                                   m_paths),
-                 std::optional<int>(0));
+        const QStringList lyricsOnly{"--name", "nomes lrc", "--subtitles", "LRC"};
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-opus"), lyricsOnly + catalan, m_paths), std::optional<int>(0));
+        const QStringList none{"--name", "sense", "--no-subtitles"};
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), none + catalan, m_paths), std::optional<int>(0));
         QStringList made = QDir(m_paths.recordsDir).entryList({QStringLiteral("nomes*"), QStringLiteral("sense*")});
         QCOMPARE(made, (QStringList{"nomes lrc.lrc", "nomes lrc.opus", "sense.wav"}));
-        for (const QStringList &wrong : {QStringList{"--subtitles", "vtt"}, QStringList{"--subtitles", "srt", "--no-subtitles"}})
+        for (const QStringList &wrong :
+             {QStringList{"--subtitles", "vtt"}, QStringList{"--subtitles", "srt", "--no-subtitles"}})
             QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), wrong + catalan, m_paths), std::optional<int>(2));
     }
 

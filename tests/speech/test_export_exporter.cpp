@@ -92,7 +92,8 @@ public:
                 for (auto it = word.globalMatch(text); it.hasNext();) {
                     const QRegularExpressionMatch m = it.next();
                     const qint64 ms = times.marks.size() * 100;
-                    times.marks.append({VoiceCatalog::SpokenMark::Kind::Word, m.capturedStart(), m.capturedLength(), ms});
+                    times.marks.append(
+                        {VoiceCatalog::SpokenMark::Kind::Word, m.capturedStart(), m.capturedLength(), ms});
                 }
                 times.soundMs = times.marks.size() * 100 + 200;
                 QFile file(dir + words);
@@ -550,7 +551,8 @@ private slots:
         QFETCH(bool, timesGiven);
         QFETCH(QStringList, files);
         WriteScript(m_paths.programDir + QStringLiteral("lame"), "printf 'ID3mp3' > \"${1%.wav}.mp3\"\n");
-        WriteScript(m_paths.programDir + QStringLiteral("opusenc"), "for last; do :; done; printf 'OggS' > \"$last\"\n");
+        WriteScript(m_paths.programDir + QStringLiteral("opusenc"),
+                    "for last; do :; done; printf 'OggS' > \"$last\"\n");
         m_renderer->givesWordTimes = timesGiven;
         QDir().mkpath(m_paths.recordsDir);
         QFile older(Records(QStringLiteral("carta.srt")));

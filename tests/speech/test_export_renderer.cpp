@@ -422,7 +422,8 @@ private slots:
         QVERIFY2(!loud(onset), "no pause before the second sentence");
         while (onset < araMs + 200 && !loud(onset))
             onset += 1;
-        QVERIFY2(qAbs(onset - araMs) <= 50, qPrintable(QStringLiteral("mark %1 ms, sound %2 ms").arg(araMs).arg(onset)));
+        QVERIFY2(qAbs(onset - araMs) <= 50,
+                 qPrintable(QStringLiteral("mark %1 ms, sound %2 ms").arg(araMs).arg(onset)));
     }
 
     void subtitlesShowTheDocumentsWordsInTime_data()
