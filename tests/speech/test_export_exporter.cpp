@@ -527,78 +527,41 @@ private slots:
         QVERIFY(QFile::exists(Records(QStringLiteral("la meva carta.mp3"))));
     }
 
-    void subtitlesGoBesideTheSoundFile_data()
+    void subtitlesComeFromTheRenderersWordTimes()
     {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<bool>("srt");
-        QTest::addColumn<bool>("lrc");
-        QTest::addColumn<bool>("timesGiven");
-        QTest::addColumn<QStringList>("files");
-        const QStringList both{"carta.lrc", "carta.srt"};
-        QTest::newRow("WAV") << int(ExportFormat::Wav) << true << true << true << both + QStringList{"carta.wav"};
-        QTest::newRow("MP3") << int(ExportFormat::Mp3) << true << true << true << both + QStringList{"carta.mp3"};
-        QTest::newRow("Opus, lyrics only") << int(ExportFormat::Opus) << false << true << true
-                                           << QStringList{"carta.lrc", "carta.opus"};
-        // A renderer that gives no word times: the sound is made, the older subtitles of that
-        // name (of another recording) go, and the user is told.
-        QTest::newRow("no word times") << int(ExportFormat::Wav) << true << true << false << QStringList{"carta.wav"};
-    }
-    void subtitlesGoBesideTheSoundFile()
-    {
-        QFETCH(int, format);
-        QFETCH(bool, srt);
-        QFETCH(bool, lrc);
-        QFETCH(bool, timesGiven);
-        QFETCH(QStringList, files);
-        WriteScript(m_paths.programDir + QStringLiteral("lame"), "printf 'ID3mp3' > \"${1%.wav}.mp3\"\n");
-        WriteScript(m_paths.programDir + QStringLiteral("opusenc"),
-                    "for last; do :; done; printf 'OggS' > \"$last\"\n");
-        m_renderer->givesWordTimes = timesGiven;
         QDir().mkpath(m_paths.recordsDir);
-        QFile older(Records(QStringLiteral("carta.srt")));
-        QVERIFY(older.open(QIODevice::WriteOnly));
-        older.write("1\n00:00:00,000 --> 00:00:01,000\nan older recording's words\n\n");
-        older.close();
-
-        ExportRequest request = Request(QStringLiteral("carta"), ExportFormat(format));
-        request.subtitles = {srt, lrc};
-        const ExportResult result = m_exporter->Export(request);
-        QVERIFY2(result.ok, qPrintable(result.reason));
-        if (!srt)
-            files << QStringLiteral("carta.srt");  // not asked for: left as it was
-        files.sort();
-        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
+        const auto olderSubtitles = [this] {
+            QFile older(Records(QStringLiteral("carta.srt")));
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write("1\n00:00:00,000 --> 00:00:01,000\nan older recording's words\n\n");
+        };
+        olderSubtitles();
+        ExportRequest request = Request(QStringLiteral("carta"));
+        request.subtitles = kAllSubtitles;
+        ExportResult result = m_exporter->Export(request);
+        QVERIFY2(result.ok && result.notice.isEmpty(), qPrintable(result.reason + result.notice));
+        // The renderer is asked for them last, in a file of this process's own, removed once read.
         QCOMPARE(m_renderer->seen.value(1032).constLast(),
                  QStringLiteral("WAV WORDS=.Sonnerix-words-%1.txt").arg(QCoreApplication::applicationPid()));
-        if (!timesGiven) {
-            QVERIFY2(result.notice.contains(QStringLiteral("subtítols")), qPrintable(result.notice));
-            QVERIFY(result.subtitleFiles.isEmpty());
-            return;
-        }
-        QVERIFY(result.notice.isEmpty());
-        QCOMPARE(result.subtitleFiles.size(), int(srt) + int(lrc));
-        const QString words = QStringLiteral("Bon dia. El gat\\gos dorm.");
-        if (srt) {
-            QFile file(Records(QStringLiteral("carta.srt")));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const std::optional<QList<SubtitleFiles::Cue>> cues = SubtitleFiles::ReadSrt(file.readAll());
-            QVERIFY(cues);
-            QCOMPARE(cues->size(), 1);  // this renderer tells no sentences apart
-            QCOMPARE(cues->constFirst().text, words);
-            QCOMPARE(cues->constFirst().endMs, 5 * 100 + 200);
-        }
-        QFile file(Records(QStringLiteral("carta.lrc")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const std::optional<SubtitleFiles::Lyrics> lyrics = SubtitleFiles::ReadLrc(file.readAll());
-        QVERIFY(lyrics);
-        QCOMPARE(lyrics->lines.constFirst().size(), 5);
-        QCOMPARE(lyrics->lines.constFirst().at(3).text, QStringLiteral("gat\\gos"));
-        QCOMPARE(lyrics->lines.constFirst().at(3).ms, 300);
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"carta.lrc", "carta.srt", "carta.wav"}));
+        QCOMPARE(result.subtitleFiles, (QStringList{Records("carta.srt"), Records("carta.lrc")}));
+        const auto bytes = [this](const QString &name) {
+            QFile file(Records(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        // This renderer tells no sentences apart: one cue, until the sound's end.
+        const QString problem = SubtitleFiles::Problem(bytes("carta.srt"), bytes("carta.lrc"), Request({}).text, 1, 700);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
-        // Without subtitles the renderer is not asked for word times.
-        m_renderer->seen.clear();
-        QVERIFY(m_exporter->Export(Request(QStringLiteral("sense"))).ok);
-        QVERIFY(!m_renderer->seen.value(1032).join(' ').contains(QStringLiteral("WAV WORDS=.")));
+        // A renderer that gives no word times: the sound is made, the older subtitles of
+        // that name (of another recording) go, and the user is told.
+        olderSubtitles();
+        m_renderer->givesWordTimes = false;
+        result = m_exporter->Export(request);
+        QVERIFY(result.ok && result.subtitleFiles.isEmpty());
+        QVERIFY2(result.notice.contains(QStringLiteral("subtítols")), qPrintable(result.notice));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{"carta.wav"});
     }
 
     void opusFollowsTheRulesOfMp3_data()
