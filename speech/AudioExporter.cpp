@@ -519,9 +519,11 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     emit statusText(QStringLiteral("Codificant el fitxer %1...").arg(kind));
     QProcess encoding;
     encoding.setProgram(encoder);
-    // Opus carries speech at 16 kbit/s as clearly as lame's MP3 does at twice that.
+    // Speech at 12 kbit/s is as clear as lame's MP3 of our renderer's sound at 32; half
+    // the encoder's full effort takes half the time for the same size.
     encoding.setArguments(opus ? QStringList{QStringLiteral("--quiet"), QStringLiteral("--speech"),
-                                             QStringLiteral("--bitrate"), QStringLiteral("16"),
+                                             QStringLiteral("--bitrate"), QStringLiteral("12"),
+                                             QStringLiteral("--comp"), QStringLiteral("5"),
                                              QStringLiteral("--title"), name, wavPath, encodedPath}
                                : QStringList{wavPath});
     encoding.setWorkingDirectory(m_paths.recordsDir);
