@@ -50,8 +50,8 @@ void TimeTokens(QList<Token> &tokens, const WordTimes &times)
             if (!token.ms)
                 token.ms = mark.ms;
         } else {
-            const auto at = std::find_if(tokens.begin(), tokens.end(),
-                                         [&mark](const Token &t) { return t.end > mark.position; });
+            const auto at = std::partition_point(tokens.begin(), tokens.end(),
+                                                 [&mark](const Token &t) { return t.end <= mark.position; });
             if (at != tokens.end())
                 at->startsSentence = true;
         }
