@@ -332,6 +332,7 @@ void FormPrincipal::BuildOptionsMenu(QMenu *menu)
         {"MenuParaulaPerParaula", "Llegir &paraula per paraula"},
         {"MenuDesarWav", "Desar com a fitxer &WAV"},
         {"MenuDesarMp3", "Desar com a fitxer MP&3"},
+        {"MenuDesarOpus", "Desar com a &Opus"},
         {"MenuLlenguatge", "&Llenguatge..."},
     };
     for (const auto &[name, caption] : items) {

@@ -70,7 +70,7 @@ public:
     QWidget *ToolBar() const { return m_toolBar; }
     QAction *MenuTeclatAmbUnaMa() const { return m_oneHandAction; }
     // The window commands of "&Opcions" by name: "MenuFinestraDeVeu", "MenuParaulaPerParaula",
-    // "MenuDesarWav", "MenuDesarMp3" and "MenuLlenguatge".
+    // "MenuDesarWav", "MenuDesarMp3", "MenuDesarOpus" and "MenuLlenguatge".
     QAction *OptionsItem(const QString &name) const { return m_optionItems.value(name); }
     QMenu *MenuNamed(const QString &name) const { return m_menus.value(name); }
 

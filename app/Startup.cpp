@@ -27,8 +27,8 @@
 
 namespace {
 
-// The WAV and MP3 buttons, their menu items and the name field, by the name typed and
-// whether an export runs.
+// The WAV and MP3 buttons, the menu items of the three formats and the name field, by
+// the name typed and whether an export runs.
 void UpdateExportControls(FormPrincipal &main, bool exporting)
 {
     const ExportControls controls = ExportControlsFor(main.EditNomFitxer()->text(), exporting);
@@ -36,18 +36,20 @@ void UpdateExportControls(FormPrincipal &main, bool exporting)
     main.ToolButton(QStringLiteral("ButtonMP3"))->setEnabled(controls.mp3Button);
     main.OptionsItem(QStringLiteral("MenuDesarWav"))->setEnabled(controls.wavButton);
     main.OptionsItem(QStringLiteral("MenuDesarMp3"))->setEnabled(controls.mp3Button);
+    main.OptionsItem(QStringLiteral("MenuDesarOpus"))->setEnabled(controls.opusItem);
     main.EditNomFitxer()->setEnabled(controls.nameField);
 }
 
 // What is said when an export ends, in the voice in use: the sound file's name, or that
-// none was made (a WAV that an MP3 could not be made from is named too).
+// none was made (a WAV that an MP3 or Opus file could not be made from is named too).
 QString ExportEndSentence(const ExportResult &result)
 {
     const QString name = QFileInfo(result.file).fileName();
     if (result.ok)
         return QStringLiteral("Fitxer de so desat: %1.").arg(name);
     if (!name.isEmpty() && QFileInfo::exists(result.file))
-        return QStringLiteral("No s'ha pogut fer el fitxer MP3. El so és a %1.").arg(name);
+        return QStringLiteral("No s'ha pogut fer el fitxer %1. El so és a %2.")
+            .arg(result.format == ExportFormat::Opus ? QStringLiteral("Opus") : QStringLiteral("MP3"), name);
     return QStringLiteral("No s'ha desat cap fitxer de so.");
 }
 
@@ -68,6 +70,7 @@ void ConnectAudioExport(ProgramWindows &windows)
         request.voice = ExportVoiceOfListIndex(windows.speech->SelectedIndex(), windows.speech->MspCount(),
                                                windows.speech->SapiCount());
         request.rate = windows.speech->RatePosition();
+        request.subtitles = kAllSubtitles;
         windows.exporter->Start(request);
     };
     QObject::connect(main.ToolButton(QStringLiteral("ButtonWAV")), &QToolButton::clicked, &main,
@@ -78,6 +81,8 @@ void ConnectAudioExport(ProgramWindows &windows)
                      [start] { start(ExportFormat::Wav); });
     QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarMp3")), &QAction::triggered, &main,
                      [start] { start(ExportFormat::Mp3); });
+    QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarOpus")), &QAction::triggered, &main,
+                     [start] { start(ExportFormat::Opus); });
     QObject::connect(main.EditNomFitxer(), &QLineEdit::textChanged, &main,
                      [&main, &exporter] { UpdateExportControls(main, exporter.Busy()); });
     QObject::connect(&exporter, &AudioExporter::busyChanged, &main, [&main](bool busy) {

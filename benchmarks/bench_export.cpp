@@ -1,6 +1,7 @@
 // WAV export of a long Catalan document through the rendering program, timed against
-// "espeak-ng -w" with the same voice, rate and text in the same run. Needs a session
-// bus: dbus-run-session -- bench_export [WORDS] [RATE]
+// "espeak-ng -w" with the same voice, rate and text in the same run; the same export with
+// its subtitles beside the one without, and the MP3 and Opus exports with their sizes.
+// Needs a session bus: dbus-run-session -- bench_export [WORDS] [RATE]
 #include "app/AppPaths.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -82,15 +84,44 @@ int main(int argc, char *argv[])
     request.voice = {ExportFamily::Msp, catalan};
     request.rate = rate;
     QElapsedTimer clock;
-    clock.start();
-    const ExportResult result = exporter.Export(request);
-    const double exportSeconds = clock.elapsed() / 1000.0;
-    if (!result.ok) {
-        std::fprintf(stderr, "bench_export: %s\n", qPrintable(result.reason));
-        return 1;
+    // Seconds taken and bytes made, nothing when the export failed.
+    const auto timed = [&](ExportFormat format, SubtitleChoice subtitles) -> std::optional<std::pair<double, qint64>> {
+        request.format = format;
+        request.subtitles = subtitles;
+        clock.restart();
+        const ExportResult result = exporter.Export(request);
+        const double seconds = clock.elapsed() / 1000.0;
+        if (!result.ok || result.subtitleFiles.size() != int(subtitles.srt) + int(subtitles.lrc)) {
+            std::fprintf(stderr, "bench_export: %s%s\n", qPrintable(result.reason), qPrintable(result.notice));
+            return std::nullopt;
+        }
+        const qint64 bytes = QFileInfo(result.file).size();
+        QFile::remove(result.file);
+        return std::pair{seconds, bytes};
+    };
+    // Without and with subtitles in turn, after one export that warms the caches: the
+    // median of three of each.
+    QList<double> plainSeconds;
+    QList<double> subtitledSeconds;
+    qint64 exportBytes = 0;
+    for (int i = 0; i < 7; ++i) {
+        const auto run = timed(ExportFormat::Wav, i % 2 == 0 ? SubtitleChoice{} : kAllSubtitles);
+        if (!run)
+            return 1;
+        exportBytes = run->second;
+        if (i > 0)
+            (i % 2 == 0 ? plainSeconds : subtitledSeconds) << run->first;
     }
-    const qint64 exportBytes = QFileInfo(result.file).size();
-    QFile::remove(result.file);
+    const auto mp3 = timed(ExportFormat::Mp3, kAllSubtitles);
+    const auto opus = timed(ExportFormat::Opus, kAllSubtitles);
+    if (!mp3 || !opus)
+        return 1;
+    const auto median = [](auto values) {
+        std::sort(values.begin(), values.end());
+        return values.at(values.size() / 2);
+    };
+    const double exportSeconds = median(plainSeconds);
+    const double subtitledExportSeconds = median(subtitledSeconds);
 
     const QString reference = dir.filePath(QStringLiteral("espeak.wav"));
     clock.restart();
@@ -108,9 +139,15 @@ int main(int argc, char *argv[])
 
     std::printf("words %d, rate %d (%d words per minute), voice %s\n", words, rate,
                 VoiceCatalog::EspeakWordsPerMinute(rate), qPrintable(voices.at(catalan).identifier));
-    std::printf("WAV export  %8.2f s  %lld bytes\n", exportSeconds, static_cast<long long>(exportBytes));
+    std::printf("WAV export  %8.2f s  %lld bytes (median of 3)\n", exportSeconds, static_cast<long long>(exportBytes));
     std::printf("espeak-ng -w %7.2f s  %lld bytes\n", espeakSeconds, static_cast<long long>(espeakBytes));
     std::printf("ratio %.3f (limit 1.2)\n", exportSeconds / espeakSeconds);
+    const double subtitleRatio = subtitledExportSeconds / exportSeconds;
+    std::printf("WAV export with .srt and .lrc %8.2f s, without %8.2f s (medians of 3): ratio %.3f (limit 1.05)\n",
+                subtitledExportSeconds, exportSeconds, subtitleRatio);
+    std::printf("MP3 export  %8.2f s  %lld bytes (lame)\n", mp3->first, static_cast<long long>(mp3->second));
+    std::printf("Opus export %8.2f s  %lld bytes (opusenc, %.0f %% of the MP3)\n", opus->first,
+                static_cast<long long>(opus->second), 100.0 * double(opus->second) / double(mp3->second));
 
     // One sentence through the whole command line, as a teacher's script runs it,
     // against espeak-ng -w of the same sentence: the median of five runs each.
@@ -120,10 +157,6 @@ int main(int argc, char *argv[])
         file.open(QIODevice::WriteOnly);
         file.write("El gat dorm al sol de la tarda.\n");
     }
-    const auto median = [](QList<qint64> values) {
-        std::sort(values.begin(), values.end());
-        return values.at(values.size() / 2);
-    };
     QList<qint64> tool;
     QList<qint64> program;
     for (int i = 0; i < 5; ++i) {
@@ -146,5 +179,6 @@ int main(int argc, char *argv[])
     }
     std::printf("one sentence: tolvanet-tool export-wav %lld ms, espeak-ng -w %lld ms (limit espeak-ng + 300 ms)\n",
                 median(tool), median(program));
-    return exportSeconds <= 1.2 * espeakSeconds && median(tool) <= median(program) + 300 ? 0 : 3;
+    return exportSeconds <= 1.2 * espeakSeconds && subtitleRatio <= 1.05 && median(tool) <= median(program) + 300
+        ? 0 : 3;
 }

@@ -8,7 +8,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libespeak-ng-dev espeak-ng
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
-  lame sox libsox-fmt-all file
+  lame opus-tools sox libsox-fmt-all file
   recode
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils poppler-utils

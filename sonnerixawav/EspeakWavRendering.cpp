@@ -1,5 +1,6 @@
 #include "sonnerixawav/EspeakWavRendering.h"
 
+#include "app/WholeFiles.h"
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/WavFileWriter.h"
 #include "speech/VoiceCatalog.h"
@@ -81,7 +82,11 @@ bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(i
     const qint64 expected = ExpectedSamples(job.text, job.rate, sampleRate);
     bool writeFailed = false;
     bool stopped = false;
-    const bool rendered = VoiceCatalog::RenderEspeak(
+    WordTimes times;
+    VoiceCatalog::MarkSink marks;
+    if (!job.wordTimesPath.isEmpty())
+        marks = [&times](const VoiceCatalog::SpokenMark &mark) { times.marks << mark; };
+    const bool rendered = VoiceCatalog::RenderEspeakMarked(
         job.text, voiceIndex, job.rate, [&](const qint16 *samples, int count) {
             if (!writer.Write(samples, count)) {
                 writeFailed = true;
@@ -93,12 +98,20 @@ bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(i
                 return false;
             }
             return true;
-        });
+        }, marks);
     if (!rendered || writeFailed || stopped) {
         writer.Cancel();
         return fail(writeFailed ? writer.Error()
                     : stopped   ? QStringLiteral("stopped")
                                 : QStringLiteral("espeak-ng could not render the text"));
+    }
+    // The times go first: once the sound file is there, the editor may look for them.
+    if (marks) {
+        times.soundMs = writer.SampleCount() * 1000 / sampleRate;
+        QString timesError;
+        if (!WholeFiles::WriteFile(job.wordTimesPath, WordTimesFileContents(times), &timesError))
+            m_voiceNote += (m_voiceNote.isEmpty() ? QString() : QStringLiteral("; "))
+                           + QStringLiteral("no word times: %1").arg(timesError);
     }
     if (!writer.Commit())
         return fail(writer.Error());

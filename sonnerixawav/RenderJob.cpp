@@ -31,5 +31,8 @@ std::optional<RenderJob> ReadRenderJob(const SettingsStore &exchange, QString *e
     job.outputPath = QDir(dir).filePath(name);
     job.voice = {*family, index.value_or(0)};
     job.rate = RateFromSpeedText(exchange.ReadString(kSection, kKeySpeed, QStringLiteral("0")));
+    const QString wordTimes = exchange.ReadString(kSection, kKeyWavWords, QString());
+    if (IsUsableSoundFileName(wordTimes))
+        job.wordTimesPath = QDir(dir).filePath(wordTimes);
     return job;
 }

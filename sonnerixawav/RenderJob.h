@@ -15,8 +15,10 @@ struct RenderJob
     QString outputPath;  // "WAV DIR" + "WAV"
     ExportVoice voice;
     int rate = 0;        // -10..10
+    QString wordTimesPath;  // "WAV DIR" + "WAV WORDS"; empty when no word times are wanted
 };
 
 // Reads the job from the exchange file; nothing, with the reason, when it cannot be
-// rendered (a voice family we do not render, or a file name outside "WAV DIR").
+// rendered (a voice family we do not render, or a file name outside "WAV DIR"). A
+// word-times name outside "WAV DIR" is left out: the sound is made without its times.
 std::optional<RenderJob> ReadRenderJob(const SettingsStore &exchange, QString *error);

@@ -73,6 +73,10 @@ void RendererWindow::StartJob()
     JoinWorker();
     QString error;
     const std::optional<RenderJob> job = ReadRenderJob(m_exchange, &error);
+    // The word times are asked for job by job: an editor that does not know them never
+    // gets a file it would not remove.
+    if (!m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, QString()).isEmpty())
+        m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, QString());
     if (!job) {
         FinishJob(false, error);
         return;

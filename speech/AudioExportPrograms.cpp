@@ -60,15 +60,15 @@ void ProcessRendererLauncher::Terminate()
     }
 }
 
-QString FindEncoder(const QString &programDir, const QStringList &searchPath)
+QString FindEncoder(const QString &program, const QString &programDir, const QStringList &searchPath)
 {
-    const QString beside = QDir(programDir).filePath(QStringLiteral("lame"));
+    const QString beside = QDir(programDir).filePath(program);
     const QFileInfo besideInfo(beside);
     if (besideInfo.isFile() && besideInfo.isExecutable())
         return beside;
     if (searchPath.isEmpty())
         return QString();
-    return QStandardPaths::findExecutable(QStringLiteral("lame"), searchPath);
+    return QStandardPaths::findExecutable(program, searchPath);
 }
 
 QStringList ExecutableSearchPath()

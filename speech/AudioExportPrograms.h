@@ -36,8 +36,8 @@ private:
     std::unique_ptr<QProcess> m_process;
 };
 
-// The MP3 encoder: "lame" in the program's folder, else the first one on the search path;
-// empty when there is none.
-QString FindEncoder(const QString &programDir, const QStringList &searchPath);
+// An encoder ("lame", "opusenc") in the program's folder, else the first one on the search
+// path; empty when there is none.
+QString FindEncoder(const QString &program, const QString &programDir, const QStringList &searchPath);
 // The folders of PATH.
 QStringList ExecutableSearchPath();

@@ -118,7 +118,7 @@ bool IsUsableSoundFileName(const QString &name)
 ExportControls ExportControlsFor(const QString &name, bool exporting)
 {
     const bool usable = !exporting && IsUsableSoundFileName(SoundFileNameOf(name));
-    return {usable, usable, !exporting};
+    return {usable, usable, usable, !exporting};
 }
 
 QByteArray TextFileContents(const QString &text)
@@ -137,4 +137,57 @@ int RateFromSpeedText(const QString &text)
     bool ok = false;
     const int rate = text.trimmed().toInt(&ok, 10);
     return ok ? qBound(-10, rate, 10) : 0;
+}
+
+QByteArray WordTimesFileContents(const WordTimes &times)
+{
+    QByteArray contents;
+    contents.reserve(times.marks.size() * 20 + 16);
+    for (const VoiceCatalog::SpokenMark &mark : times.marks) {
+        if (mark.kind == VoiceCatalog::SpokenMark::Kind::Word)
+            contents += "W " + QByteArray::number(mark.ms) + ' ' + QByteArray::number(mark.position) + ' '
+                        + QByteArray::number(mark.length) + '\n';
+        else
+            contents += "S " + QByteArray::number(mark.ms) + ' ' + QByteArray::number(mark.position) + '\n';
+    }
+    contents += "E " + QByteArray::number(times.soundMs) + '\n';
+    return contents;
+}
+
+std::optional<WordTimes> ParseWordTimes(const QByteArray &contents)
+{
+    WordTimes times;
+    bool ended = false;
+    for (const QByteArray &line : contents.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        if (ended)
+            return std::nullopt;
+        const QList<QByteArray> fields = line.split(' ');
+        QList<qint64> numbers;
+        for (qsizetype i = 1; i < fields.size(); ++i) {
+            bool ok = false;
+            const qint64 number = fields.at(i).toLongLong(&ok);
+            if (!ok || number < 0)
+                return std::nullopt;
+            numbers << number;
+        }
+        const QByteArray kind = fields.constFirst();
+        VoiceCatalog::SpokenMark mark;
+        if (kind == "W" && numbers.size() == 3) {
+            mark = {VoiceCatalog::SpokenMark::Kind::Word, numbers.at(1), numbers.at(2), numbers.at(0)};
+        } else if (kind == "S" && numbers.size() == 2) {
+            mark = {VoiceCatalog::SpokenMark::Kind::Sentence, numbers.at(1), 0, numbers.at(0)};
+        } else if (kind == "E" && numbers.size() == 1) {
+            times.soundMs = numbers.at(0);
+            ended = true;
+            continue;
+        } else {
+            return std::nullopt;
+        }
+        times.marks << mark;
+    }
+    if (!ended)
+        return std::nullopt;
+    return times;
 }

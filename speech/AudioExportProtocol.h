@@ -1,5 +1,9 @@
 #pragma once
 
+#include "speech/VoiceCatalog.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -17,6 +21,10 @@ inline const QString kKeySpeed = QStringLiteral("SPEED");
 inline const QString kKeyFamily = QStringLiteral("Tipus de sintetitzador");
 inline const QString kKeyVoice = QStringLiteral("Sintetitzador");
 inline const QString kKeyStatus = QStringLiteral("STATUS");
+// Written after the rest, only when subtitles are wanted: a file name in "WAV DIR" where the
+// renderer writes when each word is heard. The renderer empties it once read, so that it
+// serves one job; a renderer that does not know it writes no such file.
+inline const QString kKeyWavWords = QStringLiteral("WAV WORDS");
 
 inline const QString kFirstWavName = QStringLiteral("Sonnerix.wav");
 inline const QString kTextFileName = QStringLiteral("Sintetitzat.txt");
@@ -72,6 +80,7 @@ struct ExportControls
 {
     bool wavButton = false;
     bool mp3Button = false;
+    bool opusItem = false;
     bool nameField = true;
 };
 ExportControls ExportControlsFor(const QString &name, bool exporting);
@@ -81,3 +90,16 @@ QByteArray TextFileContents(const QString &text);
 
 // The "SPEED" value clamped to the rate bar's range, 0 when it is not a number.
 int RateFromSpeedText(const QString &text);
+
+// When each word and sentence of "WAV TEXT" is heard in the sound file (positions in the
+// text as given, times in milliseconds), and how long the sound lasts.
+struct WordTimes
+{
+    QList<VoiceCatalog::SpokenMark> marks;
+    qint64 soundMs = 0;
+};
+// The word-times file: a line per mark, "W <ms> <position> <length>" or "S <ms> <position>",
+// and "E <ms>" for the sound's length last; UTF-8 digits only.
+QByteArray WordTimesFileContents(const WordTimes &times);
+// Nothing when a line is not one of those, or the "E" line is missing.
+std::optional<WordTimes> ParseWordTimes(const QByteArray &contents);

@@ -262,38 +262,100 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
 
     QDir().mkpath(m_paths.recordsDir);
     SettingsStore exchange(m_paths.exchangeFile);
-    if (job.format == ExportFormat::Wav)
-        return RenderWav(job, name + QStringLiteral(".wav"), exchange, result);
-    // The MP3 is encoded from a WAV of its own: a WAV saved under the same name stays
-    // as it is.
-    const QString renderName = Mp3RenderName();
-    const QString renderPath = m_paths.recordsDir + renderName;
-    QFile::remove(renderPath);
-    result = RenderWav(job, renderName, exchange, result);
-    if (result.ok) {
-        result = EncodeMp3(name, renderPath, result);
-        if (!result.ok) {
-            // The sound is kept as a WAV when no file of that name stands in the way.
-            const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
-            if (!AppClosing() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath))
-                result.reason += QStringLiteral("; el so és a %1.").arg(wavPath);
-            else
-                result.reason += QLatin1Char('.');
+    result.format = job.format;
+    const QString spoken = m_dictionary ? m_dictionary(job.text) : job.text;
+    // The word times come in a file of this process's own, removed once read.
+    const QString wordTimesName = job.subtitles.Any()
+        ? QStringLiteral(".Sonnerix-words-%1.txt").arg(QCoreApplication::applicationPid()) : QString();
+    const QString wordTimesPath = m_paths.recordsDir + wordTimesName;
+    if (!wordTimesName.isEmpty())
+        QFile::remove(wordTimesPath);
+    if (job.format == ExportFormat::Wav) {
+        result = RenderWav(job, spoken, name + QStringLiteral(".wav"), wordTimesName, exchange, result);
+    } else {
+        // The encoded file is made from a WAV of its own: a WAV saved under the same name
+        // stays as it is.
+        const QString renderName = EncodingRenderName(job.format);
+        const QString renderPath = m_paths.recordsDir + renderName;
+        QFile::remove(renderPath);
+        result = RenderWav(job, spoken, renderName, wordTimesName, exchange, result);
+        if (result.ok) {
+            result = Encode(job.format, name, renderPath, result);
+            if (!result.ok) {
+                // The sound is kept as a WAV when no file of that name stands in the way.
+                const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
+                if (!AppClosing() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath)) {
+                    result.reason += QStringLiteral("; el so és a %1.").arg(wavPath);
+                    result.file = wavPath;
+                } else {
+                    result.reason += QLatin1Char('.');
+                    result.file.clear();
+                }
+            }
         }
+        QFile::remove(renderPath);
     }
-    QFile::remove(renderPath);
+    if (job.subtitles.Any()) {
+        std::optional<WordTimes> times;
+        if (const WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(wordTimesPath); read.ok)
+            times = ParseWordTimes(read.bytes);
+        QFile::remove(wordTimesPath);
+        // Subtitles go with whatever sound file the user is left with.
+        if (!AppClosing() && !result.file.isEmpty() && QFileInfo::exists(result.file))
+            result = WriteSubtitles(job, spoken, times, result);
+    }
     return result;
 }
 
-QString AudioExporter::Mp3RenderName()
+QString AudioExporter::EncodingRenderName(ExportFormat format)
 {
     // Hidden, and one per process, so that two programs sharing the records folder never
     // meet in it.
-    return QStringLiteral(".Sonnerix-mp3-%1.wav").arg(QCoreApplication::applicationPid());
+    return QStringLiteral(".Sonnerix-%1-%2.wav")
+        .arg(format == ExportFormat::Opus ? QStringLiteral("opus") : QStringLiteral("mp3"))
+        .arg(QCoreApplication::applicationPid());
 }
 
-ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QString &wavName, SettingsStore &exchange,
-                                      ExportResult result)
+ExportResult AudioExporter::WriteSubtitles(const ExportRequest &request, const QString &spoken,
+                                           const std::optional<WordTimes> &times, ExportResult result)
+{
+    const QString base = QFileInfo(result.file).path() + QLatin1Char('/') + request.name;
+    QList<std::pair<QString, QByteArray>> files;
+    const QString srtPath = base + QStringLiteral(".srt");
+    const QString lrcPath = base + QStringLiteral(".lrc");
+    QStringList problems;
+    if (!times) {
+        // Older subtitles of that name belong to an older recording: players would show
+        // them with this one.
+        for (const auto &[wanted, path] :
+             {std::pair{request.subtitles.srt, srtPath}, std::pair{request.subtitles.lrc, lrcPath}})
+            if (wanted)
+                QFile::remove(path);
+        problems << QStringLiteral("el programa de síntesi no ha donat el temps de les paraules");
+    } else {
+        const QList<TimedSentence> sentences = TimeSentences(request.text, spoken, *times);
+        if (request.subtitles.srt)
+            files.append({srtPath, SrtFileContents(sentences)});
+        if (request.subtitles.lrc)
+            files.append({lrcPath, LrcFileContents(sentences, request.name, times->soundMs)});
+    }
+    for (const auto &[path, contents] : std::as_const(files)) {
+        QString error;
+        if (WholeFiles::WriteFile(path, contents, &error))
+            result.subtitleFiles << path;
+        else
+            problems << error;
+    }
+    if (!problems.isEmpty()) {
+        const QString told =
+            QStringLiteral("No s'han pogut desar els subtítols: %1.").arg(problems.join(QStringLiteral("; ")));
+        result.notice = result.notice.isEmpty() ? told : result.notice + QLatin1Char(' ') + told;
+    }
+    return result;
+}
+
+ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
+                                      const QString &wordTimesName, SettingsStore &exchange, ExportResult result)
 {
     using namespace ExportProtocol;
     QString writeError;
@@ -301,10 +363,9 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         if (!exchange.WriteString(kSection, key, value) && writeError.isEmpty())
             writeError = exchange.LastError();
     };
-    const QString text = m_dictionary ? m_dictionary(request.text) : request.text;
     write(kKeyWavDir, m_paths.recordsDir);
     write(kKeyWav, kFirstWavName);
-    write(kKeyWavText, EscapeExchangeText(text));
+    write(kKeyWavText, EscapeExchangeText(spoken));
     write(kKeySpeed, QString::number(qBound(-10, request.rate, 10)));
 
     const QString textFile = QDir(m_paths.exchangeDir).filePath(kTextFileName);
@@ -374,6 +435,8 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     }
     const FileStamp before = StampOf(wavPath);
     write(kKeyWav, wavName);
+    if (!wordTimesName.isEmpty())
+        write(kKeyWavWords, wordTimesName);
     if (!writeError.isEmpty()) {
         m_desktop.RequestClose(window);
         return failed(writeError + QStringLiteral(": ") + kNoSoundFile);
@@ -382,6 +445,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         return failed(QStringLiteral("El programa de síntesi SonnerixaWav no respon: ") + kNoSoundFile);
 
     QString failure;
+    QElapsedTimer missedSince;
     for (;;) {
         WaitWithEvents(m_timings.statusPollMs);
         if (AppClosing()) {
@@ -396,7 +460,15 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
             emit progress(*percent);
             emit statusText(QStringLiteral("Desant el fitxer de so... %1%").arg(*percent));
         }
-        if (m_desktop.FindWindowByTitle(kRendererTitle) != window) {
+        // A renderer busy writing to a slow disk may miss a look: only one that stays
+        // away, or whose program has ended, is gone.
+        if (m_desktop.FindWindowByTitle(kRendererTitle) == window) {
+            missedSince.invalidate();
+            continue;
+        }
+        if (!missedSince.isValid())
+            missedSince.start();
+        if ((startedHere && !m_launcher.Running()) || missedSince.elapsed() >= m_timings.windowLostLimitMs) {
             failure = QStringLiteral("El programa de síntesi SonnerixaWav s'ha tancat abans d'acabar: ")
                       + kNoSoundFile;
             break;
@@ -414,77 +486,91 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     return result;
 }
 
-ExportResult AudioExporter::EncodeMp3(const QString &name, const QString &wavPath, ExportResult result)
+ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, const QString &wavPath,
+                                   ExportResult result)
 {
-    const QString mp3Path = m_paths.recordsDir + name + QStringLiteral(".mp3");
-    // lame names its output after its input: x.wav gives x.mp3 (some builds x.wav.mp3).
-    const QString encodedPath = wavPath.chopped(4) + QStringLiteral(".mp3");
-    const QString doubledPath = wavPath + QStringLiteral(".mp3");
-    const QString noMp3 = QStringLiteral("no s'ha creat el fitxer MP3");
-    const QString encoder = FindEncoder(m_paths.programDir, m_encoderSearchPath);
+    const bool opus = format == ExportFormat::Opus;
+    const QString program = opus ? QStringLiteral("opusenc") : QStringLiteral("lame");
+    const QString kind = opus ? QStringLiteral("Opus") : QStringLiteral("MP3");
+    const QString extension = opus ? QStringLiteral(".opus") : QStringLiteral(".mp3");
+    const QString outPath = m_paths.recordsDir + name + extension;
+    // lame names its output after its input: x.wav gives x.mp3 (some builds x.wav.mp3);
+    // opusenc writes where it is told.
+    const QString encodedPath = wavPath.chopped(4) + extension;
+    const QString doubledPath = wavPath + extension;
+    const QString noFile = QStringLiteral("no s'ha creat el fitxer %1").arg(kind);
+    const QString encoder = FindEncoder(program, m_paths.programDir, m_encoderSearchPath);
     if (encoder.isEmpty())
-        return Failed(result, QStringLiteral("No s'ha trobat el programa lame: ") + noMp3);
+        return Failed(result, QStringLiteral("No s'ha trobat el programa %1: ").arg(program) + noFile);
 
-    // An older MP3 steps aside while lame works, so that a new file is never mistaken
-    // for it, and comes back when the encoding fails.
-    OlderFile older(mp3Path, m_paths.recordsDir + QLatin1Char('.') + name + QStringLiteral(".mp3.anterior"));
+    // An older file steps aside while the encoder works, so that a new file is never
+    // mistaken for it, and comes back when the encoding fails.
+    OlderFile older(outPath, m_paths.recordsDir + QLatin1Char('.') + name + extension + QStringLiteral(".anterior"));
     if (!older.StepAside())
-        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(mp3Path) + noMp3);
+        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(outPath) + noFile);
     const auto failed = [&](const QString &reason) {
-        QFile::remove(mp3Path);
+        QFile::remove(outPath);
         QFile::remove(encodedPath);
         QFile::remove(doubledPath);
         older.Restore();
         return Failed(result, reason);
     };
 
-    emit statusText(QStringLiteral("Codificant el fitxer MP3..."));
-    QProcess lame;
-    lame.setProgram(encoder);
-    lame.setArguments({wavPath});
-    lame.setWorkingDirectory(m_paths.recordsDir);
-    lame.setProcessChannelMode(QProcess::MergedChannels);
-    lame.start();
-    if (!lame.waitForStarted(5000))
-        return failed(QStringLiteral("No s'ha pogut iniciar lame (%1): ").arg(lame.errorString()) + noMp3);
-    // lame encodes far faster than the sound plays: a limit of the sound's own length
+    emit statusText(QStringLiteral("Codificant el fitxer %1...").arg(kind));
+    QProcess encoding;
+    encoding.setProgram(encoder);
+    // Speech at 12 kbit/s is as clear as lame's MP3 of our renderer's sound at 32; half
+    // the encoder's full effort takes half the time for the same size.
+    encoding.setArguments(opus ? QStringList{QStringLiteral("--quiet"), QStringLiteral("--speech"),
+                                             QStringLiteral("--bitrate"), QStringLiteral("12"),
+                                             QStringLiteral("--comp"), QStringLiteral("5"),
+                                             QStringLiteral("--title"), name, wavPath, encodedPath}
+                               : QStringList{wavPath});
+    encoding.setWorkingDirectory(m_paths.recordsDir);
+    encoding.setProcessChannelMode(QProcess::MergedChannels);
+    encoding.start();
+    if (!encoding.waitForStarted(5000))
+        return failed(QStringLiteral("No s'ha pogut iniciar %1 (%2): ").arg(program, encoding.errorString()) + noFile);
+    // Encoders work far faster than the sound plays: a limit of the sound's own length
     // and then some is only reached by an encoder that hangs.
     const qint64 limitMs = m_timings.encoderLimitMs + SoundSeconds(wavPath) * m_timings.encoderMsPerSoundSecond;
     QElapsedTimer clock;
     clock.start();
     QByteArray output;
-    while (lame.state() != QProcess::NotRunning) {
-        WaitForProcess(lame, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))));
-        output += lame.readAll();
+    while (encoding.state() != QProcess::NotRunning) {
+        WaitForProcess(encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))));
+        output += encoding.readAll();
         if (output.size() > 65536)
             output = output.right(4096);
         const bool closing = AppClosing();
-        if (closing || (lame.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
-            lame.kill();
-            lame.waitForFinished(2000);
+        if (closing || (encoding.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
+            encoding.kill();
+            encoding.waitForFinished(2000);
             if (closing)
-                return failed(QStringLiteral("El programa es tanca: ") + noMp3);
-            return failed(QStringLiteral("lame no ha acabat en %1 s i s'ha aturat: ").arg((limitMs + 999) / 1000)
-                          + noMp3);
+                return failed(QStringLiteral("El programa es tanca: ") + noFile);
+            return failed(QStringLiteral("%1 no ha acabat en %2 s i s'ha aturat: ")
+                              .arg(program)
+                              .arg((limitMs + 999) / 1000)
+                          + noFile);
         }
     }
-    output += lame.readAll();
+    output += encoding.readAll();
 
     const bool made = NonEmptyFile(encodedPath) || NonEmptyFile(doubledPath);
-    const bool encoderFailed = lame.exitStatus() != QProcess::NormalExit || lame.exitCode() != 0;
+    const bool encoderFailed = encoding.exitStatus() != QProcess::NormalExit || encoding.exitCode() != 0;
     if (!made || encoderFailed) {
         const QString detail = LastLine(output);
-        return failed(QStringLiteral("La codificació MP3 ha fallat%1: ")
-                          .arg(detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)) + noMp3);
+        return failed(QStringLiteral("La codificació %1 ha fallat%2: ")
+                          .arg(kind, detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)) + noFile);
     }
-    // Only a non-empty MP3 replaces the older one.
-    QFile::remove(mp3Path);
+    // Only a non-empty file replaces the older one.
+    QFile::remove(outPath);
     const QString encoded = NonEmptyFile(encodedPath) ? encodedPath : doubledPath;
-    if (!QFile::rename(encoded, mp3Path) || !NonEmptyFile(mp3Path))
-        return failed(QStringLiteral("No s'ha pogut donar el nom %1 al fitxer MP3: ").arg(mp3Path) + noMp3);
+    if (!QFile::rename(encoded, outPath) || !NonEmptyFile(outPath))
+        return failed(QStringLiteral("No s'ha pogut donar el nom %1 al fitxer %2: ").arg(outPath, kind) + noFile);
     QFile::remove(encodedPath);
     QFile::remove(doubledPath);
     older.Drop();
-    result.file = mp3Path;
+    result.file = outPath;
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "speech/AudioExportProtocol.h"
+#include "speech/Subtitles.h"
 
 #include <QObject>
 #include <QString>
@@ -13,7 +14,7 @@ class DesktopWindows;
 class SettingsStore;
 class RendererLauncher;
 
-enum class ExportFormat { Wav, Mp3 };
+enum class ExportFormat { Wav, Mp3, Opus };
 
 struct ExportRequest
 {
@@ -22,6 +23,7 @@ struct ExportRequest
     ExportFormat format = ExportFormat::Wav;
     ExportVoice voice;
     int rate = 0;  // the rate bar's position, -10..10
+    SubtitleChoice subtitles;  // written beside the sound file; none unless asked for
 };
 
 struct ExportResult
@@ -30,6 +32,8 @@ struct ExportResult
     QString file;    // the sound file made
     QString reason;  // why no (or only part of the) sound file was made
     QString notice;  // something the user is told once, even on success
+    ExportFormat format = ExportFormat::Wav;
+    QStringList subtitleFiles;  // the subtitle files written beside the sound file
 };
 
 // How long the export waits; the tests shorten them.
@@ -42,14 +46,16 @@ struct ExportTimings
     int lookIntervalMs = 20;
     int statusPollMs = 25;        // between readings of "STATUS"
     int encoderPollMs = 2000;     // longest wait between looks at the encoder
-    int encoderLimitMs = 30000;   // for lame, and encoderMsPerSoundSecond more for each second of sound
+    int encoderLimitMs = 30000;   // for the encoder, and encoderMsPerSoundSecond more for each second of sound
     int encoderMsPerSoundSecond = 1000;
     int lockWaitLimitMs = 600000; // for another export on the same exchange file to end
+    int windowLostLimitMs = 1500; // for a rendering window that no longer answers to come back
 };
 
 // Saves the document as spoken audio in the records folder: hands the text, voice and
 // rate to the rendering program through the exchange file and its window, waits for it
-// while the window keeps handling events, and encodes MP3 with lame.
+// while the window keeps handling events, encodes MP3 with lame and Opus with opusenc, and
+// writes the subtitles from the times the renderer gives for each word.
 class AudioExporter : public QObject
 {
     Q_OBJECT
@@ -62,7 +68,7 @@ public:
     // The exceptions dictionary applied to the text.
     void SetDictionary(std::function<QString(const QString &)> apply) { m_dictionary = std::move(apply); }
     void SetTimings(const ExportTimings &timings) { m_timings = timings; }
-    // Where lame is searched after the program's folder; PATH by default.
+    // Where the encoders are searched after the program's folder; PATH by default.
     void SetEncoderSearchPath(const QStringList &folders) { m_encoderSearchPath = folders; }
 
     bool Busy() const { return m_busy; }
@@ -86,12 +92,16 @@ private:
     void Begin();
     void End(const ExportResult &result);
     ExportResult Run(const ExportRequest &request);
-    // Renders the text into the records folder as wavName.
-    ExportResult RenderWav(const ExportRequest &request, const QString &wavName, SettingsStore &exchange,
-                           ExportResult result);
-    // Encodes wavPath into name.mp3.
-    ExportResult EncodeMp3(const QString &name, const QString &wavPath, ExportResult result);
-    static QString Mp3RenderName();
+    // Renders the spoken text into the records folder as wavName, and the word times into
+    // wordTimesName when one is given.
+    ExportResult RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
+                           const QString &wordTimesName, SettingsStore &exchange, ExportResult result);
+    // Encodes wavPath into name.mp3 or name.opus.
+    ExportResult Encode(ExportFormat format, const QString &name, const QString &wavPath, ExportResult result);
+    // Writes the chosen subtitle files beside the sound file from the renderer's word times.
+    ExportResult WriteSubtitles(const ExportRequest &request, const QString &spoken,
+                                const std::optional<WordTimes> &times, ExportResult result);
+    static QString EncodingRenderName(ExportFormat format);
 
     AppPaths m_paths;
     DesktopWindows &m_desktop;

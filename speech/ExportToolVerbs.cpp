@@ -26,7 +26,21 @@ struct ToolOptions
     QString voice;
     QString rate;
     QString file;
+    SubtitleChoice subtitles = kAllSubtitles;
 };
+
+QString FormatName(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Mp3:
+        return QStringLiteral("MP3");
+    case ExportFormat::Opus:
+        return QStringLiteral("Opus");
+    case ExportFormat::Wav:
+        break;
+    }
+    return QStringLiteral("WAV");
+}
 
 int Usage(const QString &verb, const QString &problem)
 {
@@ -36,19 +50,26 @@ int Usage(const QString &verb, const QString &problem)
 }
 
 // The options, or the exit status when the verb must not run (help, version, bad usage).
-std::optional<ToolOptions> ParseOptions(const QString &verb, const QStringList &arguments, int *status)
+std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format, const QStringList &arguments,
+                                        int *status)
 {
     ToolVerbLine line;
     line.verb = verb;
     line.description = QStringLiteral(
         "Saves the document as spoken audio (%1) in the records folder and prints the sound file's path.\n"
-        "The voice and rate are the editor's unless given; the name is the document's.")
-        .arg(verb == QLatin1String("export-mp3") ? QStringLiteral("MP3") : QStringLiteral("WAV"));
+        "The voice and rate are the editor's unless given; the name is the document's.\n"
+        "Subtitles NAME.srt (a cue per sentence) and NAME.lrc (every word timed) go beside it;\n"
+        "when they cannot be made the sound file is kept, the reason goes to standard error\n"
+        "and the status is 1.")
+        .arg(FormatName(format));
     line.options = {
         {QStringLiteral("name"), QStringLiteral("The sound file's base name."), QStringLiteral("TEXT")},
         {QStringLiteral("voice"), QStringLiteral("A number of the voice list, or an espeak-ng voice name."),
          QStringLiteral("N|VOICE")},
         {QStringLiteral("rate"), QStringLiteral("The speech rate, from -10 to 10."), QStringLiteral("R")},
+        {QStringLiteral("subtitles"), QStringLiteral("The subtitle files to write: srt, lrc or srt,lrc (the default)."),
+         QStringLiteral("LIST")},
+        {QStringLiteral("no-subtitles"), QStringLiteral("Writes no subtitle files.")},
     };
     line.positionalName = QStringLiteral("FILE");
     line.positionalHelp = QStringLiteral("The document; standard input when none is given.");
@@ -63,6 +84,20 @@ std::optional<ToolOptions> ParseOptions(const QString &verb, const QStringList &
     options.rate = parser.value(QStringLiteral("rate"));
     if (!parser.positionalArguments().isEmpty())
         options.file = parser.positionalArguments().constFirst();
+    const bool none = parser.isSet(QStringLiteral("no-subtitles"));
+    if (parser.isSet(QStringLiteral("subtitles"))) {
+        const QString list = parser.value(QStringLiteral("subtitles"));
+        const std::optional<SubtitleChoice> chosen = ParseSubtitleChoice(list);
+        if (none || !chosen) {
+            *status = Usage(verb, none ? QStringLiteral("--subtitles and --no-subtitles together")
+                                       : QStringLiteral("wrong value '%1' of --subtitles: srt, lrc or srt,lrc is "
+                                                        "needed").arg(list));
+            return std::nullopt;
+        }
+        options.subtitles = *chosen;
+    } else if (none) {
+        options.subtitles = {};
+    }
     return options;
 }
 
@@ -95,17 +130,20 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         format = ExportFormat::Wav;
     else if (verb == QLatin1String("export-mp3"))
         format = ExportFormat::Mp3;
+    else if (verb == QLatin1String("export-opus"))
+        format = ExportFormat::Opus;
     else
         return std::nullopt;
 
     QString problem;
     int status = 0;
-    const std::optional<ToolOptions> options = ParseOptions(verb, arguments, &status);
+    const std::optional<ToolOptions> options = ParseOptions(verb, format, arguments, &status);
     if (!options)
         return status;
 
     ExportRequest request;
     request.format = format;
+    request.subtitles = options->subtitles;
     QString readError;
     request.text = ReadToolDocument(options->file, &readError);
     if (!readError.isEmpty()) {
@@ -161,5 +199,6 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     }
     std::printf("%s\n", qPrintable(result.file));
     std::fflush(stdout);
-    return 0;
+    const int wanted = int(request.subtitles.srt) + int(request.subtitles.lrc);
+    return result.subtitleFiles.size() == wanted ? 0 : 1;
 }

@@ -31,9 +31,37 @@ std::mutex &EspeakMutex()
 int g_sampleRate = 0;
 bool g_initialised = false;
 const SampleSink *g_currentSink = nullptr;
+const MarkSink *g_currentMarks = nullptr;
+// Where each code point of the text being rendered begins in its QString (espeak-ng
+// counts positions in code points, from 1).
+QVector<qsizetype> g_codePointStarts;
 
-int SynthCallback(short *wav, int count, espeak_EVENT *)
+qsizetype TextIndexOfCodePoint(int position)
 {
+    const qsizetype last = g_codePointStarts.size() - 1;
+    return g_codePointStarts.at(std::clamp<qsizetype>(position - 1, 0, last));
+}
+
+void ReportMarks(const espeak_EVENT *event)
+{
+    for (; event->type != espeakEVENT_LIST_TERMINATED; ++event) {
+        SpokenMark mark;
+        if (event->type == espeakEVENT_SENTENCE)
+            mark.kind = SpokenMark::Kind::Sentence;
+        else if (event->type != espeakEVENT_WORD || event->length <= 0)
+            continue;  // the word event that closes a text has no length and no word
+        mark.position = TextIndexOfCodePoint(event->text_position);
+        if (mark.kind == SpokenMark::Kind::Word)
+            mark.length = TextIndexOfCodePoint(event->text_position + event->length) - mark.position;
+        mark.ms = event->audio_position;
+        (*g_currentMarks)(mark);
+    }
+}
+
+int SynthCallback(short *wav, int count, espeak_EVENT *events)
+{
+    if (events && g_currentMarks)
+        ReportMarks(events);
     if (!wav || count <= 0 || !g_currentSink)
         return 0;
     return (*g_currentSink)(wav, count) ? 0 : 1;
@@ -205,6 +233,11 @@ int EspeakSampleRate()
 
 bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink)
 {
+    return RenderEspeakMarked(text, voiceIndex, rate, sink, {});
+}
+
+bool RenderEspeakMarked(const QString &text, int voiceIndex, int rate, const SampleSink &sink, const MarkSink &marks)
+{
     std::lock_guard lock(EspeakMutex());
     if (!EnsureEspeakLocked())
         return false;
@@ -229,10 +262,20 @@ bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSin
         return !stopped;
     };
     g_currentSink = &guard;
+    if (marks) {
+        g_codePointStarts.clear();
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (!text.at(i).isLowSurrogate())
+                g_codePointStarts << i;
+        g_codePointStarts << text.size();
+        g_currentMarks = &marks;
+    }
     const QByteArray utf8 = text.toUtf8();
     const espeak_ERROR result = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
                                              espeakCHARS_UTF8, nullptr, nullptr);
     g_currentSink = nullptr;
+    g_currentMarks = nullptr;
+    g_codePointStarts.clear();
     return result == EE_OK && !stopped;
 }
 

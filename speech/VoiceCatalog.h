@@ -52,6 +52,19 @@ using SampleSink = std::function<bool(const qint16 *samples, int count)>;
 // rate -10..10, in espeak-ng's synchronous mode on the calling thread. Calls from
 // several threads are serialised. False when espeak-ng cannot render or the sink stops.
 bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink);
+// A word or a sentence reached while rendering: where it begins in the text (QString
+// positions) and when it is heard, in milliseconds from the first sample.
+struct SpokenMark
+{
+    enum class Kind { Word, Sentence };
+    Kind kind = Kind::Word;
+    qsizetype position = 0;
+    qsizetype length = 0;  // 0 for a sentence
+    qint64 ms = 0;
+};
+using MarkSink = std::function<void(const SpokenMark &mark)>;
+// RenderEspeak that also hands each word and sentence to marks, in the order spoken.
+bool RenderEspeakMarked(const QString &text, int voiceIndex, int rate, const SampleSink &sink, const MarkSink &marks);
 
 // --- speech-dispatcher (family SAPI) ----------------------------------------------
 

@@ -25,7 +25,8 @@ const char kHelp[] =
     "  tolvanet-tool list\n"
     "  tolvanet-tool voices\n"
     "  tolvanet-tool say [--voice N] [--rate R] TEXT...\n"
-    "  tolvanet-tool export-wav|export-mp3 [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
+    "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
+    "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
     "  tolvanet-tool VERB --help\n"
     "  tolvanet-tool --version\n"
@@ -44,8 +45,9 @@ const char kHelp[] =
     "When the command would show a message box, its text goes to standard error,\n"
     "nothing to standard output, and the exit status is 2.\n"
     "\n"
-    "export-wav and export-mp3 save the document as speech in the records folder,\n"
-    "with the voice and rate of the editor's settings unless given. print prints\n"
+    "export-wav, export-mp3 and export-opus save the document as speech in the\n"
+    "records folder, with the voice and rate of the editor's settings unless given,\n"
+    "and its subtitles beside it (NAME.srt and NAME.lrc). print prints\n"
     "the document in the editor's font, to a PDF file or to the default printer.\n"
     "\n"
     "Wrong arguments are named on standard error, with exit status 2.\n";
@@ -98,7 +100,7 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "print"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }

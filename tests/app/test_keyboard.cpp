@@ -205,9 +205,9 @@ private slots:
         QCOMPARE(m_log, QStringList({"msp:skip", "msp:speak:un ", "msp:wait"}));
         QCOMPARE(QApplication::focusWidget(), Main().Edit());
 
-        // WAV and MP3 from the menu: no rendering program here, so each says that nothing
-        // was saved and shows why.
-        for (int mnemonic : {Qt::Key_W, Qt::Key_3}) {
+        // WAV, MP3 and Opus from the menu: no rendering program here, so each says that
+        // nothing was saved and shows why.
+        for (int mnemonic : {Qt::Key_W, Qt::Key_3, Qt::Key_O}) {
             m_log.clear();
             QSignalSpy finished(m_windows->exporter.get(), &AudioExporter::finished);
             WhenModal([](QWidget *modal) {
@@ -234,10 +234,15 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("spoken");
-        QTest::newRow("saved") << true << "records/carta.mp3" << "Fitxer de so desat: carta.mp3.";
-        QTest::newRow("nothing saved") << false << "" << "No s'ha desat cap fitxer de so.";
+        QTest::addColumn<int>("format");
+        const int mp3 = int(ExportFormat::Mp3);
+        QTest::newRow("saved") << true << "records/carta.mp3" << "Fitxer de so desat: carta.mp3." << mp3;
+        QTest::newRow("nothing saved") << false << "" << "No s'ha desat cap fitxer de so." << mp3;
         QTest::newRow("only the WAV") << false << "records/carta.wav"
-                                      << "No s'ha pogut fer el fitxer MP3. El so és a carta.wav.";
+                                      << "No s'ha pogut fer el fitxer MP3. El so és a carta.wav." << mp3;
+        QTest::newRow("only the WAV, no Opus") << false << "records/carta.wav"
+                                               << "No s'ha pogut fer el fitxer Opus. El so és a carta.wav."
+                                               << int(ExportFormat::Opus);
     }
 
     void theEndOfAnExportIsSpoken()
@@ -245,9 +250,11 @@ private slots:
         QFETCH(bool, ok);
         QFETCH(QString, file);
         QFETCH(QString, spoken);
+        QFETCH(int, format);
         QVERIFY(Start("[tts]\r\nNumero sintetitzador=1\r\n"));
         ExportResult result;
         result.ok = ok;
+        result.format = ExportFormat(format);
         if (!file.isEmpty()) {
             result.file = m_dir.filePath(file);
             QFile made(result.file);

@@ -5,11 +5,13 @@
 #include "speech/AudioExporter.h"
 #include "speech/ExportToolVerbs.h"
 #include "speech/VoiceCatalog.h"
+#include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,9 +52,11 @@ private:
     std::unique_ptr<ProcessRendererLauncher> m_launcher;
     std::unique_ptr<AudioExporter> m_exporter;
 
-    ExportResult Export(const QString &text, const QString &name, ExportFormat format, int rate)
+    ExportResult Export(const QString &text, const QString &name, ExportFormat format, int rate,
+                        SubtitleChoice subtitles = {})
     {
         ExportRequest request;
+        request.subtitles = subtitles;
         request.text = text;
         request.name = name;
         request.format = format;
@@ -66,7 +70,7 @@ private slots:
     {
         if (!QDBusConnection::sessionBus().isConnected())
             QSKIP("no D-Bus session bus: the rendering program cannot publish its window");
-        for (const char *tool : {"soxi", "lame", "file"})
+        for (const char *tool : {"soxi", "lame", "file", "opusenc", "opusinfo"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
         const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
@@ -123,6 +127,52 @@ private slots:
         QVERIFY2(seconds > 3.0 && seconds < 30.0, qPrintable(QString::number(seconds)));
     }
 
+    void opusIsReadBackAndSmallerThanMp3()
+    {
+        const ExportResult opus = Export(kDocument, QStringLiteral("conte"), ExportFormat::Opus, 5);
+        QVERIFY2(opus.ok, qPrintable(opus.reason));
+        QCOMPARE(opus.file, m_paths.recordsDir + QStringLiteral("conte.opus"));
+        QProcess info;
+        info.start(QStringLiteral("opusinfo"), {opus.file});
+        QVERIFY(info.waitForFinished(60000));
+        const QString report = QString::fromUtf8(info.readAll());
+        QVERIFY2(info.exitCode() == 0 && report.contains(QLatin1String("Opus stream 1")), qPrintable(report));
+        static const QRegularExpression length(QStringLiteral("Playback length: (\\d+)m:([\\d.]+)s"));
+        const QRegularExpressionMatch played = length.match(report);
+        QVERIFY2(played.hasMatch(), qPrintable(report));
+        const double seconds = played.captured(1).toInt() * 60 + played.captured(2).toDouble();
+        QVERIFY2(seconds > 3.0 && seconds < 30.0, qPrintable(report));
+
+        const ExportResult mp3 = Export(kDocument, QStringLiteral("conte"), ExportFormat::Mp3, 5);
+        QVERIFY2(mp3.ok, qPrintable(mp3.reason));
+        QVERIFY2(QFileInfo(opus.file).size() * 3 < QFileInfo(mp3.file).size() * 2,
+                 qPrintable(QStringLiteral("Opus %1 bytes, MP3 %2 bytes")
+                                .arg(QFileInfo(opus.file).size()).arg(QFileInfo(mp3.file).size())));
+    }
+
+    void subtitlesHoldTheDocumentsWordsWithinTheSound()
+    {
+        // The dictionary says a whole document of one word otherwise: the subtitles keep the word.
+        m_exporter->SetDictionary([](const QString &text) {
+            return text == QStringLiteral("UPC") ? QStringLiteral("Universitat Politècnica de Catalunya") : text;
+        });
+        for (const auto &[text, cues] : {std::pair{kDocument, 3}, std::pair{QStringLiteral("UPC"), 1}}) {
+            const ExportResult result = Export(text, QStringLiteral("subtitulat"), ExportFormat::Wav, 0, kAllSubtitles);
+            QVERIFY2(result.ok, qPrintable(result.reason));
+            QCOMPARE(result.subtitleFiles.size(), 2);
+            const auto bytes = [this](const char *name) {
+                QFile file(m_paths.recordsDir + QLatin1String(name));
+                return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            };
+            const QString problem = SubtitleFiles::Problem(bytes("subtitulat.srt"), bytes("subtitulat.lrc"), text,
+                                                           cues, qint64(Seconds(result.file) * 1000) + 1);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        }
+        m_exporter->SetDictionary({});
+        const QStringList hidden{QStringLiteral(".Sonnerix*")};
+        QVERIFY(QDir(m_paths.recordsDir).entryList(hidden, QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     void wavThenMp3UnderOneNameKeepsBoth()
     {
         QVERIFY(Export(kFirstLine, QStringLiteral("Sintetitzat"), ExportFormat::Wav, 0).ok);
@@ -162,6 +212,20 @@ private slots:
                                    {QStringLiteral("--name"), QStringLiteral("../fora"), document}, m_paths),
                  std::optional<int>(2));
         QCOMPARE(RunExportToolVerb(QStringLiteral("calculate"), {}, m_paths), std::nullopt);
+
+        // Subtitles beside every sound file unless told otherwise; Opus by its own verb.
+        QVERIFY(QFile::exists(m_paths.recordsDir + QStringLiteral("eina.srt")));
+        QVERIFY(QFile::exists(m_paths.recordsDir + QStringLiteral("conte.lrc")));
+        const QStringList catalan{QStringLiteral("--voice"), QStringLiteral("ca"), document};
+        const QStringList lyricsOnly{"--name", "nomes lrc", "--subtitles", "LRC"};
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-opus"), lyricsOnly + catalan, m_paths), std::optional<int>(0));
+        const QStringList none{"--name", "sense", "--no-subtitles"};
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), none + catalan, m_paths), std::optional<int>(0));
+        QStringList made = QDir(m_paths.recordsDir).entryList({QStringLiteral("nomes*"), QStringLiteral("sense*")});
+        QCOMPARE(made, (QStringList{"nomes lrc.lrc", "nomes lrc.opus", "sense.wav"}));
+        for (const QStringList &wrong :
+             {QStringList{"--subtitles", "vtt"}, QStringList{"--subtitles", "srt", "--no-subtitles"}})
+            QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), wrong + catalan, m_paths), std::optional<int>(2));
     }
 
     void blanksAroundANameNeverReachAnotherFile()
@@ -179,7 +243,8 @@ private slots:
         // A name of blanks is no name: the document's name is used.
         QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{"--name", " ", document}, m_paths),
                  std::optional<int>(0));
-        QCOMPARE(QDir(records).entryList(QDir::Files | QDir::Hidden), (QStringList{"noms.wav", "t.wav"}));
+        QCOMPARE(QDir(records).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"noms.lrc", "noms.srt", "noms.wav", "t.lrc", "t.srt", "t.wav"}));
     }
 
     void theCommandLineLeavesTheUsersSettingsAlone()

@@ -3,10 +3,12 @@
 #include "speech/AudioExporter.h"
 #include "speech/AudioExportPrograms.h"
 #include "tests/fakes/FakeDesktopWindows.h"
+#include "tests/speech/SubtitleFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -79,6 +81,25 @@ public:
                 if (wav.open(QIODevice::WriteOnly))
                     wav.write(QByteArray("RIFF fake sound"));
             }
+            // Each word of the text heard 100 ms after the one before it.
+            const QString words = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, {});
+            if (givesWordTimes && behaviour == Behaviour::Render && !words.isEmpty()) {
+                m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, QString());
+                const QString text = UnescapeExchangeText(
+                    m_exchange.ReadLongString(ExportProtocol::kSection, ExportProtocol::kKeyWavText, {}));
+                WordTimes times;
+                static const QRegularExpression word(QStringLiteral("\\S+"));
+                for (auto it = word.globalMatch(text); it.hasNext();) {
+                    const QRegularExpressionMatch m = it.next();
+                    const qint64 ms = times.marks.size() * 100;
+                    times.marks.append(
+                        {VoiceCatalog::SpokenMark::Kind::Word, m.capturedStart(), m.capturedLength(), ms});
+                }
+                times.soundMs = times.marks.size() * 100 + 200;
+                QFile file(dir + words);
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(WordTimesFileContents(times));
+            }
             if (behaviour == Behaviour::WritesHalfAndGoesOn)
                 return;
             m_exchange.WriteString(ExportProtocol::kSection, ExportProtocol::kKeyStatus, QStringLiteral("0"));
@@ -86,6 +107,7 @@ public:
     }
 
     Behaviour behaviour = Behaviour::Render;
+    bool givesWordTimes = true;
     int openDelayMs = 50;
     int starts = 0;
     int terminations = 0;
@@ -503,6 +525,85 @@ private slots:
             m_exporter->Export(Request(QStringLiteral("la meva carta"), ExportFormat::Mp3));
         QVERIFY2(result.ok, qPrintable(result.reason));
         QVERIFY(QFile::exists(Records(QStringLiteral("la meva carta.mp3"))));
+    }
+
+    void subtitlesComeFromTheRenderersWordTimes()
+    {
+        QDir().mkpath(m_paths.recordsDir);
+        const auto olderSubtitles = [this] {
+            QFile older(Records(QStringLiteral("carta.srt")));
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write("1\n00:00:00,000 --> 00:00:01,000\nan older recording's words\n\n");
+        };
+        olderSubtitles();
+        ExportRequest request = Request(QStringLiteral("carta"));
+        request.subtitles = kAllSubtitles;
+        ExportResult result = m_exporter->Export(request);
+        QVERIFY2(result.ok && result.notice.isEmpty(), qPrintable(result.reason + result.notice));
+        // The renderer is asked for them last, in a file of this process's own, removed once read.
+        QCOMPARE(m_renderer->seen.value(1032).constLast(),
+                 QStringLiteral("WAV WORDS=.Sonnerix-words-%1.txt").arg(QCoreApplication::applicationPid()));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"carta.lrc", "carta.srt", "carta.wav"}));
+        QCOMPARE(result.subtitleFiles, (QStringList{Records("carta.srt"), Records("carta.lrc")}));
+        const auto bytes = [this](const QString &name) {
+            QFile file(Records(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        // This renderer tells no sentences apart: one cue, until the sound's end.
+        const QString problem = SubtitleFiles::Problem(bytes("carta.srt"), bytes("carta.lrc"), Request({}).text, 1, 700);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+        // A renderer that gives no word times: the sound is made, the older subtitles of
+        // that name (of another recording) go, and the user is told.
+        olderSubtitles();
+        m_renderer->givesWordTimes = false;
+        result = m_exporter->Export(request);
+        QVERIFY(result.ok && result.subtitleFiles.isEmpty());
+        QVERIFY2(result.notice.contains(QStringLiteral("subtítols")), qPrintable(result.notice));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{"carta.wav"});
+    }
+
+    void opusFollowsTheRulesOfMp3_data()
+    {
+        QTest::addColumn<QByteArray>("opusenc");  // the body of a fake opusenc beside the program
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("reasonPart");
+        QTest::newRow("encodes") << QByteArray("[ \"$2\" = --speech ] || exit 3\nfor last; do :; done; "
+                                               "printf 'OggS' > \"$last\"\n")
+                                 << true << QString();
+        QTest::newRow("fails") << QByteArray("echo 'bad input' >&2; exit 1\n") << false << QStringLiteral("bad input");
+        QTest::newRow("no opusenc") << QByteArray() << false << QStringLiteral("opusenc");
+    }
+    void opusFollowsTheRulesOfMp3()
+    {
+        QFETCH(QByteArray, opusenc);
+        QFETCH(bool, ok);
+        QFETCH(QString, reasonPart);
+        if (!opusenc.isEmpty())
+            WriteScript(m_paths.programDir + QStringLiteral("opusenc"), opusenc);
+        QDir().mkpath(m_paths.recordsDir);
+        QFile older(Records(QStringLiteral("la carta.opus")));
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("older");
+        older.close();
+
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("la carta"), ExportFormat::Opus));
+        QCOMPARE(result.ok, ok);
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QStringList files{"la carta.opus"};
+        if (ok) {
+            QCOMPARE(result.file, Records(QStringLiteral("la carta.opus")));
+            QCOMPARE(older.readAll(), QByteArray("OggS"));
+        } else {
+            QVERIFY2(result.reason.contains(reasonPart), qPrintable(result.reason));
+            QCOMPARE(older.readAll(), QByteArray("older"));
+            // The sound is kept as a WAV, and the end of the export names it.
+            QCOMPARE(result.file, Records(QStringLiteral("la carta.wav")));
+            QVERIFY(result.reason.contains(result.file));
+            files << QStringLiteral("la carta.wav");
+        }
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
     }
 };
 

@@ -7,7 +7,9 @@
 #include "sonnerixawav/WavRendering.h"
 #include "speech/AudioExportProtocol.h"
 #include "speech/VoiceCatalog.h"
+#include "speech/Subtitles.h"
 #include "tests/FaultyFiles.h"
+#include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
 #include <QFile>
@@ -18,13 +20,13 @@
 #include <QtEndian>
 
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 using namespace ExportProtocol;
 
 namespace {
 
-// Renders slowly in steps, reporting progress, and writes a small file at the end.
 // Renders in quarters, each step when the test lets it go, and holds at 100% until let
 // go once more; an endless job reports progress until it is stopped.
 class SteppedRendering : public WavRendering
@@ -47,13 +49,37 @@ public:
         }
         steps.acquire();
         text = job.text;
+        wordTimes = job.wordTimesPath;
         QFile file(job.outputPath);
         return file.open(QIODevice::WriteOnly) && file.write("RIFF") == 4;
     }
     QSemaphore steps;
     std::atomic<bool> endless{false};
     QString text;
+    QString wordTimes;
 };
+
+using TimedWords = QList<std::pair<QString, qint64>>;
+
+// The marks of a spoken text: each word found in turn after the one before, at its time;
+// a word given with a leading '|' also starts a sentence.
+WordTimes MarksOf(const QString &spoken, const TimedWords &words, qint64 soundMs)
+{
+    WordTimes times;
+    times.soundMs = soundMs;
+    qsizetype from = 0;
+    for (const auto &[given, ms] : words) {
+        const bool sentence = given.startsWith(QLatin1Char('|'));
+        const QString word = sentence ? given.mid(1) : given;
+        const qsizetype at = spoken.indexOf(word, from);
+        if (sentence)
+            times.marks.append({VoiceCatalog::SpokenMark::Kind::Sentence, at, 0, ms});
+        times.marks.append({VoiceCatalog::SpokenMark::Kind::Word, at, word.size(), ms});
+        from = at + word.size();
+    }
+    return times;
+}
+
 
 } // namespace
 
@@ -139,13 +165,19 @@ private slots:
         QTest::addColumn<QString>("speed");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("rate");
-        QTest::newRow("espeak-ng") << "MSP" << "carta.wav" << "5" << true << 5;
-        QTest::newRow("speech-dispatcher") << "SAPI" << "carta.wav" << "-3" << true << -3;
-        QTest::newRow("rate beyond the bar") << "MSP" << "carta.wav" << "40" << true << 10;
-        QTest::newRow("rate not a number") << "MSP" << "carta.wav" << "ràpid" << true << 0;
-        QTest::newRow("upctv") << "UPCTV" << "carta.wav" << "0" << false << 0;
-        QTest::newRow("unknown family") << "" << "carta.wav" << "0" << false << 0;
-        QTest::newRow("outside the folder") << "MSP" << "../carta.wav" << "0" << false << 0;
+        QTest::addColumn<QString>("words");      // "WAV WORDS"
+        QTest::addColumn<QString>("wordTimes");  // the job's file for them
+        QTest::newRow("espeak-ng") << "MSP" << "carta.wav" << "5" << true << 5 << QString() << QString();
+        QTest::newRow("speech-dispatcher") << "SAPI" << "carta.wav" << "-3" << true << -3 << QString() << QString();
+        QTest::newRow("rate beyond the bar") << "MSP" << "carta.wav" << "40" << true << 10 << QString() << QString();
+        QTest::newRow("rate not a number") << "MSP" << "carta.wav" << "ràpid" << true << 0 << QString() << QString();
+        QTest::newRow("upctv") << "UPCTV" << "carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("unknown family") << "" << "carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("outside the folder") << "MSP" << "../carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("word times") << "MSP" << "carta.wav" << "0" << true << 0 << ".paraules.txt"
+                                    << "/records/.paraules.txt";
+        QTest::newRow("word times outside the folder") << "MSP" << "carta.wav" << "0" << true << 0 << "../p.txt"
+                                                       << QString();
     }
     void renderJobIsReadAndChecked()
     {
@@ -154,6 +186,8 @@ private slots:
         QFETCH(QString, speed);
         QFETCH(bool, accepted);
         QFETCH(int, rate);
+        QFETCH(QString, words);
+        QFETCH(QString, wordTimes);
         QTemporaryDir dir;
         SettingsStore exchange(dir.filePath(QStringLiteral("sonnerix.ini")));
         const QString text = QString(3000, QLatin1Char('x')) + QStringLiteral("\nfi");
@@ -163,6 +197,7 @@ private slots:
         exchange.WriteString(kSection, kKeySpeed, speed);
         exchange.WriteString(kSection, kKeyFamily, family);
         exchange.WriteString(kSection, kKeyVoice, QStringLiteral("2"));
+        exchange.WriteString(kSection, kKeyWavWords, words);
         QString error;
         const std::optional<RenderJob> job = ReadRenderJob(exchange, &error);
         QCOMPARE(job.has_value(), accepted);
@@ -174,6 +209,7 @@ private slots:
         QCOMPARE(job->outputPath, dir.path() + QStringLiteral("/records/carta.wav"));
         QCOMPARE(job->voice.index, 2);
         QCOMPARE(job->rate, rate);
+        QCOMPARE(job->wordTimesPath, wordTimes.isEmpty() ? QString() : dir.path() + wordTimes);
     }
 
     void speechDispatcherVoiceUsesTheEspeakVoiceOfItsLanguage_data()
@@ -254,6 +290,7 @@ private slots:
         exchange.WriteString(kSection, kKeyWavText, EscapeExchangeText(QStringLiteral("u\ndos")));
         exchange.WriteString(kSection, kKeyFamily, QStringLiteral("MSP"));
         exchange.WriteString(kSection, kKeyVoice, QStringLiteral("0"));
+        exchange.WriteString(kSection, kKeyWavWords, QStringLiteral(".paraules.txt"));
         SteppedRendering rendering;
         RendererWindow window(exchange.FileName(), rendering);
         QVERIFY(window.Open(nullptr));
@@ -263,6 +300,8 @@ private slots:
         QVERIFY(desktop.SendWindowMessage(id, kMessageHello));
         QVERIFY(desktop.SendWindowMessage(id, kMessageRender));
         QCOMPARE(exchange.ReadString(kSection, kKeyStatus, kStatusDone), QStringLiteral("1"));
+        // Word times serve the one job that asked for them.
+        QCOMPARE(exchange.ReadString(kSection, kKeyWavWords, QStringLiteral("left")), QString());
 
         // Percentages while it works, never "0" before the end.
         QSignalSpy finished(&window, &RendererWindow::jobFinished);
@@ -276,6 +315,7 @@ private slots:
         QCOMPARE(exchange.ReadString(kSection, kKeyStatus, QString()), kStatusDone);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("records/carta.wav"))));
         QCOMPARE(rendering.text, QStringLiteral("u\ndos"));
+        QCOMPARE(rendering.wordTimes, dir.filePath(QStringLiteral("records/.paraules.txt")));
         QVERIFY(!window.Rendering());
 
         // Closed while rendering: stopped, done, no file.
@@ -310,6 +350,89 @@ private slots:
         QCOMPARE(exchange.ReadString(kSection, kKeyStatus, QString()), kStatusDone);
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.at(0).at(0).toBool(), false);
+    }
+
+    void wordTimesMarkEachWordWhereItIsHeard()
+    {
+        const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+        const auto catalan = std::find_if(voices.begin(), voices.end(),
+                                          [](const VoiceCatalog::Voice &v) { return v.identifier == "roa/ca"; });
+        QVERIFY2(catalan != voices.end(), "espeak-ng has no Catalan voice");
+        // Accents, a character beyond 16 bits that shifts every position after it, and a
+        // paragraph's pause before a sentence that begins with a vowel.
+        const QString text = QStringLiteral("Això és un cafè \U0001F600 amb llet.\n\nAra comença la segona frase.");
+        QTemporaryDir dir;
+        const RenderJob job{text, dir.filePath(QStringLiteral("so.wav")),
+                            {ExportFamily::Msp, int(catalan - voices.begin())}, 0, dir.filePath(QStringLiteral("w"))};
+        EspeakWavRendering rendering;
+        QString error;
+        QVERIFY2(rendering.Render(job, {}, &error), qPrintable(error));
+        QFile file(job.wordTimesPath);
+        QFile wav(job.outputPath);
+        QVERIFY(file.open(QIODevice::ReadOnly) && wav.open(QIODevice::ReadOnly));
+        const std::optional<WordTimes> times = ParseWordTimes(file.readAll());
+        QVERIFY(times);
+        const QByteArray bytes = wav.readAll().mid(44);
+        const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData());
+        const int rate = VoiceCatalog::EspeakSampleRate();
+        QVERIFY(qAbs(times->soundMs - bytes.size() / 2 * 1000 / rate) <= 1);
+
+        QStringList spoken;
+        qint64 araMs = -1;
+        for (const VoiceCatalog::SpokenMark &mark : times->marks) {
+            QVERIFY(mark.ms >= 0 && mark.ms <= times->soundMs);
+            if (mark.kind == VoiceCatalog::SpokenMark::Kind::Sentence && mark.position > 0)
+                QCOMPARE(mark.position, text.indexOf(QStringLiteral("Ara")));
+            else if (mark.kind == VoiceCatalog::SpokenMark::Kind::Word)
+                spoken << text.mid(mark.position, mark.length);
+            if (araMs < 0 && !spoken.isEmpty() && spoken.constLast() == QStringLiteral("Ara"))
+                araMs = mark.ms;
+        }
+        for (const QString &word : QStringLiteral("Això és cafè \U0001F600 amb llet Ara comença segona frase").split(' '))
+            QVERIFY2(spoken.contains(word), qPrintable(spoken.join('|')));
+
+        // "Ara" is heard where its mark says: the sound rises out of the pause within 50 ms.
+        const auto loud = [&](qint64 ms) {  // a 5 ms window louder than the pause
+            double sum = 0;
+            for (qint64 i = ms * rate / 1000; i < (ms + 5) * rate / 1000; ++i)
+                sum += double(samples[i]) * samples[i];
+            return std::sqrt(sum / (rate / 200)) > 500;
+        };
+        qint64 onset = araMs - 150;
+        QVERIFY2(!loud(onset), "no pause before the second sentence");
+        while (onset < araMs + 200 && !loud(onset))
+            ++onset;
+        QVERIFY2(qAbs(onset - araMs) <= 50,
+                 qPrintable(QStringLiteral("mark %1 ms, sound %2 ms").arg(araMs).arg(onset)));
+    }
+
+    void subtitlesShowTheDocumentsWords_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("spoken");
+        QTest::addColumn<TimedWords>("words");
+        QTest::addColumn<int>("cues");
+        QTest::newRow("the dictionary's replacement times the document's word")
+            << " ONU " << "Organització de les Nacions Unides"
+            << TimedWords{{"|Organització", 40}, {"de", 900}, {"Nacions", 1300}, {"Unides", 1800}} << 1;
+        QTest::newRow("unspoken dashes and an arrow join a word")
+            << "— Sí -- i no.\nEl --> fi." << "— Sí -- i no.\nEl --> fi."
+            << TimedWords{{"|Sí", 100}, {"i", 500}, {"no", 700}, {"|El", 1100}, {"fi", 1400}} << 2;
+        QTest::newRow("two marks at one time") << "u dos tres" << "u dos tres"
+                                               << TimedWords{{"|u", 0}, {"dos", 0}, {"tres", 5000}} << 1;
+    }
+    void subtitlesShowTheDocumentsWords()
+    {
+        QFETCH(QString, document);
+        QFETCH(QString, spoken);
+        QFETCH(TimedWords, words);
+        QFETCH(int, cues);
+        const WordTimes times = MarksOf(spoken, words, 6000);
+        const QList<TimedSentence> sentences = TimeSentences(document, spoken, times);
+        const QString problem = SubtitleFiles::Problem(SrtFileContents(sentences),
+                                                       LrcFileContents(sentences, QStringLiteral("carta"), 6000),
+                                                       document, cues, times.soundMs);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };
 

@@ -316,11 +316,13 @@ void TestLanguages::addedTextsInEveryLanguageWithOneMnemonicEach()
 {
     for (int language = 0; language < kLanguageCount; ++language) {
         QSet<QChar> mnemonics;
+        int captions = 0;
         for (const AddedRow &row : AddedTable()) {
             const QString text = QString::fromUtf8(row.texts[language]);
             QVERIFY2(!text.trimmed().isEmpty(), row.control);
             if (row.kind != AddedText::Caption)
                 continue;
+            ++captions;
             // Every command of "&Opcions" is reached by a letter of its own in every language.
             const qsizetype mark = text.indexOf(u'&');
             QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(text));
@@ -328,7 +330,8 @@ void TestLanguages::addedTextsInEveryLanguageWithOneMnemonicEach()
             QVERIFY2(!mnemonics.contains(letter), qPrintable(text));
             mnemonics.insert(letter);
         }
-        QCOMPARE(mnemonics.size(), 5);
+        QCOMPARE(mnemonics.size(), captions);
+        QVERIFY(captions >= 6);
     }
 }
 
