@@ -28,11 +28,12 @@ struct ProgramWindows
     ProgramWindows();
     ~ProgramWindows();
 
+    // The settings file, one store for everyone who reads or writes it.
+    std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<FormPrincipal> main;
     std::unique_ptr<DBusDesktopWindows> desktop;
     std::unique_ptr<RealSpeechEngines> realEngines;
-    std::unique_ptr<SettingsStore> dictionarySettings;
     std::unique_ptr<FormDiccionariExcepcions> dictionary;
     std::unique_ptr<SpeechController> speech;
     std::unique_ptr<FormTTS> speechWindow;

@@ -2,6 +2,7 @@
 // QPlainTextEdit::setPlainText alone. Run offscreen: QT_QPA_PLATFORM=offscreen bench_shell
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/SettingsStore.h"
 #include "app/Startup.h"
 #include "app/WaitWithEvents.h"
 #include "speech/FormTTS.h"
@@ -179,7 +180,9 @@ int main(int argc, char *argv[])
         plain << timer.nsecsElapsed() / 1e6;
 
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(folder.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         timer.restart();
         window.Documents().DropFile(path);
         open << timer.nsecsElapsed() / 1e6;
@@ -202,7 +205,9 @@ int main(int argc, char *argv[])
             accented += line;
         for (const char *id : {"accents-to-html", "html-to-accents", "delphi-to-java", "strip-tags"}) {
             ScriptedQuestions ask;
-            FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+            const AppPaths paths = AppPaths::InDirectory(folder.path());
+            SettingsStore settings(paths.settingsFile);
+            FormPrincipal window(paths, settings, nullptr, &ask);
             window.Document().SetText(QString::fromLatin1(id) == QLatin1String("html-to-accents")
                                           ? accented.replace(QStringLiteral("à"), QStringLiteral("&agrave;"))
                                           : accented);
@@ -234,7 +239,9 @@ int main(int argc, char *argv[])
         }
         content.clear();
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(folder.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         window.show();
         QElapsedTimer timer;
         timer.start();

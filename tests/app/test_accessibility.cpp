@@ -174,7 +174,7 @@ private slots:
             const Announced oneHand = seen.value("MenuTeclatAmbUnaMa");
             QCOMPARE(oneHand.role, QAccessible::MenuItem);
             QVERIFY(oneHand.state.checkable);
-            QCOMPARE(bool(oneHand.state.checked), main.MenuTeclatAmbUnaMa()->isChecked());
+            QCOMPARE(bool(oneHand.state.checked), main.ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
             QCOMPARE(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
 
             TreeWalk speechTree(&speech);
@@ -193,7 +193,7 @@ private slots:
         }
 
         // Ticking the one-hand item is heard as a change of its state.
-        main.MenuTeclatAmbUnaMa()->trigger();
+        main.ActionFor(WindowCommandId::kOneHandKeyboard)->trigger();
         QVERIFY(TreeWalk(&main).byObjectName.value("MenuTeclatAmbUnaMa").state.checked);
 
         // The about window's pictures say what they show.

@@ -110,7 +110,7 @@ private slots:
                        "[LlibreriaLlegir]\r\nLLEGIR PARAULES=SI\r\n");
         auto windows = StartProgram(Options(dir.path()));
         QVERIFY(windows->speechWindow->ReadWordOnSpace());
-        QVERIFY(!windows->main->MenuTeclatAmbUnaMa()->isChecked());
+        QVERIFY(!windows->main->ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
         QCOMPARE(Read(ini, "MENU", "MenuTeclatAmbUnaMa.Checked"), QString("false"));
         CloseWithoutSaving(*windows);
     }
@@ -177,9 +177,9 @@ private slots:
         QTemporaryDir dir;
         WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
         auto windows = StartProgram(Options(dir.path()));
-        windows->main->EditNomFitxer()->setText(name);
-        QCOMPARE(windows->main->ToolButton("ButtonWAV")->isEnabled(), enabled);
-        QCOMPARE(windows->main->ToolButton("ButtonMP3")->isEnabled(), enabled);
+        windows->main->ToolBar().nomFitxer->setText(name);
+        QCOMPARE(windows->main->ToolBar().wav->isEnabled(), enabled);
+        QCOMPARE(windows->main->ToolBar().mp3->isEnabled(), enabled);
         CloseWithoutSaving(*windows);
     }
 };
