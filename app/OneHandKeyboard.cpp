@@ -96,7 +96,7 @@ void OneHandKeyboard::ApplyToggled()
 {
     StoreSwitch();
     if (m_on && m_options.ReadWordOnSpace())
-        m_options.ClearReadWordOnSpace();
+        m_options.Set(ReadingOption::WordOnSpace, false);
 }
 
 void OneHandKeyboard::TurnOneHandOff()

@@ -4,6 +4,7 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
+#include "app/ReadingOptions.h"
 #include "app/ReadingTriggers.h"
 #include "app/StartupNotices.h"
 #include "app/WaitWithEvents.h"
@@ -107,14 +108,14 @@ void ConnectAudioExport(ProgramWindows &windows)
 void ConnectReading(ProgramWindows &windows)
 {
     FormPrincipal &main = *windows.main;
-    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), *windows.settings, *windows.speechWindow);
+    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), *windows.settings, *windows.readingOptions);
     windows.oneHand->BindMenuItem(main.ActionFor(WindowCommandId::kOneHandKeyboard));
     QObject::connect(windows.oneHand.get(), &OneHandKeyboard::settingsWriteFailed, &main,
                      [&main](const QString &message) { main.Questions().Message(message); });
     windows.oneHand->Start();
     windows.speechWindow->SetOneHandSwitch(windows.oneHand.get());
 
-    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.speechWindow,
+    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.readingOptions,
                                                         *windows.oneHand);
     windows.triggers->SetFontCommand([&main] { main.MenuCanviarLaFontClick(); });
     windows.triggers->SetShowSpeechWindow([&windows] { windows.speechWindow->exec(); });
@@ -153,6 +154,7 @@ ProgramWindows::~ProgramWindows()
     realEngines.reset();
     main.reset();
     about.reset();
+    readingOptions.reset();
     settings.reset();
 }
 
@@ -193,6 +195,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // the dictionary holder and the language chooser.
     windows->settings = std::make_unique<SettingsStore>(options.paths.settingsFile);
     SettingsStore &settings = *windows->settings;
+    windows->readingOptions = std::make_unique<ReadingOptions>();
     windows->main = std::make_unique<FormPrincipal>(options.paths, settings, windows->about.get());
     FormPrincipal &main = *windows->main;
     windows->desktop = std::make_unique<DBusDesktopWindows>();
@@ -211,7 +214,8 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
                                                                     options.paths.programDir);
     windows->speech = std::make_unique<SpeechController>(settings, engines, windows->dictionary.get());
     windows->speech->SetUp();
-    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, settings);
+    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, settings,
+                                                        *windows->readingOptions);
     windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
     if (windows->realEngines && !waitForService) {
         QObject::connect(windows->speech.get(), &SpeechController::voiceListChanged, windows->speechWindow.get(),
@@ -231,7 +235,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->speechWindow->setWindowTitle(main.windowTitle());
 
     // 4. The reading options.
-    RestoreReadingOptions(settings, *windows->speechWindow);
+    RestoreReadingOptions(settings, *windows->readingOptions);
 
     // 5. The editor font.
     QStringList problems;
@@ -250,7 +254,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     ProgramWindows *owner = windows.get();
     main.SetCloseHandler([owner] {
         owner->triggers->ButtonPararClick();
-        const QString problem = StoreReadingOptionsAndLanguage(*owner->settings, *owner->speechWindow,
+        const QString problem = StoreReadingOptionsAndLanguage(*owner->settings, *owner->readingOptions,
                                                                *owner->languages);
         if (!problem.isEmpty())
             owner->main->Questions().Message(problem);

@@ -17,6 +17,7 @@ class FormPrincipal;
 class FormTTS;
 class OneHandKeyboard;
 class ProcessRendererLauncher;
+class ReadingOptions;
 class ReadingTriggers;
 class RealSpeechEngines;
 class SpeechController;
@@ -30,6 +31,8 @@ struct ProgramWindows
 
     // The settings file, one store for everyone who reads or writes it.
     std::unique_ptr<SettingsStore> settings;
+    // The reading options the speech window edits and the triggers read.
+    std::unique_ptr<ReadingOptions> readingOptions;
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<FormPrincipal> main;
     std::unique_ptr<DBusDesktopWindows> desktop;

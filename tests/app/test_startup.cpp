@@ -82,8 +82,8 @@ private slots:
                        "LLEGIR FRASE=si\r\nLLENGUA=1\r\n");
         auto windows = StartProgram(Options(dir.path()));
         FormTTS &speechWindow = *windows->speechWindow;
-        QVERIFY(speechWindow.ReadLetters());
-        QVERIFY(!speechWindow.ReadSentenceOnFullStop());
+        QVERIFY(windows->readingOptions->ReadLetters());
+        QVERIFY(!windows->readingOptions->ReadSentenceOnFullStop());
         QVERIFY(speechWindow.IsOptionChecked(ReadingOption::ReadAll));
         QCOMPARE(windows->speech->SelectedIndex(), 1);
 
@@ -109,7 +109,7 @@ private slots:
         WriteFile(ini, "[tts]\r\nNumero sintetitzador=0\r\n[MENU]\r\nMenuTeclatAmbUnaMa.Checked=true\r\n"
                        "[LlibreriaLlegir]\r\nLLEGIR PARAULES=SI\r\n");
         auto windows = StartProgram(Options(dir.path()));
-        QVERIFY(windows->speechWindow->ReadWordOnSpace());
+        QVERIFY(windows->readingOptions->ReadWordOnSpace());
         QVERIFY(!windows->main->ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
         QCOMPARE(Read(ini, "MENU", "MenuTeclatAmbUnaMa.Checked"), QString("false"));
         CloseWithoutSaving(*windows);

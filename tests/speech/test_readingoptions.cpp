@@ -40,7 +40,8 @@ struct Windows
     FakeOneHand oneHand;
     TemporarySettings settings;
     QWidget main;
-    FormTTS speech{voices, dictionary, settings.store};
+    ReadingOptions options;
+    FormTTS speech{voices, dictionary, settings.store, options};
     FormLlenguatge languages{speech, &main};
 
     Windows() { speech.SetOneHandSwitch(&oneHand); }
@@ -91,7 +92,7 @@ void TestReadingOptions::restoreTakesOnlyExactValues()
     if (!stored.isNull())
         QVERIFY(windows.settings.store.WriteString(kSection, entry.key, stored));
 
-    RestoreReadingOptions(windows.settings.store, windows.speech);
+    RestoreReadingOptions(windows.settings.store, windows.options);
     for (const OptionKey &other : kKeys) {
         const bool expected = other.option == entry.option ? checked : other.onByDefault;
         QCOMPARE(windows.speech.IsOptionChecked(other.option), expected);
@@ -103,14 +104,14 @@ void TestReadingOptions::restoredWordOnSpaceTurnsTheOneHandKeyboardOff()
     Windows windows;
     windows.oneHand.on = true;
     QVERIFY(windows.settings.store.WriteString(kSection, QStringLiteral("LLEGIR PARAULES"), QStringLiteral("SI")));
-    RestoreReadingOptions(windows.settings.store, windows.speech);
-    QVERIFY(windows.speech.ReadWordOnSpace());
+    RestoreReadingOptions(windows.settings.store, windows.options);
+    QVERIFY(windows.options.ReadWordOnSpace());
     QCOMPARE(windows.oneHand.turnedOff, 1);
 
     // Without the stored option the one-hand keyboard stays on.
     Windows untouched;
     untouched.oneHand.on = true;
-    RestoreReadingOptions(untouched.settings.store, untouched.speech);
+    RestoreReadingOptions(untouched.settings.store, untouched.options);
     QVERIFY(untouched.oneHand.on);
 }
 
@@ -120,7 +121,7 @@ void TestReadingOptions::storeWritesEveryOptionThenTheLanguage()
     windows.speech.SetOptionChecked(ReadingOption::Letters, true);
     windows.speech.SetOptionChecked(ReadingOption::ReadSelected, false);
     windows.languages.SetLanguageIndex(4);
-    QVERIFY(StoreReadingOptionsAndLanguage(windows.settings.store, windows.speech, windows.languages).isEmpty());
+    QVERIFY(StoreReadingOptionsAndLanguage(windows.settings.store, windows.options, windows.languages).isEmpty());
 
     QStringList expected{QStringLiteral("[LlibreriaLlegir]")};
     for (const OptionKey &entry : kKeys) {
@@ -139,12 +140,12 @@ void TestReadingOptions::storeThenRestoreGivesTheSameBoxes()
     for (int i = 0; i < kKeys.size(); ++i)
         first.speech.SetOptionChecked(kKeys[i].option, i % 3 != 0);
     first.languages.SetLanguageIndex(-1);
-    QVERIFY(StoreReadingOptionsAndLanguage(first.settings.store, first.speech, first.languages).isEmpty());
+    QVERIFY(StoreReadingOptionsAndLanguage(first.settings.store, first.options, first.languages).isEmpty());
     QCOMPARE(first.settings.Read(kSection, "LLENGUA"), QStringLiteral("-1"));
 
     Windows second;
     SettingsStore sameFile(first.settings.store.FileName());
-    RestoreReadingOptions(sameFile, second.speech);
+    RestoreReadingOptions(sameFile, second.options);
     for (int i = 0; i < kKeys.size(); ++i)
         QCOMPARE(second.speech.IsOptionChecked(kKeys[i].option), i % 3 != 0);
 }
@@ -157,7 +158,7 @@ void TestReadingOptions::storeReportsAFailedWrite()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SettingsStore unwritable(blocker.fileName() + QStringLiteral("/tolvanet.ini"));
-    const QString error = StoreReadingOptionsAndLanguage(unwritable, windows.speech, windows.languages);
+    const QString error = StoreReadingOptionsAndLanguage(unwritable, windows.options, windows.languages);
     QVERIFY(error.startsWith(QStringLiteral("Unable to write to ")));
 }
 
