@@ -1,7 +1,7 @@
 #include "app/BenchmarkCommand.h"
 
 #include "app/BenchmarkReport.h"
-#include "app/Command.h"
+#include "core/Command.h"
 
 namespace {
 

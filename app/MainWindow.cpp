@@ -4,9 +4,9 @@
 #include "app/DocumentPrinting.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "app/TextCommands.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/AppPaths.h"
-#include "app/Command.h"
+#include "core/AppPaths.h"
+#include "core/Command.h"
 #include "app/DocumentCommands.h"
 #include "app/EditorFont.h"
 #include "app/FindReplace.h"
 #include "app/PlainTextEditText.h"
-#include "app/SessionState.h"
+#include "core/SessionState.h"
 #include "app/WidgetQuestions.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
 #include "app/OneHandKeyboard.h"
 
 #include "app/KeyCodes.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "app/ReadingTriggers.h"
 
 #include "app/KeyCodes.h"
-#include "app/ReadingOptions.h"
-#include "app/WaitWithEvents.h"
+#include "core/ReadingOptions.h"
+#include "core/WaitWithEvents.h"
 #include "speech/SpeechOperations.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppPaths.h"
-#include "app/SettingsStore.h"
+#include "core/AppPaths.h"
+#include "core/SettingsStore.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // WAV export of a long Catalan document through the rendering program, timed against
 // "espeak-ng -w" with the same voice, rate and text in the same run. Needs a session
 // bus: dbus-run-session -- bench_export [WORDS] [RATE]
-#include "app/AppPaths.h"
+#include "core/AppPaths.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"

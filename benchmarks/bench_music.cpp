@@ -1,6 +1,7 @@
 // Times the music and blackboard converters on a 10 MB document against one
 // QString::replace pass over the same text.
-#include "app/Command.h"
+#include "app/UserQuestions.h"
+#include "core/Command.h"
 #include "tools/BlackboardScript.h"
 #include "tools/MusicCommands.h"
 #include "tools/MusicConverter.h"

@@ -1,10 +1,11 @@
 // Start-up time of the window, and open and save of a large document against
 // QPlainTextEdit::setPlainText alone. Run offscreen: QT_QPA_PLATFORM=offscreen bench_shell
+#include "app/UserQuestions.h"
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/FormTTS.h"
 
 #include <QApplication>

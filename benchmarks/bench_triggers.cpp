@@ -9,7 +9,7 @@
 #include "app/KeyCodes.h"
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "maths/MathsCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "maths/ExpressionEvaluator.h"
 #include "maths/LinearSystem.h"
 #include "maths/NumberText.h"

@@ -1,6 +1,6 @@
 #include "speech/FormTTS.h"
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/ChoiceList.h"
 #include "speech/VoiceControl.h"
 

@@ -1,7 +1,7 @@
 #include "speech/ReadingOptionsStore.h"
 
-#include "app/ReadingOptions.h"
-#include "app/SettingsStore.h"
+#include "core/ReadingOptions.h"
+#include "core/SettingsStore.h"
 #include "speech/FormLlenguatge.h"
 
 namespace {

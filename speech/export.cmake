@@ -9,4 +9,4 @@ add_library(tolvanet_export STATIC
   ExportToolVerbs.cpp
 )
 target_include_directories(tolvanet_export PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(tolvanet_export PUBLIC tolvanet_speechcore tolvanet_appcore tolvanet_desktop tolvanet_voicecatalog Qt6::Core)
+target_link_libraries(tolvanet_export PUBLIC tolvanet_speechcore tolvanet_core tolvanet_desktop tolvanet_voicecatalog Qt6::Core)

@@ -9,5 +9,5 @@ if(NOT TOLVANET_FUZZ)
     ${CMAKE_CURRENT_LIST_DIR}/ReadingOptionsStore.cpp
   )
   target_include_directories(tolvanet_speechwindow PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(tolvanet_speechwindow PUBLIC tolvanet_appcore Qt6::Widgets)
+  target_link_libraries(tolvanet_speechwindow PUBLIC tolvanet_core Qt6::Widgets)
 endif()

@@ -1,6 +1,6 @@
 #include "tools/BlackboardCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/BlackboardScript.h"
 
 namespace {

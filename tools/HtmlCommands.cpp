@@ -1,6 +1,6 @@
 #include "tools/HtmlCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/AccentConversions.h"
 #include "tools/ConversionEdit.h"
 #include "tools/HtmlConversions.h"

@@ -1,6 +1,6 @@
 #include "tools/MusicCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/MusicConverter.h"
 
 namespace {

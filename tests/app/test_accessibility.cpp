@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/AccessibleLabels.h"
 #include "speech/FakeSpeechEngines.h"
 #include "speech/FormLlenguatge.h"

@@ -1,7 +1,8 @@
+#include "app/UserQuestions.h"
 #include "app/BenchmarkCommand.h"
 #include "app/BenchmarkLoops.h"
 #include "app/BenchmarkReport.h"
-#include "app/Command.h"
+#include "core/Command.h"
 
 #include <QRegularExpression>
 #include <QtTest>

@@ -1,10 +1,11 @@
+#include "app/UserQuestions.h"
 #include "app/AboutBox.h"
 #include "app/EditorFont.h"
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 

@@ -2,7 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/FakeSpeechEngines.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"

@@ -5,7 +5,7 @@
 
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
 
 #include <QAction>

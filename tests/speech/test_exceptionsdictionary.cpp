@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "app/UserQuestions.h"
 #include "speech/ExceptionsDictionary.h"
 

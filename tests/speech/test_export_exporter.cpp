@@ -1,5 +1,5 @@
-#include "app/SettingsStore.h"
-#include "app/WaitWithEvents.h"
+#include "core/SettingsStore.h"
+#include "core/WaitWithEvents.h"
 #include "platform/DesktopWindowsFake.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"

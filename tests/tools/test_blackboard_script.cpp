@@ -1,4 +1,5 @@
-#include "app/Command.h"
+#include "app/UserQuestions.h"
+#include "core/Command.h"
 #include "tools/BlackboardCommands.h"
 #include "tools/BlackboardScript.h"
 

@@ -1,4 +1,5 @@
-#include "app/Command.h"
+#include "app/UserQuestions.h"
+#include "core/Command.h"
 #include "tools/MusicCommands.h"
 #include "tools/MusicConverter.h"
 

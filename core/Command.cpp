@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "core/Command.h"
 
 Command &CommandRegistry::Add(Command command)
 {

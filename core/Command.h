@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/EditorText.h"
-#include "app/SessionState.h"
-#include "app/UserQuestions.h"
+#include "core/EditorText.h"
+#include "core/SessionState.h"
+#include "core/UserQuestions.h"
 
 #include <QKeySequence>
 #include <QList>

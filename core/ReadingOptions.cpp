@@ -1,4 +1,4 @@
-#include "app/ReadingOptions.h"
+#include "core/ReadingOptions.h"
 
 ReadingOptions::ReadingOptions(QObject *parent)
     : QObject(parent)
