@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh --tests
+# Each folder includes only the layers below it.
+scripts/check-layers.sh
 # Tests that talk to the desktop need a session bus of their own.
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${TOLVANET_IN_DBUS:-}" ]; then
   exec env TOLVANET_IN_DBUS=1 dbus-run-session -- "$0" "$@"

@@ -1,6 +1,6 @@
 #include "app/AboutBox.h"
 
-#include "app/Version.h"
+#include "core/Version.h"
 
 #include <QDesktopServices>
 #include <QLabel>

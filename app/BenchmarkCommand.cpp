@@ -1,7 +1,7 @@
 #include "app/BenchmarkCommand.h"
 
 #include "app/BenchmarkReport.h"
-#include "app/Command.h"
+#include "core/Command.h"
 
 namespace {
 
@@ -28,11 +28,6 @@ void MenuPerformancesClick(CommandContext &ctx)
 
 void RegisterBenchmarkCommand(CommandRegistry &registry)
 {
-    Command command;
-    command.id = QStringLiteral("benchmark");
-    command.name = QStringLiteral("MenuPerformances");
-    command.menu = QString();
-    command.caption = QStringLiteral("Performances");
-    command.run = MenuPerformancesClick;
-    registry.Add(std::move(command));
+    // An item of the menu bar itself.
+    CommandMenu(registry, "").Add({"benchmark", "MenuPerformances", "Performances"}, MenuPerformancesClick);
 }

@@ -1,7 +1,7 @@
 #include "app/DocumentCommands.h"
 
-#include "app/EditorText.h"
-#include "app/UserQuestions.h"
+#include "core/EditorText.h"
+#include "core/UserQuestions.h"
 
 #include <QFileInfo>
 

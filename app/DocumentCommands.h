@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DocumentFile.h"
+#include "core/DocumentFile.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "app/EditorFont.h"
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QFontInfo>
 

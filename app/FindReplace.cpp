@@ -1,8 +1,8 @@
 #include "app/FindReplace.h"
 
-#include "app/EditorText.h"
-#include "app/SessionState.h"
-#include "app/UserQuestions.h"
+#include "core/EditorText.h"
+#include "core/SessionState.h"
+#include "core/UserQuestions.h"
 
 namespace {
 

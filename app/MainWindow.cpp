@@ -4,8 +4,9 @@
 #include "app/DocumentPrinting.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
+#include "core/SettingsStore.h"
 #include "app/TextCommands.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -63,6 +64,7 @@ const TopEntry kTopEntries[] = {
 
 struct ToolButtonSpec
 {
+    QToolButton *MainToolBar::*slot;
     const char *name;
     const char *hint;
     QStyle::StandardPixmap icon;
@@ -70,21 +72,28 @@ struct ToolButtonSpec
 };
 
 const ToolButtonSpec kToolButtons[] = {
-    {"ButtonLectura", "Read all or selected text", QStyle::SP_MediaPlay, nullptr},
-    {"SpeedButtonParaulaPerParaula", "Read word by word", QStyle::SP_MediaSeekForward, nullptr},
-    {"ButtonParar", "Stop", QStyle::SP_MediaStop, nullptr},
-    {"SpeedButtonMenu", "Menu options", QStyle::SP_FileDialogDetailedView, nullptr},
-    {"ButtonWAV", "wav file saved in records Dir", QStyle::SP_DriveFDIcon, "WAV"},
-    {"ButtonMP3", "mp3 file saved in records Dir", QStyle::SP_DriveCDIcon, "MP3"},
+    {&MainToolBar::lectura, "ButtonLectura", "Read all or selected text", QStyle::SP_MediaPlay, nullptr},
+    {&MainToolBar::paraulaPerParaula, "SpeedButtonParaulaPerParaula", "Read word by word",
+     QStyle::SP_MediaSeekForward, nullptr},
+    {&MainToolBar::parar, "ButtonParar", "Stop", QStyle::SP_MediaStop, nullptr},
+    {&MainToolBar::menu, "SpeedButtonMenu", "Menu options", QStyle::SP_FileDialogDetailedView, nullptr},
+    {&MainToolBar::wav, "ButtonWAV", "wav file saved in records Dir", QStyle::SP_DriveFDIcon, "WAV"},
+    {&MainToolBar::mp3, "ButtonMP3", "mp3 file saved in records Dir", QStyle::SP_DriveCDIcon, "MP3"},
+};
+
+// Separators the design names, by the item they stand before.
+const std::pair<const char *, const char *> kNamedSeparators[] = {
+    {"MenuExecutarUnNouTolvanet32DOS", "N11"},
+    {"MenuFinestraDeVeu", "WindowCommandsSeparator"},
 };
 
 } // namespace
 
-FormPrincipal::FormPrincipal(const AppPaths &paths, AboutBox *about, UserQuestions *questions, QWidget *parent)
+FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, AboutBox *about,
+                             UserQuestions *questions, QWidget *parent)
     : QMainWindow(parent)
     , m_paths(paths)
-    , m_settings(paths.settingsFile)
-    , m_exchange(paths.exchangeFile)
+    , m_settings(settings)
     , m_about(about)
     , m_edit(new EditorWidget(this))
     , m_document(m_edit)
@@ -131,7 +140,7 @@ void FormPrincipal::FormCreate()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     BuildToolBar();
-    layout->addWidget(m_toolBar);
+    layout->addWidget(m_tools.bar);
     layout->addWidget(m_edit, 1);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
@@ -140,7 +149,7 @@ void FormPrincipal::FormCreate()
     RegisterTextCommands(m_registry);
     BuildMenus();
     BuildFocusKey();
-    m_toolBar->setVisible(!m_fullMenuMode);
+    m_tools.bar->setVisible(!m_fullMenuMode);
 
     // The records folder, created once where audio export writes.
     QDir().mkpath(m_paths.recordsDir);
@@ -151,15 +160,17 @@ void FormPrincipal::BuildToolBar()
 {
     // A tool bar of its own kind, so that screen readers announce it as one; it stays in
     // the window's layout above the editor, where the design puts it.
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
-    m_toolBar->setFixedHeight(56);
-    m_toolBar->setMovable(false);
-    m_toolBar->setFloatable(false);
-    m_toolBar->setAccessibleName(QStringLiteral("Toolbar"));
-    m_toolBar->setContentsMargins(0, 0, 0, 0);
+    QToolBar *toolBar = new QToolBar(this);
+    m_tools.bar = toolBar;
+    toolBar->setObjectName(QStringLiteral("ToolBar"));
+    toolBar->setFixedHeight(56);
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setAccessibleName(QStringLiteral("Toolbar"));
+    toolBar->setContentsMargins(0, 0, 0, 0);
     for (const ToolButtonSpec &spec : kToolButtons) {
-        auto *button = new QToolButton(m_toolBar);
+        auto *button = new QToolButton(toolBar);
+        m_tools.*spec.slot = button;
         button->setObjectName(QString::fromLatin1(spec.name));
         button->setFixedSize(50, 50);
         button->setIcon(style()->standardIcon(spec.icon));
@@ -177,79 +188,87 @@ void FormPrincipal::BuildToolBar()
         } else {
             button->setAccessibleName(button->toolTip());
         }
-        m_toolBar->addWidget(button);
+        toolBar->addWidget(button);
     }
-    auto *nameColumn = new QWidget(m_toolBar);
+    auto *nameColumn = new QWidget(toolBar);
     nameColumn->setObjectName(QStringLiteral("SoundFileNamePanel"));
     auto *nameBox = new QVBoxLayout(nameColumn);
     nameBox->setContentsMargins(8, 0, 0, 0);
     nameBox->setSpacing(1);
-    m_soundFileLabel = new QLabel(QStringLiteral("Sound file name:"), nameColumn);
-    m_soundFileLabel->setObjectName(QStringLiteral("LabelSoundFileName"));
-    m_nameField = new QLineEdit(QStringLiteral("Sintetitzat"), nameColumn);
-    m_nameField->setObjectName(QStringLiteral("EditNomFitxer"));
-    m_nameField->setToolTip(QStringLiteral("Soun file name. It was saved in records Dir"));
-    m_nameField->setAccessibleName(m_soundFileLabel->text());
-    m_nameField->setAccessibleDescription(QStringLiteral("Sound file name. It is saved in records Dir"));
-    m_nameField->setFixedWidth(180);
-    m_soundFileLabel->setBuddy(m_nameField);
-    nameBox->addWidget(m_soundFileLabel);
-    nameBox->addWidget(m_nameField);
-    m_toolBar->addWidget(nameColumn);
-    m_oneWordBox = new QCheckBox(QStringLiteral("Només una paraula"), m_toolBar);
-    m_oneWordBox->setObjectName(QStringLiteral("CheckBoxNomesUnParaula"));
-    m_oneWordBox->setAccessibleName(m_oneWordBox->text());
-    m_toolBar->addWidget(m_oneWordBox);
-}
-
-QToolButton *FormPrincipal::ToolButton(const QString &name) const
-{
-    return m_toolBar->findChild<QToolButton *>(name);
+    auto *soundFileLabel = new QLabel(QStringLiteral("Sound file name:"), nameColumn);
+    soundFileLabel->setObjectName(QStringLiteral("LabelSoundFileName"));
+    auto *nameField = new QLineEdit(QStringLiteral("Sintetitzat"), nameColumn);
+    nameField->setObjectName(QStringLiteral("EditNomFitxer"));
+    nameField->setToolTip(QStringLiteral("Soun file name. It was saved in records Dir"));
+    nameField->setAccessibleName(soundFileLabel->text());
+    nameField->setAccessibleDescription(QStringLiteral("Sound file name. It is saved in records Dir"));
+    nameField->setFixedWidth(180);
+    soundFileLabel->setBuddy(nameField);
+    nameBox->addWidget(soundFileLabel);
+    nameBox->addWidget(nameField);
+    m_tools.nomFitxer = nameField;
+    toolBar->addWidget(nameColumn);
+    m_tools.nomesUnaParaula = new QCheckBox(QStringLiteral("Només una paraula"), toolBar);
+    m_tools.nomesUnaParaula->setObjectName(QStringLiteral("CheckBoxNomesUnParaula"));
+    m_tools.nomesUnaParaula->setAccessibleName(m_tools.nomesUnaParaula->text());
+    toolBar->addWidget(m_tools.nomesUnaParaula);
 }
 
 void FormPrincipal::RegisterWindowCommands()
 {
-    auto add = [this](const char *id, const char *name, const char *menu, const char *caption,
-                      std::function<void()> run, QKeySequence shortcut = {}, bool separatorBefore = false) {
-        Command command;
-        command.id = QString::fromLatin1(id);
-        command.name = QString::fromLatin1(name);
-        command.menu = QString::fromLatin1(menu);
-        command.caption = QString::fromUtf8(caption);
-        command.shortcut = shortcut;
-        command.separatorBefore = separatorBefore;
-        command.textCommand = false;
-        command.run = [run = std::move(run)](CommandContext &) { run(); };
-        m_registry.Add(std::move(command));
-    };
+    using Kind = CommandMenu::Kind;
     DocumentCommands &docs = *m_documents;
-    add("new", "MenuNou", "MenuFitxer", "Nou", [&docs] { docs.New(); });
-    add("new-html", "MenuNouHTML", "MenuFitxer", "Nou HTML", [&docs] { docs.NewHtml(); });
-    add("open", "MenuObrir", "MenuFitxer", "Obrir...", [&docs] { docs.Open(); });
-    add("save", "MenuGuardar", "MenuFitxer", "Guardar", [&docs] { docs.Save(); }, {}, true);
-    add("save-as", "MenuGuardarCom", "MenuFitxer", "Guardar com...", [&docs] { docs.SaveAs(); });
-    add("print", "MenuImprimir", "MenuFitxer", "Imprimir", [this] { MenuImprimirClick(); }, {}, true);
-    add("printer-setup", "MenuConfigurarimpressora", "MenuFitxer", "Configurar impressora...",
-        [this] { MenuConfigurarimpressoraClick(); });
-    add("new-instance", "MenuExecutarUnNouTolvanet32DOS", "MenuFitxer", "&Executar un nou Tolvanet32DOS...",
-        [this] { MenuExecutarUnNouTolvanet32DOSClick(); }, {}, true);
-    add("exit", "MenuSortir", "MenuFitxer", "Sortir", [this] { close(); }, {}, true);
+    CommandMenu file(m_registry, "MenuFitxer", Kind::Window);
+    file.Add({"new", "MenuNou", "Nou"}, [&docs] { docs.New(); });
+    file.Add({"new-html", "MenuNouHTML", "Nou HTML"}, [&docs] { docs.NewHtml(); });
+    file.Add({"open", "MenuObrir", "Obrir..."}, [&docs] { docs.Open(); });
+    file.Add({"save", "MenuGuardar", "Guardar", {}, true}, [&docs] { docs.Save(); });
+    file.Add({"save-as", "MenuGuardarCom", "Guardar com..."}, [&docs] { docs.SaveAs(); });
+    file.Add({"print", "MenuImprimir", "Imprimir", {}, true}, [this] { MenuImprimirClick(); });
+    file.Add({"printer-setup", "MenuConfigurarimpressora", "Configurar impressora..."},
+             [this] { MenuConfigurarimpressoraClick(); });
+    file.Add({"new-instance", "MenuExecutarUnNouTolvanet32DOS", "&Executar un nou Tolvanet32DOS...", {}, true},
+             [this] { MenuExecutarUnNouTolvanet32DOSClick(); });
+    file.Add({"exit", "MenuSortir", "Sortir", {}, true}, [this] { close(); });
 
-    add("font", "MenuCanviarLaFont", "MenuEdicio", "Canviar la &font del text...",
-        [this] { MenuCanviarLaFontClick(); });
-    add("copy", "MenuCopiar", "MenuEdicio", "&Copiar", [this] { m_edit->copy(); }, {}, true);
-    add("cut", "MenuTallar", "MenuEdicio", "&Tallar", [this] { m_edit->cut(); });
-    add("paste", "MenuEnganxar", "MenuEdicio", "&Enganxar", [this] { m_edit->paste(); });
-    add("delete", "MenuEsborrar", "MenuEdicio", "Es&borrar",
-        [this] { m_edit->textCursor().removeSelectedText(); });
-    add("select-all", "MenuSeleccionarhotot", "MenuEdicio", "&Seleccionar-ho tot",
-        [this] { m_edit->selectAll(); }, {}, true);
+    CommandMenu edit(m_registry, "MenuEdicio", Kind::Window);
+    edit.Add({"font", "MenuCanviarLaFont", "Canviar la &font del text..."}, [this] { MenuCanviarLaFontClick(); });
+    edit.Add({"copy", "MenuCopiar", "&Copiar", {}, true}, [this] { m_edit->copy(); });
+    edit.Add({"cut", "MenuTallar", "&Tallar"}, [this] { m_edit->cut(); });
+    edit.Add({"paste", "MenuEnganxar", "&Enganxar"}, [this] { m_edit->paste(); });
+    edit.Add({"delete", "MenuEsborrar", "Es&borrar"}, [this] { m_edit->textCursor().removeSelectedText(); });
+    edit.Add({"select-all", "MenuSeleccionarhotot", "&Seleccionar-ho tot", {}, true}, [this] { m_edit->selectAll(); });
 
-    add("find", "MenuBuscar", "MeBuscar", "&Buscar", [this] { MenuBuscarClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
-    add("find-again", "MenuRepetir", "MeBuscar", "&Repetir", [this] { MenuRepetirClick(); }, QKeySequence(Qt::Key_F3));
-    add("replace", "MenuSubstituir", "MeBuscar", "&Substituir", [this] { MenuSubstituirClick(); }, {}, true);
+    CommandMenu find(m_registry, "MeBuscar", Kind::Window);
+    find.Add({"find", "MenuBuscar", "&Buscar", QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] { MenuBuscarClick(); });
+    find.Add({"find-again", "MenuRepetir", "&Repetir", QKeySequence(Qt::Key_F3)}, [this] { MenuRepetirClick(); });
+    find.Add({"replace", "MenuSubstituir", "&Substituir", {}, true}, [this] { MenuSubstituirClick(); });
 
-    add("about", "MenuAbout", "", "Parlant de...", [this] { MenuAboutClick(); });
+    // The toolbar's windows and recordings, for the keyboard and for the full-menu mode
+    // where the toolbar is hidden; the assembly gives their handlers. The one-hand
+    // keyboard's check item is kept by the switch it is bound to.
+    CommandMenu options(m_registry, "MenuOpcions", Kind::Window);
+    using namespace WindowCommandId;
+    options.Add({kOneHandKeyboard, "MenuTeclatAmbUnaMa", "Teclat amb una ma"}).checkable = true;
+    options.Add({kSpeechWindow, "MenuFinestraDeVeu", "&Veu i opcions de lectura...", {}, true});
+    options.Add({kWordByWord, "MenuParaulaPerParaula", "Llegir &paraula per paraula"});
+    options.Add({kSaveWav, "MenuDesarWav", "Desar com a fitxer &WAV"});
+    options.Add({kSaveMp3, "MenuDesarMp3", "Desar com a fitxer MP&3"});
+    options.Add({kSaveOpus, "MenuDesarOpus", "Desar com a &Opus"});
+    options.Add({kLanguage, "MenuLlenguatge", "&Llenguatge..."});
+
+    CommandMenu(m_registry, "", Kind::Window).Add({"about", "MenuAbout", "Parlant de..."}, [this] { MenuAboutClick(); });
+}
+
+void FormPrincipal::SetCommandHandler(const QString &id, std::function<void()> handler)
+{
+    Command *command = m_registry.Find(id);
+    Q_ASSERT(command);
+    if (!command)
+        return;
+    command->run = nullptr;
+    if (handler)
+        command->run = [handler = std::move(handler)](CommandContext &) { handler(); };
 }
 
 void FormPrincipal::BuildMenus()
@@ -264,6 +283,15 @@ void FormPrincipal::BuildMenus()
             action->setCheckable(true);
             action->setChecked(command.checked(m_session));
         }
+        if (command.checkable)
+            action->setCheckable(true);
+        // A screen reader hears the new state of a check mark, "not checked" too.
+        connect(action, &QAction::toggled, this, [action] {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(action, changed);
+            QAccessible::updateAccessibility(&event);
+        });
         const QString id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { RunCommandById(id); });
         // Shortcuts work while their menu is hidden, because the window holds every action.
@@ -286,17 +314,16 @@ void FormPrincipal::BuildMenus()
         auto *menu = new QMenu(QString::fromUtf8(entry.caption), this);
         menu->setObjectName(name);
         m_menus.insert(name, menu);
-        if (name == QLatin1String("MenuOpcions"))
-            BuildOptionsMenu(menu);
         for (const Command *command : m_registry.InMenu(name)) {
             const bool fullOnly = command->name == QLatin1String("MenuNouHTML")
                 || command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS");
             if (command->separatorBefore) {
                 QAction *separator = menu->addSeparator();
-                if (command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS")) {
-                    separator->setObjectName(QStringLiteral("N11"));
+                for (const auto &[before, separatorName] : kNamedSeparators)
+                    if (command->name == QLatin1String(before))
+                        separator->setObjectName(QLatin1String(separatorName));
+                if (command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS"))
                     separator->setVisible(m_fullMenuMode);
-                }
             }
             QAction *action = makeAction(*command, menu);
             menu->addAction(action);
@@ -307,38 +334,6 @@ void FormPrincipal::BuildMenus()
         }
         if (shown)
             bar->addMenu(menu);
-    }
-}
-
-void FormPrincipal::BuildOptionsMenu(QMenu *menu)
-{
-    // The one-hand keyboard's item; its handler is attached with the reading triggers.
-    m_oneHandAction = menu->addAction(QStringLiteral("Teclat amb una ma"));
-    m_oneHandAction->setObjectName(QStringLiteral("MenuTeclatAmbUnaMa"));
-    m_oneHandAction->setCheckable(true);
-    // A screen reader hears the new state of the mark, "not checked" too.
-    connect(m_oneHandAction, &QAction::toggled, this, [this] {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(m_oneHandAction, changed);
-        QAccessible::updateAccessibility(&event);
-    });
-
-    // The toolbar's windows and recordings, for the keyboard and for the full-menu mode
-    // where the toolbar is hidden; start-up attaches their handlers.
-    menu->addSeparator()->setObjectName(QStringLiteral("WindowCommandsSeparator"));
-    const std::pair<const char *, const char *> items[] = {
-        {"MenuFinestraDeVeu", "&Veu i opcions de lectura..."},
-        {"MenuParaulaPerParaula", "Llegir &paraula per paraula"},
-        {"MenuDesarWav", "Desar com a fitxer &WAV"},
-        {"MenuDesarMp3", "Desar com a fitxer MP&3"},
-        {"MenuDesarOpus", "Desar com a &Opus"},
-        {"MenuLlenguatge", "&Llenguatge..."},
-    };
-    for (const auto &[name, caption] : items) {
-        QAction *action = menu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QLatin1String(name));
-        m_optionItems.insert(action->objectName(), action);
     }
 }
 
@@ -353,21 +348,22 @@ void FormPrincipal::BuildFocusKey()
     addAction(focusKey);
     connect(focusKey, &QAction::triggered, this, &FormPrincipal::SwitchSoundNameFocus);
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (m_fullMenuMode && now && now->window() == this && !m_toolBar->isAncestorOf(now))
-            m_toolBar->hide();
+        if (m_fullMenuMode && now && now->window() == this && !m_tools.bar->isAncestorOf(now))
+            m_tools.bar->hide();
     });
 }
 
 void FormPrincipal::SwitchSoundNameFocus()
 {
     QWidget *focus = QApplication::focusWidget();
-    if (focus && m_toolBar->isAncestorOf(focus)) {
+    if (focus && m_tools.bar->isAncestorOf(focus)) {
         m_edit->setFocus(Qt::ShortcutFocusReason);
         return;
     }
-    QWidget *target = m_nameField->isEnabled() ? static_cast<QWidget *>(m_nameField) : m_oneWordBox;
+    QWidget *target = m_tools.nomFitxer->isEnabled() ? static_cast<QWidget *>(m_tools.nomFitxer)
+                                                     : m_tools.nomesUnaParaula;
     if (m_fullMenuMode)
-        m_toolBar->show();
+        m_tools.bar->show();
     // The name is selected whole, so that typing replaces it.
     target->setFocus(Qt::ShortcutFocusReason);
 }

@@ -1,18 +1,16 @@
 #pragma once
 
-#include "app/AppPaths.h"
-#include "app/Command.h"
+#include "core/AppPaths.h"
+#include "core/Command.h"
 #include "app/DocumentCommands.h"
 #include "app/EditorFont.h"
 #include "app/FindReplace.h"
 #include "app/PlainTextEditText.h"
-#include "app/SessionState.h"
-#include "app/SettingsStore.h"
+#include "core/SessionState.h"
 #include "app/WidgetQuestions.h"
 
 #include <QHash>
 #include <QMainWindow>
-#include <QToolBar>
 
 #include <memory>
 
@@ -21,12 +19,39 @@ class EditorWidget;
 class FindDialog;
 class QAction;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPrinter;
+class QToolBar;
+class SettingsStore;
 class QToolButton;
 class ReplaceDialog;
+
+// The stable ids of the window's own commands that the program's assembly attaches
+// handlers to or enables; a misspelt id does not compile.
+namespace WindowCommandId {
+inline constexpr char kSpeechWindow[] = "speech-window";
+inline constexpr char kWordByWord[] = "word-by-word";
+inline constexpr char kSaveWav[] = "save-wav";
+inline constexpr char kSaveMp3[] = "save-mp3";
+inline constexpr char kSaveOpus[] = "save-opus";
+inline constexpr char kLanguage[] = "language";
+inline constexpr char kOneHandKeyboard[] = "one-hand-keyboard";
+} // namespace WindowCommandId
+
+// The controls of the window's toolbar, by their design names.
+struct MainToolBar
+{
+    QToolBar *bar = nullptr;
+    QToolButton *lectura = nullptr;           // ButtonLectura
+    QToolButton *paraulaPerParaula = nullptr; // SpeedButtonParaulaPerParaula
+    QToolButton *parar = nullptr;             // ButtonParar
+    QToolButton *menu = nullptr;              // SpeedButtonMenu
+    QToolButton *wav = nullptr;               // ButtonWAV
+    QToolButton *mp3 = nullptr;               // ButtonMP3
+    QLineEdit *nomFitxer = nullptr;           // EditNomFitxer
+    QCheckBox *nomesUnaParaula = nullptr;     // CheckBoxNomesUnParaula
+};
 
 // The editor window `FormPrincipal`: it builds the toolbar, the editor and the menus
 // and forwards each command; the state lives in the objects it owns.
@@ -36,15 +61,18 @@ class FormPrincipal : public QMainWindow, private CommandHost
 public:
     static const char *const kBaseCaption;
 
-    // questions may be given by tests; the window asks with dialogs otherwise.
-    FormPrincipal(const AppPaths &paths, AboutBox *about, UserQuestions *questions = nullptr,
-                  QWidget *parent = nullptr);
+    // settings is the program's settings file, which the caller owns; questions may be
+    // given by tests; the window asks with dialogs otherwise.
+    FormPrincipal(const AppPaths &paths, SettingsStore &settings, AboutBox *about,
+                  UserQuestions *questions = nullptr, QWidget *parent = nullptr);
     ~FormPrincipal() override;
 
     // Commands by stable id, as the menus, shortcuts and tolvanet-tool reach them.
-    const CommandRegistry &Commands() const { return m_registry; }
     void RunCommandById(const QString &id);
     QAction *ActionFor(const QString &id) const { return m_actions.value(id); }
+    // What one of the window's own commands does; the assembly gives the handlers of the
+    // commands whose work lives outside the window (speech, export, language).
+    void SetCommandHandler(const QString &id, std::function<void()> handler);
 
     bool FullMenuMode() const { return m_fullMenuMode; }
     QString BaseCaption() const;
@@ -55,23 +83,12 @@ public:
     bool LoadCommandLineFile(const QString &fileName);
     void ShowStatus(const QString &text);
 
-    SettingsStore &Settings() { return m_settings; }
-    SettingsStore &ExchangeSettings() { return m_exchange; }
-    const AppPaths &Paths() const { return m_paths; }
     SessionState &Session() { return m_session; }
     EditorWidget *Edit() const { return m_edit; }
     EditorText &Document() { return m_document; }
     UserQuestions &Questions() { return *m_questions; }
     DocumentCommands &Documents() { return *m_documents; }
-    FindReplace &Finder() { return *m_finder; }
-    QLineEdit *EditNomFitxer() const { return m_nameField; }
-    QCheckBox *CheckBoxNomesUnParaula() const { return m_oneWordBox; }
-    QToolButton *ToolButton(const QString &name) const;
-    QWidget *ToolBar() const { return m_toolBar; }
-    QAction *MenuTeclatAmbUnaMa() const { return m_oneHandAction; }
-    // The window commands of "&Opcions" by name: "MenuFinestraDeVeu", "MenuParaulaPerParaula",
-    // "MenuDesarWav", "MenuDesarMp3", "MenuDesarOpus" and "MenuLlenguatge".
-    QAction *OptionsItem(const QString &name) const { return m_optionItems.value(name); }
+    const MainToolBar &ToolBar() const { return m_tools; }
     QMenu *MenuNamed(const QString &name) const { return m_menus.value(name); }
 
     // Prints the editor's lines in the editor's font.
@@ -94,7 +111,6 @@ private:
     void FormCreate();
     void BuildToolBar();
     void BuildMenus();
-    void BuildOptionsMenu(QMenu *menu);
     void BuildFocusKey();
     void SwitchSoundNameFocus();
     void RegisterWindowCommands();
@@ -109,8 +125,7 @@ private:
     void MenuAboutClick();
 
     AppPaths m_paths;
-    SettingsStore m_settings;
-    SettingsStore m_exchange;
+    SettingsStore &m_settings;
     AboutBox *m_about;
     EditorWidget *m_edit = nullptr;
     PlainTextEditText m_document;
@@ -124,12 +139,7 @@ private:
     CommandRegistry m_registry;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
-    QToolBar *m_toolBar = nullptr;
-    QLineEdit *m_nameField = nullptr;
-    QCheckBox *m_oneWordBox = nullptr;
-    QLabel *m_soundFileLabel = nullptr;
-    QAction *m_oneHandAction = nullptr;
-    QHash<QString, QAction *> m_optionItems;
+    MainToolBar m_tools;
     QMetaObject::Connection m_focusWatch;
     EditorFontChoice m_fontChoice;
     bool m_fullMenuMode = false;

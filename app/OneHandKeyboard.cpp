@@ -1,7 +1,7 @@
 #include "app/OneHandKeyboard.h"
 
 #include "app/KeyCodes.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,7 +96,7 @@ void OneHandKeyboard::ApplyToggled()
 {
     StoreSwitch();
     if (m_on && m_options.ReadWordOnSpace())
-        m_options.ClearReadWordOnSpace();
+        m_options.Set(ReadingOption::WordOnSpace, false);
 }
 
 void OneHandKeyboard::TurnOneHandOff()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ReadingOptions.h"
+#include "core/ReadingOptions.h"
 
 #include <QChar>
 #include <QHash>

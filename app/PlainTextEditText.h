@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 
 class QPlainTextEdit;
 

@@ -1,8 +1,8 @@
 #include "app/ReadingTriggers.h"
 
 #include "app/KeyCodes.h"
-#include "app/ReadingOptions.h"
-#include "app/WaitWithEvents.h"
+#include "core/ReadingOptions.h"
+#include "core/WaitWithEvents.h"
 #include "speech/SpeechOperations.h"
 
 #include <QAbstractButton>
@@ -377,15 +377,7 @@ void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
         return;
     }
     if (OneWordOnly()) {
-        SelectionHold hold(*this);
-        SendCtrlShiftRight();
-        QCoreApplication::processEvents();
-        SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
-        const QString word = SelectedText();
-        if (!word.isEmpty())
-            m_speech.SpeakTextAndWait(word);
-        WaitWithEvents(kOneWordPauseMs);
-        SendRight();
+        ReadNextWord(kOneWordPauseMs);
         return;
     }
     do {
@@ -400,7 +392,7 @@ void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
     } while (m_wordByWordRunning && m_edit);
 }
 
-void ReadingTriggers::ReadNextWord()
+void ReadingTriggers::ReadNextWord(int holdMs)
 {
     SelectionHold hold(*this);
     SendCtrlShiftRight();
@@ -411,6 +403,8 @@ void ReadingTriggers::ReadNextWord()
         m_speech.SpeakTextAndWait(word);
     else
         m_wordByWordRunning = false;
+    if (holdMs > 0)
+        WaitWithEvents(holdMs);
     SendRight();
 }
 

@@ -4,9 +4,10 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
+#include "core/ReadingOptions.h"
 #include "app/ReadingTriggers.h"
 #include "app/StartupNotices.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
@@ -31,13 +32,14 @@ namespace {
 // the name typed and whether an export runs.
 void UpdateExportControls(FormPrincipal &main, bool exporting)
 {
-    const ExportControls controls = ExportControlsFor(main.EditNomFitxer()->text(), exporting);
-    main.ToolButton(QStringLiteral("ButtonWAV"))->setEnabled(controls.wavButton);
-    main.ToolButton(QStringLiteral("ButtonMP3"))->setEnabled(controls.mp3Button);
-    main.OptionsItem(QStringLiteral("MenuDesarWav"))->setEnabled(controls.wavButton);
-    main.OptionsItem(QStringLiteral("MenuDesarMp3"))->setEnabled(controls.mp3Button);
-    main.OptionsItem(QStringLiteral("MenuDesarOpus"))->setEnabled(controls.opusItem);
-    main.EditNomFitxer()->setEnabled(controls.nameField);
+    const MainToolBar &tools = main.ToolBar();
+    const ExportControls controls = ExportControlsFor(tools.nomFitxer->text(), exporting);
+    tools.wav->setEnabled(controls.wavButton);
+    tools.mp3->setEnabled(controls.mp3Button);
+    main.ActionFor(WindowCommandId::kSaveWav)->setEnabled(controls.wavButton);
+    main.ActionFor(WindowCommandId::kSaveMp3)->setEnabled(controls.mp3Button);
+    main.ActionFor(WindowCommandId::kSaveOpus)->setEnabled(controls.opusItem);
+    tools.nomFitxer->setEnabled(controls.nameField);
 }
 
 // What is said when an export ends, in the voice in use: the sound file's name, or that
@@ -65,7 +67,7 @@ void ConnectAudioExport(ProgramWindows &windows)
         FormPrincipal &window = *windows.main;
         ExportRequest request;
         request.text = window.Document().Text();
-        request.name = window.EditNomFitxer()->text();
+        request.name = window.ToolBar().nomFitxer->text();
         request.format = format;
         request.voice = ExportVoiceOfListIndex(windows.speech->SelectedIndex(), windows.speech->MspCount(),
                                                windows.speech->SapiCount());
@@ -73,25 +75,22 @@ void ConnectAudioExport(ProgramWindows &windows)
         request.subtitles = kAllSubtitles;
         windows.exporter->Start(request);
     };
-    QObject::connect(main.ToolButton(QStringLiteral("ButtonWAV")), &QToolButton::clicked, &main,
-                     [start] { start(ExportFormat::Wav); });
-    QObject::connect(main.ToolButton(QStringLiteral("ButtonMP3")), &QToolButton::clicked, &main,
-                     [start] { start(ExportFormat::Mp3); });
-    QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarWav")), &QAction::triggered, &main,
-                     [start] { start(ExportFormat::Wav); });
-    QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarMp3")), &QAction::triggered, &main,
-                     [start] { start(ExportFormat::Mp3); });
-    QObject::connect(main.OptionsItem(QStringLiteral("MenuDesarOpus")), &QAction::triggered, &main,
-                     [start] { start(ExportFormat::Opus); });
-    QObject::connect(main.EditNomFitxer(), &QLineEdit::textChanged, &main,
+    const MainToolBar &tools = main.ToolBar();
+    QObject::connect(tools.wav, &QToolButton::clicked, &main, [start] { start(ExportFormat::Wav); });
+    QObject::connect(tools.mp3, &QToolButton::clicked, &main, [start] { start(ExportFormat::Mp3); });
+    main.SetCommandHandler(WindowCommandId::kSaveWav, [start] { start(ExportFormat::Wav); });
+    main.SetCommandHandler(WindowCommandId::kSaveMp3, [start] { start(ExportFormat::Mp3); });
+    main.SetCommandHandler(WindowCommandId::kSaveOpus, [start] { start(ExportFormat::Opus); });
+    QObject::connect(tools.nomFitxer, &QLineEdit::textChanged, &main,
                      [&main, &exporter] { UpdateExportControls(main, exporter.Busy()); });
     QObject::connect(&exporter, &AudioExporter::busyChanged, &main, [&main](bool busy) {
         UpdateExportControls(main, busy);
         // While a recording is made, reading and the speech window wait for it.
-        for (const char *name : {"ButtonLectura", "SpeedButtonParaulaPerParaula", "SpeedButtonMenu"})
-            main.ToolButton(QString::fromLatin1(name))->setEnabled(!busy);
-        for (const char *name : {"MenuFinestraDeVeu", "MenuParaulaPerParaula"})
-            main.OptionsItem(QString::fromLatin1(name))->setEnabled(!busy);
+        const MainToolBar &tools = main.ToolBar();
+        for (QToolButton *button : {tools.lectura, tools.paraulaPerParaula, tools.menu})
+            button->setEnabled(!busy);
+        for (const char *id : {WindowCommandId::kSpeechWindow, WindowCommandId::kWordByWord})
+            main.ActionFor(id)->setEnabled(!busy);
     });
     QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
     QObject::connect(&exporter, &AudioExporter::finished, &main, [&windows](const ExportResult &result) {
@@ -113,37 +112,32 @@ void ConnectAudioExport(ProgramWindows &windows)
 void ConnectReading(ProgramWindows &windows)
 {
     FormPrincipal &main = *windows.main;
-    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), main.Settings(), *windows.speechWindow);
-    windows.oneHand->BindMenuItem(main.MenuTeclatAmbUnaMa());
+    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), *windows.settings, *windows.readingOptions);
+    windows.oneHand->BindMenuItem(main.ActionFor(WindowCommandId::kOneHandKeyboard));
     QObject::connect(windows.oneHand.get(), &OneHandKeyboard::settingsWriteFailed, &main,
                      [&main](const QString &message) { main.Questions().Message(message); });
     windows.oneHand->Start();
     windows.speechWindow->SetOneHandSwitch(windows.oneHand.get());
 
-    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.speechWindow,
+    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.readingOptions,
                                                         *windows.oneHand);
     windows.triggers->SetFontCommand([&main] { main.MenuCanviarLaFontClick(); });
     windows.triggers->SetShowSpeechWindow([&windows] { windows.speechWindow->exec(); });
-    ReadingTriggers::ToolbarButtons buttons;
-    buttons.lectura = main.ToolButton(QStringLiteral("ButtonLectura"));
-    buttons.paraulaPerParaula = main.ToolButton(QStringLiteral("SpeedButtonParaulaPerParaula"));
-    buttons.parar = main.ToolButton(QStringLiteral("ButtonParar"));
-    buttons.menu = main.ToolButton(QStringLiteral("SpeedButtonMenu"));
-    windows.triggers->ConnectToolbar(buttons);
-    windows.triggers->SetOneWordBox(main.CheckBoxNomesUnParaula());
+    const MainToolBar &tools = main.ToolBar();
+    windows.triggers->ConnectToolbar({tools.lectura, tools.paraulaPerParaula, tools.parar, tools.menu});
+    windows.triggers->SetOneWordBox(tools.nomesUnaParaula);
 
     // The same commands from "&Opcions", for the keyboard and the full-menu mode.
     ReadingTriggers *triggers = windows.triggers.get();
-    QObject::connect(main.OptionsItem(QStringLiteral("MenuFinestraDeVeu")), &QAction::triggered, triggers,
-                     &ReadingTriggers::SpeedButtonMenuClick);
+    main.SetCommandHandler(WindowCommandId::kSpeechWindow, [triggers] { triggers->SpeedButtonMenuClick(); });
     // Word by word runs once the menu has closed and the editor has the focus again.
-    QObject::connect(main.OptionsItem(QStringLiteral("MenuParaulaPerParaula")), &QAction::triggered, triggers,
-                     [triggers, &main] {
-                         main.Edit()->setFocus();
-                         triggers->SpeedButtonParaulaPerParaulaClick();
-                     }, Qt::QueuedConnection);
-    QObject::connect(main.OptionsItem(QStringLiteral("MenuLlenguatge")), &QAction::triggered, &main,
-                     [&windows] { windows.languages->exec(); });
+    main.SetCommandHandler(WindowCommandId::kWordByWord, [triggers, &main] {
+        QMetaObject::invokeMethod(triggers, [triggers, &main] {
+            main.Edit()->setFocus();
+            triggers->SpeedButtonParaulaPerParaulaClick();
+        }, Qt::QueuedConnection);
+    });
+    main.SetCommandHandler(WindowCommandId::kLanguage, [&windows] { windows.languages->exec(); });
 }
 
 } // namespace
@@ -164,6 +158,8 @@ ProgramWindows::~ProgramWindows()
     realEngines.reset();
     main.reset();
     about.reset();
+    readingOptions.reset();
+    settings.reset();
 }
 
 QString CommandLineFileName(const QStringList &words)
@@ -201,13 +197,16 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
 
     // 2. The windows, in order: the main window, the speech window with its engines,
     // the dictionary holder and the language chooser.
-    windows->main = std::make_unique<FormPrincipal>(options.paths, windows->about.get());
+    windows->settings = std::make_unique<SettingsStore>(options.paths.settingsFile);
+    SettingsStore &settings = *windows->settings;
+    windows->readingOptions = std::make_unique<ReadingOptions>();
+    windows->main = std::make_unique<FormPrincipal>(options.paths, settings, windows->about.get());
     FormPrincipal &main = *windows->main;
     windows->desktop = std::make_unique<DBusDesktopWindows>();
     SpeechEngineSet engines;
     // A stored espeak-ng voice needs nothing of the speech service: the window does
     // not wait for the service to start (its voices join the list when it answers).
-    const bool waitForService = !StoredVoiceIsEspeak(main.Settings());
+    const bool waitForService = !StoredVoiceIsEspeak(settings);
     if (options.engines) {
         engines = *options.engines;
     } else {
@@ -215,13 +214,12 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
                                                                    waitForService);
         engines = windows->realEngines->Engines();
     }
-    // The dictionary holder keeps a settings object of its own on the same file.
-    windows->dictionarySettings = std::make_unique<SettingsStore>(options.paths.settingsFile);
-    windows->dictionary = std::make_unique<FormDiccionariExcepcions>(*windows->dictionarySettings, &main.Questions(),
+    windows->dictionary = std::make_unique<FormDiccionariExcepcions>(settings, &main.Questions(),
                                                                     options.paths.programDir);
-    windows->speech = std::make_unique<SpeechController>(main.Settings(), engines, windows->dictionary.get());
+    windows->speech = std::make_unique<SpeechController>(settings, engines, windows->dictionary.get());
     windows->speech->SetUp();
-    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, main.Settings());
+    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, settings,
+                                                        *windows->readingOptions);
     windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
     if (windows->realEngines && !waitForService) {
         QObject::connect(windows->speech.get(), &SpeechController::voiceListChanged, windows->speechWindow.get(),
@@ -241,7 +239,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->speechWindow->setWindowTitle(main.windowTitle());
 
     // 4. The reading options.
-    RestoreReadingOptions(main.Settings(), *windows->speechWindow);
+    RestoreReadingOptions(settings, *windows->readingOptions);
 
     // 5. The editor font.
     QStringList problems;
@@ -253,32 +251,32 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
         main.LoadCommandLineFile(fileName);
 
     // 7. The interface language.
-    RestoreInterfaceLanguage(main.Settings(), *windows->languages);
+    RestoreInterfaceLanguage(settings, *windows->languages);
     windows->about->SetLanguageIndex(windows->languages->LanguageIndex());
 
     // Closing stores the reading options and the language, and silences the speech.
     ProgramWindows *owner = windows.get();
     main.SetCloseHandler([owner] {
         owner->triggers->ButtonPararClick();
-        const QString problem = StoreReadingOptionsAndLanguage(owner->main->Settings(), *owner->speechWindow,
+        const QString problem = StoreReadingOptionsAndLanguage(*owner->settings, *owner->readingOptions,
                                                                *owner->languages);
         if (!problem.isEmpty())
             owner->main->Questions().Message(problem);
     });
 
     // Settings that could not be used are told once, together, in the status line.
-    QStringList unusable = UnusableStartSettings(main.Settings());
+    QStringList unusable = UnusableStartSettings(settings);
     if (!problems.isEmpty())
         unusable.prepend(QStringLiteral("\"Font Missatge\" amb valors no numèrics (%1): s'ha usat el valor per defecte")
                              .arg(problems.join(QStringLiteral(", "))));
     if (!unusable.isEmpty())
-        main.ShowStatus(UnusedSettingsNotice(main.Settings().FileName(), unusable));
+        main.ShowStatus(UnusedSettingsNotice(settings.FileName(), unusable));
     // Without a sound server nothing can be heard: say so rather than stay silent.
     else if (windows->realEngines && !windows->realEngines->Audible())
         main.ShowStatus(QStringLiteral("No hi ha cap servidor de so: la veu i els sons no es poden sentir."));
 
     // 8. The first run: the voice is chosen before the editor is used.
-    if (options.firstRunWindow && NeedsFirstVoiceChoice(main.Settings()))
+    if (options.firstRunWindow && NeedsFirstVoiceChoice(settings))
         windows->speechWindow->exec();
 
     main.show();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppPaths.h"
-#include "app/SettingsStore.h"
+#include "core/AppPaths.h"
+#include "core/SettingsStore.h"
 
 #include <QStringList>
 
@@ -17,6 +17,7 @@ class FormPrincipal;
 class FormTTS;
 class OneHandKeyboard;
 class ProcessRendererLauncher;
+class ReadingOptions;
 class ReadingTriggers;
 class RealSpeechEngines;
 class SpeechController;
@@ -28,11 +29,14 @@ struct ProgramWindows
     ProgramWindows();
     ~ProgramWindows();
 
+    // The settings file, one store for everyone who reads or writes it.
+    std::unique_ptr<SettingsStore> settings;
+    // The reading options the speech window edits and the triggers read.
+    std::unique_ptr<ReadingOptions> readingOptions;
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<FormPrincipal> main;
     std::unique_ptr<DBusDesktopWindows> desktop;
     std::unique_ptr<RealSpeechEngines> realEngines;
-    std::unique_ptr<SettingsStore> dictionarySettings;
     std::unique_ptr<FormDiccionariExcepcions> dictionary;
     std::unique_ptr<SpeechController> speech;
     std::unique_ptr<FormTTS> speechWindow;

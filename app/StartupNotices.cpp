@@ -1,6 +1,6 @@
 #include "app/StartupNotices.h"
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/TextCommands.h"
 
 #include "app/BenchmarkCommand.h"
-#include "app/Command.h"
+#include "core/Command.h"
 #include "maths/MathsCommands.h"
 #include "tools/BlackboardCommands.h"
 #include "tools/HtmlCommands.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserQuestions.h"
+#include "core/UserQuestions.h"
 
 class QWidget;
 

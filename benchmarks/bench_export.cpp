@@ -2,7 +2,7 @@
 // "espeak-ng -w" with the same voice, rate and text in the same run; the same export with
 // its subtitles beside the one without, and the MP3 and Opus exports with their sizes.
 // Needs a session bus: dbus-run-session -- bench_export [WORDS] [RATE]
-#include "app/AppPaths.h"
+#include "core/AppPaths.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"

@@ -7,7 +7,7 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"

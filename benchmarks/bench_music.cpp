@@ -1,6 +1,6 @@
 // Times the music and blackboard converters on a 10 MB document against one
 // QString::replace pass over the same text.
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tests/fakes/ScriptedQuestions.h"
 #include "tools/BlackboardScript.h"
 #include "tools/MusicCommands.h"

@@ -2,8 +2,9 @@
 // QPlainTextEdit::setPlainText alone. Run offscreen: QT_QPA_PLATFORM=offscreen bench_shell
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "core/SettingsStore.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/FormTTS.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
@@ -180,7 +181,9 @@ int main(int argc, char *argv[])
         plain << timer.nsecsElapsed() / 1e6;
 
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(folder.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         timer.restart();
         window.Documents().DropFile(path);
         open << timer.nsecsElapsed() / 1e6;
@@ -203,7 +206,9 @@ int main(int argc, char *argv[])
             accented += line;
         for (const char *id : {"accents-to-html", "html-to-accents", "delphi-to-java", "strip-tags"}) {
             ScriptedQuestions ask;
-            FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+            const AppPaths paths = AppPaths::InDirectory(folder.path());
+            SettingsStore settings(paths.settingsFile);
+            FormPrincipal window(paths, settings, nullptr, &ask);
             window.Document().SetText(QString::fromLatin1(id) == QLatin1String("html-to-accents")
                                           ? accented.replace(QStringLiteral("à"), QStringLiteral("&agrave;"))
                                           : accented);
@@ -235,7 +240,9 @@ int main(int argc, char *argv[])
         }
         content.clear();
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(folder.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(folder.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         window.show();
         QElapsedTimer timer;
         timer.start();

@@ -1,7 +1,7 @@
 // Measures the speech path: SpeakText to the first sample handed to the sound device
 // with an espeak-ng voice, StopSpeech to silence, and ApplyExceptionsDictionary with
 // 100 000 entries.
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/SoundPlayers.h"
 #include "speech/EspeakEngine.h"
 #include "speech/ExceptionsDictionary.h"

@@ -1,7 +1,7 @@
 // Times the whole-text tools on a 10 MB document: the computation against plain
 // QString::replace passes, each command with the editor update against
 // QPlainTextEdit::setPlainText, and the accent table against recode.
-#include "app/Command.h"
+#include "core/Command.h"
 #include "app/PlainTextEditText.h"
 #include "tests/fakes/ScriptedQuestions.h"
 #include "tools/AccentConversions.h"

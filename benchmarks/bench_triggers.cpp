@@ -9,7 +9,7 @@
 #include "app/KeyCodes.h"
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
 
 #include <QApplication>
@@ -52,19 +52,6 @@ public:
     int calls = 0;
     qint64 lastCall = 0;
     QString lastText;
-};
-
-class Options : public ReadingOptions
-{
-public:
-    bool ReadLetters() const override { return letters; }
-    bool ReadWordOnSpace() const override { return words; }
-    bool ReadSentenceOnFullStop() const override { return sentence; }
-    bool ReadSelectionOnMouseUp() const override { return false; }
-    void ClearReadWordOnSpace() override { words = false; }
-    bool letters = false;
-    bool words = false;
-    bool sentence = false;
 };
 
 // Notes when the sent Left key comes up; installed last, so it sees the key first.
@@ -123,7 +110,7 @@ int main(int argc, char *argv[])
     edit.activateWindow();
     edit.setFocus();
     TimedSpeech speech;
-    Options options;
+    ReadingOptions options;
     OneHandKeyboard oneHand(&edit, settings, options);
     oneHand.InstallFilter();
     ReadingTriggers triggers(&edit, speech, options, oneHand);
@@ -132,7 +119,7 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
 
     // Letters.
-    options.letters = true;
+    options.Set(ReadingOption::Letters, true);
     std::vector<qint64> letters;
     for (int i = 0; i < iterations; ++i) {
         if (i % 200 == 0)
@@ -146,8 +133,8 @@ int main(int argc, char *argv[])
     Report("letters", letters);
 
     // Word on space.
-    options.letters = false;
-    options.words = true;
+    options.Set(ReadingOption::Letters, false);
+    options.Set(ReadingOption::WordOnSpace, true);
     std::vector<qint64> words;
     for (int i = 0; i < iterations / 4; ++i) {
         if (i % 50 == 0)
@@ -166,8 +153,8 @@ int main(int argc, char *argv[])
     Report("word", words);
 
     // Typing at 20 keys a second with every echo on.
-    options.letters = true;
-    options.sentence = true;
+    options.Set(ReadingOption::Letters, true);
+    options.Set(ReadingOption::SentenceOnFullStop, true);
     edit.clear();
     const QString typed = QStringLiteral("una casa prou gran. ");
     std::vector<qint64> handling;

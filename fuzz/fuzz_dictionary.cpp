@@ -1,5 +1,5 @@
 // The exceptions-dictionary loader: any file's bytes, split into entries and indexed.
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "speech/ExceptionsDictionary.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Any text through the calculator's parser and evaluator: a code or a finite value,
 // never a crash or a hang.
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "maths/ExpressionEvaluator.h"
 #include "maths/NumberText.h"
 

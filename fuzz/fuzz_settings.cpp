@@ -1,7 +1,7 @@
 // The settings store's reader: any file's bytes, read through the index, give what a
 // plain scan of the lines gives, and a value written reads back.
-#include "app/SettingsText.h"
-#include "app/TextEncoding.h"
+#include "core/SettingsText.h"
+#include "core/TextEncoding.h"
 
 #include <QStringList>
 

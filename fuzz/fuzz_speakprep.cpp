@@ -1,6 +1,6 @@
 // The preparation of a text on its way to an engine: sound-file test, the library's
 // lowered Windows-1252 text, the sound folder and the dictionary match.
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/SpeakPreparation.h"
 

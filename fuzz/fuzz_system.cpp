@@ -1,6 +1,6 @@
 // Any lines through the equation-system solver, with steps shown and hidden: a
 // result code and a text, never a crash, a hang or a written "NAN".
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "maths/LinearSystem.h"
 
 #include <cstdlib>

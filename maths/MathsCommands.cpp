@@ -1,6 +1,6 @@
 #include "maths/MathsCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "maths/ExpressionEvaluator.h"
 #include "maths/LinearSystem.h"
 #include "maths/NumberText.h"
@@ -85,31 +85,12 @@ QStringList CollectSystemLines(const EditorText &editor, int n)
 
 void RegisterMathsCommands(CommandRegistry &registry)
 {
-    Command calculate;
-    calculate.id = QStringLiteral("calc");
-    calculate.name = QStringLiteral("MenuCalcular");
-    calculate.menu = QStringLiteral("MenuMatematiques");
-    calculate.caption = QStringLiteral("Calcular");
-    calculate.shortcut = QKeySequence(Qt::CTRL | Qt::Key_M);
-    calculate.run = MenuCalcularClick;
-    registry.Add(calculate);
+    CommandMenu maths(registry, "MenuMatematiques");
+    maths.Add({"calc", "MenuCalcular", "Calcular", QKeySequence(Qt::CTRL | Qt::Key_M)}, MenuCalcularClick);
+    maths.Add({"solve", "MenuSistema", "Sistema"}, MenuSistemaClick);
 
-    Command system;
-    system.id = QStringLiteral("solve");
-    system.name = QStringLiteral("MenuSistema");
-    system.menu = QStringLiteral("MenuMatematiques");
-    system.caption = QStringLiteral("Sistema");
-    system.run = MenuSistemaClick;
-    registry.Add(system);
-
-    Command showSteps;
-    showSteps.id = QStringLiteral("toggle-math-steps");
-    showSteps.name = QStringLiteral("MenuMostrarPassesDeLesMatematiques");
-    showSteps.menu = QStringLiteral("MenuUtils");
-    showSteps.caption = QStringLiteral("Mostrar passes de les matemàtiques");
-    showSteps.run = [](CommandContext &context) {
-        context.session.showMathSteps = !context.session.showMathSteps;
-    };
-    showSteps.checked = [](const SessionState &session) { return session.showMathSteps; };
-    registry.Add(showSteps);
+    CommandMenu(registry, "MenuUtils")
+        .Add({"toggle-math-steps", "MenuMostrarPassesDeLesMatematiques", "Mostrar passes de les matemàtiques"},
+             [](CommandContext &context) { context.session.showMathSteps = !context.session.showMathSteps; })
+        .checked = [](const SessionState &session) { return session.showMathSteps; };
 }

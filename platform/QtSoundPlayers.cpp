@@ -1,6 +1,6 @@
 #include "platform/QtSoundPlayers.h"
 
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "platform/WorkerThread.h"
 
 #include <QAudioDevice>

@@ -1,6 +1,6 @@
 #include "sonnerixawav/EspeakWavRendering.h"
 
-#include "app/WholeFiles.h"
+#include "core/WholeFiles.h"
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/WavFileWriter.h"
 #include "speech/VoiceCatalog.h"

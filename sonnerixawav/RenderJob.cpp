@@ -1,6 +1,6 @@
 #include "sonnerixawav/RenderJob.h"
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QDir>
 

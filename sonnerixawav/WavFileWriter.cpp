@@ -1,6 +1,6 @@
 #include "sonnerixawav/WavFileWriter.h"
 
-#include "app/WholeFiles.h"
+#include "core/WholeFiles.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "app/AppPaths.h"
+#include "core/AppPaths.h"
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/RendererWindow.h"
 #include "speech/AudioExportProtocol.h"

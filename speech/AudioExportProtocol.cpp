@@ -1,6 +1,6 @@
 #include "speech/AudioExportProtocol.h"
 
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "speech/AudioExporter.h"
 
-#include "app/SettingsStore.h"
-#include "app/WaitWithEvents.h"
-#include "app/WholeFiles.h"
+#include "core/SettingsStore.h"
+#include "core/WaitWithEvents.h"
+#include "core/WholeFiles.h"
 #include "platform/DesktopWindows.h"
 #include "speech/AudioExportPrograms.h"
 

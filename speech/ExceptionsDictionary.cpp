@@ -1,9 +1,9 @@
 #include "speech/ExceptionsDictionary.h"
 
-#include "app/SettingsStore.h"
-#include "app/TextEncoding.h"
-#include "app/UserQuestions.h"
-#include "app/WholeFiles.h"
+#include "core/SettingsStore.h"
+#include "core/TextEncoding.h"
+#include "core/UserQuestions.h"
+#include "core/WholeFiles.h"
 #include "speech/SpeakPreparation.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "speech/ExportToolVerbs.h"
 
-#include "app/DocumentFile.h"
-#include "app/SettingsStore.h"
-#include "app/ToolCommandLine.h"
-#include "app/WholeFiles.h"
+#include "core/DocumentFile.h"
+#include "core/SettingsStore.h"
+#include "core/ToolCommandLine.h"
+#include "core/WholeFiles.h"
 #include "speech/ExceptionsDictionary.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"

@@ -1,6 +1,6 @@
 #include "speech/FormTTS.h"
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/ChoiceList.h"
 #include "speech/VoiceControl.h"
 
@@ -22,29 +22,34 @@ constexpr int kTestRowHeight = 70;
 constexpr int kRateMinimum = -10;
 constexpr int kRateMaximum = 10;
 
+// The two groups of reading-option boxes.
+enum class OptionGroup { Keys, Typing };
+
 struct OptionDesign
 {
     ReadingOption option;
     const char *name;
     const char *caption;
-    bool checked;
+    OptionGroup group;
     bool visible;
 };
 
-// Design names, captions and start states of the reading-option boxes.
+// Design names and captions of the reading-option boxes, in tab order.
 constexpr OptionDesign kOptionDesign[] = {
-    {ReadingOption::Letters, "CheckBoxLletres", "Read letters by pressing keyboard", false, true},
-    {ReadingOption::WordOnSpace, "CheckBoxEspai", "Read words by pressing space ( )", false, true},
-    {ReadingOption::SentenceOnFullStop, "CheckBoxPunt", "Read sentence by pressing (.)", false, true},
+    {ReadingOption::ReadAll, "CheckBoxReadAll", "F7/ESC Read all", OptionGroup::Keys, true},
+    {ReadingOption::ReadSelected, "CheckBoxReadSelected", "F8 Read selected", OptionGroup::Keys, true},
+    {ReadingOption::ReadClipboard, "CheckBoxReadClipboardContent", "F9 Read clipboard content", OptionGroup::Keys,
+     false},
+    {ReadingOption::ReadWordByWord, "CheckBoxReadWordByWord", "F10 Read word by word", OptionGroup::Keys, false},
+    {ReadingOption::PastedToClipboard, "CheckBoxLlegeixDirectamentLaCarpeta", "Read text pasted to clipboard",
+     OptionGroup::Keys, false},
+    {ReadingOption::SelectedText, "CheckBoxSelectedText", "Button read. Reads selected text", OptionGroup::Typing,
+     true},
+    {ReadingOption::Letters, "CheckBoxLletres", "Read letters by pressing keyboard", OptionGroup::Typing, true},
+    {ReadingOption::WordOnSpace, "CheckBoxEspai", "Read words by pressing space ( )", OptionGroup::Typing, true},
+    {ReadingOption::SentenceOnFullStop, "CheckBoxPunt", "Read sentence by pressing (.)", OptionGroup::Typing, true},
     {ReadingOption::SelectionOnMouseUp, "CheckBoxLlegeixLoSeleccionatALAixecarElClic",
-     "Mouse up reads selected text", false, true},
-    {ReadingOption::PastedToClipboard, "CheckBoxLlegeixDirectamentLaCarpeta",
-     "Read text pasted to clipboard", false, false},
-    {ReadingOption::ReadAll, "CheckBoxReadAll", "F7/ESC Read all", true, true},
-    {ReadingOption::ReadSelected, "CheckBoxReadSelected", "F8 Read selected", true, true},
-    {ReadingOption::ReadClipboard, "CheckBoxReadClipboardContent", "F9 Read clipboard content", true, false},
-    {ReadingOption::ReadWordByWord, "CheckBoxReadWordByWord", "F10 Read word by word", true, false},
-    {ReadingOption::SelectedText, "CheckBoxSelectedText", "Button read. Reads selected text", false, true},
+     "Mouse up reads selected text", OptionGroup::Typing, true},
 };
 
 QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
@@ -57,11 +62,12 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QString &captio
 } // namespace
 
 FormTTS::FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SettingsStore &settings,
-                 QWidget *parent)
+                 ReadingOptions &options, QWidget *parent)
     : QDialog(parent)
     , m_voices(voices)
     , m_dictionary(dictionary)
     , m_settings(settings)
+    , m_readingOptions(options)
 {
     setObjectName(QStringLiteral("FormTTS"));
     setModal(true);
@@ -113,36 +119,31 @@ void FormTTS::BuildControls()
     top->addWidget(m_voiceList, 1);
     top->addLayout(rateColumn);
 
-    for (const OptionDesign &design : kOptionDesign) {
-        auto *box = new QCheckBox(QString::fromUtf8(design.caption), this);
-        box->setObjectName(QLatin1String(design.name));
-        box->setChecked(design.checked);
-        box->setVisible(design.visible);
-        m_options[int(design.option)] = box;
-    }
-    connect(OptionBox(ReadingOption::WordOnSpace), &QCheckBox::clicked, this, &FormTTS::CheckBoxEspaiClick);
-
     auto *keysGroup = new QGroupBox(this);
     keysGroup->setObjectName(QStringLiteral("GroupBoxTecles"));
     auto *keysColumn = new QVBoxLayout(keysGroup);
-    for (ReadingOption option : {ReadingOption::ReadAll, ReadingOption::ReadSelected, ReadingOption::ReadClipboard,
-                                 ReadingOption::ReadWordByWord, ReadingOption::PastedToClipboard}) {
-        OptionBox(option)->setParent(keysGroup);
-        keysColumn->addWidget(OptionBox(option));
-    }
-    keysColumn->addStretch();
     auto *typingGroup = new QGroupBox(this);
     typingGroup->setObjectName(QStringLiteral("GroupBoxEscriptura"));
     auto *typingColumn = new QVBoxLayout(typingGroup);
-    for (ReadingOption option : {ReadingOption::SelectedText, ReadingOption::Letters, ReadingOption::WordOnSpace,
-                                 ReadingOption::SentenceOnFullStop, ReadingOption::SelectionOnMouseUp}) {
-        OptionBox(option)->setParent(typingGroup);
-        typingColumn->addWidget(OptionBox(option));
+    for (const OptionDesign &design : kOptionDesign) {
+        const bool keys = design.group == OptionGroup::Keys;
+        auto *box = new QCheckBox(QString::fromUtf8(design.caption), keys ? keysGroup : typingGroup);
+        box->setObjectName(QLatin1String(design.name));
+        box->setChecked(m_readingOptions.IsOn(design.option));
+        box->setVisible(design.visible);
+        (keys ? keysColumn : typingColumn)->addWidget(box);
+        m_optionBoxes[std::size_t(design.option)] = box;
+        // The box, whoever sets it, is the option.
+        const ReadingOption option = design.option;
+        connect(box, &QCheckBox::toggled, this, [this, option](bool on) { m_readingOptions.Set(option, on); });
     }
+    keysColumn->addStretch();
     typingColumn->addStretch();
-    // setParent hides a widget: show again the boxes the design shows.
-    for (const OptionDesign &design : kOptionDesign)
-        m_options[int(design.option)]->setVisible(design.visible);
+    connect(&m_readingOptions, &ReadingOptions::changed, this, [this](ReadingOption option, bool on) {
+        OptionBox(option)->setChecked(on);
+        if (option == ReadingOption::WordOnSpace && on)
+            CheckBoxEspaiClick();
+    });
 
     auto *groups = new QHBoxLayout;
     groups->addWidget(keysGroup, 281);
@@ -211,11 +212,8 @@ void FormTTS::ApplyWindowSteps()
 void FormTTS::SetTabOrder()
 {
     QList<QWidget *> order{m_voiceList, m_rate};
-    for (ReadingOption option : {ReadingOption::ReadAll, ReadingOption::ReadSelected, ReadingOption::ReadClipboard,
-                                 ReadingOption::ReadWordByWord, ReadingOption::PastedToClipboard,
-                                 ReadingOption::SelectedText, ReadingOption::Letters, ReadingOption::WordOnSpace,
-                                 ReadingOption::SentenceOnFullStop, ReadingOption::SelectionOnMouseUp})
-        order << OptionBox(option);
+    for (const OptionDesign &design : kOptionDesign)
+        order << OptionBox(design.option);
     order << m_dictionaryBox << m_ok << m_helpButton << m_language;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -223,7 +221,7 @@ void FormTTS::SetTabOrder()
 
 QCheckBox *FormTTS::OptionBox(ReadingOption option) const
 {
-    return m_options[int(option)];
+    return m_optionBoxes[std::size_t(option)];
 }
 
 bool FormTTS::IsOptionChecked(ReadingOption option) const
@@ -233,47 +231,7 @@ bool FormTTS::IsOptionChecked(ReadingOption option) const
 
 void FormTTS::SetOptionChecked(ReadingOption option, bool checked)
 {
-    QCheckBox *box = OptionBox(option);
-    if (box->isChecked() == checked)
-        return;
-    box->setChecked(checked);
-    if (option == ReadingOption::WordOnSpace)
-        CheckBoxEspaiClick();
-}
-
-bool FormTTS::ReadLetters() const
-{
-    return IsOptionChecked(ReadingOption::Letters);
-}
-
-bool FormTTS::ReadWordOnSpace() const
-{
-    return IsOptionChecked(ReadingOption::WordOnSpace);
-}
-
-bool FormTTS::ReadSentenceOnFullStop() const
-{
-    return IsOptionChecked(ReadingOption::SentenceOnFullStop);
-}
-
-bool FormTTS::ReadSelectionOnMouseUp() const
-{
-    return IsOptionChecked(ReadingOption::SelectionOnMouseUp);
-}
-
-bool FormTTS::ReadClipboardOnF9() const
-{
-    return IsOptionChecked(ReadingOption::ReadClipboard);
-}
-
-bool FormTTS::ReadWordByWordOnF10() const
-{
-    return IsOptionChecked(ReadingOption::ReadWordByWord);
-}
-
-void FormTTS::ClearReadWordOnSpace()
-{
-    OptionBox(ReadingOption::WordOnSpace)->setChecked(false);
+    OptionBox(option)->setChecked(checked);
 }
 
 QString FormTTS::OkCaption() const

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "app/ReadingOptions.h"
+#include "core/ReadingOptions.h"
 
 #include <QDialog>
 
+#include <array>
 #include <functional>
 
 class ChoiceList;
@@ -16,28 +17,15 @@ class QSlider;
 class SettingsStore;
 class VoiceControl;
 
-// The reading options kept in the speech window's check boxes.
-enum class ReadingOption {
-    Letters,             // CheckBoxLletres
-    WordOnSpace,         // CheckBoxEspai
-    SentenceOnFullStop,  // CheckBoxPunt
-    SelectionOnMouseUp,  // CheckBoxLlegeixLoSeleccionatALAixecarElClic
-    PastedToClipboard,   // CheckBoxLlegeixDirectamentLaCarpeta
-    ReadAll,             // CheckBoxReadAll (F7)
-    ReadSelected,        // CheckBoxReadSelected (F8)
-    ReadClipboard,       // CheckBoxReadClipboardContent (F9)
-    ReadWordByWord,      // CheckBoxReadWordByWord (F10)
-    SelectedText,        // CheckBoxSelectedText
-};
-
 // The speech window: voice, rate, reading options and the exceptions dictionary box.
-// It mirrors the voice list and rate of the engines and applies the user's changes.
-class FormTTS : public QDialog, public ReadingOptions
+// It mirrors the voice list and rate of the engines and the reading options, and
+// applies the user's changes to them.
+class FormTTS : public QDialog
 {
     Q_OBJECT
 public:
     FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SettingsStore &settings,
-            QWidget *parent = nullptr);
+            ReadingOptions &options, QWidget *parent = nullptr);
 
     // The main window's one-hand keyboard switch, which the word-on-space box turns off.
     void SetOneHandSwitch(OneHandSwitch *oneHand) { m_oneHand = oneHand; }
@@ -48,17 +36,8 @@ public:
 
     QCheckBox *OptionBox(ReadingOption option) const;
     bool IsOptionChecked(ReadingOption option) const;
-    // Sets a box as a user's click would: when its state changes its click handler runs.
+    // Sets a box as a user's click would: the option follows, and so does what it turns off.
     void SetOptionChecked(ReadingOption option, bool checked);
-
-    // ReadingOptions
-    bool ReadLetters() const override;
-    bool ReadWordOnSpace() const override;
-    bool ReadSentenceOnFullStop() const override;
-    bool ReadSelectionOnMouseUp() const override;
-    bool ReadClipboardOnF9() const override;
-    bool ReadWordByWordOnF10() const override;
-    void ClearReadWordOnSpace() override;
 
     // The current caption of the OK button (the language window copies it).
     QString OkCaption() const;
@@ -92,6 +71,7 @@ private:
     VoiceControl &m_voices;
     DictionaryControl &m_dictionary;
     SettingsStore &m_settings;
+    ReadingOptions &m_readingOptions;
     OneHandSwitch *m_oneHand = nullptr;
     std::function<void()> m_help;
     QDialog *m_languageWindow = nullptr;
@@ -100,7 +80,7 @@ private:
     QSlider *m_rate = nullptr;
     QLabel *m_rateLabel = nullptr;
     QLabel *m_speedTitle = nullptr;
-    QCheckBox *m_options[10] = {};
+    std::array<QCheckBox *, std::size(kReadingOptionKeys)> m_optionBoxes{};
     QLabel *m_stopLabel = nullptr;
     QCheckBox *m_dictionaryBox = nullptr;
     QPushButton *m_ok = nullptr;

@@ -1,8 +1,8 @@
 #include "speech/ReadingOptionsStore.h"
 
-#include "app/SettingsStore.h"
+#include "core/ReadingOptions.h"
+#include "core/SettingsStore.h"
 #include "speech/FormLlenguatge.h"
-#include "speech/FormTTS.h"
 
 namespace {
 
@@ -10,38 +10,17 @@ const QString kSection = QStringLiteral("LlibreriaLlegir");
 const QString kYes = QStringLiteral("SI");
 const QString kNo = QStringLiteral("NO");
 
-struct OptionKey
-{
-    ReadingOption option;
-    const char *key;
-    bool onByDefault;
-};
-
-// In the order they are written at close.
-constexpr OptionKey kOptionKeys[] = {
-    {ReadingOption::Letters, "LLEGIR LLETRES", false},
-    {ReadingOption::WordOnSpace, "LLEGIR PARAULES", false},
-    {ReadingOption::SentenceOnFullStop, "LLEGIR FRASE", false},
-    {ReadingOption::SelectionOnMouseUp, "LLEGIR A LAIXECAR EL CLIC", false},
-    {ReadingOption::PastedToClipboard, "LLEGIR DIRECTAMENT EL CONTINGUT DE LA CARPETA QUAN CANVIA", false},
-    {ReadingOption::ReadAll, "F7", true},
-    {ReadingOption::ReadSelected, "F8", true},
-    {ReadingOption::ReadClipboard, "F9", true},
-    {ReadingOption::ReadWordByWord, "F10", true},
-    {ReadingOption::SelectedText, "CheckBoxSelectedText", false},
-};
-
 constexpr int kDefaultLanguage = 1;
 
 } // namespace
 
-void RestoreReadingOptions(const SettingsStore &settings, FormTTS &speechWindow)
+void RestoreReadingOptions(const SettingsStore &settings, ReadingOptions &options)
 {
-    for (const OptionKey &entry : kOptionKeys) {
-        // Only the exact opposite of the default changes a box.
+    for (const ReadingOptionKey &entry : kReadingOptionKeys) {
+        // Only the exact opposite of the default changes an option.
         const bool on = settings.ReadYes(kSection, QLatin1String(entry.key), entry.onByDefault);
         if (on != entry.onByDefault)
-            speechWindow.SetOptionChecked(entry.option, on);
+            options.Set(entry.option, on);
     }
 }
 
@@ -53,11 +32,11 @@ void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &lan
     languageWindow.ListBoxLlenguatgeClick();
 }
 
-QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const FormTTS &speechWindow,
+QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const ReadingOptions &options,
                                        const FormLlenguatge &languageWindow)
 {
-    for (const OptionKey &entry : kOptionKeys) {
-        const QString value = speechWindow.IsOptionChecked(entry.option) ? kYes : kNo;
+    for (const ReadingOptionKey &entry : kReadingOptionKeys) {
+        const QString value = options.IsOn(entry.option) ? kYes : kNo;
         if (!settings.WriteString(kSection, QLatin1String(entry.key), value))
             return settings.LastError();
     }

@@ -3,16 +3,16 @@
 #include <QString>
 
 class FormLlenguatge;
-class FormTTS;
+class ReadingOptions;
 class SettingsStore;
 
 // The reading options and the interface language as the settings file keeps them:
 // restored at start, stored when the main window closes.
 
-// Sets the speech window's boxes from section "LlibreriaLlegir": a box that is off by
-// design is turned on only by exactly "SI", one that is on only turned off by exactly
-// "NO". Each change runs the box's click handler, as a user's click would.
-void RestoreReadingOptions(const SettingsStore &settings, FormTTS &speechWindow);
+// Sets the reading options from section "LlibreriaLlegir": an option that is off by
+// default is turned on only by exactly "SI", one that is on only turned off by exactly
+// "NO". Whoever follows the options hears of each change.
+void RestoreReadingOptions(const SettingsStore &settings, ReadingOptions &options);
 
 // Selects the stored "LLENGUA" row (default 1) and applies it. A text that is not a
 // number counts as the default; a number outside the list selects no row.
@@ -21,7 +21,7 @@ void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &lan
 // Writes the ten reading options ("SI"/"NO") and then "LLENGUA", in that order.
 // Stops at the first write that fails and gives its message ("Unable to write to ..."),
 // or an empty text when everything was stored.
-QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const FormTTS &speechWindow,
+QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const ReadingOptions &options,
                                        const FormLlenguatge &languageWindow);
 
 // True while no voice has ever been stored: the speech window must then be shown

@@ -1,6 +1,6 @@
 #include "speech/SpeakPreparation.h"
 
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "speech/ExceptionsDictionary.h"
 
 namespace SpeakPreparation {

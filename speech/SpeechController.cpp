@@ -1,7 +1,7 @@
 #include "speech/SpeechController.h"
 
-#include "app/SettingsStore.h"
-#include "app/WaitWithEvents.h"
+#include "core/SettingsStore.h"
+#include "core/WaitWithEvents.h"
 #include "platform/DesktopWindows.h"
 #include "platform/SoundPlayers.h"
 #include "speech/ExceptionsDictionary.h"

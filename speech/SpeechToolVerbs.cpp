@@ -1,7 +1,7 @@
 #include "speech/SpeechToolVerbs.h"
 
-#include "app/SettingsStore.h"
-#include "app/ToolCommandLine.h"
+#include "core/SettingsStore.h"
+#include "core/ToolCommandLine.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeakPreparation.h"

@@ -2,8 +2,8 @@
 
 #include "app/DocumentPrinting.h"
 #include "app/EditorFont.h"
-#include "app/SettingsStore.h"
-#include "app/ToolCommandLine.h"
+#include "core/SettingsStore.h"
+#include "core/ToolCommandLine.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "tolvanet-tool/StreamedCommands.h"
 
-#include "app/TextEncoding.h"
-#include "app/WholeFiles.h"
+#include "core/TextEncoding.h"
+#include "core/WholeFiles.h"
 #include "tolvanet-tool/ToolRun.h"
 #include "tools/AccentConversions.h"
 

@@ -1,6 +1,6 @@
 #include "tolvanet-tool/ToolRun.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 
 #include <QCommandLineParser>
 

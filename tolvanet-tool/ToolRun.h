@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ToolCommandLine.h"
+#include "core/ToolCommandLine.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "tools/BlackboardCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/BlackboardScript.h"
 
 namespace {
@@ -24,11 +24,7 @@ void MenuPissarraaHTML5Click(CommandContext &ctx)
 
 void RegisterBlackboardCommands(CommandRegistry &registry)
 {
-    Command command;
-    command.id = QStringLiteral("blackboard-to-html5");
-    command.name = QStringLiteral("MenuPissarraaHTML5");
-    command.menu = QString();
-    command.caption = QStringLiteral("Pissarra a HTML5");
-    command.run = MenuPissarraaHTML5Click;
-    registry.Add(std::move(command));
+    // An item of the menu bar itself.
+    CommandMenu(registry, "")
+        .Add({"blackboard-to-html5", "MenuPissarraaHTML5", "Pissarra a HTML5"}, MenuPissarraaHTML5Click);
 }

@@ -1,6 +1,6 @@
 #include "tools/ConversionEdit.h"
 
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 
 void ApplyConversion(EditorText &editor, const QString &before, const TextConversion &after)
 {

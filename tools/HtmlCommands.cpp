@@ -1,15 +1,12 @@
 #include "tools/HtmlCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/AccentConversions.h"
 #include "tools/ConversionEdit.h"
 #include "tools/HtmlConversions.h"
 #include "tools/HtmlMarkup.h"
 
 namespace {
-
-const QString kHtmlMenu = QStringLiteral("MenuHTML");
-const QString kSymbolMenu = QStringLiteral("MenuSimbols");
 
 struct MarkupItem
 {
@@ -36,39 +33,23 @@ QKeySequence Ctrl(Qt::Key key)
     return QKeySequence(Qt::CTRL | key);
 }
 
-void AddMarkupCommand(CommandRegistry &registry, const QString &menu, const MarkupItem &item)
+void AddMarkupCommand(CommandMenu &menu, const MarkupItem &item)
 {
-    Command command;
-    command.id = QString::fromLatin1(item.id);
-    command.name = QString::fromLatin1(item.name);
-    command.menu = menu;
-    command.caption = QString::fromUtf8(item.caption);
-    command.shortcut = item.shortcut;
-    command.separatorBefore = item.separatorBefore;
     const MarkupKind kind = item.kind;
     const QString opening = QString::fromUtf16(item.opening);
     const QString closing = item.closing ? QString::fromUtf16(item.closing) : QString();
-    command.run = [kind, opening, closing](CommandContext &context) {
-        ApplyMarkup(context.editor, kind, opening, closing);
-    };
-    registry.Add(std::move(command));
+    menu.Add({item.id, item.name, item.caption, item.shortcut, item.separatorBefore},
+             [kind, opening, closing](CommandContext &context) {
+                 ApplyMarkup(context.editor, kind, opening, closing);
+             });
 }
 
-void AddConversionCommand(CommandRegistry &registry, const char *id, const char *name,
-                          const char *caption, TextConversion (*convert)(const QString &),
-                          bool separatorBefore = false)
+void AddConversionCommand(CommandMenu &menu, const CommandItem &item, TextConversion (*convert)(const QString &))
 {
-    Command command;
-    command.id = QString::fromLatin1(id);
-    command.name = QString::fromLatin1(name);
-    command.menu = kHtmlMenu;
-    command.caption = QString::fromUtf8(caption);
-    command.separatorBefore = separatorBefore;
-    command.run = [convert](CommandContext &context) {
+    menu.Add(item, [convert](CommandContext &context) {
         const QString text = context.editor.Text();
         ApplyConversion(context.editor, text, convert(text));
-    };
-    registry.Add(std::move(command));
+    });
 }
 
 } // namespace
@@ -104,16 +85,14 @@ void RegisterHtmlCommands(CommandRegistry &registry)
         {"html-applet", "Applet1", "A&pplet", {}, K::Wrap, u"<APPLET CODE=\"",
          u".class\" width= height= > </APPLET>"},
     };
+    CommandMenu html(registry, "MenuHTML");
     for (const MarkupItem &item : items)
-        AddMarkupCommand(registry, kHtmlMenu, item);
+        AddMarkupCommand(html, item);
 
-    AddConversionCommand(registry, "accents-to-html", "AccentsHTML1", "&Accents -> HTML",
-                         AccentsToHtml, true);
-    AddConversionCommand(registry, "html-to-accents", "HTMLaccents1", "&HTML -> accents",
-                         HtmlToAccents);
-    AddConversionCommand(registry, "strip-tags", "Treureelstags1", "Tr&eure els tags", RemoveTags);
-    AddConversionCommand(registry, "clean-word-html", "TreurepalladelWORD1",
-                         "Treure palla del &WORD", CleanWordHtml);
+    AddConversionCommand(html, {"accents-to-html", "AccentsHTML1", "&Accents -> HTML", {}, true}, AccentsToHtml);
+    AddConversionCommand(html, {"html-to-accents", "HTMLaccents1", "&HTML -> accents"}, HtmlToAccents);
+    AddConversionCommand(html, {"strip-tags", "Treureelstags1", "Tr&eure els tags"}, RemoveTags);
+    AddConversionCommand(html, {"clean-word-html", "TreurepalladelWORD1", "Treure palla del &WORD"}, CleanWordHtml);
 }
 
 void RegisterSymbolCommands(CommandRegistry &registry)
@@ -151,18 +130,12 @@ void RegisterSymbolCommands(CommandRegistry &registry)
         {"symbol-sigma", "Sigma1", "&sigma", u"s"},
         {"symbol-omega", "omega1", "&omega", u"w"},
     };
+    CommandMenu symbols(registry, "MenuSimbols");
     for (const SymbolItem &item : items) {
         // "±" needs no font: the character itself is inserted.
         const QString text = item.symbol ? SymbolFontText(QStringView(item.symbol))
                                          : QStringLiteral("\u00b1");
-        Command command;
-        command.id = QString::fromLatin1(item.id);
-        command.name = QString::fromLatin1(item.name);
-        command.menu = kSymbolMenu;
-        command.caption = QString::fromUtf8(item.caption);
-        command.run = [text](CommandContext &context) {
-            ApplyMarkup(context.editor, MarkupKind::Before, text);
-        };
-        registry.Add(std::move(command));
+        symbols.Add({item.id, item.name, item.caption},
+                    [text](CommandContext &context) { ApplyMarkup(context.editor, MarkupKind::Before, text); });
     }
 }

@@ -1,6 +1,6 @@
 #include "tools/HtmlMarkup.h"
 
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 
 void ApplyMarkup(EditorText &editor, MarkupKind kind, QStringView opening, QStringView closing)
 {

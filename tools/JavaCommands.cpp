@@ -1,6 +1,6 @@
 #include "tools/JavaCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/AccentConversions.h"
 #include "tools/ConversionEdit.h"
 #include "tools/DelphiToJava.h"
@@ -11,27 +11,12 @@
 
 namespace {
 
-const QString kJavaMenu = QStringLiteral("MenuJava");
-
 // Runs convert on the editor's text and writes back what changed.
 template <typename Convert>
 void Apply(CommandContext &context, Convert convert)
 {
     const QString text = context.editor.Text();
     ApplyConversion(context.editor, text, convert(text));
-}
-
-Command JavaCommand(const char *id, const char *name, const char *caption,
-                    std::function<void(CommandContext &)> run, bool separatorBefore = false)
-{
-    Command command;
-    command.id = QString::fromLatin1(id);
-    command.name = QString::fromLatin1(name);
-    command.menu = kJavaMenu;
-    command.caption = QString::fromUtf8(caption);
-    command.run = std::move(run);
-    command.separatorBefore = separatorBefore;
-    return command;
 }
 
 // Asks for a name, starting from the remembered one; nothing when cancelled.
@@ -90,27 +75,20 @@ void RunCheckBoxMenuItem(CommandContext &context)
 
 void RegisterJavaCommands(CommandRegistry &registry)
 {
-    registry.Add(JavaCommand("java-application", "MenuAplicacioForm", "Aplicació Form",
-                             RunApplication));
-    registry.Add(JavaCommand("java-menu", "MenuJMenu", "JMenu", RunMenu));
-    registry.Add(JavaCommand("java-menu-item", "MenuJMenuItem", "JMenuItem", RunMenuItem));
-    registry.Add(JavaCommand("java-check-box-menu-item", "MenuJCheckBoxMenuItem",
-                             "JCheckBoxMenuItem", RunCheckBoxMenuItem));
-    registry.Add(JavaCommand("java-separator", "MenuJRatlla", "Ratlla", [](CommandContext &context) {
+    CommandMenu java(registry, "MenuJava");
+    java.Add({"java-application", "MenuAplicacioForm", "Aplicació Form"}, RunApplication);
+    java.Add({"java-menu", "MenuJMenu", "JMenu"}, RunMenu);
+    java.Add({"java-menu-item", "MenuJMenuItem", "JMenuItem"}, RunMenuItem);
+    java.Add({"java-check-box-menu-item", "MenuJCheckBoxMenuItem", "JCheckBoxMenuItem"}, RunCheckBoxMenuItem);
+    java.Add({"java-separator", "MenuJRatlla", "Ratlla"}, [](CommandContext &context) {
         Apply(context, [&](const QString &text) {
             return AddJavaSeparator(text, context.session.javaMenuName);
         });
-    }));
-    registry.Add(JavaCommand("delphi-to-java", "MenuDelphi2Java", "Delphi 2 Java",
-                             [](CommandContext &context) {
-                                 Apply(context, DelphiToJava);
-                             }, true));
-    registry.Add(JavaCommand("accents-to-unicode", "MenuCanviarAccentsAUnicode",
-                             "Canviar accents a Unicode", [](CommandContext &context) {
-                                 Apply(context, AccentsToUnicode);
-                             }, true));
-    registry.Add(JavaCommand("unicode-to-accents", "MenuCanviarUnicodeAAccents",
-                             "Canviar Unicode a accents", [](CommandContext &context) {
-                                 Apply(context, UnicodeToAccents);
-                             }));
+    });
+    java.Add({"delphi-to-java", "MenuDelphi2Java", "Delphi 2 Java", {}, true},
+             [](CommandContext &context) { Apply(context, DelphiToJava); });
+    java.Add({"accents-to-unicode", "MenuCanviarAccentsAUnicode", "Canviar accents a Unicode", {}, true},
+             [](CommandContext &context) { Apply(context, AccentsToUnicode); });
+    java.Add({"unicode-to-accents", "MenuCanviarUnicodeAAccents", "Canviar Unicode a accents"},
+             [](CommandContext &context) { Apply(context, UnicodeToAccents); });
 }

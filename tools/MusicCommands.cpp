@@ -1,6 +1,6 @@
 #include "tools/MusicCommands.h"
 
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tools/MusicConverter.h"
 
 namespace {
@@ -32,11 +32,6 @@ void MenuPassaraMidiXMFClick(CommandContext &ctx)
 
 void RegisterMusicCommands(CommandRegistry &registry)
 {
-    Command command;
-    command.id = QStringLiteral("music-to-musicxml");
-    command.name = QStringLiteral("MenuPassaraMidiXMF");
-    command.menu = QStringLiteral("MenuUtils");
-    command.caption = QStringLiteral("Passar a Midi XMF");
-    command.run = MenuPassaraMidiXMFClick;
-    registry.Add(std::move(command));
+    CommandMenu(registry, "MenuUtils")
+        .Add({"music-to-musicxml", "MenuPassaraMidiXMF", "Passar a Midi XMF"}, MenuPassaraMidiXMFClick);
 }

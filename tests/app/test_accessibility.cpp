@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/AccessibleLabels.h"
 #include "speech/FormLlenguatge.h"
 #include "speech/FormTTS.h"
@@ -174,7 +174,7 @@ private slots:
             const Announced oneHand = seen.value("MenuTeclatAmbUnaMa");
             QCOMPARE(oneHand.role, QAccessible::MenuItem);
             QVERIFY(oneHand.state.checkable);
-            QCOMPARE(bool(oneHand.state.checked), main.MenuTeclatAmbUnaMa()->isChecked());
+            QCOMPARE(bool(oneHand.state.checked), main.ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
             QCOMPARE(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
 
             TreeWalk speechTree(&speech);
@@ -193,7 +193,7 @@ private slots:
         }
 
         // Ticking the one-hand item is heard as a change of its state.
-        main.MenuTeclatAmbUnaMa()->trigger();
+        main.ActionFor(WindowCommandId::kOneHandKeyboard)->trigger();
         QVERIFY(TreeWalk(&main).byObjectName.value("MenuTeclatAmbUnaMa").state.checked);
 
         // The about window's pictures say what they show.

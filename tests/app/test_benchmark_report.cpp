@@ -1,3 +1,4 @@
+#include "tests/fakes/ScriptedQuestions.h"
 #include "app/BenchmarkCommand.h"
 #include "app/BenchmarkLoops.h"
 #include "app/BenchmarkReport.h"

@@ -1,8 +1,7 @@
 #include "app/DocumentCommands.h"
-#include "app/EditorText.h"
-#include "app/TextEncoding.h"
-#include "app/UserQuestions.h"
-#include "app/WholeFiles.h"
+#include "core/EditorText.h"
+#include "core/TextEncoding.h"
+#include "core/WholeFiles.h"
 #include "tests/fakes/ScriptedQuestions.h"
 #include "tests/FaultyFiles.h"
 

@@ -1,4 +1,4 @@
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 #include "app/PlainTextEditText.h"
 
 #include <QPlainTextEdit>

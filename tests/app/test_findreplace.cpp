@@ -1,7 +1,6 @@
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 #include "app/FindReplace.h"
-#include "app/SessionState.h"
-#include "app/UserQuestions.h"
+#include "core/SessionState.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
 #include <QtTest>

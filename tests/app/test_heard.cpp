@@ -1,7 +1,7 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"

@@ -1,13 +1,14 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/AudioExporter.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
+#include <QToolBar>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -129,7 +130,7 @@ private slots:
         QFETCH(bool, fullMenus);
         QVERIFY(Start("[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n"
                       + QByteArray(fullMenus ? "[Tolvanet32]\r\nTolvanet32=SI\r\n" : "")));
-        QCOMPARE(Main().ToolBar()->isVisible(), !fullMenus);
+        QCOMPARE(Main().ToolBar().bar->isVisible(), !fullMenus);
         QTest::keyClicks(Main().Edit(), "un dos");
 
         // F7 reads all, F8 the selection, F11 stops, F9 the clipboard.
@@ -154,21 +155,21 @@ private slots:
 
         // F6 to the sound-file name, typed whole, and back; Tab on to the one-word box.
         Key(Qt::Key_F6);
-        QCOMPARE(QApplication::focusWidget(), Main().EditNomFitxer());
-        QVERIFY(Main().ToolBar()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), Main().ToolBar().nomFitxer);
+        QVERIFY(Main().ToolBar().bar->isVisible());
         QTest::keyClicks(QApplication::focusWidget(), "carta");
         Key(Qt::Key_F6);
         QCOMPARE(QApplication::focusWidget(), Main().Edit());
-        QCOMPARE(Main().EditNomFitxer()->text(), QStringLiteral("carta"));
-        QCOMPARE(Main().ToolBar()->isVisible(), !fullMenus);
+        QCOMPARE(Main().ToolBar().nomFitxer->text(), QStringLiteral("carta"));
+        QCOMPARE(Main().ToolBar().bar->isVisible(), !fullMenus);
         Key(Qt::Key_F6);
         Key(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), Main().CheckBoxNomesUnParaula());
+        QCOMPARE(QApplication::focusWidget(), Main().ToolBar().nomesUnaParaula);
         Key(Qt::Key_Space);
-        QVERIFY(Main().CheckBoxNomesUnParaula()->isChecked());
+        QVERIFY(Main().ToolBar().nomesUnaParaula->isChecked());
         // The box hands the focus back to the editor, as a click on it does.
         QCOMPARE(QApplication::focusWidget(), Main().Edit());
-        QCOMPARE(Main().ToolBar()->isVisible(), !fullMenus);
+        QCOMPARE(Main().ToolBar().bar->isVisible(), !fullMenus);
 
         // The speech window from "&Opcions": stopped first, a voice heard and chosen, Enter.
         m_log.clear();
@@ -195,7 +196,7 @@ private slots:
         QVERIFY(Options(Qt::Key_L));
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(Main().MenuNamed("MenuFitxer")->title(), QStringLiteral("&Archivo"));
-        QCOMPARE(Main().OptionsItem("MenuParaulaPerParaula")->text(), QStringLiteral("Leer &palabra por palabra"));
+        QCOMPARE(Main().ActionFor(WindowCommandId::kWordByWord)->text(), QStringLiteral("Leer &palabra por palabra"));
 
         // Word by word from the menu, back in the editor: one word, as the box ticked above says.
         Key(Qt::Key_Home, Qt::ControlModifier);
@@ -221,7 +222,7 @@ private slots:
         }
 
         // The one-hand keyboard is the first item: Enter ticks and unticks it.
-        QAction *oneHand = Main().MenuTeclatAmbUnaMa();
+        QAction *oneHand = Main().ActionFor(WindowCommandId::kOneHandKeyboard);
         QVERIFY(!oneHand->isChecked());
         QVERIFY(Options(Qt::Key_Return));
         QTRY_VERIFY(oneHand->isChecked());

@@ -2,8 +2,9 @@
 #include "app/EditorFont.h"
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "core/SettingsStore.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/fakes/ScriptedQuestions.h"
@@ -16,6 +17,7 @@
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -44,19 +46,21 @@ private slots:
     {
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         QCOMPARE(window.size(), QSize(845, 480));
         QCOMPARE(BarCaptions(window),
                  (QStringList{"&Fitxer", "&Edició", "Bu&scar", "&Opcions", "Parlant de..."}));
-        QVERIFY(!window.ToolBar()->isHidden());
+        QVERIFY(!window.ToolBar().bar->isHidden());
         QStringList fileItems;
         for (QAction *action : window.MenuNamed("MenuFitxer")->actions())
             if (!action->isSeparator() && action->isVisible())
                 fileItems << action->text();
         QCOMPARE(fileItems, (QStringList{"Nou", "Obrir...", "Guardar", "Guardar com...", "Imprimir",
                                          "Configurar impressora...", "Sortir"}));
-        QCOMPARE(window.EditNomFitxer()->text(), QString("Sintetitzat"));
-        QCOMPARE(window.CheckBoxNomesUnParaula()->text(), QString("Només una paraula"));
+        QCOMPARE(window.ToolBar().nomFitxer->text(), QString("Sintetitzat"));
+        QCOMPARE(window.ToolBar().nomesUnaParaula->text(), QString("Només una paraula"));
         QCOMPARE(window.Edit()->font().pixelSize(), 13);
         QCOMPARE(window.Edit()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
         QVERIFY(QDir(dir.filePath("records")).exists());
@@ -77,9 +81,11 @@ private slots:
         QTemporaryDir dir;
         WriteFile(dir.filePath("tolvanet.ini"), "[Tolvanet32]\r\nTolvanet32=" + value + "\r\n");
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         QCOMPARE(window.FullMenuMode(), full);
-        QCOMPARE(window.ToolBar()->isHidden(), full);
+        QCOMPARE(window.ToolBar().bar->isHidden(), full);
         QCOMPARE(BarCaptions(window).size(), full ? 12 : 5);
         if (full)
             QCOMPARE(BarCaptions(window).mid(9), (QStringList{"Performances", "Pissarra a HTML5", "Parlant de..."}));
@@ -89,13 +95,15 @@ private slots:
     {
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         const QStringList hints{"Read all or selected text", "Read word by word", "Stop", "Menu options",
                                 "wav file saved in records Dir", "mp3 file saved in records Dir"};
         const QStringList names{"ButtonLectura", "SpeedButtonParaulaPerParaula", "ButtonParar", "SpeedButtonMenu",
                                 "ButtonWAV", "ButtonMP3"};
         for (int i = 0; i < names.size(); ++i) {
-            QToolButton *button = window.ToolButton(names.at(i));
+            QToolButton *button = window.findChild<QToolButton *>(names.at(i));
             QVERIFY2(button, qPrintable(names.at(i)));
             // A button is announced by what it shows; one without text by its hint.
             QCOMPARE(button->accessibleName(), button->text().isEmpty() ? hints.at(i) : button->text());
@@ -103,7 +111,7 @@ private slots:
             QCOMPARE(button->focusPolicy(), Qt::NoFocus);
             QCOMPARE(button->size(), QSize(50, 50));
         }
-        QVERIFY(!window.EditNomFitxer()->accessibleName().isEmpty());
+        QVERIFY(!window.ToolBar().nomFitxer->accessibleName().isEmpty());
         QVERIFY(!window.Edit()->accessibleName().isEmpty());
     }
 
@@ -187,7 +195,9 @@ private slots:
     {
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         bool closeHandlerRan = false;
         window.SetCloseHandler([&] { closeHandlerRan = true; });
         window.show();
@@ -206,7 +216,9 @@ private slots:
     {
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         window.Document().SetText("Primera línia\nSegona línia\n");
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -221,7 +233,9 @@ private slots:
     {
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.Document().SetText("un dos un");

@@ -74,7 +74,7 @@ void TestOneHand::spaceBarTurnsKeysIntoTexts()
     h.oneHand.SetMap({{QChar(), QStringLiteral("mai")}, {u'F', QStringLiteral("ADEU")}, {u'f', QStringLiteral("hola")}});
     h.oneHand.MenuTeclatAmbUnaMaClick();
     QVERIFY(h.oneHand.OneHandOn());
-    h.options.letters = true;
+    h.options.Set(ReadingOption::Letters, true);
     const auto send = [&](QEvent::Type type, bool repeat) {
         QKeyEvent event(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), repeat);
         QCoreApplication::sendEvent(h.edit, &event);
@@ -153,18 +153,18 @@ void TestOneHand::menuItemSwitchesStoresAndExcludesWordOnSpace()
     h.menuTeclat->trigger(); // the user's click
     QVERIFY(!h.oneHand.OneHandOn());
     QCOMPARE(h.settings.ReadString(menu, key, QString()), QStringLiteral("false"));
-    h.options.words = true;
+    h.options.Set(ReadingOption::WordOnSpace, true);
     h.oneHand.MenuTeclatAmbUnaMaClick();
     QVERIFY(h.menuTeclat->isChecked());
     QCOMPARE(h.settings.ReadString(menu, key, QString()), QStringLiteral("true"));
-    QVERIFY(!h.options.words);
+    QVERIFY(!h.options.ReadWordOnSpace());
 
     // The speech window's word-on-space box turns it off the other way.
-    h.options.words = true;
+    h.options.Set(ReadingOption::WordOnSpace, true);
     static_cast<OneHandSwitch &>(h.oneHand).TurnOneHandOff();
     QVERIFY(!h.menuTeclat->isChecked());
     QCOMPARE(h.settings.ReadString(menu, key, QString()), QStringLiteral("false"));
-    QVERIFY(h.options.words);
+    QVERIFY(h.options.ReadWordOnSpace());
 }
 
 QTEST_MAIN(TestOneHand)

@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
-#include "app/TextEncoding.h"
-#include "app/WholeFiles.h"
+#include "core/SettingsStore.h"
+#include "core/TextEncoding.h"
+#include "core/WholeFiles.h"
 #include "tests/FaultyFiles.h"
 
 #include <QDir>

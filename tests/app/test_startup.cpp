@@ -2,7 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
@@ -82,8 +82,8 @@ private slots:
                        "LLEGIR FRASE=si\r\nLLENGUA=1\r\n");
         auto windows = StartProgram(Options(dir.path()));
         FormTTS &speechWindow = *windows->speechWindow;
-        QVERIFY(speechWindow.ReadLetters());
-        QVERIFY(!speechWindow.ReadSentenceOnFullStop());
+        QVERIFY(windows->readingOptions->ReadLetters());
+        QVERIFY(!windows->readingOptions->ReadSentenceOnFullStop());
         QVERIFY(speechWindow.IsOptionChecked(ReadingOption::ReadAll));
         QCOMPARE(windows->speech->SelectedIndex(), 1);
 
@@ -109,8 +109,8 @@ private slots:
         WriteFile(ini, "[tts]\r\nNumero sintetitzador=0\r\n[MENU]\r\nMenuTeclatAmbUnaMa.Checked=true\r\n"
                        "[LlibreriaLlegir]\r\nLLEGIR PARAULES=SI\r\n");
         auto windows = StartProgram(Options(dir.path()));
-        QVERIFY(windows->speechWindow->ReadWordOnSpace());
-        QVERIFY(!windows->main->MenuTeclatAmbUnaMa()->isChecked());
+        QVERIFY(windows->readingOptions->ReadWordOnSpace());
+        QVERIFY(!windows->main->ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
         QCOMPARE(Read(ini, "MENU", "MenuTeclatAmbUnaMa.Checked"), QString("false"));
         CloseWithoutSaving(*windows);
     }
@@ -177,9 +177,9 @@ private slots:
         QTemporaryDir dir;
         WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
         auto windows = StartProgram(Options(dir.path()));
-        windows->main->EditNomFitxer()->setText(name);
-        QCOMPARE(windows->main->ToolButton("ButtonWAV")->isEnabled(), enabled);
-        QCOMPARE(windows->main->ToolButton("ButtonMP3")->isEnabled(), enabled);
+        windows->main->ToolBar().nomFitxer->setText(name);
+        QCOMPARE(windows->main->ToolBar().wav->isEnabled(), enabled);
+        QCOMPARE(windows->main->ToolBar().mp3->isEnabled(), enabled);
         CloseWithoutSaving(*windows);
     }
 };

@@ -1,6 +1,6 @@
-#include "app/Command.h"
+#include "core/Command.h"
 #include "app/TextCommands.h"
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
 

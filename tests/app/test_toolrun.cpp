@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tolvanet-tool/ToolRun.h"
 
 #include <QtTest>

@@ -55,9 +55,9 @@ void TestTriggers::typedCharacters()
     QFETCH(QList<int>, keys);
     TriggerHarness h;
     QVERIFY(h.Show());
-    h.options.letters = options.contains(u'l');
-    h.options.words = options.contains(u'w');
-    h.options.sentence = options.contains(u'p');
+    h.options.Set(ReadingOption::Letters, options.contains(u'l'));
+    h.options.Set(ReadingOption::WordOnSpace, options.contains(u'w'));
+    h.options.Set(ReadingOption::SentenceOnFullStop, options.contains(u'p'));
     h.SetText(before, before.size());
     for (int key : keys)
         QTest::keyClick(h.edit, Qt::Key(key), Qt::NoModifier);
@@ -89,8 +89,8 @@ void TestTriggers::wordOnSpaceSelectsSpeaksAndCollapses()
     QFETCH(QString, text);
     TriggerHarness h;
     QVERIFY(h.Show());
-    h.options.words = true;
-    h.options.letters = letters;
+    h.options.Set(ReadingOption::WordOnSpace, true);
+    h.options.Set(ReadingOption::Letters, letters);
     for (QChar c : typed) {
         QTest::keyClick(h.edit, c.toLatin1());
         if (!letters)
@@ -108,7 +108,7 @@ void TestTriggers::fullStopOnWrappedParagraphSpeaksTheDisplayLine()
 {
     TriggerHarness h;
     QVERIFY(h.Show());
-    h.options.sentence = true;
+    h.options.Set(ReadingOption::SentenceOnFullStop, true);
     h.edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     const QString paragraph = QStringLiteral("una frase prou llarga ").repeated(12) + QStringLiteral("final");
     h.SetText(paragraph, paragraph.size());
@@ -157,8 +157,8 @@ void TestTriggers::keyReleases()
     QFETCH(bool, autoRepeat);
     QFETCH(bool, ticked);
     TriggerHarness h;
-    h.options.clipboardKey = ticked;
-    h.options.wordByWordKey = ticked;
+    h.options.Set(ReadingOption::ReadClipboard, ticked);
+    h.options.Set(ReadingOption::ReadWordByWord, ticked);
     QGuiApplication::clipboard()->setText(QStringLiteral("tres\nquatre"));
     QVERIFY(h.Show());
     // A non-breaking space is read as it stands.
@@ -195,7 +195,7 @@ void TestTriggers::mouseReleases()
 
     select();
     QCOMPARE(h.speech.calls, QStringList{});
-    h.options.mouseUp = true;
+    h.options.Set(ReadingOption::SelectionOnMouseUp, true);
     select();
     h.speech.calls.removeFirst(); // the first click's empty selection
     QCOMPARE(h.speech.calls, QStringList{"speak:segona"});

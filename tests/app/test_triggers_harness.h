@@ -5,7 +5,7 @@
 
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
 #include "tests/fakes/RecordingSpeech.h"
 
@@ -21,25 +21,6 @@
 #include <QWidget>
 
 #include <functional>
-
-class FakeOptions : public ReadingOptions
-{
-public:
-    bool ReadLetters() const override { return letters; }
-    bool ReadWordOnSpace() const override { return words; }
-    bool ReadSentenceOnFullStop() const override { return sentence; }
-    bool ReadSelectionOnMouseUp() const override { return mouseUp; }
-    bool ReadClipboardOnF9() const override { return clipboardKey; }
-    bool ReadWordByWordOnF10() const override { return wordByWordKey; }
-    void ClearReadWordOnSpace() override { words = false; }
-
-    bool letters = false;
-    bool words = false;
-    bool sentence = false;
-    bool mouseUp = false;
-    bool clipboardKey = true;
-    bool wordByWordKey = true;
-};
 
 // Records like the fake it extends, and lets a test act while a word is being spoken.
 class ScriptedSpeech : public RecordingSpeech
@@ -121,7 +102,7 @@ struct TriggerHarness
     QPlainTextEdit *edit = new QPlainTextEdit;
     QAction *menuTeclat = new QAction(QStringLiteral("Teclat amb una ma"), &window);
     ScriptedSpeech speech;
-    FakeOptions options;
+    ReadingOptions options;
     OneHandKeyboard oneHand{edit, settings, options};
     ReadingTriggers triggers{edit, speech, options, oneHand};
     int fontDialogs = 0;

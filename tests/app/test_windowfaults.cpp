@@ -1,8 +1,9 @@
 #include "app/EditorFont.h"
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "core/SettingsStore.h"
 #include "app/Startup.h"
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "speech/AudioExporter.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
@@ -99,7 +100,9 @@ private slots:
             QFAIL("pdftotext is missing: scripts/install-deps.sh installs poppler-utils");
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         QStringList lines;
         for (int i = 1; i <= 150; ++i)
             lines << QStringLiteral("Línia%1 del full").arg(i);
@@ -150,7 +153,7 @@ private slots:
         QTest::keyPress(menu, Qt::Key_Escape);
         QTest::keyRelease(edit, Qt::Key_Escape);
         for (Qt::Key key : {Qt::Key_F7, Qt::Key_F8, Qt::Key_F11}) {
-            QTest::keyPress(main.EditNomFitxer(), key);
+            QTest::keyPress(main.ToolBar().nomFitxer, key);
             QTest::keyRelease(edit, key);
         }
         Settle();
@@ -161,7 +164,7 @@ private slots:
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_F7);
         QTRY_COMPARE(Spoken(), QStringList{QStringLiteral("msp:speak:un\u00a0dos")});
-        QTest::mouseClick(main.ToolButton(QStringLiteral("ButtonLectura")), Qt::LeftButton);
+        QTest::mouseClick(main.ToolBar().lectura, Qt::LeftButton);
         QTRY_COMPARE(Spoken().size(), 2);
         QCOMPARE(Spoken().constLast(), QStringLiteral("msp:speak:un\u00a0dos"));
         CloseWithoutSaving(*windows);
@@ -180,7 +183,9 @@ private slots:
         const QString path = dir.filePath("carta.txt");
         WriteFile(path, "Benvolguda\n");
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         ask.openAnswers << path;
         window.RunCommandById(QStringLiteral("open"));
         QVERIFY(window.windowTitle().endsWith(QStringLiteral(" - carta.txt")));
@@ -206,7 +211,9 @@ private slots:
         QFETCH(QString, before);
         QTemporaryDir dir;
         ScriptedQuestions ask;
-        FormPrincipal window(AppPaths::InDirectory(dir.path()), nullptr, &ask);
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        FormPrincipal window(paths, settings, nullptr, &ask);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.Edit()->setPlainText(before);
@@ -325,7 +332,7 @@ private slots:
                 Qt::SingleShotConnection);
         std::optional<ExportResult> result;
         connect(windows->exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) { result = r; });
-        QTest::mouseClick(main.ToolButton(QStringLiteral("ButtonWAV")), Qt::LeftButton);
+        QTest::mouseClick(main.ToolBar().wav, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 60000);
         QVERIFY(AppClosing());
         QVERIFY(!result->ok);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Command.h"
-#include "app/EditorText.h"
-#include "app/SessionState.h"
+#include "core/Command.h"
+#include "core/EditorText.h"
+#include "core/SessionState.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
 #include <QList>

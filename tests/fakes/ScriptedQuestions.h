@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserQuestions.h"
+#include "core/UserQuestions.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "maths/ExpressionEvaluator.h"
 
 #include <QtTest>

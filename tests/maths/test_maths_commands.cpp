@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "core/Command.h"
 #include "maths/MathsCommands.h"
 #include "tests/fakes/ScriptedQuestions.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ReadingOptions.h"
-#include "app/SettingsStore.h"
+#include "core/ReadingOptions.h"
+#include "core/SettingsStore.h"
 #include "speech/VoiceControl.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 #include "platform/QtSoundPlayers.h"
 #include "speech/EspeakEngine.h"
 #include "speech/VoiceCatalog.h"

@@ -1,5 +1,4 @@
-#include "app/SettingsStore.h"
-#include "app/UserQuestions.h"
+#include "core/SettingsStore.h"
 #include "speech/ExceptionsDictionary.h"
 #include "tests/fakes/ScriptedQuestions.h"
 

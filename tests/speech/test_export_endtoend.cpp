@@ -1,5 +1,5 @@
-#include "app/AppPaths.h"
-#include "app/WaitWithEvents.h"
+#include "core/AppPaths.h"
+#include "core/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"

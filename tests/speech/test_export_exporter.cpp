@@ -1,5 +1,5 @@
-#include "app/SettingsStore.h"
-#include "app/WaitWithEvents.h"
+#include "core/SettingsStore.h"
+#include "core/WaitWithEvents.h"
 #include "speech/AudioExporter.h"
 #include "speech/AudioExportPrograms.h"
 #include "tests/fakes/FakeDesktopWindows.h"

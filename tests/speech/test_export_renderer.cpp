@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/RenderJob.h"

@@ -66,7 +66,8 @@ void TestFormTTS::creationMirrorsTheEnginesAndAppliesNothing()
     voices.label = QStringLiteral("-4");
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
 
     QCOMPARE(Control<QListWidget>(window, "ListBoxMotorsDeVeu")->count(), 3);
     QCOMPARE(Control<QListWidget>(window, "ListBoxMotorsDeVeu")->currentRow(), 1);
@@ -93,7 +94,8 @@ void TestFormTTS::firstRunChoiceIsStoredByOk()
     TemporarySettings settings;
     QVERIFY(settings.store.WriteString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"),
                                        QStringLiteral("-1")));
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -119,7 +121,8 @@ void TestFormTTS::userChoicesApplyProgrammaticOnesDoNot()
     voices.selected = 0;
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *list = Control<QListWidget>(window, "ListBoxMotorsDeVeu");
@@ -151,7 +154,8 @@ void TestFormTTS::rateBarRunsUpwardsFromTheSlowest()
     FakeVoices voices(kThreeVoices);
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *rate = Control<QSlider>(window, "tbRate");
@@ -194,7 +198,8 @@ void TestFormTTS::closingWithoutOkSkipsTheDictionaryStep()
     voices.label = QStringLiteral("-3");
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -214,7 +219,8 @@ void TestFormTTS::withoutEnginesOnlyTheRateIsStored()
     voices.automation = false;
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(Control<QListWidget>(window, "ListBoxMotorsDeVeu")->count(), 0);
@@ -254,7 +260,8 @@ void TestFormTTS::dictionaryBox()
     dictionary.active = activeBefore;
     dictionary.fileChosen = fileChosen;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *box = Control<QCheckBox>(window, "CheckBoxDicExc");
@@ -283,7 +290,8 @@ void TestFormTTS::showingSetsTheDictionaryBoxWithoutAsking()
     FakeDictionary dictionary;
     dictionary.active = true;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(Control<QCheckBox>(window, "CheckBoxDicExc")->isChecked());
@@ -300,7 +308,8 @@ void TestFormTTS::wordOnSpaceTurnsTheOneHandKeyboardOff()
     FakeDictionary dictionary;
     FakeOneHand oneHand;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.SetOneHandSwitch(&oneHand);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -308,19 +317,26 @@ void TestFormTTS::wordOnSpaceTurnsTheOneHandKeyboardOff()
 
     oneHand.on = true;
     QTest::mouseClick(space, Qt::LeftButton, {}, QPoint(8, space->height() / 2));
-    QVERIFY(window.ReadWordOnSpace());
+    QVERIFY(options.ReadWordOnSpace());
     QVERIFY(!oneHand.on);
     QCOMPARE(oneHand.turnedOff, 1);
 
     // Turning the box off, or on while the keyboard is off, leaves the switch alone.
     QTest::mouseClick(space, Qt::LeftButton, {}, QPoint(8, space->height() / 2));
     oneHand.on = true;
-    window.ClearReadWordOnSpace();
-    QVERIFY(!window.ReadWordOnSpace());
+    options.Set(ReadingOption::WordOnSpace, false);
+    QVERIFY(!space->isChecked());
     QCOMPARE(oneHand.turnedOff, 1);
     oneHand.on = false;
     QTest::mouseClick(space, Qt::LeftButton, {}, QPoint(8, space->height() / 2));
     QCOMPARE(oneHand.turnedOff, 1);
+
+    // Turned on from elsewhere (the stored options), it still turns the switch off.
+    options.Set(ReadingOption::WordOnSpace, false);
+    oneHand.on = true;
+    options.Set(ReadingOption::WordOnSpace, true);
+    QVERIFY(space->isChecked());
+    QVERIFY(!oneHand.on);
 }
 
 void TestFormTTS::helpAndLanguageButtons()
@@ -328,7 +344,8 @@ void TestFormTTS::helpAndLanguageButtons()
     FakeVoices voices(kThreeVoices);
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     int helpShown = 0;
     window.SetHelpAction([&] { ++helpShown; });
     QDialog language;
@@ -354,7 +371,8 @@ void TestFormTTS::everyControlIsReachedByTabAndNamed()
     FakeVoices voices(kThreeVoices);
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -383,7 +401,8 @@ void TestFormTTS::movingThroughTheVoicesSpeaksEachInItsVoice()
     voices.selected = 0;
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     window.show();
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -424,7 +443,8 @@ void TestFormTTS::enterAcceptsUnlessAButtonHasTheFocus()
     FakeVoices voices(kThreeVoices);
     FakeDictionary dictionary;
     TemporarySettings settings;
-    FormTTS window(voices, dictionary, settings.store);
+    ReadingOptions options;
+    FormTTS window(voices, dictionary, settings.store, options);
     int helpShown = 0;
     window.SetHelpAction([&] { ++helpShown; });
     window.show();
@@ -434,14 +454,14 @@ void TestFormTTS::enterAcceptsUnlessAButtonHasTheFocus()
     for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != focus; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-    const bool lettersBefore = window.ReadLetters();
+    const bool lettersBefore = options.ReadLetters();
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QCOMPARE(!window.isVisible(), accepted);
     // Accepted as OK accepts, with the dictionary's closing step; no box ticked on the way.
     QCOMPARE(dictionary.calls, accepted ? QStringList{"closing"} : QStringList{});
     QCOMPARE(helpShown, accepted ? 0 : 1);
-    QCOMPARE(window.ReadLetters(), lettersBefore);
+    QCOMPARE(options.ReadLetters(), lettersBefore);
 }
 
 QTEST_MAIN(TestFormTTS)

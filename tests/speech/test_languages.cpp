@@ -90,7 +90,8 @@ struct Windows
     FakeDictionary dictionary;
     TemporarySettings settings;
     DesignMainWindow main;
-    FormTTS speech{voices, dictionary, settings.store, &main};
+    ReadingOptions options;
+    FormTTS speech{voices, dictionary, settings.store, options, &main};
     FormLlenguatge languages{speech, &main, &speech};
 
     QListWidget *List() { return languages.findChild<QListWidget *>(QStringLiteral("ListBoxLlenguatge")); }

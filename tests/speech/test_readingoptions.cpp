@@ -42,7 +42,8 @@ struct Windows
     FakeOneHand oneHand;
     TemporarySettings settings;
     QWidget main;
-    FormTTS speech{voices, dictionary, settings.store};
+    ReadingOptions options;
+    FormTTS speech{voices, dictionary, settings.store, options};
     FormLlenguatge languages{speech, &main};
 
     Windows() { speech.SetOneHandSwitch(&oneHand); }
@@ -92,7 +93,7 @@ void TestReadingOptions::restoreTakesOnlyExactValues()
     if (!stored.isNull())
         QVERIFY(windows.settings.store.WriteString(kSection, key, stored));
 
-    RestoreReadingOptions(windows.settings.store, windows.speech);
+    RestoreReadingOptions(windows.settings.store, windows.options);
     for (auto it = kOptionOfKey.cbegin(); it != kOptionOfKey.cend(); ++it) {
         const bool expected = it.key() == key ? checked : OnByDefault(it.value());
         QCOMPARE(windows.speech.IsOptionChecked(it.value()), expected);
@@ -104,14 +105,14 @@ void TestReadingOptions::restoredWordOnSpaceTurnsTheOneHandKeyboardOff()
     Windows windows;
     windows.oneHand.on = true;
     QVERIFY(windows.settings.store.WriteString(kSection, QStringLiteral("LLEGIR PARAULES"), QStringLiteral("SI")));
-    RestoreReadingOptions(windows.settings.store, windows.speech);
-    QVERIFY(windows.speech.ReadWordOnSpace());
+    RestoreReadingOptions(windows.settings.store, windows.options);
+    QVERIFY(windows.options.ReadWordOnSpace());
     QCOMPARE(windows.oneHand.turnedOff, 1);
 
     // Without the stored option the one-hand keyboard stays on.
     Windows untouched;
     untouched.oneHand.on = true;
-    RestoreReadingOptions(untouched.settings.store, untouched.speech);
+    RestoreReadingOptions(untouched.settings.store, untouched.options);
     QVERIFY(untouched.oneHand.on);
 }
 
@@ -121,7 +122,7 @@ void TestReadingOptions::storeWritesEveryOptionThenTheLanguage()
     windows.speech.SetOptionChecked(ReadingOption::Letters, true);
     windows.speech.SetOptionChecked(ReadingOption::ReadSelected, false);
     windows.languages.SetLanguageIndex(4);
-    QVERIFY(StoreReadingOptionsAndLanguage(windows.settings.store, windows.speech, windows.languages).isEmpty());
+    QVERIFY(StoreReadingOptionsAndLanguage(windows.settings.store, windows.options, windows.languages).isEmpty());
 
     // The file as it has always been written: the boxes in the window's order, then the language.
     const QStringList expected{
@@ -149,12 +150,12 @@ void TestReadingOptions::storeThenRestoreGivesTheSameBoxes()
     for (int i = 0; i < options.size(); ++i)
         first.speech.SetOptionChecked(options[i], i % 3 != 0);
     first.languages.SetLanguageIndex(-1);
-    QVERIFY(StoreReadingOptionsAndLanguage(first.settings.store, first.speech, first.languages).isEmpty());
+    QVERIFY(StoreReadingOptionsAndLanguage(first.settings.store, first.options, first.languages).isEmpty());
     QCOMPARE(first.settings.Read(kSection, "LLENGUA"), QStringLiteral("-1"));
 
     Windows second;
     SettingsStore sameFile(first.settings.store.FileName());
-    RestoreReadingOptions(sameFile, second.speech);
+    RestoreReadingOptions(sameFile, second.options);
     for (int i = 0; i < options.size(); ++i)
         QCOMPARE(second.speech.IsOptionChecked(options[i]), i % 3 != 0);
 }
@@ -167,7 +168,7 @@ void TestReadingOptions::storeReportsAFailedWrite()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SettingsStore unwritable(blocker.fileName() + QStringLiteral("/tolvanet.ini"));
-    const QString error = StoreReadingOptionsAndLanguage(unwritable, windows.speech, windows.languages);
+    const QString error = StoreReadingOptionsAndLanguage(unwritable, windows.options, windows.languages);
     QVERIFY(error.startsWith(QStringLiteral("Unable to write to ")));
 }
 

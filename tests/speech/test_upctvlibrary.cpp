@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
 #include "speech/UpctvLoader.h"
 #include "tests/fakes/FakeSpeechEngines.h"

@@ -1,4 +1,4 @@
-#include "app/Command.h"
+#include "core/Command.h"
 #include "tests/fakes/ScriptedQuestions.h"
 #include "tools/HtmlCommands.h"
 #include "tools/JavaCommands.h"

@@ -1,4 +1,4 @@
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 #include "tools/AccentConversions.h"
 #include "tools/DelphiToJava.h"
 #include "tools/HtmlConversions.h"

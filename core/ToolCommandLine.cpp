@@ -1,9 +1,9 @@
-#include "app/ToolCommandLine.h"
+#include "core/ToolCommandLine.h"
 
-#include "app/DocumentFile.h"
-#include "app/TextEncoding.h"
-#include "app/Version.h"
-#include "app/WholeFiles.h"
+#include "core/DocumentFile.h"
+#include "core/TextEncoding.h"
+#include "core/Version.h"
+#include "core/WholeFiles.h"
 
 #include <QCommandLineParser>
 #include <QFile>

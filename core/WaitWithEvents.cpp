@@ -1,4 +1,4 @@
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 
 #include <QEventLoop>
 #include <QTimer>

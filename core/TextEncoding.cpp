@@ -1,4 +1,4 @@
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 
 namespace {
 

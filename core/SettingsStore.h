@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsText.h"
+#include "core/SettingsText.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/WholeFiles.h"
+#include "core/WholeFiles.h"
 
 #include <QFile>
 #include <QSaveFile>

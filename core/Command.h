@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/EditorText.h"
-#include "app/SessionState.h"
-#include "app/UserQuestions.h"
+#include "core/EditorText.h"
+#include "core/SessionState.h"
+#include "core/UserQuestions.h"
 
 #include <QKeySequence>
 #include <QList>
@@ -41,6 +41,8 @@ struct Command
     std::function<void(CommandContext &)> run;
     // For check items: the state the check mark shows. Running the command toggles it.
     std::function<bool(const SessionState &)> checked;
+    // A check item whose mark the handler bound to its item keeps, not the session.
+    bool checkable = false;
     bool separatorBefore = false;
     // False for commands that need the window (dialogs, printing); tolvanet-tool skips them.
     bool textCommand = true;
@@ -50,14 +52,48 @@ struct Command
 class CommandRegistry
 {
 public:
-    void Add(Command command);
+    Command &Add(Command command);
     const Command *Find(const QString &id) const;
+    Command *Find(const QString &id);
     const Command *FindByName(const QString &name) const;
     const QList<Command> &All() const { return m_commands; }
     QList<const Command *> InMenu(const QString &menu) const;
 
 private:
     QList<Command> m_commands;
+};
+
+// A command's id, design name, caption and shortcut as a registration table lists them.
+struct CommandItem
+{
+    const char *id;
+    const char *name;
+    const char *caption; // UTF-8
+    QKeySequence shortcut = {};
+    bool separatorBefore = false;
+};
+
+// The one way commands are registered: the items of one menu, in menu order.
+class CommandMenu
+{
+public:
+    // menu is the design's name of the menu, empty for an item of the menu bar itself;
+    // window commands (dialogs, printing) are not text commands.
+    enum class Kind { Text, Window };
+    CommandMenu(CommandRegistry &registry, const char *menu, Kind kind = Kind::Text);
+
+    // Registers the item and gives it for further fields (check state); the reference
+    // holds until the next registration.
+    Command &Add(const CommandItem &item, std::function<void(CommandContext &)> run);
+    // A window command that needs nothing of the context.
+    Command &Add(const CommandItem &item, std::function<void()> run);
+    // A window command whose handler is given later.
+    Command &Add(const CommandItem &item) { return Add(item, std::function<void(CommandContext &)>()); }
+
+private:
+    CommandRegistry &m_registry;
+    QString m_menu;
+    Kind m_kind;
 };
 
 // Runs a text command on a document: the edit it makes is one undoable step.

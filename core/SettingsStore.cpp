@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
-#include "app/WholeFiles.h"
+#include "core/WholeFiles.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "app/SettingsText.h"
+#include "core/SettingsText.h"
 
-#include "app/TextEncoding.h"
+#include "core/TextEncoding.h"
 
 namespace {
 

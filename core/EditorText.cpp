@@ -1,4 +1,4 @@
-#include "app/EditorText.h"
+#include "core/EditorText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "app/DocumentFile.h"
+#include "core/DocumentFile.h"
 
-#include "app/TextEncoding.h"
-#include "app/WholeFiles.h"
+#include "core/TextEncoding.h"
+#include "core/WholeFiles.h"
 
 LoadedDocument LoadDocument(const QString &fileName)
 {
