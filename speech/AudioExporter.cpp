@@ -377,7 +377,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
             emit progress(*percent);
             emit statusText(QStringLiteral("Desant el fitxer de so... %1%").arg(*percent));
         }
-        if (m_desktop.FindWindowByTitle(kRendererTitle) != window) {
+        if (!m_desktop.WindowExists(window)) {
             failure = QStringLiteral("El programa de síntesi SonnerixaWav s'ha tancat abans d'acabar: ")
                       + kNoSoundFile;
             break;
