@@ -25,6 +25,17 @@ bool HoldsBlockBreaks(QStringView text)
     });
 }
 
+// A cursor selecting the span, cut to the document's size characters.
+QTextCursor Span(QTextDocument *document, int size, int start, int length)
+{
+    start = std::clamp(start, 0, size);
+    length = std::clamp(length, 0, size - start);
+    QTextCursor cursor(document);
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
 // A QString over characters of a text that outlives it: insertText copies them anyway.
 QString Borrowed(QStringView text)
 {
@@ -61,23 +72,13 @@ int PlainTextEditText::SelLength() const
 
 void PlainTextEditText::Select(int start, int length)
 {
-    const int size = Length();
-    start = std::clamp(start, 0, size);
-    length = std::clamp(length, 0, size - start);
-    QTextCursor cursor(m_edit->document());
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    QTextCursor cursor = Span(m_edit->document(), Length(), start, length);
     m_edit->setTextCursor(cursor);
 }
 
 void PlainTextEditText::Replace(int start, int length, const QString &text)
 {
-    const int size = Length();
-    start = std::clamp(start, 0, size);
-    length = std::clamp(length, 0, size - start);
-    QTextCursor cursor(m_edit->document());
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    QTextCursor cursor = Span(m_edit->document(), Length(), start, length);
     if (text.isEmpty())
         cursor.removeSelectedText();
     else
@@ -104,12 +105,7 @@ QString PlainTextEditText::SelectedText() const
 
 QString PlainTextEditText::Mid(int start, int length) const
 {
-    const int size = Length();
-    start = std::clamp(start, 0, size);
-    length = std::clamp(length, 0, size - start);
-    QTextCursor cursor(m_edit->document());
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    QTextCursor cursor = Span(m_edit->document(), Length(), start, length);
     return FromDocumentText(cursor.selectedText());
 }
 

@@ -2,29 +2,16 @@
 
 #include "core/WholeFiles.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
-
 SettingsStore::SettingsStore(const QString &fileName)
     : m_fileName(fileName)
 {
 }
 
-SettingsStore::Stamp SettingsStore::CurrentStamp() const
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(m_fileName).constData(), &info) != 0)
-        return Stamp{};
-    return Stamp{qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec), qint64(info.st_size),
-                 quint64(info.st_ino)};
-}
-
 void SettingsStore::Refresh() const
 {
     // Another program may write the same file: read it again whenever it changed.
-    const Stamp stamp = CurrentStamp();
-    if (stamp == m_stamp && stamp.size >= 0)
+    const WholeFiles::FileStamp stamp = WholeFiles::StampOf(m_fileName);
+    if (stamp == m_stamp && stamp.exists)
         return;
     m_stamp = stamp;
     m_text = SettingsText();
@@ -82,7 +69,7 @@ bool SettingsStore::WriteString(const QString &section, const QString &key, cons
         return false;
     }
     m_text = std::move(text);
-    m_stamp = CurrentStamp();
+    m_stamp = WholeFiles::StampOf(m_fileName);
     m_lastError.clear();
     return true;
 }

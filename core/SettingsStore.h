@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SettingsText.h"
+#include "core/WholeFiles.h"
 
 #include <QString>
 
@@ -29,22 +30,12 @@ public:
     bool ReadYes(const QString &section, const QString &key, bool defaultValue) const;
 
 private:
-    struct Stamp
-    {
-        qint64 seconds = -1;
-        qint64 nanoseconds = -1;
-        qint64 size = -1;
-        quint64 inode = 0;
-        bool operator==(const Stamp &) const = default;
-    };
-
     void Refresh() const;
-    Stamp CurrentStamp() const;
 
     QString m_fileName;
     QString m_lastError;
     mutable SettingsText m_text;
-    mutable Stamp m_stamp;
+    mutable WholeFiles::FileStamp m_stamp;
     mutable bool m_unreadable = false;
 };
 

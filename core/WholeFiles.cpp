@@ -137,6 +137,15 @@ bool CommitSaveFile(QSaveFile &file, qint64 expectedSize, QString *error)
     return true;
 }
 
+FileStamp StampOf(const QString &fileName)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return {};
+    return {true, qint64(info.st_size), qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec),
+            quint64(info.st_ino)};
+}
+
 bool WriteFile(const QString &fileName, const QByteArray &bytes, QString *error)
 {
     // A device or a FIFO of that name is not ours to replace by a file.

@@ -35,4 +35,19 @@ bool CommitSaveFile(QSaveFile &file, qint64 expectedSize, QString *error);
 // Replaces a file by these bytes as CommitSaveFile does.
 bool WriteFile(const QString &fileName, const QByteArray &bytes, QString *error);
 
+// What a file is at one moment, to tell whether it changed since: a rewrite in place
+// changes the time or the size, a replacement by rename changes the inode.
+struct FileStamp
+{
+    bool exists = false;
+    qint64 size = 0;
+    qint64 seconds = 0;
+    qint64 nanoseconds = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
+// The file's stamp now; one that does not exist when there is no such file.
+FileStamp StampOf(const QString &fileName);
+
 } // namespace WholeFiles

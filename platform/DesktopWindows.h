@@ -14,6 +14,8 @@ public:
     // The first window, in a stable order, whose non-empty title contains part exactly
     // (case-sensitive); an empty id when none, or when part is empty.
     virtual QString FindWindowByTitle(const QString &part) = 0;
+    // Whether the window with that id is still open, whatever other windows share its title.
+    virtual bool WindowExists(const QString &window) = 0;
     // A window message (1025, 1032); false when the window cannot be reached.
     virtual bool SendWindowMessage(const QString &window, int message) = 0;
     virtual bool RequestClose(const QString &window) = 0;

@@ -95,6 +95,21 @@ QString DBusDesktopWindows::FindWindowByTitle(const QString &part)
     return QString();
 }
 
+bool DBusDesktopWindows::WindowExists(const QString &window)
+{
+    // A window lives as long as its program holds its bus name.
+    QDBusConnection bus = SessionBus();
+    if (LocalName(window).isEmpty() || !bus.isConnected())
+        return false;
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    request.setArguments({window});
+    const QDBusMessage reply = bus.call(request, QDBus::Block, DesktopBus::kCallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+           && reply.arguments().constFirst().toBool();
+}
+
 bool DBusDesktopWindows::Call(const QString &window, const QString &method, const QVariantList &arguments)
 {
     const QString path = DesktopBus::PathOfWindow(window);

@@ -26,6 +26,7 @@ class DBusDesktopWindows : public DesktopWindows
 {
 public:
     QString FindWindowByTitle(const QString &part) override;
+    bool WindowExists(const QString &window) override;
     bool SendWindowMessage(const QString &window, int message) override;
     bool RequestClose(const QString &window) override;
     bool SendEnter(const QString &window) override;

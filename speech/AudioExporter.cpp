@@ -27,26 +27,6 @@ namespace {
 
 const QString kNoSoundFile = QStringLiteral("no s'ha creat cap fitxer de so.");
 
-// What a file was before the renderer ran, so that an old file is never taken for a new one.
-struct FileStamp
-{
-    bool exists = false;
-    qint64 size = 0;
-    qint64 seconds = 0;
-    qint64 nanoseconds = 0;
-    quint64 inode = 0;
-    bool operator==(const FileStamp &) const = default;
-};
-
-FileStamp StampOf(const QString &path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return {true, qint64(info.st_size), qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec),
-            quint64(info.st_ino)};
-}
-
 bool NonEmptyFile(const QString &path)
 {
     const QFileInfo info(path);
@@ -433,7 +413,8 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         m_desktop.RequestClose(window);
         return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
     }
-    const FileStamp before = StampOf(wavPath);
+    // What the file was before the renderer ran, so that an old file is never taken for a new one.
+    const WholeFiles::FileStamp before = WholeFiles::StampOf(wavPath);
     write(kKeyWav, wavName);
     if (!wordTimesName.isEmpty())
         write(kKeyWavWords, wordTimesName);
@@ -462,7 +443,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         }
         // A renderer busy writing to a slow disk may miss a look: only one that stays
         // away, or whose program has ended, is gone.
-        if (m_desktop.FindWindowByTitle(kRendererTitle) == window) {
+        if (m_desktop.WindowExists(window)) {
             missedSince.invalidate();
             continue;
         }
@@ -477,7 +458,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     m_desktop.RequestClose(window);
     if (!failure.isEmpty())
         return failed(failure);
-    const FileStamp after = StampOf(wavPath);
+    const WholeFiles::FileStamp after = WholeFiles::StampOf(wavPath);
     if (!after.exists || after == before || after.size == 0)
         return failed(QStringLiteral("El programa de síntesi no ha creat el fitxer %1.").arg(wavPath));
     older.Drop();

@@ -1,37 +1,13 @@
 #include "tools/BlackboardScript.h"
 
+#include "tools/TextLines.h"
+
 #include <QLatin1String>
 #include <QStringList>
 
 #include <limits>
 
 namespace {
-
-// Reads lines in order; past the last it gives empty lines.
-class LineReader
-{
-public:
-    explicit LineReader(QStringView text) : m_text(text) {}
-
-    // No line is left: an empty line after the last break is not one.
-    bool AtEnd() const { return m_position >= m_text.size(); }
-
-    QStringView Next()
-    {
-        if (m_position >= m_text.size())
-            return {};
-        qsizetype end = m_text.indexOf(QLatin1Char('\n'), m_position);
-        if (end < 0)
-            end = m_text.size();
-        const QStringView line = m_text.mid(m_position, end - m_position);
-        m_position = end + 1;
-        return line;
-    }
-
-private:
-    QStringView m_text;
-    qsizetype m_position = 0;
-};
 
 const char *const ScriptHead = "\n"
                                "function Create2DArray(rows,columns) {\n"
@@ -130,7 +106,7 @@ BlackboardScript BuildBlackboardScript(QStringView text,
                                        const std::function<void(int)> &progress)
 {
     BlackboardScript result;
-    LineReader lines(text);
+    TextLines lines(text);
     const QStringView countText = lines.Next();
     const std::optional<int> count = ParseDecimalInteger(countText);
     if (!count) {

@@ -1,6 +1,7 @@
 #include "tools/MusicConverter.h"
 
 #include "tools/MusicXmlTemplates.h"
+#include "tools/TextLines.h"
 
 #include <QStringView>
 
@@ -125,28 +126,6 @@ QString EscapedTitle(QStringView title)
     return escaped;
 }
 
-// Walks the lines of a text as the editor counts them.
-class LineReader
-{
-public:
-    explicit LineReader(QStringView text) : m_text(text) {}
-
-    bool AtEnd() const { return m_position >= m_text.size(); }
-    QStringView Next()
-    {
-        qsizetype end = m_text.indexOf(QLatin1Char('\n'), m_position);
-        if (end < 0)
-            end = m_text.size();
-        const QStringView line = m_text.mid(m_position, end - m_position);
-        m_position = end + 1;
-        return line;
-    }
-
-private:
-    QStringView m_text;
-    qsizetype m_position = 0;
-};
-
 class ScoreWriter
 {
 public:
@@ -246,7 +225,7 @@ NoteDuration MapDuration(QStringView durationPart)
 MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
 {
     MusicConversion result;
-    LineReader lines(text);
+    TextLines lines(text);
     if (lines.AtEnd())
         return result;
 

@@ -32,6 +32,7 @@ public:
         windows.removeIf([&](const Window &window) { return window.id == id; });
     }
     bool HasWindow(const QString &id) const { return Find(id) != nullptr; }
+    bool WindowExists(const QString &id) override { return HasWindow(id); }
 
     QString FindWindowByTitle(const QString &part) override
     {

@@ -158,6 +158,13 @@ public:
         }
         return QString();
     }
+    bool WindowExists(const QString &window) override
+    {
+        for (int i = 0; i < titles.size(); ++i)
+            if (window == QStringLiteral("window%1").arg(i))
+                return true;
+        return false;
+    }
     bool SendWindowMessage(const QString &window, int message) override
     {
         *m_log << QStringLiteral("desktop:message:%1:%2").arg(window).arg(message);

@@ -45,8 +45,10 @@ private slots:
             QVERIFY(window.Register());
             id = window.Id();
             QCOMPARE(desktop.FindWindowByTitle(QStringLiteral("passing")), id);
+            QVERIFY(desktop.WindowExists(id));
         }
         QVERIFY(desktop.FindWindowByTitle(QStringLiteral("passing")).isEmpty());
+        QVERIFY(!desktop.WindowExists(id));
         QVERIFY(!desktop.SendWindowMessage(id, 1025));
         QVERIFY(!desktop.RequestClose(id));
     }
@@ -93,6 +95,7 @@ private slots:
         QVERIFY(DesktopBus::PathOfWindow(QStringLiteral("org.tolvanet.Window.a.b")).isEmpty());
         DBusDesktopWindows desktop;
         QVERIFY(!desktop.SendWindowMessage(QStringLiteral("org.freedesktop.DBus"), 1025));
+        QVERIFY(!desktop.WindowExists(QStringLiteral("org.freedesktop.DBus")));
         for (const QString &name : desktop.Windows())
             QVERIFY(name.startsWith(QLatin1String(DesktopBus::kServicePrefix)));
     }

@@ -100,7 +100,7 @@ private slots:
         const QString script = bin + QStringLiteral("/espeak-ng");
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho \"$@\" > \"$0.args\"\ncat > \"$0.input\"\nexec sleep 30\n");
+        file.write("#!/bin/sh\necho \"$@\" > \"$0.args\"\ncat > \"$0.input\"\nexec sleep infinity\n");
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QByteArray path = qgetenv("PATH");
@@ -122,22 +122,22 @@ private slots:
         QFile input(script + QStringLiteral(".input"));
         QVERIFY(input.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(input.readAll()), QStringLiteral("-w /dev/null € à "));
-        QElapsedTimer clock;
-        clock.start();
+        // The child never ends by itself: Stop ends it rather than waiting for it.
         QVERIFY(library.Stop());
         QCOMPARE(library.Status(0), std::optional<int>(0));
-        QVERIFY(clock.elapsed() < 100);
 
-        // A megabyte of every character reaches the child without blocking the caller.
+        // A megabyte of every character is handed over without blocking the caller,
+        // even to a child that never reads it.
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("#!/bin/sh\nexec sleep infinity\n");
+        file.close();
         QByteArray every;
         for (int c = 1; c < 256; ++c)
             every.append(char(c));
         QByteArray big;
         while (big.size() < (1 << 20))
             big += every;
-        clock.restart();
         QVERIFY(library.Read(big));
-        QVERIFY(clock.elapsed() < 500);
         QCOMPARE(library.Status(0), std::optional<int>(1));
         QVERIFY(library.Stop());
         QCOMPARE(library.Status(0), std::optional<int>(0));
