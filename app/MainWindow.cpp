@@ -316,13 +316,21 @@ void FormPrincipal::BuildOptionsMenu(QMenu *menu)
     m_oneHandAction = menu->addAction(QStringLiteral("Teclat amb una ma"));
     m_oneHandAction->setObjectName(QStringLiteral("MenuTeclatAmbUnaMa"));
     m_oneHandAction->setCheckable(true);
-    // A screen reader hears the new state of the mark, "not checked" too.
-    connect(m_oneHandAction, &QAction::toggled, this, [this] {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(m_oneHandAction, changed);
-        QAccessible::updateAccessibility(&event);
-    });
+
+    // The highlight of the word being heard; start-up attaches its handler.
+    QAction *highlight = menu->addAction(QStringLiteral("Ressaltar la paraula que es llegeix"));
+    highlight->setObjectName(QStringLiteral("MenuRessaltarParaula"));
+    highlight->setCheckable(true);
+    m_optionItems.insert(highlight->objectName(), highlight);
+    for (QAction *switchItem : {m_oneHandAction, highlight}) {
+        // A screen reader hears the new state of the mark, "not checked" too.
+        connect(switchItem, &QAction::toggled, this, [switchItem] {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(switchItem, changed);
+            QAccessible::updateAccessibility(&event);
+        });
+    }
 
     // The toolbar's windows and recordings, for the keyboard and for the full-menu mode
     // where the toolbar is hidden; start-up attaches their handlers.

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "app/ReadingTriggers.h"
+#include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
 #include "app/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -139,6 +140,16 @@ void ConnectReading(ProgramWindows &windows)
                      }, Qt::QueuedConnection);
     QObject::connect(main.OptionsItem(QStringLiteral("MenuLlenguatge")), &QAction::triggered, &main,
                      [&windows] { windows.languages->exec(); });
+
+    // The word being heard is highlighted while the editor's texts are read aloud.
+    windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), main.Settings());
+    SpokenWordHighlight *highlight = windows.highlight.get();
+    highlight->BindMenuItem(main.OptionsItem(QStringLiteral("MenuRessaltarParaula")));
+    windows.triggers->SetReadAloudWatch(
+        [highlight](int start, const QString &text) { highlight->Follow(start, text); });
+    QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
+                     &SpokenWordHighlight::ReadingEnded);
 }
 
 } // namespace
@@ -151,6 +162,7 @@ ProgramWindows::~ProgramWindows()
     exporter.reset();
     launcher.reset();
     triggers.reset();
+    highlight.reset();
     oneHand.reset();
     languages.reset();
     speechWindow.reset();

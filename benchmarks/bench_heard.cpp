@@ -1,8 +1,9 @@
 // Measures speech where it is heard, at the sound server: from a key typed in the
 // editor (letter echo on, espeak-ng Catalan voice) to the first sound at the null
 // sink, p50 and p95 over 50 keys, beside `espeak-ng -v ca "a"` from its start to its
-// first sound; and how long tolvanet-tool say takes over a 100-word text, from its
-// start to its last sound, beside the text's audio length. Needs a sound server
+// first sound; F7 over a 1000-word document, with the heard word's highlight on and
+// off; and how long tolvanet-tool say takes over a 100-word text, from its start to
+// its last sound, beside the text's audio length. Needs a sound server
 // with a null sink named nullsink (test.sh starts one).
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
@@ -11,6 +12,7 @@
 #include "speech/VoiceCatalog.h"
 #include "tests/common/SinkMonitor.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QProcess>
 #include <QSignalSpy>
@@ -92,12 +94,31 @@ int main(int argc, char **argv)
         if (ms >= 0)
             editor << ms;
     }
+    // F7 over a 1000-word document, with the highlight of the heard word on and off in
+    // turn, so that both meet the same load.
+    QStringList document;
+    for (int i = 0; i < 1000; ++i)
+        document << QStringLiteral("paraula");
+    edit->setPlainText(document.join(QLatin1Char(' ')));
+    QAction *highlight = windows->main->OptionsItem(QStringLiteral("MenuRessaltarParaula"));
+    QList<qint64> readAll[2];
+    for (int i = 0; i < 2 * kKeys; ++i) {
+        const bool on = i % 2 == 0;
+        highlight->setChecked(on);
+        const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_F7); });
+        QTest::keyClick(edit, Qt::Key_F11);
+        if (ms >= 0)
+            readAll[on ? 1 : 0] << ms;
+    }
+    highlight->setChecked(true);
     windows->main->Document().SetModified(false);
     windows->main->close();
 
     std::printf("Key to sound at the null sink, Catalan espeak-ng voice:\n");
     Report("editor, a key with letter echo", editor);
     Report("espeak-ng -v ca \"a\" (yardstick)", program);
+    Report("editor, F7 reads all, word highlight on", readAll[1]);
+    Report("editor, F7 reads all, word highlight off", readAll[0]);
 
     // A 100-word text through tolvanet-tool say, against its audio length.
     QStringList words;

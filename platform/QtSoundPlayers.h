@@ -67,6 +67,7 @@ public:
     void End() override;
     void Flush() override;
     bool WaitFinished(int timeoutMs) override;
+    void Mark(int samplesAhead, std::function<void()> heard) override;
 
     struct Stream;
     class Sink;

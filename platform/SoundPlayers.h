@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 // The simple player of wave files.
 class WavePlayer
@@ -48,4 +49,15 @@ public:
     virtual void Flush() = 0;
     // Waits until the stream has ended or been flushed, at most timeoutMs; true when it has.
     virtual bool WaitFinished(int timeoutMs) = 0;
+
+    // What a binding may provide.
+    // Calls heard (on any thread) once the sound is heard up to the sample that lies
+    // samplesAhead after the last one written (negative: before it). Flushed sound is
+    // never heard; a stream that ends is heard whole. A binding that cannot tell calls
+    // it at once.
+    virtual void Mark(int samplesAhead, std::function<void()> heard)
+    {
+        (void)samplesAhead;
+        heard();
+    }
 };

@@ -34,9 +34,16 @@ std::mutex &EspeakMutex()
 int g_sampleRate = 0;
 bool g_initialised = false;
 const SampleSink *g_currentSink = nullptr;
+const WordSink *g_currentWords = nullptr;
 
-int SynthCallback(short *wav, int count, espeak_EVENT *)
+int SynthCallback(short *wav, int count, espeak_EVENT *events)
 {
+    // A block's events come before its samples; the text position counts from 1.
+    for (const espeak_EVENT *event = events; g_currentWords && event && event->type != espeakEVENT_LIST_TERMINATED;
+         ++event) {
+        if (event->type == espeakEVENT_WORD && event->text_position > 0)
+            (*g_currentWords)(event->text_position - 1, qint64(event->audio_position) * g_sampleRate / 1000);
+    }
     if (!wav || count <= 0 || !g_currentSink)
         return 0;
     return (*g_currentSink)(wav, count) ? 0 : 1;
@@ -222,6 +229,11 @@ int EspeakSampleRate()
 
 bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink)
 {
+    return RenderEspeak(text, voiceIndex, rate, sink, WordSink());
+}
+
+bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink, const WordSink &words)
+{
     std::lock_guard lock(EspeakMutex());
     if (!EnsureEspeakLocked())
         return false;
@@ -246,10 +258,12 @@ bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSin
         return !stopped;
     };
     g_currentSink = &guard;
+    g_currentWords = words ? &words : nullptr;
     const QByteArray utf8 = text.toUtf8();
     const espeak_ERROR result = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
                                              espeakCHARS_UTF8, nullptr, nullptr);
     g_currentSink = nullptr;
+    g_currentWords = nullptr;
     return result == EE_OK && !stopped;
 }
 

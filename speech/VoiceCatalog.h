@@ -52,6 +52,11 @@ using SampleSink = std::function<bool(const qint16 *samples, int count)>;
 // rate -10..10, in espeak-ng's synchronous mode on the calling thread. Calls from
 // several threads are serialised. False when espeak-ng cannot render or the sink stops.
 bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink);
+// Receives the start of each word: its first character (0-based, in Unicode characters
+// of the text) and its first sample in the rendered sound.
+using WordSink = std::function<void(int character, qint64 sample)>;
+// The same, telling each word's start as it is rendered (before its samples).
+bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSink &sink, const WordSink &words);
 // The same, collecting every sample.
 bool RenderEspeakSamples(const QString &text, int voiceIndex, int rate, QVector<qint16> *samples);
 // The same, written as a 16-bit mono PCM WAV file.
