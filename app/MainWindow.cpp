@@ -318,7 +318,7 @@ void FormPrincipal::BuildOptionsMenu(QMenu *menu)
     m_oneHandAction->setCheckable(true);
 
     // The highlight of the word being heard; start-up attaches its handler.
-    QAction *highlight = menu->addAction(QStringLiteral("Ressaltar la paraula que es llegeix"));
+    QAction *highlight = menu->addAction(QStringLiteral("&Ressaltar la paraula que es llegeix"));
     highlight->setObjectName(QStringLiteral("MenuRessaltarParaula"));
     highlight->setCheckable(true);
     m_optionItems.insert(highlight->objectName(), highlight);
