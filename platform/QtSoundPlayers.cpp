@@ -253,6 +253,7 @@ public:
                     chunk = m_stream->queued.mid(m_stream->head, n);
                     m_stream->head += n;
                     m_stream->handed += n;
+                    m_stream->changed.notify_all(); // a writer may wait for room
                     // Drop what was played once it is the larger part, so feeding stays cheap.
                     if (m_stream->head > m_stream->queued.size() / 2) {
                         m_stream->queued.remove(0, m_stream->head);
@@ -410,11 +411,24 @@ bool QtPcmOutput::Write(const int16_t *samples, int count)
         m_stream->written += qint64(count) * 2;
     }
     // The first samples go to the sink at once; the rest as its room frees.
-    if (first) {
-        Sink *sink = m_sink;
-        m_thread->Post([sink] { sink->Feed(); });
-    }
+    if (!first)
+        return WaitForRoom();
+    Sink *sink = m_sink;
+    m_thread->Post([sink] { sink->Feed(); });
     return true;
+}
+
+bool QtPcmOutput::WaitForRoom()
+{
+    // A long text renders many times faster than it is heard: the writer is held while
+    // more than a while of sound waits, so a book read aloud takes no more memory
+    // than a page. A flush, a new stream or the end of this one lets it go.
+    std::unique_lock lock(m_stream->mutex);
+    const qint64 most = qint64(m_stream->sampleRate) * 2 * kMostQueuedSeconds;
+    const quint64 number = m_stream->number;
+    while (m_stream->Pending() > most && !m_stream->flushed && !m_stream->finished && m_stream->number == number)
+        m_stream->changed.wait_for(lock, std::chrono::milliseconds(200));
+    return !m_stream->flushed;
 }
 
 void QtPcmOutput::End()

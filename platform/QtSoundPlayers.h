@@ -71,8 +71,13 @@ public:
 
     struct Stream;
     class Sink;
+    // How much sound, at most, waits to be heard before Write holds its caller.
+    static constexpr int kMostQueuedSeconds = 20;
 
 private:
+    // False once the stream was flushed.
+    bool WaitForRoom();
+
     std::shared_ptr<Stream> m_stream;
     std::unique_ptr<WorkerThread> m_thread;
     Sink *m_sink = nullptr; // lives on m_thread

@@ -41,7 +41,8 @@ public:
     // Opens the stream at the sample rate. A stream that is still being heard goes
     // on: what it holds is heard first, and what is written now follows it.
     virtual void Begin(int sampleRate) = 0;
-    // Queues samples; returns false once the stream was flushed (stop rendering).
+    // Queues samples; returns false once the stream was flushed (stop rendering). May
+    // hold the caller while much sound waits to be heard.
     virtual bool Write(const int16_t *samples, int count) = 0;
     // No more samples for now: the stream ends once what is queued has been heard.
     virtual void End() = 0;
