@@ -37,6 +37,7 @@ inline constexpr char kSaveMp3[] = "save-mp3";
 inline constexpr char kSaveOpus[] = "save-opus";
 inline constexpr char kLanguage[] = "language";
 inline constexpr char kOneHandKeyboard[] = "one-hand-keyboard";
+inline constexpr char kHighlightSpokenWord[] = "highlight-spoken-word";
 } // namespace WindowCommandId
 
 // The controls of the window's toolbar, by their design names.

@@ -144,6 +144,25 @@ QString ReadingTriggers::SelectedText() const
     return m_edit ? PlainText(m_edit->textCursor().selectedText()) : QString();
 }
 
+int ReadingTriggers::SelectionStart() const
+{
+    return m_edit ? m_edit->textCursor().selectionStart() : 0;
+}
+
+void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
+{
+    if (m_readAloudWatch)
+        m_readAloudWatch(documentStart, text);
+    m_speech.SpeakText(text);
+}
+
+bool ReadingTriggers::ReadAloudAndWait(int documentStart, const QString &text)
+{
+    if (m_readAloudWatch)
+        m_readAloudWatch(documentStart, text);
+    return m_speech.SpeakTextAndWait(text);
+}
+
 QString ReadingTriggers::WholeText() const
 {
     // The raw text keeps what toPlainText() would change, such as non-breaking spaces.
@@ -285,9 +304,10 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     case VirtualKey::F8: {
         m_wordByWordRunning = false;
         const QString text = key == VirtualKey::F8 ? SelectedText() : WholeText();
-        QueueCall([this, text] {
+        const int start = key == VirtualKey::F8 ? SelectionStart() : 0;
+        QueueCall([this, text, start] {
             ButtonPararClick();
-            m_speech.SpeakText(text);
+            ReadAloud(start, text);
         });
         return;
     }
@@ -335,7 +355,10 @@ void ReadingTriggers::ButtonLecturaClick()
 {
     ButtonPararClick();
     const QString selection = SelectedText();
-    m_speech.SpeakText(selection.isEmpty() ? WholeText() : selection);
+    if (selection.isEmpty())
+        ReadAloud(0, WholeText());
+    else
+        ReadAloud(SelectionStart(), selection);
 }
 
 void ReadingTriggers::ButtonPararClick()
@@ -373,7 +396,7 @@ void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
         return;
     const QString selection = SelectedText();
     if (!selection.isEmpty()) {
-        m_speech.SpeakText(selection);
+        ReadAloud(SelectionStart(), selection);
         return;
     }
     if (OneWordOnly()) {
@@ -400,7 +423,7 @@ void ReadingTriggers::ReadNextWord(int holdMs)
     SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
     const QString word = SelectedText();
     if (!word.isEmpty())
-        m_speech.SpeakTextAndWait(word);
+        ReadAloudAndWait(SelectionStart(), word);
     else
         m_wordByWordRunning = false;
     if (holdMs > 0)

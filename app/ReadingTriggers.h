@@ -62,6 +62,12 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
+    // Told, just before it is spoken, where in the document a text read aloud starts
+    // (F7/Esc, F8, the read button and word-by-word reading).
+    void SetReadAloudWatch(std::function<void(int documentStart, const QString &text)> watch)
+    {
+        m_readAloudWatch = std::move(watch);
+    }
 
     // The text of the line holding the caret, as the editor lays it out (a wrapped
     // paragraph gives only its display line), without its line break.
@@ -97,6 +103,9 @@ private:
     bool OneWordOnly() const;
 
     QString SelectedText() const;
+    int SelectionStart() const;
+    void ReadAloud(int documentStart, const QString &text);
+    bool ReadAloudAndWait(int documentStart, const QString &text);
     QString WholeText() const;
     void QueueSpeak(const QString &text);
     void QueueCall(std::function<void()> call);
@@ -120,6 +129,7 @@ private:
     QPointer<QCheckBox> m_oneWordBox;
     std::function<void()> m_fontCommand;
     std::function<void()> m_showSpeechWindow;
+    std::function<void(int, const QString &)> m_readAloudWatch;
 
     // F7, Esc, F8 and F11 pressed in the editor and not yet released.
     QSet<int> m_pressedStopKeys;

@@ -6,6 +6,7 @@
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
 #include "app/ReadingTriggers.h"
+#include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -138,6 +139,16 @@ void ConnectReading(ProgramWindows &windows)
         }, Qt::QueuedConnection);
     });
     main.SetCommandHandler(WindowCommandId::kLanguage, [&windows] { windows.languages->exec(); });
+
+    // The word being heard is highlighted while the editor's texts are read aloud.
+    windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), *windows.settings);
+    SpokenWordHighlight *highlight = windows.highlight.get();
+    highlight->BindMenuItem(main.ActionFor(WindowCommandId::kHighlightSpokenWord));
+    windows.triggers->SetReadAloudWatch(
+        [highlight](int start, const QString &text) { highlight->Follow(start, text); });
+    QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
+                     &SpokenWordHighlight::ReadingEnded);
 }
 
 } // namespace
@@ -150,6 +161,7 @@ ProgramWindows::~ProgramWindows()
     exporter.reset();
     launcher.reset();
     triggers.reset();
+    highlight.reset();
     oneHand.reset();
     languages.reset();
     speechWindow.reset();

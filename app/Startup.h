@@ -21,6 +21,7 @@ class ReadingOptions;
 class ReadingTriggers;
 class RealSpeechEngines;
 class SpeechController;
+class SpokenWordHighlight;
 struct SpeechEngineSet;
 
 // The windows and program-wide objects that live from start-up to the end of the program.
@@ -43,6 +44,7 @@ struct ProgramWindows
     std::unique_ptr<FormLlenguatge> languages;
     std::unique_ptr<OneHandKeyboard> oneHand;
     std::unique_ptr<ReadingTriggers> triggers;
+    std::unique_ptr<SpokenWordHighlight> highlight;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
 };

@@ -1,18 +1,26 @@
 // Measures speech where it is heard, at the sound server: from a key typed in the
 // editor (letter echo on, espeak-ng Catalan voice) to the first sound at the null
 // sink, p50 and p95 over 50 keys, beside `espeak-ng -v ca "a"` from its start to its
-// first sound; and how long tolvanet-tool say takes over a 100-word text, from its
-// start to its last sound, beside the text's audio length. Needs a sound server
-// with a null sink named nullsink (test.sh starts one).
+// first sound; F7 over a 1000-word document, with the heard word's highlight on and
+// off; in a 100 000-word document, how long the highlight takes from a word's news to
+// the word shown, for words at the document's end beside words at its start, with a
+// frame of the screen and a word's length of sound as yardsticks; and how long
+// tolvanet-tool say takes over a 100-word text, from its start to its last sound,
+// beside the text's audio length. Needs a sound server with a null sink named
+// nullsink (test.sh starts one).
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/SpokenWordHighlight.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
+#include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,10 +38,10 @@ qint64 Percentile(QList<qint64> values, int percent)
     return values.isEmpty() ? -1 : values.at(qMin<qsizetype>(values.size() - 1, values.size() * percent / 100));
 }
 
-void Report(const char *what, const QList<qint64> &values)
+void Report(const char *what, const QList<qint64> &values, const char *unit = "ms")
 {
-    std::printf("%-44s p50 %4lld ms   p95 %4lld ms   (%lld runs)\n", what, Percentile(values, 50),
-                Percentile(values, 95), static_cast<long long>(values.size()));
+    std::printf("%-44s p50 %4lld %s   p95 %4lld %s   (%lld runs)\n", what, Percentile(values, 50), unit,
+                Percentile(values, 95), unit, static_cast<long long>(values.size()));
 }
 
 // From the start of something to its first sound; -1 when nothing was heard.
@@ -93,16 +101,79 @@ int main(int argc, char **argv)
         if (ms >= 0)
             editor << ms;
     }
+    // F7 over a 1000-word document, with the highlight of the heard word on and off in
+    // turn, so that both meet the same load.
+    QStringList document;
+    for (int i = 0; i < 1000; ++i)
+        document << QStringLiteral("paraula");
+    edit->setPlainText(document.join(QLatin1Char(' ')));
+    QAction *highlight = windows->main->ActionFor(WindowCommandId::kHighlightSpokenWord);
+    QList<qint64> readAll[2];
+    for (int i = 0; i < 2 * kKeys; ++i) {
+        const bool on = i % 2 == 0;
+        highlight->setChecked(on);
+        const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_F7); });
+        QTest::keyClick(edit, Qt::Key_F11);
+        if (ms >= 0)
+            readAll[on ? 1 : 0] << ms;
+    }
+    highlight->setChecked(true);
+
+    // A 100 000-word document, its first and its last 30 words read with F8. The
+    // highlight is called from here to time it: from the word's news to the word shown.
+    const QStringList some = {"el", "gat", "menja", "peix", "a", "la", "cuina", "cada", "matí", "tranquil"};
+    QStringList big;
+    for (int i = 0; i < 100000; ++i)
+        big << some.at(i % some.size());
+    edit->setPlainText(big.join(QLatin1Char(' ')) + QLatin1Char('.'));
+    SpokenWordHighlight *shown = windows->highlight.get();
+    SpeechController *speech = windows->speech.get();
+    QObject::disconnect(speech, &SpeechController::wordHeard, shown, nullptr);
+    QList<qint64> showUs[2]; // microseconds, at the start and at the end
+    QList<qint64> newsMs;
+    QElapsedTimer clock;
+    clock.start();
+    int place = 0;
+    const QMetaObject::Connection timing = QObject::connect(speech, &SpeechController::wordHeard, shown,
+                                                            [&](const QString &of, int start, int length) {
+        const qint64 before = clock.nsecsElapsed();
+        shown->WordHeard(of, start, length);
+        if (of.size() < 60) // a letter or word echoed meanwhile
+            return;
+        showUs[place] << (clock.nsecsElapsed() - before) / 1000;
+        if (place == 1)
+            newsMs << before / 1000000;
+    });
+    for (place = 0; place < 2; ++place) {
+        QTest::keyClick(edit, place == 0 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier);
+        for (int i = 0; i < 30; ++i)
+            QTest::keyClick(edit, place == 0 ? Qt::Key_Right : Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        monitor.WaitForSilence(300, 10000);
+        QSignalSpy ended(speech, &SpeechController::readingEnded);
+        QTest::keyClick(edit, Qt::Key_F8);
+        while (ended.wait(60000)) {
+            if (ended.last().first().toString().size() >= 60)
+                break;
+        }
+    }
+    // The window's news may still come while it closes, after what the timing counts on.
+    QObject::disconnect(timing);
+    const qint64 wordMs = newsMs.size() > 1 ? (newsMs.last() - newsMs.first()) / (newsMs.size() - 1) : -1;
     windows->main->Document().SetModified(false);
     windows->main->close();
 
     std::printf("Key to sound at the null sink, Catalan espeak-ng voice:\n");
     Report("editor, a key with letter echo", editor);
     Report("espeak-ng -v ca \"a\" (yardstick)", program);
+    Report("editor, F7 reads all, word highlight on", readAll[1]);
+    Report("editor, F7 reads all, word highlight off", readAll[0]);
+    std::printf("100 000-word document, from a word's news to the word highlighted (microseconds):\n");
+    Report("words at the document's start", showUs[0], "us");
+    Report("words at the document's end", showUs[1], "us");
+    std::printf("yardsticks: a 60 Hz frame 16667 us; a word of this reading %lld ms\n", static_cast<long long>(wordMs));
 
     // A 100-word text through tolvanet-tool say, against its audio length.
     QStringList words;
-    const QStringList some = {"el", "gat", "menja", "peix", "a", "la", "cuina", "cada", "matí", "tranquil"};
     for (int i = 0; i < 100; ++i)
         words << some.at(i % some.size());
     const QString text = words.join(QLatin1Char(' ')) + QLatin1Char('.');

@@ -15,7 +15,9 @@
 #include <QUrl>
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
+#include <limits>
 #include <mutex>
 
 namespace {
@@ -154,19 +156,46 @@ struct QtPcmOutput::Stream
     bool flushed = false;
     int sampleRate = 22050;
     quint64 number = 0;       // raised by every new stream and every flush
+    qint64 written = 0;       // bytes of this stream written, and handed to the device
+    qint64 handed = 0;
+    // Calls waiting for the sound to be heard up to a byte of the stream, in order.
+    std::deque<std::pair<qint64, std::function<void()>>> marks;
 
     qsizetype Pending() const { return queued.size() - head; }
     void Clear()
     {
         queued.clear();
         head = 0;
+        written = 0;
+        handed = 0;
+        marks.clear();
     }
     void Finish()
     {
         finished = true;
         changed.notify_all();
     }
+    // Takes the marks that lie at or before the byte; they are called without the lock.
+    std::vector<std::function<void()>> TakeMarks(qint64 upTo)
+    {
+        std::vector<std::function<void()>> due;
+        while (!marks.empty() && marks.front().first <= upTo) {
+            due.push_back(std::move(marks.front().second));
+            marks.pop_front();
+        }
+        return due;
+    }
 };
+
+namespace {
+
+void CallAll(const std::vector<std::function<void()>> &calls)
+{
+    for (const std::function<void()> &call : calls)
+        call();
+}
+
+} // namespace
 
 // Lives on the output's thread: owns the sink, pushes the queued samples into it as
 // soon as they come and as room frees, and tells the stream when its sound has been
@@ -199,8 +228,7 @@ public:
             m_push = m_sink->start();
             if (!m_push || m_sink->error() != QAudio::NoError) {
                 Release();
-                std::lock_guard lock(m_stream->mutex);
-                m_stream->Finish();
+                FinishUnheard();
                 return;
             }
             m_feed.start();
@@ -211,6 +239,7 @@ public:
     // Hands the sink as much of the queue as it has room for.
     void Feed()
     {
+        CallHeardMarks();
         while (m_sink && m_push) {
             const qint64 room = m_sink->bytesFree() & ~qint64(1);
             if (room <= 0)
@@ -223,6 +252,8 @@ public:
                 if (n > 0) {
                     chunk = m_stream->queued.mid(m_stream->head, n);
                     m_stream->head += n;
+                    m_stream->handed += n;
+                    m_stream->changed.notify_all(); // a writer may wait for room
                     // Drop what was played once it is the larger part, so feeding stays cheap.
                     if (m_stream->head > m_stream->queued.size() / 2) {
                         m_stream->queued.remove(0, m_stream->head);
@@ -260,24 +291,54 @@ public:
     }
 
 private:
+    // What has left the sink's buffer for the server is taken as heard: the server's
+    // own latency is a few milliseconds on a desktop.
+    void CallHeardMarks()
+    {
+        if (!m_sink)
+            return;
+        const qint64 buffered = qMax<qint64>(0, m_sink->bufferSize() - m_sink->bytesFree());
+        std::vector<std::function<void()>> due;
+        {
+            std::lock_guard lock(m_stream->mutex);
+            if (m_stream->marks.empty())
+                return;
+            due = m_stream->TakeMarks(m_stream->handed - buffered);
+        }
+        CallAll(due);
+    }
+
     void StateChanged(QAudio::State state)
     {
         // Stopped by the server (it went away), not by us: nothing more is heard.
-        if (state == QAudio::StoppedState) {
+        if (state == QAudio::StoppedState)
+            FinishUnheard();
+    }
+
+    // The stream ends without more sound: whoever waits for a mark learns it is over.
+    void FinishUnheard()
+    {
+        std::vector<std::function<void()>> over;
+        {
             std::lock_guard lock(m_stream->mutex);
             m_stream->Finish();
+            over = m_stream->TakeMarks(std::numeric_limits<qint64>::max());
         }
+        CallAll(over);
     }
 
     // The last samples have reached the speakers, unless a new stream began meanwhile.
     void TailPlayed()
     {
+        std::vector<std::function<void()>> heard;
         {
             std::lock_guard lock(m_stream->mutex);
             if (m_stream->number != m_tailStream || !m_stream->ended || m_stream->Pending() > 0)
                 return;
             m_stream->Finish();
+            heard = m_stream->TakeMarks(std::numeric_limits<qint64>::max());
         }
+        CallAll(heard);
         // A stream begun from here on starts a new sink.
         Release();
     }
@@ -347,13 +408,27 @@ bool QtPcmOutput::Write(const int16_t *samples, int count)
             return true;
         first = m_stream->Pending() == 0;
         m_stream->queued.append(reinterpret_cast<const char *>(samples), qsizetype(count) * 2);
+        m_stream->written += qint64(count) * 2;
     }
     // The first samples go to the sink at once; the rest as its room frees.
-    if (first) {
-        Sink *sink = m_sink;
-        m_thread->Post([sink] { sink->Feed(); });
-    }
+    if (!first)
+        return WaitForRoom();
+    Sink *sink = m_sink;
+    m_thread->Post([sink] { sink->Feed(); });
     return true;
+}
+
+bool QtPcmOutput::WaitForRoom()
+{
+    // A long text renders many times faster than it is heard: the writer is held while
+    // more than a while of sound waits, so a book read aloud takes no more memory
+    // than a page. A flush, a new stream or the end of this one lets it go.
+    std::unique_lock lock(m_stream->mutex);
+    const qint64 most = qint64(m_stream->sampleRate) * 2 * kMostQueuedSeconds;
+    const quint64 number = m_stream->number;
+    while (m_stream->Pending() > most && !m_stream->flushed && !m_stream->finished && m_stream->number == number)
+        m_stream->changed.wait_for(lock, std::chrono::milliseconds(200));
+    return !m_stream->flushed;
 }
 
 void QtPcmOutput::End()
@@ -378,6 +453,25 @@ void QtPcmOutput::Flush()
         Sink *sink = m_sink;
         m_thread->Post([sink] { sink->Release(); });
     }
+}
+
+void QtPcmOutput::Mark(int samplesAhead, std::function<void()> heard)
+{
+    {
+        std::lock_guard lock(m_stream->mutex);
+        if (m_audible && !m_stream->flushed && !m_stream->finished) {
+            const qint64 at = m_stream->written + qint64(samplesAhead) * 2;
+            auto place = m_stream->marks.end();
+            while (place != m_stream->marks.begin() && std::prev(place)->first > at)
+                --place;
+            m_stream->marks.insert(place, {at, std::move(heard)});
+            return;
+        }
+        if (m_stream->flushed)
+            return;
+    }
+    // Nothing plays: what was written is as heard as it will ever be.
+    heard();
 }
 
 bool QtPcmOutput::WaitFinished(int timeoutMs)

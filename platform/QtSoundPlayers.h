@@ -67,11 +67,17 @@ public:
     void End() override;
     void Flush() override;
     bool WaitFinished(int timeoutMs) override;
+    void Mark(int samplesAhead, std::function<void()> heard) override;
 
     struct Stream;
     class Sink;
+    // How much sound, at most, waits to be heard before Write holds its caller.
+    static constexpr int kMostQueuedSeconds = 20;
 
 private:
+    // False once the stream was flushed.
+    bool WaitForRoom();
+
     std::shared_ptr<Stream> m_stream;
     std::unique_ptr<WorkerThread> m_thread;
     Sink *m_sink = nullptr; // lives on m_thread

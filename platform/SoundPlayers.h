@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 // The simple player of wave files.
 class WavePlayer
@@ -40,7 +41,8 @@ public:
     // Opens the stream at the sample rate. A stream that is still being heard goes
     // on: what it holds is heard first, and what is written now follows it.
     virtual void Begin(int sampleRate) = 0;
-    // Queues samples; returns false once the stream was flushed (stop rendering).
+    // Queues samples; returns false once the stream was flushed (stop rendering). May
+    // hold the caller while much sound waits to be heard.
     virtual bool Write(const int16_t *samples, int count) = 0;
     // No more samples for now: the stream ends once what is queued has been heard.
     virtual void End() = 0;
@@ -48,4 +50,15 @@ public:
     virtual void Flush() = 0;
     // Waits until the stream has ended or been flushed, at most timeoutMs; true when it has.
     virtual bool WaitFinished(int timeoutMs) = 0;
+
+    // What a binding may provide.
+    // Calls heard (on any thread) once the sound is heard up to the sample that lies
+    // samplesAhead after the last one written (negative: before it). Flushed sound is
+    // never heard; a stream that ends is heard whole. A binding that cannot tell calls
+    // it at once.
+    virtual void Mark(int samplesAhead, std::function<void()> heard)
+    {
+        (void)samplesAhead;
+        heard();
+    }
 };

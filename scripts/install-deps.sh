@@ -15,9 +15,10 @@ packages=(
 )
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
-# installs none.
+# installs none. The speech service's espeak-ng module is the one installed module that
+# tells of the words it reaches.
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(pulseaudio pulseaudio-utils)
+  packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng)
 fi
 missing=()
 for package in "${packages[@]}"; do

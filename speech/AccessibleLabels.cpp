@@ -9,6 +9,16 @@ namespace {
 
 // Languages in table order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
 constexpr AddedRow kAddedTable[] = {
+    // The switch of the highlight of the word being heard, after "Teclat amb una ma".
+    {CaptionWindow::Main, AddedText::Caption, "MenuRessaltarParaula",
+     {"&Ressaltar la paraula que es llegeix",
+      "&Resaltar la palabra que se lee",
+      "&Nabarmendu irakurtzen den hitza",
+      "&Resaltar a palabra que se le",
+      "&Realçar a palavra que é lida",
+      "&Highlight the word being read",
+      "&Surligner le mot lu"}},
+
     // The window commands of "&Opcions", after "Teclat amb una ma".
     {CaptionWindow::Main, AddedText::Caption, "MenuFinestraDeVeu",
      {"&Veu i opcions de lectura...",

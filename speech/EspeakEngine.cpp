@@ -4,6 +4,11 @@
 #include "platform/WorkerThread.h"
 #include "speech/VoiceCatalog.h"
 
+#include <QCoreApplication>
+#include <QVector>
+
+#include <algorithm>
+#include <climits>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -33,6 +38,69 @@ struct EspeakEngine::Queue
     quint64 generation = 0;   // raised by every Skip: what was under way is dropped
     bool draining = false;    // a rendering pass is posted or running
     bool quit = false;
+    // Set and called on the GUI thread; the rendering thread only tests it.
+    std::shared_ptr<HeardWordListener> listener;
+
+    // Hands the word to the listener on the GUI thread, unless Skip came first.
+    static void Tell(const std::shared_ptr<Queue> &queue, quint64 generation, HeardWord word)
+    {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(app, [queue, generation, word = std::move(word)] {
+            std::shared_ptr<HeardWordListener> listener;
+            {
+                std::lock_guard lock(queue->mutex);
+                if (queue->generation != generation || queue->quit)
+                    return;
+                listener = queue->listener;
+            }
+            if (listener && *listener)
+                (*listener)(word);
+        }, Qt::QueuedConnection);
+    }
+
+    // Renders one text; with a listener, each word and the end are marked in the
+    // stream, to be told when they are heard.
+    static void Render(const std::shared_ptr<Queue> &queue, const std::shared_ptr<PcmOutput> &output,
+                       const Text &next, quint64 generation, bool telling)
+    {
+        qint64 written = 0;
+        const VoiceCatalog::SampleSink samples = [&queue, &output, generation, &written](const qint16 *block, int count) {
+            {
+                std::lock_guard guard(queue->mutex);
+                if (queue->generation != generation || queue->quit)
+                    return false;
+            }
+            written += count;
+            return output->Write(block, count);
+        };
+        if (!telling) {
+            VoiceCatalog::RenderEspeak(next.text, next.voice, next.rate, samples);
+            return;
+        }
+        // Asked before rendering: the renderer holds espeak-ng's lock while it reports marks.
+        const qint64 sampleRate = VoiceCatalog::EspeakSampleRate();
+        const VoiceCatalog::MarkSink marks = [&](const VoiceCatalog::SpokenMark &mark) {
+            if (mark.kind != VoiceCatalog::SpokenMark::Kind::Word)
+                return;
+            // A number may be told as several words: each is the whole blank-free run.
+            int start = int(qBound<qsizetype>(0, mark.position, next.text.size()));
+            while (start < next.text.size() && next.text.at(start).isSpace())
+                ++start;
+            while (start > 0 && !next.text.at(start - 1).isSpace())
+                --start;
+            int end = start;
+            while (end < next.text.size() && !next.text.at(end).isSpace())
+                ++end;
+            HeardWord word{next.text, start, end - start, false};
+            const qint64 sample = mark.ms * sampleRate / 1000;
+            output->Mark(int(std::clamp<qint64>(sample - written, INT_MIN, INT_MAX)),
+                         [queue, generation, word] { Tell(queue, generation, word); });
+        };
+        if (VoiceCatalog::RenderEspeakMarked(next.text, next.voice, next.rate, samples, marks))
+            output->Mark(0, [queue, generation, text = next.text] { Tell(queue, generation, {text, 0, 0, true}); });
+    }
 
     // Renders every queued text into one stream, until the queue is empty.
     static void Drain(const std::shared_ptr<Queue> &queue, const std::shared_ptr<PcmOutput> &output)
@@ -42,17 +110,10 @@ struct EspeakEngine::Queue
             const Text next = queue->texts.front();
             queue->texts.pop_front();
             const quint64 generation = queue->generation;
+            const bool telling = queue->listener != nullptr;
             lock.unlock();
             output->Begin(VoiceCatalog::EspeakSampleRate());
-            VoiceCatalog::RenderEspeak(next.text, next.voice, next.rate,
-                                       [&queue, &output, generation](const qint16 *samples, int count) {
-                {
-                    std::lock_guard guard(queue->mutex);
-                    if (queue->generation != generation || queue->quit)
-                        return false;
-                }
-                return output->Write(samples, count);
-            });
+            Render(queue, output, next, generation, telling);
             lock.lock();
         }
         queue->draining = false;
@@ -132,6 +193,12 @@ bool EspeakEngine::Speak(const QString &text)
         m_thread->Post([queue = m_queue, output = m_output] { Queue::Drain(queue, output); });
     }
     return true;
+}
+
+void EspeakEngine::SetWordListener(HeardWordListener listener)
+{
+    std::lock_guard lock(m_queue->mutex);
+    m_queue->listener = listener ? std::make_shared<HeardWordListener>(std::move(listener)) : nullptr;
 }
 
 bool EspeakEngine::Skip()

@@ -26,6 +26,7 @@ public:
     bool Speak(const QString &text) override;
     bool WaitUntilDone() override;
     bool Skip() override;
+    void SetWordListener(HeardWordListener listener) override;
 
     struct Queue;
 

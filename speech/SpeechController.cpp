@@ -11,6 +11,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 const char *const SpeechController::kUpctvWindowTitle = "upcTV 1.0 - Lector de text en català i castellà";
 
 namespace {
@@ -35,11 +37,59 @@ SpeechController::SpeechController(SettingsStore &settings, const SpeechEngineSe
 {
     m_upctvTimer.setInterval(kUpctvTimerIntervalMs);
     connect(&m_upctvTimer, &QTimer::timeout, this, &SpeechController::UpctvWindowTimerTick);
+    ListenToEngine(m_engines.msp);
+    ListenToEngine(m_engines.sapi);
 }
 
 SpeechController::~SpeechController()
 {
+    for (VoiceEngine *engine : {m_engines.msp, m_engines.sapi}) {
+        if (engine)
+            engine->SetWordListener(nullptr);
+    }
     UnloadUpctv();
+}
+
+void SpeechController::ListenToEngine(VoiceEngine *engine)
+{
+    if (engine)
+        engine->SetWordListener([this](const HeardWord &word) { WordHeardByEngine(word); });
+}
+
+void SpeechController::FollowReading(const QString &original, const QString &spoken)
+{
+    // Engines that never tell of an end must not make the list grow for ever.
+    constexpr int kMostFollowed = 64;
+    if (m_readings.size() >= kMostFollowed)
+        m_readings.removeFirst();
+    m_readings.append({original, spoken});
+}
+
+void SpeechController::WordHeardByEngine(const HeardWord &word)
+{
+    for (qsizetype i = 0; i < m_readings.size(); ++i) {
+        const Reading &reading = m_readings.at(i);
+        if (reading.spoken.constData() != word.text.constData() && reading.spoken != word.text)
+            continue;
+        const QString original = reading.original;
+        if (word.textEnded) {
+            m_readings.remove(i);
+            emit readingEnded(original);
+        } else if (reading.spoken != original) {
+            // The dictionary's replacement stands for the whole original text.
+            emit wordHeard(original, 0, int(original.size()));
+        } else {
+            emit wordHeard(original, word.start, word.length);
+        }
+        return;
+    }
+}
+
+void SpeechController::EndReadings()
+{
+    const QList<Reading> readings = std::exchange(m_readings, {});
+    for (const Reading &reading : readings)
+        emit readingEnded(reading.original);
 }
 
 bool SpeechController::AutomationAvailable() const
@@ -101,6 +151,7 @@ void SpeechController::AddServiceVoices(VoiceEngine *engine)
     if (!engine || m_engines.sapi || m_sapiCount > 0)
         return;
     m_engines.sapi = engine;
+    ListenToEngine(engine);
     const QStringList upctv = m_entries.mid(m_mspCount);
     m_entries = m_entries.mid(0, m_mspCount);
     AddFamily(engine, QStringLiteral("SAPI - "), &m_sapiCount);
@@ -241,7 +292,7 @@ QString SpeechController::SoundPath(const QString &text) const
     return SpeakPreparation::SoundFolder(m_dictionary ? m_dictionary->DictionaryFileName() : QString()) + text;
 }
 
-bool SpeechController::Speak(const QString &t, bool wait)
+bool SpeechController::Speak(const QString &original, const QString &t, bool wait)
 {
     switch (SpeakPreparation::SoundFileKind(t)) {
     case SpeakPreparation::SoundFile::Wave:
@@ -261,15 +312,27 @@ bool SpeechController::Speak(const QString &t, bool wait)
     if (voice.family == VoiceFamilyKind::Upctv) {
         if (!m_upctvLoaded || !m_engines.upctv)
             return false;
+        // The library tells nothing of its words: the whole text is the one heard.
+        emit wordHeard(original, 0, int(original.size()));
         const bool spoken = SpeakUpctv(t);
         if (wait)
             WaitWhileUpctvSpeaks(100);
+        emit readingEnded(original);
         return spoken;
     }
     VoiceEngine *engine = FamilyEngine(voice.family);
-    if (!engine || !engine->Speak(t))
+    if (!engine)
         return false;
-    return !wait || engine->WaitUntilDone();
+    if (!wait) {
+        FollowReading(original, t);
+        return engine->Speak(t);
+    }
+    // The thread waits without handling events, so the words' news would come too
+    // late: the one word that word-by-word reading gives is shown before and for all of it.
+    emit wordHeard(original, 0, int(original.size()));
+    const bool heard = engine->Speak(t) && engine->WaitUntilDone();
+    emit readingEnded(original);
+    return heard;
 }
 
 void SpeechController::SpeakText(const QString &text)
@@ -277,7 +340,7 @@ void SpeechController::SpeakText(const QString &text)
     const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
     // Nothing to say changes nothing: a reading under way goes on.
     if (!t.trimmed().isEmpty())
-        Speak(t, false);
+        Speak(text, t, false);
 }
 
 void SpeechController::WriteReading(bool reading)
@@ -290,7 +353,7 @@ bool SpeechController::SpeakTextAndWait(const QString &text)
 {
     WriteReading(true);
     const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
-    const bool spoken = t.trimmed().isEmpty() || Speak(t, true);
+    const bool spoken = t.trimmed().isEmpty() || Speak(text, t, true);
     WriteReading(false);
     return spoken;
 }
@@ -308,6 +371,7 @@ void SpeechController::StopSpeech()
     } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
         engine->Skip();
     }
+    EndReadings();
     WriteReading(false);
 }
 

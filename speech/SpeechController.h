@@ -8,6 +8,7 @@
 
 class DesktopWindows;
 class FormDiccionariExcepcions;
+struct HeardWord;
 class MediaPlayer;
 class SettingsStore;
 class UpctvLibrary;
@@ -43,6 +44,11 @@ class SpeechController : public QObject, public VoiceControl
 signals:
     // The voice list grew after the set-up.
     void voiceListChanged();
+    // The word being heard, as a place in a text given to SpeakText or SpeakTextAndWait
+    // (a text the exceptions dictionary replaced is heard whole, as one place).
+    void wordHeard(const QString &text, int start, int length);
+    // That text has been heard to its end, or stopped.
+    void readingEnded(const QString &text);
 
 public:
     static constexpr int kUpctvTimerIntervalMs = 200;
@@ -96,12 +102,17 @@ private:
     void SelectUpctvVoice(int entry);
     // Speaks or plays the prepared text; with wait, returns when it has been heard.
     // False when nothing could be heard.
-    bool Speak(const QString &preparedText, bool wait);
+    bool Speak(const QString &original, const QString &preparedText, bool wait);
     bool SpeakUpctv(const QString &text);
     void WaitWhileUpctvSpeaks(int pollMs);
     void StartUpctvWindowTimer();
     QString SoundPath(const QString &text) const;
     void WriteReading(bool reading);
+    // Follows the words of a text on its way to a voice of the engine families.
+    void FollowReading(const QString &original, const QString &spoken);
+    void WordHeardByEngine(const HeardWord &word);
+    void EndReadings();
+    void ListenToEngine(VoiceEngine *engine);
 
     SettingsStore &m_settings;
     SpeechEngineSet m_engines;
@@ -116,4 +127,11 @@ private:
     int m_selected = -1;
     int m_rate = 0;
     QString m_rateLabel = QStringLiteral("0");
+    struct Reading
+    {
+        QString original;
+        QString spoken;
+    };
+    // Texts queued in the engines whose words are followed, oldest first.
+    QList<Reading> m_readings;
 };

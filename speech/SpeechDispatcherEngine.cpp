@@ -2,12 +2,15 @@
 
 #include "platform/WorkerThread.h"
 
+#include <QCoreApplication>
+
 #include <libspeechd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
-#include <atomic>
 #include <set>
 
 using namespace std::chrono_literals;
@@ -21,6 +24,8 @@ constexpr auto kBeginLimit = 3s;
 // How many recently ended messages are remembered (their end may come before the
 // service has told us their number).
 constexpr size_t kEndedMemory = 64;
+// How many texts said are remembered for the news of their words.
+constexpr size_t kSaidMemory = 64;
 
 } // namespace
 
@@ -43,20 +48,116 @@ struct SpeechDispatcherEngine::Service
     std::chrono::steady_clock::time_point lastNews;
     std::atomic<bool> stuck = false; // a request never came back
 
+    // The texts said, by the number their words' marks carry, and the messages they
+    // went out as. The marks name a word by its place in the text given to Speak.
+    struct Said
+    {
+        QString text;
+        quint64 generation = 0;
+    };
+    std::map<quint64, Said> said;
+    std::map<size_t, quint64> messages;
+    std::set<size_t> begunUnnumbered; // begun before the service told their number
+    quint64 saidCount = 0;
+    // The voice's module tells of the words it reaches; until it does, a text is
+    // shown whole while it is spoken.
+    bool marksTold = false;
+    std::shared_ptr<HeardWordListener> listener;
+
     void Notify(size_t id, SPDNotificationType type)
     {
         std::lock_guard lock(mutex);
         lastNews = std::chrono::steady_clock::now();
         if (type == SPD_EVENT_BEGIN) {
             begun = true;
+            if (!messages.count(id) && begunUnnumbered.size() < kSaidMemory)
+                begunUnnumbered.insert(id);
+            else if (!marksTold)
+                TellWholeLocked(messages.at(id));
         } else {
             speaking.erase(id);
             ended.insert(id);
             if (ended.size() > kEndedMemory)
                 ended.erase(ended.begin());
+            TellEndLocked(id);
         }
         changed.notify_all();
     }
+
+    // A mark is named "number.start.length" after the word that follows it.
+    void IndexMark(const char *name)
+    {
+        const QList<QByteArray> parts = QByteArray(name ? name : "").split('.');
+        bool ok[3] = {false, false, false};
+        if (parts.size() != 3)
+            return;
+        const quint64 number = parts.at(0).toULongLong(&ok[0]);
+        const int start = parts.at(1).toInt(&ok[1]);
+        const int length = parts.at(2).toInt(&ok[2]);
+        std::lock_guard lock(mutex);
+        lastNews = std::chrono::steady_clock::now();
+        const auto found = said.find(number);
+        if (!ok[0] || !ok[1] || !ok[2] || found == said.end())
+            return;
+        marksTold = true;
+        Tell(found->second, {found->second.text, start, length, false});
+    }
+
+    // The service told the message's number after its text was said.
+    void NumberedLocked(size_t id, quint64 number)
+    {
+        messages[id] = number;
+        if (messages.size() > kSaidMemory)
+            messages.erase(messages.begin());
+        if (begunUnnumbered.erase(id) && !marksTold)
+            TellWholeLocked(number);
+        if (ended.count(id))
+            TellEndLocked(id);
+    }
+
+    void TellWholeLocked(quint64 number)
+    {
+        const auto found = said.find(number);
+        if (found != said.end())
+            Tell(found->second, {found->second.text, 0, int(found->second.text.size()), false});
+    }
+
+    void TellEndLocked(size_t id)
+    {
+        const auto message = messages.find(id);
+        if (message == messages.end())
+            return;
+        const auto found = said.find(message->second);
+        if (found != said.end()) {
+            Tell(found->second, {found->second.text, 0, 0, true});
+            said.erase(found);
+        }
+        messages.erase(message);
+    }
+
+    // Hands the news to the listener on the GUI thread, unless Skip came first.
+    void Tell(const Said &of, HeardWord word)
+    {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app || !listener || of.generation != generation)
+            return;
+        QMetaObject::invokeMethod(app, [weak = weakSelf, generation = of.generation, word = std::move(word)] {
+            const std::shared_ptr<Service> service = weak.lock();
+            if (!service)
+                return;
+            std::shared_ptr<HeardWordListener> told;
+            {
+                std::lock_guard lock(service->mutex);
+                if (service->generation != generation)
+                    return;
+                told = service->listener;
+            }
+            if (told && *told)
+                (*told)(word);
+        }, Qt::QueuedConnection);
+    }
+
+    std::weak_ptr<Service> weakSelf;
 };
 
 namespace {
@@ -76,15 +177,22 @@ Listener &TheListener()
     return *listener;
 }
 
+std::shared_ptr<SpeechDispatcherEngine::Service> ListeningService()
+{
+    std::lock_guard lock(TheListener().mutex);
+    return TheListener().service.lock();
+}
+
 void OnNotification(size_t id, size_t, SPDNotificationType type)
 {
-    std::shared_ptr<SpeechDispatcherEngine::Service> service;
-    {
-        std::lock_guard lock(TheListener().mutex);
-        service = TheListener().service.lock();
-    }
-    if (service)
+    if (const auto service = ListeningService())
         service->Notify(id, type);
+}
+
+void OnIndexMark(size_t, size_t, SPDNotificationType, char *name)
+{
+    if (const auto service = ListeningService())
+        service->IndexMark(name);
 }
 
 SPDConnection *OpenConnection()
@@ -97,22 +205,43 @@ SPDConnection *OpenConnection()
     connection->callback_begin = OnNotification;
     connection->callback_end = OnNotification;
     connection->callback_cancel = OnNotification;
+    connection->callback_im = OnIndexMark;
     spd_set_notification_on(connection, SPD_BEGIN);
     spd_set_notification_on(connection, SPD_END);
     spd_set_notification_on(connection, SPD_CANCEL);
-    spd_set_data_mode(connection, SPD_DATA_TEXT);
+    spd_set_notification_on(connection, SPD_INDEX_MARKS);
+    // Marked-up texts, so that the words can carry index marks.
+    spd_set_data_mode(connection, SPD_DATA_SSML);
     return connection;
 }
 
-// The protocol carries text lines: other control characters are only noise.
-QByteArray ProtocolText(const QString &text)
+// The text as SSML with a mark before each word, named after the text's number and
+// the word's place in it. The protocol carries text lines and XML forbids most control
+// characters: they are only noise, and become blanks, which keeps every place.
+QByteArray MarkedText(const QString &text, quint64 number)
 {
     QString clean = text;
     for (QChar &c : clean) {
-        if (c.unicode() < 32 && c != QLatin1Char('\n'))
+        if ((c.unicode() < 32 && c != QLatin1Char('\n')) || c.unicode() >= 0xfffe)
             c = QLatin1Char(' ');
     }
-    return clean.toUtf8();
+    QString ssml = QStringLiteral("<speak>");
+    ssml.reserve(clean.size() * 2 + 16);
+    const QString prefix = QStringLiteral("<mark name=\"%1.").arg(number);
+    for (qsizetype i = 0; i < clean.size();) {
+        if (clean.at(i).isSpace()) {
+            ssml += clean.at(i++);
+            continue;
+        }
+        qsizetype end = i;
+        while (end < clean.size() && !clean.at(end).isSpace())
+            ++end;
+        ssml += prefix + QString::number(i) + QLatin1Char('.') + QString::number(end - i) + QStringLiteral("\"/>");
+        ssml += clean.mid(i, end - i).toHtmlEscaped();
+        i = end;
+    }
+    ssml += QStringLiteral("</speak>");
+    return ssml.toUtf8();
 }
 
 } // namespace
@@ -125,6 +254,7 @@ std::unique_ptr<SpeechDispatcherEngine> SpeechDispatcherEngine::Create(int timeo
     if (!answered)
         return nullptr;
     auto service = std::make_shared<Service>();
+    service->weakSelf = service;
     auto thread = std::make_unique<WorkerThread>(QStringLiteral("speech-dispatcher"));
     const std::optional<bool> opened = thread->Call<bool>([service] {
         service->connection = OpenConnection();
@@ -189,6 +319,10 @@ bool SpeechDispatcherEngine::SelectVoice(int index)
         return false;
     const QByteArray module = m_voices.at(index).module.toUtf8();
     const QByteArray name = m_voices.at(index).identifier.toUtf8();
+    {
+        std::lock_guard lock(m_service->mutex);
+        m_service->marksTold = false; // another module may not tell its words
+    }
     const std::optional<bool> done = m_thread->Call<bool>([service = m_service, module, name] {
         return service->connection && spd_set_output_module(service->connection, module.constData()) == 0
             && spd_set_synthesis_voice(service->connection, name.constData()) == 0;
@@ -216,10 +350,14 @@ bool SpeechDispatcherEngine::Speak(const QString &text)
     // Nothing to say changes nothing: what is being spoken goes on.
     if (text.trimmed().isEmpty())
         return true;
-    const QByteArray utf8 = ProtocolText(text);
     std::lock_guard lock(m_service->mutex);
     if (m_service->stuck)
         return false;
+    const quint64 number = ++m_service->saidCount;
+    const QByteArray ssml = MarkedText(text, number);
+    m_service->said[number] = {text, m_service->generation};
+    if (m_service->said.size() > kSaidMemory)
+        m_service->said.erase(m_service->said.begin());
     if (m_service->unsent == 0 && m_service->speaking.empty()) {
         m_service->begun = false;
         m_service->refused = false;
@@ -230,7 +368,7 @@ bool SpeechDispatcherEngine::Speak(const QString &text)
     m_service->characters += text.size();
     const quint64 generation = m_service->generation;
     // Text messages queue in the service after the ones it is speaking.
-    m_thread->Post([service = m_service, utf8, generation] {
+    m_thread->Post([service = m_service, ssml, number, generation] {
         {
             std::lock_guard guard(service->mutex);
             if (service->generation != generation) {
@@ -239,7 +377,7 @@ bool SpeechDispatcherEngine::Speak(const QString &text)
                 return;
             }
         }
-        const int id = service->connection ? spd_say(service->connection, SPD_TEXT, utf8.constData()) : -1;
+        const int id = service->connection ? spd_say(service->connection, SPD_TEXT, ssml.constData()) : -1;
         std::lock_guard guard(service->mutex);
         --service->unsent;
         service->lastNews = std::chrono::steady_clock::now();
@@ -247,6 +385,8 @@ bool SpeechDispatcherEngine::Speak(const QString &text)
             service->refused = true;
         else if (service->generation == generation && !service->ended.count(size_t(id)))
             service->speaking.insert(size_t(id));
+        if (id >= 0)
+            service->NumberedLocked(size_t(id), number);
         service->changed.notify_all();
     });
     return true;
@@ -280,6 +420,12 @@ bool SpeechDispatcherEngine::WaitUntilDone()
     }
 }
 
+void SpeechDispatcherEngine::SetWordListener(HeardWordListener listener)
+{
+    std::lock_guard lock(m_service->mutex);
+    m_service->listener = listener ? std::make_shared<HeardWordListener>(std::move(listener)) : nullptr;
+}
+
 bool SpeechDispatcherEngine::Skip()
 {
     {
@@ -288,6 +434,10 @@ bool SpeechDispatcherEngine::Skip()
             return false;
         ++m_service->generation;
         m_service->speaking.clear();
+        // Nothing more is told of what was under way.
+        m_service->said.clear();
+        m_service->messages.clear();
+        m_service->begunUnnumbered.clear();
         m_service->changed.notify_all();
     }
     m_thread->Post([service = m_service] {

@@ -26,6 +26,9 @@ public:
     bool Speak(const QString &text) override;
     bool WaitUntilDone() override;
     bool Skip() override;
+    // Each word is marked in the text sent: modules that tell of the marks they reach
+    // give the words as they are heard; with the others a text is heard whole.
+    void SetWordListener(HeardWordListener listener) override;
 
     struct Service;
 

@@ -3,7 +3,19 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+// A word of a spoken text reaching the listener's ears: its place in the text given to
+// Speak (UTF-16 index and length), or, with textEnded, the whole text heard to its end.
+struct HeardWord
+{
+    QString text;
+    int start = 0;
+    int length = 0;
+    bool textEnded = false;
+};
+using HeardWordListener = std::function<void(const HeardWord &word)>;
 
 // The whole contract between the speech operations and the engines underneath them.
 // Errors cross it as return values (false or nothing), never as exceptions; the
@@ -39,6 +51,10 @@ public:
     // The voice that speaks while none was ever selected: the session language's
     // voice, as the desktop chooses it; -1 when the binding cannot tell.
     virtual int DefaultVoice() { return -1; }
+    // Tells the listener, on the GUI thread, of each word as it is heard and of each
+    // text's end; nothing comes for what Skip dropped. A binding that cannot tell
+    // keeps silent. An empty listener stops the telling.
+    virtual void SetWordListener(HeardWordListener listener) { (void)listener; }
 };
 
 // The run-time loaded Catalan/Spanish synthesizer library and its entry points. Each

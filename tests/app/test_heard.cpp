@@ -98,6 +98,44 @@ private slots:
         Close(*windows);
     }
 
+    // F7 with the real espeak-ng voice: the highlight moves over the words as they are
+    // heard and is gone when the reading ends; the caret, the selection, undo and the
+    // modified flag stay as they were.
+    void theWordHeardIsHighlighted()
+    {
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice() + "\r\n");
+        EditorWidget *edit = windows->main->Edit();
+        edit->setPlainText(QStringLiteral("Bon dia, gent de la casa"));
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Period);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+        const int undoSteps = edit->document()->availableUndoSteps();
+        const bool modified = edit->document()->isModified();
+        QVERIFY(undoSteps > 0);
+        QStringList highlighted;
+        connect(windows->speech.get(), &SpeechController::wordHeard, edit, [&] {
+            const QList<QTextEdit::ExtraSelection> marks = edit->extraSelections();
+            const QString word = marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
+            if (highlighted.isEmpty() || highlighted.last() != word)
+                highlighted << word;
+        });
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        monitor.Clear();
+        QTest::keyClick(edit, Qt::Key_F7);
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(highlighted, QStringList({"Bon", "dia,", "gent", "de", "la", "casa."}));
+        QVERIFY(edit->extraSelections().isEmpty());
+        QCOMPARE(edit->textCursor().selectionStart(), 0);
+        QCOMPARE(edit->textCursor().selectionEnd(), 1);
+        QCOMPARE(edit->document()->availableUndoSteps(), undoSteps);
+        QCOMPARE(edit->document()->isModified(), modified);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("Bon dia, gent de la casa."));
+        Close(*windows);
+    }
+
     // The blank typed after a full stop must not cut off the sentence being read.
     void theSentenceTypedIsHeardWhole()
     {

@@ -1,6 +1,7 @@
 #include "platform/QtSoundPlayers.h"
 #include "sonnerixawav/WavFileWriter.h"
 #include "tests/common/SinkMonitor.h"
+#include "platform/WorkerThread.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
 
 namespace {
 
@@ -104,6 +107,36 @@ private slots:
         output.Begin(22050);
         output.Flush();
         QVERIFY(!output.Write(samples, 4));
+    }
+
+    // A long text renders far faster than it is heard: the writer is held once much
+    // sound waits (or a book read aloud would fill the memory), and a flush lets it go.
+    void aWriterFarAheadOfTheSoundIsHeld()
+    {
+        QtPcmOutput output;
+        if (!output.Audible())
+            QFAIL("no sound device (test.sh starts a sound server)");
+        output.Begin(22050);
+        const QVector<int16_t> second(22050, 0);
+        const int seconds = 3 * QtPcmOutput::kMostQueuedSeconds;
+        std::atomic<int> written = 0;
+        std::atomic<bool> done = false;
+        std::atomic<bool> accepted = true;
+        WorkerThread writer(QStringLiteral("writer"));
+        writer.Post([&] {
+            while (written < seconds && accepted) {
+                accepted = output.Write(second.constData(), int(second.size()));
+                ++written;
+            }
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(written > QtPcmOutput::kMostQueuedSeconds, 10000);
+        QVERIFY2(!done, "all the sound was taken at once");
+        QVERIFY(written < seconds);
+        output.Flush();
+        QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+        QVERIFY(!accepted);
+        QVERIFY(writer.Stop(std::chrono::milliseconds(1000)));
     }
 };
 

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QPalette;
+class QPlainTextEdit;
+class QWidget;
+class SettingsStore;
+
+// Shows the word being heard in the editor. It is an extra selection and a frame drawn
+// over the text, never a selection: the caret, the user's selection, undo and the
+// modified flag stay as they are.
+class SpokenWordHighlight : public QObject
+{
+    Q_OBJECT
+public:
+    struct Colours
+    {
+        QColor background;
+        QColor foreground;
+    };
+    // Colours that stand out from the palette's base and read well: a dark amber on a
+    // light base, a bright yellow on a dark one.
+    static Colours ColoursFor(const QPalette &palette);
+    // The WCAG contrast ratio of two colours, 1..21.
+    static double Contrast(const QColor &a, const QColor &b);
+
+    // Reads the stored switch ("SI" unless exactly "NO").
+    SpokenWordHighlight(QPlainTextEdit *edit, SettingsStore &settings, QObject *parent = nullptr);
+    ~SpokenWordHighlight() override;
+
+    // The checkable menu item that switches the highlight.
+    void BindMenuItem(QAction *item);
+    bool Enabled() const { return m_enabled; }
+    // Stores the switch when it changes; off removes a highlight shown.
+    void SetEnabled(bool enabled);
+
+    // A text about to be read aloud starts at this document position.
+    void Follow(int documentStart, const QString &text);
+    // The speech's news: a word of a text heard, and a text heard to its end or stopped.
+    void WordHeard(const QString &text, int start, int length);
+    void ReadingEnded(const QString &text);
+    void Clear();
+
+    // The highlighted range of the document; length 0 when nothing is highlighted.
+    int ShownStart() const { return m_shownStart; }
+    int ShownLength() const { return m_shownLength; }
+
+private:
+    class Frame;
+    bool Following(const QString &text) const;
+    void Show(int start, int length);
+    void ScrollIntoView(int position);
+
+    QPointer<QPlainTextEdit> m_edit;
+    SettingsStore &m_settings;
+    QPointer<QAction> m_item;
+    QPointer<Frame> m_frame;
+    bool m_enabled = true;
+    int m_anchor = -1;
+    QString m_anchorText;
+    int m_shownStart = 0;
+    int m_shownLength = 0;
+};

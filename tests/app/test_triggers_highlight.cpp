@@ -1,0 +1,128 @@
+#include "core/SettingsStore.h"
+#include "app/SpokenWordHighlight.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The highlight of the word being heard, on a real editor.
+class TestSpokenWordHighlight : public QObject
+{
+    Q_OBJECT
+
+    static QPair<int, int> Marked(const QPlainTextEdit &edit)
+    {
+        const QList<QTextEdit::ExtraSelection> marks = edit.extraSelections();
+        if (marks.isEmpty())
+            return {0, 0};
+        return {marks.first().cursor.selectionStart(), marks.first().cursor.selectionEnd() - marks.first().cursor.selectionStart()};
+    }
+
+private slots:
+    void highlightFollowsWordsWithoutTouchingTheDocument()
+    {
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+        QPlainTextEdit edit;
+        edit.setPlainText(QStringLiteral("Primer. Hola món bonic i gran"));
+        edit.document()->setModified(false);
+        QTextCursor selection(edit.document());
+        selection.setPosition(8);
+        selection.setPosition(20, QTextCursor::KeepAnchor);
+        edit.setTextCursor(selection);
+        edit.show();
+        SpokenWordHighlight highlight(&edit, settings);
+
+        const QString text = edit.textCursor().selectedText();
+        highlight.Follow(8, text);
+        highlight.WordHeard(text, 5, 4); // "món "
+        QCOMPARE(Marked(edit), qMakePair(13, 3));
+        // Another text's news (a letter echoed meanwhile) changes nothing.
+        highlight.WordHeard(QStringLiteral("x"), 0, 1);
+        QCOMPARE(Marked(edit), qMakePair(13, 3));
+        // Highlighting is not selecting, editing or an undo step.
+        QCOMPARE(edit.textCursor().selectionStart(), 8);
+        QCOMPARE(edit.textCursor().selectionEnd(), 20);
+        QVERIFY(!edit.document()->isModified());
+        QVERIFY(!edit.document()->isUndoAvailable());
+        highlight.ReadingEnded(text);
+        QCOMPARE(Marked(edit), qMakePair(0, 0));
+        QCOMPARE(highlight.ShownLength(), 0);
+    }
+
+    void farWordsAreScrolledIntoView()
+    {
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+        QPlainTextEdit edit;
+        QString text;
+        for (int i = 0; i < 400; ++i)
+            text += QStringLiteral("línia %1\n").arg(i);
+        edit.setPlainText(text);
+        edit.resize(300, 200);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        SpokenWordHighlight highlight(&edit, settings);
+        highlight.Follow(0, text);
+        const int far = int(text.indexOf(QStringLiteral("línia 300")));
+        highlight.WordHeard(text, far, 5);
+        QTextCursor at(edit.document());
+        at.setPosition(far);
+        QVERIFY(edit.viewport()->rect().contains(edit.cursorRect(at)));
+        QCOMPARE(edit.textCursor().position(), 0);
+    }
+
+    void switchIsStoredAndStopsTheHighlight()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("tolvanet.ini"));
+        SettingsStore settings(ini);
+        QPlainTextEdit edit(QStringLiteral("una dues"));
+        QAction item;
+        {
+            SpokenWordHighlight highlight(&edit, settings);
+            highlight.BindMenuItem(&item);
+            QVERIFY(item.isChecked()); // on by default, and not written until it changes
+            QCOMPARE(settings.ReadString(QStringLiteral("LlibreriaLlegir"), QStringLiteral("RESSALTAR"), QStringLiteral("<none>")),
+                     QStringLiteral("<none>"));
+            highlight.Follow(0, QStringLiteral("una dues"));
+            highlight.WordHeard(QStringLiteral("una dues"), 0, 3);
+            QCOMPARE(Marked(edit).second, 3);
+            item.trigger();
+            QCOMPARE(Marked(edit).second, 0);
+            highlight.WordHeard(QStringLiteral("una dues"), 4, 4);
+            QCOMPARE(Marked(edit).second, 0);
+        }
+        SettingsStore reread(ini);
+        QCOMPARE(reread.ReadString(QStringLiteral("LlibreriaLlegir"), QStringLiteral("RESSALTAR"), QString()), QStringLiteral("NO"));
+        SpokenWordHighlight again(&edit, reread);
+        QVERIFY(!again.Enabled());
+    }
+
+    void coloursStandOutInLightAndDarkThemes_data()
+    {
+        QTest::addColumn<QColor>("base");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(0x1e, 0x1e, 0x1e) << QColor(0xe0, 0xe0, 0xe0);
+        QTest::newRow("black") << QColor(Qt::black) << QColor(Qt::white);
+    }
+
+    void coloursStandOutInLightAndDarkThemes()
+    {
+        QFETCH(QColor, base);
+        QFETCH(QColor, text);
+        QPalette palette;
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        const SpokenWordHighlight::Colours colours = SpokenWordHighlight::ColoursFor(palette);
+        QVERIFY2(SpokenWordHighlight::Contrast(colours.background, base) >= 3.0, "the mark does not stand out");
+        QVERIFY2(SpokenWordHighlight::Contrast(colours.foreground, colours.background) >= 4.5, "the word cannot be read");
+        QVERIFY(colours.background != palette.color(QPalette::Highlight));
+    }
+};
+
+QTEST_MAIN(TestSpokenWordHighlight)
+#include "test_triggers_highlight.moc"
