@@ -1,6 +1,11 @@
 #include "tools/ReplaceAll.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 int ReplaceAll(QString &text, QStringView search, QStringView replacement)
@@ -173,12 +178,49 @@ private:
     qsizetype m_lastEnd = -1;
 };
 
-} // namespace
-
-TextConversion ApplyReplacementRows(const QString &text, std::span<const ReplacementRow> rows)
+// Pieces handed from the first half of the rows to the second, at most a few at a time.
+class PieceQueue
 {
-    return ApplyReplacementRows(text, rows, kPieceSize);
+public:
+    void Push(QString piece, bool last)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return m_pieces.size() < kDepth; });
+        m_pieces.push_back({std::move(piece), last});
+        m_ready.notify_one();
+    }
+
+    std::pair<QString, bool> Pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [this] { return !m_pieces.empty(); });
+        auto piece = std::move(m_pieces.front());
+        m_pieces.pop_front();
+        m_room.notify_one();
+        return piece;
+    }
+
+private:
+    static constexpr size_t kDepth = 8;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<std::pair<QString, bool>> m_pieces;
+};
+
+QStringView PassThrough(std::span<CascadeStage> stages, QStringView piece, bool last)
+{
+    for (CascadeStage &stage : stages)
+        piece = stage.Pass(piece, last);
+    return piece;
 }
+
+// Long tables on long texts: the first half of the rows runs on a second processor, a few
+// pieces ahead of the second half. Every row still sees the same pieces in the same order.
+constexpr qsizetype kPipelineMinimum = 1 << 20;
+constexpr size_t kPipelineMinimumRows = 8;
+
+} // namespace
 
 TextConversion ApplyReplacementRows(const QString &text, std::span<const ReplacementRow> rows,
                                     qsizetype pieceSize)
@@ -198,20 +240,48 @@ TextConversion ApplyReplacementRows(const QString &text, std::span<const Replace
     QString result;
     result.reserve(text.size() + text.size() / 8);
     qsizetype caret = -1;
-    for (qsizetype at = 0;; at += pieceSize) {
-        const bool last = at + pieceSize >= text.size();
-        QStringView piece = QStringView(text).mid(at, std::min(pieceSize, text.size() - at));
-        for (CascadeStage &stage : stages)
-            piece = stage.Pass(piece, last);
+    auto collect = [&](QStringView piece) {
         if (lastRowSearches && stages.back().LastReplacementEnd() >= 0)
             caret = result.size() + stages.back().LastReplacementEnd();
         result.append(piece);
-        if (last)
-            break;
+    };
+    const bool pipelined = text.size() >= kPipelineMinimum && stages.size() >= kPipelineMinimumRows
+                           && std::thread::hardware_concurrency() > 1;
+    if (pipelined) {
+        const std::span<CascadeStage> all(stages);
+        const std::span<CascadeStage> first = all.first(all.size() / 2);
+        const std::span<CascadeStage> second = all.subspan(all.size() / 2);
+        PieceQueue queue;
+        std::jthread ahead([&] {
+            for (qsizetype at = 0;; at += pieceSize) {
+                const bool last = at + pieceSize >= text.size();
+                const QStringView piece = QStringView(text).mid(at, std::min(pieceSize, text.size() - at));
+                queue.Push(PassThrough(first, piece, last).toString(), last);
+                if (last)
+                    break;
+            }
+        });
+        for (bool last = false; !last;) {
+            auto [piece, isLast] = queue.Pop();
+            last = isLast;
+            collect(PassThrough(second, piece, last));
+        }
+    } else {
+        for (qsizetype at = 0;; at += pieceSize) {
+            const bool last = at + pieceSize >= text.size();
+            collect(PassThrough(stages, QStringView(text).mid(at, std::min(pieceSize, text.size() - at)), last));
+            if (last)
+                break;
+        }
     }
     const bool replaced = std::any_of(stages.begin(), stages.end(),
                                       [](const CascadeStage &stage) { return stage.Replaced(); });
     if (!replaced)
         return {text, 0, 0};
     return {std::move(result), int(std::max<qsizetype>(caret, 0)), 0};
+}
+
+TextConversion ApplyReplacementRows(const QString &text, std::span<const ReplacementRow> rows)
+{
+    return ApplyReplacementRows(text, rows, kPieceSize);
 }

@@ -183,6 +183,18 @@ private slots:
                                     u"e"_qs, u"{"_qs, u" "_qs, u"\n"_qs};
         const QString source = RandomText(random, delphi, 40000);
         CompareConversions(DelphiToJava(source), LoopReplaceRows(source, DelphiToJavaRows()));
+        // Past a megabyte the two halves of a table run side by side: still the rows one
+        // after another, in the default pieces and in pieces that cut every search text.
+        const QString large = RandomText(random, delphi, 400000);
+        QVERIFY(large.size() > 1'000'000);
+        QString expected = large;
+        int caret = -1;
+        for (const ReplacementRow &row : DelphiToJavaRows())
+            caret = ReplaceAll(expected, row.search, row.replacement);
+        const TextConversion whole = DelphiToJava(large);
+        QCOMPARE(whole.text, expected);
+        QCOMPARE(whole.selStart, std::max(caret, 0));
+        QCOMPARE(ApplyReplacementRows(large, DelphiToJavaRows(), 7).text, expected);
         const QString unchanged(100000, u'x');
         const TextConversion none = DelphiToJava(unchanged);
         QVERIFY(none.text.isSharedWith(unchanged));
