@@ -426,7 +426,6 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         return failed(QStringLiteral("El programa de síntesi SonnerixaWav no respon: ") + kNoSoundFile);
 
     QString failure;
-    QElapsedTimer missedSince;
     for (;;) {
         WaitWithEvents(m_timings.statusPollMs);
         if (AppClosing()) {
@@ -441,15 +440,9 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
             emit progress(*percent);
             emit statusText(QStringLiteral("Desant el fitxer de so... %1%").arg(*percent));
         }
-        // A renderer busy writing to a slow disk may miss a look: only one that stays
-        // away, or whose program has ended, is gone.
-        if (m_desktop.WindowExists(window)) {
-            missedSince.invalidate();
-            continue;
-        }
-        if (!missedSince.isValid())
-            missedSince.start();
-        if ((startedHere && !m_launcher.Running()) || missedSince.elapsed() >= m_timings.windowLostLimitMs) {
+        // The bus itself answers for the window's name, so a renderer busy writing to a
+        // slow disk is not taken for gone.
+        if (!m_desktop.WindowExists(window)) {
             failure = QStringLiteral("El programa de síntesi SonnerixaWav s'ha tancat abans d'acabar: ")
                       + kNoSoundFile;
             break;

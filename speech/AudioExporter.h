@@ -49,7 +49,6 @@ struct ExportTimings
     int encoderLimitMs = 30000;   // for the encoder, and encoderMsPerSoundSecond more for each second of sound
     int encoderMsPerSoundSecond = 1000;
     int lockWaitLimitMs = 600000; // for another export on the same exchange file to end
-    int windowLostLimitMs = 1500; // for a rendering window that no longer answers to come back
 };
 
 // Saves the document as spoken audio in the records folder: hands the text, voice and
