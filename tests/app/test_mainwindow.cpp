@@ -45,10 +45,8 @@ private slots:
     void defaultModeShowsTheToolbarAndFiveMenus()
     {
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         QCOMPARE(window.size(), QSize(845, 480));
         QCOMPARE(BarCaptions(window),
                  (QStringList{"&Fitxer", "&Edició", "Bu&scar", "&Opcions", "Parlant de..."}));
@@ -80,10 +78,8 @@ private slots:
         QFETCH(bool, full);
         QTemporaryDir dir;
         WriteFile(dir.filePath("tolvanet.ini"), "[Tolvanet32]\r\nTolvanet32=" + value + "\r\n");
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         QCOMPARE(window.FullMenuMode(), full);
         QCOMPARE(window.ToolBar().bar->isHidden(), full);
         QCOMPARE(BarCaptions(window).size(), full ? 12 : 5);
@@ -94,10 +90,8 @@ private slots:
     void everyControlCanBeAnnounced()
     {
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         const QStringList hints{"Read all or selected text", "Read word by word", "Stop", "Menu options",
                                 "wav file saved in records Dir", "mp3 file saved in records Dir"};
         const QStringList names{"ButtonLectura", "SpeedButtonParaulaPerParaula", "ButtonParar", "SpeedButtonMenu",
@@ -194,10 +188,9 @@ private slots:
     void closingAModifiedDocumentAsksAndNoEndsWithoutSaving()
     {
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
+        ScriptedQuestions &ask = lone.ask;
         bool closeHandlerRan = false;
         window.SetCloseHandler([&] { closeHandlerRan = true; });
         window.show();
@@ -215,10 +208,8 @@ private slots:
     void printingWritesTheLinesToAPdf()
     {
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         window.Document().SetText("Primera línia\nSegona línia\n");
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -232,10 +223,8 @@ private slots:
     void findShortcutsReachTheSearch()
     {
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.Document().SetText("un dos un");

@@ -20,13 +20,9 @@
 #include <QtTest>
 
 // The whole program put together, with recording engines in place of the real ones.
-class TestStartup : public QObject
+class TestStartup : public QObject, private FakeStartupVoices
 {
     Q_OBJECT
-
-    QStringList m_log;
-    std::unique_ptr<FakeVoiceEngine> m_voices;
-    SpeechEngineSet m_engines;
 
     StartupOptions Options(const QString &folder, bool firstRun = false)
     {
@@ -47,14 +43,7 @@ class TestStartup : public QObject
     }
 
 private slots:
-    void init()
-    {
-        AppLifetime::Instance().Reset();
-        m_log.clear();
-        m_voices = std::make_unique<FakeVoiceEngine>("msp", QStringList{"Catalan", "Spanish"}, &m_log);
-        m_engines = SpeechEngineSet{};
-        m_engines.msp = m_voices.get();
-    }
+    void init() { ResetProgramAndVoices(); }
 
     void theFirstRunAsksForAVoiceBeforeTheEditor()
     {

@@ -30,13 +30,9 @@
 
 // What a new user meets in the window: printouts, keys that close menus and dialogs,
 // new documents, dark themes, the text read aloud, settings that cannot be used.
-class TestWindowFaults : public QObject
+class TestWindowFaults : public QObject, private FakeStartupVoices
 {
     Q_OBJECT
-
-    QStringList m_log;
-    std::unique_ptr<FakeVoiceEngine> m_voices;
-    SpeechEngineSet m_engines;
 
     StartupOptions Options(const QString &folder) { return TestStartupOptions(folder, &m_engines); }
 
@@ -85,24 +81,15 @@ class TestWindowFaults : public QObject
     }
 
 private slots:
-    void init()
-    {
-        AppLifetime::Instance().Reset();
-        m_log.clear();
-        m_voices = std::make_unique<FakeVoiceEngine>("msp", QStringList{"Catalan", "Spanish"}, &m_log);
-        m_engines = SpeechEngineSet{};
-        m_engines.msp = m_voices.get();
-    }
+    void init() { ResetProgramAndVoices(); }
 
     void printedTextIsAsLargeAsOnScreenWithMargins()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QFAIL("pdftotext is missing: scripts/install-deps.sh installs poppler-utils");
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         QStringList lines;
         for (int i = 1; i <= 150; ++i)
             lines << QStringLiteral("Línia%1 del full").arg(i);
@@ -182,10 +169,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("carta.txt");
         WriteFile(path, "Benvolguda\n");
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
+        ScriptedQuestions &ask = lone.ask;
         ask.openAnswers << path;
         window.RunCommandById(QStringLiteral("open"));
         QVERIFY(window.windowTitle().endsWith(QStringLiteral(" - carta.txt")));
@@ -210,10 +196,8 @@ private slots:
     {
         QFETCH(QString, before);
         QTemporaryDir dir;
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(dir.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.Edit()->setPlainText(before);
@@ -334,7 +318,7 @@ private slots:
         connect(windows->exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) { result = r; });
         QTest::mouseClick(main.ToolBar().wav, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 60000);
-        QVERIFY(AppClosing());
+        QVERIFY2(AppClosing(), qPrintable(result->reason));
         QVERIFY(!result->ok);
         // The box closer looks a few more times.
         QSignalSpy looks(&boxCloser, &QTimer::timeout);

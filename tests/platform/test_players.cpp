@@ -83,10 +83,6 @@ private slots:
         QtWavePlayer player;
         player.Play(name, false);
         const qint64 returnedAt = monitor.NowMs();
-        if (QMediaDevices::audioOutputs().isEmpty()) {
-            player.Stop();
-            QSKIP("no sound device on this machine");
-        }
         QVERIFY2(monitor.WaitForSound(10000), "the tone is not heard");
         monitor.Listen(300);
         QVERIFY2(monitor.LastSoundMs() > returnedAt + SinkMonitor::kLatencyMs, "the play returned only once it ended");
