@@ -1,34 +1,18 @@
 #include "core/Command.h"
 #include "maths/MathsCommands.h"
-#include "tests/fakes/ScriptedQuestions.h"
+#include "tests/common/CommandRun.h"
 
 #include <QtTest>
 
 namespace {
 
-// A document, its answers and the registered maths commands, as the window or
-// tolvanet-tool would run them.
-struct Session
+// A document with the caret placed, and the maths commands run by id.
+struct Session : CommandRun
 {
-    explicit Session(const QString &text, int caret = 0) : editor(text)
+    explicit Session(const QString &text, int caret = 0) : CommandRun(RegisterMathsCommands, text)
     {
-        RegisterMathsCommands(registry);
         editor.SetSelStart(caret);
     }
-
-    void Run(const QString &id)
-    {
-        const Command *command = registry.Find(id);
-        QVERIFY(command);
-        CommandContext context{editor, questions, state, host};
-        RunCommand(*command, context);
-    }
-
-    CommandRegistry registry;
-    PlainEditorText editor;
-    ScriptedQuestions questions;
-    SessionState state;
-    CommandHost host;
 };
 
 const QString Tab = QStringLiteral("\t");
@@ -54,17 +38,17 @@ private slots:
 
 void TestMathsCommands::showStepsItemToggles()
 {
-    Session session{QString()};
-    const Command *steps = session.registry.FindByName(QStringLiteral("MenuMostrarPassesDeLesMatematiques"));
+    Session run{QString()};
+    const Command *steps = run.registry.FindByName(QStringLiteral("MenuMostrarPassesDeLesMatematiques"));
     QCOMPARE(steps->menu, QStringLiteral("MenuUtils"));
-    QVERIFY(steps->checked(session.state));
-    session.Run(steps->id);
-    QVERIFY(!steps->checked(session.state));
-    session.Run(steps->id);
-    QVERIFY(session.state.showMathSteps);
-    QCOMPARE(session.registry.FindByName(QStringLiteral("MenuCalcular"))->shortcut,
+    QVERIFY(steps->checked(run.session));
+    QVERIFY(run.Run(steps->id));
+    QVERIFY(!steps->checked(run.session));
+    QVERIFY(run.Run(steps->id));
+    QVERIFY(run.session.showMathSteps);
+    QCOMPARE(run.registry.FindByName(QStringLiteral("MenuCalcular"))->shortcut,
              QKeySequence(Qt::CTRL | Qt::Key_M));
-    const QList<const Command *> menu = session.registry.InMenu(QStringLiteral("MenuMatematiques"));
+    const QList<const Command *> menu = run.registry.InMenu(QStringLiteral("MenuMatematiques"));
     QCOMPARE(menu.size(), 2);
     QCOMPARE(menu.at(0)->name + menu.at(1)->name, QStringLiteral("MenuCalcularMenuSistema"));
 }
@@ -90,11 +74,11 @@ void TestMathsCommands::calculateRewritesTheCaretLine()
     QFETCH(QString, text);
     QFETCH(int, caret);
     QFETCH(QString, expected);
-    Session session(text, caret);
-    session.Run(QStringLiteral("calc"));
-    QCOMPARE(session.editor.Text(), expected);
-    QVERIFY(session.questions.messages.isEmpty());
-    QCOMPARE(session.editor.CurrentLineIndex(), int(text.left(caret).count(QLatin1Char('\n'))));
+    Session run(text, caret);
+    QVERIFY(run.Run(QStringLiteral("calc")));
+    QCOMPARE(run.editor.Text(), expected);
+    QVERIFY(run.ask.messages.isEmpty());
+    QCOMPARE(run.editor.CurrentLineIndex(), int(text.left(caret).count(QLatin1Char('\n'))));
 }
 
 void TestMathsCommands::calculateRefusalsLeaveTheDocument_data()
@@ -116,21 +100,21 @@ void TestMathsCommands::calculateRefusalsLeaveTheDocument()
     QFETCH(QString, text);
     QFETCH(int, caret);
     QFETCH(QString, message);
-    Session session(text, caret);
-    session.Run(QStringLiteral("calc"));
-    QCOMPARE(session.questions.messages, QStringList{message});
-    QCOMPARE(session.editor.Text(), text);
-    QVERIFY(!session.editor.Modified());
+    Session run(text, caret);
+    QVERIFY(run.Run(QStringLiteral("calc")));
+    QCOMPARE(run.ask.messages, QStringList{message});
+    QCOMPARE(run.editor.Text(), text);
+    QVERIFY(!run.editor.Modified());
 }
 
 void TestMathsCommands::systemInsertsTheWorkedExampleBelowTheCaretLine()
 {
     // The caret line is equation 1, the line above it equation 2.
     const QString document = QStringLiteral("Problema\nx+2y=5\nx+y=3\nfinal");
-    Session session(document, document.indexOf(QStringLiteral("y=3")));
-    session.Run(QStringLiteral("solve"));
-    QVERIFY(session.questions.messages.isEmpty());
-    const QStringList lines = session.editor.Text().split(QLatin1Char('\n'));
+    Session run(document, document.indexOf(QStringLiteral("y=3")));
+    QVERIFY(run.Run(QStringLiteral("solve")));
+    QVERIFY(run.ask.messages.isEmpty());
+    const QStringList lines = run.editor.Text().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 4 + 27);
     QCOMPARE(lines.mid(0, 3), QStringList({"Problema", "x+2y=5", "x+y=3"}));
     QCOMPARE(lines.at(3), QString());
@@ -142,20 +126,20 @@ void TestMathsCommands::systemInsertsTheWorkedExampleBelowTheCaretLine()
 
 void TestMathsCommands::systemReadsOnlyTheCaretLineAndTheLinesAbove()
 {
-    Session session(QStringLiteral("x+2y=5\nx+y=3"), 0);
-    session.state.showMathSteps = false;
-    session.Run(QStringLiteral("solve"));
-    QCOMPARE(session.editor.Text().split(QLatin1Char('\n')).mid(7, 2),
+    Session run(QStringLiteral("x+2y=5\nx+y=3"), 0);
+    run.session.showMathSteps = false;
+    QVERIFY(run.Run(QStringLiteral("solve")));
+    QCOMPARE(run.editor.Text().split(QLatin1Char('\n')).mid(7, 2),
              QStringList({"x = +5\t-2y", ""}));
-    QVERIFY(session.editor.Text().endsWith(QStringLiteral("\nx+y=3")));
+    QVERIFY(run.editor.Text().endsWith(QStringLiteral("\nx+y=3")));
 }
 
 void TestMathsCommands::systemWithStepsHiddenInsertsOnlyTheAnswer()
 {
-    Session session(QStringLiteral("Resol:\nx-y=1\nx+y=3"), 14);
-    session.state.showMathSteps = false;
-    session.Run(QStringLiteral("solve"));
-    QCOMPARE(session.editor.Text(),
+    Session run(QStringLiteral("Resol:\nx-y=1\nx+y=3"), 14);
+    run.session.showMathSteps = false;
+    QVERIFY(run.Run(QStringLiteral("solve")));
+    QCOMPARE(run.editor.Text(),
              QStringLiteral("Resol:\nx-y=1\nx+y=3\n\n\nSISTEMA COMPATIBLE DETERMINAT.\n\n"
                             "Solució: \n\nx = +2\ny = +1\n"));
 }
@@ -180,10 +164,10 @@ void TestMathsCommands::systemRefusalsShowTheirMessages()
     QFETCH(QString, text);
     QFETCH(int, caret);
     QFETCH(QString, message);
-    Session session(text, caret);
-    session.Run(QStringLiteral("solve"));
-    QCOMPARE(session.questions.messages, QStringList{message});
-    QCOMPARE(session.editor.Text(), text);
+    Session run(text, caret);
+    QVERIFY(run.Run(QStringLiteral("solve")));
+    QCOMPARE(run.ask.messages, QStringList{message});
+    QCOMPARE(run.editor.Text(), text);
 }
 
 QTEST_APPLESS_MAIN(TestMathsCommands)
