@@ -42,6 +42,106 @@ QString Borrowed(QStringView text)
     return QString::fromRawData(text.data(), text.size());
 }
 
+// The document takes a long edit far more slowly than the same edit made in parts of about
+// this many characters (a fifth more time for 10 MB), so long edits are made in parts.
+constexpr qsizetype kPartSize = 16 * 1024;
+
+// Where the count-th line break at or after from stands in text, or -1.
+qsizetype NthBreak(QStringView text, qsizetype from, qsizetype count)
+{
+    qsizetype at = from - 1;
+    for (; count > 0 && at < text.size(); --count) {
+        at = text.indexOf(u'\n', at + 1);
+        if (at < 0)
+            return -1;
+    }
+    return at;
+}
+
+// Writes added over the removed characters that start at position, neither holding a
+// character that the document turns into a block break of its own. Each part replaces some
+// lines of removed by as many lines of added and keeps the line break after them; the last
+// part takes what is left of both. Parts that are already equal are left alone.
+void WriteInParts(QTextCursor &cursor, qsizetype position, QStringView removed, QStringView added)
+{
+    QTextDocument *document = cursor.document();
+    auto write = [&](QStringView old, QStringView part) {
+        cursor.setPosition(int(position));
+        cursor.setPosition(int(position + old.size()), QTextCursor::KeepAnchor);
+        if (part.isEmpty())
+            cursor.removeSelectedText();
+        else
+            cursor.insertText(Borrowed(part));
+        // Inside an open edit the document lays the blocks out again only when the edit
+        // ends; until then the old lines of a block it kept would be read for the caret.
+        cursor.block().clearLayout();
+        document->findBlock(int(position)).clearLayout();
+    };
+    qsizetype oldAt = 0;
+    qsizetype newAt = 0;
+    for (;;) {
+        const qsizetype newEnd =
+            added.size() - newAt > kPartSize ? added.indexOf(u'\n', newAt + kPartSize) : -1;
+        const qsizetype oldEnd =
+            newEnd < 0 ? -1 : NthBreak(removed, oldAt, added.mid(newAt, newEnd - newAt).count(u'\n') + 1);
+        if (oldEnd < 0) {
+            write(removed.mid(oldAt), added.mid(newAt));
+            return;
+        }
+        const QStringView old = removed.mid(oldAt, oldEnd - oldAt);
+        const QStringView part = added.mid(newAt, newEnd - newAt);
+        if (old != part)
+            write(old, part);
+        position += part.size() + 1;
+        oldAt = oldEnd + 1;
+        newAt = newEnd + 1;
+    }
+}
+
+// Writes added over removed, which has as many lines, editing only the lines that differ.
+void WriteChangedLines(QTextCursor &cursor, qsizetype position, QStringView removed, QStringView added)
+{
+    // Line i of the old part becomes line i of the new one. Replacing blocks that did not
+    // change costs the document far more than the conversion, so only each run of changed
+    // lines is replaced, as whole lines (splitting a line's text costs more).
+    qsizetype oldStart = 0;
+    qsizetype newStart = 0;
+    qsizetype runPosition = -1;   // where the current run of changed lines starts
+    qsizetype runOldStart = 0;
+    qsizetype runNewStart = 0;
+    auto replaceRun = [&](qsizetype oldEnd, qsizetype newEnd) {
+        WriteInParts(cursor, runPosition, removed.mid(runOldStart, oldEnd - runOldStart),
+                     added.mid(runNewStart, newEnd - runNewStart));
+        runPosition = -1;
+    };
+    for (;;) {
+        qsizetype oldEnd = removed.indexOf(u'\n', oldStart);
+        qsizetype newEnd = added.indexOf(u'\n', newStart);
+        if (oldEnd < 0)
+            oldEnd = removed.size();
+        if (newEnd < 0)
+            newEnd = added.size();
+        if (removed.mid(oldStart, oldEnd - oldStart) != added.mid(newStart, newEnd - newStart)) {
+            if (runPosition < 0) {
+                runPosition = position;
+                runOldStart = oldStart;
+                runNewStart = newStart;
+            }
+        } else if (runPosition >= 0) {
+            // The run ended with the line before this one.
+            replaceRun(oldStart - 1, newStart - 1);
+        }
+        position += newEnd - newStart + 1;
+        if (oldEnd == removed.size()) {
+            if (runPosition >= 0)
+                replaceRun(oldEnd, newEnd);
+            break;
+        }
+        oldStart = oldEnd + 1;
+        newStart = newEnd + 1;
+    }
+}
+
 } // namespace
 
 PlainTextEditText::PlainTextEditText(QPlainTextEdit *edit)
@@ -148,62 +248,16 @@ void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
     const QStringView added = QStringView(text).mid(prefix, text.size() - prefix - suffix);
     if (removed.isEmpty() && added.isEmpty())
         return;
-    if (removed.count(u'\n') != added.count(u'\n') || HoldsBlockBreaks(added)) {
+    if (HoldsBlockBreaks(added)) {
         Replace(int(prefix), int(removed.size()), Borrowed(added));
         return;
     }
-    // Line i of the old part becomes line i of the new one. Replacing blocks that did not
-    // change costs the document far more than the conversion, so only each run of changed
-    // lines is replaced, as one edit of whole lines (splitting a line's text costs more).
-    QTextDocument *document = m_edit->document();
-    QTextCursor cursor(document);
+    QTextCursor cursor(m_edit->document());
     cursor.beginEditBlock();
-    qsizetype position = prefix;  // where the current line starts, in the new text
-    qsizetype oldStart = 0;
-    qsizetype newStart = 0;
-    qsizetype runPosition = -1;   // where the current run of changed lines starts
-    qsizetype runOldStart = 0;
-    qsizetype runNewStart = 0;
-    auto replaceRun = [&](qsizetype oldEnd, qsizetype newEnd) {
-        cursor.setPosition(int(runPosition));
-        cursor.setPosition(int(runPosition + oldEnd - runOldStart), QTextCursor::KeepAnchor);
-        const QStringView lines = added.mid(runNewStart, newEnd - runNewStart);
-        if (lines.isEmpty())
-            cursor.removeSelectedText();
-        else
-            cursor.insertText(Borrowed(lines));
-        // Inside an open edit the document lays the blocks out again only when the edit
-        // ends; until then the old lines of a block it kept would be read for the caret.
-        cursor.block().clearLayout();
-        document->findBlock(int(runPosition)).clearLayout();
-        runPosition = -1;
-    };
-    for (;;) {
-        qsizetype oldEnd = removed.indexOf(u'\n', oldStart);
-        qsizetype newEnd = added.indexOf(u'\n', newStart);
-        if (oldEnd < 0)
-            oldEnd = removed.size();
-        if (newEnd < 0)
-            newEnd = added.size();
-        if (removed.mid(oldStart, oldEnd - oldStart) != added.mid(newStart, newEnd - newStart)) {
-            if (runPosition < 0) {
-                runPosition = position;
-                runOldStart = oldStart;
-                runNewStart = newStart;
-            }
-        } else if (runPosition >= 0) {
-            // The run ended with the line before this one.
-            replaceRun(oldStart - 1, newStart - 1);
-        }
-        position += newEnd - newStart + 1;
-        if (oldEnd == removed.size()) {
-            if (runPosition >= 0)
-                replaceRun(oldEnd, newEnd);
-            break;
-        }
-        oldStart = oldEnd + 1;
-        newStart = newEnd + 1;
-    }
+    if (removed.count(u'\n') != added.count(u'\n'))
+        WriteInParts(cursor, prefix, removed, added);
+    else
+        WriteChangedLines(cursor, prefix, removed, added);
     cursor.endEditBlock();
     cursor.setPosition(int(prefix + added.size()));
     m_edit->setTextCursor(cursor);

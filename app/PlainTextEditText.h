@@ -26,7 +26,8 @@ public:
     QString Line(int i) const override;
     int LineStart(int i) const override;
     int LineFromPosition(int position) const override;
-    // When the line breaks stay as they are, only the lines that changed are edited.
+    // When the line breaks stay as they are, only the lines that changed are edited; a long
+    // edit is made in parts of whole lines. Either way it is one undo step.
     void SetTextFrom(const QString &before, const QString &text) override;
 
     // Loads a new document: the text and an empty undo history, as opening a file does.

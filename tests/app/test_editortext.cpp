@@ -172,6 +172,17 @@ private slots:
         QTest::newRow("more lines than the window shows")
             << page << QString(page).replace(QChar(0xe9), "&eacute;").replace(QChar(0xe7), "&ccedil;");
         QTest::newRow("from empty") << "" << "x\ny";
+        // Longer than one part of an edit: the parts must meet exactly.
+        const QString code = QString("if a = b then x := 'y';\nbegin end;\n").repeated(2000);
+        QTest::newRow("every line of a long text changes")
+            << code << QString(code).replace("=", "==").replace("begin", "{");
+        QTest::newRow("a long text gains lines") << code << QString(code).replace(" then", "\nthen");
+        QTest::newRow("a long text loses lines") << code << QString(code).replace(";\nbegin", "; begin");
+        QTest::newRow("the ends change, the breaks move only at the end")
+            << code << "IF" + code.mid(2, code.size() - 20) + "\n" + code.right(18);
+        const QString line = QString("una casa \u00e9s ").repeated(5000);
+        QTest::newRow("one line longer than a part")
+            << line + "\n" + line << QString(line).replace(QChar(0xe9), "&eacute;") + "\nx\n" + line;
     }
     void windowSetTextMatchesOneReplace()
     {
