@@ -152,7 +152,7 @@ void CompareCommand(const CommandRegistry &registry, const char *id, const QStri
         }));
         reading = std::min(reading, Milliseconds([&] { editor.Text(); }));
     }
-    // What the widget alone needs to replace the changed span as one undoable edit.
+    // The changed span replaced as one undoable edit, as the editor once wrote it.
     double floor = 1e300;
     for (int run = 0; run < 3; ++run) {
         edit.setPlainText(input);
@@ -175,7 +175,7 @@ void CompareCommand(const CommandRegistry &registry, const char *id, const QStri
     }
     Report(id, ours, "setPlainText of the result", theirs, 1.3);
     std::printf("%-34s %9.1f ms   reading the widget's text once\n", "", reading);
-    std::printf("%-34s %9.1f ms   the widget's own undoable replace of the changed span (ratio %.2f)\n",
+    std::printf("%-34s %9.1f ms   one undoable replacement of the whole changed span (ratio %.2f)\n",
                 "", floor, floor / theirs);
 }
 
