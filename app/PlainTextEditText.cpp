@@ -42,6 +42,28 @@ QString Borrowed(QStringView text)
     return QString::fromRawData(text.data(), text.size());
 }
 
+// Replaces what the cursor selects by text. Inside an open edit the document lays the
+// blocks out again only when the edit ends; until then the old lines of a block it kept
+// would be read for the caret, so their layouts are dropped.
+void WriteSelection(QTextCursor &cursor, QStringView text)
+{
+    const int start = cursor.selectionStart();
+    if (text.isEmpty())
+        cursor.removeSelectedText();
+    else
+        cursor.insertText(Borrowed(text));
+    cursor.block().clearLayout();
+    cursor.document()->findBlock(start).clearLayout();
+}
+
+// Replaces the length characters at position by text.
+void WriteAt(QTextCursor &cursor, qsizetype position, qsizetype length, QStringView text)
+{
+    cursor.setPosition(int(position));
+    cursor.setPosition(int(position + length), QTextCursor::KeepAnchor);
+    WriteSelection(cursor, text);
+}
+
 // The document takes a long edit far more slowly than the same edit made in parts of about
 // this many characters (a fifth more time for 10 MB), so long edits are made in parts.
 constexpr qsizetype kPartSize = 16 * 1024;
@@ -50,7 +72,7 @@ constexpr qsizetype kPartSize = 16 * 1024;
 qsizetype NthBreak(QStringView text, qsizetype from, qsizetype count)
 {
     qsizetype at = from - 1;
-    for (; count > 0 && at < text.size(); --count) {
+    for (; count > 0; --count) {
         at = text.indexOf(u'\n', at + 1);
         if (at < 0)
             return -1;
@@ -58,25 +80,12 @@ qsizetype NthBreak(QStringView text, qsizetype from, qsizetype count)
     return at;
 }
 
-// Writes added over the removed characters that start at position, neither holding a
-// character that the document turns into a block break of its own. Each part replaces some
-// lines of removed by as many lines of added and keeps the line break after them; the last
-// part takes what is left of both. Parts that are already equal are left alone.
+// Writes added over the removed characters that start at position when their line counts
+// differ. Each part replaces some lines of removed by as many lines of added and keeps the
+// line break after them; the last part takes what is left of both. Parts that are already
+// equal are left alone.
 void WriteInParts(QTextCursor &cursor, qsizetype position, QStringView removed, QStringView added)
 {
-    QTextDocument *document = cursor.document();
-    auto write = [&](QStringView old, QStringView part) {
-        cursor.setPosition(int(position));
-        cursor.setPosition(int(position + old.size()), QTextCursor::KeepAnchor);
-        if (part.isEmpty())
-            cursor.removeSelectedText();
-        else
-            cursor.insertText(Borrowed(part));
-        // Inside an open edit the document lays the blocks out again only when the edit
-        // ends; until then the old lines of a block it kept would be read for the caret.
-        cursor.block().clearLayout();
-        document->findBlock(int(position)).clearLayout();
-    };
     qsizetype oldAt = 0;
     qsizetype newAt = 0;
     for (;;) {
@@ -85,13 +94,13 @@ void WriteInParts(QTextCursor &cursor, qsizetype position, QStringView removed, 
         const qsizetype oldEnd =
             newEnd < 0 ? -1 : NthBreak(removed, oldAt, added.mid(newAt, newEnd - newAt).count(u'\n') + 1);
         if (oldEnd < 0) {
-            write(removed.mid(oldAt), added.mid(newAt));
+            WriteAt(cursor, position, removed.size() - oldAt, added.mid(newAt));
             return;
         }
         const QStringView old = removed.mid(oldAt, oldEnd - oldAt);
         const QStringView part = added.mid(newAt, newEnd - newAt);
         if (old != part)
-            write(old, part);
+            WriteAt(cursor, position, old.size(), part);
         position += part.size() + 1;
         oldAt = oldEnd + 1;
         newAt = newEnd + 1;
@@ -103,15 +112,15 @@ void WriteChangedLines(QTextCursor &cursor, qsizetype position, QStringView remo
 {
     // Line i of the old part becomes line i of the new one. Replacing blocks that did not
     // change costs the document far more than the conversion, so only each run of changed
-    // lines is replaced, as whole lines (splitting a line's text costs more).
+    // lines is replaced, as whole lines (splitting a line's text costs more), and a long run
+    // in parts.
     qsizetype oldStart = 0;
     qsizetype newStart = 0;
     qsizetype runPosition = -1;   // where the current run of changed lines starts
     qsizetype runOldStart = 0;
     qsizetype runNewStart = 0;
     auto replaceRun = [&](qsizetype oldEnd, qsizetype newEnd) {
-        WriteInParts(cursor, runPosition, removed.mid(runOldStart, oldEnd - runOldStart),
-                     added.mid(runNewStart, newEnd - runNewStart));
+        WriteAt(cursor, runPosition, oldEnd - runOldStart, added.mid(runNewStart, newEnd - runNewStart));
         runPosition = -1;
     };
     for (;;) {
@@ -131,12 +140,12 @@ void WriteChangedLines(QTextCursor &cursor, qsizetype position, QStringView remo
             // The run ended with the line before this one.
             replaceRun(oldStart - 1, newStart - 1);
         }
-        position += newEnd - newStart + 1;
-        if (oldEnd == removed.size()) {
-            if (runPosition >= 0)
-                replaceRun(oldEnd, newEnd);
+        const bool last = oldEnd == removed.size();
+        if (runPosition >= 0 && (last || newEnd - runNewStart >= kPartSize))
+            replaceRun(oldEnd, newEnd);
+        if (last)
             break;
-        }
+        position += newEnd - newStart + 1;
         oldStart = oldEnd + 1;
         newStart = newEnd + 1;
     }
@@ -179,12 +188,7 @@ void PlainTextEditText::Select(int start, int length)
 void PlainTextEditText::Replace(int start, int length, const QString &text)
 {
     QTextCursor cursor = Span(m_edit->document(), Length(), start, length);
-    if (text.isEmpty())
-        cursor.removeSelectedText();
-    else
-        cursor.insertText(text);
-    // The block where the edit began keeps its old layout until an open edit ends.
-    m_edit->document()->findBlock(start).clearLayout();
+    WriteSelection(cursor, text);
     m_edit->setTextCursor(cursor);
 }
 
@@ -249,6 +253,7 @@ void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
     if (removed.isEmpty() && added.isEmpty())
         return;
     if (HoldsBlockBreaks(added)) {
+        // Positions no longer follow the characters, and a part could split a "\r\n".
         Replace(int(prefix), int(removed.size()), Borrowed(added));
         return;
     }
