@@ -337,54 +337,70 @@ private slots:
         AppLifetime::Instance().Reset();
     }
 
-    void mp3ReplacesTheWavAndTheOlderMp3OnlyWhenEncoded_data()
+    // MP3 through lame and Opus through opusenc follow the same rules.
+    void encodedSoundReplacesTheWavAndTheOlderFileOnlyWhenEncoded_data()
     {
-        QTest::addColumn<QByteArray>("lame");  // the body of a fake lame beside the program
+        QTest::addColumn<ExportFormat>("format");
+        QTest::addColumn<QByteArray>("script");  // the body of a fake encoder beside the program
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("reasonPart");
-        QTest::newRow("writes x.mp3") << QByteArray("printf 'ID3mp3' > \"${1%.wav}.mp3\"\n") << true << QString();
-        QTest::newRow("writes x.wav.mp3") << QByteArray("printf 'ID3mp3' > \"$1.mp3\"\n") << true << QString();
-        QTest::newRow("fails") << QByteArray("echo 'cannot encode' >&2; exit 1\n") << false
-                               << QStringLiteral("cannot encode");
-        QTest::newRow("writes nothing") << QByteArray("exit 0\n") << false << QStringLiteral("MP3");
-        QTest::newRow("empty mp3") << QByteArray(": > \"${1%.wav}.mp3\"\n") << false << QStringLiteral("MP3");
-        QTest::newRow("hangs halfway") << QByteArray("printf 'ID3' > \"${1%.wav}.mp3\"; exec sleep 600\n") << false
-                                       << QStringLiteral("aturat");
-        QTest::newRow("no lame") << QByteArray() << false << QStringLiteral("lame");
+        const auto mp3 = [](const char *row, const char *script, bool ok, const QString &reasonPart) {
+            QTest::newRow(row) << ExportFormat::Mp3 << QByteArray(script) << ok << reasonPart;
+        };
+        mp3("mp3: writes x.mp3", "printf 'ID3mp3' > \"${1%.wav}.mp3\"\n", true, QString());
+        mp3("mp3: writes x.wav.mp3", "printf 'ID3mp3' > \"$1.mp3\"\n", true, QString());
+        mp3("mp3: fails", "echo 'cannot encode' >&2; exit 1\n", false, QStringLiteral("cannot encode"));
+        mp3("mp3: writes nothing", "exit 0\n", false, QStringLiteral("MP3"));
+        mp3("mp3: empty", ": > \"${1%.wav}.mp3\"\n", false, QStringLiteral("MP3"));
+        mp3("mp3: hangs halfway", "printf 'ID3' > \"${1%.wav}.mp3\"; exec sleep 600\n", false,
+            QStringLiteral("aturat"));
+        mp3("no lame", "", false, QStringLiteral("lame"));
+        const auto opus = [](const char *row, const char *script, bool ok, const QString &reasonPart) {
+            QTest::newRow(row) << ExportFormat::Opus << QByteArray(script) << ok << reasonPart;
+        };
+        opus("opus: encodes", "[ \"$2\" = --speech ] || exit 3\nfor last; do :; done; printf 'OggS' > \"$last\"\n",
+             true, QString());
+        opus("opus: fails", "echo 'bad input' >&2; exit 1\n", false, QStringLiteral("bad input"));
+        opus("no opusenc", "", false, QStringLiteral("opusenc"));
     }
-    void mp3ReplacesTheWavAndTheOlderMp3OnlyWhenEncoded()
+    void encodedSoundReplacesTheWavAndTheOlderFileOnlyWhenEncoded()
     {
-        QFETCH(QByteArray, lame);
+        QFETCH(ExportFormat, format);
+        QFETCH(QByteArray, script);
         QFETCH(bool, ok);
         QFETCH(QString, reasonPart);
-        if (!lame.isEmpty())
-            WriteScript(m_paths.programDir + QStringLiteral("lame"), lame);
+        const QString extension = format == ExportFormat::Mp3 ? QStringLiteral(".mp3") : QStringLiteral(".opus");
+        const QString encoded = QStringLiteral("la carta") + extension;
+        const QString wav = QStringLiteral("la carta.wav");
+        const QByteArray sound = format == ExportFormat::Mp3 ? QByteArray("ID3mp3") : QByteArray("OggS");
+        const QString encoder = format == ExportFormat::Mp3 ? QStringLiteral("lame") : QStringLiteral("opusenc");
+        if (!script.isEmpty())
+            WriteScript(m_paths.programDir + encoder, script);
         // An encoder that hangs is given a limit, here a short one.
         m_exporter->SetTimings({20, 1000, 20, 20, 50, 300, 0});
         QDir().mkpath(m_paths.recordsDir);
-        QFile older(Records(QStringLiteral("carta.mp3")));
+        QFile older(Records(encoded));
         QVERIFY(older.open(QIODevice::WriteOnly));
         older.write("older");
         older.close();
 
-        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta"), ExportFormat::Mp3));
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("la carta"), format));
         QCOMPARE(result.ok, ok);
-        QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav.mp3"))));
-        QFile mp3(Records(QStringLiteral("carta.mp3")));
-        QVERIFY(mp3.open(QIODevice::ReadOnly));
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QStringList files{encoded};
         if (ok) {
-            QCOMPARE(result.file, Records(QStringLiteral("carta.mp3")));
-            QCOMPARE(mp3.readAll(), QByteArray("ID3mp3"));
-            QVERIFY(!QFile::exists(Records(QStringLiteral("carta.wav"))));
+            QCOMPARE(result.file, Records(encoded));
+            QCOMPARE(older.readAll(), sound);
         } else {
             QVERIFY2(result.reason.contains(reasonPart), qPrintable(result.reason));
-            // The older MP3 is as it was, and the only sound file made is kept: the user is told where.
-            QCOMPARE(mp3.readAll(), QByteArray("older"));
-            QVERIFY(QFile::exists(Records(QStringLiteral("carta.wav"))));
-            QVERIFY(result.reason.contains(Records(QStringLiteral("carta.wav"))));
+            // The older file is as it was, and the only sound file made is kept: the end of
+            // the export names it.
+            QCOMPARE(older.readAll(), QByteArray("older"));
+            QCOMPARE(result.file, Records(wav));
+            QVERIFY(result.reason.contains(result.file));
+            files << wav;
         }
-        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("mp3")),
-                 QStringList{QStringLiteral("carta.mp3")});
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
     }
 
     void anOlderMp3LeftAsideByAKilledExportComesBack()
@@ -575,47 +591,6 @@ private slots:
         QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{"carta.wav"});
     }
 
-    void opusFollowsTheRulesOfMp3_data()
-    {
-        QTest::addColumn<QByteArray>("opusenc");  // the body of a fake opusenc beside the program
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("reasonPart");
-        QTest::newRow("encodes") << QByteArray("[ \"$2\" = --speech ] || exit 3\nfor last; do :; done; "
-                                               "printf 'OggS' > \"$last\"\n")
-                                 << true << QString();
-        QTest::newRow("fails") << QByteArray("echo 'bad input' >&2; exit 1\n") << false << QStringLiteral("bad input");
-        QTest::newRow("no opusenc") << QByteArray() << false << QStringLiteral("opusenc");
-    }
-    void opusFollowsTheRulesOfMp3()
-    {
-        QFETCH(QByteArray, opusenc);
-        QFETCH(bool, ok);
-        QFETCH(QString, reasonPart);
-        if (!opusenc.isEmpty())
-            WriteScript(m_paths.programDir + QStringLiteral("opusenc"), opusenc);
-        QDir().mkpath(m_paths.recordsDir);
-        QFile older(Records(QStringLiteral("la carta.opus")));
-        QVERIFY(older.open(QIODevice::WriteOnly));
-        older.write("older");
-        older.close();
-
-        const ExportResult result = m_exporter->Export(Request(QStringLiteral("la carta"), ExportFormat::Opus));
-        QCOMPARE(result.ok, ok);
-        QVERIFY(older.open(QIODevice::ReadOnly));
-        QStringList files{"la carta.opus"};
-        if (ok) {
-            QCOMPARE(result.file, Records(QStringLiteral("la carta.opus")));
-            QCOMPARE(older.readAll(), QByteArray("OggS"));
-        } else {
-            QVERIFY2(result.reason.contains(reasonPart), qPrintable(result.reason));
-            QCOMPARE(older.readAll(), QByteArray("older"));
-            // The sound is kept as a WAV, and the end of the export names it.
-            QCOMPARE(result.file, Records(QStringLiteral("la carta.wav")));
-            QVERIFY(result.reason.contains(result.file));
-            files << QStringLiteral("la carta.wav");
-        }
-        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestExportExporter)
