@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -223,6 +224,48 @@ private slots:
         QCOMPARE(result.status, 0);
         QCOMPARE(large.size(), 2);
         QVERIFY2(large.first() > heights.first() * 1.6, qPrintable(QString::number(large.first())));
+    }
+
+    // The man page and the overall --help are written by hand: every verb that tolvanet-tool
+    // lists, and every option its own --help takes, must stand in both synopses.
+    void theManPageAndHelpNameEveryVerbAndOption()
+    {
+        QFile page(qEnvironmentVariable("TOLVANET_SOURCE_DIR") + "/tolvanet-tool/tolvanet-tool.1");
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QString man = QString::fromUtf8(page.readAll()).replace(QLatin1String("\\-"), QLatin1String("-"));
+        const qsizetype synopsisStart = man.indexOf(QLatin1String(".SH SYNOPSIS"));
+        const qsizetype synopsisEnd = man.indexOf(QLatin1String(".SH DESCRIPTION"));
+        QVERIFY(synopsisStart >= 0 && synopsisEnd > synopsisStart);
+        const QString synopsis = man.mid(synopsisStart, synopsisEnd - synopsisStart);
+        const QString help = QString::fromUtf8(Run({"--help"}).out);
+
+        const QRegularExpression option(QStringLiteral("(--[a-z][a-z-]*)"));
+        const QRegularExpression word(QStringLiteral("(?<![\\w-])%1(?![\\w-])"));
+        auto names = [&](const QString &text, const QString &name) {
+            return text.contains(QRegularExpression(word.pattern().arg(QRegularExpression::escape(name))));
+        };
+        const Result list = Run({"list"});
+        QCOMPARE(list.status, 0);
+        for (const QByteArray &id : list.out.trimmed().split('\n')) {
+            const QString verb = QString::fromUtf8(id);
+            const Result verbHelp = Run({verb, "--help"});
+            QCOMPARE(verbHelp.status, 0);
+            const QString text = QString::fromUtf8(verbHelp.out);
+            if (!text.contains(QLatin1String("Runs the text command"))) {
+                QVERIFY2(names(synopsis, verb), qPrintable("man page synopsis lacks " + verb));
+                QVERIFY2(names(help, verb), qPrintable("--help lacks " + verb));
+                QVERIFY2(man.contains(QRegularExpression("\\.SS [^\\n]*" + QRegularExpression::escape(verb))),
+                         qPrintable("man page describes no " + verb));
+            }
+            const QString options = text.mid(text.indexOf(QLatin1String("Options:")));
+            for (const QRegularExpressionMatch &match : option.globalMatch(options)) {
+                const QString name = match.captured(1);
+                if (name == QLatin1String("--help") || name == QLatin1String("--version"))
+                    continue;
+                QVERIFY2(names(synopsis, name), qPrintable("man page synopsis lacks " + verb + " " + name));
+                QVERIFY2(names(help, name), qPrintable("--help lacks " + verb + " " + name));
+            }
+        }
     }
 };
 
