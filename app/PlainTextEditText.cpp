@@ -257,7 +257,9 @@ void PlainTextEditText::SetTextFrom(const QString &before, const QString &text)
         Replace(int(prefix), int(removed.size()), Borrowed(added));
         return;
     }
+    // The position a cursor opens its edit at is where undo puts the caret back.
     QTextCursor cursor(m_edit->document());
+    cursor.setPosition(int(prefix));
     cursor.beginEditBlock();
     if (removed.count(u'\n') != added.count(u'\n'))
         WriteInParts(cursor, prefix, removed, added);
@@ -275,7 +277,8 @@ void PlainTextEditText::Load(const QString &text)
 
 void PlainTextEditText::BeginCommand()
 {
-    QTextCursor(m_edit->document()).beginEditBlock();
+    // Undo of the command's edits puts the caret back where the command found it.
+    m_edit->textCursor().beginEditBlock();
 }
 
 void PlainTextEditText::EndCommand()
