@@ -72,4 +72,5 @@ void FormLlenguatge::ListBoxLlenguatgeClick()
     if (!listName.isEmpty())
         m_list->setAccessibleName(listName);
     m_ok->setAccessibleName(WithoutMnemonic(m_ok->text()));
+    emit languageApplied(LanguageIndex());
 }

@@ -26,6 +26,10 @@ public:
     // Applies the selected row's captions and copies the speech window's OK caption.
     void ListBoxLlenguatgeClick();
 
+signals:
+    // A language was applied (chosen in the list, or restored at start).
+    void languageApplied(int index);
+
 private:
     FormTTS &m_speechWindow;
     QWidget *m_mainWindow = nullptr;

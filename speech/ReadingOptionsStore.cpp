@@ -45,6 +45,24 @@ QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const ReadingOpt
     return {};
 }
 
+void StoreReadingOptionsAsTheyChange(SettingsStore &settings, ReadingOptions &options,
+                                     FormLlenguatge &languageWindow,
+                                     std::function<void(const QString &)> report)
+{
+    auto store = [&settings, report](const QString &key, const QString &value) {
+        if (!settings.WriteString(kSection, key, value) && report)
+            report(settings.LastError());
+    };
+    QObject::connect(&options, &ReadingOptions::changed, &languageWindow,
+                     [store](ReadingOption option, bool on) {
+                         for (const ReadingOptionKey &entry : kReadingOptionKeys)
+                             if (entry.option == option)
+                                 store(QLatin1String(entry.key), on ? kYes : kNo);
+                     });
+    QObject::connect(&languageWindow, &FormLlenguatge::languageApplied, &options,
+                     [store](int index) { store(QStringLiteral("LLENGUA"), QString::number(index)); });
+}
+
 bool NeedsFirstVoiceChoice(const SettingsStore &settings)
 {
     return settings.ReadString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("-1"))

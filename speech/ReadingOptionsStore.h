@@ -2,12 +2,14 @@
 
 #include <QString>
 
+#include <functional>
+
 class FormLlenguatge;
 class ReadingOptions;
 class SettingsStore;
 
 // The reading options and the interface language as the settings file keeps them:
-// restored at start, stored when the main window closes.
+// restored at start, stored as they change and again when the main window closes.
 
 // Sets the reading options from section "LlibreriaLlegir": an option that is off by
 // default is turned on only by exactly "SI", one that is on only turned off by exactly
@@ -23,6 +25,12 @@ void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &lan
 // or an empty text when everything was stored.
 QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const ReadingOptions &options,
                                        const FormLlenguatge &languageWindow);
+
+// From now on writes each option and the interface language the moment it changes, so
+// that a logout or a crash loses nothing; a failed write gives its message to report.
+void StoreReadingOptionsAsTheyChange(SettingsStore &settings, ReadingOptions &options,
+                                     FormLlenguatge &languageWindow,
+                                     std::function<void(const QString &)> report);
 
 // True while no voice has ever been stored: the speech window must then be shown
 // before the editor is used.
