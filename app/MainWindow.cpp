@@ -551,9 +551,22 @@ void FormPrincipal::MenuAboutClick()
         m_about->exec();
 }
 
+void FormPrincipal::CloseWithoutQuestions()
+{
+    m_closingWithoutQuestions = true;
+    // Each nested dialog returns from its exec() once closed; the outer ones follow.
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == this)
+            break;
+        modal->close();
+    }
+    close();
+}
+
 void FormPrincipal::closeEvent(QCloseEvent *event)
 {
-    if (!m_documents->CloseQuery()) {
+    if (!m_closingWithoutQuestions && !m_documents->CloseQuery()) {
         event->ignore();
         return;
     }

@@ -96,6 +96,9 @@ public:
     void PrintTo(QPrinter *printer);
     // Hook for the close handler's writes of the reading options and language.
     void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
+    // Closes as the user's close does, but asks nothing: open dialogs are dismissed and a
+    // modified document is not saved (a logout or a kill will not wait for an answer).
+    void CloseWithoutQuestions();
 
     // The "&Fitxer" commands, public so that tests drive them as the menu does.
     void MenuCanviarLaFontClick();
@@ -144,6 +147,7 @@ private:
     QMetaObject::Connection m_focusWatch;
     EditorFontChoice m_fontChoice;
     bool m_fullMenuMode = false;
+    bool m_closingWithoutQuestions = false;
     QString m_savedTitle;
     std::function<void()> m_closeHandler;
     std::unique_ptr<QPrinter> m_printer;
