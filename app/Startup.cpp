@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "app/WindowPlacement.h"
 
 #include "app/AboutBox.h"
 #include "app/EditorWidget.h"
@@ -265,6 +266,8 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // 7. The interface language.
     RestoreInterfaceLanguage(settings, *windows->languages);
     windows->about->SetLanguageIndex(windows->languages->LanguageIndex());
+    StoreReadingOptionsAsTheyChange(settings, *windows->readingOptions, *windows->languages,
+                                    [&main](const QString &problem) { main.ShowStatus(problem); });
 
     // Closing stores the reading options and the language, and silences the speech.
     ProgramWindows *owner = windows.get();
@@ -291,6 +294,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     if (options.firstRunWindow && NeedsFirstVoiceChoice(settings))
         windows->speechWindow->exec();
 
+    FitOnScreen(main);
     main.show();
     return windows;
 }

@@ -1,0 +1,152 @@
+#include "app/EditorWidget.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "core/SettingsStore.h"
+#include "core/ReadingOptions.h"
+#include "speech/FormLlenguatge.h"
+#include "speech/SpeechController.h"
+#include "tests/common/StartupFixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+// What a user expects of any desktop program: settings kept whenever it ends, undo that
+// leaves the caret at the edit, a window that fits the screen.
+class TestWindowHabits : public QObject, private FakeStartupVoices
+{
+    Q_OBJECT
+
+    static QString Read(const QString &path, const QString &key)
+    {
+        return SettingsStore(path).ReadString(QStringLiteral("LlibreriaLlegir"), key, QStringLiteral("(none)"));
+    }
+
+    static void CloseWithoutSaving(ProgramWindows &windows)
+    {
+        windows.main->Document().SetModified(false);
+        QVERIFY(windows.main->close());
+    }
+
+    // True once the process has put its own handler on SIGTERM (Linux's /proc says so).
+    static bool CatchesTerm(qint64 pid)
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("SigCgt:"))
+                return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+        return false;
+    }
+
+private slots:
+    void init() { ResetProgramAndVoices(); }
+
+    void optionsAndLanguageAreStoredTheMomentTheyChange()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("tolvanet.ini");
+        QVERIFY(WriteWholeFile(ini, "[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=1\r\n"));
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        windows->readingOptions->Set(ReadingOption::Letters, true);
+        QCOMPARE(Read(ini, "LLEGIR LLETRES"), QString("SI"));
+        windows->readingOptions->Set(ReadingOption::ReadAll, false);
+        QCOMPARE(Read(ini, "F7"), QString("NO"));
+        windows->languages->SetLanguageIndex(2);
+        windows->languages->ListBoxLlenguatgeClick();
+        QCOMPARE(Read(ini, "LLENGUA"), QString("2"));
+        CloseWithoutSaving(*windows);
+    }
+
+    void aLogoutClosesAsTheUserDoesAndKeepsTheSettings_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("editor, SIGTERM") << QByteArray("[tts]\nNumero sintetitzador=0\n[LlibreriaLlegir]\nLLENGUA=3\n")
+                                         << int(SIGTERM);
+        QTest::newRow("editor, SIGHUP") << QByteArray("[tts]\nNumero sintetitzador=0\n[LlibreriaLlegir]\nLLENGUA=3\n")
+                                        << int(SIGHUP);
+        // No voice chosen yet: the first-run speech window is open.
+        QTest::newRow("first-run window") << QByteArray("[LlibreriaLlegir]\nLLENGUA=3\n") << int(SIGTERM);
+    }
+
+    void aLogoutClosesAsTheUserDoesAndKeepsTheSettings()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, signalNumber);
+        QTemporaryDir dir;
+        // A portable copy of the editor: its settings file beside it.
+        const QString program = dir.filePath("tolvanet");
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/tolvanet", program));
+        const QString ini = dir.filePath("tolvanet.ini");
+        QVERIFY(WriteWholeFile(ini, settings));
+
+        QProcess editor;
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start(program, {});
+        QVERIFY(editor.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(CatchesTerm(editor.processId()), 60000);
+        ::kill(pid_t(editor.processId()), signalNumber);
+        QVERIFY(editor.waitForFinished(60000));
+        QCOMPARE(editor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(editor.exitCode(), 0);
+        // The close stored the reading options and the language, as "Sortir" does.
+        QCOMPARE(Read(ini, "LLENGUA"), QString("3"));
+        QCOMPARE(Read(ini, "F7"), QString("SI"));
+    }
+
+    void undoAfterAToolLeavesTheCaretAtItsEdit_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("lastLine");
+        QTest::newRow("calc") << "calc" << "7 - 2 - 1";
+        QTest::newRow("solve") << "solve" << "2x=4";
+        QTest::newRow("html-strong") << "html-bold" << "paraula";
+    }
+
+    void undoAfterAToolLeavesTheCaretAtItsEdit()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, lastLine);
+        QTemporaryDir dir;
+        LoneWindow lone(dir.path());
+        EditorText &document = lone.window.Document();
+        const QString text = QStringLiteral("primera línia\nsegona línia\n") + lastLine;
+        document.SetText(text);
+        document.Select(document.LineStart(2), command.startsWith("html") ? int(lastLine.size()) : 0);
+        lone.window.RunCommandById(command);
+        QVERIFY(document.Text() != text);
+
+        EditorWidget *edit = lone.window.Edit();
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(document.Text(), text);
+        QVERIFY2(document.SelStart() >= document.LineStart(2),
+                 qPrintable(QStringLiteral("caret at %1").arg(document.SelStart())));
+    }
+
+    void theWindowOpensWhollyOnTheScreen()
+    {
+        QTemporaryDir dir;
+        QVERIFY(WriteWholeFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n"));
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormPrincipal &main = *windows->main;
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const QRect available = main.screen()->availableGeometry();
+        QVERIFY2(available.contains(main.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(main.frameGeometry().x())
+                                .arg(main.frameGeometry().y())
+                                .arg(main.frameGeometry().width())
+                                .arg(main.frameGeometry().height())));
+        CloseWithoutSaving(*windows);
+    }
+};
+
+QTEST_MAIN(TestWindowHabits)
+#include "test_windowhabits.moc"
