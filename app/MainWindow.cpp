@@ -4,6 +4,7 @@
 #include "app/DocumentPrinting.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
+#include "app/RecoveryCopy.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
 #include "core/WaitWithEvents.h"
@@ -564,12 +565,23 @@ void FormPrincipal::CloseWithoutQuestions()
     close();
 }
 
+void FormPrincipal::KeepRecoveryCopies(const QString &folder)
+{
+    m_recovery = std::make_unique<RecoveryCopy>(folder, *m_edit->document(),
+                                                [this] { return m_documents->CurrentFileName(); });
+}
+
 void FormPrincipal::closeEvent(QCloseEvent *event)
 {
     if (!m_closingWithoutQuestions && !m_documents->CloseQuery()) {
         event->ignore();
         return;
     }
+    // Saved or given up: no copy is needed. Closed without questions: the text must survive.
+    if (m_recovery && m_closingWithoutQuestions)
+        m_recovery->WriteNow();
+    else if (m_recovery)
+        m_recovery->Remove();
     if (m_closeHandler)
         m_closeHandler();
     AppLifetime::Instance().BeginClosing();

@@ -56,6 +56,7 @@ struct MainToolBar
 
 // The editor window `FormPrincipal`: it builds the toolbar, the editor and the menus
 // and forwards each command; the state lives in the objects it owns.
+class RecoveryCopy;
 class FormPrincipal : public QMainWindow, private CommandHost
 {
     Q_OBJECT
@@ -99,6 +100,9 @@ public:
     // Closes as the user's close does, but asks nothing: open dialogs are dismissed and a
     // modified document is not saved (a logout or a kill will not wait for an answer).
     void CloseWithoutQuestions();
+    // Keeps a recovery copy of the modified document in folder from now on.
+    void KeepRecoveryCopies(const QString &folder);
+    RecoveryCopy *Recovery() const { return m_recovery.get(); }
 
     // The "&Fitxer" commands, public so that tests drive them as the menu does.
     void MenuCanviarLaFontClick();
@@ -148,6 +152,7 @@ private:
     EditorFontChoice m_fontChoice;
     bool m_fullMenuMode = false;
     bool m_closingWithoutQuestions = false;
+    std::unique_ptr<RecoveryCopy> m_recovery;
     QString m_savedTitle;
     std::function<void()> m_closeHandler;
     std::unique_ptr<QPrinter> m_printer;

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "app/RecoveryOffer.h"
 #include "app/WindowPlacement.h"
 
 #include "app/AboutBox.h"
@@ -296,5 +297,10 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
 
     FitOnScreen(main);
     main.show();
+
+    // 9. What an earlier run could not save is offered back; from now on this run keeps its own copy.
+    const QString recoveryFolder = QFileInfo(settings.FileName()).absolutePath() + QStringLiteral("/recovery");
+    main.KeepRecoveryCopies(recoveryFolder);
+    OfferRecoveredDocument(main, recoveryFolder, windows->languages->LanguageIndex());
     return windows;
 }

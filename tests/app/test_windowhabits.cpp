@@ -1,5 +1,6 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/RecoveryCopy.h"
 #include "app/Startup.h"
 #include "core/SettingsStore.h"
 #include "core/ReadingOptions.h"
@@ -7,7 +8,11 @@
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -145,6 +150,61 @@ private slots:
                                 .arg(main.frameGeometry().width())
                                 .arg(main.frameGeometry().height())));
         CloseWithoutSaving(*windows);
+    }
+
+    // A crash after typing: the next start offers the text back whole; No keeps it for later.
+    void unsavedTextComesBackAfterACrash_data()
+    {
+        QTest::addColumn<bool>("recover");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void unsavedTextComesBackAfterACrash()
+    {
+        QFETCH(bool, recover);
+        QTemporaryDir dir;
+        QVERIFY(WriteWholeFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n"));
+        QDir copies(dir.filePath("recovery"));
+        const QString typed = QStringLiteral("Un text de l'alumne, sense guardar");
+        {
+            auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+            EditorWidget *edit = windows->main->Edit();
+            edit->setFocus();
+            QTest::keyClicks(edit, typed);
+            QTRY_COMPARE_WITH_TIMEOUT(copies.entryList(QDir::Files).size(), 1, 20000);
+            // The program ends without closing, as a crash or a kill -9 ends it.
+            windows->main->Recovery()->WriteNow();
+        }
+        ResetProgramAndVoices();
+
+        // The question is answered as a user does, by the box's button.
+        QString asked;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked = box->text();
+            box->button(recover ? QMessageBox::Yes : QMessageBox::No)->click();
+            answer.stop();
+        });
+        answer.start(20);
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        // No language was stored: the interface, and the question, are Spanish.
+        QVERIFY2(asked.startsWith(QStringLiteral("Hay una copia de un texto que no se guardó")), qPrintable(asked));
+        EditorText &document = windows->main->Document();
+        if (recover) {
+            QCOMPARE(document.Text(), typed);
+            QVERIFY(document.Modified());
+        } else {
+            QCOMPARE(document.Text(), QString());
+            QCOMPARE(copies.entryList(QDir::Files).size(), 1);
+        }
+        // Saved or given up, this run's copy goes.
+        CloseWithoutSaving(*windows);
+        windows.reset();
+        QTRY_COMPARE(copies.entryList(QDir::Files).size(), recover ? 0 : 1);
     }
 };
 
