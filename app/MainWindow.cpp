@@ -555,13 +555,6 @@ void FormPrincipal::MenuAboutClick()
 void FormPrincipal::CloseWithoutQuestions()
 {
     m_closingWithoutQuestions = true;
-    // Each nested dialog returns from its exec() once closed; the outer ones follow.
-    for (int guard = 0; guard < 16; ++guard) {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == this)
-            break;
-        modal->close();
-    }
     close();
 }
 

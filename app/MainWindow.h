@@ -97,8 +97,9 @@ public:
     void PrintTo(QPrinter *printer);
     // Hook for the close handler's writes of the reading options and language.
     void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
-    // Closes as the user's close does, but asks nothing: open dialogs are dismissed and a
-    // modified document is not saved (a logout or a kill will not wait for an answer).
+    // Closes as the user's close does, but asks nothing: a modified document is kept as a
+    // recovery copy, not saved (a logout or a kill will not wait for an answer). Open
+    // dialogs end with the event loops (QCoreApplication::exit).
     void CloseWithoutQuestions();
     // Keeps a recovery copy of the modified document in folder from now on.
     void KeepRecoveryCopies(const QString &folder);
