@@ -5,6 +5,7 @@
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
+#include "tolvanet-tool/PrivateBus.h"
 #include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
 
@@ -62,6 +63,8 @@ void Print(FILE *stream, const QString &text)
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> status = RerunInPrivateBusIfNeeded(argc, argv))
+        return *status;
     const bool printing = argc > 1 && qstrcmp(argv[1], "print") == 0;
     std::unique_ptr<QCoreApplication> application;
     if (printing) {

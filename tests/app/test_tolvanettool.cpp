@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -266,6 +267,30 @@ private slots:
                 QVERIFY2(names(help, name), qPrintable("--help lacks " + verb + " " + name));
             }
         }
+    }
+
+    // A teacher's batch script over ssh or cron has no session bus: the export makes its own.
+    void exportsWithoutASessionBus()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir runtime;
+        // A portable copy: the records folder beside it, the renderer and the library too.
+        const QString bin = QCoreApplication::applicationDirPath();
+        for (const char *name : {"tolvanet-tool", "SonnerixaWav", "libupctv.so"})
+            QVERIFY2(QFile::copy(bin + "/" + name, dir.filePath(name)), name);
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DBUS_SESSION_BUS_ADDRESS");
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        tool.setProcessEnvironment(environment);
+        tool.start(dir.filePath("tolvanet-tool"), {"export-wav", "--name", "sense-bus", "--voice", "ca"});
+        tool.write("Bon dia a tothom.\n");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished(120000));
+        const QByteArray err = tool.readAllStandardError();
+        QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0, err.constData());
+        const QString wav = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+        QVERIFY2(wav.endsWith("sense-bus.wav") && QFileInfo(wav).size() > 1000, qPrintable(wav));
     }
 };
 
