@@ -6,6 +6,7 @@
 #include "app/FindDialogs.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
+#include "speech/InterfaceLanguages.h"
 #include "core/WaitWithEvents.h"
 
 #include <QAccessible>
@@ -107,6 +108,7 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, Abo
     m_documents = std::make_unique<DocumentCommands>(
         m_document, *m_questions, [this](const QString &name) { SetCaptionFileName(name); });
     m_documents->SetLoader([this](const QString &text) { m_document.Load(text); });
+    m_documents->SetLanguage([this] { return property(kInterfaceLanguageProperty).toInt(); });
     m_finder = std::make_unique<FindReplace>(m_document, *m_questions, m_session, [this] {
         m_edit->setFocus();
         m_edit->ensureCursorVisible();
