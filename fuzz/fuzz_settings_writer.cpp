@@ -3,7 +3,7 @@
 // a key or a section of its own.
 #include "core/SettingsText.h"
 
-#include <QByteArrayView>
+#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -48,16 +48,17 @@ bool Ascii(const QByteArray &bytes)
 // The input is a section name, a key name and a value, then the file, separated by NUL bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QList<QByteArrayView> parts = QByteArrayView(data, qsizetype(size)).split('\0');
+    const QList<QByteArray> parts =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0');
     if (parts.size() < 3)
         return 0;
     // Names as the program gives them: without blanks around them.
     const QString section = QString::fromLatin1(parts.at(0)).trimmed();
     const QString key = QString::fromLatin1(parts.at(1)).trimmed();
     const QString value = QString::fromLatin1(parts.at(2));
-    const QByteArray file = parts.size() > 3 ? parts.at(3).toByteArray() : QByteArray("[tts]\r\nvelocitat=0\r\n");
-    if (!Ascii(file) || !Ascii(parts.at(0).toByteArray()) || !Ascii(parts.at(1).toByteArray())
-        || !Ascii(parts.at(2).toByteArray()))
+    const QByteArray file = parts.size() > 3 ? parts.at(3) : QByteArray("[tts]\r\nvelocitat=0\r\n");
+    if (!Ascii(file) || !Ascii(parts.at(0)) || !Ascii(parts.at(1))
+        || !Ascii(parts.at(2)))
         return 0;
 
     SettingsText text = SettingsText::Parse(file);
