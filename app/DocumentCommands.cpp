@@ -4,8 +4,66 @@
 #include "core/UserQuestions.h"
 
 #include <QFileInfo>
+#include <QLocale>
+
+#include <iterator>
 
 const char *const DocumentCommands::kSaveQuestion = "Fitxer modificat. vol guardar-lo?";
+
+QString DocumentCommands::ChangedOnDiskQuestion(int language, const QString &fileName)
+{
+    static const char *const questions[] = {
+        "El fitxer %1 ha canviat al disc des que es va obrir: l'ha modificat un altre programa. "
+        "Voleu escriure-hi a sobre? Sí: el substitueix pel vostre text. "
+        "No: conserva l'altra versió i desa el vostre text amb un altre nom.",
+        "El archivo %1 ha cambiado en el disco desde que se abrió: lo ha modificado otro programa. "
+        "¿Quiere sobrescribirlo? Sí: lo sustituye por su texto. "
+        "No: conserva la otra versión y guarda su texto con otro nombre.",
+        "%1 fitxategia diskoan aldatu da ireki zenetik: beste programa batek aldatu du. "
+        "Gainidatzi nahi duzu? Bai: zure testuarekin ordezkatzen du. "
+        "Ez: beste bertsioa gordetzen du eta zure testua beste izen batekin gordetzen du.",
+        "O ficheiro %1 cambiou no disco desde que se abriu: modificouno outro programa. "
+        "Quere sobrescribilo? Si: substitúeo polo seu texto. "
+        "Non: conserva a outra versión e garda o seu texto con outro nome.",
+        "O ficheiro %1 foi alterado no disco desde que foi aberto: outro programa modificou-o. "
+        "Quer substituí-lo? Sim: substitui-o pelo seu texto. "
+        "Não: mantém a outra versão e guarda o seu texto com outro nome.",
+        "The file %1 has changed on disk since it was opened: another program modified it. "
+        "Overwrite it? Yes: replaces it with your text. "
+        "No: keeps the other version and saves your text under another name.",
+        "Le fichier %1 a été modifié sur le disque depuis son ouverture par un autre programme. "
+        "Voulez-vous l'écraser ? Oui : le remplace par votre texte. "
+        "Non : garde l'autre version et enregistre votre texte sous un autre nom.",
+    };
+    const int row = language >= 0 && language < int(std::size(questions)) ? language : 0;
+    return QString::fromUtf8(questions[row]).arg(fileName);
+}
+
+QString DocumentCommands::LineTooLongMessage(const QString &fileName, const QString &text)
+{
+    qsizetype longest = 0;
+    qsizetype longestLine = 0;
+    qsizetype line = 0;
+    for (qsizetype start = 0; start <= text.size(); ++line) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        qsizetype length = end - start;
+        if (length > 0 && text.at(end - 1) == QLatin1Char('\r'))
+            --length;
+        if (length > longest) {
+            longest = length;
+            longestLine = line;
+        }
+        start = end + 1;
+    }
+    if (longest <= kLongestLine)
+        return QString();
+    const QLocale catalan(QLocale::Catalan);
+    return QStringLiteral("%1: la línia %2 té %3 caràcters; l'editor no pot mostrar línies de més de %4 caràcters "
+                          "sense aturar-se. Parteix-la en línies més curtes amb un altre programa.")
+        .arg(fileName, catalan.toString(longestLine + 1), catalan.toString(longest), catalan.toString(kLongestLine));
+}
 
 DocumentCommands::DocumentCommands(EditorText &editor, UserQuestions &ask,
                                    std::function<void(const QString &)> setCaption)
@@ -72,6 +130,7 @@ void DocumentCommands::New()
 void DocumentCommands::StartUnnamed()
 {
     m_currentFileName.clear();
+    m_stamp.reset();
     m_format = DocumentFormat();
     m_setCaption(QString());
 }
@@ -108,8 +167,12 @@ void DocumentCommands::Open()
 
 bool DocumentCommands::LoadFile(const QString &fileName)
 {
-    const LoadedDocument document = LoadDocument(fileName);
-    if (!document.ok) {
+    // Taken before reading: a change while it is read is a change since.
+    const WholeFiles::FileStamp stamp = WholeFiles::StampOf(fileName);
+    LoadedDocument document = LoadDocument(fileName);
+    if (document.ok)
+        document.error = LineTooLongMessage(fileName, document.text);
+    if (!document.ok || !document.error.isEmpty()) {
         m_ask.Message(document.error);
         return false;
     }
@@ -117,20 +180,44 @@ bool DocumentCommands::LoadFile(const QString &fileName)
     m_format = document.format;
     m_editor.SetModified(false);
     m_currentFileName = fileName;
+    m_stamp = stamp;
     m_setCaption(QFileInfo(fileName).fileName());
     return true;
+}
+
+bool DocumentCommands::MayWriteOver(bool *saveAs)
+{
+    *saveAs = false;
+    // A file that is gone holds no other version to keep.
+    const WholeFiles::FileStamp now = WholeFiles::StampOf(m_currentFileName);
+    if (!m_stamp || now == *m_stamp || !now.exists)
+        return true;
+    switch (m_ask.AskYesNoCancel(ChangedOnDiskQuestion(m_language(), m_currentFileName))) {
+    case SaveAnswer::Yes:
+        return true;
+    case SaveAnswer::No:
+        *saveAs = true;
+        return false;
+    case SaveAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool DocumentCommands::Save()
 {
     if (m_currentFileName.isEmpty())
         return SaveAs();
+    bool saveAs = false;
+    if (!MayWriteOver(&saveAs))
+        return saveAs && SaveAs();
     const bool wasUtf8 = m_format.utf8;
     const SaveOutcome outcome = SaveDocument(m_currentFileName, m_editor.Text(), m_format);
     if (!outcome.ok) {
         m_ask.Message(outcome.error);
         return false;
     }
+    m_stamp = WholeFiles::StampOf(m_currentFileName);
     if (outcome.switchedToUtf8 && !wasUtf8)
         m_ask.Message(QStringLiteral(
             "El document conté caràcters que la codificació Windows-1252 no pot desar; "
@@ -145,6 +232,8 @@ bool DocumentCommands::SaveAs()
     if (fileName.isEmpty())
         return false;
     m_currentFileName = fileName;
+    // The save dialog asked about any file of that name already.
+    m_stamp.reset();
     m_setCaption(QFileInfo(fileName).fileName());
     return Save();
 }
@@ -168,17 +257,32 @@ bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
 {
     if (fileName.isEmpty())
         return false;
-    m_currentFileName = fileName;
-    m_setCaption(QFileInfo(fileName).fileName());
-    const LoadedDocument document = LoadDocument(fileName);
-    if (!document.ok) {
+    const WholeFiles::FileStamp stamp = WholeFiles::StampOf(fileName);
+    LoadedDocument document = LoadDocument(fileName);
+    if (document.ok)
+        document.error = LineTooLongMessage(fileName, document.text);
+    if (!document.ok || !document.error.isEmpty()) {
         m_ask.Message(document.error);
         m_editor.SetModified(false);
+        // A name that is no file yet is the new document's name; a file that exists but
+        // was refused (too big, a device, unreadable) must never be saved over.
+        const QFileInfo info(fileName);
+        if (!info.exists() && !info.isSymLink()) {
+            m_currentFileName = fileName;
+            // A file another program makes there meanwhile is asked about too.
+            m_stamp = stamp;
+            m_setCaption(info.fileName());
+        } else {
+            StartUnnamed();
+        }
         return false;
     }
     m_load(document.text);
     m_format = document.format;
     m_editor.SetModified(false);
+    m_currentFileName = fileName;
+    m_stamp = stamp;
+    m_setCaption(QFileInfo(fileName).fileName());
     return true;
 }
 

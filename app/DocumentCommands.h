@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/DocumentFile.h"
+#include "core/WholeFiles.h"
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class EditorText;
 class UserQuestions;
@@ -21,6 +23,10 @@ public:
     // How a document text replaces the editor's: the window loads it with a fresh undo history.
     void SetLoader(std::function<void(const QString &text)> load) { m_load = std::move(load); }
 
+    // The interface language (0 to 6, as the language list orders them) that the
+    // questions below are asked in; Catalan until it is set.
+    void SetLanguage(std::function<int()> language) { m_language = std::move(language); }
+
     QString CurrentFileName() const { return m_currentFileName; }
 
     void New();                 // MenuNouClick
@@ -36,6 +42,15 @@ public:
 
     static const char *const kSaveQuestion;
     static QStringList HtmlSkeleton();
+    // The question asked before a save over a file another program changed since it was
+    // opened or saved: Yes writes over it, No saves under another name.
+    static QString ChangedOnDiskQuestion(int language, const QString &fileName);
+    // The longest line the editor opens: longer ones are laid out whole on every key,
+    // which stops the window for seconds to minutes.
+    static constexpr qsizetype kLongestLine = 200000;
+    // The message refusing a document with a longer line, naming the longest; empty when
+    // every line is short enough.
+    static QString LineTooLongMessage(const QString &fileName, const QString &text);
 
 private:
     enum class Guard { Go, Cancel };
@@ -43,6 +58,9 @@ private:
     Guard AskToSave();
     bool LoadFile(const QString &fileName);
     void StartUnnamed();
+    // Whether the file may be written: unchanged since it was read or written, or the
+    // user says so. *saveAs is set when the user keeps the other version.
+    bool MayWriteOver(bool *saveAs);
 
     EditorText &m_editor;
     UserQuestions &m_ask;
@@ -51,4 +69,7 @@ private:
     QString m_currentFileName;
     DocumentFormat m_format;
     QString m_proposedOpenName;
+    // The file as it was when read or last written; nothing when it is not known.
+    std::optional<WholeFiles::FileStamp> m_stamp;
+    std::function<int()> m_language = [] { return 0; };
 };

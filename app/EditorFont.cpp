@@ -22,6 +22,14 @@ int ColorValue(const QColor &color)
     return color.red() | (color.green() << 8) | (color.blue() << 16);
 }
 
+// The largest font size, in pixels or points, the editor draws.
+constexpr int kLargestFontSize = 1000;
+
+int FontSizeWithinReach(qint64 size)
+{
+    return static_cast<int>(std::clamp<qint64>(size, 1, kLargestFontSize));
+}
+
 QColor FromColorValue(int value)
 {
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
@@ -51,13 +59,15 @@ bool ReadEditorFont(const SettingsStore &settings, EditorFontChoice &choice, QSt
     number("Charset"); // a character set has no meaning for Qt fonts; it is still checked
     if (const auto color = number("Color"))
         choice.color = FromColorValue(*color);
+    // Heights are stored negative (the character height, as Windows stores it); any size
+    // beyond what a font can be drawn at is brought within it.
     if (const auto height = number("Height"); height && *height != 0)
-        choice.font.setPixelSize(qAbs(*height));
+        choice.font.setPixelSize(FontSizeWithinReach(*height < 0 ? -static_cast<qint64>(*height) : *height));
     const QString name = settings.ReadString(kSection, QStringLiteral("Name"), QStringLiteral("0"));
     if (!name.isEmpty() && name != QLatin1String("0"))
         choice.font.setFamily(name);
     if (const auto size = number("Size"); size && *size > 0)
-        choice.font.setPointSize(*size);
+        choice.font.setPointSize(FontSizeWithinReach(*size));
     auto yes = [&](const char *key) {
         return settings.ReadString(kSection, QString::fromUtf8(key), QStringLiteral("0")) == QLatin1String("SI");
     };

@@ -7,6 +7,7 @@
 #include "app/RecoveryCopy.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
+#include "speech/InterfaceLanguages.h"
 #include "core/WaitWithEvents.h"
 
 #include <QAccessible>
@@ -108,6 +109,7 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, Abo
     m_documents = std::make_unique<DocumentCommands>(
         m_document, *m_questions, [this](const QString &name) { SetCaptionFileName(name); });
     m_documents->SetLoader([this](const QString &text) { m_document.Load(text); });
+    m_documents->SetLanguage([this] { return property(kInterfaceLanguageProperty).toInt(); });
     m_finder = std::make_unique<FindReplace>(m_document, *m_questions, m_session, [this] {
         m_edit->setFocus();
         m_edit->ensureCursorVisible();

@@ -61,6 +61,11 @@ bool SettingsStore::WriteString(const QString &section, const QString &key, cons
         m_lastError.clear();
         return true;
     }
+    // A line break in a value would end it there and start a key of its own.
+    if (!SettingsText::CanHold(section, key, value)) {
+        m_lastError = QStringLiteral("Unable to write to %1: the value of %2 holds a line break").arg(m_fileName, key);
+        return false;
+    }
     SettingsText text = m_text;
     text.Set(section, key, value);
     // Readers must never see a half-written file: write a copy and rename it over.

@@ -22,7 +22,8 @@ public:
     // The value exactly as stored (trimmed, no length limit), for values that both ends own.
     QString ReadLongString(const QString &section, const QString &key, const QString &defaultValue) const;
     // Stores the value at once, replacing the file atomically. On failure gives false and
-    // LastError() holds "Unable to write to <file>".
+    // LastError() holds "Unable to write to <file>"; a value holding a line break is
+    // refused so, and the file stays as it was.
     bool WriteString(const QString &section, const QString &key, const QString &value);
     QString LastError() const { return m_lastError; }
 

@@ -156,8 +156,23 @@ void SettingsText::ReplaceLines(int first, int count, const QStringList &lines)
     IndexLines();
 }
 
-void SettingsText::Set(const QString &section, const QString &key, const QString &value)
+bool SettingsText::CanHold(const QString &section, const QString &key, const QString &value)
 {
+    const auto breaksLine = [](const QString &text) {
+        return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+    };
+    if (breaksLine(section) || breaksLine(key) || breaksLine(value))
+        return false;
+    // A name must read back as itself: a key with "=" or a section with "]" would be
+    // cut there, and a key starting with "[" would be read as a section.
+    return !key.contains(QLatin1Char('=')) && !key.trimmed().startsWith(QLatin1Char('['))
+           && !section.contains(QLatin1Char(']'));
+}
+
+bool SettingsText::Set(const QString &section, const QString &key, const QString &value)
+{
+    if (!CanHold(section, key, value))
+        return false;
     const Section *found = nullptr;
     const int line = FindKey(section, key, &found);
     if (!found) {
@@ -180,6 +195,7 @@ void SettingsText::Set(const QString &section, const QString &key, const QString
                 after = i;
         ReplaceLines(after + 1, 0, {key + QLatin1Char('=') + value});
     }
+    return true;
 }
 
 QByteArray SettingsText::Bytes() const

@@ -23,8 +23,12 @@ public:
     // The value without the blanks around it; nothing when the section or key is missing.
     std::optional<QString> Value(const QString &section, const QString &key) const;
     // Replaces the key's value, or adds the key after the last non-empty line of its
-    // section, or adds the section at the end.
-    void Set(const QString &section, const QString &key, const QString &value);
+    // section, or adds the section at the end. A value or a name that would not read
+    // back as one line (CanHold) is refused: false, and the text stays as it was.
+    bool Set(const QString &section, const QString &key, const QString &value);
+    // Whether the file can hold this key and value: no line break in any of them, no
+    // "=" in the key, no "]" in the section, no key starting with "[".
+    static bool CanHold(const QString &section, const QString &key, const QString &value);
     // The file's bytes: lines ended by CR LF, Windows-1252 unless a character needs UTF-8.
     QByteArray Bytes() const;
 

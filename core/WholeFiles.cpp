@@ -1,12 +1,15 @@
 #include "core/WholeFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace WholeFiles {
@@ -38,7 +41,30 @@ QString SystemError(const QString &name, int error)
     return QStringLiteral("%1: %2").arg(name, QString::fromLocal8Bit(std::strerror(error)));
 }
 
+// The reason a write failed: a full disk is said as such, with the room the file
+// needs, rather than whatever the file layer made of it.
+QString WriteFailure(const QString &fileName, qint64 bytesNeeded, const QString &why)
+{
+    const QString reason = DiskFullReason(fileName, bytesNeeded);
+    return QStringLiteral("%1: %2").arg(fileName, reason.isEmpty() ? why : reason);
+}
+
 } // namespace
+
+QString DiskFullReason(const QString &fileName, qint64 bytesNeeded)
+{
+    struct statvfs disk {};
+    const QString folder = QFileInfo(fileName).absolutePath();
+    if (::statvfs(QFile::encodeName(folder).constData(), &disk) != 0)
+        return QString();
+    const qint64 free = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+    if (free >= bytesNeeded)
+        return QString();
+    const QLocale catalan(QLocale::Catalan);
+    return QStringLiteral("el disc és ple: el fitxer necessita %1 i només en queden %2 lliures")
+        .arg(catalan.formattedDataSize(bytesNeeded, 1, QLocale::DataSizeSIFormat),
+             catalan.formattedDataSize(free, 1, QLocale::DataSizeSIFormat));
+}
 
 ReadResult ReadRegularFile(const QString &fileName, qint64 maxBytes)
 {
@@ -108,10 +134,11 @@ ReadResult ReadDevice(QIODevice &device, const QString &name, qint64 maxBytes)
 bool CommitSaveFile(QSaveFile &file, qint64 expectedSize, QString *error)
 {
     const auto fail = [&](const QString &why) {
+        // Given up first, so that the room the half-written copy took is free again.
         file.cancelWriting();
         file.commit();
         if (error)
-            *error = QStringLiteral("%1: %2").arg(file.fileName(), why);
+            *error = WriteFailure(file.fileName(), expectedSize, why);
         return false;
     };
     // A write that did not fit may sit in a buffer that a plain commit never checks.
@@ -167,7 +194,7 @@ bool WriteFile(const QString &fileName, const QByteArray &bytes, QString *error)
         file.cancelWriting();
         file.commit();
         if (error)
-            *error = QStringLiteral("%1: %2").arg(fileName, why);
+            *error = WriteFailure(fileName, bytes.size(), why);
         return false;
     }
     return CommitSaveFile(file, bytes.size(), error);

@@ -35,6 +35,10 @@ bool CommitSaveFile(QSaveFile &file, qint64 expectedSize, QString *error);
 // Replaces a file by these bytes as CommitSaveFile does.
 bool WriteFile(const QString &fileName, const QByteArray &bytes, QString *error);
 
+// "el disc és ple: ..." with the room a file of bytesNeeded bytes needs and the room
+// left beside fileName, when the disk there has less than that; empty otherwise.
+QString DiskFullReason(const QString &fileName, qint64 bytesNeeded);
+
 // What a file is at one moment, to tell whether it changed since: a rewrite in place
 // changes the time or the size, a replacement by rename changes the inode.
 struct FileStamp

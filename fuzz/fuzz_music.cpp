@@ -18,6 +18,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!conversion.score.startsWith(QLatin1Char('\n'))
             || !conversion.score.endsWith(QLatin1String("</score-partwise>\n")))
             __builtin_trap();
+        // Every measure opened is closed before the next one opens, and octaves stay 0 to 9.
+        {
+            const QString &score = conversion.score;
+            qsizetype at = 0;
+            bool open = false;
+            while ((at = score.indexOf(QLatin1String("measure"), at)) >= 0) {
+                const bool closing = at >= 2 && score.mid(at - 2, 2) == QLatin1String("</");
+                if (closing || (at > 0 && score.at(at - 1) == QLatin1Char('<'))) {
+                    if (closing != open)
+                        __builtin_trap();
+                    open = !closing;
+                }
+                at += 7;
+            }
+            if (open || score.contains(QLatin1String("<octave>10")))
+                __builtin_trap();
+        }
         break;
     case MusicConversion::Outcome::WrongLine:
         if (conversion.wrongLine < 2 || conversion.wrongLine > text.count(QLatin1Char('\n')))

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -28,8 +31,12 @@ QString LocalName(const QString &window)
     return valid.match(local).hasMatch() ? local : QString();
 }
 
+} // namespace
+
+namespace DesktopBus {
+
 // The object a registration exports; its slots are the calls other programs make.
-class WindowObject : public QObject
+class WindowObject : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.tolvanet.Window")
@@ -41,7 +48,11 @@ public:
 
 public slots:
     QString Title() { return m_owner->Title(); }
-    void Message(int message) { emit m_owner->windowMessage(message); }
+    void Message(int message)
+    {
+        m_owner->m_sender = calledFromDBus() ? this->message().service() : QString();
+        emit m_owner->windowMessage(message);
+    }
     void Close() { emit m_owner->closeRequested(); }
     void Enter() { emit m_owner->enterPressed(); }
 
@@ -49,7 +60,7 @@ private:
     DesktopWindowRegistration *m_owner;
 };
 
-} // namespace
+} // namespace DesktopBus
 
 QString DesktopBus::PathOfWindow(const QString &window)
 {
@@ -163,7 +174,7 @@ bool DesktopWindowRegistration::Register(QString *error)
     const QString id = QString::fromLatin1(DesktopBus::kServicePrefix) + local;
     const QString path = QString::fromLatin1(DesktopBus::kPathPrefix) + local;
     if (!m_exported)
-        m_exported = new WindowObject(this);
+        m_exported = new DesktopBus::WindowObject(this);
     if (!bus.registerObject(path, m_exported, QDBusConnection::ExportAllSlots)) {
         if (error)
             *error = QStringLiteral("cannot publish %1 on the session bus").arg(path);
@@ -187,6 +198,18 @@ void DesktopWindowRegistration::Unregister()
     bus.unregisterService(m_id);
     bus.unregisterObject(DesktopBus::PathOfWindow(m_id));
     m_id.clear();
+}
+
+BusNameWatch::BusNameWatch(const QString &name, QObject *parent) : QObject(parent)
+{
+    QDBusConnection bus = SessionBus();
+    if (name.isEmpty() || !bus.isConnected())
+        return;
+    m_watcher = new QDBusServiceWatcher(name, bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &BusNameWatch::gone);
+    // Gone before the watch began: told as soon as the caller can hear it.
+    if (bus.interface() && !bus.interface()->isServiceRegistered(name).value())
+        QMetaObject::invokeMethod(this, &BusNameWatch::gone, Qt::QueuedConnection);
 }
 
 #include "DesktopWindowsDBus.moc"

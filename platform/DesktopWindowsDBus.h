@@ -19,6 +19,8 @@ inline constexpr int kCallTimeoutMs = 3000;
 
 // The object path of the window that owns the given bus name; empty for another name.
 QString PathOfWindow(const QString &window);
+
+class WindowObject;
 } // namespace DesktopBus
 
 // Finds windows and sends them messages.
@@ -56,6 +58,9 @@ public:
     QString Id() const { return m_id; }
     QString Title() const { return m_title; }
     void SetTitle(const QString &title) { m_title = title; }
+    // The bus name of the program whose window message was handled last; empty when
+    // the message did not come over the bus.
+    QString LastSender() const { return m_sender; }
 
 signals:
     void windowMessage(int message);
@@ -63,7 +68,26 @@ signals:
     void enterPressed();
 
 private:
+    friend class DesktopBus::WindowObject;
     QString m_title;
     QString m_id;
+    QString m_sender;
     QObject *m_exported = nullptr;
+};
+
+class QDBusServiceWatcher;
+
+// Tells when a program's bus name leaves the session bus: it closed, or died.
+class BusNameWatch : public QObject
+{
+    Q_OBJECT
+public:
+    // Watches nothing for an empty name or without a session bus.
+    explicit BusNameWatch(const QString &name, QObject *parent = nullptr);
+
+signals:
+    void gone();
+
+private:
+    QDBusServiceWatcher *m_watcher = nullptr;
 };

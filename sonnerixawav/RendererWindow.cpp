@@ -19,13 +19,8 @@ constexpr std::chrono::seconds kJoinLimit{60};
 
 } // namespace
 
-QString RendererWindowTitle()
-{
-    return ExportProtocol::kRendererTitle + QStringLiteral("Tolvanet Corvalida");
-}
-
 RendererWindow::RendererWindow(const QString &exchangeFile, WavRendering &rendering, QObject *parent)
-    : QObject(parent), m_registration(RendererWindowTitle()), m_exchange(exchangeFile),
+    : QObject(parent), m_registration(ExportProtocol::RendererWindowTitle(exchangeFile)), m_exchange(exchangeFile),
       m_renderingEngine(rendering), m_worker(std::make_unique<WorkerThread>(QStringLiteral("rendering")))
 {
     connect(&m_registration, &DesktopWindowRegistration::windowMessage, this, &RendererWindow::HandleMessage);
@@ -45,8 +40,19 @@ bool RendererWindow::Open(QString *error)
 
 void RendererWindow::HandleMessage(int message)
 {
-    if (message == ExportProtocol::kMessageRender)
+    if (message == ExportProtocol::kMessageRender) {
+        // The program that asked is watched: when it ends, so does its job, and this window.
+        const QString requester = m_registration.LastSender();
+        if (!requester.isEmpty() && requester != m_requester) {
+            m_requester = requester;
+            m_requesterWatch = std::make_unique<BusNameWatch>(requester);
+            connect(m_requesterWatch.get(), &BusNameWatch::gone, this, [this] {
+                if (m_registration.Registered())
+                    HandleClose();
+            });
+        }
         StartJob();
+    }
     // 1025 only tells that the editor has found the window: nothing to do.
 }
 

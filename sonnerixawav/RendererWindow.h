@@ -47,7 +47,7 @@ private:
     std::atomic<bool> m_rendering{false};
     std::atomic<bool> m_cancel{false};
     int m_lastPercent = -1;
+    // The program whose job this is, and the watch on its bus name.
+    QString m_requester;
+    std::unique_ptr<BusNameWatch> m_requesterWatch;
 };
-
-// The window title: the fixed beginning the editor searches for, then the credits.
-QString RendererWindowTitle();

@@ -26,6 +26,14 @@ WavFileWriter::WavFileWriter(const QString &path, int sampleRate)
 {
 }
 
+// A full disk is said as such, with the room the recording needs.
+QString WavFileWriter::WriteError(qint64 bytesNeeded, const QString &why) const
+{
+    const QString reason = WholeFiles::DiskFullReason(m_file.fileName(), bytesNeeded);
+    return QStringLiteral("cannot write %1: %2")
+        .arg(m_file.fileName(), !reason.isEmpty() ? reason : why.isEmpty() ? m_file.errorString() : why);
+}
+
 bool WavFileWriter::Open()
 {
     if (!m_file.open(QIODevice::WriteOnly)) {
@@ -68,7 +76,7 @@ bool WavFileWriter::Write(const qint16 *samples, qint64 count)
     }
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "samples are written as they are in memory");
     if (m_file.write(reinterpret_cast<const char *>(samples), bytes) != bytes) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        m_error = WriteError(kHeaderBytes + m_dataBytes + bytes);
         return false;
     }
     m_dataBytes += bytes;
@@ -79,8 +87,9 @@ bool WavFileWriter::Commit()
 {
     if (!m_file.seek(0)) {
         // Going back flushes what was written: a full disk shows here.
-        m_error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        const QString why = m_file.errorString();
         m_file.cancelWriting();
+        m_error = WriteError(kHeaderBytes + m_dataBytes, why);
         return false;
     }
     if (!WriteHeader())

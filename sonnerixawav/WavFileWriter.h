@@ -19,6 +19,7 @@ public:
     qint64 SampleCount() const { return m_dataBytes / 2; }
 
 private:
+    QString WriteError(qint64 bytesNeeded, const QString &why = QString()) const;
     bool WriteHeader();
 
     QSaveFile m_file;

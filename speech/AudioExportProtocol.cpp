@@ -2,7 +2,14 @@
 
 #include "core/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <limits>
+#include <signal.h>
 
 ExportVoice ExportVoiceOfListIndex(int listIndex, int mspCount, int sapiCount)
 {
@@ -99,6 +106,28 @@ QString UnescapeExchangeText(const QString &text)
     return plain;
 }
 
+QString ExportProtocol::RendererWindowTitle(const QString &exchangeFile)
+{
+    return kRendererTitle + QStringLiteral("Tolvanet Corvalida [%1]").arg(QFileInfo(exchangeFile).absoluteFilePath());
+}
+
+void RemoveLeftoversOfEndedExports(const QString &recordsDir)
+{
+    // ".Sonnerix-words-PID.txt", ".Sonnerix-mp3-PID.wav": each named after the process
+    // that made it, which removes it when it ends as it should.
+    static const QRegularExpression own(QStringLiteral("^\\.Sonnerix-[a-z0-9]+-([0-9]+)\\.[a-z0-9.]+$"));
+    const QDir records(recordsDir);
+    for (const QString &name : records.entryList({QStringLiteral(".Sonnerix-*")}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = own.match(name);
+        bool ok = false;
+        const qint64 pid = match.hasMatch() ? match.captured(1).toLongLong(&ok) : 0;
+        if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+            continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QFile::remove(records.filePath(name));
+    }
+}
+
 QString SoundFileNameOf(const QString &typed)
 {
     return typed.trimmed();
@@ -107,6 +136,10 @@ QString SoundFileNameOf(const QString &typed)
 bool IsUsableSoundFileName(const QString &name)
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1String("..")))
+        return false;
+    // The recording and its subtitles add ".wav", ".srt" and the like: a final "." would
+    // give them a ".." that the rendering program refuses.
+    if (name.endsWith(QLatin1Char('.')))
         return false;
     for (const QChar c : name)
         if (c.category() == QChar::Other_Control)

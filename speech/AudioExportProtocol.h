@@ -32,6 +32,9 @@ inline const QString kStartName = QStringLiteral("Sintetitzat");
 
 // The rendering program's title begins with this; the editor searches for it.
 inline const QString kRendererTitle = QStringLiteral("SonnerixaWav - Projecte Quimbo 2013 - ");
+// The rendering window's whole title: the fixed beginning, the credits, then the exchange
+// file it answers for, so that each program folder's export finds its own renderer.
+QString RendererWindowTitle(const QString &exchangeFile);
 inline const QString kRendererProgram = QStringLiteral("SonnerixaWav");
 inline const QString kRendererArgument = QStringLiteral("QUIMBO");
 
@@ -70,8 +73,11 @@ QString UnescapeExchangeText(const QString &text);
 QString SoundFileNameOf(const QString &typed);
 
 // A sound file name that stays inside the records folder: not empty, no "/", no "..",
-// no control characters, and short enough for "<name>.wav.mp3" to be a file name.
+// no final "." (which ".wav" would make a ".."), no control characters, and short enough for "<name>.wav.mp3" to be a file name.
 bool IsUsableSoundFileName(const QString &name);
+// Removes the hidden files an export of a process that has ended left in the records
+// folder (its word times, its WAV for encoding); those of running processes stay.
+void RemoveLeftoversOfEndedExports(const QString &recordsDir);
 
 // Which export controls the window enables, for the name field's text (a name of
 // blanks only is no name) and whether an

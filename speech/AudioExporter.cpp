@@ -119,11 +119,22 @@ private:
 class OlderFile
 {
 public:
-    OlderFile(const QString &path, const QString &aside) : m_path(path), m_aside(aside)
+    // Whether a file at path is whole whenever it is there: the renderer writes its WAV
+    // under another name and renames it at the end; an encoder writes in place.
+    enum class NewFile { MayBeHalfWritten, WholeWhenThere };
+
+    OlderFile(const QString &path, const QString &aside, NewFile newFile = NewFile::MayBeHalfWritten)
+        : m_path(path), m_aside(aside)
     {
+        // Left by an export that never ended: the older file goes back, unless the
+        // renderer finished the newer one, which is then the one kept.
         if (QFileInfo::exists(m_aside)) {
-            QFile::remove(m_path);
-            QFile::rename(m_aside, m_path);
+            if (newFile == NewFile::WholeWhenThere && QFileInfo::exists(m_path)) {
+                QFile::remove(m_aside);
+            } else {
+                QFile::remove(m_path);
+                QFile::rename(m_aside, m_path);
+            }
         }
     }
     ~OlderFile() { Restore(); }
@@ -241,6 +252,7 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
         return Failed(result, lockProblem + QStringLiteral(": ") + kNoSoundFile);
 
     QDir().mkpath(m_paths.recordsDir);
+    RemoveLeftoversOfEndedExports(m_paths.recordsDir);
     SettingsStore exchange(m_paths.exchangeFile);
     result.format = job.format;
     const QString spoken = m_dictionary ? m_dictionary(job.text) : job.text;
@@ -370,7 +382,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
 
     // The rendering window: started when absent, given a few seconds to open.
     bool startedHere = false;
-    if (m_desktop.FindWindowByTitle(kRendererTitle).isEmpty()) {
+    if (m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile)).isEmpty()) {
         QString error;
         if (!m_launcher.Start(&error))
             return Failed(result, QStringLiteral("No s'ha pogut iniciar el programa de síntesi (%1): ").arg(error)
@@ -381,11 +393,11 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     QElapsedTimer clock;
     clock.start();
     WaitWithEvents(m_timings.firstLookMs);
-    QString window = m_desktop.FindWindowByTitle(kRendererTitle);
+    QString window = m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile));
     while (window.isEmpty() && startedHere && m_launcher.Running() && !AppClosing()
            && clock.elapsed() < m_timings.appearLimitMs) {
         WaitWithEvents(m_timings.lookIntervalMs);
-        window = m_desktop.FindWindowByTitle(kRendererTitle);
+        window = m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile));
     }
     if (AppClosing()) {
         if (startedHere)
@@ -403,7 +415,8 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     const QString wavPath = m_paths.recordsDir + wavName;
     // An older file of that name steps aside while the renderer writes, so that an
     // unfinished export leaves neither a half-written file nor a lost old one.
-    OlderFile older(wavPath, m_paths.recordsDir + QLatin1Char('.') + wavName + QStringLiteral(".anterior"));
+    OlderFile older(wavPath, m_paths.recordsDir + QLatin1Char('.') + wavName + QStringLiteral(".anterior"),
+                    OlderFile::NewFile::WholeWhenThere);
     const auto failed = [&](const QString &reason) {
         QFile::remove(wavPath);
         older.Restore();

@@ -293,5 +293,8 @@ QStringList ApplyInterfaceLanguage(int language, QObject *mainWindow, QObject *s
             missing << name;
     }
     ApplyAddedTexts(language, mainWindow, speechWindow);
+    // For the questions the main window asks in the interface language.
+    if (mainWindow)
+        mainWindow->setProperty(kInterfaceLanguageProperty, language);
     return missing;
 }

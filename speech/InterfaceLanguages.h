@@ -13,6 +13,9 @@ class QObject;
 
 inline constexpr int kLanguageCount = 7;
 
+// The main window's property holding the index of the language last applied to it.
+inline constexpr char kInterfaceLanguageProperty[] = "interfaceLanguage";
+
 // Row order of the language list; the stored "LLENGUA" value is this index.
 enum class InterfaceLanguage { Catala, Castellano, Euskara, Galego, Portugues, English, Francais };
 

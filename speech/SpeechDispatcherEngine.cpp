@@ -3,6 +3,8 @@
 #include "platform/WorkerThread.h"
 
 #include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
 
 #include <libspeechd.h>
 
@@ -12,6 +14,8 @@
 #include <map>
 #include <mutex>
 #include <set>
+
+#include <poll.h>
 
 using namespace std::chrono_literals;
 
@@ -37,6 +41,7 @@ struct SpeechDispatcherEngine::Service
     std::mutex mutex;
     std::condition_variable changed;
     SPDConnection *connection = nullptr; // used on the engine's thread only
+    int socket = -1;          // the connection's socket, set once when it opens
     quint64 generation = 0;   // raised by every Skip
     int unsent = 0;           // texts posted to the thread and not yet said
     std::set<size_t> speaking; // messages said and not yet ended
@@ -157,6 +162,27 @@ struct SpeechDispatcherEngine::Service
         }, Qt::QueuedConnection);
     }
 
+    // The service closed the connection, or died: its end of the socket is gone.
+    bool ClosedByService() const
+    {
+        if (socket < 0)
+            return false;
+        pollfd watched{socket, POLLRDHUP, 0};
+        return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL));
+    }
+
+    // Nothing more will be said: every text under way ends now, for whoever follows it.
+    void EndEverythingLocked()
+    {
+        stuck = true;
+        for (const auto &[number, text] : said)
+            Tell(text, {text.text, 0, 0, true});
+        said.clear();
+        messages.clear();
+        speaking.clear();
+        changed.notify_all();
+    }
+
     std::weak_ptr<Service> weakSelf;
 };
 
@@ -258,6 +284,8 @@ std::unique_ptr<SpeechDispatcherEngine> SpeechDispatcherEngine::Create(int timeo
     auto thread = std::make_unique<WorkerThread>(QStringLiteral("speech-dispatcher"));
     const std::optional<bool> opened = thread->Call<bool>([service] {
         service->connection = OpenConnection();
+        if (service->connection)
+            service->socket = service->connection->socket;
         return service->connection != nullptr;
     }, std::chrono::milliseconds(timeoutMs));
     if (!opened.value_or(false)) {
@@ -281,6 +309,22 @@ SpeechDispatcherEngine::SpeechDispatcherEngine(std::shared_ptr<Service> service,
                                                QList<VoiceCatalog::Voice> voices)
     : m_service(std::move(service)), m_thread(std::move(thread)), m_voices(std::move(voices))
 {
+}
+
+void SpeechDispatcherEngine::WatchTheService()
+{
+    // A timer needs the thread of the event loop; elsewhere WaitUntilDone looks.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (m_watch || !app || QThread::currentThread() != app->thread())
+        return;
+    m_watch = std::make_unique<QTimer>();
+    m_watch->setInterval(250ms);
+    m_watch->callOnTimeout([service = m_service] {
+        std::lock_guard lock(service->mutex);
+        if (!service->stuck && !service->said.empty() && service->ClosedByService())
+            service->EndEverythingLocked();
+    });
+    m_watch->start();
 }
 
 SpeechDispatcherEngine::~SpeechDispatcherEngine()
@@ -350,6 +394,7 @@ bool SpeechDispatcherEngine::Speak(const QString &text)
     // Nothing to say changes nothing: what is being spoken goes on.
     if (text.trimmed().isEmpty())
         return true;
+    WatchTheService();
     std::lock_guard lock(m_service->mutex);
     if (m_service->stuck)
         return false;
@@ -403,6 +448,10 @@ bool SpeechDispatcherEngine::WaitUntilDone()
             return false;
         if (m_service->unsent == 0 && m_service->speaking.empty())
             return !m_service->refused;
+        if (m_service->ClosedByService()) {
+            m_service->EndEverythingLocked();
+            return false;
+        }
         const auto quiet = std::chrono::steady_clock::now() - m_service->lastNews;
         // A request that never comes back, a service that cannot play (no sound
         // device: nothing ever begins), or one that died mid-message.

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class QTimer;
 class WorkerThread;
 
 // The voices of the desktop's speech service (speech-dispatcher) outside espeak-ng.
@@ -35,8 +36,12 @@ public:
 private:
     SpeechDispatcherEngine(std::shared_ptr<Service> service, std::unique_ptr<WorkerThread> thread,
                            QList<VoiceCatalog::Voice> voices);
+    void WatchTheService();
 
     std::shared_ptr<Service> m_service;
     std::unique_ptr<WorkerThread> m_thread;
     QList<VoiceCatalog::Voice> m_voices;
+    // Looks, while texts are under way, whether the service has gone: their readings
+    // then end at once instead of waiting for news that never comes.
+    std::unique_ptr<QTimer> m_watch;
 };

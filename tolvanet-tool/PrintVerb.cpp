@@ -4,14 +4,21 @@
 #include "app/EditorFont.h"
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
+#include "core/WholeFiles.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +27,78 @@ void Print(FILE *stream, const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
+
+// A PDF written beside its target under a name of its own, and put in its place only
+// once it is whole: a full disk or a printing that fails leaves the old file as it was.
+class PdfBeside
+{
+public:
+    static std::unique_ptr<PdfBeside> Start(const QString &target, QString *problem)
+    {
+        // Through a link, the file it points at is the one replaced.
+        QFileInfo info(target);
+        const QString real = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+        const WholeFiles::FileStamp old = WholeFiles::StampOf(real);
+        if (old.exists && !QFileInfo(real).isFile()) {
+            *problem = QStringLiteral("cannot write %1: it is not a regular file").arg(target);
+            return nullptr;
+        }
+        std::unique_ptr<PdfBeside> pages(new PdfBeside(real));
+        pages->m_temporary.setFileTemplate(QFileInfo(real).absolutePath() + QStringLiteral("/.")
+                                          + QFileInfo(real).fileName() + QStringLiteral(".XXXXXX"));
+        if (!pages->m_temporary.open()) {
+            *problem = QStringLiteral("cannot write %1: %2").arg(target, pages->m_temporary.errorString());
+            return nullptr;
+        }
+        pages->m_temporary.close();
+        // The new file gets the old one's permissions, or those a new file gets.
+        if (old.exists) {
+            pages->m_temporary.setPermissions(QFile::permissions(real));
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::chmod(QFile::encodeName(pages->m_temporary.fileName()).constData(), 0666 & ~mask);
+        }
+        return pages;
+    }
+
+    QString TemporaryName() const { return m_temporary.fileName(); }
+
+    // Checks that the pages reached the disk whole, then renames them over the target.
+    bool Finish(QString *problem)
+    {
+        QFile written(m_temporary.fileName());
+        const qint64 size = written.size();
+        QByteArray tail;
+        if (written.open(QIODevice::ReadOnly)) {
+            written.seek(qMax<qint64>(0, size - 64));
+            tail = written.readAll();
+        }
+        const bool whole = size > 0 && tail.trimmed().endsWith("%%EOF") && written.error() == QFileDevice::NoError
+                           && ::fsync(written.handle()) == 0;
+        written.close();
+        if (!whole) {
+            // The room a whole copy would need is not known; what was written is the least.
+            const QString full = WholeFiles::DiskFullReason(m_target, size + 4096);
+            *problem = QStringLiteral("nothing was written to %1: %2")
+                           .arg(m_target, full.isEmpty() ? QStringLiteral("the PDF could not be written whole") : full);
+            return false;
+        }
+        if (::rename(QFile::encodeName(m_temporary.fileName()).constData(), QFile::encodeName(m_target).constData())
+            != 0) {
+            *problem = QStringLiteral("cannot write %1: %2").arg(m_target, QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        m_temporary.setAutoRemove(false);
+        return true;
+    }
+
+private:
+    explicit PdfBeside(const QString &target) : m_target(target) {}
+
+    QString m_target;
+    QTemporaryFile m_temporary;
+};
 
 } // namespace
 
@@ -63,25 +142,29 @@ int RunPrintVerb(const QStringList &arguments, const AppPaths &paths)
                           .arg(paths.settingsFile, problems.join(QStringLiteral(", "))));
 
     QPrinter printer(QPrinter::HighResolution);
+    std::unique_ptr<PdfBeside> pages;
     if (!pdf.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        // A PDF for a printer that is not known: A4, the paper of the schools it is for.
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        QFile probe(pdf);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            Print(stderr, QStringLiteral("tolvanet-tool print: cannot write %1: %2\n").arg(pdf, probe.errorString()));
+        QString problem;
+        pages = PdfBeside::Start(pdf, &problem);
+        if (!pages) {
+            Print(stderr, QStringLiteral("tolvanet-tool print: %1\n").arg(problem));
             return 1;
         }
-        probe.close();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pages->TemporaryName());
+        // A PDF for a printer that is not known: A4, the paper of the schools it is for.
+        printer.setPageSize(QPageSize(QPageSize::A4));
     } else if (QPrinterInfo::defaultPrinter().isNull()) {
         Print(stderr, QStringLiteral("tolvanet-tool print: there is no default printer; --pdf OUT.pdf writes a PDF\n"));
         return 1;
     }
     PrintDocumentText(document, choice.font, kStandardScreenDpi, &printer);
-    if (!pdf.isEmpty() && QFileInfo(pdf).size() == 0) {
-        Print(stderr, QStringLiteral("tolvanet-tool print: nothing was written to %1\n").arg(pdf));
-        return 1;
+    if (pages) {
+        QString problem;
+        if (!pages->Finish(&problem)) {
+            Print(stderr, QStringLiteral("tolvanet-tool print: %1\n").arg(problem));
+            return 1;
+        }
     }
     return 0;
 }

@@ -114,6 +114,11 @@ BlackboardScript BuildBlackboardScript(QStringView text,
                          + QLatin1String("' is not a valid integer value");
         return result;
     }
+    // A negative count would make the page's arrays of that length throw.
+    if (*count < 0) {
+        result.message = QStringLiteral("Nombre de punts negatiu a la pissarra: %1. El mínim és 0.").arg(*count);
+        return result;
+    }
     if (*count > MaxBlackboardPoints) {
         result.message = QStringLiteral("Massa punts a la pissarra: %1. El màxim és %2.")
                              .arg(*count)
@@ -124,7 +129,7 @@ BlackboardScript BuildBlackboardScript(QStringView text,
     // Every value is checked before anything is built: each must be there and be a
     // number, so that the script is always valid JavaScript. Lines are named as the
     // editor counts them, from 1.
-    const int points = qMax(0, *count);
+    const int points = *count;
     QStringList values;
     values.reserve(qsizetype(points) * 6);
     for (int n = 1; n <= points; ++n) {

@@ -145,10 +145,7 @@ public:
         m_out += u"      <note>\n        <pitch>\n          <step>";
         m_out += step;
         m_out += u"</step>\n          <octave>";
-        if (octave >= 10)
-            m_out += QString::number(octave);
-        else
-            m_out += QChar(u'0' + octave);
+        m_out += QChar(u'0' + octave);
         m_out += u"</octave>\n        </pitch>\n";
         Duration(duration, tie);
         switch (beam) {
@@ -211,6 +208,12 @@ QString WrongNoteMessage()
                           "duració, r,b,n,c,sc,f,sf");
 }
 
+QString WrongMeasureMessage()
+{
+    return QStringLiteral("Compàs no correcte, cal tancar el compàs amb end compas abans de begin compas, "
+                          "i obrir-lo amb begin compas abans de notes, end compas o compas");
+}
+
 QString NoteStep(QStringView notePart)
 {
     return StepOf(notePart).toString();
@@ -271,7 +274,17 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
 
     ScoreWriter writer(out);
     const QString markedEnding = QLatin1Char('\t') + WrongNoteMessage();
+    const QString measureMarkedEnding = QLatin1Char('\t') + WrongMeasureMessage();
+    const auto wrongLine = [&](int line, const QString &mark) {
+        result.outcome = MusicConversion::Outcome::WrongLine;
+        result.wrongLine = line;
+        result.mark = mark;
+        return result;
+    };
     int measure = 1;
+    // The head opens measure 1 and the tail closes the last one: measures opened and
+    // closed out of turn would make the score XML that no reader takes.
+    bool measureOpen = true;
     int beamGroup = 0;
     BeamState beam = BeamState::None;
     bool tieStart = false;
@@ -283,12 +296,20 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
         lastWasNote = false;
         switch (KeywordOf(line)) {
         case Keyword::BeginMeasure:
+            if (measureOpen)
+                return wrongLine(index, measureMarkedEnding);
             writer.Measure(++measure);
+            measureOpen = true;
             continue;
         case Keyword::EndMeasure:
+            if (!measureOpen)
+                return wrongLine(index, measureMarkedEnding);
             writer.EndMeasure();
+            measureOpen = false;
             continue;
         case Keyword::BarLine:
+            if (!measureOpen)
+                return wrongLine(index, measureMarkedEnding);
             writer.EndMeasure();
             writer.Measure(++measure);
             continue;
@@ -311,14 +332,11 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
 
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         // A line marked by an earlier run holds a TAB too, but it is still wrong.
-        const bool marked = line.endsWith(markedEnding);
-        if (tab < 0 || marked) {
-            result.outcome = MusicConversion::Outcome::WrongLine;
-            result.wrongLine = index;
-            if (!marked)
-                result.mark = markedEnding;
-            return result;
-        }
+        const bool marked = line.endsWith(markedEnding) || line.endsWith(measureMarkedEnding);
+        if (tab < 0 || marked)
+            return wrongLine(index, marked ? QString() : markedEnding);
+        if (!measureOpen)
+            return wrongLine(index, measureMarkedEnding);
 
         QStringView notePart = line.left(tab);
         int octave = 4;
@@ -329,6 +347,9 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
                 notePart.chop(1);
             }
         }
+        // Octaves go from 0 to 9: the digit 9 would give 10.
+        if (octave > 9)
+            return wrongLine(index, markedEnding);
         const DurationKey &duration = DurationOf(line.mid(tab + 1));
 
         QStringView tie;

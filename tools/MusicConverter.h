@@ -21,6 +21,9 @@ struct MusicConversion
 
 // The text appended (after a TAB) to the first wrong line of a tune.
 QString WrongNoteMessage();
+// The text appended instead to a measure keyword, or a note, where no measure can be
+// opened or closed.
+QString WrongMeasureMessage();
 
 // "do" ... "si" to "C" ... "B"; any other note part gives an empty step.
 QString NoteStep(QStringView notePart);

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -270,8 +271,15 @@ private slots:
         QVERIFY(f.editor.Modified());
         if (how != "vanished")
             QCOMPARE(ReadBytes(path), QByteArray("old text"));
-        if (how == "full")  // no temporary copy is left to fill the disk
+        if (how == "full") {
+            // Said as a full disk with the room the document needs, not as an unknown error.
+            QVERIFY2(f.ask.messages.first().contains("el disc és ple")
+                         && f.ask.messages.first().contains(QLocale(QLocale::Catalan).formattedDataSize(
+                             length, 1, QLocale::DataSizeSIFormat)),
+                     qPrintable(f.ask.messages.first()));
+            // No temporary copy is left to fill the disk.
             QCOMPARE(QDir(folder.filePath("small")).entryList(QDir::Files), (QStringList{"doc.txt", "filler"}));
+        }
     }
 
     void specialFilesAreRefusedWithAMessage_data()

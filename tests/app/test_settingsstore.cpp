@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -110,6 +111,32 @@ private slots:
         QCOMPARE(store.ReadString("OTHER", "velocitat", "d"), QString("9"));
         QVERIFY(store.WriteString("other", "VELOCITAT", "8"));
         QCOMPARE(SettingsStore(Path("dup.ini")).ReadString("other", "velocitat", "d"), QString("8"));
+    }
+
+    // A folder or file name holding a line break: it would end the value and start a key.
+    void aValueHoldingALineBreakIsRefusedAndCreatesNoKey_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("LF starting a key") << QStringLiteral("/home/prog\nWAV DIR=/etc/");
+        QTest::newRow("CR LF") << QStringLiteral("C:\\dic\r\ncionari.txt");
+        QTest::newRow("lone CR") << QStringLiteral("dic\rWAV=x.wav");
+        QTest::newRow("a section after it") << QStringLiteral("x\n[Sonnerix]\nWAV DIR=/tmp/");
+    }
+    void aValueHoldingALineBreakIsRefusedAndCreatesNoKey()
+    {
+        QFETCH(QString, value);
+        const QByteArray before = "[Sonnerix]\r\nWAV DIR=/home/u/records/\r\n";
+        WriteBytes(Path("exchange.ini"), before);
+        SettingsStore store(Path("exchange.ini"));
+        QVERIFY(!store.WriteString("Sonnerix", "WAV DIR", value));
+        QVERIFY(!store.WriteString("Sonnerix", "Diccionari", value));
+        QVERIFY2(store.LastError().startsWith(QString("Unable to write to %1").arg(Path("exchange.ini")))
+                     && store.LastError().contains("Diccionari"),
+                 qPrintable(store.LastError()));
+        QCOMPARE(ReadBytes(Path("exchange.ini")), before);
+        QCOMPARE(store.ReadString("Sonnerix", "WAV DIR", "d"), QString("/home/u/records/"));
+        // A value without a break is written as before.
+        QVERIFY(store.WriteString("Sonnerix", "WAV DIR", value.split(QRegularExpression("[\r\n]")).first()));
     }
 
     void valuesAreCutAt2047CharactersOnRead()

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -80,6 +81,37 @@ private slots:
         QCOMPARE(result.status, 2);
         QCOMPARE(result.out, QByteArray());
         QVERIFY(result.err.contains("'12abc' is not a valid integer value"));
+    }
+
+    // Input a converter cannot turn into valid output is told, never written out half-broken.
+    void brokenInputIsToldNotConverted_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("told");
+        QTest::newRow("negative point count") << "blackboard-to-html5" << QByteArray("-3\n") << 2
+                                              << QByteArray("negatiu a la pissarra: -3");
+        const QByteArray measure = "\tComp\xC3\xA0s no correcte";
+        QTest::newRow("two end compas") << "music-to-musicxml"
+                                        << QByteArray("t\n4x4\ndo\tn\nend compas\nend compas\nre\tn\n") << 0
+                                        << QByteArray("end compas\nend compas" + measure);
+        QTest::newRow("begin compas never closed") << "music-to-musicxml"
+                                                   << QByteArray("t\n4x4\ndo\tn\nbegin compas\nre\tn\n") << 0
+                                                   << QByteArray("begin compas" + measure);
+        QTest::newRow("octave digit 9") << "music-to-musicxml" << QByteArray("t\n4x4\ndo9\tn\n") << 0
+                                        << QByteArray("do9\tn\tNota no correcta");
+    }
+    void brokenInputIsToldNotConverted()
+    {
+        QFETCH(QString, verb);
+        QFETCH(QByteArray, input);
+        QFETCH(int, status);
+        QFETCH(QByteArray, told);
+        const Result result = Run({verb}, input);
+        QCOMPARE(result.status, status);
+        QVERIFY2((status == 0 ? result.out : result.err).contains(told), (result.out + result.err).constData());
+        QVERIFY(!result.out.contains("<script") && !result.out.contains("<?xml"));
     }
 
     void specialFilesGetAMessageNotAHangOrAnAbort_data()
@@ -182,6 +214,33 @@ private slots:
         for (const QByteArray &line : bad.err.split('\n'))
             told = told || (line.startsWith("tolvanet-tool " + verb + ": ") && line.contains(named));
         QVERIFY2(told, bad.err.constData());
+    }
+
+    // The old PDF stays whole unless the new one is: a full disk, or a target that is no file.
+    void printNeverLeavesAHalfWrittenPdf()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("pipe.pdf");
+        QVERIFY(MakeSpecialFile(fifo, SpecialFile::Fifo));
+        Result result = Run({"print", "--pdf", fifo}, "Fila1\n");
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains("not a regular file"), result.err.constData());
+
+        SmallDisk disk(dir.filePath("small"), QStringLiteral("20k"));
+        if (!disk.Mounted())
+            QSKIP("needs root to mount a small file system");
+        const QString pdf = disk.FilePath("carta.pdf");
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("%PDF-1.4 the old letter\n%%EOF\n");
+        old.close();
+        disk.Fill();
+        result = Run({"print", "--pdf", pdf}, "Fila1\nFila2\n");
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains("el disc \xC3\xA9s ple"), result.err.constData());
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("%PDF-1.4 the old letter\n%%EOF\n"));
+        QCOMPARE(QDir(dir.filePath("small")).entryList(QDir::Files | QDir::Hidden), (QStringList{"carta.pdf", "filler"}));
     }
 
     // A batch of handouts: the same pages as the editor prints, in the stored font.

@@ -5,7 +5,10 @@
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
 #include "speech/AudioExporter.h"
+#include "speech/InterfaceLanguages.h"
 #include "speech/SpeechController.h"
+#include "core/WholeFiles.h"
+#include "tests/FaultyFiles.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 #include "tests/fakes/ScriptedQuestions.h"
@@ -16,6 +19,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
@@ -183,6 +189,136 @@ private slots:
         QCOMPARE(ReadFile(path), QByteArray("Benvolguda\n"));
         QVERIFY(window.Document().Modified());
         window.Document().SetModified(false);
+    }
+
+    // The program started on a file it refuses: what is typed next is never saved over it.
+    void aRefusedCommandLineFileIsNeverSavedOver()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("big.txt");
+        QVERIFY(MakeSpecialFile(path, SpecialFile::Sparse, WholeFiles::kLargestFile + (1 << 20)));
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!window.LoadCommandLineFile(path));
+        QCOMPARE(lone.ask.messages.size(), 1);
+        QCOMPARE(window.windowTitle(), window.BaseCaption());
+        window.Edit()->setFocus();
+        QTest::keyClicks(window.Edit(), QStringLiteral("hi"));
+        window.RunCommandById(QStringLiteral("save"));  // the dialog is cancelled
+        QCOMPARE(lone.ask.saveProposals, QStringList{QString()});
+        QCOMPARE(QFileInfo(path).size(), WholeFiles::kLargestFile + (1 << 20));
+        window.Document().SetModified(false);
+    }
+
+    // Another program wrote the file while it was open: Guardar asks before writing over it.
+    void aFileChangedSinceItWasOpenedIsAskedAbout_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("overwrite, in Catalan") << 0 << int(SaveAnswer::Yes) << "ha canviat al disc";
+        QTest::newRow("keep the other version, in English") << 5 << int(SaveAnswer::No) << "has changed on disk";
+        QTest::newRow("cancel, in Spanish") << 1 << int(SaveAnswer::Cancel) << "ha cambiado en el disco";
+    }
+    void aFileChangedSinceItWasOpenedIsAskedAbout()
+    {
+        QFETCH(int, language);
+        QFETCH(int, answer);
+        QFETCH(QString, asked);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("carta.txt");
+        WriteFile(path, "Benvolguda\n");
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
+        ApplyInterfaceLanguage(language, &window, nullptr);
+        lone.ask.openAnswers << path;
+        window.RunCommandById(QStringLiteral("open"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.Edit()->setFocus();
+        QTest::keyClick(window.Edit(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(window.Edit(), QStringLiteral("meu"));
+        // Saved unchanged first: only a change by someone else is asked about.
+        window.RunCommandById(QStringLiteral("save"));
+        QCOMPARE(lone.ask.confirmations, QStringList{});
+        WriteFile(path, "La versió del company\n");
+        QTest::keyClicks(window.Edit(), QStringLiteral("!"));
+        lone.ask.saveAnswers << SaveAnswer(answer);
+        lone.ask.saveNameAnswers << dir.filePath("meva.txt");
+        window.RunCommandById(QStringLiteral("save"));
+        QCOMPARE(lone.ask.confirmations.size(), 1);
+        QVERIFY2(lone.ask.confirmations.first().contains(asked) && lone.ask.confirmations.first().contains(path),
+                 qPrintable(lone.ask.confirmations.first()));
+        const QByteArray mine = "Benvolguda\nmeu!";
+        switch (SaveAnswer(answer)) {
+        case SaveAnswer::Yes:
+            QCOMPARE(ReadFile(path), mine);
+            break;
+        case SaveAnswer::No:
+            QCOMPARE(ReadFile(path), QByteArray("La versió del company\n"));
+            QCOMPARE(ReadFile(dir.filePath("meva.txt")), mine);
+            QVERIFY(window.windowTitle().endsWith(QStringLiteral(" - meva.txt")));
+            break;
+        case SaveAnswer::Cancel:
+            QCOMPARE(ReadFile(path), QByteArray("La versió del company\n"));
+            QVERIFY(window.Document().Modified());
+            break;
+        }
+        window.Document().SetModified(false);
+    }
+
+    // A line longer than the window can lay out while typing stays responsive is
+    // refused, by its number and length, and never saved over.
+    void aDocumentWithALineTooLongToShowIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("una linia.txt");
+        const QByteArray longLine(DocumentCommands::kLongestLine + 1, 'x');
+        WriteFile(path, "curta\n" + longLine + "\nfinal\n");
+        LoneWindow lone(dir.path());
+        FormPrincipal &window = lone.window;
+        QVERIFY(!window.LoadCommandLineFile(path));
+        QCOMPARE(lone.ask.messages.size(), 1);
+        const QString told = lone.ask.messages.first();
+        QVERIFY2(told.contains(path) && told.contains(QStringLiteral("línia 2 "))
+                     && told.contains(QLocale(QLocale::Catalan).toString(DocumentCommands::kLongestLine + 1)),
+                 qPrintable(told));
+        QCOMPARE(window.windowTitle(), window.BaseCaption());
+        QCOMPARE(window.Document().Text(), QString());
+        // Dropped on a document, it leaves the document as it was.
+        window.Document().SetText(QStringLiteral("el meu text"));
+        window.Document().SetModified(false);
+        emit window.Edit()->fileDropped(path);
+        QCOMPARE(lone.ask.messages.size(), 2);
+        QCOMPARE(window.Document().Text(), QStringLiteral("el meu text"));
+        // One character shorter, it opens.
+        WriteFile(path, "curta\n" + longLine.chopped(1));
+        emit window.Edit()->fileDropped(path);
+        QCOMPARE(lone.ask.messages.size(), 2);
+        QCOMPARE(window.Document().LineCount(), 2);
+    }
+
+    // A size no font can have, stored by hand or by another program.
+    void storedFontSizesBeyondAnyFontAreBroughtWithinReach_data()
+    {
+        QTest::addColumn<QByteArray>("values");
+        QTest::newRow("lowest height") << QByteArray("Height=-2147483648\r\n");
+        QTest::newRow("highest height") << QByteArray("Height=2147483647\r\n");
+        QTest::newRow("highest size") << QByteArray("Size=2147483647\r\n");
+    }
+    void storedFontSizesBeyondAnyFontAreBroughtWithinReach()
+    {
+        QFETCH(QByteArray, values);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("tolvanet.ini"), "[Font Missatge]\r\nHiHaFontMissatge=SI\r\n" + values);
+        auto windows = StartProgram(Options(dir.path()));
+        const QFontInfo shown(windows->main->Edit()->font());
+        QVERIFY2(shown.pixelSize() >= 1 && shown.pixelSize() <= 1400, qPrintable(QString::number(shown.pixelSize())));
+        windows->main->Edit()->setPlainText(QStringLiteral("Es llegeix"));
+        QVERIFY(!windows->main->Edit()->grab().isNull());
+        CloseWithoutSaving(*windows);
     }
 
     void newHtmlIsTakenBackByOneUndo_data()

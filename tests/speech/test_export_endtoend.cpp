@@ -243,8 +243,17 @@ private slots:
         // A name of blanks is no name: the document's name is used.
         QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{"--name", " ", document}, m_paths),
                  std::optional<int>(0));
+        // A name ending in "." would give its recording a ".." the rendering program refuses:
+        // refused at once, and a document's name drops the dots before its extension.
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{"--name", "Fi.", document}, m_paths),
+                 std::optional<int>(2));
+        const QString dotted = m_dir.filePath(QStringLiteral("Capitol 1..txt"));
+        QVERIFY(QFile::copy(document, dotted));
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{dotted}, m_paths),
+                 std::optional<int>(0));
         QCOMPARE(QDir(records).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{"noms.lrc", "noms.srt", "noms.wav", "t.lrc", "t.srt", "t.wav"}));
+                 (QStringList{"Capitol 1.lrc", "Capitol 1.srt", "Capitol 1.wav", "noms.lrc", "noms.srt", "noms.wav",
+                              "t.lrc", "t.srt", "t.wav"}));
     }
 
     void theCommandLineLeavesTheUsersSettingsAlone()
@@ -296,6 +305,88 @@ private slots:
         // Each holds its own whole text: the whole document lasts several times its first line.
         QVERIFY2(shortSeconds > 0.5 && longSeconds > 3 * shortSeconds,
                  qPrintable(QStringLiteral("%1 s and %2 s").arg(shortSeconds).arg(longSeconds)));
+    }
+
+    // A program folder of its own with the command line and the rendering program in it.
+    static QString ProgramFolder(const QString &path)
+    {
+        QDir().mkpath(path);
+        for (const char *program : {"tolvanet-tool", "SonnerixaWav"})
+            if (!QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(program),
+                             path + QLatin1Char('/') + QLatin1String(program)))
+                return QString();
+        return path + QStringLiteral("/tolvanet-tool");
+    }
+
+    // Two copies of the program, each in its own folder, export at the same time: each
+    // talks to its own renderer.
+    void twoProgramFoldersExportAtOnce()
+    {
+        QProcess exports[2];
+        QString folders[2];
+        for (int i = 0; i < 2; ++i) {
+            folders[i] = m_dir.filePath(QStringLiteral("copia%1").arg(i));
+            const QString tool = ProgramFolder(folders[i]);
+            QVERIFY(!tool.isEmpty());
+            const QString document = folders[i] + QStringLiteral("/conte.txt");
+            QFile file(document);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kDocument.toUtf8());
+            file.close();
+            exports[i].start(tool, {"export-wav", "--no-subtitles", "--voice", QString::number(m_catalan), document});
+        }
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(exports[i].waitForFinished(120000));
+            QVERIFY2(exports[i].exitCode() == 0, exports[i].readAllStandardError().constData());
+            QVERIFY(Seconds(folders[i] + QStringLiteral("/records/conte.wav")) > 3);
+        }
+    }
+
+    // The command line is killed in the middle of an export: its renderer ends too, and the
+    // next export is whole, with nothing of the first left in the records folder.
+    void anExportWhoseProgramWasKilledLeavesNothingBehind()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("mort"));
+        const QString tool = ProgramFolder(folder);
+        QVERIFY(!tool.isEmpty());
+        const AppPaths paths = AppPaths::ForProgramDir(folder);
+        QDir().mkpath(paths.recordsDir);
+        QFile old(paths.recordsDir + QStringLiteral("conte.wav"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an old recording");
+        old.close();
+        QStringList sentences;
+        for (int i = 0; i < 300; ++i)
+            sentences << QStringLiteral("Aquesta és la frase número %1 del conte llarg.").arg(i);
+        const QString document = folder + QStringLiteral("/conte.txt");
+        QFile file(document);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sentences.join('\n').toUtf8());
+        file.close();
+        const QStringList arguments{"export-wav", "--voice", QString::number(m_catalan), document};
+        QProcess first;
+        first.start(tool, arguments);
+        const QString title = ExportProtocol::RendererWindowTitle(paths.exchangeFile);
+        DBusDesktopWindows desktop;
+        // Once the renderer writes, the export's program is killed.
+        QTRY_VERIFY_WITH_TIMEOUT(!desktop.FindWindowByTitle(title).isEmpty()
+                                     && QFile::exists(paths.recordsDir + QStringLiteral(".conte.wav.anterior")),
+                                 60000);
+        first.kill();
+        QVERIFY(first.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.FindWindowByTitle(title).isEmpty(), 30000);
+
+        QFile::remove(document);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kFirstLine.toUtf8());
+        file.close();
+        QProcess second;
+        second.start(tool, arguments);
+        QVERIFY(second.waitForFinished(120000));
+        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+        QCOMPARE(QDir(paths.recordsDir).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"conte.lrc", "conte.srt", "conte.wav"}));
+        QVERIFY(Seconds(paths.recordsDir + QStringLiteral("conte.wav")) > 0.5);
     }
 };
 

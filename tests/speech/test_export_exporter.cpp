@@ -56,7 +56,7 @@ public:
 
     void Open()
     {
-        window = m_desktop.AddWindow(ExportProtocol::kRendererTitle + QStringLiteral("test"),
+        window = m_desktop.AddWindow(ExportProtocol::RendererWindowTitle(m_exchange.FileName()),
                                      [this](int message) { Receive(message); }, [this] { running = false; });
     }
 
@@ -162,7 +162,7 @@ private:
     {
         connect(m_exporter.get(), &AudioExporter::progress, this, [this] {
             if (!m_desktop->HasWindow(QStringLiteral("other")))
-                m_desktop->windows.prepend({QStringLiteral("other"), ExportProtocol::kRendererTitle, {}, {}});
+                m_desktop->windows.prepend({QStringLiteral("other"), ExportProtocol::RendererWindowTitle(m_paths.exchangeFile), {}, {}});
         });
     }
 
@@ -418,6 +418,24 @@ private slots:
         QVERIFY(mp3.open(QIODevice::ReadOnly));
         QCOMPARE(mp3.readAll(), QByteArray("older"));
         QVERIFY(!QFile::exists(Records(QStringLiteral(".carta.mp3.anterior"))));
+    }
+
+    // The renderer of a killed export went on and finished the new WAV: that one stays.
+    void aWavFinishedAfterItsExportWasKilledIsKept()
+    {
+        QDir().mkpath(m_paths.recordsDir);
+        for (const auto &[name, bytes] : {std::pair{QStringLiteral(".carta.wav.anterior"), QByteArray("older")},
+                                          std::pair{QStringLiteral("carta.wav"), QByteArray("finished")}}) {
+            QFile file(Records(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        m_renderer->behaviour = Behaviour::FinishesWithoutFile;
+        QVERIFY(!m_exporter->Export(Request(QStringLiteral("carta"))).ok);
+        QFile wav(Records(QStringLiteral("carta.wav")));
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        QCOMPARE(wav.readAll(), QByteArray("finished"));
+        QVERIFY(!QFile::exists(Records(QStringLiteral(".carta.wav.anterior"))));
     }
 
     void blanksAroundTheNameAreDroppedAsTheExchangeFileDropsThem()

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -114,6 +115,30 @@ private slots:
         tool.setProcessEnvironment(environment);
         tool.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", {"say", "--voice", voice, text});
         QVERIFY2(tool.waitForFinished(60000), "say must not hang without a sound server");
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY2(tool.readAllStandardError().contains("nothing was heard"), "the reason goes to standard error");
+    }
+
+    // The speech service dies in the middle of a long text: say ends then, and says so.
+    void aServiceThatDiesEndsSayAtOnce()
+    {
+        SpeechService dying;
+        const QByteArray address = qgetenv("SPEECHD_ADDRESS");
+        const QString why = dying.Start();
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        const auto restore = qScopeGuard([&] { qputenv("SPEECHD_ADDRESS", address); });
+        QStringList sentences;
+        for (int i = 0; i < 40; ++i)
+            sentences << QStringLiteral("This is sentence number %1 of a long story.").arg(i);
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool",
+                   {"say", "--voice", QString::number(VoiceCatalog::EspeakVoices().size()), sentences.join(' ')});
+        QVERIFY2(monitor.WaitForSound(30000), "the service never began to speak");
+        dying.Stop();
+        // Before the end the service could have reached; waiting for it took minutes.
+        QVERIFY2(tool.waitForFinished(60000), "say must end when the service dies");
         QCOMPARE(tool.exitCode(), 1);
         QVERIFY2(tool.readAllStandardError().contains("nothing was heard"), "the reason goes to standard error");
     }

@@ -88,7 +88,6 @@ void TestBlackboardScript::noPoints_data()
 {
     QTest::addColumn<QString>("count");
     QTest::newRow("zero") << QStringLiteral("0");
-    QTest::newRow("negative") << QStringLiteral("-5");
     QTest::newRow("signed zero") << QStringLiteral("+0");
 }
 
@@ -163,6 +162,11 @@ void TestBlackboardScript::commandRefusesBadCountOrValues_data()
     QTest::newRow("too many points")
         << QStringLiteral("2000000000\n1\n2")
         << QStringLiteral("Massa punts a la pissarra: 2000000000. El màxim és 10000000.");
+    QTest::newRow("negative") << QStringLiteral("-5\n1\n2\n3")
+                              << QStringLiteral("Nombre de punts negatiu a la pissarra: -5. El mínim és 0.");
+    QTest::newRow("negative past the largest") << QStringLiteral("-2000000000")
+                                               << QStringLiteral("Nombre de punts negatiu a la pissarra: -2000000000. "
+                                                                 "El mínim és 0.");
     // Every value must be there and be a number, so that the script is valid JavaScript.
     const QString five = QStringLiteral("1\n1\n2\n3\n4\n5\n");
     QTest::newRow("a count with nothing after it")

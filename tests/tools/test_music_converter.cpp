@@ -170,8 +170,8 @@ void TestMusicConverter::notesAndRests_data()
         << Note("C", "5", "192", {voice, type("half"), dot, end});
     QTest::newRow("whole") << QStringLiteral("si\tr")
                            << Note("B", "4", "256", {voice, type("whole"), end});
-    QTest::newRow("highest digit") << QStringLiteral("sol9\tsf")
-                                   << Note("G", "10", "4", {voice, type("64th"), end});
+    QTest::newRow("highest octave") << QStringLiteral("sol8\tsf")
+                                    << Note("G", "9", "4", {voice, type("64th"), end});
     QTest::newRow("lowest digit") << QStringLiteral("la0\tsf.")
                                   << Note("A", "1", "6", {voice, type("64th"), dot, end});
     QTest::newRow("sixteenth") << QStringLiteral("fa\tsc.")
@@ -308,27 +308,42 @@ void TestMusicConverter::wrongLineStopsTheRun_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("wrongLine");
-    QTest::addColumn<bool>("alreadyMarked");
-    QTest::newRow("blank instead of tab") << QStringLiteral("t\n4x4\ndo n") << 2 << false;
-    QTest::newRow("empty line") << QStringLiteral("t\n4x4\ndo\tn\n\nre\tn") << 3 << false;
-    QTest::newRow("keyword in capitals") << QStringLiteral("t\n4x4\nCompas\ndo\tn") << 2 << false;
+    QTest::addColumn<QString>("mark");
+    const QString note = Tab + WrongNoteMessage();
+    const QString measure = Tab + WrongMeasureMessage();
+    QTest::newRow("blank instead of tab") << QStringLiteral("t\n4x4\ndo n") << 2 << note;
+    QTest::newRow("empty line") << QStringLiteral("t\n4x4\ndo\tn\n\nre\tn") << 3 << note;
+    QTest::newRow("keyword in capitals") << QStringLiteral("t\n4x4\nCompas\ndo\tn") << 2 << note;
     QTest::newRow("keyword with a trailing blank")
-        << QStringLiteral("t\n4x4\ndo\tn\ncompas \nre\tn") << 3 << false;
-    QTest::newRow("first of two wrong lines") << QStringLiteral("t\n4x4\ndo\tn\nre\nmi") << 3 << false;
+        << QStringLiteral("t\n4x4\ndo\tn\ncompas \nre\tn") << 3 << note;
+    QTest::newRow("first of two wrong lines") << QStringLiteral("t\n4x4\ndo\tn\nre\nmi") << 3 << note;
     QTest::newRow("marked by an earlier run")
         << QStringLiteral("t\n4x4\ndo\tn\nre\t") + WrongNoteMessage() + QStringLiteral("\nmi\tn") << 3
-        << true;
+        << QString();
+    // Octaves go from 0 to 9.
+    QTest::newRow("octave digit 9") << QStringLiteral("t\n4x4\ndo\tn\ndo9\tn") << 3 << note;
+    // Measures open and close in turn, so that the score stays well-formed.
+    QTest::newRow("two end compas") << QStringLiteral("t\n4x4\ndo\tn\nend compas\nend compas\nre\tn") << 4
+                                    << measure;
+    QTest::newRow("begin compas never closed")
+        << QStringLiteral("t\n4x4\ndo\tn\nbegin compas\nre\tn") << 3 << measure;
+    QTest::newRow("bar line after end compas")
+        << QStringLiteral("t\n4x4\ndo\tn\nend compas\ncompas\nre\tn") << 4 << measure;
+    QTest::newRow("notes outside a measure") << QStringLiteral("t\n4x4\ndo\tn\nend compas\nre\tn") << 4
+                                             << measure;
+    QTest::newRow("measure line marked by an earlier run")
+        << QStringLiteral("t\n4x4\ndo\tn\nbegin compas") + measure + QStringLiteral("\nre\tn") << 3 << QString();
 }
 
 void TestMusicConverter::wrongLineStopsTheRun()
 {
     QFETCH(QString, text);
     QFETCH(int, wrongLine);
-    QFETCH(bool, alreadyMarked);
+    QFETCH(QString, mark);
     const MusicConversion conversion = ConvertMusicText(text);
     QCOMPARE(conversion.outcome, MusicConversion::Outcome::WrongLine);
     QCOMPARE(conversion.wrongLine, wrongLine);
-    QCOMPARE(conversion.mark, alreadyMarked ? QString() : Tab + WrongNoteMessage());
+    QCOMPARE(conversion.mark, mark);
     QVERIFY(conversion.score.isEmpty());
 }
 
@@ -430,7 +445,7 @@ void TestMusicConverter::longTuneConverts()
 {
     QString tune = QStringLiteral("t\n4x4\n");
     for (int i = 0; i < 100000; ++i)
-        tune += (i % 5 == 4) ? QStringLiteral("co\n") : QStringLiteral("sol%1\tc.\n").arg(i % 10);
+        tune += (i % 5 == 4) ? QStringLiteral("co\n") : QStringLiteral("sol%1\tc.\n").arg(i % 9);
     tune += QStringLiteral("do\tn");
     const MusicConversion conversion = ConvertMusicText(tune);
     QCOMPARE(conversion.outcome, MusicConversion::Outcome::Score);
