@@ -72,6 +72,7 @@ void DocumentCommands::New()
 void DocumentCommands::StartUnnamed()
 {
     m_currentFileName.clear();
+    m_suggestedName.clear();
     m_format = DocumentFormat();
     m_setCaption(QString());
 }
@@ -106,8 +107,39 @@ void DocumentCommands::Open()
     LoadFile(fileName);
 }
 
-bool DocumentCommands::LoadFile(const QString &fileName)
+void DocumentCommands::OpenAsText()
 {
+    while (m_editor.Modified())
+        if (AskToSave() == Guard::Cancel)
+            return;
+    const QString fileName = m_ask.AskOpenFileName(m_proposedOpenName);
+    if (fileName.isEmpty())
+        return;
+    LoadFile(fileName, true);
+}
+
+bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
+{
+    if (converted.cancelled)
+        return false;
+    if (!converted.ok) {
+        m_ask.Message(converted.error);
+        return false;
+    }
+    m_load(converted.text);
+    m_format = DocumentFormat();
+    m_editor.SetModified(false);
+    m_currentFileName.clear();
+    m_suggestedName = converted.suggestedName;
+    m_setCaption(converted.origin);
+    return true;
+}
+
+bool DocumentCommands::LoadFile(const QString &fileName, bool asText)
+{
+    if (!asText && m_convert)
+        if (const std::optional<DocumentConversionResult> converted = m_convert(fileName))
+            return LoadConverted(*converted);
     const LoadedDocument document = LoadDocument(fileName);
     if (!document.ok) {
         m_ask.Message(document.error);
@@ -117,6 +149,7 @@ bool DocumentCommands::LoadFile(const QString &fileName)
     m_format = document.format;
     m_editor.SetModified(false);
     m_currentFileName = fileName;
+    m_suggestedName.clear();
     m_setCaption(QFileInfo(fileName).fileName());
     return true;
 }
@@ -141,7 +174,7 @@ bool DocumentCommands::Save()
 
 bool DocumentCommands::SaveAs()
 {
-    const QString fileName = m_ask.AskSaveFileName(m_currentFileName);
+    const QString fileName = m_ask.AskSaveFileName(m_currentFileName.isEmpty() ? m_suggestedName : m_currentFileName);
     if (fileName.isEmpty())
         return false;
     m_currentFileName = fileName;
@@ -168,6 +201,14 @@ bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
 {
     if (fileName.isEmpty())
         return false;
+    // A document of another kind is converted; a failed conversion leaves no name, so
+    // that a later save cannot write text over the original.
+    if (m_convert)
+        if (const std::optional<DocumentConversionResult> converted = m_convert(fileName)) {
+            if (!LoadConverted(*converted))
+                m_editor.SetModified(false);
+            return converted->ok;
+        }
     m_currentFileName = fileName;
     m_setCaption(QFileInfo(fileName).fileName());
     const LoadedDocument document = LoadDocument(fileName);

@@ -4,6 +4,7 @@
 #include "app/EditorFont.h"
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
+#include "core/documents/DocumentConversion.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -46,7 +47,7 @@ int RunPrintVerb(const QStringList &arguments, const AppPaths &paths)
 
     QString error;
     const QString file = parser.positionalArguments().value(0);
-    const QString document = ReadToolDocument(file, &error);
+    const QString document = ReadAnyDocumentText(file, &error);
     if (!error.isEmpty()) {
         Print(stderr, QStringLiteral("tolvanet-tool print: %1\n").arg(error));
         return 1;
