@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kQuietMs = 500;
-
 // What the converting thread and the window share; the job keeps it alive.
 struct Shared
 {
@@ -25,7 +23,7 @@ struct Shared
 
 } // namespace
 
-std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName)
+std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs)
 {
     if (KindOfDocument(fileName) == DocumentKind::PlainText)
         return std::nullopt;
@@ -54,7 +52,7 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     QTimer quiet;
     quiet.setSingleShot(true);
     QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
-    quiet.start(kQuietMs);
+    quiet.start(quietMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 
     if (!converted) {
