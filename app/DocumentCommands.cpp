@@ -131,6 +131,7 @@ void DocumentCommands::StartUnnamed()
 {
     m_currentFileName.clear();
     m_stamp.reset();
+    m_suggestedName.clear();
     m_format = DocumentFormat();
     m_setCaption(QString());
 }
@@ -165,8 +166,40 @@ void DocumentCommands::Open()
     LoadFile(fileName);
 }
 
-bool DocumentCommands::LoadFile(const QString &fileName)
+void DocumentCommands::OpenAsText()
 {
+    while (m_editor.Modified())
+        if (AskToSave() == Guard::Cancel)
+            return;
+    const QString fileName = m_ask.AskOpenFileName(m_proposedOpenName);
+    if (fileName.isEmpty())
+        return;
+    LoadFile(fileName, true);
+}
+
+bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
+{
+    if (converted.cancelled)
+        return false;
+    if (!converted.ok) {
+        m_ask.Message(converted.error);
+        return false;
+    }
+    m_load(converted.text);
+    m_format = DocumentFormat();
+    m_editor.SetModified(false);
+    m_currentFileName.clear();
+    m_stamp.reset();
+    m_suggestedName = converted.suggestedName;
+    m_setCaption(converted.origin);
+    return true;
+}
+
+bool DocumentCommands::LoadFile(const QString &fileName, bool asText)
+{
+    if (!asText && m_convert)
+        if (const std::optional<DocumentConversionResult> converted = m_convert(fileName))
+            return LoadConverted(*converted);
     // Taken before reading: a change while it is read is a change since.
     const WholeFiles::FileStamp stamp = WholeFiles::StampOf(fileName);
     LoadedDocument document = LoadDocument(fileName);
@@ -181,6 +214,7 @@ bool DocumentCommands::LoadFile(const QString &fileName)
     m_editor.SetModified(false);
     m_currentFileName = fileName;
     m_stamp = stamp;
+    m_suggestedName.clear();
     m_setCaption(QFileInfo(fileName).fileName());
     return true;
 }
@@ -228,7 +262,7 @@ bool DocumentCommands::Save()
 
 bool DocumentCommands::SaveAs()
 {
-    const QString fileName = m_ask.AskSaveFileName(m_currentFileName);
+    const QString fileName = m_ask.AskSaveFileName(m_currentFileName.isEmpty() ? m_suggestedName : m_currentFileName);
     if (fileName.isEmpty())
         return false;
     m_currentFileName = fileName;
@@ -257,6 +291,14 @@ bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
 {
     if (fileName.isEmpty())
         return false;
+    // A document of another kind is converted; a failed conversion leaves no name, so
+    // that a later save cannot write text over the original.
+    if (m_convert)
+        if (const std::optional<DocumentConversionResult> converted = m_convert(fileName)) {
+            if (!LoadConverted(*converted))
+                m_editor.SetModified(false);
+            return converted->ok;
+        }
     const WholeFiles::FileStamp stamp = WholeFiles::StampOf(fileName);
     LoadedDocument document = LoadDocument(fileName);
     if (document.ok)

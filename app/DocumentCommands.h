@@ -11,6 +11,19 @@
 class EditorText;
 class UserQuestions;
 
+// A document that is opened as its text (a PDF, an office document, an e-book...).
+struct DocumentConversionResult
+{
+    bool ok = false;
+    bool cancelled = false;  // the user stopped it: nothing changes
+    QString text;
+    QString origin;          // what the caption names: "fitxa.pdf, 3 pàgines"
+    QString error;           // names the file and the reason
+    QString suggestedName;   // the name "Guardar" proposes: fitxa.txt beside fitxa.pdf
+};
+// Nothing for a plain-text file, which is loaded as it is.
+using DocumentConverter = std::function<std::optional<DocumentConversionResult>(const QString &fileName)>;
+
 // The document commands of the "&Fitxer" menu and the dropped and command-line
 // files: new, new HTML, open, save, save as, and the close question.
 class DocumentCommands
@@ -26,12 +39,17 @@ public:
     // The interface language (0 to 6, as the language list orders them) that the
     // questions below are asked in; Catalan until it is set.
     void SetLanguage(std::function<int()> language) { m_language = std::move(language); }
+    // How a document that is not plain text is turned into text; without one every
+    // file is loaded as text.
+    void SetConverter(DocumentConverter convert) { m_convert = std::move(convert); }
 
     QString CurrentFileName() const { return m_currentFileName; }
 
     void New();                 // MenuNouClick
     void NewHtml();             // MenuNouHTMLClick
     void Open();                // MenuObrirClick
+    // "Obrir com a text": any file loaded as its characters, a web page as its markup.
+    void OpenAsText();
     bool Save();                // MenuGuardarClick; true when the document was written
     bool SaveAs();              // MenuGuardarComClick
     void DropFile(const QString &fileName);
@@ -56,7 +74,9 @@ private:
     enum class Guard { Go, Cancel };
     // The save question for a modified document. Yes saves; No clears the modified flag.
     Guard AskToSave();
-    bool LoadFile(const QString &fileName);
+    bool LoadFile(const QString &fileName, bool asText = false);
+    // A converted document comes in unnamed, so that no save ever writes over the original.
+    bool LoadConverted(const DocumentConversionResult &converted);
     void StartUnnamed();
     // Whether the file may be written: unchanged since it was read or written, or the
     // user says so. *saveAs is set when the user keeps the other version.
@@ -66,6 +86,8 @@ private:
     UserQuestions &m_ask;
     std::function<void(const QString &)> m_setCaption;
     std::function<void(const QString &)> m_load;
+    DocumentConverter m_convert;
+    QString m_suggestedName;
     QString m_currentFileName;
     DocumentFormat m_format;
     QString m_proposedOpenName;

@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/DocumentPrinting.h"
+#include "app/ConversionProgress.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
 #include "app/RecoveryCopy.h"
@@ -110,6 +111,12 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, Abo
         m_document, *m_questions, [this](const QString &name) { SetCaptionFileName(name); });
     m_documents->SetLoader([this](const QString &text) { m_document.Load(text); });
     m_documents->SetLanguage([this] { return property(kInterfaceLanguageProperty).toInt(); });
+    m_documents->SetConverter([this](const QString &fileName) {
+        std::optional<DocumentConversionResult> converted = ConvertWithProgress(this, fileName);
+        if (converted && converted->ok)
+            ShowStatus(converted->origin);
+        return converted;
+    });
     m_finder = std::make_unique<FindReplace>(m_document, *m_questions, m_session, [this] {
         m_edit->setFocus();
         m_edit->ensureCursorVisible();
@@ -225,6 +232,7 @@ void FormPrincipal::RegisterWindowCommands()
     file.Add({"new", "MenuNou", "Nou"}, [&docs] { docs.New(); });
     file.Add({"new-html", "MenuNouHTML", "Nou HTML"}, [&docs] { docs.NewHtml(); });
     file.Add({"open", "MenuObrir", "Obrir..."}, [&docs] { docs.Open(); });
+    file.Add({"open-as-text", "MenuObrirComText", "Obrir com a text..."}, [&docs] { docs.OpenAsText(); });
     file.Add({"save", "MenuGuardar", "Guardar", {}, true}, [&docs] { docs.Save(); });
     file.Add({"save-as", "MenuGuardarCom", "Guardar com..."}, [&docs] { docs.SaveAs(); });
     file.Add({"print", "MenuImprimir", "Imprimir", {}, true}, [this] { MenuImprimirClick(); });

@@ -16,6 +16,14 @@ QString WidgetQuestions::DocumentFilter()
     return QStringLiteral("Fitxers de text (*.txt);;Fitxers HTML (*.htm *.html);;Tot tipus de fitxers (*)");
 }
 
+QString WidgetQuestions::OpenFilter()
+{
+    return QStringLiteral("Tots els documents (*.txt *.htm *.html *.pdf *.docx *.odt *.epub *.rtf);;"
+                          "Fitxers de text (*.txt);;Fitxers HTML (*.htm *.html);;Documents PDF (*.pdf);;"
+                          "Documents de Word (*.docx);;Documents OpenDocument (*.odt);;Llibres EPUB (*.epub);;"
+                          "Documents RTF (*.rtf);;Tot tipus de fitxers (*)");
+}
+
 void WidgetQuestions::Message(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_parent);
@@ -48,7 +56,7 @@ std::optional<QString> WidgetQuestions::AskText(const QString &title, const QStr
 QString WidgetQuestions::AskOpenFileName(const QString &proposed, const QString &title, const QString &filter)
 {
     return QFileDialog::getOpenFileName(m_parent, title.isEmpty() ? QStringLiteral("Obrir") : title,
-                                        proposed, filter.isEmpty() ? DocumentFilter() : filter);
+                                        proposed, filter.isEmpty() ? OpenFilter() : filter);
 }
 
 QString WidgetQuestions::AskSaveFileName(const QString &proposed)

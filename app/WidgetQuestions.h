@@ -20,6 +20,8 @@ public:
 
     // The document dialogs' filter.
     static QString DocumentFilter();
+    // The open dialog's: every document the editor opens, then each kind on its own.
+    static QString OpenFilter();
 
 private:
     QWidget *m_parent;

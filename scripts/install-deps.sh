@@ -12,13 +12,14 @@ packages=(
   recode
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils poppler-utils
+  libpoppler-qt6-dev libzip-dev pandoc
 )
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
 # installs none. The speech service's espeak-ng module is the one installed module that
-# tells of the words it reaches.
+# tells of the words it reaches. qpdf locks a test PDF with a password.
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng)
+  packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng qpdf)
 fi
 missing=()
 for package in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "core/DocumentFile.h"
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
+#include "core/documents/DocumentConversion.h"
 #include "core/WholeFiles.h"
 #include "speech/ExceptionsDictionary.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -145,7 +146,7 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     request.format = format;
     request.subtitles = options->subtitles;
     QString readError;
-    request.text = ReadToolDocument(options->file, &readError);
+    request.text = ReadAnyDocumentText(options->file, &readError);
     if (!readError.isEmpty()) {
         std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(readError));
         return 1;

@@ -167,6 +167,7 @@ constexpr CaptionRow kCaptionTable[] = {
     MainRow("MenuFitxer", "&Fitxer", "&Archivo"),
     MainRow("MenuNou", "Nou", "Nuevo"),
     MainRow("MenuObrir", "Obrir...", "Abrir..."),
+    MainRow("MenuObrirComText", "Obrir com a text...", "Abrir como texto..."),
     MainRow("MenuGuardar", "Guardar", "Guardar"),
     MainRow("MenuGuardarCom", "Guardar com...", "Guardar como..."),
     MainRow("MenuImprimir", "Imprimir", "Imprimir"),
@@ -204,7 +205,7 @@ constexpr CaptionRow kCaptionTable[] = {
       "About..."}},
 };
 
-static_assert(std::size(kCaptionTable) == 42);
+static_assert(std::size(kCaptionTable) == 43);
 
 void CollectOwnObjects(QObject *parent, const QString &name, QList<QObject *> &found)
 {

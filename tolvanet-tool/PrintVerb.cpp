@@ -5,6 +5,7 @@
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
 #include "core/WholeFiles.h"
+#include "core/documents/DocumentConversion.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -125,7 +126,7 @@ int RunPrintVerb(const QStringList &arguments, const AppPaths &paths)
 
     QString error;
     const QString file = parser.positionalArguments().value(0);
-    const QString document = ReadToolDocument(file, &error);
+    const QString document = ReadAnyDocumentText(file, &error);
     if (!error.isEmpty()) {
         Print(stderr, QStringLiteral("tolvanet-tool print: %1\n").arg(error));
         return 1;

@@ -2,6 +2,7 @@
 #include "core/Command.h"
 #include "app/TextCommands.h"
 #include "core/ToolCommandLine.h"
+#include "core/documents/DocumentConversion.h"
 #include "speech/ExportToolVerbs.h"
 #include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
@@ -29,6 +30,7 @@ const char kHelp[] =
     "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
+    "  tolvanet-tool text FILE\n"
     "  tolvanet-tool VERB --help\n"
     "  tolvanet-tool --version\n"
     "\n"
@@ -50,6 +52,9 @@ const char kHelp[] =
     "records folder, with the voice and rate of the editor's settings unless given,\n"
     "and its subtitles beside it (NAME.srt and NAME.lrc). print prints\n"
     "the document in the editor's font, to a PDF file or to the default printer.\n"
+    "text prints the text of a PDF, DOCX, ODT, EPUB, RTF or HTML document as the\n"
+    "editor opens it (UTF-8, one paragraph a line); the export verbs and print\n"
+    "take such documents too.\n"
     "\n"
     "Wrong arguments are named on standard error, with exit status 2.\n";
 
@@ -103,12 +108,36 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
     if (printing)
         return RunPrintVerb(arguments, paths);
+    if (verb == QLatin1String("text")) {
+        ToolVerbLine line;
+        line.verb = verb;
+        line.positionalName = QStringLiteral("FILE");
+        line.positionalHelp = QStringLiteral("the document");
+        line.description = QStringLiteral("Prints the text of a document (PDF, DOCX, ODT, EPUB, RTF, HTML or plain text) "
+                                          "as the editor opens it.");
+        QCommandLineParser parser;
+        if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+            return *status;
+        const QStringList files = parser.positionalArguments();
+        if (files.size() != 1) {
+            Print(stderr, QStringLiteral("tolvanet-tool text: one FILE is needed\nTry 'tolvanet-tool text --help'.\n"));
+            return kBadUsageStatus;
+        }
+        QString error;
+        const QString text = ReadAnyDocumentText(files.first(), &error);
+        if (!error.isEmpty()) {
+            Print(stderr, QStringLiteral("tolvanet-tool text: %1\n").arg(error));
+            return 1;
+        }
+        Print(stdout, text);
+        return 0;
+    }
 
     // The verbs that speak or record have their own options.
     if (const auto status = RunSpeechToolVerb(verb, arguments, paths))

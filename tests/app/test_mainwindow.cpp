@@ -55,7 +55,7 @@ private slots:
         for (QAction *action : window.MenuNamed("MenuFitxer")->actions())
             if (!action->isSeparator() && action->isVisible())
                 fileItems << action->text();
-        QCOMPARE(fileItems, (QStringList{"Nou", "Obrir...", "Guardar", "Guardar com...", "Imprimir",
+        QCOMPARE(fileItems, (QStringList{"Nou", "Obrir...", "Obrir com a text...", "Guardar", "Guardar com...", "Imprimir",
                                          "Configurar impressora...", "Sortir"}));
         QCOMPARE(window.ToolBar().nomFitxer->text(), QString("Sintetitzat"));
         QCOMPARE(window.ToolBar().nomesUnaParaula->text(), QString("Només una paraula"));

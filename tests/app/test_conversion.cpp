@@ -1,0 +1,260 @@
+#include "core/documents/DocumentConversion.h"
+#include "core/documents/TextCleanup.h"
+#include "tests/common/SampleDocuments.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+// Documents of every kind the editor opens as text, made here and read back word for word.
+class TestConversion : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString Path(const char *name) const { return m_dir.filePath(QString::fromUtf8(name)); }
+
+    static bool WriteBytes(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    }
+    static QByteArray Bytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // A DOCX whose document unpacks to 300 MB of blanks: a few hundred kilobytes packed.
+    static bool WriteZipBomb(const QString &path)
+    {
+        struct Blanks
+        {
+            zip_uint64_t left = 300ULL * 1024 * 1024;
+        };
+        static Blanks blanks;
+        blanks = Blanks();
+        auto produce = [](void *, void *data, zip_uint64_t length, zip_source_cmd_t command) -> zip_int64_t {
+            switch (command) {
+            case ZIP_SOURCE_OPEN:
+            case ZIP_SOURCE_CLOSE:
+                return 0;
+            case ZIP_SOURCE_READ: {
+                const zip_uint64_t n = std::min(length, blanks.left);
+                std::memset(data, ' ', size_t(n));
+                blanks.left -= n;
+                return zip_int64_t(n);
+            }
+            case ZIP_SOURCE_STAT: {
+                auto *stat = static_cast<zip_stat_t *>(data);
+                zip_stat_init(stat);
+                return sizeof(zip_stat_t);
+            }
+            case ZIP_SOURCE_SUPPORTS:
+                return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                      ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, -1);
+            default:
+                return 0;
+            }
+        };
+        int error = 0;
+        zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        zip_source_t *source = archive ? zip_source_function(archive, produce, nullptr) : nullptr;
+        if (!source || zip_file_add(archive, "word/document.xml", source, 0) < 0)
+            return false;
+        zip_set_file_compression(archive, 0, ZIP_CM_DEFLATE, 1);
+        return zip_close(archive) == 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(Samples::WritePdf(Path("fitxa.pdf"), Samples::Worksheet()));
+        QVERIFY(Samples::WriteDocx(Path("carta.docx")));
+        QVERIFY(Samples::WriteOdt(Path("carta.odt")));
+        QVERIFY(Samples::WriteEpub(Path("llibre.epub")));
+    }
+
+    // Headers, page numbers, a broken word and two columns: the listener gets the text only.
+    void pdfReadsAsCleanParagraphs()
+    {
+        int progressCalls = 0;
+        ConversionControl control;
+        control.progress = [&](int done, int total) {
+            ++progressCalls;
+            QCOMPARE(total, 3);
+            QCOMPARE(done, progressCalls);
+        };
+        const ConvertedDocument document = ConvertDocument(Path("fitxa.pdf"), control);
+        QVERIFY2(document.ok, qPrintable(document.error));
+        if (document.text != QString::fromUtf8(Samples::WorksheetText()))
+            qWarning().noquote() << document.text;
+        QCOMPARE(document.text, QString::fromUtf8(Samples::WorksheetText()));
+        QCOMPARE(document.origin, QStringLiteral("fitxa.pdf, 3 pàgines"));
+        QCOMPARE(progressCalls, 3);
+    }
+
+    void officeDocumentsAndBooksReadWordForWord_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("DOCX") << "carta.docx" << QString::fromUtf8(Samples::OfficeText());
+        QTest::newRow("ODT") << "carta.odt" << QString::fromUtf8(Samples::OfficeText());
+        QTest::newRow("EPUB, every chapter of its spine") << "llibre.epub" << QString::fromUtf8(Samples::EpubText());
+    }
+    void officeDocumentsAndBooksReadWordForWord()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, expected);
+        const ConvertedDocument document = ConvertDocument(m_dir.filePath(file));
+        QVERIFY2(document.ok, qPrintable(document.error));
+        QCOMPARE(document.text, expected);
+        QCOMPARE(document.origin, file);
+    }
+
+    void richTextAndWebPagesReadThroughPandoc_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("RTF with accents")
+            << "nota.rtf"
+            << QByteArray(R"({\rtf1\ansi\ansicpg1252 {\fonttbl{\f0 Arial;}}\f0 L'\'e0via va a la pla\'e7a.\par )"
+                          R"(Segon par\'e0graf amb \'e8 i \'f3.\par})")
+            << QStringLiteral("L'àvia va a la plaça.\n\nSegon paràgraf amb è i ó.\n");
+        QTest::newRow("HTML in Windows-1252")
+            << "pagina.htm"
+            << QByteArray("<html><head><title>T</title><style>p{color:red}</style><script>if (a<b) x();</script></head>"
+                          "<body><h2>Pla\xe7""a</h2><p>Un &amp; dos&nbsp;&agrave; la <b>vegada</b><br>i tres.</p>"
+                          "<table><tr><td>a</td><td>b</td></tr></table><img src=\"g.png\" alt=\"Un gat\"></body></html>")
+            << QStringLiteral("Plaça\n\nUn & dos à la vegada i tres.\n\na · b\n\n[Un gat]\n");
+    }
+    void richTextAndWebPagesReadThroughPandoc()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QVERIFY(WriteBytes(m_dir.filePath(file), bytes));
+        const ConvertedDocument document = ConvertDocument(m_dir.filePath(file));
+        QVERIFY2(document.ok, qPrintable(document.error));
+        QCOMPARE(document.text, expected);
+    }
+
+    // The content tells the kind; the extension alone decides nothing but a web page.
+    void kindIsToldByContent()
+    {
+        QVERIFY(QFile::copy(Path("fitxa.pdf"), Path("fitxa-pdf.txt")));
+        QCOMPARE(KindOfDocument(Path("fitxa-pdf.txt")), DocumentKind::Pdf);
+        QCOMPARE(ConvertDocument(Path("fitxa-pdf.txt")).text, QString::fromUtf8(Samples::WorksheetText()));
+        QVERIFY(QFile::copy(Path("carta.docx"), Path("carta.odt.bak")));
+        QCOMPARE(ConvertDocument(Path("carta.odt.bak")).text, QString::fromUtf8(Samples::OfficeText()));
+        QVERIFY(WriteBytes(Path("notes.txt"), "<html><body>no</body></html>\n"));
+        QCOMPARE(KindOfDocument(Path("notes.txt")), DocumentKind::PlainText);
+        QVERIFY(WriteBytes(Path("pagina"), "<!DOCTYPE html><html><body><p>si</p></body></html>\n"));
+        QCOMPARE(KindOfDocument(Path("pagina")), DocumentKind::Html);
+        QCOMPARE(SuggestedTextName(Path("fitxa.pdf")), Path("fitxa.txt"));
+        QCOMPARE(SuggestedTextName(Path("llibre.v2.epub")), Path("llibre.v2.txt"));
+    }
+
+    void badDocumentsAreRefusedWithNameAndReason_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason");
+        const QByteArray pdf = Bytes(Path("fitxa.pdf"));
+        const QByteArray docx = Bytes(Path("carta.docx"));
+        QVERIFY(WriteBytes(Path("tallat.pdf"), pdf.left(300)));
+        QVERIFY(WriteBytes(Path("tallat.docx"), docx.left(docx.size() / 2)));
+        QVERIFY(WriteBytes(Path("carta.pdf"), "Benvolguda Anna,\n"));
+        QVERIFY(Samples::WriteZip(Path("fotos.docx"), {{"foto.txt", "res"}}));
+        QVERIFY(Samples::WriteEpub(Path("drm.epub"), true));
+        QVERIFY(WriteZipBomb(Path("bomba.docx")));
+        QVERIFY(QFileInfo(Path("bomba.docx")).size() < 2 * 1024 * 1024);
+        {
+            QPdfWriter writer(Path("escanejat.pdf"));
+            QPainter painter(&writer);
+            QImage scan(200, 100, QImage::Format_RGB32);
+            scan.fill(Qt::gray);
+            painter.drawImage(QPointF(10, 10), scan);
+        }
+        const int locked = QProcess::execute(QStringLiteral("qpdf"), {"--encrypt", "clau", "clau", "256", "--",
+                                                                       Path("fitxa.pdf"), Path("tancat.pdf")});
+        QCOMPARE(locked, 0);
+        QTest::newRow("encrypted PDF") << "tancat.pdf" << "protected by a password";
+        QTest::newRow("scanned PDF") << "escanejat.pdf" << "no text in this document: it may be a scanned image";
+        QTest::newRow("truncated PDF") << "tallat.pdf" << "damaged or incomplete";
+        QTest::newRow("truncated DOCX") << "tallat.docx" << "not a complete ZIP container";
+        QTest::newRow("ZIP bomb as DOCX") << "bomba.docx" << "unpacks to more than 256 MB";
+        QTest::newRow("EPUB with DRM") << "drm.epub" << "DRM";
+        QTest::newRow("text named .pdf") << "carta.pdf" << "its content is not a PDF document";
+        QTest::newRow("another ZIP named .docx") << "fotos.docx" << "not a document this program reads";
+    }
+    void badDocumentsAreRefusedWithNameAndReason()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+        const ConvertedDocument document = ConvertDocument(m_dir.filePath(file));
+        QVERIFY(!document.ok);
+        QVERIFY(document.text.isEmpty());
+        QVERIFY2(document.error.startsWith(file + QStringLiteral(": ")), qPrintable(document.error));
+        QVERIFY2(document.error.contains(reason), qPrintable(document.error));
+    }
+
+    void cancelStopsBetweenPages()
+    {
+        ConversionControl control;
+        control.cancelled = [] { return true; };
+        const ConvertedDocument document = ConvertDocument(Path("fitxa.pdf"), control);
+        QVERIFY(document.cancelled);
+        QVERIFY(!document.ok);
+        QVERIFY(document.text.isEmpty());
+    }
+
+    void linesJoinAsAListenerNeeds()
+    {
+        using TextCleanup::JoinLines;
+        QCOMPARE(JoinLines(QStringLiteral("contin-"), QStringLiteral("uació")), QStringLiteral("continuació"));
+        QCOMPARE(JoinLines(QStringLiteral("contin\u00AD"), QStringLiteral(" uació")), QStringLiteral("continuació"));
+        QCOMPARE(JoinLines(QStringLiteral("nord-"), QStringLiteral("Amèrica")), QStringLiteral("nord- Amèrica"));
+        QCOMPARE(JoinLines(QStringLiteral("pàgines 3-"), QStringLiteral("4")), QStringLiteral("pàgines 3- 4"));
+        QCOMPARE(JoinLines(QString(), QStringLiteral("sol")), QStringLiteral("sol"));
+        QCOMPARE(TextCleanup::JoinParagraphs({QStringLiteral(" a\n b\u00AD\tc\u00AD "), QStringLiteral(" \n "), QStringLiteral("d")}),
+                 QStringLiteral("a b c\n\nd\n"));
+        QCOMPARE(TextCleanup::JoinParagraphs({}), QString());
+        QCOMPARE(TextCleanup::JoinParagraphs({QStringLiteral("\uFB01txa \uFB02or")}), QStringLiteral("fitxa flor\n"));
+        // Pages of words placed anywhere, or nowhere, give text and nothing worse.
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        TextCleanup::Page odd;
+        odd.words = {{QStringLiteral("x"), QRectF(nan, 0, 1, 1)}, {QStringLiteral("y"), QRectF(0, 0, -1, 0)},
+                     {QStringLiteral("bé"), QRectF(10, 10, 10, 10)}};
+        QCOMPARE(TextCleanup::PagesToText({odd, TextCleanup::Page()}), QStringLiteral("bé\n"));
+    }
+
+    // The command line prints the very text the window opens, for batch conversion.
+    void toolPrintsTheSameText()
+    {
+        const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/tolvanet-tool");
+        for (const char *file : {"fitxa.pdf", "llibre.epub"}) {
+            QProcess run;
+            run.start(tool, {QStringLiteral("text"), Path(file)});
+            QVERIFY(run.waitForFinished(60000));
+            QCOMPARE(run.exitCode(), 0);
+            QCOMPARE(QString::fromUtf8(run.readAllStandardOutput()), ConvertDocument(Path(file)).text);
+        }
+        QProcess refused;
+        refused.start(tool, {QStringLiteral("text"), Path("tallat.docx")});
+        QVERIFY(refused.waitForFinished(60000));
+        QCOMPARE(refused.exitCode(), 1);
+        QVERIFY(refused.readAllStandardOutput().isEmpty());
+        QVERIFY(refused.readAllStandardError().startsWith("tolvanet-tool text: tallat.docx: "));
+    }
+};
+
+QTEST_MAIN(TestConversion)
+#include "test_conversion.moc"
