@@ -6,6 +6,7 @@
 #include "app/FindDialogs.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
+#include "app/ToolBarKeys.h"
 #include "core/WaitWithEvents.h"
 
 #include <QAccessible>
@@ -176,8 +177,6 @@ void FormPrincipal::BuildToolBar()
         button->setIcon(style()->standardIcon(spec.icon));
         button->setIconSize(QSize(32, 32));
         button->setToolTip(QString::fromLatin1(spec.hint));
-        // Buttons never take the focus from the editor: word-by-word reading stops when it loses it.
-        button->setFocusPolicy(Qt::NoFocus);
         if (spec.label) {
             button->setText(QString::fromLatin1(spec.label));
             button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -212,6 +211,11 @@ void FormPrincipal::BuildToolBar()
     m_tools.nomesUnaParaula->setObjectName(QStringLiteral("CheckBoxNomesUnParaula"));
     m_tools.nomesUnaParaula->setAccessibleName(m_tools.nomesUnaParaula->text());
     toolBar->addWidget(m_tools.nomesUnaParaula);
+    // A click never takes the focus from the editor (word-by-word reading stops when it
+    // loses it), but the keyboard reaches every button.
+    MakeToolButtonsReachable({m_tools.lectura, m_tools.paraulaPerParaula, m_tools.parar, m_tools.menu, m_tools.wav,
+                              m_tools.mp3},
+                             nameField, m_tools.nomesUnaParaula, m_edit);
 }
 
 void FormPrincipal::RegisterWindowCommands()

@@ -9,6 +9,7 @@
 #include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
+#include "platform/AccessibleLineEdit.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
@@ -186,6 +187,7 @@ void SetProgramIdentity()
     // desktop would append it to every window title.
     QApplication::setApplicationName(QStringLiteral("Tolvanet Corvalida"));
     QApplication::setDesktopFileName(QStringLiteral("tolvanet"));
+    InstallAccessibleLineEdits();
 }
 
 bool StoredVoiceIsEspeak(const SettingsStore &settings)
