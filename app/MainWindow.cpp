@@ -4,6 +4,7 @@
 #include "app/DocumentPrinting.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
+#include "app/MenuCheckItems.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
 #include "app/ToolBarKeys.h"
@@ -291,12 +292,7 @@ void FormPrincipal::BuildMenus()
         if (command.checkable)
             action->setCheckable(true);
         // A screen reader hears the new state of a check mark, "not checked" too.
-        connect(action, &QAction::toggled, this, [action] {
-            QAccessible::State changed;
-            changed.checked = true;
-            QAccessibleStateChangeEvent event(action, changed);
-            QAccessible::updateAccessibility(&event);
-        });
+        connect(action, &QAction::toggled, this, [action] { AnnounceCheckMark(action); });
         const QString id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { RunCommandById(id); });
         // Shortcuts work while their menu is hidden, because the window holds every action.
@@ -319,6 +315,7 @@ void FormPrincipal::BuildMenus()
         auto *menu = new QMenu(QString::fromUtf8(entry.caption), this);
         menu->setObjectName(name);
         m_menus.insert(name, menu);
+        TickCheckItemsInPlace(menu);
         for (const Command *command : m_registry.InMenu(name)) {
             const bool fullOnly = command->name == QLatin1String("MenuNouHTML")
                 || command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS");

@@ -1,6 +1,7 @@
 #include "app/ToolBarKeys.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 #include <QToolButton>
 
 namespace {
@@ -10,7 +11,10 @@ namespace {
 class ButtonRowKeys : public QObject
 {
 public:
-    ButtonRowKeys(const QList<QToolButton *> &buttons, QObject *parent) : QObject(parent), m_buttons(buttons) {}
+    ButtonRowKeys(const QList<QToolButton *> &buttons, QWidget *editor, QObject *parent)
+        : QObject(parent), m_buttons(buttons), m_editor(editor)
+    {
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -28,6 +32,11 @@ protected:
             return MoveFrom(button, +1);
         case Qt::Key_Return:
         case Qt::Key_Enter:
+        case Qt::Key_Space:
+            // The editor gets the focus back first, as after a click: what the button
+            // starts (reading word by word) reads there.
+            if (m_editor)
+                m_editor->setFocus(Qt::OtherFocusReason);
             if (button->isEnabled())
                 button->click();
             return true;
@@ -53,6 +62,7 @@ private:
     }
 
     QList<QToolButton *> m_buttons;
+    QPointer<QWidget> m_editor;
 };
 
 } // namespace
@@ -61,7 +71,7 @@ void MakeToolButtonsReachable(const QList<QToolButton *> &buttons, QWidget *fiel
 {
     if (buttons.isEmpty())
         return;
-    auto *keys = new ButtonRowKeys(buttons, buttons.first());
+    auto *keys = new ButtonRowKeys(buttons, next, buttons.first());
     QWidget *previous = after;
     QWidget::setTabOrder(field, after);
     for (QToolButton *button : buttons) {

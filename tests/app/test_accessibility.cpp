@@ -1,5 +1,7 @@
 #include "app/AboutBox.h"
+#include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/MenuCheckItems.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
 #include "speech/AccessibleLabels.h"
@@ -12,10 +14,13 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -194,6 +199,12 @@ QStringList TextQueryProblems(QLineEdit *edit, AnswerDeadline &deadline)
     return problems;
 }
 
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *target = QApplication::activePopupWidget();
+    QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
 } // namespace
 
 // The main window, the speech window and the language chooser as a screen reader reads
@@ -245,6 +256,81 @@ private slots:
         }
         deadline.Asking("nothing");
         files.hide();
+        main.Document().SetModified(false);
+        main.close();
+    }
+
+    // The toolbar's buttons from the keyboard, announced by their hints, never taking the
+    // focus from a click; the one-hand item ticked from its menu, heard on the item.
+    void keyboardMovesAreAnnounced()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormPrincipal &main = *windows->main;
+        const MainToolBar &tools = main.ToolBar();
+        main.show();
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.Edit()->setFocus();
+
+        Press(Qt::Key_F6);
+        Press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tools.nomesUnaParaula);
+        Press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tools.lectura);
+        const QList<QToolButton *> row = {tools.lectura, tools.paraulaPerParaula, tools.parar, tools.menu, tools.wav,
+                                          tools.mp3};
+        for (int step = 1; step <= row.size(); ++step) {
+            QToolButton *button = qobject_cast<QToolButton *>(QApplication::focusWidget());
+            QVERIFY(button);
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+            QCOMPARE(iface->role(), QAccessible::Button);
+            QVERIFY(iface->state().focused);
+            QCOMPARE(iface->text(QAccessible::Name), button->text().isEmpty() ? button->toolTip() : button->text());
+            Press(Qt::Key_Right);
+            QCOMPARE(QApplication::focusWidget(), row[step % row.size()]);
+        }
+        Press(Qt::Key_Left);
+        QCOMPARE(QApplication::focusWidget(), tools.mp3);
+        Press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), main.Edit());
+        // Enter presses the focused button: here the stop button, which stops the voice.
+        Press(Qt::Key_F6);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Right);
+        Press(Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), tools.parar);
+        m_log.clear();
+        Press(Qt::Key_Return);
+        QTRY_VERIFY(m_log.contains("msp:skip"));
+        QCOMPARE(QApplication::focusWidget(), main.Edit());
+        // A click leaves the focus in the editor.
+        main.Edit()->setFocus();
+        QTest::mouseClick(tools.parar, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), main.Edit());
+
+        QAction *oneHand = main.ActionFor(WindowCommandId::kOneHandKeyboard);
+        // The window tells the accessibility layer of a check mark's change as it toggles.
+        QList<bool> toggledWithMenuOpen;
+        connect(oneHand, &QAction::toggled, this,
+                [&] { toggledWithMenuOpen << (QApplication::activePopupWidget() != nullptr); });
+        for (bool ticked : {true, false}) {
+            toggledWithMenuOpen.clear();
+            Press(Qt::Key_O, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QCOMPARE(qobject_cast<QMenu *>(QApplication::activePopupWidget())->activeAction(), oneHand);
+            Press(Qt::Key_Return);
+            QCOMPARE(oneHand->isChecked(), ticked);
+            QCOMPARE(toggledWithMenuOpen, QList<bool>{true});
+            QAccessibleInterface *item = AccessibleMenuItem(main.MenuNamed("MenuOpcions"), oneHand);
+            QVERIFY(item);
+            QCOMPARE(item->role(), QAccessible::MenuItem);
+            QVERIFY(item->state().checkable);
+            QCOMPARE(bool(item->state().checked), ticked);
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+            QTRY_COMPARE(QApplication::focusWidget(), main.Edit());
+        }
         main.Document().SetModified(false);
         main.close();
     }
