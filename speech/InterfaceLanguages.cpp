@@ -1,6 +1,7 @@
 #include "speech/InterfaceLanguages.h"
 
 #include "speech/AccessibleLabels.h"
+#include "speech/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -284,6 +285,7 @@ QStringList ApplyInterfaceLanguage(int language, QObject *mainWindow, QObject *s
     QStringList missing;
     if (language < 0 || language >= kLanguageCount)
         return missing;
+    UseQtTranslations(language);
     for (const CaptionRow &row : kCaptionTable) {
         QObject *root = row.window == CaptionWindow::Speech ? speechWindow : mainWindow;
         if (!root)

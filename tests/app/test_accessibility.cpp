@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -333,6 +334,51 @@ private slots:
         }
         main.Document().SetModified(false);
         main.close();
+    }
+
+    // Qt's own dialogs speak the interface language: Qt's translations where the system
+    // has them, the program's own where it has none (Basque).
+    void qtDialogsSpeakTheInterfaceLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("buttons"); // Yes, No, Cancel, as announced
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("Catalan") << 0 << QStringList{QString::fromUtf8("Sí"), "No", QString::fromUtf8("Cancel·la")}
+                                 << "Nom de fitxer:";
+        QTest::newRow("Spanish") << 1 << QStringList{QString::fromUtf8("Sí"), "No", "Cancelar"}
+                                 << "Nombre de fichero:";
+        QTest::newRow("Basque") << 2 << QStringList{"Bai", "Ez", "Utzi"} << "Fitxategiaren izena:";
+    }
+
+    void qtDialogsSpeakTheInterfaceLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QStringList, buttons);
+        QFETCH(QString, fileName);
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        windows->languages->SetLanguageIndex(language);
+        windows->languages->ListBoxLlenguatgeClick();
+
+        QMessageBox question(QMessageBox::Question, QStringLiteral("Tolvanet"), QStringLiteral("?"),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, windows->main.get());
+        QStringList announced;
+        for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            announced << QAccessible::queryAccessibleInterface(question.button(which))->text(QAccessible::Name);
+        QFileDialog files(windows->main.get());
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        auto *label = files.findChild<QLabel *>(QStringLiteral("fileNameLabel"));
+        QVERIFY(label);
+        QCOMPARE(announced, buttons);
+        QCOMPARE(WithoutMnemonic(label->text()), fileName);
+
+        // Back to Catalan, the buttons follow.
+        windows->languages->SetLanguageIndex(0);
+        windows->languages->ListBoxLlenguatgeClick();
+        QMessageBox again(QMessageBox::Question, QStringLiteral("Tolvanet"), QStringLiteral("?"), QMessageBox::Cancel);
+        QCOMPARE(again.button(QMessageBox::Cancel)->text(), QString::fromUtf8("Cancel·la"));
+        windows->main->Document().SetModified(false);
+        windows->main->close();
     }
 
     void init()
