@@ -432,13 +432,15 @@ private slots:
         struct Expected
         {
             int language;
-            QString oneWord, nameField, stop, toolBar, voices, rate, languageList, ok, wordByWord;
+            QString oneWord, nameField, stop, toolBar, voices, rate, languageList, ok, wordByWord, fileMenu,
+                findField, replaceAll;
         };
         const Expected rows[] = {
             {0, "Només una paraula", "Nom del fitxer de so:", "Parar la lectura", "Barra d'eines", "Veus",
-             "Velocitat:", "Llenguatge", "D'acord", "Llegir paraula per paraula"},
-            {5, "Sólo una palabra", "Sound file name:", "Stop", "Toolbar", "Voices", "Speed:", "Language", "OK",
-             "Read word by word"},
+             "Velocitat:", "Llenguatge", "D'acord", "Llegir paraula per paraula", "Fitxer", "Text a buscar",
+             "Substituir-ho tot"},
+            {5, "Only one word", "Sound file name:", "Stop", "Toolbar", "Voices", "Speed:", "Language", "OK",
+             "Read word by word", "File", "Text to find", "Replace all"},
         };
         for (const Expected &row : rows) {
             // Relabelled in place, as the chooser does it.
@@ -469,6 +471,17 @@ private slots:
             QVERIFY(oneHand.state.checkable);
             QCOMPARE(bool(oneHand.state.checked), main.ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
             QCOMPARE(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
+            QCOMPARE(seen.value("MenuFitxer").name, row.fileMenu);
+
+            // The replace dialog, opened or already open, speaks the language too.
+            main.ActionFor(QStringLiteral("replace"))->trigger();
+            auto *replace = main.findChild<QDialog *>(QStringLiteral("ReplaceDialog1"));
+            QVERIFY(replace);
+            QTRY_COMPARE(TreeWalk(replace).byObjectName.value("EditBuscar").name, row.findField);
+            TreeWalk replaceTree(replace);
+            QVERIFY2(replaceTree.problems.isEmpty(), qPrintable(context + ": " + replaceTree.problems.join("; ")));
+            QCOMPARE(replaceTree.byObjectName.value("ButtonSubstituirTot").name, row.replaceAll);
+            QCOMPARE(replace->windowTitle(), QStringLiteral("Substituir"));
 
             TreeWalk speechTree(&speech);
             QVERIFY2(speechTree.problems.isEmpty(), qPrintable(context + ": " + speechTree.problems.join("; ")));
