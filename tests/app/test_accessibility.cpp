@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QToolButton>
@@ -377,6 +378,34 @@ private slots:
         windows->languages->ListBoxLlenguatgeClick();
         QMessageBox again(QMessageBox::Question, QStringLiteral("Tolvanet"), QStringLiteral("?"), QMessageBox::Cancel);
         QCOMPARE(again.button(QMessageBox::Cancel)->text(), QString::fromUtf8("Cancel·la"));
+        windows->main->Document().SetModified(false);
+        windows->main->close();
+    }
+
+    // Entering the voice list or the language list, a screen reader finds the chosen
+    // entry focused and selected, even when nothing was selected before.
+    void enteringAListGivesItsChosenEntry()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        windows->speechWindow->show();
+        windows->languages->show();
+        const std::tuple<QWidget *, const char *, int> lists[] = {{windows->languages.get(), "ListBoxLlenguatge", 5},
+                                                                  {windows->speechWindow.get(), "ListBoxMotorsDeVeu", 1}};
+        for (auto [window, name, row] : lists) {
+            auto *list = window->findChild<QListWidget *>(QLatin1String(name));
+            QVERIFY(list);
+            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+            list->clearSelection();
+            QApplication::setActiveWindow(window);
+            list->setFocus();
+            QTRY_VERIFY(list->hasFocus());
+            QAccessibleInterface *entry = QAccessible::queryAccessibleInterface(list)->tableInterface()->cellAt(row, 0);
+            QVERIFY(entry);
+            QCOMPARE(entry->text(QAccessible::Name), list->item(row)->text());
+            QVERIFY2(entry->state().selected, name);
+            QVERIFY2(entry->state().focused, name);
+        }
         windows->main->Document().SetModified(false);
         windows->main->close();
     }
