@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTimer>
 #include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -408,6 +409,48 @@ private slots:
         }
         windows->main->Document().SetModified(false);
         windows->main->close();
+    }
+
+    // "No encuentro" is said once and gives the focus back to the find dialog, which
+    // stays open.
+    void notFoundLeavesTheFocusInTheFindDialog()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormPrincipal &main = *windows->main;
+        main.show();
+        QApplication::setActiveWindow(&main);
+        main.ActionFor(QStringLiteral("find"))->trigger();
+        auto *find = main.findChild<QDialog *>(QStringLiteral("FindDialog1"));
+        QVERIFY(find);
+        QApplication::setActiveWindow(find);
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        auto *field = find->findChild<QLineEdit *>(QStringLiteral("EditBuscar"));
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("zzz"));
+
+        QString description = QStringLiteral("not shown");
+        QWidget *owner = nullptr;
+        auto *answer = new QTimer(find);
+        answer->setInterval(10);
+        connect(answer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            answer->stop();
+            description = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+            owner = box->parentWidget();
+            box->accept();
+        });
+        answer->start();
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY2(!description.contains(QStringLiteral("No encuentro")), qPrintable(description));
+        // The desktop gives the activation back to the window the message belonged to.
+        QCOMPARE(owner, find);
+        QVERIFY(find->isVisible());
+        main.Document().SetModified(false);
+        main.close();
     }
 
     void init()
