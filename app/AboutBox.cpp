@@ -144,6 +144,10 @@ void AboutBox::ShowAsSplash()
     m_splash = true;
     m_ok->hide();
     setFixedSize(kWidth, kHeight - kButtonRow);
+    // Shown without taking the activation: a screen reader would announce a dialog with
+    // nothing focused at every start.
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
     show();
     m_pictureTimer->stop();
     m_startTimer->start();
@@ -159,6 +163,8 @@ void AboutBox::EndSplash()
     m_startTimer->stop();
     m_splash = false;
     hide();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
     setFixedSize(kWidth, kHeight);
     m_ok->show();
     setWindowFlag(Qt::WindowStaysOnTopHint, false);

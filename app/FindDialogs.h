@@ -23,6 +23,11 @@ signals:
     void findNext();
 
 protected:
+    // Captions in the interface language of the window that opened the dialog.
+    void Relabel();
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
     QLineEdit *m_findEdit;
     QCheckBox *m_matchCase;
     QCheckBox *m_wholeWord;

@@ -5,9 +5,11 @@
 #include "app/ConversionProgress.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
+#include "app/MenuCheckItems.h"
 #include "app/RecoveryCopy.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
+#include "app/ToolBarKeys.h"
 #include "speech/InterfaceLanguages.h"
 #include "core/WaitWithEvents.h"
 
@@ -186,8 +188,6 @@ void FormPrincipal::BuildToolBar()
         button->setIcon(style()->standardIcon(spec.icon));
         button->setIconSize(QSize(32, 32));
         button->setToolTip(QString::fromLatin1(spec.hint));
-        // Buttons never take the focus from the editor: word-by-word reading stops when it loses it.
-        button->setFocusPolicy(Qt::NoFocus);
         if (spec.label) {
             button->setText(QString::fromLatin1(spec.label));
             button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -222,6 +222,11 @@ void FormPrincipal::BuildToolBar()
     m_tools.nomesUnaParaula->setObjectName(QStringLiteral("CheckBoxNomesUnParaula"));
     m_tools.nomesUnaParaula->setAccessibleName(m_tools.nomesUnaParaula->text());
     toolBar->addWidget(m_tools.nomesUnaParaula);
+    // A click never takes the focus from the editor (word-by-word reading stops when it
+    // loses it), but the keyboard reaches every button.
+    MakeToolButtonsReachable({m_tools.lectura, m_tools.paraulaPerParaula, m_tools.parar, m_tools.menu, m_tools.wav,
+                              m_tools.mp3},
+                             nameField, m_tools.nomesUnaParaula, m_edit);
 }
 
 void FormPrincipal::RegisterWindowCommands()
@@ -298,12 +303,7 @@ void FormPrincipal::BuildMenus()
         if (command.checkable)
             action->setCheckable(true);
         // A screen reader hears the new state of a check mark, "not checked" too.
-        connect(action, &QAction::toggled, this, [action] {
-            QAccessible::State changed;
-            changed.checked = true;
-            QAccessibleStateChangeEvent event(action, changed);
-            QAccessible::updateAccessibility(&event);
-        });
+        connect(action, &QAction::toggled, this, [action] { AnnounceCheckMark(action); });
         const QString id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { RunCommandById(id); });
         // Shortcuts work while their menu is hidden, because the window holds every action.
@@ -326,6 +326,7 @@ void FormPrincipal::BuildMenus()
         auto *menu = new QMenu(QString::fromUtf8(entry.caption), this);
         menu->setObjectName(name);
         m_menus.insert(name, menu);
+        TickCheckItemsInPlace(menu);
         for (const Command *command : m_registry.InMenu(name)) {
             const bool fullOnly = command->name == QLatin1String("MenuNouHTML")
                 || command->name == QLatin1String("MenuExecutarUnNouTolvanet32DOS");

@@ -105,8 +105,9 @@ void ReadingTriggers::ConnectToolbar(const ToolbarButtons &buttons)
     const auto wire = [this](QAbstractButton *button, void (ReadingTriggers::*slot)()) {
         if (!button)
             return;
-        // A button that took the focus would end word-by-word reading at once.
-        button->setFocusPolicy(Qt::NoFocus);
+        // A button that took the focus from a click would end word-by-word reading at
+        // once; the keyboard still reaches it with Tab.
+        button->setFocusPolicy(Qt::TabFocus);
         connect(button, &QAbstractButton::clicked, this, slot);
     };
     wire(buttons.lectura, &ReadingTriggers::ButtonLecturaClick);

@@ -4,14 +4,18 @@
 
 #include "app/AboutBox.h"
 #include "app/EditorWidget.h"
+#include "app/ExportEndTexts.h"
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
+#include "app/StatusAnnouncer.h"
 #include "core/WaitWithEvents.h"
+#include "platform/AccessibleLineEdit.h"
 #include "platform/DesktopWindowsDBus.h"
+#include "platform/ScreenReaderStatus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
 #include "speech/ExceptionsDictionary.h"
@@ -103,8 +107,10 @@ void ConnectAudioExport(ProgramWindows &windows)
         FormPrincipal &window = *windows.main;
         if (!result.notice.isEmpty())
             window.ShowStatus(result.notice);
-        // Heard as well as shown, unless there is no voice to say it.
-        if (!windows.speech->VoiceEntries().isEmpty())
+        // Announced to a screen reader in the interface language; heard in the program's
+        // voice only when no screen reader says it, and there is a voice to say it.
+        AnnounceStatus(&window, ExportEndText(windows.languages->LanguageIndex(), result));
+        if (!windows.speech->VoiceEntries().isEmpty() && !ScreenReaderEnabled())
             windows.speech->SpeakText(ExportEndSentence(result));
         if (!result.ok)
             window.Questions().Message(result.reason);
@@ -188,6 +194,7 @@ void SetProgramIdentity()
     // desktop would append it to every window title.
     QApplication::setApplicationName(QStringLiteral("Tolvanet Corvalida"));
     QApplication::setDesktopFileName(QStringLiteral("tolvanet"));
+    InstallAccessibleLineEdits();
 }
 
 bool StoredVoiceIsEspeak(const SettingsStore &settings)

@@ -26,8 +26,14 @@ QString WidgetQuestions::OpenFilter()
 
 void WidgetQuestions::Message(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_parent);
-    box.setAccessibleDescription(text);
+    // Owned by the window of ours in use (the find dialog after "No encuentro"), which
+    // gets the focus back when the message closes. Its text is said once: no description
+    // repeats it.
+    QWidget *owner = m_parent;
+    if (QWidget *active = QApplication::activeWindow(); active && m_parent
+        && (active == m_parent->window() || (active->parentWidget() && active->parentWidget()->window() == m_parent->window())))
+        owner = active;
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, owner);
     box.exec();
 }
 

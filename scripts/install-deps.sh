@@ -13,6 +13,8 @@ packages=(
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils poppler-utils
   libpoppler-qt6-dev libzip-dev pandoc
+  # Qt's own dialogs and buttons in the interface language.
+  qt6-translations-l10n
 )
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it

@@ -1,5 +1,6 @@
 #include "speech/ChoiceList.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -48,4 +49,23 @@ void ChoiceList::mouseReleaseEvent(QMouseEvent *event)
     const bool onEntry = itemAt(event->position().toPoint()) != nullptr;
     if (onEntry || currentRow() != m_rowAtPress)
         emit chosen();
+}
+
+void ChoiceList::focusInEvent(QFocusEvent *event)
+{
+    QListWidget::focusInEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return;
+    if (!selectionModel()->isSelected(current))
+        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+    // After the list's own focus event, the entry's: a screen reader then says the entry.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface *table = list ? list->tableInterface() : nullptr;
+    QAccessibleInterface *entry = table ? table->cellAt(current.row(), current.column()) : nullptr;
+    if (!entry)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(list->indexOfChild(entry));
+    QAccessible::updateAccessibility(&focus);
 }

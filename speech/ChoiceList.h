@@ -5,6 +5,8 @@
 // A list that tells apart the user's choices from programmatic changes of its row:
 // `chosen` follows a mouse click on an entry (the current one included), a keyboard
 // move to another entry, and Space on the current entry. setCurrentRow never emits it.
+// Entering the list, a screen reader is told of the current entry, selected, not only of
+// the list.
 class ChoiceList : public QListWidget
 {
     Q_OBJECT
@@ -18,6 +20,7 @@ signals:
     void chosen();
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -1,5 +1,7 @@
 #include "app/AboutBox.h"
+#include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/MenuCheckItems.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
 #include "speech/AccessibleLabels.h"
@@ -12,10 +14,23 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -75,6 +90,124 @@ private:
     }
 };
 
+// Ends the test run when a question to the accessibility layer has not been answered in
+// time: a query that never returns fails the test instead of holding the suite.
+class AnswerDeadline
+{
+public:
+    explicit AnswerDeadline(std::chrono::seconds limit) : m_limit(limit), m_thread([this] { Watch(); }) {}
+    ~AnswerDeadline()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    // Names the question being asked; the limit counts from here.
+    void Asking(const QByteArray &question)
+    {
+        std::lock_guard lock(m_mutex);
+        m_question = question;
+        m_since = std::chrono::steady_clock::now();
+    }
+
+private:
+    void Watch()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_done) {
+            if (std::chrono::steady_clock::now() - m_since > m_limit) {
+                std::fprintf(stderr, "FAIL! no answer within %llds to %s\n", static_cast<long long>(m_limit.count()),
+                             m_question.constData());
+                std::fflush(stderr);
+                std::_Exit(1);
+            }
+            m_wake.wait_for(lock, std::chrono::milliseconds(200));
+        }
+    }
+
+    const std::chrono::seconds m_limit;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    QByteArray m_question = "nothing";
+    std::chrono::steady_clock::time_point m_since = std::chrono::steady_clock::now();
+    std::thread m_thread;
+};
+
+// Asks a field what a screen reader asks on every move of the caret, at every offset and
+// just outside the text, and returns what is wrong with the answers.
+QStringList TextQueryProblems(QLineEdit *edit, AnswerDeadline &deadline)
+{
+    QStringList problems;
+    const QString where = edit->objectName().isEmpty() ? QString::fromLatin1(edit->metaObject()->className())
+                                                       : edit->objectName();
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(edit);
+    QAccessibleTextInterface *text = iface ? iface->textInterface() : nullptr;
+    if (!text)
+        return {where + QStringLiteral(" has no text interface")};
+    const QString shown = edit->text();
+    const int size = int(shown.size());
+    if (text->characterCount() != size)
+        problems << where + QStringLiteral(" counts %1 characters of %2").arg(text->characterCount()).arg(size);
+    using Query = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int *, int *) const;
+    const std::pair<const char *, Query> queries[] = {{"textAtOffset", &QAccessibleTextInterface::textAtOffset},
+                                                      {"textBeforeOffset", &QAccessibleTextInterface::textBeforeOffset},
+                                                      {"textAfterOffset", &QAccessibleTextInterface::textAfterOffset}};
+    for (auto boundary : {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+                          QAccessible::ParagraphBoundary, QAccessible::LineBoundary, QAccessible::NoBoundary}) {
+        for (const auto &[queryName, query] : queries) {
+            QString joined; // the pieces at each piece's end, from the start: the whole text
+            int next = 0;
+            for (int offset = -1; offset <= size + 1; ++offset) {
+                deadline.Asking(QStringLiteral("%1(%2, %3) on %4 \"%5\"")
+                                    .arg(queryName).arg(offset).arg(int(boundary)).arg(where, shown).toUtf8());
+                int start = -2;
+                int end = -2;
+                const QString piece = (text->*query)(offset, boundary, &start, &end);
+                const QString context = QStringLiteral("%1(%2, %3) on %4").arg(queryName).arg(offset).arg(int(boundary)).arg(where);
+                if (offset < 0 || offset > size) {
+                    if (start != -1 || end != -1 || !piece.isEmpty())
+                        problems << context + QStringLiteral(" answers outside the text");
+                    continue;
+                }
+                if (start < 0 || start > end || end > size || piece != shown.mid(start, end - start))
+                    problems << context + QStringLiteral(" gives \"%1\" as %2..%3").arg(piece).arg(start).arg(end);
+                if (query == &QAccessibleTextInterface::textAtOffset) {
+                    if (offset < size && (start > offset || end <= offset))
+                        problems << context + QStringLiteral(" misses the offset: %1..%2").arg(start).arg(end);
+                    if (offset == next && offset < size) {
+                        joined += piece;
+                        next = end;
+                    }
+                }
+            }
+            if (query == &QAccessibleTextInterface::textAtOffset && joined != shown)
+                problems << where + QStringLiteral(" pieces of kind %1 give \"%2\"").arg(int(boundary)).arg(joined);
+        }
+    }
+    // The word a reader asks for at the end, after End, is the last one.
+    int start = 0;
+    int end = 0;
+    if (size > 0 && text->textAtOffset(size, QAccessible::WordBoundary, &start, &end).trimmed().isEmpty())
+        problems << where + QStringLiteral(" has no word at its end");
+    for (int offset = 0; offset <= size; ++offset) {
+        text->attributes(offset, &start, &end);
+        if (start != 0 || end != size)
+            problems << where + QStringLiteral(" has an attribute run %1..%2 at %3").arg(start).arg(end).arg(offset);
+    }
+    return problems;
+}
+
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *target = QApplication::activePopupWidget();
+    QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
 } // namespace
 
 // The main window, the speech window and the language chooser as a screen reader reads
@@ -88,6 +221,238 @@ class TestAccessibility : public QObject
     SpeechEngineSet m_engines;
 
 private slots:
+    // Every one-line field the program shows, its own and those of Qt's dialogs, answers
+    // a screen reader's questions about its characters, words, sentences and lines at
+    // every offset, and reads as one run of text.
+    void everyLineEditAnswersTextQuestions()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormPrincipal &main = *windows->main;
+        main.show();
+        windows->speechWindow->show();
+        main.ActionFor(QStringLiteral("find"))->trigger();
+        main.ActionFor(QStringLiteral("replace"))->trigger();
+        QFileDialog files(&main, QStringLiteral("Obrir"), dir.path());
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.show();
+
+        QList<QLineEdit *> edits;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible())
+                for (QLineEdit *edit : window->findChildren<QLineEdit *>())
+                    if (edit->isVisible())
+                        edits << edit;
+        QVERIFY(edits.contains(main.ToolBar().nomFitxer));
+        QVERIFY(edits.size() >= 5);
+
+        AnswerDeadline deadline(std::chrono::seconds(30));
+        const QStringList texts = {QStringLiteral("Sintetitzat"), QStringLiteral("Hola"),
+                                   QString::fromUtf8("  L'àvia diu: «adéu»! Són 3,5 km 😀 fi.  "), QString()};
+        for (QLineEdit *edit : std::as_const(edits)) {
+            for (const QString &sample : texts) {
+                edit->setText(sample);
+                edit->setFocus();
+                const QStringList problems = TextQueryProblems(edit, deadline);
+                QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 5).join("; ")));
+            }
+        }
+        deadline.Asking("nothing");
+        files.hide();
+        main.Document().SetModified(false);
+        main.close();
+    }
+
+    // The toolbar's buttons from the keyboard, announced by their hints, never taking the
+    // focus from a click; the one-hand item ticked from its menu, heard on the item.
+    void keyboardMovesAreAnnounced()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormPrincipal &main = *windows->main;
+        const MainToolBar &tools = main.ToolBar();
+        main.show();
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.Edit()->setFocus();
+
+        Press(Qt::Key_F6);
+        Press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tools.nomesUnaParaula);
+        Press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tools.lectura);
+        const QList<QToolButton *> row = {tools.lectura, tools.paraulaPerParaula, tools.parar, tools.menu, tools.wav,
+                                          tools.mp3};
+        for (int step = 1; step <= row.size(); ++step) {
+            QToolButton *button = qobject_cast<QToolButton *>(QApplication::focusWidget());
+            QVERIFY(button);
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+            QCOMPARE(iface->role(), QAccessible::Button);
+            QVERIFY(iface->state().focused);
+            QCOMPARE(iface->text(QAccessible::Name), button->text().isEmpty() ? button->toolTip() : button->text());
+            Press(Qt::Key_Right);
+            QCOMPARE(QApplication::focusWidget(), row[step % row.size()]);
+        }
+        Press(Qt::Key_Left);
+        QCOMPARE(QApplication::focusWidget(), tools.mp3);
+        Press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), main.Edit());
+        // Enter presses the focused button: here the stop button, which stops the voice.
+        Press(Qt::Key_F6);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Right);
+        Press(Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), tools.parar);
+        m_log.clear();
+        Press(Qt::Key_Return);
+        QTRY_VERIFY(m_log.contains("msp:skip"));
+        QCOMPARE(QApplication::focusWidget(), main.Edit());
+        // A click leaves the focus in the editor.
+        main.Edit()->setFocus();
+        QTest::mouseClick(tools.parar, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), main.Edit());
+
+        QAction *oneHand = main.ActionFor(WindowCommandId::kOneHandKeyboard);
+        // The window tells the accessibility layer of a check mark's change as it toggles.
+        QList<bool> toggledWithMenuOpen;
+        connect(oneHand, &QAction::toggled, this,
+                [&] { toggledWithMenuOpen << (QApplication::activePopupWidget() != nullptr); });
+        for (bool ticked : {true, false}) {
+            toggledWithMenuOpen.clear();
+            Press(Qt::Key_O, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QCOMPARE(qobject_cast<QMenu *>(QApplication::activePopupWidget())->activeAction(), oneHand);
+            Press(Qt::Key_Return);
+            QCOMPARE(oneHand->isChecked(), ticked);
+            QCOMPARE(toggledWithMenuOpen, QList<bool>{true});
+            QAccessibleInterface *item = AccessibleMenuItem(main.MenuNamed("MenuOpcions"), oneHand);
+            QVERIFY(item);
+            QCOMPARE(item->role(), QAccessible::MenuItem);
+            QVERIFY(item->state().checkable);
+            QCOMPARE(bool(item->state().checked), ticked);
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+            QTRY_COMPARE(QApplication::focusWidget(), main.Edit());
+        }
+        main.Document().SetModified(false);
+        main.close();
+    }
+
+    // Qt's own dialogs speak the interface language: Qt's translations where the system
+    // has them, the program's own where it has none (Basque).
+    void qtDialogsSpeakTheInterfaceLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("buttons"); // Yes, No, Cancel, as announced
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("Catalan") << 0 << QStringList{QString::fromUtf8("Sí"), "No", QString::fromUtf8("Cancel·la")}
+                                 << "Nom de fitxer:";
+        QTest::newRow("Spanish") << 1 << QStringList{QString::fromUtf8("Sí"), "No", "Cancelar"}
+                                 << "Nombre de fichero:";
+        QTest::newRow("Basque") << 2 << QStringList{"Bai", "Ez", "Utzi"} << "Fitxategiaren izena:";
+    }
+
+    void qtDialogsSpeakTheInterfaceLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QStringList, buttons);
+        QFETCH(QString, fileName);
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        windows->languages->SetLanguageIndex(language);
+        windows->languages->ListBoxLlenguatgeClick();
+
+        QMessageBox question(QMessageBox::Question, QStringLiteral("Tolvanet"), QStringLiteral("?"),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, windows->main.get());
+        QStringList announced;
+        for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            announced << QAccessible::queryAccessibleInterface(question.button(which))->text(QAccessible::Name);
+        QFileDialog files(windows->main.get());
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        auto *label = files.findChild<QLabel *>(QStringLiteral("fileNameLabel"));
+        QVERIFY(label);
+        QCOMPARE(announced, buttons);
+        QCOMPARE(WithoutMnemonic(label->text()), fileName);
+
+        // Back to Catalan, the buttons follow.
+        windows->languages->SetLanguageIndex(0);
+        windows->languages->ListBoxLlenguatgeClick();
+        QMessageBox again(QMessageBox::Question, QStringLiteral("Tolvanet"), QStringLiteral("?"), QMessageBox::Cancel);
+        QCOMPARE(again.button(QMessageBox::Cancel)->text(), QString::fromUtf8("Cancel·la"));
+        windows->main->Document().SetModified(false);
+        windows->main->close();
+    }
+
+    // Entering the voice list or the language list, a screen reader finds the chosen
+    // entry focused and selected, even when nothing was selected before.
+    void enteringAListGivesItsChosenEntry()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        windows->speechWindow->show();
+        windows->languages->show();
+        const std::tuple<QWidget *, const char *, int> lists[] = {{windows->languages.get(), "ListBoxLlenguatge", 5},
+                                                                  {windows->speechWindow.get(), "ListBoxMotorsDeVeu", 1}};
+        for (auto [window, name, row] : lists) {
+            auto *list = window->findChild<QListWidget *>(QLatin1String(name));
+            QVERIFY(list);
+            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+            list->clearSelection();
+            QApplication::setActiveWindow(window);
+            list->setFocus();
+            QTRY_VERIFY(list->hasFocus());
+            QAccessibleInterface *entry = QAccessible::queryAccessibleInterface(list)->tableInterface()->cellAt(row, 0);
+            QVERIFY(entry);
+            QCOMPARE(entry->text(QAccessible::Name), list->item(row)->text());
+            QVERIFY2(entry->state().selected, name);
+            QVERIFY2(entry->state().focused, name);
+        }
+        windows->main->Document().SetModified(false);
+        windows->main->close();
+    }
+
+    // "No encuentro" is said once and gives the focus back to the find dialog, which
+    // stays open.
+    void notFoundLeavesTheFocusInTheFindDialog()
+    {
+        QTemporaryDir dir;
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormPrincipal &main = *windows->main;
+        main.show();
+        QApplication::setActiveWindow(&main);
+        main.ActionFor(QStringLiteral("find"))->trigger();
+        auto *find = main.findChild<QDialog *>(QStringLiteral("FindDialog1"));
+        QVERIFY(find);
+        QApplication::setActiveWindow(find);
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        auto *field = find->findChild<QLineEdit *>(QStringLiteral("EditBuscar"));
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("zzz"));
+
+        QString description = QStringLiteral("not shown");
+        QWidget *owner = nullptr;
+        auto *answer = new QTimer(find);
+        answer->setInterval(10);
+        connect(answer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            answer->stop();
+            description = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+            owner = box->parentWidget();
+            box->accept();
+        });
+        answer->start();
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY2(!description.contains(QStringLiteral("No encuentro")), qPrintable(description));
+        // The desktop gives the activation back to the window the message belonged to.
+        QCOMPARE(owner, find);
+        QVERIFY(find->isVisible());
+        main.Document().SetModified(false);
+        main.close();
+    }
+
     void init()
     {
         AppLifetime::Instance().Reset();
@@ -139,13 +504,15 @@ private slots:
         struct Expected
         {
             int language;
-            QString oneWord, nameField, stop, toolBar, voices, rate, languageList, ok, wordByWord;
+            QString oneWord, nameField, stop, toolBar, voices, rate, languageList, ok, wordByWord, fileMenu,
+                findField, replaceAll;
         };
         const Expected rows[] = {
             {0, "Només una paraula", "Nom del fitxer de so:", "Parar la lectura", "Barra d'eines", "Veus",
-             "Velocitat:", "Llenguatge", "D'acord", "Llegir paraula per paraula"},
-            {5, "Sólo una palabra", "Sound file name:", "Stop", "Toolbar", "Voices", "Speed:", "Language", "OK",
-             "Read word by word"},
+             "Velocitat:", "Llenguatge", "D'acord", "Llegir paraula per paraula", "Fitxer", "Text a buscar",
+             "Substituir-ho tot"},
+            {5, "Only one word", "Sound file name:", "Stop", "Toolbar", "Voices", "Speed:", "Language", "OK",
+             "Read word by word", "File", "Text to find", "Replace all"},
         };
         for (const Expected &row : rows) {
             // Relabelled in place, as the chooser does it.
@@ -176,6 +543,17 @@ private slots:
             QVERIFY(oneHand.state.checkable);
             QCOMPARE(bool(oneHand.state.checked), main.ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
             QCOMPARE(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
+            QCOMPARE(seen.value("MenuFitxer").name, row.fileMenu);
+
+            // The replace dialog, opened or already open, speaks the language too.
+            main.ActionFor(QStringLiteral("replace"))->trigger();
+            auto *replace = main.findChild<QDialog *>(QStringLiteral("ReplaceDialog1"));
+            QVERIFY(replace);
+            QTRY_COMPARE(TreeWalk(replace).byObjectName.value("EditBuscar").name, row.findField);
+            TreeWalk replaceTree(replace);
+            QVERIFY2(replaceTree.problems.isEmpty(), qPrintable(context + ": " + replaceTree.problems.join("; ")));
+            QCOMPARE(replaceTree.byObjectName.value("ButtonSubstituirTot").name, row.replaceAll);
+            QCOMPARE(replace->windowTitle(), QStringLiteral("Substituir"));
 
             TreeWalk speechTree(&speech);
             QVERIFY2(speechTree.problems.isEmpty(), qPrintable(context + ": " + speechTree.problems.join("; ")));

@@ -6,8 +6,11 @@
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/fakes/FakeAccessibilityStatus.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
+#include <QAccessible>
+#include <QLabel>
 #include <QToolBar>
 #include <QAction>
 #include <QCheckBox>
@@ -268,6 +271,48 @@ private slots:
         emit m_windows->exporter->finished(result);
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(m_log, QStringList{"msp:speak:" + spoken});
+    }
+
+    // The end of an export is announced to a screen reader in the interface language,
+    // from a status line that never takes the focus; while a screen reader runs, the
+    // program's own voice leaves the result to it.
+    void theEndOfAnExportIsAnnounced_data()
+    {
+        QTest::addColumn<bool>("screenReader");
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<QString>("announced");
+        QTest::addColumn<QStringList>("spoken");
+        QTest::newRow("no screen reader") << false << QByteArray("0") << "Fitxer de so desat: carta.mp3."
+                                          << QStringList{"msp:speak:Fitxer de so desat: carta.mp3."};
+        QTest::newRow("screen reader, Spanish") << true << QByteArray("1") << "Archivo de sonido guardado: carta.mp3."
+                                                << QStringList{};
+    }
+
+    void theEndOfAnExportIsAnnounced()
+    {
+        QFETCH(bool, screenReader);
+        QFETCH(QByteArray, language);
+        QFETCH(QString, announced);
+        QFETCH(QStringList, spoken);
+        FakeAccessibilityStatus status(screenReader);
+        QVERIFY(status.Registered());
+        QVERIFY(Start("[tts]\r\nNumero sintetitzador=1\r\n[LlibreriaLlegir]\r\nLLENGUA=" + language + "\r\n"));
+        ExportResult result;
+        result.ok = true;
+        result.format = ExportFormat::Mp3;
+        result.file = m_dir.filePath("records/carta.mp3");
+        m_log.clear();
+        emit m_windows->exporter->finished(result);
+        auto *line = Main().findChild<QLabel *>(QStringLiteral("StatusAnnouncement"));
+        QVERIFY(line);
+        QVERIFY(line->isVisible());
+        QCOMPARE(line->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(line->text(), announced);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(line);
+        QCOMPARE(iface->role(), QAccessible::Notification);
+        QCOMPARE(iface->text(QAccessible::Name), announced);
+        QCOMPARE(QApplication::focusWidget(), Main().Edit());
+        QCOMPARE(m_log, spoken);
     }
 };
 

@@ -110,7 +110,7 @@ private slots:
         WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=5\r\n");
         auto windows = StartProgram(Options(dir.path()));
         FormPrincipal &main = *windows->main;
-        QCOMPARE(main.MenuNamed("MenuFitxer")->title(), QString("&Archivo"));
+        QCOMPARE(main.MenuNamed("MenuFitxer")->title(), QString("&File"));
         QCOMPARE(main.findChild<QLabel *>("LabelSoundFileName")->text(), QString("Sound file name:"));
         QCOMPARE(main.findChild<QAction *>("MenuAbout")->text(), QString("About..."));
         CloseWithoutSaving(*windows);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+struct ExportResult;
+
+// How the end of an audio export reads in an interface language (an index of the
+// language list; Catalan outside it): the sound file's name, or that none or only the
+// WAV was made.
+QString ExportEndText(int language, const ExportResult &result);
