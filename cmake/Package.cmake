@@ -18,7 +18,7 @@ add_custom_target(tolvanet_docs ALL DEPENDS ${TOLVANET_COMPRESSED})
 install(FILES ${TOLVANET_PACKAGE_DOCS}/tolvanet-tool.1.gz ${TOLVANET_PACKAGE_DOCS}/tolvanet.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TOLVANET_PACKAGE_DOCS}/changelog.gz data/copyright
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tolvanet)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tolvanet)
@@ -29,17 +29,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "talking text editor for readers and classrooms")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "talking text editor for readers and classrooms
- Tolvanet Corvalida is a plain-text editor that speaks: each character as it is
- typed, the finished word on a blank and the line on a full stop; it reads the
- selection, the whole text or word by word, and saves the document as a WAV, MP3
- or Opus recording with its subtitles. It is made for readers with low vision or
- reading difficulties and for pupils in Catalan and Spanish classrooms.
- .
- Classroom tools write their results into the text: a calculator, a linear
- system solver that writes every step, a solfege to MusicXML converter, Java and
- HTML helpers and a blackboard to HTML5 converter. The interface speaks Catalan,
- Spanish, Basque, Galician, Portuguese, English and French.")
+# The first line of the package's description is the summary above; CPack indents these.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tolvanet Corvalida is a plain-text editor that speaks: each character as
+it is typed, the finished word on a blank and the line on a full stop; it
+reads the selection, the whole text or word by word, and saves the document
+as a WAV, MP3 or Opus recording with its subtitles. It is made for readers
+with low vision or reading difficulties and for pupils in Catalan and
+Spanish classrooms.
+
+Classroom tools write their results into the text: a calculator, a linear
+system solver that writes every step, a solfege to MusicXML converter, Java
+and HTML helpers and a blackboard to HTML5 converter. The interface speaks
+Catalan, Spanish, Basque, Galician, Portuguese, English and French.")
 # The libraries the programs link come from dpkg-shlibdeps (the voice library beside
 # them is loaded at run time, not linked). What the programs start or load at run time
 # is listed by hand: the voices' data, the speech service, the encoders, Qt's

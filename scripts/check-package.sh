@@ -72,7 +72,7 @@ for metainfo in "$root"/usr/share/metainfo/*.metainfo.xml; do
 done
 
 if command -v lintian >/dev/null; then
-  lintian_out="$(lintian --no-tag-display-limit "$deb" || true)"
+  lintian_out="$(lintian --tag-display-limit 0 "$deb" || true)"
   [ -z "$lintian_out" ] || echo "$lintian_out"
   if grep -q '^E:' <<<"$lintian_out"; then
     fail "lintian reports errors"
