@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs the whole test suite: ./test.sh
+# and runs the whole test suite and the fuzzers: ./test.sh
+# Arguments go to ctest and leave the fuzzers out: ./test.sh -R speech
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh --tests
@@ -14,24 +15,22 @@ export QT_QPA_PLATFORM=offscreen
 # Speech is heard through a sound server of the test run's own, in a runtime folder of
 # its own, so it never touches the user's sound: a null sink stands in for the
 # speakers and the tests record its monitor. The speech service the tests start finds
-# it there too.
+# it there too. TOLVANET_SOUND_SERVER=pipewire runs the suite on PipeWire instead.
 export XDG_RUNTIME_DIR="$(mktemp -d /tmp/tolvanet-test-XXXXXX)"
 unset PULSE_SERVER PULSE_SINK SPEECHD_ADDRESS
 stop_sound() {
-  pulseaudio --kill 2>/dev/null || true
+  scripts/sound-server.sh stop 2>/dev/null || true
   pid_file="$XDG_RUNTIME_DIR/speech-dispatcher/pid/speech-dispatcher.pid"
   [ -f "$pid_file" ] && kill "$(cat "$pid_file")" 2>/dev/null || true
   rm -rf "$XDG_RUNTIME_DIR"
 }
 trap stop_sound EXIT
-pulseaudio --daemonize=yes --exit-idle-time=-1 -n --log-target=stderr --log-level=error \
-  --load="module-null-sink sink_name=nullsink" --load=module-native-protocol-unix
-pactl set-default-sink nullsink
+scripts/sound-server.sh start "${TOLVANET_SOUND_SERVER:-pulseaudio}"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANET_SANITIZE=ON -DTOLVANET_BENCHMARKS=OFF >/dev/null
 cmake --build build-test
 # libspeechd looks through its voice list with strstr, which the sanitizer makes
 # quadratic: espeak-ng's thousands of voices would take minutes.
 export ASAN_OPTIONS=detect_leaks=0:intercept_strstr=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-test --output-on-failure -j2
-scripts/run-fuzzers.sh
+ctest --test-dir build-test --output-on-failure -j2 "$@"
+[ $# -gt 0 ] || scripts/run-fuzzers.sh

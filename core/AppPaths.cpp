@@ -28,7 +28,12 @@ AppPaths AppPaths::InDirectory(const QString &directory, const QString &programD
 
 AppPaths AppPaths::ForProgramDir(const QString &programDir)
 {
-    if (QFileInfo(programDir).isWritable())
+    // A copy in the system's own tree (a package's, or one installed under /usr/local)
+    // is an installed copy even for the administrator who may write there: what the
+    // program writes belongs to the user, not beside files the package manager removes.
+    const QString absolute = QDir(programDir).absolutePath();
+    const bool systemTree = absolute.startsWith(QStringLiteral("/usr/"));
+    if (!systemTree && QFileInfo(programDir).isWritable())
         return InDirectory(programDir);
     const QString config = WithSlash(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + QStringLiteral("tolvanet/");

@@ -5,6 +5,8 @@
 #include "speech/VoiceControl.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -337,6 +339,23 @@ void FormTTS::showEvent(QShowEvent *event)
     m_dictionaryBox->setChecked(m_dictionary.DictionaryActive());
     SyncFromVoices();
     QDialog::showEvent(event);
+}
+
+void FormTTS::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowTitleChange)
+        return;
+    // The window carries the main window's long title. Where the window draws its own
+    // title bar (Qt's decoration on Wayland) the title is cut at the window's width, so
+    // the window keeps room for the title in a bold face beside the bar's three buttons.
+    QFont bold = font();
+    bold.setBold(true);
+    constexpr int kTitleBarButtonsAndMargins = 3 * 32 + 2 * 16;
+    const int room = QFontMetrics(bold).horizontalAdvance(windowTitle()) + kTitleBarButtonsAndMargins;
+    setMinimumWidth(qMax(room, minimumSizeHint().width()));
+    if (width() < room)
+        resize(room, height());
 }
 
 void FormTTS::done(int result)

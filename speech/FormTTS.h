@@ -59,6 +59,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // A new title widens the window until the title bar shows it whole.
+    void changeEvent(QEvent *event) override;
     // Every way of closing ends here (OK, Esc, the title bar): the voice and rate are stored.
     void done(int result) override;
 

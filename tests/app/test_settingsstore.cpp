@@ -1,3 +1,4 @@
+#include "core/AppPaths.h"
 #include "core/SettingsStore.h"
 #include "core/TextEncoding.h"
 #include "core/WholeFiles.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -258,6 +260,26 @@ private slots:
         QVERIFY(!ToInteger("12abc"));
         QVERIFY(!ToInteger(""));
         QVERIFY(!ToInteger("99999999999"));
+    }
+
+    // A portable copy keeps its files beside the program; a copy in the system's tree
+    // never does, also for the administrator who may write there (a package's files
+    // would be left behind by its removal).
+    void onlyAPortableCopyKeepsItsFilesBesideTheProgram()
+    {
+        // The user's own folders stay untouched.
+        QStandardPaths::setTestModeEnabled(true);
+        QTemporaryDir portable;
+        const AppPaths beside = AppPaths::ForProgramDir(portable.path());
+        QCOMPARE(beside.settingsFile, QDir(portable.path()).filePath("tolvanet.ini"));
+        QCOMPARE(beside.recordsDir, QDir(portable.path()).filePath("records/"));
+
+        const AppPaths installed = AppPaths::ForProgramDir("/usr/libexec/tolvanet");
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QCOMPARE(installed.settingsFile, config + "/tolvanet/tolvanet.ini");
+        QCOMPARE(installed.exchangeFile, config + "/tolvanet/sonnerix.ini");
+        QVERIFY(!installed.recordsDir.startsWith("/usr/"));
+        QCOMPARE(installed.programDir, QString("/usr/libexec/tolvanet/"));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QAudioDevice>
 #include <QMediaDevices>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -133,6 +134,47 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
         QVERIFY(!accepted);
         QVERIFY(writer.Stop(std::chrono::milliseconds(1000)));
+    }
+
+    // The sound server goes away between two readings and comes back (PipeWire
+    // restarted by the desktop): the reading after it is heard, from the same output.
+    void aRestartedSoundServerIsHeardAtTheNextReading()
+    {
+        QtPcmOutput output;
+        if (!output.Audible())
+            QFAIL("no sound device (test.sh starts a sound server)");
+        const QVector<int16_t> tone = [] {
+            QVector<int16_t> samples(22050 / 2);
+            for (qsizetype i = 0; i < samples.size(); ++i)
+                samples[i] = (i / 25) % 2 ? 8000 : -8000;
+            return samples;
+        }();
+        auto heard = [&] {
+            SinkMonitor monitor;
+            if (!monitor.Start())
+                return qint64(-1);
+            output.Begin(22050);
+            output.Write(tone.constData(), int(tone.size()));
+            output.End();
+            if (!output.WaitFinished(5000))
+                return qint64(-2);
+            monitor.WaitForSound(3000);
+            monitor.WaitForSilence(200, 3000);
+            return monitor.SoundMs();
+        };
+        QVERIFY2(heard() >= 300, "the first reading was not heard");
+
+        const QString script = qEnvironmentVariable("TOLVANET_SOURCE_DIR") + "/scripts/sound-server.sh";
+        QProcess restart;
+        restart.setProcessChannelMode(QProcess::ForwardedChannels);
+        restart.start(script, {QStringLiteral("restart")});
+        QVERIFY(restart.waitForFinished(30000));
+        QCOMPARE(restart.exitCode(), 0);
+        QVERIFY2(SinkMonitor::Unavailable().isEmpty(), qPrintable(SinkMonitor::Unavailable()));
+
+        // The output learns that its server went away as it begins; the next one is heard.
+        const qint64 second = heard();
+        QVERIFY2(second >= 300, qPrintable(QStringLiteral("the reading after the restart: %1 ms heard").arg(second)));
     }
 };
 
