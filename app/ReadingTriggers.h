@@ -21,6 +21,7 @@
 // The editor gets no context menu (a right-button release opens the font dialog), and its
 // key and mouse events are filtered here; the window needs no key handlers of its own.
 
+#include "app/ActivityGate.h"
 #include "app/OneHandKeyboard.h"
 
 #include <QEvent>
@@ -62,6 +63,10 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
+    // The program's gate, asked before anything is spoken or a window opened, and told
+    // while word-by-word reading runs; the triggers keep one of their own until given it.
+    void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
+    ActivityGate &Gate() const { return *m_gate; }
     // Told, just before it is spoken, where in the document a text read aloud starts
     // (F7/Esc, F8, the read button and word-by-word reading).
     void SetReadAloudWatch(std::function<void(int documentStart, const QString &text)> watch)
@@ -101,6 +106,8 @@ private:
     // holdMs after it was spoken. Reading stops at the end of the text.
     void ReadNextWord(int holdMs = 0);
     bool OneWordOnly() const;
+    bool MaySpeak() const { return m_gate->MayStart(ActivityGate::Start::Speech); }
+    void ReadWordByWord();
 
     QString SelectedText() const;
     int SelectionStart() const;
@@ -130,6 +137,8 @@ private:
     std::function<void()> m_fontCommand;
     std::function<void()> m_showSpeechWindow;
     std::function<void(int, const QString &)> m_readAloudWatch;
+    ActivityGate m_ownGate;
+    ActivityGate *m_gate = &m_ownGate;
 
     // F7, Esc, F8 and F11 pressed in the editor and not yet released.
     QSet<int> m_pressedStopKeys;
