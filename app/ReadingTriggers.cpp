@@ -151,16 +151,13 @@ int ReadingTriggers::SelectionStart() const
 
 void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
 {
-    if (m_readAloudWatch)
-        m_readAloudWatch(documentStart, text);
-    m_speech.SpeakText(text);
+    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
 }
 
 bool ReadingTriggers::ReadAloudAndWait(int documentStart, const QString &text)
 {
-    if (m_readAloudWatch)
-        m_readAloudWatch(documentStart, text);
-    return m_speech.SpeakTextAndWait(text);
+    return m_speech.SpeakTextAndWait(
+        text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
 }
 
 QString ReadingTriggers::WholeText() const

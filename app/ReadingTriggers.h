@@ -23,6 +23,7 @@
 
 #include "app/ActivityGate.h"
 #include "app/OneHandKeyboard.h"
+#include "speech/SpeechOperations.h"
 
 #include <QEvent>
 #include <QList>
@@ -40,7 +41,6 @@ class QKeyEvent;
 class QMouseEvent;
 class QPlainTextEdit;
 class ReadingOptions;
-class SpeechOperations;
 struct PendingSyntheticKeys;
 
 class ReadingTriggers : public QObject
@@ -67,12 +67,6 @@ public:
     // while word-by-word reading runs; the triggers keep one of their own until given it.
     void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
     ActivityGate &Gate() const { return *m_gate; }
-    // Told, just before it is spoken, where in the document a text read aloud starts
-    // (F7/Esc, F8, the read button and word-by-word reading).
-    void SetReadAloudWatch(std::function<void(int documentStart, const QString &text)> watch)
-    {
-        m_readAloudWatch = std::move(watch);
-    }
 
     // The text of the line holding the caret, as the editor lays it out (a wrapped
     // paragraph gives only its display line), without its line break.
@@ -83,6 +77,11 @@ public:
     // The pause between words of word-by-word reading, in tenths of a second.
     int WordPause() const { return m_wordPause; }
     void SetWordPause(int tenths) { m_wordPause = tenths; }
+
+signals:
+    // A text of the document is being read aloud (F7/Esc, F8, the read button and
+    // word-by-word reading): told before anything of it is heard.
+    void readingAloud(UtteranceId utterance, int documentStart, const QString &text);
 
 public slots:
     void ButtonLecturaClick();
@@ -136,7 +135,6 @@ private:
     QPointer<QCheckBox> m_oneWordBox;
     std::function<void()> m_fontCommand;
     std::function<void()> m_showSpeechWindow;
-    std::function<void(int, const QString &)> m_readAloudWatch;
     ActivityGate m_ownGate;
     ActivityGate *m_gate = &m_ownGate;
 

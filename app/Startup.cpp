@@ -182,8 +182,7 @@ void ConnectReading(ProgramWindows &windows)
     windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), *windows.settings);
     SpokenWordHighlight *highlight = windows.highlight.get();
     highlight->BindMenuItem(main.ActionFor(WindowCommandId::kHighlightSpokenWord));
-    windows.triggers->SetReadAloudWatch(
-        [highlight](int start, const QString &text) { highlight->Follow(start, text); });
+    QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, highlight, &SpokenWordHighlight::Follow);
     QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
     QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
                      &SpokenWordHighlight::ReadingEnded);
