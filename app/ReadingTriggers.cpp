@@ -429,10 +429,10 @@ void ReadingTriggers::ReadWordByWord()
         return;
     }
     do {
-        QCoreApplication::processEvents();
+        const WaitOutcome handled = HandlePendingEvents();
         // Keys typed while the last word was held get their turn before the next one.
         ReplayTyping();
-        if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || AppClosing())
+        if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || handled == WaitOutcome::Closing)
             break;
         ReadNextWord();
         if (m_wordPause > 0)
@@ -444,7 +444,7 @@ void ReadingTriggers::ReadNextWord(int holdMs)
 {
     SelectionHold hold(*this);
     SendCtrlShiftRight();
-    QCoreApplication::processEvents();
+    HandlePendingEvents();
     SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
     const QString word = SelectedText();
     if (!word.isEmpty())

@@ -243,7 +243,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->about = std::make_unique<AboutBox>();
     if (options.splash) {
         windows->about->ShowAsSplash();
-        QApplication::processEvents();
+        HandlePendingEvents();
     }
 
     // 2. The windows, in order: the main window, the speech window with its engines,

@@ -284,12 +284,11 @@ void SpeechController::SelectUpctvVoice(int entry)
 void SpeechController::WaitWhileUpctvSpeaks(int pollMs)
 {
     // A stop handled inside the wait makes the library idle; the next poll ends the loop.
-    while (!AppClosing()) {
+    do {
         const std::optional<int> status = m_engines.upctv->Status(0);
         if (!status || *status == 0)
             break;
-        WaitWithEvents(pollMs);
-    }
+    } while (WaitWithEvents(pollMs) != WaitOutcome::Closing);
 }
 
 bool SpeechController::SpeakUpctv(const QString &text)
