@@ -152,16 +152,13 @@ int ReadingTriggers::SelectionStart() const
 
 void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
 {
-    if (m_readAloudWatch)
-        m_readAloudWatch(documentStart, text);
-    m_speech.SpeakText(text);
+    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
 }
 
 bool ReadingTriggers::ReadAloudAndWait(int documentStart, const QString &text)
 {
-    if (m_readAloudWatch)
-        m_readAloudWatch(documentStart, text);
-    return m_speech.SpeakTextAndWait(text);
+    return m_speech.SpeakTextAndWait(
+        text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
 }
 
 QString ReadingTriggers::WholeText() const
@@ -179,7 +176,10 @@ bool ReadingTriggers::OneWordOnly() const
 // editor handles the key first and the text is spoken from the queue afterwards.
 void ReadingTriggers::QueueSpeak(const QString &text)
 {
-    QueueCall([this, text] { m_speech.SpeakText(text); });
+    QueueCall([this, text] {
+        if (MaySpeak())
+            m_speech.SpeakText(text);
+    });
 }
 
 void ReadingTriggers::QueueCall(std::function<void()> call)
@@ -249,6 +249,9 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
 void ReadingTriggers::EditKeyPress(const QString &typed)
 {
+    // Typing goes on while an export runs; only its echo is silent.
+    if (!MaySpeak())
+        return;
     if (typed == QStringLiteral(".") && m_options.ReadSentenceOnFullStop()) {
         // The full stop is not in the text yet: the line as it stood before it.
         QueueSpeak(CurrentLine());
@@ -307,6 +310,8 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
         const QString text = key == VirtualKey::F8 ? SelectedText() : WholeText();
         const int start = key == VirtualKey::F8 ? SelectionStart() : 0;
         QueueCall([this, text, start] {
+            if (!MaySpeak())
+                return;
             ButtonPararClick();
             ReadAloud(start, text);
         });
@@ -345,15 +350,20 @@ void ReadingTriggers::EditMouseUp(const QMouseEvent &event)
     if (event.button() == Qt::RightButton) {
         QueueCall([this] {
             if (m_fontCommand)
-                m_fontCommand();
+                m_gate->RunModal(m_fontCommand);
         });
     } else if (event.button() == Qt::LeftButton && m_options.ReadSelectionOnMouseUp()) {
-        QueueCall([this] { m_speech.SpeakText(SelectedText()); });
+        QueueCall([this] {
+            if (MaySpeak())
+                m_speech.SpeakText(SelectedText());
+        });
     }
 }
 
 void ReadingTriggers::ButtonLecturaClick()
 {
+    if (!MaySpeak())
+        return;
     ButtonPararClick();
     const QString selection = SelectedText();
     if (selection.isEmpty())
@@ -370,6 +380,8 @@ void ReadingTriggers::ButtonPararClick()
 
 void ReadingTriggers::ReadClipboard()
 {
+    if (!MaySpeak())
+        return;
     ButtonPararClick();
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty())
@@ -378,9 +390,14 @@ void ReadingTriggers::ReadClipboard()
 
 void ReadingTriggers::SpeedButtonMenuClick()
 {
+    if (!m_gate->MayStart(ActivityGate::Start::Window))
+        return;
     ButtonPararClick();
-    if (m_showSpeechWindow)
-        m_showSpeechWindow();
+    // Opened once a word-by-word reading just stopped has returned from its loop.
+    m_gate->StartAfterWordByWord(ActivityGate::Start::Window, [this] {
+        if (m_showSpeechWindow)
+            m_gate->RunModal(m_showSpeechWindow);
+    });
 }
 
 void ReadingTriggers::CheckBoxNomesUnParaulaClick()
@@ -391,6 +408,8 @@ void ReadingTriggers::CheckBoxNomesUnParaulaClick()
 
 void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
 {
+    if (!MaySpeak())
+        return;
     ButtonPararClick();
     m_wordByWordRunning = true;
     if (!m_edit)
@@ -400,15 +419,21 @@ void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
         ReadAloud(SelectionStart(), selection);
         return;
     }
+    ActivityGate::Hold reading(*m_gate, ActivityGate::Activity::WordByWord);
+    ReadWordByWord();
+}
+
+void ReadingTriggers::ReadWordByWord()
+{
     if (OneWordOnly()) {
         ReadNextWord(kOneWordPauseMs);
         return;
     }
     do {
-        QCoreApplication::processEvents();
+        const WaitOutcome handled = HandlePendingEvents();
         // Keys typed while the last word was held get their turn before the next one.
         ReplayTyping();
-        if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || AppClosing())
+        if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || handled == WaitOutcome::Closing)
             break;
         ReadNextWord();
         if (m_wordPause > 0)
@@ -420,7 +445,7 @@ void ReadingTriggers::ReadNextWord(int holdMs)
 {
     SelectionHold hold(*this);
     SendCtrlShiftRight();
-    QCoreApplication::processEvents();
+    HandlePendingEvents();
     SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
     const QString word = SelectedText();
     if (!word.isEmpty())

@@ -21,7 +21,9 @@
 // The editor gets no context menu (a right-button release opens the font dialog), and its
 // key and mouse events are filtered here; the window needs no key handlers of its own.
 
+#include "app/ActivityGate.h"
 #include "app/OneHandKeyboard.h"
+#include "speech/SpeechOperations.h"
 
 #include <QEvent>
 #include <QList>
@@ -39,7 +41,6 @@ class QKeyEvent;
 class QMouseEvent;
 class QPlainTextEdit;
 class ReadingOptions;
-class SpeechOperations;
 struct PendingSyntheticKeys;
 
 class ReadingTriggers : public QObject
@@ -62,12 +63,10 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
-    // Told, just before it is spoken, where in the document a text read aloud starts
-    // (F7/Esc, F8, the read button and word-by-word reading).
-    void SetReadAloudWatch(std::function<void(int documentStart, const QString &text)> watch)
-    {
-        m_readAloudWatch = std::move(watch);
-    }
+    // The program's gate, asked before anything is spoken or a window opened, and told
+    // while word-by-word reading runs; the triggers keep one of their own until given it.
+    void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
+    ActivityGate &Gate() const { return *m_gate; }
 
     // The text of the line holding the caret, as the editor lays it out (a wrapped
     // paragraph gives only its display line), without its line break.
@@ -78,6 +77,11 @@ public:
     // The pause between words of word-by-word reading, in tenths of a second.
     int WordPause() const { return m_wordPause; }
     void SetWordPause(int tenths) { m_wordPause = tenths; }
+
+signals:
+    // A text of the document is being read aloud (F7/Esc, F8, the read button and
+    // word-by-word reading): told before anything of it is heard.
+    void readingAloud(UtteranceId utterance, int documentStart, const QString &text);
 
 public slots:
     void ButtonLecturaClick();
@@ -101,6 +105,8 @@ private:
     // holdMs after it was spoken. Reading stops at the end of the text.
     void ReadNextWord(int holdMs = 0);
     bool OneWordOnly() const;
+    bool MaySpeak() const { return m_gate->MayStart(ActivityGate::Start::Speech); }
+    void ReadWordByWord();
 
     QString SelectedText() const;
     int SelectionStart() const;
@@ -129,7 +135,8 @@ private:
     QPointer<QCheckBox> m_oneWordBox;
     std::function<void()> m_fontCommand;
     std::function<void()> m_showSpeechWindow;
-    std::function<void(int, const QString &)> m_readAloudWatch;
+    ActivityGate m_ownGate;
+    ActivityGate *m_gate = &m_ownGate;
 
     // F7, Esc, F8 and F11 pressed in the editor and not yet released.
     QSet<int> m_pressedStopKeys;

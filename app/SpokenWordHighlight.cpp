@@ -134,22 +134,24 @@ void SpokenWordHighlight::SetEnabled(bool enabled)
         Clear();
 }
 
-void SpokenWordHighlight::Follow(int documentStart, const QString &text)
+void SpokenWordHighlight::Follow(UtteranceId utterance, int documentStart, const QString &text)
 {
     Clear();
+    m_followed = utterance;
     m_anchor = documentStart;
     m_anchorText = text;
 }
 
-bool SpokenWordHighlight::Following(const QString &text) const
+bool SpokenWordHighlight::Following(UtteranceId utterance) const
 {
-    return m_anchor >= 0 && (text.constData() == m_anchorText.constData() || text == m_anchorText);
+    return m_anchor >= 0 && utterance != 0 && utterance == m_followed;
 }
 
-void SpokenWordHighlight::WordHeard(const QString &text, int start, int length)
+void SpokenWordHighlight::WordHeard(UtteranceId utterance, int start, int length)
 {
-    if (!m_enabled || !Following(text))
+    if (!m_enabled || !Following(utterance))
         return;
+    const QString &text = m_anchorText;
     // The blanks around a word are not part of it.
     int end = qMin(start + length, int(text.size()));
     start = qBound(0, start, end);
@@ -160,10 +162,11 @@ void SpokenWordHighlight::WordHeard(const QString &text, int start, int length)
     Show(m_anchor + start, end - start);
 }
 
-void SpokenWordHighlight::ReadingEnded(const QString &text)
+void SpokenWordHighlight::ReadingEnded(UtteranceId utterance)
 {
-    if (Following(text)) {
+    if (Following(utterance)) {
         m_anchor = -1;
+        m_followed = 0;
         m_anchorText.clear();
         Clear();
     }

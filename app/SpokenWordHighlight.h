@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "speech/SpeechOperations.h"
+
 class QAction;
 class QPalette;
 class QPlainTextEdit;
@@ -39,11 +41,11 @@ public:
     // Stores the switch when it changes; off removes a highlight shown.
     void SetEnabled(bool enabled);
 
-    // A text about to be read aloud starts at this document position.
-    void Follow(int documentStart, const QString &text);
-    // The speech's news: a word of a text heard, and a text heard to its end or stopped.
-    void WordHeard(const QString &text, int start, int length);
-    void ReadingEnded(const QString &text);
+    // A reading of a text that starts at this document position is under way.
+    void Follow(UtteranceId utterance, int documentStart, const QString &text);
+    // The speech's news: a word of a reading heard, and a reading heard to its end or stopped.
+    void WordHeard(UtteranceId utterance, int start, int length);
+    void ReadingEnded(UtteranceId utterance);
     void Clear();
 
     // The highlighted range of the document; length 0 when nothing is highlighted.
@@ -52,7 +54,7 @@ public:
 
 private:
     class Frame;
-    bool Following(const QString &text) const;
+    bool Following(UtteranceId utterance) const;
     void Show(int start, int length);
     void ScrollIntoView(int position);
 
@@ -62,6 +64,7 @@ private:
     QPointer<Frame> m_frame;
     bool m_enabled = true;
     int m_anchor = -1;
+    UtteranceId m_followed = 0;
     QString m_anchorText;
     int m_shownStart = 0;
     int m_shownLength = 0;

@@ -3,6 +3,7 @@
 #include "app/WindowPlacement.h"
 
 #include "app/AboutBox.h"
+#include "app/ActivityGate.h"
 #include "app/EditorWidget.h"
 #include "app/ExportEndTexts.h"
 #include "app/MainWindow.h"
@@ -31,6 +32,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 
 namespace {
@@ -62,6 +64,44 @@ QString ExportEndSentence(const ExportResult &result)
     return QStringLiteral("No s'ha desat cap fitxer de so.");
 }
 
+// The export of the document as it stands, in the voice and at the rate in use.
+void StartExport(ProgramWindows &windows, ExportFormat format)
+{
+    FormPrincipal &window = *windows.main;
+    ExportRequest request;
+    request.text = window.Document().Text();
+    request.name = window.ToolBar().nomFitxer->text();
+    request.format = format;
+    request.voice = ExportVoiceOfListIndex(windows.speech->SelectedIndex(), windows.speech->MspCount(),
+                                           windows.speech->SapiCount());
+    request.rate = windows.speech->RatePosition();
+    request.subtitles = kAllSubtitles;
+    windows.exporter->Start(request);
+}
+
+// While an export runs the options menu and the font dialog wait for it, as the
+// reading and export buttons do.
+void UpdateBusyControls(ProgramWindows &windows)
+{
+    FormPrincipal &main = *windows.main;
+    const bool exporting = windows.gate->Exporting();
+    const MainToolBar &tools = main.ToolBar();
+    for (QToolButton *button : {tools.lectura, tools.paraulaPerParaula, tools.menu})
+        button->setEnabled(!exporting);
+    if (QMenu *options = main.MenuNamed(QStringLiteral("MenuOpcions")))
+        for (QAction *action : options->actions())
+            if (!action->isSeparator())
+                action->setEnabled(!exporting);
+    for (const char *id : {WindowCommandId::kSpeechWindow, WindowCommandId::kWordByWord,
+                           WindowCommandId::kLanguage, WindowCommandId::kOneHandKeyboard,
+                           WindowCommandId::kHighlightSpokenWord})
+        main.ActionFor(id)->setEnabled(!exporting);
+    if (QAction *font = main.ActionFor(QStringLiteral("font")))
+        font->setEnabled(!exporting);
+    // The export items keep the name field's rule.
+    UpdateExportControls(main, windows.exporter->Busy());
+}
+
 void ConnectAudioExport(ProgramWindows &windows)
 {
     FormPrincipal &main = *windows.main;
@@ -71,16 +111,12 @@ void ConnectAudioExport(ProgramWindows &windows)
         return windows.dictionary->ApplyExceptionsDictionary(text);
     });
     auto start = [&windows](ExportFormat format) {
-        FormPrincipal &window = *windows.main;
-        ExportRequest request;
-        request.text = window.Document().Text();
-        request.name = window.ToolBar().nomFitxer->text();
-        request.format = format;
-        request.voice = ExportVoiceOfListIndex(windows.speech->SelectedIndex(), windows.speech->MspCount(),
-                                               windows.speech->SapiCount());
-        request.rate = windows.speech->RatePosition();
-        request.subtitles = kAllSubtitles;
-        windows.exporter->Start(request);
+        if (!windows.gate->MayStart(ActivityGate::Start::Export))
+            return;
+        // A word-by-word reading stops first; the recording starts once it has returned.
+        windows.triggers->ButtonPararClick();
+        windows.gate->StartAfterWordByWord(ActivityGate::Start::Export,
+                                           [&windows, format] { StartExport(windows, format); });
     };
     const MainToolBar &tools = main.ToolBar();
     QObject::connect(tools.wav, &QToolButton::clicked, &main, [start] { start(ExportFormat::Wav); });
@@ -90,15 +126,8 @@ void ConnectAudioExport(ProgramWindows &windows)
     main.SetCommandHandler(WindowCommandId::kSaveOpus, [start] { start(ExportFormat::Opus); });
     QObject::connect(tools.nomFitxer, &QLineEdit::textChanged, &main,
                      [&main, &exporter] { UpdateExportControls(main, exporter.Busy()); });
-    QObject::connect(&exporter, &AudioExporter::busyChanged, &main, [&main](bool busy) {
-        UpdateExportControls(main, busy);
-        // While a recording is made, reading and the speech window wait for it.
-        const MainToolBar &tools = main.ToolBar();
-        for (QToolButton *button : {tools.lectura, tools.paraulaPerParaula, tools.menu})
-            button->setEnabled(!busy);
-        for (const char *id : {WindowCommandId::kSpeechWindow, WindowCommandId::kWordByWord})
-            main.ActionFor(id)->setEnabled(!busy);
-    });
+    QObject::connect(&exporter, &AudioExporter::busyChanged, windows.gate.get(), &ActivityGate::SetExporting);
+    QObject::connect(windows.gate.get(), &ActivityGate::changed, &main, [&windows] { UpdateBusyControls(windows); });
     QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
     QObject::connect(&exporter, &AudioExporter::finished, &main, [&windows](const ExportResult &result) {
         // Once the program is closing there is no one left to tell.
@@ -130,6 +159,7 @@ void ConnectReading(ProgramWindows &windows)
 
     windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.readingOptions,
                                                         *windows.oneHand);
+    windows.triggers->SetActivityGate(*windows.gate);
     windows.triggers->SetFontCommand([&main] { main.MenuCanviarLaFontClick(); });
     windows.triggers->SetShowSpeechWindow([&windows] { windows.speechWindow->exec(); });
     const MainToolBar &tools = main.ToolBar();
@@ -146,14 +176,21 @@ void ConnectReading(ProgramWindows &windows)
             triggers->SpeedButtonParaulaPerParaulaClick();
         }, Qt::QueuedConnection);
     });
-    main.SetCommandHandler(WindowCommandId::kLanguage, [&windows] { windows.languages->exec(); });
+    ActivityGate *gate = windows.gate.get();
+    main.SetCommandHandler(WindowCommandId::kLanguage, [gate, &windows] {
+        gate->StartAfterWordByWord(ActivityGate::Start::Window,
+                                   [gate, &windows] { gate->RunModal([&windows] { windows.languages->exec(); }); });
+    });
+    main.SetCommandHandler(QStringLiteral("font"), [gate, &main] {
+        gate->StartAfterWordByWord(ActivityGate::Start::Window,
+                                   [gate, &main] { gate->RunModal([&main] { main.MenuCanviarLaFontClick(); }); });
+    });
 
     // The word being heard is highlighted while the editor's texts are read aloud.
     windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), *windows.settings);
     SpokenWordHighlight *highlight = windows.highlight.get();
     highlight->BindMenuItem(main.ActionFor(WindowCommandId::kHighlightSpokenWord));
-    windows.triggers->SetReadAloudWatch(
-        [highlight](int start, const QString &text) { highlight->Follow(start, text); });
+    QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, highlight, &SpokenWordHighlight::Follow);
     QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
     QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
                      &SpokenWordHighlight::ReadingEnded);
@@ -180,6 +217,7 @@ ProgramWindows::~ProgramWindows()
     about.reset();
     readingOptions.reset();
     settings.reset();
+    gate.reset();
 }
 
 QString CommandLineFileName(const QStringList &words)
@@ -208,12 +246,13 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
 {
     SetProgramIdentity();
     auto windows = std::make_unique<ProgramWindows>();
+    windows->gate = std::make_unique<ActivityGate>();
 
     // 1. The about window as a splash.
     windows->about = std::make_unique<AboutBox>();
     if (options.splash) {
         windows->about->ShowAsSplash();
-        QApplication::processEvents();
+        HandlePendingEvents();
     }
 
     // 2. The windows, in order: the main window, the speech window with its engines,

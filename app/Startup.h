@@ -9,6 +9,7 @@
 #include <optional>
 
 class AboutBox;
+class ActivityGate;
 class AudioExporter;
 class DBusDesktopWindows;
 class FormDiccionariExcepcions;
@@ -30,6 +31,8 @@ struct ProgramWindows
     ProgramWindows();
     ~ProgramWindows();
 
+    // What the program is busy with, asked by every command before it starts.
+    std::unique_ptr<ActivityGate> gate;
     // The settings file, one store for everyone who reads or writes it.
     std::unique_ptr<SettingsStore> settings;
     // The reading options the speech window edits and the triggers read.

@@ -10,6 +10,7 @@
 // nullsink (test.sh starts one).
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
+#include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
@@ -134,11 +135,15 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     int place = 0;
+    // The reading F8 started; a letter or word echoed meanwhile is another.
+    UtteranceId selection = 0;
+    const QMetaObject::Connection read = QObject::connect(windows->triggers.get(), &ReadingTriggers::readingAloud, shown,
+                                                          [&selection](UtteranceId id) { selection = id; });
     const QMetaObject::Connection timing = QObject::connect(speech, &SpeechController::wordHeard, shown,
-                                                            [&](const QString &of, int start, int length) {
+                                                            [&](UtteranceId of, int start, int length) {
         const qint64 before = clock.nsecsElapsed();
         shown->WordHeard(of, start, length);
-        if (of.size() < 60) // a letter or word echoed meanwhile
+        if (of != selection)
             return;
         showUs[place] << (clock.nsecsElapsed() - before) / 1000;
         if (place == 1)
@@ -152,12 +157,13 @@ int main(int argc, char **argv)
         QSignalSpy ended(speech, &SpeechController::readingEnded);
         QTest::keyClick(edit, Qt::Key_F8);
         while (ended.wait(60000)) {
-            if (ended.last().first().toString().size() >= 60)
+            if (ended.last().first().value<UtteranceId>() == selection)
                 break;
         }
     }
     // The window's news may still come while it closes, after what the timing counts on.
     QObject::disconnect(timing);
+    QObject::disconnect(read);
     const qint64 wordMs = newsMs.size() > 1 ? (newsMs.last() - newsMs.first()) / (newsMs.size() - 1) : -1;
     windows->main->Document().SetModified(false);
     windows->main->close();

@@ -35,8 +35,12 @@ qint64 Now()
 class TimedSpeech : public SpeechOperations
 {
 public:
-    void SpeakText(const QString &text) override { Record(text); }
-    bool SpeakTextAndWait(const QString &text) override
+    UtteranceId SpeakText(const QString &text, const UtteranceQueued & = {}) override
+    {
+        Record(text);
+        return 0;
+    }
+    bool SpeakTextAndWait(const QString &text, const UtteranceQueued & = {}) override
     {
         Record(text);
         return true;

@@ -3,7 +3,6 @@
 #include "core/WaitWithEvents.h"
 
 #include <QAudioOutput>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -48,30 +47,27 @@ bool QtSoundFilePlayer::Play(bool wait)
     if (!wait)
         return m_player->error() == QMediaPlayer::NoError;
 
-    QEventLoop loop;
+    WaitEnd over;
     QTimer limit;
     limit.setSingleShot(true);
-    auto finish = [&loop] { loop.quit(); };
-    connect(&limit, &QTimer::timeout, &loop, finish);
-    connect(m_player, &QMediaPlayer::errorOccurred, &loop, finish);
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, &loop, [&](QMediaPlayer::MediaStatus status) {
+    over.On(&limit, &QTimer::timeout);
+    over.On(m_player, &QMediaPlayer::errorOccurred);
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, &over, [&over](QMediaPlayer::MediaStatus status) {
         if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia)
-            loop.quit();
+            over.Done();
     });
-    connect(m_player, &QMediaPlayer::playbackStateChanged, &loop, [&](QMediaPlayer::PlaybackState state) {
+    connect(m_player, &QMediaPlayer::playbackStateChanged, &over, [&over](QMediaPlayer::PlaybackState state) {
         if (state == QMediaPlayer::StoppedState)
-            loop.quit();
+            over.Done();
     });
-    connect(m_player, &QMediaPlayer::durationChanged, &loop, [&](qint64 duration) {
+    connect(m_player, &QMediaPlayer::durationChanged, &over, [&](qint64 duration) {
         if (duration > 0)
             limit.start(int(qMin<qint64>(duration - m_player->position(), 24 * 3600 * 1000)) + kMarginMs);
     });
-    connect(&AppLifetime::Instance(), &AppLifetime::closing, &loop, finish);
     const qint64 duration = m_player->duration();
     limit.start(duration > 0 ? int(duration) + kMarginMs : kUnknownDurationMs);
-    if (m_player->playbackState() == QMediaPlayer::PlayingState && !AppClosing()
-        && m_player->error() == QMediaPlayer::NoError)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (m_player->playbackState() == QMediaPlayer::PlayingState && m_player->error() == QMediaPlayer::NoError)
+        WaitWithEvents(-1, over, WaitInput::Held);
     const bool ended = m_player->mediaStatus() == QMediaPlayer::EndOfMedia;
     if (!ended)
         m_player->stop();

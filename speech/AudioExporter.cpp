@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -34,19 +33,14 @@ bool NonEmptyFile(const QString &path)
 }
 
 // Waits until the process ends, the time is up or the program is closing.
-void WaitForProcess(QProcess &process, int milliseconds)
+WaitOutcome WaitForProcess(QProcess &process, int milliseconds)
 {
-    if (AppClosing() || process.state() == QProcess::NotRunning)
-        return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QObject::connect(&AppLifetime::Instance(), &AppLifetime::closing, &loop, &QEventLoop::quit);
-    timer.start(milliseconds);
-    loop.exec();
+    WaitEnd ended;
+    ended.On(&process, &QProcess::finished);
+    ended.On(&process, &QProcess::errorOccurred);
+    if (process.state() == QProcess::NotRunning)
+        ended.Done();
+    return WaitWithEvents(milliseconds, ended);
 }
 
 QString LastLine(const QByteArray &output)
@@ -240,12 +234,11 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
         QElapsedTimer waited;
         waited.start();
         while (!lock.TryLock(&lockProblem) && lockProblem.isEmpty()) {
-            if (AppClosing())
-                return Failed(result, QStringLiteral("El programa es tanca: ") + kNoSoundFile);
             if (waited.elapsed() >= m_timings.lockWaitLimitMs)
                 return Failed(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
                                           .arg(lock.FileName()) + kNoSoundFile);
-            WaitWithEvents(m_timings.lookIntervalMs);
+            if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing)
+                return Failed(result, QStringLiteral("El programa es tanca: ") + kNoSoundFile);
         }
     }
     if (!lockProblem.isEmpty())
@@ -440,8 +433,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
 
     QString failure;
     for (;;) {
-        WaitWithEvents(m_timings.statusPollMs);
-        if (AppClosing()) {
+        if (WaitWithEvents(m_timings.statusPollMs) == WaitOutcome::Closing) {
             failure = QStringLiteral("El programa es tanca: ") + kNoSoundFile;
             break;
         }
@@ -525,11 +517,12 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     clock.start();
     QByteArray output;
     while (encoding.state() != QProcess::NotRunning) {
-        WaitForProcess(encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))));
+        const WaitOutcome waited = WaitForProcess(
+            encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))));
         output += encoding.readAll();
         if (output.size() > 65536)
             output = output.right(4096);
-        const bool closing = AppClosing();
+        const bool closing = waited == WaitOutcome::Closing;
         if (closing || (encoding.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
             encoding.kill();
             encoding.waitForFinished(2000);

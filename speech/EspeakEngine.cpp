@@ -25,6 +25,7 @@ struct Text
     QString text;
     int voice;
     int rate;
+    quint64 utterance;
 };
 
 } // namespace
@@ -93,13 +94,15 @@ struct EspeakEngine::Queue
             int end = start;
             while (end < next.text.size() && !next.text.at(end).isSpace())
                 ++end;
-            HeardWord word{next.text, start, end - start, false};
+            HeardWord word{next.text, start, end - start, false, next.utterance};
             const qint64 sample = mark.ms * sampleRate / 1000;
             output->Mark(int(std::clamp<qint64>(sample - written, INT_MIN, INT_MAX)),
                          [queue, generation, word] { Tell(queue, generation, word); });
         };
         if (VoiceCatalog::RenderEspeakMarked(next.text, next.voice, next.rate, samples, marks))
-            output->Mark(0, [queue, generation, text = next.text] { Tell(queue, generation, {text, 0, 0, true}); });
+            output->Mark(0, [queue, generation, text = next.text, utterance = next.utterance] {
+                Tell(queue, generation, {text, 0, 0, true, utterance});
+            });
     }
 
     // Renders every queued text into one stream, until the queue is empty.
@@ -178,7 +181,7 @@ bool EspeakEngine::SetRate(int rate)
     return true;
 }
 
-bool EspeakEngine::Speak(const QString &text)
+bool EspeakEngine::Speak(const QString &text, quint64 utterance)
 {
     // Nothing to say changes nothing: what is being spoken goes on.
     if (text.trimmed().isEmpty())
@@ -187,7 +190,7 @@ bool EspeakEngine::Speak(const QString &text)
     if (!m_output->Audible())
         return false;
     std::lock_guard lock(m_queue->mutex);
-    m_queue->texts.push_back({text, m_voice, m_rate});
+    m_queue->texts.push_back({text, m_voice, m_rate, utterance});
     if (!m_queue->draining) {
         m_queue->draining = true;
         m_thread->Post([queue = m_queue, output = m_output] { Queue::Drain(queue, output); });

@@ -23,7 +23,8 @@ public:
     int DefaultVoice() override { return m_defaultVoice; }
     bool SelectVoice(int index) override;
     bool SetRate(int rate) override;
-    bool Speak(const QString &text) override;
+    using VoiceEngine::Speak;
+    bool Speak(const QString &text, quint64 utterance) override;
     bool WaitUntilDone() override;
     bool Skip() override;
     void SetWordListener(HeardWordListener listener) override;

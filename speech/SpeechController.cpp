@@ -56,30 +56,29 @@ void SpeechController::ListenToEngine(VoiceEngine *engine)
         engine->SetWordListener([this](const HeardWord &word) { WordHeardByEngine(word); });
 }
 
-void SpeechController::FollowReading(const QString &original, const QString &spoken)
+void SpeechController::FollowReading(const Prepared &reading)
 {
     // Engines that never tell of an end must not make the list grow for ever.
     constexpr int kMostFollowed = 64;
     if (m_readings.size() >= kMostFollowed)
         m_readings.removeFirst();
-    m_readings.append({original, spoken});
+    m_readings.append({reading.id, reading.length, reading.replaced});
 }
 
 void SpeechController::WordHeardByEngine(const HeardWord &word)
 {
     for (qsizetype i = 0; i < m_readings.size(); ++i) {
-        const Reading &reading = m_readings.at(i);
-        if (reading.spoken.constData() != word.text.constData() && reading.spoken != word.text)
+        const Reading reading = m_readings.at(i);
+        if (reading.id != word.utterance)
             continue;
-        const QString original = reading.original;
         if (word.textEnded) {
             m_readings.remove(i);
-            emit readingEnded(original);
-        } else if (reading.spoken != original) {
+            emit readingEnded(reading.id);
+        } else if (reading.wholeText) {
             // The dictionary's replacement stands for the whole original text.
-            emit wordHeard(original, 0, int(original.size()));
+            emit wordHeard(reading.id, 0, reading.length);
         } else {
-            emit wordHeard(original, word.start, word.length);
+            emit wordHeard(reading.id, word.start, word.length);
         }
         return;
     }
@@ -89,7 +88,23 @@ void SpeechController::EndReadings()
 {
     const QList<Reading> readings = std::exchange(m_readings, {});
     for (const Reading &reading : readings)
-        emit readingEnded(reading.original);
+        emit readingEnded(reading.id);
+}
+
+SpeechController::Prepared SpeechController::Queue(const QString &original, const QString &spoken,
+                                                   const UtteranceQueued &queued)
+{
+    const Prepared reading{++m_lastUtterance, int(original.size()), spoken != original, spoken};
+    if (queued)
+        queued(reading.id);
+    return reading;
+}
+
+bool SpeechController::Failed(UtteranceId id, SpeechFailure reason)
+{
+    emit speechFailed(id, reason);
+    emit readingEnded(id);
+    return false;
 }
 
 bool SpeechController::AutomationAvailable() const
@@ -269,12 +284,11 @@ void SpeechController::SelectUpctvVoice(int entry)
 void SpeechController::WaitWhileUpctvSpeaks(int pollMs)
 {
     // A stop handled inside the wait makes the library idle; the next poll ends the loop.
-    while (!AppClosing()) {
+    do {
         const std::optional<int> status = m_engines.upctv->Status(0);
         if (!status || *status == 0)
             break;
-        WaitWithEvents(pollMs);
-    }
+    } while (WaitWithEvents(pollMs) != WaitOutcome::Closing);
 }
 
 bool SpeechController::SpeakUpctv(const QString &text)
@@ -292,18 +306,25 @@ QString SpeechController::SoundPath(const QString &text) const
     return SpeakPreparation::SoundFolder(m_dictionary ? m_dictionary->DictionaryFileName() : QString()) + text;
 }
 
-bool SpeechController::Speak(const QString &original, const QString &t, bool wait)
+bool SpeechController::Speak(const Prepared &reading, bool wait)
 {
+    const UtteranceId id = reading.id;
+    const QString &t = reading.text;
+    const int length = reading.length;
     switch (SpeakPreparation::SoundFileKind(t)) {
     case SpeakPreparation::SoundFile::Wave:
         // The wave player is handed the name without an existence test.
-        return m_engines.wave && m_engines.wave->Play(SoundPath(t), wait);
+        if (!m_engines.wave)
+            return Failed(id, SpeechFailure::NotHeard);
+        return m_engines.wave->Play(SoundPath(t), wait) || Failed(id, SpeechFailure::NotHeard);
     case SpeakPreparation::SoundFile::Mp3: {
         const QString path = SoundPath(t);
-        if (!m_engines.media || !QFileInfo::exists(path))
-            return false;
+        if (!m_engines.media)
+            return Failed(id, SpeechFailure::NotHeard);
+        if (!QFileInfo::exists(path))
+            return Failed(id, SpeechFailure::SoundFileMissing);
         m_engines.media->Close();
-        return m_engines.media->Open(path) && m_engines.media->Play(wait);
+        return (m_engines.media->Open(path) && m_engines.media->Play(wait)) || Failed(id, SpeechFailure::NotHeard);
     }
     case SpeakPreparation::SoundFile::None:
         break;
@@ -311,36 +332,45 @@ bool SpeechController::Speak(const QString &original, const QString &t, bool wai
     const VoiceFamilyIndex voice = SelectedFamily();
     if (voice.family == VoiceFamilyKind::Upctv) {
         if (!m_upctvLoaded || !m_engines.upctv)
-            return false;
+            return Failed(id, SpeechFailure::NoVoice);
         // The library tells nothing of its words: the whole text is the one heard.
-        emit wordHeard(original, 0, int(original.size()));
+        emit wordHeard(id, 0, length);
         const bool spoken = SpeakUpctv(t);
         if (wait)
             WaitWhileUpctvSpeaks(100);
-        emit readingEnded(original);
-        return spoken;
+        if (!spoken)
+            return Failed(id, SpeechFailure::NotHeard);
+        emit readingEnded(id);
+        return true;
     }
     VoiceEngine *engine = FamilyEngine(voice.family);
     if (!engine)
-        return false;
+        return Failed(id, SpeechFailure::NoVoice);
     if (!wait) {
-        FollowReading(original, t);
-        return engine->Speak(t);
+        FollowReading(reading);
+        if (engine->Speak(t, id))
+            return true;
+        m_readings.removeIf([id](const Reading &followed) { return followed.id == id; });
+        return Failed(id, SpeechFailure::NotHeard);
     }
     // The thread waits without handling events, so the words' news would come too
     // late: the one word that word-by-word reading gives is shown before and for all of it.
-    emit wordHeard(original, 0, int(original.size()));
-    const bool heard = engine->Speak(t) && engine->WaitUntilDone();
-    emit readingEnded(original);
-    return heard;
+    emit wordHeard(id, 0, length);
+    if (!engine->Speak(t, id) || !engine->WaitUntilDone())
+        return Failed(id, SpeechFailure::NotHeard);
+    emit readingEnded(id);
+    return true;
 }
 
-void SpeechController::SpeakText(const QString &text)
+UtteranceId SpeechController::SpeakText(const QString &text, const UtteranceQueued &queued)
 {
     const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
     // Nothing to say changes nothing: a reading under way goes on.
-    if (!t.trimmed().isEmpty())
-        Speak(text, t, false);
+    if (t.trimmed().isEmpty())
+        return 0;
+    const Prepared reading = Queue(text, t, queued);
+    Speak(reading, false);
+    return reading.id;
 }
 
 void SpeechController::WriteReading(bool reading)
@@ -349,11 +379,14 @@ void SpeechController::WriteReading(bool reading)
     m_settings.WriteString(kTts, QStringLiteral("ESTIC LLEGINT"), reading ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool SpeechController::SpeakTextAndWait(const QString &text)
+bool SpeechController::SpeakTextAndWait(const QString &text, const UtteranceQueued &queued)
 {
     WriteReading(true);
     const QString t = m_dictionary ? m_dictionary->ApplyExceptionsDictionary(text) : text;
-    const bool spoken = t.trimmed().isEmpty() || Speak(text, t, true);
+    bool spoken = true;
+    if (!t.trimmed().isEmpty()) {
+        spoken = Speak(Queue(text, t, queued), true);
+    }
     WriteReading(false);
     return spoken;
 }

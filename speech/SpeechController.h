@@ -44,11 +44,13 @@ class SpeechController : public QObject, public VoiceControl
 signals:
     // The voice list grew after the set-up.
     void voiceListChanged();
-    // The word being heard, as a place in a text given to SpeakText or SpeakTextAndWait
-    // (a text the exceptions dictionary replaced is heard whole, as one place).
-    void wordHeard(const QString &text, int start, int length);
-    // That text has been heard to its end, or stopped.
-    void readingEnded(const QString &text);
+    // The word of a reading being heard, as a place in the text given to SpeakText or
+    // SpeakTextAndWait (a text the exceptions dictionary replaced is heard whole, as one place).
+    void wordHeard(UtteranceId utterance, int start, int length);
+    // That reading has been heard to its end, stopped, or could not be heard.
+    void readingEnded(UtteranceId utterance);
+    // The reading could not be heard, and why; its end follows.
+    void speechFailed(UtteranceId utterance, SpeechFailure reason);
 
 public:
     static constexpr int kUpctvTimerIntervalMs = 200;
@@ -82,8 +84,8 @@ public:
     QString RateLabel() const override { return m_rateLabel; }
 
     // SpeechOperations
-    void SpeakText(const QString &text) override;
-    bool SpeakTextAndWait(const QString &text) override;
+    UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) override;
+    bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override;
     void StopSpeech() override;
 
     void UnloadUpctv();
@@ -102,14 +104,25 @@ private:
     void SelectUpctvVoice(int entry);
     // Speaks or plays the prepared text; with wait, returns when it has been heard.
     // False when nothing could be heard.
-    bool Speak(const QString &original, const QString &preparedText, bool wait);
+    struct Prepared
+    {
+        UtteranceId id = 0;
+        int length = 0;        // of the text given
+        bool replaced = false; // the exceptions dictionary replaced the text given
+        QString text;          // what is spoken or played
+    };
+    bool Speak(const Prepared &reading, bool wait);
+    // A new reading's number, told to the caller before anything of it is heard.
+    Prepared Queue(const QString &original, const QString &spoken, const UtteranceQueued &queued);
+    // Tells why the reading cannot be heard, and its end; false.
+    bool Failed(UtteranceId id, SpeechFailure reason);
     bool SpeakUpctv(const QString &text);
     void WaitWhileUpctvSpeaks(int pollMs);
     void StartUpctvWindowTimer();
     QString SoundPath(const QString &text) const;
     void WriteReading(bool reading);
     // Follows the words of a text on its way to a voice of the engine families.
-    void FollowReading(const QString &original, const QString &spoken);
+    void FollowReading(const Prepared &reading);
     void WordHeardByEngine(const HeardWord &word);
     void EndReadings();
     void ListenToEngine(VoiceEngine *engine);
@@ -129,9 +142,11 @@ private:
     QString m_rateLabel = QStringLiteral("0");
     struct Reading
     {
-        QString original;
-        QString spoken;
+        UtteranceId id;
+        int length;       // of the text given
+        bool wholeText;   // the dictionary replaced it: its words are not the ones given
     };
     // Texts queued in the engines whose words are followed, oldest first.
     QList<Reading> m_readings;
+    UtteranceId m_lastUtterance = 0;
 };

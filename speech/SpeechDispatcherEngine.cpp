@@ -59,6 +59,7 @@ struct SpeechDispatcherEngine::Service
     {
         QString text;
         quint64 generation = 0;
+        quint64 utterance = 0;
     };
     std::map<quint64, Said> said;
     std::map<size_t, quint64> messages;
@@ -146,6 +147,7 @@ struct SpeechDispatcherEngine::Service
         QCoreApplication *app = QCoreApplication::instance();
         if (!app || !listener || of.generation != generation)
             return;
+        word.utterance = of.utterance;
         QMetaObject::invokeMethod(app, [weak = weakSelf, generation = of.generation, word = std::move(word)] {
             const std::shared_ptr<Service> service = weak.lock();
             if (!service)
@@ -389,7 +391,7 @@ bool SpeechDispatcherEngine::SetRate(int rate)
     return done.value_or(false);
 }
 
-bool SpeechDispatcherEngine::Speak(const QString &text)
+bool SpeechDispatcherEngine::Speak(const QString &text, quint64 utterance)
 {
     // Nothing to say changes nothing: what is being spoken goes on.
     if (text.trimmed().isEmpty())
@@ -400,7 +402,7 @@ bool SpeechDispatcherEngine::Speak(const QString &text)
         return false;
     const quint64 number = ++m_service->saidCount;
     const QByteArray ssml = MarkedText(text, number);
-    m_service->said[number] = {text, m_service->generation};
+    m_service->said[number] = {text, m_service->generation, utterance};
     if (m_service->said.size() > kSaidMemory)
         m_service->said.erase(m_service->said.begin());
     if (m_service->unsent == 0 && m_service->speaking.empty()) {

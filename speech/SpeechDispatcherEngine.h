@@ -24,7 +24,8 @@ public:
     std::optional<QString> VoiceDescription(int index) override;
     bool SelectVoice(int index) override;
     bool SetRate(int rate) override;
-    bool Speak(const QString &text) override;
+    using VoiceEngine::Speak;
+    bool Speak(const QString &text, quint64 utterance) override;
     bool WaitUntilDone() override;
     bool Skip() override;
     // Each word is marked in the text sent: modules that tell of the marks they reach

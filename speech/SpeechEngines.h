@@ -8,12 +8,14 @@
 
 // A word of a spoken text reaching the listener's ears: its place in the text given to
 // Speak (UTF-16 index and length), or, with textEnded, the whole text heard to its end.
+// It carries the number the text was given to Speak with.
 struct HeardWord
 {
     QString text;
     int start = 0;
     int length = 0;
     bool textEnded = false;
+    quint64 utterance = 0;
 };
 using HeardWordListener = std::function<void(const HeardWord &word)>;
 
@@ -39,8 +41,9 @@ public:
     virtual bool SetRate(int rate) = 0;
     // Queues the text after what is being spoken and returns at once; false when it
     // cannot be heard (no sound device, service gone). A text with nothing to say
-    // changes nothing.
-    virtual bool Speak(const QString &text) = 0;
+    // changes nothing. Its words are told with the given number.
+    virtual bool Speak(const QString &text, quint64 utterance) = 0;
+    bool Speak(const QString &text) { return Speak(text, 0); }
     // Returns when everything queued has been heard (true) or stopped by Skip (true);
     // promptly and false when it cannot be heard, never hanging.
     virtual bool WaitUntilDone() = 0;

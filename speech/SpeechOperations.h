@@ -2,6 +2,20 @@
 
 #include <QString>
 
+#include <functional>
+
+// A reading handed to the speech: the number its news carry. 0 is no reading.
+using UtteranceId = quint64;
+// Told a reading's number once it is queued, before anything of it can be heard.
+using UtteranceQueued = std::function<void(UtteranceId)>;
+
+// Why a reading could not be heard.
+enum class SpeechFailure {
+    NoVoice,          // no voice is selected or its engine is absent
+    NotHeard,         // the engine or the player could not make it heard
+    SoundFileMissing, // the text names a sound file that is not there
+};
+
 // The speech operations that the rest of the program calls. The speech window's
 // engines provide them; the reading triggers and audio export only call them.
 class SpeechOperations
@@ -11,10 +25,11 @@ public:
 
     // Speak or play the text; returns without waiting for it to be heard (except
     // that a voice of the run-time loaded library returns when it is idle again).
-    virtual void SpeakText(const QString &text) = 0;
+    // The reading's number, 0 when there was nothing to say.
+    virtual UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) = 0;
     // The same, returning when the text has been spoken or the sound has ended;
     // false when nothing could be heard (the editor goes on regardless).
-    virtual bool SpeakTextAndWait(const QString &text) = 0;
-    // Silence: sound files and the speech of the selected voice.
+    virtual bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) = 0;
+    // Silence: sound files and the speech of the selected voice; the queue is emptied.
     virtual void StopSpeech() = 0;
 };

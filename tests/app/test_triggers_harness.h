@@ -26,9 +26,9 @@
 class ScriptedSpeech : public RecordingSpeech
 {
 public:
-    bool SpeakTextAndWait(const QString &text) override
+    bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override
     {
-        RecordingSpeech::SpeakTextAndWait(text);
+        RecordingSpeech::SpeakTextAndWait(text, queued);
         if (whileSpeaking)
             whileSpeaking(++spokenWords);
         return true;

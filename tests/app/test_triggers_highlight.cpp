@@ -36,19 +36,41 @@ private slots:
         SpokenWordHighlight highlight(&edit, settings);
 
         const QString text = edit.textCursor().selectedText();
-        highlight.Follow(8, text);
-        highlight.WordHeard(text, 5, 4); // "món "
+        highlight.Follow(7, 8, text);
+        highlight.WordHeard(7, 5, 4); // "món "
         QCOMPARE(Marked(edit), qMakePair(13, 3));
-        // Another text's news (a letter echoed meanwhile) changes nothing.
-        highlight.WordHeard(QStringLiteral("x"), 0, 1);
+        // Another reading's news (a letter echoed meanwhile) changes nothing, nor does
+        // its end.
+        highlight.WordHeard(8, 0, 1);
+        highlight.ReadingEnded(6);
         QCOMPARE(Marked(edit), qMakePair(13, 3));
         // Highlighting is not selecting, editing or an undo step.
         QCOMPARE(edit.textCursor().selectionStart(), 8);
         QCOMPARE(edit.textCursor().selectionEnd(), 20);
         QVERIFY(!edit.document()->isModified());
         QVERIFY(!edit.document()->isUndoAvailable());
-        highlight.ReadingEnded(text);
+        highlight.ReadingEnded(7);
         QCOMPARE(Marked(edit), qMakePair(0, 0));
+        QCOMPARE(highlight.ShownLength(), 0);
+    }
+
+    // "casa" typed twice and each read: the news of the first reading, still heard
+    // when the second is queued, neither marks the second word nor ends its highlight.
+    void twoReadingsOfOneTextAreFollowedApart()
+    {
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+        QPlainTextEdit edit(QStringLiteral("casa casa"));
+        SpokenWordHighlight highlight(&edit, settings);
+        const QString casa = QStringLiteral("casa");
+        highlight.Follow(1, 0, casa);
+        highlight.Follow(2, 5, casa);
+        highlight.WordHeard(1, 0, 4);
+        QCOMPARE(Marked(edit), qMakePair(0, 0));
+        highlight.ReadingEnded(1);
+        highlight.WordHeard(2, 0, 4);
+        QCOMPARE(Marked(edit), qMakePair(5, 4));
+        highlight.ReadingEnded(2);
         QCOMPARE(highlight.ShownLength(), 0);
     }
 
@@ -65,9 +87,9 @@ private slots:
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         SpokenWordHighlight highlight(&edit, settings);
-        highlight.Follow(0, text);
+        highlight.Follow(1, 0, text);
         const int far = int(text.indexOf(QStringLiteral("línia 300")));
-        highlight.WordHeard(text, far, 5);
+        highlight.WordHeard(1, far, 5);
         QTextCursor at(edit.document());
         at.setPosition(far);
         QVERIFY(edit.viewport()->rect().contains(edit.cursorRect(at)));
@@ -87,12 +109,12 @@ private slots:
             QVERIFY(item.isChecked()); // on by default, and not written until it changes
             QCOMPARE(settings.ReadString(QStringLiteral("LlibreriaLlegir"), QStringLiteral("RESSALTAR"), QStringLiteral("<none>")),
                      QStringLiteral("<none>"));
-            highlight.Follow(0, QStringLiteral("una dues"));
-            highlight.WordHeard(QStringLiteral("una dues"), 0, 3);
+            highlight.Follow(1, 0, QStringLiteral("una dues"));
+            highlight.WordHeard(1, 0, 3);
             QCOMPARE(Marked(edit).second, 3);
             item.trigger();
             QCOMPARE(Marked(edit).second, 0);
-            highlight.WordHeard(QStringLiteral("una dues"), 4, 4);
+            highlight.WordHeard(1, 4, 4);
             QCOMPARE(Marked(edit).second, 0);
         }
         SettingsStore reread(ini);

@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/file.h>
+
 // What a new user meets in the window: printouts, keys that close menus and dialogs,
 // new documents, dark themes, the text read aloud, settings that cannot be used.
 class TestWindowFaults : public QObject, private FakeStartupVoices
@@ -461,6 +463,92 @@ private slots:
         QTRY_VERIFY(looks.count() >= 5);
         QCOMPARE(boxes, 0);
         QCOMPARE(QDir(options.paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
+
+    // While a long recording is made, the user presses the reading keys and goes
+    // through the options menu: nothing starts, and the recording ends whole.
+    void nothingStartsWhileAnExportRuns()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QFAIL("no D-Bus session bus: test.sh runs the tests in one");
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/SonnerixaWav", dir.filePath("SonnerixaWav")));
+        StartupOptions options = Options(dir.path());
+        WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
+        auto windows = StartProgram(options);
+        FormPrincipal &main = *windows->main;
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.Edit()->setFocus();
+        QStringList sentences;
+        for (int i = 0; i < 60; ++i)
+            sentences << QStringLiteral("Aquesta és la frase %1 del conte.").arg(i);
+        sentences << QStringLiteral("I aquí s'acaba el conte del drac vermell.");
+        main.Document().SetText(sentences.join('\n'));
+        main.Document().SetModified(false);
+
+        int windowsOpened = 0;
+        QTimer boxCloser;
+        connect(&boxCloser, &QTimer::timeout, this, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                ++windowsOpened;
+                box->close();
+            }
+        });
+        boxCloser.start(20);
+        QStringList spokenDuringExport;
+        bool pressed = false;
+        connect(windows->exporter.get(), &AudioExporter::progress, &main, [&] {
+            if (pressed)
+                return;
+            pressed = true;
+            for (int key : {Qt::Key_F10, Qt::Key_F7, Qt::Key_Escape, Qt::Key_F8, Qt::Key_F9})
+                QTest::keyClick(main.Edit(), Qt::Key(key));
+            QTest::keyClicks(main.Edit(), "casa. ");
+            QTest::mouseClick(main.Edit()->viewport(), Qt::RightButton);
+            QTest::mouseClick(main.ToolBar().lectura, Qt::LeftButton);
+            QTest::mouseClick(main.ToolBar().menu, Qt::LeftButton);
+            // Every item of the options menu and the font command, from the menu and as
+            // the command line reaches them.
+            for (QAction *action : main.MenuNamed(QStringLiteral("MenuOpcions"))->actions()) {
+                QVERIFY2(!action->isEnabled() || action->isSeparator(), qPrintable(action->objectName()));
+                action->trigger();
+            }
+            for (const char *id : {WindowCommandId::kLanguage, WindowCommandId::kSpeechWindow, "font",
+                                   WindowCommandId::kWordByWord, WindowCommandId::kSaveWav})
+                main.RunCommandById(QString::fromLatin1(id));
+        });
+        std::optional<ExportResult> result;
+        connect(windows->exporter.get(), &AudioExporter::finished, this, [&](const ExportResult &r) {
+            // The end is told as the export finishes, before this handler.
+            spokenDuringExport = Spoken().filter(QRegularExpression(QStringLiteral("^(?!.*Fitxer de so desat)")));
+            result = r;
+        });
+        QTest::mouseClick(main.ToolBar().wav, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 120000);
+        QVERIFY(pressed);
+        QVERIFY2(result->ok, qPrintable(result->reason));
+        QVERIFY2(spokenDuringExport.isEmpty(), qPrintable(spokenDuringExport.join(" | ")));
+        QCOMPARE(windowsOpened, 0);
+        // The typing itself went on, silently.
+        QVERIFY(main.Document().Text().contains(QStringLiteral("casa. ")));
+
+        // The whole text was recorded: the last sentence's words have their subtitles.
+        QVERIFY(!result->subtitleFiles.isEmpty());
+        const QString subtitles = QString::fromUtf8(ReadFile(result->subtitleFiles.first()));
+        QVERIFY2(subtitles.contains(QStringLiteral("vermell")), qPrintable(subtitles.right(300)));
+        // The exchange file's lock is free for the next export.
+        QFile lock(options.paths.exchangeFile + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QCOMPARE(::flock(lock.handle(), LOCK_EX | LOCK_NB), 0);
+        ::flock(lock.handle(), LOCK_UN);
+
+        // The end is told, and the keys read again once the export is over.
+        QCOMPARE(Spoken().filter(QStringLiteral("Fitxer de so desat")).size(), 1);
+        m_log.clear();
+        QTest::keyClick(main.Edit(), Qt::Key_F7);
+        QTRY_VERIFY(!Spoken().isEmpty());
+        CloseWithoutSaving(*windows);
     }
 
     void anExportEndingAfterTheWindowClosedSaysNothing()

@@ -26,7 +26,8 @@ public:
     }
     bool SelectVoice(int index) override { return Note(QStringLiteral("voice:%1").arg(index), index >= 0 && index < descriptions.size()); }
     bool SetRate(int rate) override { return Note(QStringLiteral("rate:%1").arg(rate)); }
-    bool Speak(const QString &text) override { return Note(QStringLiteral("speak:") + text); }
+    using VoiceEngine::Speak;
+    bool Speak(const QString &text, quint64) override { return Note(QStringLiteral("speak:") + text); }
     bool WaitUntilDone() override { return Note(QStringLiteral("wait")); }
     bool Skip() override { return Note(QStringLiteral("skip")); }
 

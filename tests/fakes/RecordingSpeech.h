@@ -8,12 +8,24 @@
 class RecordingSpeech : public SpeechOperations
 {
 public:
-    void SpeakText(const QString &text) override { calls << QStringLiteral("speak:") + text; }
-    bool SpeakTextAndWait(const QString &text) override
+    UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) override
+    {
+        calls << QStringLiteral("speak:") + text;
+        return Queued(queued);
+    }
+    bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override
     {
         calls << QStringLiteral("wait:") + text;
+        Queued(queued);
         return true;
     }
+    UtteranceId Queued(const UtteranceQueued &queued)
+    {
+        if (queued)
+            queued(++lastUtterance);
+        return lastUtterance;
+    }
+    UtteranceId lastUtterance = 0;
     void StopSpeech() override { calls << QStringLiteral("stop"); }
 
     QStringList calls;

@@ -71,18 +71,20 @@ private slots:
 
         QStringList heard;
         qint64 endedAtMs = -1;
-        connect(&speech, &SpeechController::wordHeard, this, [&](const QString &of, int start, int length) {
-            QCOMPARE(of, text);
-            const QString word = of.mid(start, length);
+        UtteranceId reading = 0;
+        connect(&speech, &SpeechController::wordHeard, this, [&](UtteranceId of, int start, int length) {
+            QCOMPARE(of, reading);
+            const QString word = text.mid(start, length);
             if (heard.isEmpty() || heard.last() != word)
                 heard << word;
         });
         QSignalSpy ended(&speech, &SpeechController::readingEnded);
         connect(&speech, &SpeechController::readingEnded, this, [&] { endedAtMs = monitor.NowMs(); });
         monitor.Clear();
-        speech.SpeakText(text);
+        reading = speech.SpeakText(text);
+        QVERIFY(reading != 0);
         QVERIFY(ended.wait(20000));
-        QCOMPARE(ended.first().first().toString(), text);
+        QCOMPARE(ended.first().first().value<UtteranceId>(), reading);
         QCOMPARE(heard, expected);
         // Told as heard, not as rendered (which takes a fraction of the time): the end
         // comes with the last sound, not long before it.
@@ -115,6 +117,53 @@ private slots:
         monitor.Listen(600);
         QCOMPARE(words.size(), told);
         QCOMPARE(ended.size(), 1);
+    }
+
+    // A word typed twice is read twice: each reading's word and end are told by its
+    // own number, in the order they are heard.
+    void twoReadingsOfTheSameTextAreToldApart()
+    {
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+        auto engine = EspeakEngine::Create(std::make_unique<QtPcmOutput>());
+        QVERIFY(engine);
+        SpeechEngineSet engines;
+        engines.msp = engine.get();
+        SpeechController speech(settings, engines, nullptr);
+        speech.SetUp();
+        // (reading, start of the word heard), the end as start -1.
+        QList<QPair<UtteranceId, int>> news;
+        const auto tell = [&news](UtteranceId of, int start) {
+            if (news.isEmpty() || news.last() != qMakePair(of, start))
+                news.append({of, start});
+        };
+        connect(&speech, &SpeechController::wordHeard, this, [&](UtteranceId of, int start, int length) {
+            QCOMPARE(length, 4);
+            tell(of, start);
+        });
+        connect(&speech, &SpeechController::readingEnded, this, [&](UtteranceId of) { tell(of, -1); });
+        const QString casa = QStringLiteral("casa");
+        const UtteranceId first = speech.SpeakText(casa);
+        const UtteranceId second = speech.SpeakText(casa);
+        QVERIFY(first != 0 && second != 0 && first != second);
+        QTRY_VERIFY_WITH_TIMEOUT(news.contains(qMakePair(second, -1)), 20000);
+        const QList<QPair<UtteranceId, int>> expected{{first, 0}, {first, -1}, {second, 0}, {second, -1}};
+        QCOMPARE(news, expected);
+        // A reading that cannot be heard says why, and ends.
+        SpeechController silent(settings, SpeechEngineSet{}, nullptr);
+        std::optional<SpeechFailure> why;
+        UtteranceId failed = 0;
+        connect(&silent, &SpeechController::speechFailed, this, [&](UtteranceId of, SpeechFailure reason) {
+            failed = of;
+            why = reason;
+        });
+        QSignalSpy silentEnd(&silent, &SpeechController::readingEnded);
+        const UtteranceId unheard = silent.SpeakText(casa);
+        QCOMPARE(failed, unheard);
+        QVERIFY(why == SpeechFailure::NoVoice);
+        QCOMPARE(silentEnd.size(), 1);
     }
 
     // The speech service's voices: a module that tells of the marks it reaches gives
