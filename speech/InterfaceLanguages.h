@@ -47,10 +47,6 @@ QList<QObject *> OwnObjectsNamed(QObject *root, const QString &objectName);
 // or label's text. Gives how many objects took it.
 int SetCaptionByName(QObject *root, const QString &objectName, const QString &caption);
 
-// The property of the main window that holds the interface language applied to it, for
-// the windows it opens later.
-inline constexpr char kInterfaceLanguageProperty[] = "interfaceLanguage";
-
 // Relabels the speech window and the main window in the given language, one control at
 // a time in table order, then applies the added texts of that language (AccessibleLabels.h).
 // Any index outside 0..6 changes nothing. Gives the names of table controls that were
