@@ -26,6 +26,7 @@
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
+#include "speech/VoiceList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,8 +73,8 @@ void StartExport(ProgramWindows &windows, ExportFormat format)
     request.text = window.Document().Text();
     request.name = window.ToolBar().nomFitxer->text();
     request.format = format;
-    request.voice = ExportVoiceOfListIndex(windows.speech->SelectedIndex(), windows.speech->MspCount(),
-                                           windows.speech->SapiCount());
+    request.voice = windows.speech->SelectedVoice();
+    request.voiceName = windows.speech->SelectedVoiceName();
     request.rate = windows.speech->RatePosition();
     request.subtitles = kAllSubtitles;
     windows.exporter->Start(request);
@@ -237,9 +238,10 @@ void SetProgramIdentity()
 
 bool StoredVoiceIsEspeak(const SettingsStore &settings)
 {
-    const std::optional<int> stored =
-        ToInteger(settings.ReadString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("-1")));
-    return stored && *stored >= 0 && *stored < VoiceCatalog::EspeakVoices().size();
+    QStringList espeak;
+    for (const VoiceCatalog::Voice &voice : VoiceCatalog::EspeakVoices())
+        espeak << voice.description;
+    return StoredVoice::InFirstRows(StoredVoice::Read(settings), espeak);
 }
 
 std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
@@ -277,11 +279,16 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->dictionary = std::make_unique<FormDiccionariExcepcions>(settings, &main.Questions(),
                                                                     options.paths.programDir);
     windows->speech = std::make_unique<SpeechController>(settings, engines, windows->dictionary.get());
+    // The speech service's voices come later when the window did not wait for them or
+    // the service did not answer in time; the stored voice may be among them.
+    const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
+    if (serviceVoicesLater)
+        windows->speech->ExpectServiceVoices();
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, settings,
                                                         *windows->readingOptions);
     windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
-    if (windows->realEngines && !waitForService) {
+    if (serviceVoicesLater) {
         QObject::connect(windows->speech.get(), &SpeechController::voiceListChanged, windows->speechWindow.get(),
                          &FormTTS::RefreshVoiceList);
         SpeechController *speech = windows->speech.get();

@@ -11,13 +11,18 @@
 #include <limits>
 #include <signal.h>
 
-ExportVoice ExportVoiceOfListIndex(int listIndex, int mspCount, int sapiCount)
+QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName, const QString &language)
 {
-    if (listIndex < mspCount)
-        return {ExportFamily::Msp, listIndex};
-    if (listIndex < mspCount + sapiCount)
-        return {ExportFamily::Sapi, listIndex - mspCount};
-    return {ExportFamily::Upctv, listIndex - mspCount - sapiCount};
+    if (voice.family != ExportFamily::Sapi)
+        return QString();
+    const QString name = voiceName.isEmpty() ? QStringLiteral("SAPI %1").arg(voice.index) : voiceName;
+    const QList<VoiceCatalog::Voice> espeak = VoiceCatalog::EspeakVoices();
+    const int instead = VoiceCatalog::EspeakVoiceForLanguage(espeak, language);
+    if (instead < 0)
+        return QStringLiteral("La veu «%1» no es pot desar en un fitxer i cap veu d'espeak-ng no parla la seva "
+                              "llengua: no es farà el fitxer de so.").arg(name);
+    return QStringLiteral("La veu «%1» no es pot desar en un fitxer: el fitxer de so es fa amb la veu d'espeak-ng "
+                          "«%2», de la mateixa llengua.").arg(name, espeak.at(instead).description);
 }
 
 QString FamilyKeyText(ExportFamily family)

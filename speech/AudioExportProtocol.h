@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/VoiceCatalog.h"
+#include "speech/VoiceId.h"
 
 #include <QByteArray>
 #include <QList>
@@ -47,18 +48,17 @@ inline const QString kStatusDone = QStringLiteral("0");
 
 } // namespace ExportProtocol
 
-enum class ExportFamily { Msp, Sapi, Upctv };
+// A voice as the exchange file names it: "Tipus de sintetitzador" and "Sintetitzador".
+using ExportFamily = VoiceFamily;
+using ExportVoice = VoiceId;
 
-// A voice as the exchange file names it: the family and the index within it.
-struct ExportVoice
-{
-    ExportFamily family = ExportFamily::Msp;
-    int index = 0;
-    bool operator==(const ExportVoice &) const = default;
-};
+// What is said before an export in a voice the rendering program cannot record: the
+// voice it records with instead (a speech-dispatcher voice is recorded by the
+// espeak-ng voice of its language), or that there is none. voiceName is the voice's
+// entry in the list; language that of the speech-dispatcher voice. Empty when the
+// voice records itself.
+QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName, const QString &language);
 
-// The family of a voice-list index, as the speech engines map it (-1 counts as MSP).
-ExportVoice ExportVoiceOfListIndex(int listIndex, int mspCount, int sapiCount);
 // "MSP", "SAPI", "UPCTV".
 QString FamilyKeyText(ExportFamily family);
 std::optional<ExportFamily> FamilyFromKeyText(const QString &text);

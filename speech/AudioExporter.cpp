@@ -339,6 +339,17 @@ ExportResult AudioExporter::WriteSubtitles(const ExportRequest &request, const Q
     return result;
 }
 
+QString AudioExporter::SubstitutionFor(const ExportRequest &request)
+{
+    if (request.voice.family != ExportFamily::Sapi)
+        return QString();
+    // The rendering program asks the service for the voice's language as this does.
+    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
+    const int index = request.voice.index;
+    const QString language = index >= 0 && index < voices.size() ? voices.at(index).language : QString();
+    return ExportVoiceSubstitution(request.voice, request.voiceName, language);
+}
+
 ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
                                       const QString &wordTimesName, SettingsStore &exchange, ExportResult result)
 {
@@ -367,10 +378,12 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (!records.isDir() || !records.isWritable())
         return Failed(result, QStringLiteral("No es pot escriure a la carpeta %1: ").arg(m_paths.recordsDir)
                                   + kNoSoundFile);
-    if (request.voice.family == ExportFamily::Sapi && !m_sapiNoticeGiven) {
+    // Another voice than the one chosen is said before the recording starts, and once
+    // a run after it.
+    const QString substitution = SubstitutionFor(request);
+    if (!substitution.isEmpty() && !m_sapiNoticeGiven) {
         m_sapiNoticeGiven = true;
-        result.notice = QStringLiteral("Les veus SAPI no es poden desar en un fitxer: el fitxer de so es fa "
-                                       "amb la veu d'espeak-ng de la mateixa llengua.");
+        result.notice = substitution;
     }
 
     // The rendering window: started when absent, given a few seconds to open.
@@ -382,7 +395,8 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
                                       + kNoSoundFile);
         startedHere = true;
     }
-    emit statusText(QStringLiteral("Desant el fitxer de so..."));
+    const QString saving = QStringLiteral("Desant el fitxer de so...");
+    emit statusText(substitution.isEmpty() ? saving : substitution + QLatin1Char(' ') + saving);
     QElapsedTimer clock;
     clock.start();
     WaitWithEvents(m_timings.firstLookMs);

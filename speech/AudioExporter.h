@@ -22,6 +22,7 @@ struct ExportRequest
     QString name;  // the sound file's base name
     ExportFormat format = ExportFormat::Wav;
     ExportVoice voice;
+    QString voiceName;  // its entry in the voice list, for what is said about it
     int rate = 0;  // the rate bar's position, -10..10
     SubtitleChoice subtitles;  // written beside the sound file; none unless asked for
 };
@@ -77,6 +78,9 @@ public:
     bool Start(const ExportRequest &request);
     // Runs an export to its end, handling events while it waits; also emits finished.
     ExportResult Export(const ExportRequest &request);
+    // What is said before an export in a voice the rendering program records with
+    // another one (the status line says it too); empty when it records the voice itself.
+    static QString SubstitutionFor(const ExportRequest &request);
 
 signals:
     // True from the start to the end of an export: the window disables the reading,

@@ -9,7 +9,10 @@
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
+#include "speech/RealSpeechEngines.h"
+#include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
+#include "speech/VoiceList.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -102,18 +105,21 @@ std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format
     return options;
 }
 
-// A list index is mapped as the voice list maps it; a name picks that espeak-ng voice.
-std::optional<ExportVoice> VoiceOf(const QString &text, QString *problem)
+// A number of the voice list the editor shows; a name picks that espeak-ng voice;
+// nothing given, the voice the editor would choose from the settings.
+std::optional<ExportVoice> VoiceOf(const QString &text, const SpeechController &voices, QString *problem)
 {
-    const QList<VoiceCatalog::Voice> espeak = VoiceCatalog::EspeakVoices();
-    const int mspCount = int(espeak.size());
+    if (text.isEmpty())
+        return voices.SelectedVoice();
     if (const std::optional<int> index = ToInteger(text)) {
-        if (*index < mspCount)
-            return ExportVoiceOfListIndex(qMax(0, *index), mspCount, 0);
-        const int sapiCount = int(VoiceCatalog::SpeechDispatcherVoices().size());
-        return ExportVoiceOfListIndex(*index, mspCount, sapiCount);
+        if (*index < voices.VoiceEntries().size())
+            return voices.VoiceOfRow(qMax(0, *index));  // below the list: its first voice
+        *problem = QStringLiteral("wrong value '%1' of --voice: there is no such voice; tolvanet-tool voices "
+                                  "lists them").arg(text);
+        return std::nullopt;
     }
-    for (int i = 0; i < mspCount; ++i) {
+    const QList<VoiceCatalog::Voice> espeak = VoiceCatalog::EspeakVoices();
+    for (int i = 0; i < espeak.size(); ++i) {
         const QString &identifier = espeak.at(i).identifier;
         if (identifier == text || identifier.section(QLatin1Char('/'), -1) == text)
             return ExportVoice{ExportFamily::Msp, i};
@@ -176,30 +182,47 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         return Usage(verb, QStringLiteral("wrong value '%1' of --rate: a whole number from -10 to 10 is needed")
                                .arg(rateText));
     request.rate = *rate;
-    const QString voiceText = options->voice.isEmpty()
-        ? settings.ReadString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("-1"))
-        : options->voice;
-    const std::optional<ExportVoice> voice = VoiceOf(voiceText, &problem);
+
+    // The user's settings are read from a copy: what loading the exceptions dictionary
+    // or choosing the voice writes goes there, and the command line leaves the user's
+    // settings as they were, but for a stored voice number that the voice's name proves
+    // stale, which is mended as the editor mends it.
+    QTemporaryDir scratch;
+    SettingsStore copy(scratch.filePath(QStringLiteral("tolvanet.ini")));
+    if (const WholeFiles::ReadResult contents = WholeFiles::ReadRegularFile(paths.settingsFile); contents.ok)
+        WholeFiles::WriteFile(copy.FileName(), contents.bytes, nullptr);
+    RealSpeechEngines engines(paths.programDir, nullptr);
+    SpeechController voices(copy, engines.Engines(), nullptr);
+    voices.SetUp();
+    const StoredVoice::Resolved stored = StoredVoice::Resolve(StoredVoice::Read(settings), voices.VoiceEntries(),
+                                                              int(voices.VoiceEntries().size()));
+    if (stored.outcome == StoredVoice::Resolved::Outcome::Chosen && stored.numberStale) {
+        SettingsStore users(paths.settingsFile);
+        StoredVoice::WriteNumber(users, stored.row);
+    }
+    const std::optional<ExportVoice> voice = VoiceOf(options->voice, voices, &problem);
     if (!voice)
         return Usage(verb, problem);
     request.voice = *voice;
+    request.voiceName = voices.VoiceName(*voice);
+    const QString substitution = AudioExporter::SubstitutionFor(request);
+    if (!substitution.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(substitution));
 
     DBusDesktopWindows desktop;
     ProcessRendererLauncher launcher(paths.programDir);
     AudioExporter exporter(paths, desktop, launcher);
-    // The user's exceptions dictionary applies here as in the editor, but what loading it
-    // writes (a dictionary that went missing is switched off) goes to a copy: the command
-    // line leaves the user's settings as they were.
-    QTemporaryDir scratch;
-    SettingsStore dictionarySettings(scratch.filePath(QStringLiteral("tolvanet.ini")));
-    if (const WholeFiles::ReadResult copy = WholeFiles::ReadRegularFile(paths.settingsFile); copy.ok)
-        WholeFiles::WriteFile(dictionarySettings.FileName(), copy.bytes, nullptr);
-    FormDiccionariExcepcions dictionary(dictionarySettings, nullptr, paths.programDir);
+    // The user's exceptions dictionary applies here as in the editor.
+    FormDiccionariExcepcions dictionary(copy, nullptr, paths.programDir);
     dictionary.FormCreate();
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     const ExportResult result = exporter.Export(request);
-    if (!result.notice.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(result.notice));
+    // The other voice was told before the export.
+    QString notice = result.notice;
+    if (!substitution.isEmpty() && notice.startsWith(substitution))
+        notice = notice.mid(substitution.size()).trimmed();
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(notice));
     if (!result.ok) {
         std::fprintf(stderr, "%s\n", qPrintable(result.reason));
         return 1;

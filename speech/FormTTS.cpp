@@ -3,6 +3,7 @@
 #include "core/SettingsStore.h"
 #include "speech/ChoiceList.h"
 #include "speech/VoiceControl.h"
+#include "speech/VoiceList.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -370,12 +371,11 @@ void FormTTS::done(int result)
 
 void FormTTS::FormClose()
 {
-    const QString section = QStringLiteral("tts");
     if (m_voices.MspCount() > 0 || m_voices.SapiCount() > 0 || m_voices.UpctvLoaded()) {
-        if (!m_settings.WriteString(section, QStringLiteral("Numero sintetitzador"),
-                                    QString::number(m_voiceList->currentRow())))
+        const QListWidgetItem *entry = m_voiceList->currentItem();
+        if (!StoredVoice::Write(m_settings, m_voiceList->currentRow(), entry ? entry->text() : QString()))
             qWarning("%s", qPrintable(m_settings.LastError()));
     }
-    if (!m_settings.WriteString(section, QStringLiteral("velocitat"), m_rateLabel->text()))
+    if (!m_settings.WriteString(StoredVoice::kSection, QStringLiteral("velocitat"), m_rateLabel->text()))
         qWarning("%s", qPrintable(m_settings.LastError()));
 }

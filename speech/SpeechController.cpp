@@ -22,15 +22,6 @@ const QString kTtsToWav = QStringLiteral("tts to Wav");
 
 } // namespace
 
-VoiceFamilyIndex VoiceFamily(int listIndex, int mspCount, int sapiCount)
-{
-    if (listIndex < mspCount)
-        return {VoiceFamilyKind::Msp, listIndex};
-    if (listIndex < mspCount + sapiCount)
-        return {VoiceFamilyKind::Sapi, listIndex - mspCount};
-    return {VoiceFamilyKind::Upctv, listIndex - mspCount - sapiCount};
-}
-
 SpeechController::SpeechController(SettingsStore &settings, const SpeechEngineSet &engines,
                                    FormDiccionariExcepcions *dictionary, QObject *parent)
     : QObject(parent), m_settings(settings), m_engines(engines), m_dictionary(dictionary)
@@ -112,48 +103,37 @@ bool SpeechController::AutomationAvailable() const
     return m_engines.msp || m_engines.sapi;
 }
 
-void SpeechController::AddFamily(VoiceEngine *engine, const QString &prefix, int *count)
+void SpeechController::AddFamily(VoiceEngine *engine, VoiceFamily family)
 {
-    *count = 0;
-    if (!engine)
-        return;
-    const int total = engine->VoiceCount();
+    QStringList descriptions;
+    const int total = engine ? engine->VoiceCount() : 0;
     // A family whose enumeration fails half-way keeps the voices listed so far, and
-    // its count says so, so that the later families keep their indexes.
+    // each voice keeps its index within the family.
     for (int i = 0; i < total; ++i) {
         const std::optional<QString> description = engine->VoiceDescription(i);
         if (!description)
             break;
-        m_entries << prefix + *description;
-        ++*count;
+        descriptions << *description;
     }
+    m_list.SetFamily(family, descriptions);
 }
 
 void SpeechController::SetUp()
 {
-    const QString stored = m_settings.ReadString(kTts, QStringLiteral("Numero sintetitzador"), QStringLiteral("-1"));
-    AddFamily(m_engines.msp, QString(), &m_mspCount);
-    AddFamily(m_engines.sapi, QStringLiteral("SAPI - "), &m_sapiCount);
+    AddFamily(m_engines.msp, VoiceFamily::Msp);
+    AddFamily(m_engines.sapi, VoiceFamily::Sapi);
     // Before the library loads, because loading may open the library's own window.
     StartUpctvWindowTimer();
     if (LoadUpctv()) {
+        QStringList entries;
         for (int e = 0; e < VoiceCatalog::kUpctvEntryCount; ++e)
-            m_entries << VoiceCatalog::UpctvEntryText(e);
+            entries << VoiceCatalog::UpctvEntryText(e);
+        m_list.SetFamily(VoiceFamily::Upctv, entries);
         m_upctvLoaded = true;
     }
-    if (!m_entries.isEmpty()) {
-        if (const std::optional<int> n = ToInteger(stored)) {
-            if (*n < 0) {
-                // No voice was ever chosen: each engine keeps its default voice, and
-                // the list shows the one that is heard, so that choosing it stores it.
-                const int heard = m_engines.msp && m_mspCount > 0 ? m_engines.msp->DefaultVoice() : -1;
-                m_selected = heard >= 0 && heard < m_mspCount ? heard : 0;
-            } else {
-                SetSelectedIndex(*n);
-                SelectVoice();
-            }
-        }
-    }
+    if (m_engines.sapi)
+        m_serviceVoicesToCome = false;
+    ApplyStoredVoice();
     const QString rate = m_settings.ReadString(kTts, QStringLiteral("velocitat"), QStringLiteral("0"));
     m_rateLabel = rate;
     if (const std::optional<int> position = ToInteger(rate))
@@ -161,27 +141,60 @@ void SpeechController::SetUp()
     SetSpeechRate();
 }
 
+void SpeechController::ApplyStoredVoice()
+{
+    m_storedVoicePending = false;
+    if (m_list.isEmpty() && !m_serviceVoicesToCome)
+        return;
+    using Outcome = StoredVoice::Resolved::Outcome;
+    const int settled = m_serviceVoicesToCome ? MspCount() : m_list.size();
+    const StoredVoice::Resolved stored = StoredVoice::Resolve(StoredVoice::Read(m_settings), m_list.Texts(), settled);
+    switch (stored.outcome) {
+    case Outcome::Chosen:
+        // Ignored when the settings file is read-only: the voice is the one chosen all the same.
+        if (stored.numberStale)
+            StoredVoice::WriteNumber(m_settings, stored.row);
+        SetSelectedIndex(stored.row);
+        SelectVoice();
+        break;
+    case Outcome::Pending:
+        m_storedVoicePending = true;
+        [[fallthrough]];
+    case Outcome::NoneChosen: {
+        // No voice was ever chosen (or it is not known yet): each engine keeps its default
+        // voice, and the list shows the one that is heard, so that choosing it stores it.
+        const int mspCount = MspCount();
+        const int heard = m_engines.msp && mspCount > 0 ? m_engines.msp->DefaultVoice() : -1;
+        SetSelectedIndex(heard >= 0 && heard < mspCount ? heard : 0);
+        break;
+    }
+    case Outcome::Unusable:
+        break;
+    }
+}
+
 void SpeechController::AddServiceVoices(VoiceEngine *engine)
 {
-    if (!engine || m_engines.sapi || m_sapiCount > 0)
-        return;
-    m_engines.sapi = engine;
-    ListenToEngine(engine);
-    const QStringList upctv = m_entries.mid(m_mspCount);
-    m_entries = m_entries.mid(0, m_mspCount);
-    AddFamily(engine, QStringLiteral("SAPI - "), &m_sapiCount);
-    m_entries << upctv;
-    // A library voice chosen meanwhile keeps its entry, now further down.
-    if (m_selected >= m_mspCount)
-        m_selected += m_sapiCount;
-    if (m_sapiCount > 0)
+    m_serviceVoicesToCome = false;
+    bool grown = false;
+    if (engine && !m_engines.sapi && SapiCount() == 0) {
+        m_engines.sapi = engine;
+        ListenToEngine(engine);
+        AddFamily(engine, VoiceFamily::Sapi);
+        grown = SapiCount() > 0;
+    }
+    // A voice chosen meanwhile keeps its entry, wherever it now stands.
+    const bool wasPending = m_storedVoicePending;
+    if (wasPending)
+        ApplyStoredVoice();
+    if (grown || wasPending)
         emit voiceListChanged();
 }
 
 void SpeechController::SetSelectedIndex(int index)
 {
     // As a list box: an index outside the list selects nothing.
-    m_selected = index >= 0 && index < m_entries.size() ? index : -1;
+    m_voice = m_list.VoiceAt(index);
 }
 
 void SpeechController::SetRatePosition(int position)
@@ -189,19 +202,14 @@ void SpeechController::SetRatePosition(int position)
     m_rate = qBound(-10, position, 10);
 }
 
-VoiceFamilyIndex SpeechController::SelectedFamily() const
-{
-    return VoiceFamily(m_selected, m_mspCount, m_sapiCount);
-}
-
-VoiceEngine *SpeechController::FamilyEngine(VoiceFamilyKind family) const
+VoiceEngine *SpeechController::FamilyEngine(VoiceFamily family) const
 {
     switch (family) {
-    case VoiceFamilyKind::Msp:
+    case VoiceFamily::Msp:
         return m_engines.msp;
-    case VoiceFamilyKind::Sapi:
+    case VoiceFamily::Sapi:
         return m_engines.sapi;
-    case VoiceFamilyKind::Upctv:
+    case VoiceFamily::Upctv:
         break;
     }
     return nullptr;
@@ -209,19 +217,21 @@ VoiceEngine *SpeechController::FamilyEngine(VoiceFamilyKind family) const
 
 void SpeechController::SelectVoice()
 {
-    const VoiceFamilyIndex voice = SelectedFamily();
+    // A voice chosen now is the one kept, whatever the stored one turns out to be.
+    m_storedVoicePending = false;
+    const VoiceId voice = m_voice;
     switch (voice.family) {
-    case VoiceFamilyKind::Msp:
-    case VoiceFamilyKind::Sapi: {
+    case VoiceFamily::Msp:
+    case VoiceFamily::Sapi: {
         // A failed write (a read-only settings file) must not keep the voice from changing.
         m_settings.WriteString(kTtsToWav, QStringLiteral("Tipus de sintetitzador"),
-                               voice.family == VoiceFamilyKind::Msp ? QStringLiteral("MSP") : QStringLiteral("SAPI"));
+                               voice.family == VoiceFamily::Msp ? QStringLiteral("MSP") : QStringLiteral("SAPI"));
         m_settings.WriteString(kTtsToWav, QStringLiteral("Sintetitzador"), QString::number(voice.index));
         if (VoiceEngine *engine = FamilyEngine(voice.family))
             engine->SelectVoice(voice.index);
         break;
     }
-    case VoiceFamilyKind::Upctv:
+    case VoiceFamily::Upctv:
         if (m_upctvLoaded) {
             m_settings.WriteString(kTtsToWav, QStringLiteral("Tipus de sintetitzador"), QStringLiteral("UPCTV"));
             StartUpctvWindowTimer();
@@ -237,8 +247,8 @@ void SpeechController::SelectVoice()
 
 void SpeechController::SetSpeechRate()
 {
-    const VoiceFamilyIndex voice = SelectedFamily();
-    if (voice.family == VoiceFamilyKind::Upctv) {
+    const VoiceId voice = m_voice;
+    if (voice.family == VoiceFamily::Upctv) {
         if (m_engines.upctv)
             m_engines.upctv->SetSpeed(VoiceCatalog::UpctvSpeed(m_rate));
     } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
@@ -329,8 +339,8 @@ bool SpeechController::Speak(const Prepared &reading, bool wait)
     case SpeakPreparation::SoundFile::None:
         break;
     }
-    const VoiceFamilyIndex voice = SelectedFamily();
-    if (voice.family == VoiceFamilyKind::Upctv) {
+    const VoiceId voice = m_voice;
+    if (voice.family == VoiceFamily::Upctv) {
         if (!m_upctvLoaded || !m_engines.upctv)
             return Failed(id, SpeechFailure::NoVoice);
         // The library tells nothing of its words: the whole text is the one heard.
@@ -397,8 +407,8 @@ void SpeechController::StopSpeech()
         m_engines.media->Close();
     if (m_engines.wave)
         m_engines.wave->Stop();
-    const VoiceFamilyIndex voice = SelectedFamily();
-    if (voice.family == VoiceFamilyKind::Upctv) {
+    const VoiceId voice = m_voice;
+    if (voice.family == VoiceFamily::Upctv) {
         if (m_upctvLoaded && m_engines.upctv)
             m_engines.upctv->Stop();
     } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/VoiceControl.h"
+#include "speech/VoiceList.h"
 
 #include <QObject>
 #include <QStringList>
@@ -25,17 +26,6 @@ struct SpeechEngineSet
     MediaPlayer *media = nullptr;
     DesktopWindows *desktop = nullptr;
 };
-
-enum class VoiceFamilyKind { Msp, Sapi, Upctv };
-
-struct VoiceFamilyIndex
-{
-    VoiceFamilyKind family;
-    int index; // within the family
-};
-
-// Which family a list index belongs to (-1 falls to the first family).
-VoiceFamilyIndex VoiceFamily(int listIndex, int mspCount, int sapiCount);
 
 // The voice list over the three engine families and the speech operations on it.
 class SpeechController : public QObject, public VoiceControl
@@ -64,18 +54,27 @@ public:
 
     // The engine set-up at window creation: voice list, library, stored voice and rate.
     void SetUp();
-    // The speech service's voices when they come after the set-up (the service was
-    // still starting): they take their place between the espeak-ng voices and the
+    // Before SetUp: the speech service's voices are still to come (AddServiceVoices).
+    // A stored voice that may be among them is chosen only once they have come.
+    void ExpectServiceVoices() { m_serviceVoicesToCome = true; }
+    // The speech service's voices when they come after the set-up (null: the service
+    // did not answer): they take their place between the espeak-ng voices and the
     // library's, and the voice selected stays the same.
     void AddServiceVoices(VoiceEngine *engine);
+    // The voice the list selects ("no voice chosen" when none).
+    VoiceId SelectedVoice() const { return m_voice; }
+    VoiceId VoiceOfRow(int row) const { return m_list.VoiceAt(row); }
+    QString SelectedVoiceName() const { return VoiceName(m_voice); }
+    // Its entry in the list; empty when it has none.
+    QString VoiceName(const VoiceId &voice) const { return m_list.TextAt(m_list.RowOf(voice)); }
 
     // VoiceControl
-    QStringList VoiceEntries() const override { return m_entries; }
-    int MspCount() const override { return m_mspCount; }
-    int SapiCount() const override { return m_sapiCount; }
+    QStringList VoiceEntries() const override { return m_list.Texts(); }
+    int MspCount() const override { return m_list.Count(VoiceFamily::Msp); }
+    int SapiCount() const override { return m_list.Count(VoiceFamily::Sapi); }
     bool UpctvLoaded() const override { return m_upctvLoaded; }
     bool AutomationAvailable() const override;
-    int SelectedIndex() const override { return m_selected; }
+    int SelectedIndex() const override { return m_list.RowOf(m_voice); }
     void SetSelectedIndex(int index) override;
     void SelectVoice() override;
     int RatePosition() const override { return m_rate; }
@@ -96,9 +95,10 @@ public:
     void UpctvWindowTimerTick();
 
 private:
-    VoiceFamilyIndex SelectedFamily() const;
-    VoiceEngine *FamilyEngine(VoiceFamilyKind family) const;
-    void AddFamily(VoiceEngine *engine, const QString &prefix, int *count);
+    VoiceEngine *FamilyEngine(VoiceFamily family) const;
+    void AddFamily(VoiceEngine *engine, VoiceFamily family);
+    // Selects and applies the voice the settings file keeps, once the list can tell it.
+    void ApplyStoredVoice();
     bool LoadUpctv();
     void ReloadUpctv();
     void SelectUpctvVoice(int entry);
@@ -130,14 +130,15 @@ private:
     SettingsStore &m_settings;
     SpeechEngineSet m_engines;
     FormDiccionariExcepcions *m_dictionary;
-    QStringList m_entries;
-    int m_mspCount = 0;
-    int m_sapiCount = 0;
+    VoiceList m_list;
+    VoiceId m_voice = kNoVoiceChosen;
+    bool m_serviceVoicesToCome = false;
+    // The stored voice waits for the service's voices.
+    bool m_storedVoicePending = false;
     bool m_upctvLoaded = false;
     int m_currentUpctvVoice = -1;
     int m_upctvTimerTicks = 0;
     QTimer m_upctvTimer;
-    int m_selected = -1;
     int m_rate = 0;
     QString m_rateLabel = QStringLiteral("0");
     struct Reading

@@ -16,14 +16,14 @@
 
 namespace {
 
-const char *FamilyName(VoiceFamilyKind family)
+const char *FamilyName(VoiceFamily family)
 {
     switch (family) {
-    case VoiceFamilyKind::Msp:
+    case VoiceFamily::Msp:
         return "MSP";
-    case VoiceFamilyKind::Sapi:
+    case VoiceFamily::Sapi:
         return "SAPI";
-    case VoiceFamilyKind::Upctv:
+    case VoiceFamily::Upctv:
         break;
     }
     return "UPCTV";
@@ -53,7 +53,7 @@ int Voices(const AppPaths &paths)
     controller.SetUp();
     const QStringList entries = controller.VoiceEntries();
     for (int i = 0; i < entries.size(); ++i) {
-        const VoiceFamilyIndex voice = VoiceFamily(i, controller.MspCount(), controller.SapiCount());
+        const VoiceId voice = controller.VoiceOfRow(i);
         Print(stdout, QStringLiteral("%1\t%2\t%3\t%4").arg(i).arg(QLatin1String(FamilyName(voice.family)))
                           .arg(voice.index).arg(entries.at(i)));
     }
@@ -129,14 +129,14 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     // Nothing heard is not a success: a script checking speech must be able to tell.
     if (controller.SpeakTextAndWait(text))
         return 0;
-    const VoiceFamilyIndex family = VoiceFamily(controller.SelectedIndex(), controller.MspCount(), controller.SapiCount());
+    const VoiceId family = controller.SelectedVoice();
     const QString sound = dictionary.ApplyExceptionsDictionary(text);
     QString reason;
     if (SpeakPreparation::SoundFileKind(sound) != SpeakPreparation::SoundFile::None)
         reason = QStringLiteral("the recording %1 could not be played").arg(sound.trimmed());
-    else if (family.family == VoiceFamilyKind::Sapi)
+    else if (family.family == VoiceFamily::Sapi)
         reason = QStringLiteral("speech-dispatcher did not speak it");
-    else if (family.family == VoiceFamilyKind::Upctv)
+    else if (family.family == VoiceFamily::Upctv)
         reason = QStringLiteral("the UPCTV voice could not speak it");
     else
         reason = QStringLiteral("espeak-ng could not speak it");

@@ -217,6 +217,26 @@ int EspeakDefaultVoice(const QString &localeName)
     return -1;
 }
 
+int EspeakVoiceForLanguage(const QList<Voice> &voices, const QString &language)
+{
+    if (language.isEmpty())
+        return -1;
+    const auto mainLanguage = [](const QString &code) {
+        return code.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0);
+    };
+    const QString main = mainLanguage(language);
+    const std::function<bool(const Voice &)> tries[] = {
+        [&](const Voice &v) { return v.language.compare(language, Qt::CaseInsensitive) == 0; },
+        [&](const Voice &v) { return v.language.compare(main, Qt::CaseInsensitive) == 0; },
+        [&](const Voice &v) { return mainLanguage(v.language).compare(main, Qt::CaseInsensitive) == 0; },
+    };
+    for (const auto &matches : tries)
+        for (int i = 0; i < voices.size(); ++i)
+            if (matches(voices.at(i)))
+                return i;
+    return -1;
+}
+
 int EspeakWordsPerMinute(int rate)
 {
     rate = std::clamp(rate, -10, 10);

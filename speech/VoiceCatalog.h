@@ -37,6 +37,10 @@ QString SessionLanguage();
 // its language and region first, then its language, else English.
 int EspeakDefaultVoice(const QString &localeName);
 
+// The espeak-ng voice (an index in voices) of a language code ("ca", "es-ES"): that
+// language and region, else that language, else a region of it; -1 when none.
+int EspeakVoiceForLanguage(const QList<Voice> &voices, const QString &language);
+
 // The rate -10..10 as espeak-ng words per minute: 0 gives 175, -10 gives 80, 10 gives
 // 450, strictly increasing in between. Positions outside -10..10 are clamped.
 int EspeakWordsPerMinute(int rate);

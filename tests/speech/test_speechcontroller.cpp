@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -87,19 +88,20 @@ private slots:
         QTest::addColumn<int>("listIndex");
         QTest::addColumn<int>("family");
         QTest::addColumn<int>("within");
-        QTest::newRow("none") << -1 << int(VoiceFamilyKind::Msp) << -1;
-        QTest::newRow("first msp") << 0 << int(VoiceFamilyKind::Msp) << 0;
-        QTest::newRow("first sapi") << 2 << int(VoiceFamilyKind::Sapi) << 0;
-        QTest::newRow("last sapi") << 4 << int(VoiceFamilyKind::Sapi) << 2;
-        QTest::newRow("first upctv") << 5 << int(VoiceFamilyKind::Upctv) << 0;
-        QTest::newRow("last upctv") << 8 << int(VoiceFamilyKind::Upctv) << 3;
+        QTest::newRow("none") << -1 << int(VoiceFamily::Msp) << -1;
+        QTest::newRow("first msp") << 0 << int(VoiceFamily::Msp) << 0;
+        QTest::newRow("first sapi") << 2 << int(VoiceFamily::Sapi) << 0;
+        QTest::newRow("last sapi") << 4 << int(VoiceFamily::Sapi) << 2;
+        QTest::newRow("first upctv") << 5 << int(VoiceFamily::Upctv) << 0;
+        QTest::newRow("last upctv") << 8 << int(VoiceFamily::Upctv) << 3;
     }
     void familyOfEveryIndex()
     {
         QFETCH(int, listIndex);
         QFETCH(int, family);
         QFETCH(int, within);
-        const VoiceFamilyIndex v = VoiceFamily(listIndex, 2, 3);
+        Rig rig(Dir());
+        const VoiceId v = rig.Make().VoiceOfRow(listIndex);
         QCOMPARE(int(v.family), family);
         QCOMPARE(v.index, within);
     }
@@ -109,7 +111,7 @@ private slots:
         Rig rig(Dir(), false, false);
         SpeechController &c = rig.Make();
         QCOMPARE(c.VoiceEntries(), QStringList({"SAPI - kal", "SAPI - awb", "SAPI - rms"}));
-        QCOMPARE(int(VoiceFamily(0, c.MspCount(), c.SapiCount()).family), int(VoiceFamilyKind::Sapi));
+        QCOMPARE(int(c.VoiceOfRow(0).family), int(VoiceFamily::Sapi));
     }
 
     void aFamilyFailingHalfWayKeepsLaterIndexesRight()
@@ -150,6 +152,48 @@ private slots:
         QCOMPARE(c.RateLabel(), QStringLiteral("4"));
         if (selected == 3)
             QVERIFY(rig.log.contains("sapi:voice:1") && rig.log.last() == "sapi:rate:4");
+    }
+
+    void theStoredNameChoosesOnceTheListIsWhole()
+    {
+        // Chosen while the speech service was late: the library's first voice was row 2.
+        Rig rig(Dir());
+        rig.engines.sapi = nullptr;
+        rig.settings.WriteString("tts", "Numero sintetitzador", "2");
+        rig.settings.WriteString("tts", "Nom sintetitzador", "UPCTV - Home - Català");
+        SpeechController late(rig.settings, rig.engines, &rig.dictionary);
+        late.ExpectServiceVoices();
+        late.SetUp();
+        // Row 2 now, but the rows of the library move when the service answers: not yet written.
+        QCOMPARE(late.SelectedIndex(), 0);
+        QCOMPARE(rig.Read("tts", "Numero sintetitzador"), QStringLiteral("2"));
+        QSignalSpy changed(&late, &SpeechController::voiceListChanged);
+        late.AddServiceVoices(&rig.sapi);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(late.VoiceEntries().at(5), QStringLiteral("UPCTV - Home - Català"));
+        QCOMPARE(late.SelectedIndex(), 5);
+        QCOMPARE(int(late.SelectedVoice().family), int(VoiceFamily::Upctv));
+        QCOMPARE(rig.Read("tts", "Numero sintetitzador"), QStringLiteral("5"));
+
+        // A number that another list gave: the name is trusted and the number written again.
+        rig.engines.sapi = &rig.sapi;
+        rig.settings.WriteString("tts", "Numero sintetitzador", "2");
+        rig.settings.WriteString("tts", "Nom sintetitzador", "SAPI - rms");
+        SpeechController &whole = rig.Make();
+        QCOMPARE(whole.SelectedIndex(), 4);
+        QCOMPARE(rig.Read("tts", "Numero sintetitzador"), QStringLiteral("4"));
+        // A name no longer in the whole list leaves the number to choose, as it always did.
+        rig.settings.WriteString("tts", "Nom sintetitzador", "SAPI - gone");
+        rig.settings.WriteString("tts", "Numero sintetitzador", "1");
+        QCOMPARE(rig.Make().SelectedIndex(), 1);
+        // A service that never answers completes the list without it.
+        rig.engines.sapi = nullptr;
+        rig.settings.WriteString("tts", "Nom sintetitzador", "SAPI - kal");
+        SpeechController absent(rig.settings, rig.engines, &rig.dictionary);
+        absent.ExpectServiceVoices();
+        absent.SetUp();
+        absent.AddServiceVoices(nullptr);
+        QCOMPARE(absent.SelectedIndex(), 1);
     }
 
     void upctvChoiceReloadsInOrderOnlyWhenItChanges()
