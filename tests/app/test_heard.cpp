@@ -216,6 +216,41 @@ private slots:
             qputenv("SPEECHD_ADDRESS", address);
     }
 
+    // The library's voice was chosen while the service was late (its row was then the
+    // first after espeak-ng's). The service is late again, past the window's wait: the
+    // voice is chosen by its name once the service's voices have joined, and its new
+    // row is stored, so that the command line finds it too.
+    void theVoiceChosenStaysChosenWhenTheServiceIsLate()
+    {
+        QTemporaryDir dir;
+        const QString socket = dir.filePath(QStringLiteral("late.sock"));
+        SilentSpeechService service(socket, true);
+        const QByteArray address = qgetenv("SPEECHD_ADDRESS");
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
+        const int espeak = int(VoiceCatalog::EspeakVoices().size());
+        const QByteArray upctv = "UPCTV - Home - Català";
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + QByteArray::number(espeak)
+                             + "\r\nNom sintetitzador=" + upctv + "\r\n");
+        QCOMPARE(windows->speech->SapiCount(), 0);
+        service.Answer();
+        QTRY_COMPARE_WITH_TIMEOUT(windows->speech->SapiCount(), 1, 10000);
+        QCOMPARE(windows->speech->SelectedIndex(), espeak + 1);
+        QCOMPARE(windows->speech->SelectedVoiceName(), QString::fromUtf8(upctv));
+        const SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        QCOMPARE(settings.ReadString("tts", "Numero sintetitzador", ""), QString::number(espeak + 1));
+        auto *list = windows->speechWindow->findChild<QListWidget *>(QStringLiteral("ListBoxMotorsDeVeu"));
+        QCOMPARE(list->currentItem()->text(), QString::fromUtf8(upctv));
+        // The user's OK stores the voice by row and name.
+        windows->speechWindow->open();
+        QTest::keyClick(windows->speechWindow.get(), Qt::Key_Return);
+        QCOMPARE(settings.ReadString("tts", "Nom sintetitzador", ""), QString::fromUtf8(upctv));
+        Close(*windows);
+        if (address.isEmpty())
+            qunsetenv("SPEECHD_ADDRESS");
+        else
+            qputenv("SPEECHD_ADDRESS", address);
+    }
+
     // With no voice ever chosen, the list shows the voice that is heard: the session
     // language's, so that OK in the first-run window stores what the user heard.
     void theFirstRunShowsTheVoiceInUse()

@@ -1,4 +1,5 @@
 #include "core/AppPaths.h"
+#include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "speech/AudioExportPrograms.h"
@@ -274,6 +275,29 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), settings);
         file.close();
+        QFile::remove(m_paths.settingsFile);
+    }
+
+    void theStoredVoiceIsFoundByItsName()
+    {
+        // The number another voice list gave; the name of the voice chosen beside it.
+        const QString name = VoiceCatalog::EspeakVoices().at(m_catalan).description;
+        const QByteArray settings = "[tts]\r\nNumero sintetitzador=" + QByteArray::number(m_catalan + 3)
+                                    + "\r\nNom sintetitzador=" + name.toUtf8() + "\r\n";
+        const auto write = [](const QString &path, const QByteArray &bytes) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        QVERIFY(write(m_paths.settingsFile, settings));
+        const QString document = m_dir.filePath(QStringLiteral("pel nom.txt"));
+        QVERIFY(write(document, kFirstLine.toUtf8()));
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), {document}, m_paths), std::optional<int>(0));
+        const SettingsStore exchange(m_paths.exchangeFile);
+        QCOMPARE(exchange.ReadString("tts to Wav", "Tipus de sintetitzador", ""), QStringLiteral("MSP"));
+        QCOMPARE(exchange.ReadString("tts to Wav", "Sintetitzador", ""), QString::number(m_catalan));
+        const SettingsStore users(m_paths.settingsFile);
+        QCOMPARE(users.ReadString("tts", "Numero sintetitzador", ""), QString::number(m_catalan));
+        QCOMPARE(users.ReadString("tts", "Nom sintetitzador", ""), name);
         QFile::remove(m_paths.settingsFile);
     }
 

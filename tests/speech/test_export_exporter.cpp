@@ -233,12 +233,20 @@ private slots:
     {
         ExportRequest request = Request(QStringLiteral("s"));
         request.voice = {ExportFamily::Sapi, 1};
+        request.voiceName = QStringLiteral("SAPI - prova");
+        // Which voice records it instead is said before the recording starts, every time.
+        QStringList status;
+        connect(m_exporter.get(), &AudioExporter::statusText, this, [&](const QString &s) { status << s; });
         const ExportResult first = m_exporter->Export(request);
         QVERIFY(first.ok);
         QVERIFY(first.notice.contains(QLatin1String("espeak-ng")));
+        QVERIFY2(status.first().contains(QStringLiteral("«SAPI - prova»")), qPrintable(status.first()));
+        QVERIFY(status.first().contains(QLatin1String("espeak-ng")));
         QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("Tipus de sintetitzador=SAPI")));
         QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("Sintetitzador=1")));
+        status.clear();
         QVERIFY(m_exporter->Export(request).notice.isEmpty());
+        QVERIFY(status.first().contains(QStringLiteral("«SAPI - prova»")));
     }
 
     void failuresEndTheWaitAndSaySoundFileMissing_data()
