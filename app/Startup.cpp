@@ -26,7 +26,7 @@
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
-#include "speech/VoiceList.h"
+#include "speech/SpeechSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -278,14 +278,17 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     }
     windows->dictionary = std::make_unique<FormDiccionariExcepcions>(settings, &main.Questions(),
                                                                     options.paths.programDir);
-    windows->speech = std::make_unique<SpeechController>(settings, engines, windows->dictionary.get());
+    // A speech setting that cannot be written is told once, in the status line.
+    SpeechSettings speechSettings(settings);
+    speechSettings.SetFailureReport([&main](const QString &problem) { main.ShowStatus(problem); });
+    windows->speech = std::make_unique<SpeechController>(speechSettings, engines, windows->dictionary.get());
     // The speech service's voices come later when the window did not wait for them or
     // the service did not answer in time; the stored voice may be among them.
     const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
     if (serviceVoicesLater)
         windows->speech->ExpectServiceVoices();
     windows->speech->SetUp();
-    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, settings,
+    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, speechSettings,
                                                         *windows->readingOptions);
     windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
     if (serviceVoicesLater) {

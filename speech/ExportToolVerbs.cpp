@@ -12,7 +12,7 @@
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
 #include "speech/VoiceCatalog.h"
-#include "speech/VoiceList.h"
+#include "speech/SpeechSettings.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -173,10 +173,12 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     if (!IsUsableSoundFileName(request.name))
         return Usage(verb, QStringLiteral("wrong value '%1' of --name: unusable sound file name").arg(request.name));
 
-    const SettingsStore settings(paths.settingsFile);
-    const QString rateText = options->rate.isEmpty()
-        ? settings.ReadString(QStringLiteral("tts"), QStringLiteral("velocitat"), QStringLiteral("0"))
-        : options->rate;
+    SettingsStore settings(paths.settingsFile);
+    SpeechSettings users(settings);
+    users.SetFailureReport([&verb](const QString &problem) {
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(problem));
+    });
+    const QString rateText = options->rate.isEmpty() ? users.RateText() : options->rate;
     const std::optional<int> rate = ToInteger(rateText);
     if (!rate || *rate < -10 || *rate > 10)
         return Usage(verb, QStringLiteral("wrong value '%1' of --rate: a whole number from -10 to 10 is needed")
@@ -194,12 +196,10 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     RealSpeechEngines engines(paths.programDir, nullptr);
     SpeechController voices(copy, engines.Engines(), nullptr);
     voices.SetUp();
-    const StoredVoice::Resolved stored = StoredVoice::Resolve(StoredVoice::Read(settings), voices.VoiceEntries(),
+    const StoredVoice::Resolved stored = StoredVoice::Resolve(users.Voice(), voices.VoiceEntries(),
                                                               int(voices.VoiceEntries().size()));
-    if (stored.outcome == StoredVoice::Resolved::Outcome::Chosen && stored.numberStale) {
-        SettingsStore users(paths.settingsFile);
-        StoredVoice::WriteNumber(users, stored.row);
-    }
+    if (stored.outcome == StoredVoice::Resolved::Outcome::Chosen && stored.numberStale)
+        users.WriteVoiceNumber(stored.row);
     const std::optional<ExportVoice> voice = VoiceOf(options->voice, voices, &problem);
     if (!voice)
         return Usage(verb, problem);

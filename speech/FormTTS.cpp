@@ -3,7 +3,6 @@
 #include "core/SettingsStore.h"
 #include "speech/ChoiceList.h"
 #include "speech/VoiceControl.h"
-#include "speech/VoiceList.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -64,7 +63,7 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QString &captio
 
 } // namespace
 
-FormTTS::FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SettingsStore &settings,
+FormTTS::FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SpeechSettings settings,
                  ReadingOptions &options, QWidget *parent)
     : QDialog(parent)
     , m_voices(voices)
@@ -371,11 +370,10 @@ void FormTTS::done(int result)
 
 void FormTTS::FormClose()
 {
+    // A failed write is told by the settings front.
     if (m_voices.MspCount() > 0 || m_voices.SapiCount() > 0 || m_voices.UpctvLoaded()) {
         const QListWidgetItem *entry = m_voiceList->currentItem();
-        if (!StoredVoice::Write(m_settings, m_voiceList->currentRow(), entry ? entry->text() : QString()))
-            qWarning("%s", qPrintable(m_settings.LastError()));
+        m_settings.WriteVoice(m_voiceList->currentRow(), entry ? entry->text() : QString());
     }
-    if (!m_settings.WriteString(StoredVoice::kSection, QStringLiteral("velocitat"), m_rateLabel->text()))
-        qWarning("%s", qPrintable(m_settings.LastError()));
+    m_settings.WriteRateText(m_rateLabel->text());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ReadingOptions.h"
+#include "speech/SpeechSettings.h"
 
 #include <QDialog>
 
@@ -24,7 +25,7 @@ class FormTTS : public QDialog
 {
     Q_OBJECT
 public:
-    FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SettingsStore &settings,
+    FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SpeechSettings settings,
             ReadingOptions &options, QWidget *parent = nullptr);
 
     // The main window's one-hand keyboard switch, which the word-on-space box turns off.
@@ -72,7 +73,7 @@ private:
 
     VoiceControl &m_voices;
     DictionaryControl &m_dictionary;
-    SettingsStore &m_settings;
+    SpeechSettings m_settings;
     ReadingOptions &m_readingOptions;
     OneHandSwitch *m_oneHand = nullptr;
     std::function<void()> m_help;

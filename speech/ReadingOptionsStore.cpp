@@ -3,6 +3,7 @@
 #include "core/ReadingOptions.h"
 #include "core/SettingsStore.h"
 #include "speech/FormLlenguatge.h"
+#include "speech/VoiceList.h"
 
 namespace {
 
@@ -65,6 +66,5 @@ void StoreReadingOptionsAsTheyChange(SettingsStore &settings, ReadingOptions &op
 
 bool NeedsFirstVoiceChoice(const SettingsStore &settings)
 {
-    return settings.ReadString(QStringLiteral("tts"), QStringLiteral("Numero sintetitzador"), QStringLiteral("-1"))
-           == QStringLiteral("-1");
+    return StoredVoice::Read(settings).number == QLatin1String("-1");
 }

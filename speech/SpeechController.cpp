@@ -15,14 +15,7 @@
 
 const char *const SpeechController::kUpctvWindowTitle = "upcTV 1.0 - Lector de text en català i castellà";
 
-namespace {
-
-const QString kTts = QStringLiteral("tts");
-const QString kTtsToWav = QStringLiteral("tts to Wav");
-
-} // namespace
-
-SpeechController::SpeechController(SettingsStore &settings, const SpeechEngineSet &engines,
+SpeechController::SpeechController(SpeechSettings settings, const SpeechEngineSet &engines,
                                    FormDiccionariExcepcions *dictionary, QObject *parent)
     : QObject(parent), m_settings(settings), m_engines(engines), m_dictionary(dictionary)
 {
@@ -134,7 +127,7 @@ void SpeechController::SetUp()
     if (m_engines.sapi)
         m_serviceVoicesToCome = false;
     ApplyStoredVoice();
-    const QString rate = m_settings.ReadString(kTts, QStringLiteral("velocitat"), QStringLiteral("0"));
+    const QString rate = m_settings.RateText();
     m_rateLabel = rate;
     if (const std::optional<int> position = ToInteger(rate))
         SetRatePosition(*position);
@@ -148,12 +141,12 @@ void SpeechController::ApplyStoredVoice()
         return;
     using Outcome = StoredVoice::Resolved::Outcome;
     const int settled = m_serviceVoicesToCome ? MspCount() : m_list.size();
-    const StoredVoice::Resolved stored = StoredVoice::Resolve(StoredVoice::Read(m_settings), m_list.Texts(), settled);
+    const StoredVoice::Resolved stored = StoredVoice::Resolve(m_settings.Voice(), m_list.Texts(), settled);
     switch (stored.outcome) {
     case Outcome::Chosen:
-        // Ignored when the settings file is read-only: the voice is the one chosen all the same.
+        // The voice is the one chosen even when the settings file is read-only.
         if (stored.numberStale)
-            StoredVoice::WriteNumber(m_settings, stored.row);
+            m_settings.WriteVoiceNumber(stored.row);
         SetSelectedIndex(stored.row);
         SelectVoice();
         break;
@@ -224,16 +217,14 @@ void SpeechController::SelectVoice()
     case VoiceFamily::Msp:
     case VoiceFamily::Sapi: {
         // A failed write (a read-only settings file) must not keep the voice from changing.
-        m_settings.WriteString(kTtsToWav, QStringLiteral("Tipus de sintetitzador"),
-                               voice.family == VoiceFamily::Msp ? QStringLiteral("MSP") : QStringLiteral("SAPI"));
-        m_settings.WriteString(kTtsToWav, QStringLiteral("Sintetitzador"), QString::number(voice.index));
+        m_settings.WriteRenderingVoice(voice.family, voice.index);
         if (VoiceEngine *engine = FamilyEngine(voice.family))
             engine->SelectVoice(voice.index);
         break;
     }
     case VoiceFamily::Upctv:
         if (m_upctvLoaded) {
-            m_settings.WriteString(kTtsToWav, QStringLiteral("Tipus de sintetitzador"), QStringLiteral("UPCTV"));
+            m_settings.WriteRenderingVoice(VoiceFamily::Upctv, std::nullopt);
             StartUpctvWindowTimer();
             if (voice.index != m_currentUpctvVoice && voice.index >= 0 && voice.index < VoiceCatalog::kUpctvEntryCount) {
                 SelectUpctvVoice(voice.index);
@@ -385,8 +376,8 @@ UtteranceId SpeechController::SpeakText(const QString &text, const UtteranceQueu
 
 void SpeechController::WriteReading(bool reading)
 {
-    // Ignored when the settings file is read-only: reading must go on.
-    m_settings.WriteString(kTts, QStringLiteral("ESTIC LLEGINT"), reading ? QStringLiteral("1") : QStringLiteral("0"));
+    // A read-only settings file is told once; reading goes on.
+    m_settings.WriteReading(reading);
 }
 
 bool SpeechController::SpeakTextAndWait(const QString &text, const UtteranceQueued &queued)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/VoiceControl.h"
+#include "speech/SpeechSettings.h"
 #include "speech/VoiceList.h"
 
 #include <QObject>
@@ -47,10 +48,13 @@ public:
     static constexpr int kUpctvTimerLastTick = 20;
     static const char *const kUpctvWindowTitle;
 
-    SpeechController(SettingsStore &settings, const SpeechEngineSet &engines,
+    SpeechController(SpeechSettings settings, const SpeechEngineSet &engines,
                      FormDiccionariExcepcions *dictionary, QObject *parent = nullptr);
     // Frees the library, as the speech window does when it is destroyed.
     ~SpeechController() override;
+
+    // Where a failed write of the speech settings is told (once).
+    SpeechSettings &Settings() { return m_settings; }
 
     // The engine set-up at window creation: voice list, library, stored voice and rate.
     void SetUp();
@@ -127,7 +131,7 @@ private:
     void EndReadings();
     void ListenToEngine(VoiceEngine *engine);
 
-    SettingsStore &m_settings;
+    SpeechSettings m_settings;
     SpeechEngineSet m_engines;
     FormDiccionariExcepcions *m_dictionary;
     VoiceList m_list;

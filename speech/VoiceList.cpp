@@ -100,15 +100,4 @@ bool InFirstRows(const Stored &stored, const QStringList &firstRows)
     return number && *number >= 0 && *number < firstRows.size();
 }
 
-bool Write(SettingsStore &settings, int row, const QString &name)
-{
-    const bool number = WriteNumber(settings, row);
-    return settings.WriteString(kSection, kKeyName, row < 0 ? QString() : name) && number;
-}
-
-bool WriteNumber(SettingsStore &settings, int row)
-{
-    return settings.WriteString(kSection, kKeyNumber, QString::number(row));
-}
-
 } // namespace StoredVoice

@@ -42,7 +42,8 @@ private:
 // The chosen voice as the settings file keeps it: its row in the list ("Numero
 // sintetitzador", the designed key) and its entry's text beside it ("Nom sintetitzador").
 // Rows move when a family joins or leaves; the text does not, so where the two
-// disagree the text is trusted. This is the one place rows and settings meet.
+// disagree the text is trusted. Here and in SpeechSettings, which writes them, rows
+// and settings meet.
 namespace StoredVoice {
 
 inline const QString kSection = QStringLiteral("tts");
@@ -75,10 +76,5 @@ Resolved Resolve(const Stored &stored, const QStringList &entries, int settledRo
 // Whether the stored voice is one of the first family's (by its name when it has one):
 // such a voice needs no other family to be found.
 bool InFirstRows(const Stored &stored, const QStringList &firstRows);
-
-// Writes the row and its entry's text; false when the file could not be written.
-bool Write(SettingsStore &settings, int row, const QString &name);
-// Writes the row alone, when only the number was stale.
-bool WriteNumber(SettingsStore &settings, int row);
 
 } // namespace StoredVoice

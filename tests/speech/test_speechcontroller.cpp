@@ -4,6 +4,7 @@
 #include "tests/fakes/FakeSpeechEngines.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QSignalSpy>
@@ -328,6 +329,25 @@ private slots:
         QFile::setPermissions(rig.settings.FileName(), QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(rig.log, QStringList({"msp:voice:0", "msp:rate:0", "msp:speak:hola", "msp:wait", "media:close",
                                        "wave:stop", "msp:skip"}));
+    }
+
+    void aSettingsFileThatCannotBeWrittenIsToldOnce()
+    {
+        // Even root cannot write a settings file that is a folder.
+        const QString folder = Dir() + QStringLiteral("/unwritable");
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/tolvanet.ini")));
+        Rig rig(folder);
+        SpeechController &c = rig.Make();
+        QStringList told;
+        c.Settings().SetFailureReport([&told](const QString &problem) { told << problem; });
+        c.SetSelectedIndex(3);
+        c.SelectVoice();
+        c.SpeakTextAndWait(QStringLiteral("hola"));
+        c.StopSpeech();
+        QVERIFY(rig.log.contains("sapi:speak:hola"));
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.first().contains(rig.settings.FileName()), qPrintable(told.first()));
+        QDir(folder).removeRecursively();
     }
 
     void windowTimerPressesEnterAndStopsAfterTwentyOneTicks()
