@@ -1,9 +1,9 @@
 #include "app/ConversionProgress.h"
 
+#include "core/WaitWithEvents.h"
 #include "core/documents/DocumentConversion.h"
 #include "platform/WorkerThread.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
@@ -29,8 +29,7 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
         return std::nullopt;
     auto shared = std::make_shared<Shared>();
     std::optional<ConvertedDocument> converted;
-    QEventLoop loop;
-    QPointer<QEventLoop> waiting(&loop);
+    WaitEnd end;
     RunInBackground<ConvertedDocument>(
         [shared, fileName] {
             ConversionControl control;
@@ -41,21 +40,16 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
             control.cancelled = [shared] { return shared->cancel.load(); };
             return ConvertDocument(fileName, control);
         },
-        &loop,
-        [&converted, waiting](ConvertedDocument result) {
+        &end,
+        [&converted, &end](ConvertedDocument result) {
             converted = std::move(result);
-            if (waiting)
-                waiting->quit();
+            end.Done();
         });
 
     // A short conversion shows nothing and lets no key reach the editor meanwhile.
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
-    quiet.start(quietMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    const bool closing = WaitWithEvents(quietMs, end, WaitInput::Held) == WaitOutcome::Closing;
 
-    if (!converted) {
+    if (!converted && !closing) {
         QProgressDialog dialog(QStringLiteral("Obrint %1...").arg(QFileInfo(fileName).fileName()),
                                QStringLiteral("Cancel·la"), 0, 0, parent);
         dialog.setObjectName(QStringLiteral("ConversionProgress"));
@@ -73,11 +67,19 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
             }
         });
         ticks.start(100);
-        QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [shared] { shared->cancel = true; });
+        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [shared] { shared->cancel = true; });
         dialog.show();
         // The result comes also after a cancel: the converter stops at its next page.
-        while (!converted)
-            loop.exec();
+        WaitWithEvents(-1, end);
+    }
+    if (!converted) {
+        // The program is closing: the converter is told to stop, and its result, which
+        // would come to no one, is not waited for. Nothing is opened.
+        shared->cancel = true;
+        DocumentConversionResult result;
+        result.cancelled = true;
+        result.suggestedName = SuggestedTextName(fileName);
+        return result;
     }
 
     DocumentConversionResult result;
