@@ -5,18 +5,16 @@
 #include "app/AboutBox.h"
 #include "app/ActivityGate.h"
 #include "app/EditorWidget.h"
-#include "app/ExportEndTexts.h"
+#include "app/ExportController.h"
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
-#include "app/StatusAnnouncer.h"
 #include "core/WaitWithEvents.h"
 #include "platform/AccessibleLineEdit.h"
 #include "platform/DesktopWindowsDBus.h"
-#include "platform/ScreenReaderStatus.h"
 #include "speech/AudioExportPrograms.h"
 #include "speech/AudioExporter.h"
 #include "speech/ExceptionsDictionary.h"
@@ -28,124 +26,18 @@
 #include "speech/VoiceCatalog.h"
 #include "speech/SpeechSettings.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMenu>
 #include <QToolButton>
+#include <QFileInfo>
 
 namespace {
 
-// The WAV and MP3 buttons, the menu items of the three formats and the name field, by
-// the name typed and whether an export runs.
-void UpdateExportControls(FormPrincipal &main, bool exporting)
-{
-    const MainToolBar &tools = main.ToolBar();
-    const ExportControls controls = ExportControlsFor(tools.nomFitxer->text(), exporting);
-    tools.wav->setEnabled(controls.wavButton);
-    tools.mp3->setEnabled(controls.mp3Button);
-    main.ActionFor(WindowCommandId::kSaveWav)->setEnabled(controls.wavButton);
-    main.ActionFor(WindowCommandId::kSaveMp3)->setEnabled(controls.mp3Button);
-    main.ActionFor(WindowCommandId::kSaveOpus)->setEnabled(controls.opusItem);
-    tools.nomFitxer->setEnabled(controls.nameField);
-}
-
-// What is said when an export ends, in the voice in use: the sound file's name, or that
-// none was made (a WAV that an MP3 or Opus file could not be made from is named too).
-QString ExportEndSentence(const ExportResult &result)
-{
-    const QString name = QFileInfo(result.file).fileName();
-    if (result.ok)
-        return QStringLiteral("Fitxer de so desat: %1.").arg(name);
-    if (!name.isEmpty() && QFileInfo::exists(result.file))
-        return QStringLiteral("No s'ha pogut fer el fitxer %1. El so és a %2.")
-            .arg(result.format == ExportFormat::Opus ? QStringLiteral("Opus") : QStringLiteral("MP3"), name);
-    return QStringLiteral("No s'ha desat cap fitxer de so.");
-}
-
-// The export of the document as it stands, in the voice and at the rate in use.
-void StartExport(ProgramWindows &windows, ExportFormat format)
-{
-    FormPrincipal &window = *windows.main;
-    ExportRequest request;
-    request.text = window.Document().Text();
-    request.name = window.ToolBar().nomFitxer->text();
-    request.format = format;
-    request.voice = windows.speech->SelectedVoice();
-    request.voiceName = windows.speech->SelectedVoiceName();
-    request.rate = windows.speech->RatePosition();
-    request.subtitles = kAllSubtitles;
-    windows.exporter->Start(request);
-}
-
-// While an export runs the options menu and the font dialog wait for it, as the
-// reading and export buttons do.
-void UpdateBusyControls(ProgramWindows &windows)
-{
-    FormPrincipal &main = *windows.main;
-    const bool exporting = windows.gate->Exporting();
-    const MainToolBar &tools = main.ToolBar();
-    for (QToolButton *button : {tools.lectura, tools.paraulaPerParaula, tools.menu})
-        button->setEnabled(!exporting);
-    if (QMenu *options = main.MenuNamed(QStringLiteral("MenuOpcions")))
-        for (QAction *action : options->actions())
-            if (!action->isSeparator())
-                action->setEnabled(!exporting);
-    for (const char *id : {WindowCommandId::kSpeechWindow, WindowCommandId::kWordByWord,
-                           WindowCommandId::kLanguage, WindowCommandId::kOneHandKeyboard,
-                           WindowCommandId::kHighlightSpokenWord})
-        main.ActionFor(id)->setEnabled(!exporting);
-    if (QAction *font = main.ActionFor(QStringLiteral("font")))
-        font->setEnabled(!exporting);
-    // The export items keep the name field's rule.
-    UpdateExportControls(main, windows.exporter->Busy());
-}
-
 void ConnectAudioExport(ProgramWindows &windows)
 {
-    FormPrincipal &main = *windows.main;
-    AudioExporter &exporter = *windows.exporter;
-    exporter.SetStopReading([&windows] { windows.triggers->ButtonPararClick(); });
-    exporter.SetDictionary([&windows](const QString &text) {
-        return windows.dictionary->ApplyExceptionsDictionary(text);
-    });
-    auto start = [&windows](ExportFormat format) {
-        if (!windows.gate->MayStart(ActivityGate::Start::Export))
-            return;
-        // A word-by-word reading stops first; the recording starts once it has returned.
-        windows.triggers->ButtonPararClick();
-        windows.gate->StartAfterWordByWord(ActivityGate::Start::Export,
-                                           [&windows, format] { StartExport(windows, format); });
-    };
-    const MainToolBar &tools = main.ToolBar();
-    QObject::connect(tools.wav, &QToolButton::clicked, &main, [start] { start(ExportFormat::Wav); });
-    QObject::connect(tools.mp3, &QToolButton::clicked, &main, [start] { start(ExportFormat::Mp3); });
-    main.SetCommandHandler(WindowCommandId::kSaveWav, [start] { start(ExportFormat::Wav); });
-    main.SetCommandHandler(WindowCommandId::kSaveMp3, [start] { start(ExportFormat::Mp3); });
-    main.SetCommandHandler(WindowCommandId::kSaveOpus, [start] { start(ExportFormat::Opus); });
-    QObject::connect(tools.nomFitxer, &QLineEdit::textChanged, &main,
-                     [&main, &exporter] { UpdateExportControls(main, exporter.Busy()); });
-    QObject::connect(&exporter, &AudioExporter::busyChanged, windows.gate.get(), &ActivityGate::SetExporting);
-    QObject::connect(windows.gate.get(), &ActivityGate::changed, &main, [&windows] { UpdateBusyControls(windows); });
-    QObject::connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
-    QObject::connect(&exporter, &AudioExporter::finished, &main, [&windows](const ExportResult &result) {
-        // Once the program is closing there is no one left to tell.
-        if (AppClosing())
-            return;
-        FormPrincipal &window = *windows.main;
-        if (!result.notice.isEmpty())
-            window.ShowStatus(result.notice);
-        // Announced to a screen reader in the interface language; heard in the program's
-        // voice only when no screen reader says it, and there is a voice to say it.
-        AnnounceStatus(&window, ExportEndText(windows.languages->LanguageIndex(), result));
-        if (!windows.speech->VoiceEntries().isEmpty() && !ScreenReaderEnabled())
-            windows.speech->SpeakText(ExportEndSentence(result));
-        if (!result.ok)
-            window.Questions().Message(result.reason);
-    });
-    UpdateExportControls(main, false);
+    windows.exportController = std::make_unique<ExportController>(ExportController::Parts{
+        *windows.main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
+        *windows.exporter});
 }
 
 void ConnectReading(ProgramWindows &windows)
@@ -204,6 +96,7 @@ ProgramWindows::ProgramWindows() = default;
 ProgramWindows::~ProgramWindows()
 {
     // Whatever reads the editor or speaks goes before the windows it uses.
+    exportController.reset();
     exporter.reset();
     launcher.reset();
     triggers.reset();

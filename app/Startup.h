@@ -12,6 +12,7 @@ class AboutBox;
 class ActivityGate;
 class AudioExporter;
 class DBusDesktopWindows;
+class ExportController;
 class FormDiccionariExcepcions;
 class FormLlenguatge;
 class FormPrincipal;
@@ -50,6 +51,7 @@ struct ProgramWindows
     std::unique_ptr<SpokenWordHighlight> highlight;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
+    std::unique_ptr<ExportController> exportController;
 };
 
 struct StartupOptions
