@@ -240,13 +240,11 @@ private slots:
         const ExportResult first = m_exporter->Export(request);
         QVERIFY(first.ok);
         QVERIFY(first.notice.contains(QLatin1String("espeak-ng")));
-        QVERIFY2(status.first().contains(QStringLiteral("«SAPI - prova»")), qPrintable(status.first()));
-        QVERIFY(status.first().contains(QLatin1String("espeak-ng")));
+        QVERIFY(status.first().contains(QStringLiteral("«SAPI - prova»")) && status.first().contains("espeak-ng"));
         QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("Tipus de sintetitzador=SAPI")));
         QVERIFY(m_renderer->seen.value(1032).contains(QStringLiteral("Sintetitzador=1")));
-        status.clear();
         QVERIFY(m_exporter->Export(request).notice.isEmpty());
-        QVERIFY(status.first().contains(QStringLiteral("«SAPI - prova»")));
+        QCOMPARE(status.filter(QStringLiteral("«SAPI - prova»")).size(), 2);
     }
 
     void failuresEndTheWaitAndSaySoundFileMissing_data()
