@@ -232,6 +232,11 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
     if (type == QEvent::KeyPress) {
         const auto &key = *static_cast<QKeyEvent *>(event);
+        if (m_wordPending && IsSyntheticKey(event) && VirtualKeyOf(key) == VirtualKey::Left
+            && key.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
+            SelectBackToBlank();
+            return true;
+        }
         EditKeyDown(key);
         if (IsTypedCharacter(key.text())
             && !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier)))
@@ -278,6 +283,29 @@ void ReadingTriggers::StartWordOnSpace()
     SendKey(QEvent::KeyRelease, VirtualKey::Shift, Qt::ControlModifier);
     SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
     m_wordPending = true;
+}
+
+// The word just finished runs back to the last blank: "Hola," and "tothom." are words
+// of the echo, where the editor's own word movement would stop at the punctuation.
+// It never crosses a line break.
+void ReadingTriggers::SelectBackToBlank()
+{
+    if (!m_edit)
+        return;
+    const QTextDocument *document = m_edit->document();
+    QTextCursor cursor = m_edit->textCursor();
+    const int lineStart = cursor.block().position();
+    int start = cursor.position();
+    const auto blankBefore = [document](int position) {
+        const QChar c = document->characterAt(position - 1);
+        return c == u' ' || c == u'\t' || c == QChar::LineSeparator;
+    };
+    while (start > lineStart && blankBefore(start))
+        --start;
+    while (start > lineStart && !blankBefore(start))
+        --start;
+    cursor.setPosition(start, QTextCursor::KeepAnchor);
+    m_edit->setTextCursor(cursor);
 }
 
 void ReadingTriggers::EditKeyDown(const QKeyEvent &event)

@@ -101,6 +101,7 @@ private:
     void EditKeyUp(const QKeyEvent &event);
     void EditMouseUp(const QMouseEvent &event);
     void StartWordOnSpace();
+    void SelectBackToBlank();
     // Selects the next word, speaks it and steps past it; the word stays selected for
     // holdMs after it was spoken. Reading stops at the end of the text.
     void ReadNextWord(int holdMs = 0);

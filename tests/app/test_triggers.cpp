@@ -46,6 +46,21 @@ void TestTriggers::typedCharacters_data()
     QTest::newRow("full stop speaks the whole caret line")
         << "p" << "Primer.\nAixò és. Hola" << QList<int>{Qt::Key_Period}
         << "Primer.\nAixò és. Hola." << QStringList{"speak:Això és. Hola"};
+    // The word of the echo runs back to the blank before it, punctuation and all, and
+    // never back over a line break.
+    QTest::newRow("word before a comma") << "w" << "Hola" << QList<int>{Qt::Key_Comma, Qt::Key_Space}
+                                         << "Hola, " << QStringList{"speak:", "speak:Hola, "};
+    QTest::newRow("word before a question mark") << "w" << "La casa" << QList<int>{Qt::Key_Question, Qt::Key_Space}
+                                                 << "La casa? " << QStringList{"speak:", "speak:casa? "};
+    QTest::newRow("word before an exclamation mark") << "w" << "Doncs sí" << QList<int>{Qt::Key_Exclam, Qt::Key_Space}
+                                                     << "Doncs sí! " << QStringList{"speak:", "speak:sí! "};
+    QTest::newRow("word before a full stop") << "w" << "tothom" << QList<int>{Qt::Key_Period, Qt::Key_Space}
+                                             << "tothom. " << QStringList{"speak:", "speak:tothom. "};
+    QTest::newRow("line on the full stop, then the word")
+        << "wp" << "Bon dia a tothom" << QList<int>{Qt::Key_Period, Qt::Key_Space} << "Bon dia a tothom. "
+        << QStringList{"speak:Bon dia a tothom", "speak:", "speak:tothom. "};
+    QTest::newRow("blank at the start of a line") << "w" << "casa\n" << QList<int>{Qt::Key_Space}
+                                                  << "casa\n " << QStringList{"speak:", "speak: "};
 }
 
 void TestTriggers::typedCharacters()
