@@ -78,6 +78,7 @@ ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
     , m_options(options)
     , m_oneHand(oneHand)
     , m_pendingKeys(std::make_shared<PendingSyntheticKeys>())
+    , m_letterEcho(speech)
 {
     QPointer<ReadingTriggers> self(this);
     m_pendingKeys->drained = [self] {
@@ -152,13 +153,21 @@ int ReadingTriggers::SelectionStart() const
 
 void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
 {
-    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
+    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) {
+        m_letterEcho.Queued(id);
+        emit readingAloud(id, documentStart, text);
+    });
 }
 
 bool ReadingTriggers::ReadAloudAndWait(int documentStart, const QString &text)
 {
     return m_speech.SpeakTextAndWait(
         text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
+}
+
+void ReadingTriggers::Say(const QString &text)
+{
+    m_speech.SpeakText(text, [this](UtteranceId id) { m_letterEcho.Queued(id); });
 }
 
 QString ReadingTriggers::WholeText() const
@@ -178,7 +187,7 @@ void ReadingTriggers::QueueSpeak(const QString &text)
 {
     QueueCall([this, text] {
         if (MaySpeak())
-            m_speech.SpeakText(text);
+            Say(text);
     });
 }
 
@@ -254,6 +263,7 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
 void ReadingTriggers::EditKeyPress(const QString &typed)
 {
+    m_letterEcho.NewerKey();
     // Typing goes on while an export runs; only its echo is silent.
     if (!MaySpeak())
         return;
@@ -266,8 +276,12 @@ void ReadingTriggers::EditKeyPress(const QString &typed)
         StartWordOnSpace();
         return;
     }
-    if (m_options.ReadLetters())
-        QueueSpeak(typed);
+    if (m_options.ReadLetters()) {
+        QueueCall([this, typed] {
+            if (MaySpeak())
+                m_letterEcho.Letter(typed);
+        });
+    }
 }
 
 void ReadingTriggers::StartWordOnSpace()
@@ -383,7 +397,7 @@ void ReadingTriggers::EditMouseUp(const QMouseEvent &event)
     } else if (event.button() == Qt::LeftButton && m_options.ReadSelectionOnMouseUp()) {
         QueueCall([this] {
             if (MaySpeak())
-                m_speech.SpeakText(SelectedText());
+                Say(SelectedText());
         });
     }
 }
@@ -402,6 +416,7 @@ void ReadingTriggers::ButtonLecturaClick()
 
 void ReadingTriggers::ButtonPararClick()
 {
+    m_letterEcho.Stopped();
     m_speech.StopSpeech();
     m_wordByWordRunning = false;
 }
@@ -413,7 +428,7 @@ void ReadingTriggers::ReadClipboard()
     ButtonPararClick();
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty())
-        m_speech.SpeakText(text);
+        Say(text);
 }
 
 void ReadingTriggers::SpeedButtonMenuClick()

@@ -22,6 +22,7 @@
 // key and mouse events are filtered here; the window needs no key handlers of its own.
 
 #include "app/ActivityGate.h"
+#include "app/LetterEcho.h"
 #include "app/OneHandKeyboard.h"
 #include "speech/SpeechOperations.h"
 
@@ -72,6 +73,9 @@ public:
     // paragraph gives only its display line), without its line break.
     QString CurrentLine() const;
 
+    // The echo of typed letters; the speech's news of ended readings go to it.
+    LetterEcho &Echo() { return m_letterEcho; }
+
     bool WordPending() const { return m_wordPending; }
     bool WordByWordRunning() const { return m_wordByWordRunning; }
     // The pause between words of word-by-word reading, in tenths of a second.
@@ -115,6 +119,8 @@ private:
     bool ReadAloudAndWait(int documentStart, const QString &text);
     QString WholeText() const;
     void QueueSpeak(const QString &text);
+    // Speaks an echo or a text that is not the document's.
+    void Say(const QString &text);
     void QueueCall(std::function<void()> call);
     void SendKey(QEvent::Type type, int virtualKey, Qt::KeyboardModifiers modifiers);
     void SendRight();
@@ -150,4 +156,5 @@ private:
     QList<QEvent *> m_deferred;
     bool m_replayScheduled = false;
     bool m_replaying = false;
+    LetterEcho m_letterEcho;
 };

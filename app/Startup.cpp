@@ -165,6 +165,9 @@ void ConnectReading(ProgramWindows &windows)
     const MainToolBar &tools = main.ToolBar();
     windows.triggers->ConnectToolbar({tools.lectura, tools.paraulaPerParaula, tools.parar, tools.menu});
     windows.triggers->SetOneWordBox(tools.nomesUnaParaula);
+    windows.triggers->Echo().FollowSpeechNews();
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, &windows.triggers->Echo(),
+                     &LetterEcho::ReadingEnded);
 
     // The same commands from "&Opcions", for the keyboard and the full-menu mode.
     ReadingTriggers *triggers = windows.triggers.get();

@@ -20,6 +20,7 @@ private slots:
     void keyReleases();
     void mouseReleases();
     void toolbarButtons();
+    void staleLettersAreDropped();
 };
 
 // Options "lsp": letters, words on space, sentence on full stop.
@@ -244,6 +245,39 @@ void TestTriggers::toolbarButtons()
     QTest::mouseClick(h.oneWord, Qt::LeftButton, Qt::NoModifier, QPoint(8, h.oneWord->height() / 2));
     QVERIFY(h.oneWord->isChecked());
     QVERIFY(h.edit->hasFocus());
+}
+
+// A letter that has not been handed to the voice when a newer key comes is dropped;
+// words are never dropped, and a stop leaves nothing waiting.
+void TestTriggers::staleLettersAreDropped()
+{
+    TriggerHarness h;
+    QVERIFY(h.Show());
+    h.triggers.Echo().FollowSpeechNews();
+    h.options.Set(ReadingOption::Letters, true);
+    h.options.Set(ReadingOption::WordOnSpace, true);
+    const auto type = [&](char c) {
+        QTest::keyClick(h.edit, c);
+        h.Settle();
+    };
+    type('a');
+    type('b');
+    type('c');
+    QCOMPARE(h.speech.calls, QStringList{"speak:a"});
+    h.triggers.Echo().ReadingEnded(1);
+    QCOMPARE(h.speech.calls, (QStringList{"speak:a", "speak:c"}));
+    type('d');
+    type(' ');
+    for (UtteranceId id = 2; id <= h.speech.lastUtterance; ++id)
+        h.triggers.Echo().ReadingEnded(id);
+    h.Settle();
+    QCOMPARE(h.speech.calls, (QStringList{"speak:a", "speak:c", "speak:", "speak:abcd "}));
+    type('e');
+    QTest::keyClick(h.edit, Qt::Key_F11);
+    h.Settle();
+    type('f');
+    QCOMPARE(h.speech.calls.mid(4), (QStringList{"speak:e", "stop", "speak:f"}));
+    QCOMPARE(h.edit->toPlainText(), QStringLiteral("abcd ef"));
 }
 
 QTEST_MAIN(TestTriggers)
