@@ -43,10 +43,17 @@ bool IsStopKey(const QEvent *event)
     case VirtualKey::F9:
     case VirtualKey::F10:
     case VirtualKey::F11:
+    case VirtualKey::F12:
         return true;
     default:
         return false;
     }
+}
+
+bool IsSentenceKey(const QKeyEvent &key)
+{
+    return key.modifiers() == Qt::AltModifier
+        && (VirtualKeyOf(key) == VirtualKey::Right || VirtualKeyOf(key) == VirtualKey::Left);
 }
 } // namespace
 
@@ -241,6 +248,13 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
     if (type == QEvent::KeyPress) {
         const auto &key = *static_cast<QKeyEvent *>(event);
+        if (IsSentenceKey(key) && !IsSyntheticKey(event)) {
+            const auto &move = VirtualKeyOf(key) == VirtualKey::Right ? m_readerKeys.nextSentence
+                                                                       : m_readerKeys.previousSentence;
+            if (move)
+                QueueCall(move);
+            return true;
+        }
         if (m_wordPending && IsSyntheticKey(event) && VirtualKeyOf(key) == VirtualKey::Left
             && key.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
             SelectBackToBlank();
@@ -327,7 +341,7 @@ void ReadingTriggers::EditKeyDown(const QKeyEvent &event)
     // The release of a key pressed elsewhere (Escape closing a menu or a dialog) is not
     // the editor's: only keys pressed here may read or stop.
     if (IsStopKey(&event))
-        m_pressedStopKeys.insert(VirtualKeyOf(event));
+        m_pressedStopKeys.insert(VirtualKeyOf(event), event.modifiers());
     if (m_oneHand.OneHandOn() && VirtualKeyOf(event) == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Held);
 }
@@ -340,8 +354,20 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     const int key = VirtualKeyOf(event);
     if (key == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Idle);
+    const Qt::KeyboardModifiers pressedWith = m_pressedStopKeys.value(key);
     if (IsStopKey(&event) && !m_pressedStopKeys.remove(key))
         return;
+    // Shift+F7 and F12 are the reader's; Ctrl+F12 is not.
+    if (key == VirtualKey::F7 && pressedWith == Qt::ShiftModifier) {
+        if (m_readerKeys.readFromCaret)
+            QueueCall(m_readerKeys.readFromCaret);
+        return;
+    }
+    if (key == VirtualKey::F12) {
+        if (pressedWith == Qt::NoModifier && m_readerKeys.pauseOrGoOn)
+            QueueCall(m_readerKeys.pauseOrGoOn);
+        return;
+    }
     // Word-by-word reading ends at once; the speech is queued like the echo of the keys
     // before it, so that what is heard keeps the order of the keys.
     switch (key) {
@@ -412,6 +438,14 @@ void ReadingTriggers::ButtonLecturaClick()
         ReadAloud(0, WholeText());
     else
         ReadAloud(SelectionStart(), selection);
+}
+
+void ReadingTriggers::ReadPart(int documentStart, const QString &text)
+{
+    if (!MaySpeak())
+        return;
+    ButtonPararClick();
+    ReadAloud(documentStart, text);
 }
 
 void ReadingTriggers::ButtonPararClick()

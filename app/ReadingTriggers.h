@@ -27,6 +27,7 @@
 #include "speech/SpeechOperations.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -64,6 +65,17 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
+    // What the reader's keys do: Shift+F7, F12, Alt+Right and Alt+Left in the editor.
+    struct ReaderKeys
+    {
+        std::function<void()> readFromCaret;
+        std::function<void()> pauseOrGoOn;
+        std::function<void()> nextSentence;
+        std::function<void()> previousSentence;
+    };
+    void SetReaderKeys(ReaderKeys keys) { m_readerKeys = std::move(keys); }
+    // Stops reading, then reads a part of the document that starts at documentStart.
+    void ReadPart(int documentStart, const QString &text);
     // The program's gate, asked before anything is spoken or a window opened, and told
     // while word-by-word reading runs; the triggers keep one of their own until given it.
     void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
@@ -145,8 +157,10 @@ private:
     ActivityGate m_ownGate;
     ActivityGate *m_gate = &m_ownGate;
 
-    // F7, Esc, F8 and F11 pressed in the editor and not yet released.
-    QSet<int> m_pressedStopKeys;
+    // F7 to F12 and Esc pressed in the editor and not yet released, with the
+    // modifiers they were pressed with.
+    QHash<int, Qt::KeyboardModifiers> m_pressedStopKeys;
+    ReaderKeys m_readerKeys;
     bool m_wordPending = false;
     bool m_wordByWordRunning = false;
     int m_wordPause = 5;

@@ -9,6 +9,8 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
+#include "app/ReaderCommands.h"
+#include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
@@ -197,6 +199,13 @@ void ConnectReading(ProgramWindows &windows)
     QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
     QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
                      &SpokenWordHighlight::ReadingEnded);
+
+    // The reader's place in the document and the moves from it.
+    windows.place = std::make_unique<ReadingPlace>(main.Edit(), *windows.triggers);
+    ReadingPlace *place = windows.place.get();
+    QObject::connect(windows.speech.get(), &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
+    ConnectReaderCommands(main, *place);
 }
 
 } // namespace
@@ -208,6 +217,7 @@ ProgramWindows::~ProgramWindows()
     // Whatever reads the editor or speaks goes before the windows it uses.
     exporter.reset();
     launcher.reset();
+    place.reset();
     triggers.reset();
     highlight.reset();
     oneHand.reset();

@@ -17,6 +17,7 @@ class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
 class OneHandKeyboard;
+class ReadingPlace;
 class ProcessRendererLauncher;
 class ReadingOptions;
 class ReadingTriggers;
@@ -48,6 +49,7 @@ struct ProgramWindows
     std::unique_ptr<OneHandKeyboard> oneHand;
     std::unique_ptr<ReadingTriggers> triggers;
     std::unique_ptr<SpokenWordHighlight> highlight;
+    std::unique_ptr<ReadingPlace> place;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
 };
