@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class CommandMenu;
 class FormPrincipal;
 class ReadingPlace;
@@ -15,5 +17,7 @@ inline constexpr char kPreviousSentence[] = "previous-sentence";
 
 // Registers the items in the options menu, in menu order.
 void AddReaderCommands(CommandMenu &options);
-// Gives the items and the keys their handlers.
-void ConnectReaderCommands(FormPrincipal &window, ReadingPlace &place);
+// Gives the items and the keys their handlers, and keeps the place where reading of a
+// named document stopped in the state file beside the settings file, so that opening
+// the document again puts the caret there.
+void ConnectReaderCommands(FormPrincipal &window, ReadingPlace &place, const QString &settingsFile);

@@ -36,6 +36,9 @@ public:
     void NextSentence();
     void PreviousSentence();
 
+    // Puts the caret there, with no selection, scrolled into view.
+    void MoveCaretTo(int position) { PlaceCaret(position); }
+
     bool Reading() const;
     bool Paused() const { return m_paused; }
     // The document position of the word heard last; -1 when none was.

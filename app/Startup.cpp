@@ -205,7 +205,7 @@ void ConnectReading(ProgramWindows &windows)
     ReadingPlace *place = windows.place.get();
     QObject::connect(windows.speech.get(), &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
     QObject::connect(windows.speech.get(), &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
-    ConnectReaderCommands(main, *place);
+    ConnectReaderCommands(main, *place, windows.settings->FileName());
 }
 
 } // namespace

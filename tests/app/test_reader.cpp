@@ -191,6 +191,46 @@ private slots:
         QCOMPARE(heard.readings.last(), std::pair(second, QStringLiteral("La gossa juga amb la pilota vermella al jardí.")));
         Close(*windows);
     }
+
+    // Reading stopped with F11 keeps the word heard last for that file, beside the
+    // settings; opening it again puts the caret there, unless the file changed since.
+    void reopeningAFileGoesBackToTheWordHeardLast()
+    {
+        const QString document = m_dir.filePath(QStringLiteral("conte.txt"));
+        QVERIFY(WriteWholeFile(document, m_text.toUtf8()));
+        int stopped = -1;
+        {
+            auto windows = Start();
+            EditorWidget *edit = windows->main->Edit();
+            Heard heard;
+            Listen(*windows, heard);
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QTest::keyClick(edit, Qt::Key_F7);
+            QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 4, 20000);
+            QTest::keyClick(edit, Qt::Key_F11);
+            QTRY_VERIFY(!windows->place->Reading());
+            stopped = heard.words.last();
+            Close(*windows);
+        }
+        QVERIFY(stopped > 0);
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("tolvanet-places.txt"))));
+        QFile unchanged(document);
+        QVERIFY(unchanged.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(unchanged.readAll()), m_text);
+        {
+            auto windows = Start();
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QCOMPARE(windows->main->Edit()->textCursor().position(), stopped);
+            Close(*windows);
+        }
+        QVERIFY(WriteWholeFile(document, (m_text + QStringLiteral(" Fi.")).toUtf8()));
+        {
+            auto windows = Start();
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QCOMPARE(windows->main->Edit()->textCursor().position(), 0);
+            Close(*windows);
+        }
+    }
 };
 
 QTEST_MAIN(TestReader)
