@@ -41,6 +41,7 @@ constexpr int F8 = 119;
 constexpr int F9 = 120;
 constexpr int F10 = 121;
 constexpr int F11 = 122;
+constexpr int F12 = 123;
 } // namespace VirtualKey
 
 // The virtual key number of a Qt key, or VirtualKey::None for keys the program never names.

@@ -1,3 +1,4 @@
+#include "app/ReaderCommands.h"
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
@@ -269,6 +270,7 @@ void FormPrincipal::RegisterWindowCommands()
     options.Add({kHighlightSpokenWord, "MenuRessaltarParaula", "&Ressaltar la paraula que es llegeix"}).checkable = true;
     options.Add({kSpeechWindow, "MenuFinestraDeVeu", "&Veu i opcions de lectura...", {}, true});
     options.Add({kWordByWord, "MenuParaulaPerParaula", "Llegir &paraula per paraula"});
+    AddReaderCommands(options);
     options.Add({kSaveWav, "MenuDesarWav", "Desar com a fitxer &WAV"});
     options.Add({kSaveMp3, "MenuDesarMp3", "Desar com a fitxer MP&3"});
     options.Add({kSaveOpus, "MenuDesarOpus", "Desar com a &Opus"});

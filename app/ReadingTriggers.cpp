@@ -43,10 +43,17 @@ bool IsStopKey(const QEvent *event)
     case VirtualKey::F9:
     case VirtualKey::F10:
     case VirtualKey::F11:
+    case VirtualKey::F12:
         return true;
     default:
         return false;
     }
+}
+
+bool IsSentenceKey(const QKeyEvent &key)
+{
+    return key.modifiers() == Qt::AltModifier
+        && (VirtualKeyOf(key) == VirtualKey::Right || VirtualKeyOf(key) == VirtualKey::Left);
 }
 } // namespace
 
@@ -78,6 +85,7 @@ ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
     , m_options(options)
     , m_oneHand(oneHand)
     , m_pendingKeys(std::make_shared<PendingSyntheticKeys>())
+    , m_letterEcho(speech)
 {
     QPointer<ReadingTriggers> self(this);
     m_pendingKeys->drained = [self] {
@@ -152,13 +160,21 @@ int ReadingTriggers::SelectionStart() const
 
 void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
 {
-    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
+    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) {
+        m_letterEcho.Queued(id);
+        emit readingAloud(id, documentStart, text);
+    });
 }
 
 bool ReadingTriggers::ReadAloudAndWait(int documentStart, const QString &text)
 {
     return m_speech.SpeakTextAndWait(
         text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
+}
+
+void ReadingTriggers::Say(const QString &text)
+{
+    m_speech.SpeakText(text, [this](UtteranceId id) { m_letterEcho.Queued(id); });
 }
 
 QString ReadingTriggers::WholeText() const
@@ -178,7 +194,7 @@ void ReadingTriggers::QueueSpeak(const QString &text)
 {
     QueueCall([this, text] {
         if (MaySpeak())
-            m_speech.SpeakText(text);
+            Say(text);
     });
 }
 
@@ -232,6 +248,18 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
     if (type == QEvent::KeyPress) {
         const auto &key = *static_cast<QKeyEvent *>(event);
+        if (IsSentenceKey(key) && !IsSyntheticKey(event)) {
+            const auto &move = VirtualKeyOf(key) == VirtualKey::Right ? m_readerKeys.nextSentence
+                                                                       : m_readerKeys.previousSentence;
+            if (move)
+                QueueCall(move);
+            return true;
+        }
+        if (m_wordPending && IsSyntheticKey(event) && VirtualKeyOf(key) == VirtualKey::Left
+            && key.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
+            SelectBackToBlank();
+            return true;
+        }
         EditKeyDown(key);
         if (IsTypedCharacter(key.text())
             && !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier)))
@@ -249,6 +277,7 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
 void ReadingTriggers::EditKeyPress(const QString &typed)
 {
+    m_letterEcho.NewerKey();
     // Typing goes on while an export runs; only its echo is silent.
     if (!MaySpeak())
         return;
@@ -261,8 +290,12 @@ void ReadingTriggers::EditKeyPress(const QString &typed)
         StartWordOnSpace();
         return;
     }
-    if (m_options.ReadLetters())
-        QueueSpeak(typed);
+    if (m_options.ReadLetters()) {
+        QueueCall([this, typed] {
+            if (MaySpeak())
+                m_letterEcho.Letter(typed);
+        });
+    }
 }
 
 void ReadingTriggers::StartWordOnSpace()
@@ -280,12 +313,35 @@ void ReadingTriggers::StartWordOnSpace()
     m_wordPending = true;
 }
 
+// The word just finished runs back to the last blank: "Hola," and "tothom." are words
+// of the echo, where the editor's own word movement would stop at the punctuation.
+// It never crosses a line break.
+void ReadingTriggers::SelectBackToBlank()
+{
+    if (!m_edit)
+        return;
+    const QTextDocument *document = m_edit->document();
+    QTextCursor cursor = m_edit->textCursor();
+    const int lineStart = cursor.block().position();
+    int start = cursor.position();
+    const auto blankBefore = [document](int position) {
+        const QChar c = document->characterAt(position - 1);
+        return c == u' ' || c == u'\t' || c == QChar::LineSeparator;
+    };
+    while (start > lineStart && blankBefore(start))
+        --start;
+    while (start > lineStart && !blankBefore(start))
+        --start;
+    cursor.setPosition(start, QTextCursor::KeepAnchor);
+    m_edit->setTextCursor(cursor);
+}
+
 void ReadingTriggers::EditKeyDown(const QKeyEvent &event)
 {
     // The release of a key pressed elsewhere (Escape closing a menu or a dialog) is not
     // the editor's: only keys pressed here may read or stop.
     if (IsStopKey(&event))
-        m_pressedStopKeys.insert(VirtualKeyOf(event));
+        m_pressedStopKeys.insert(VirtualKeyOf(event), event.modifiers());
     if (m_oneHand.OneHandOn() && VirtualKeyOf(event) == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Held);
 }
@@ -298,8 +354,20 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     const int key = VirtualKeyOf(event);
     if (key == VirtualKey::Space)
         m_oneHand.SetSpaceState(SpaceState::Idle);
+    const Qt::KeyboardModifiers pressedWith = m_pressedStopKeys.value(key);
     if (IsStopKey(&event) && !m_pressedStopKeys.remove(key))
         return;
+    // Shift+F7 and F12 are the reader's; Ctrl+F12 is not.
+    if (key == VirtualKey::F7 && pressedWith == Qt::ShiftModifier) {
+        if (m_readerKeys.readFromCaret)
+            QueueCall(m_readerKeys.readFromCaret);
+        return;
+    }
+    if (key == VirtualKey::F12) {
+        if (pressedWith == Qt::NoModifier && m_readerKeys.pauseOrGoOn)
+            QueueCall(m_readerKeys.pauseOrGoOn);
+        return;
+    }
     // Word-by-word reading ends at once; the speech is queued like the echo of the keys
     // before it, so that what is heard keeps the order of the keys.
     switch (key) {
@@ -355,7 +423,7 @@ void ReadingTriggers::EditMouseUp(const QMouseEvent &event)
     } else if (event.button() == Qt::LeftButton && m_options.ReadSelectionOnMouseUp()) {
         QueueCall([this] {
             if (MaySpeak())
-                m_speech.SpeakText(SelectedText());
+                Say(SelectedText());
         });
     }
 }
@@ -372,8 +440,17 @@ void ReadingTriggers::ButtonLecturaClick()
         ReadAloud(SelectionStart(), selection);
 }
 
+void ReadingTriggers::ReadPart(int documentStart, const QString &text)
+{
+    if (!MaySpeak())
+        return;
+    ButtonPararClick();
+    ReadAloud(documentStart, text);
+}
+
 void ReadingTriggers::ButtonPararClick()
 {
+    m_letterEcho.Stopped();
     m_speech.StopSpeech();
     m_wordByWordRunning = false;
 }
@@ -385,7 +462,7 @@ void ReadingTriggers::ReadClipboard()
     ButtonPararClick();
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty())
-        m_speech.SpeakText(text);
+        Say(text);
 }
 
 void ReadingTriggers::SpeedButtonMenuClick()

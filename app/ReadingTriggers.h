@@ -22,10 +22,12 @@
 // key and mouse events are filtered here; the window needs no key handlers of its own.
 
 #include "app/ActivityGate.h"
+#include "app/LetterEcho.h"
 #include "app/OneHandKeyboard.h"
 #include "speech/SpeechOperations.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -63,6 +65,17 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
+    // What the reader's keys do: Shift+F7, F12, Alt+Right and Alt+Left in the editor.
+    struct ReaderKeys
+    {
+        std::function<void()> readFromCaret;
+        std::function<void()> pauseOrGoOn;
+        std::function<void()> nextSentence;
+        std::function<void()> previousSentence;
+    };
+    void SetReaderKeys(ReaderKeys keys) { m_readerKeys = std::move(keys); }
+    // Stops reading, then reads a part of the document that starts at documentStart.
+    void ReadPart(int documentStart, const QString &text);
     // The program's gate, asked before anything is spoken or a window opened, and told
     // while word-by-word reading runs; the triggers keep one of their own until given it.
     void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
@@ -71,6 +84,9 @@ public:
     // The text of the line holding the caret, as the editor lays it out (a wrapped
     // paragraph gives only its display line), without its line break.
     QString CurrentLine() const;
+
+    // The echo of typed letters; the speech's news of ended readings go to it.
+    LetterEcho &Echo() { return m_letterEcho; }
 
     bool WordPending() const { return m_wordPending; }
     bool WordByWordRunning() const { return m_wordByWordRunning; }
@@ -101,6 +117,7 @@ private:
     void EditKeyUp(const QKeyEvent &event);
     void EditMouseUp(const QMouseEvent &event);
     void StartWordOnSpace();
+    void SelectBackToBlank();
     // Selects the next word, speaks it and steps past it; the word stays selected for
     // holdMs after it was spoken. Reading stops at the end of the text.
     void ReadNextWord(int holdMs = 0);
@@ -114,6 +131,8 @@ private:
     bool ReadAloudAndWait(int documentStart, const QString &text);
     QString WholeText() const;
     void QueueSpeak(const QString &text);
+    // Speaks an echo or a text that is not the document's.
+    void Say(const QString &text);
     void QueueCall(std::function<void()> call);
     void SendKey(QEvent::Type type, int virtualKey, Qt::KeyboardModifiers modifiers);
     void SendRight();
@@ -138,8 +157,10 @@ private:
     ActivityGate m_ownGate;
     ActivityGate *m_gate = &m_ownGate;
 
-    // F7, Esc, F8 and F11 pressed in the editor and not yet released.
-    QSet<int> m_pressedStopKeys;
+    // F7 to F12 and Esc pressed in the editor and not yet released, with the
+    // modifiers they were pressed with.
+    QHash<int, Qt::KeyboardModifiers> m_pressedStopKeys;
+    ReaderKeys m_readerKeys;
     bool m_wordPending = false;
     bool m_wordByWordRunning = false;
     int m_wordPause = 5;
@@ -149,4 +170,5 @@ private:
     QList<QEvent *> m_deferred;
     bool m_replayScheduled = false;
     bool m_replaying = false;
+    LetterEcho m_letterEcho;
 };

@@ -9,6 +9,8 @@
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
+#include "app/ReaderCommands.h"
+#include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/StartupNotices.h"
@@ -58,6 +60,9 @@ void ConnectReading(ProgramWindows &windows)
     const MainToolBar &tools = main.ToolBar();
     windows.triggers->ConnectToolbar({tools.lectura, tools.paraulaPerParaula, tools.parar, tools.menu});
     windows.triggers->SetOneWordBox(tools.nomesUnaParaula);
+    windows.triggers->Echo().FollowSpeechNews();
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, &windows.triggers->Echo(),
+                     &LetterEcho::ReadingEnded);
 
     // The same commands from "&Opcions", for the keyboard and the full-menu mode.
     ReadingTriggers *triggers = windows.triggers.get();
@@ -87,6 +92,13 @@ void ConnectReading(ProgramWindows &windows)
     QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
     QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
                      &SpokenWordHighlight::ReadingEnded);
+
+    // The reader's place in the document and the moves from it.
+    windows.place = std::make_unique<ReadingPlace>(main.Edit(), *windows.triggers);
+    ReadingPlace *place = windows.place.get();
+    QObject::connect(windows.speech.get(), &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
+    ConnectReaderCommands(main, *place, windows.settings->FileName());
 }
 
 } // namespace
@@ -99,6 +111,7 @@ ProgramWindows::~ProgramWindows()
     exportController.reset();
     exporter.reset();
     launcher.reset();
+    place.reset();
     triggers.reset();
     highlight.reset();
     oneHand.reset();

@@ -18,6 +18,7 @@ class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
 class OneHandKeyboard;
+class ReadingPlace;
 class ProcessRendererLauncher;
 class ReadingOptions;
 class ReadingTriggers;
@@ -49,6 +50,7 @@ struct ProgramWindows
     std::unique_ptr<OneHandKeyboard> oneHand;
     std::unique_ptr<ReadingTriggers> triggers;
     std::unique_ptr<SpokenWordHighlight> highlight;
+    std::unique_ptr<ReadingPlace> place;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
     std::unique_ptr<ExportController> exportController;

@@ -461,6 +461,37 @@ private slots:
         m_engines.msp = m_voices.get();
     }
 
+    // In every interface language each item of "&Opcions" that has a letter has one of
+    // its own, and the reader's items have one.
+    void everyOptionsItemHasALetterOfItsOwn()
+    {
+        QTemporaryDir dir;
+        QVERIFY(WriteWholeFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n"));
+        auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
+        FormLlenguatge &languages = *windows->languages;
+        for (int language = 0; language < kLanguageCount; ++language) {
+            languages.SetLanguageIndex(language);
+            languages.ListBoxLlenguatgeClick();
+            QMap<QChar, QString> letters;
+            for (QAction *action : windows->main->MenuNamed(QStringLiteral("MenuOpcions"))->actions()) {
+                const qsizetype amp = action->text().indexOf(u'&');
+                const bool reader = action->objectName().startsWith(QLatin1String("MenuLlegirDesDelCursor"))
+                    || action->objectName() == QLatin1String("MenuPausaIContinua")
+                    || action->objectName().startsWith(QLatin1String("MenuFrase"));
+                if (amp < 0 || amp + 1 >= action->text().size()) {
+                    QVERIFY2(!reader, qPrintable(action->text()));
+                    continue;
+                }
+                const QChar letter = action->text().at(amp + 1).toLower();
+                QVERIFY2(!letters.contains(letter),
+                         qPrintable(QStringLiteral("language %1: \"%2\" and \"%3\"")
+                                        .arg(language).arg(letters.value(letter), action->text())));
+                letters.insert(letter, action->text());
+            }
+        }
+        windows->main->close();
+    }
+
     void everyWindowIsAnnouncedInTheInterfaceLanguage_data()
     {
         QTest::addColumn<bool>("fullMenus");

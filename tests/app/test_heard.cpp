@@ -159,6 +159,46 @@ private slots:
         Close(*windows);
     }
 
+    // The word before punctuation is heard with it; on a full stop the line comes first
+    // and the word after it, neither cut off.
+    void theWordBeforePunctuationIsHeard_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("sentence");
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("comma") << "Hola" << ", " << false << QStringList{"Hola,"};
+        QTest::newRow("full stop with the line") << "Bon dia a tothom" << ". " << true
+                                                 << QStringList{"Bon dia a tothom", "tothom."};
+    }
+    void theWordBeforePunctuationIsHeard()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(bool, sentence);
+        QFETCH(QStringList, heard);
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice()
+                             + "\r\n[LlibreriaLlegir]\r\nLLEGIR PARAULES=SI\r\nLLEGIR FRASE="
+                             + (sentence ? "SI" : "NO") + "\r\n");
+        EditorWidget *edit = windows->main->Edit();
+        edit->setPlainText(before);
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        monitor.Clear();
+        QTest::keyClicks(edit, typed);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), int(heard.size()), 30000);
+        QVERIFY(monitor.WaitForSilence(500, 30000));
+        qint64 expected = 0;
+        for (const QString &text : heard)
+            expected += SoundOfEspeak(text);
+        QVERIFY2(monitor.SoundMs() >= expected * 9 / 10,
+                 qPrintable(QStringLiteral("heard %1 ms of %2 ms").arg(monitor.SoundMs()).arg(expected)));
+        QCOMPARE(edit->toPlainText(), before + typed);
+        Close(*windows);
+    }
+
     // With mouse-up reading on, a plain click selects nothing and says nothing: the
     // reading under way goes on.
     void aClickDoesNotStopTheReading()

@@ -20,6 +20,7 @@ private slots:
     void keyReleases();
     void mouseReleases();
     void toolbarButtons();
+    void staleLettersAreDropped();
 };
 
 // Options "lsp": letters, words on space, sentence on full stop.
@@ -46,6 +47,21 @@ void TestTriggers::typedCharacters_data()
     QTest::newRow("full stop speaks the whole caret line")
         << "p" << "Primer.\nAixò és. Hola" << QList<int>{Qt::Key_Period}
         << "Primer.\nAixò és. Hola." << QStringList{"speak:Això és. Hola"};
+    // The word of the echo runs back to the blank before it, punctuation and all, and
+    // never back over a line break.
+    QTest::newRow("word before a comma") << "w" << "Hola" << QList<int>{Qt::Key_Comma, Qt::Key_Space}
+                                         << "Hola, " << QStringList{"speak:", "speak:Hola, "};
+    QTest::newRow("word before a question mark") << "w" << "La casa" << QList<int>{Qt::Key_Question, Qt::Key_Space}
+                                                 << "La casa? " << QStringList{"speak:", "speak:casa? "};
+    QTest::newRow("word before an exclamation mark") << "w" << "Doncs sí" << QList<int>{Qt::Key_Exclam, Qt::Key_Space}
+                                                     << "Doncs sí! " << QStringList{"speak:", "speak:sí! "};
+    QTest::newRow("word before a full stop") << "w" << "tothom" << QList<int>{Qt::Key_Period, Qt::Key_Space}
+                                             << "tothom. " << QStringList{"speak:", "speak:tothom. "};
+    QTest::newRow("line on the full stop, then the word")
+        << "wp" << "Bon dia a tothom" << QList<int>{Qt::Key_Period, Qt::Key_Space} << "Bon dia a tothom. "
+        << QStringList{"speak:Bon dia a tothom", "speak:", "speak:tothom. "};
+    QTest::newRow("blank at the start of a line") << "w" << "casa\n" << QList<int>{Qt::Key_Space}
+                                                  << "casa\n " << QStringList{"speak:", "speak: "};
 }
 
 void TestTriggers::typedCharacters()
@@ -229,6 +245,39 @@ void TestTriggers::toolbarButtons()
     QTest::mouseClick(h.oneWord, Qt::LeftButton, Qt::NoModifier, QPoint(8, h.oneWord->height() / 2));
     QVERIFY(h.oneWord->isChecked());
     QVERIFY(h.edit->hasFocus());
+}
+
+// A letter that has not been handed to the voice when a newer key comes is dropped;
+// words are never dropped, and a stop leaves nothing waiting.
+void TestTriggers::staleLettersAreDropped()
+{
+    TriggerHarness h;
+    QVERIFY(h.Show());
+    h.triggers.Echo().FollowSpeechNews();
+    h.options.Set(ReadingOption::Letters, true);
+    h.options.Set(ReadingOption::WordOnSpace, true);
+    const auto type = [&](char c) {
+        QTest::keyClick(h.edit, c);
+        h.Settle();
+    };
+    type('a');
+    type('b');
+    type('c');
+    QCOMPARE(h.speech.calls, QStringList{"speak:a"});
+    h.triggers.Echo().ReadingEnded(1);
+    QCOMPARE(h.speech.calls, (QStringList{"speak:a", "speak:c"}));
+    type('d');
+    type(' ');
+    for (UtteranceId id = 2; id <= h.speech.lastUtterance; ++id)
+        h.triggers.Echo().ReadingEnded(id);
+    h.Settle();
+    QCOMPARE(h.speech.calls, (QStringList{"speak:a", "speak:c", "speak:", "speak:abcd "}));
+    type('e');
+    QTest::keyClick(h.edit, Qt::Key_F11);
+    h.Settle();
+    type('f');
+    QCOMPARE(h.speech.calls.mid(4), (QStringList{"speak:e", "stop", "speak:f"}));
+    QCOMPARE(h.edit->toPlainText(), QStringLiteral("abcd ef"));
 }
 
 QTEST_MAIN(TestTriggers)

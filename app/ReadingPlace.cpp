@@ -1,0 +1,286 @@
+#include "app/ReadingPlace.h"
+
+#include "app/ReadingTriggers.h"
+#include "core/Sentences.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace
+{
+// The stretch of text around a position that sentence lookups see, either way: the
+// cost of a key stays the same however long the document is.
+constexpr int kSentenceReach = 4000;
+// The longest word that the word under the caret is looked for in.
+constexpr int kWordReach = 1000;
+constexpr qint64 kSentenceJustBegunMs = 1000;
+constexpr int kHeardTimesKept = 256;
+
+bool IsBlank(QChar c)
+{
+    return c.isSpace() || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+}
+} // namespace
+
+ReadingPlace::ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObject *parent)
+    : QObject(parent)
+    , m_edit(edit)
+    , m_triggers(triggers)
+{
+    m_clock.start();
+    connect(&m_triggers, &ReadingTriggers::readingAloud, this, &ReadingPlace::Follow);
+}
+
+void ReadingPlace::ConnectKeys()
+{
+    m_triggers.SetReaderKeys({[this] { ReadFromCaret(); }, [this] { PauseOrGoOn(); },
+                              [this] { NextSentence(); }, [this] { PreviousSentence(); }});
+}
+
+bool ReadingPlace::Reading() const
+{
+    return (m_current != 0 && m_kind == Kind::Reading) || m_triggers.Gate().ReadingWordByWord();
+}
+
+int ReadingPlace::DocumentLength() const
+{
+    // The document counts a last block separator that the text does not hold.
+    return m_edit ? m_edit->document()->characterCount() - 1 : 0;
+}
+
+QString ReadingPlace::Range(int from, int to) const
+{
+    if (!m_edit || to <= from)
+        return QString();
+    QTextCursor cursor(m_edit->document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    QString text = cursor.selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+int ReadingPlace::WordStartAt(int position) const
+{
+    const QTextDocument *document = m_edit->document();
+    const int limit = qMax(0, position - kWordReach);
+    while (position > limit && !IsBlank(document->characterAt(position - 1)))
+        --position;
+    return position;
+}
+
+int ReadingPlace::SentenceStart(int position) const
+{
+    const int from = qMax(0, position - kSentenceReach);
+    return from + Sentences::StartAt(Range(from, qMin(DocumentLength(), position + 1)), position - from);
+}
+
+int ReadingPlace::NextSentenceStart(int position) const
+{
+    const int from = qMax(0, position - kSentenceReach);
+    const int to = qMin(DocumentLength(), position + kSentenceReach);
+    return from + Sentences::NextStart(Range(from, to), position - from);
+}
+
+int ReadingPlace::SentenceEnd(int position) const
+{
+    const int from = qMax(0, position - kSentenceReach);
+    const int to = qMin(DocumentLength(), position + kSentenceReach);
+    return from + Sentences::EndAt(Range(from, to), position - from);
+}
+
+int ReadingPlace::HeardPosition() const
+{
+    return m_heardLast >= 0 ? m_heardLast : m_start;
+}
+
+void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QString &text)
+{
+    m_current = utterance;
+    m_kind = std::exchange(m_next, Kind::Reading);
+    m_start = documentStart;
+    m_length = int(text.size());
+    m_paused = false;
+    m_heardLast = -1;
+    m_heardTimes.clear();
+    if (m_keepEnd || !m_edit)
+        return;
+    // A reading of its own: it ends where its text ends.
+    m_end = QTextCursor(m_edit->document());
+    m_end.setPosition(qMin(documentStart + m_length, DocumentLength()));
+    m_toTheEnd = documentStart + m_length >= DocumentLength();
+}
+
+void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
+{
+    Q_UNUSED(length);
+    if (utterance != m_current || m_current == 0)
+        return;
+    m_heardLast = m_start + start;
+    if (m_heardTimes.size() >= kHeardTimesKept)
+        m_heardTimes.removeFirst();
+    m_heardTimes.append({m_heardLast, m_clock.elapsed()});
+}
+
+void ReadingPlace::ReadingEnded(UtteranceId utterance)
+{
+    if (utterance != m_current || m_current == 0)
+        return;
+    const Kind kind = std::exchange(m_kind, Kind::None);
+    m_current = 0;
+    if (!m_quiet && kind == Kind::Reading && !m_triggers.Gate().ReadingWordByWord())
+        emit readingStopped(HeardPosition());
+}
+
+void ReadingPlace::ReadRange(int from, int to, Kind kind)
+{
+    m_next = kind;
+    m_paused = false;
+    const QString text = Range(from, to);
+    if (!text.trimmed().isEmpty())
+        m_triggers.ReadPart(from, text);
+    m_next = Kind::Reading;
+}
+
+void ReadingPlace::PlaceCaret(int position)
+{
+    if (!m_edit)
+        return;
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(qBound(0, position, DocumentLength()));
+    m_edit->setTextCursor(cursor);
+    m_edit->ensureCursorVisible();
+}
+
+void ReadingPlace::AfterWordByWord(std::function<void()> then)
+{
+    m_triggers.Gate().StartAfterWordByWord(ActivityGate::Start::Stop, [this, then = std::move(then)] {
+        // The reading's own last keys are still queued: they go first.
+        QMetaObject::invokeMethod(this, then, Qt::QueuedConnection);
+    });
+}
+
+void ReadingPlace::ReadFromCaret()
+{
+    if (!m_edit || !m_triggers.Gate().MayStart(ActivityGate::Start::Speech))
+        return;
+    if (m_triggers.Gate().ReadingWordByWord()) {
+        m_triggers.ButtonPararClick();
+        AfterWordByWord([this] { ReadFromCaret(); });
+        return;
+    }
+    m_keepEnd = false;
+    ReadRange(WordStartAt(m_edit->textCursor().position()), DocumentLength(), Kind::Reading);
+}
+
+void ReadingPlace::PauseOrGoOn()
+{
+    if (Reading())
+        Pause();
+    else if (m_paused)
+        GoOn();
+    else
+        ReadFromCaret();
+}
+
+void ReadingPlace::Pause()
+{
+    const bool wordByWord = m_triggers.Gate().ReadingWordByWord();
+    const int place = HeardPosition();
+    m_quiet = true;
+    m_triggers.ButtonPararClick();
+    m_quiet = false;
+    m_paused = true;
+    m_pausedWordByWord = wordByWord;
+    emit readingStopped(place);
+    if (wordByWord)
+        AfterWordByWord([this, place] { PlaceCaret(place); });
+    else
+        PlaceCaret(place);
+}
+
+void ReadingPlace::GoOn()
+{
+    if (!m_edit || !m_triggers.Gate().MayStart(ActivityGate::Start::Speech))
+        return;
+    const int from = WordStartAt(m_edit->textCursor().position());
+    int to = m_toTheEnd ? DocumentLength() : m_end.position();
+    if (to <= from)
+        to = DocumentLength();
+    if (m_pausedWordByWord) {
+        m_paused = false;
+        PlaceCaret(from);
+        m_triggers.SpeedButtonParaulaPerParaulaClick();
+        return;
+    }
+    m_keepEnd = true;
+    ReadRange(from, to, Kind::Reading);
+    m_keepEnd = false;
+}
+
+bool ReadingPlace::SentenceJustBegun(int sentenceStart) const
+{
+    qint64 firstHeard = -1;
+    for (qsizetype i = m_heardTimes.size() - 1; i >= 0 && m_heardTimes.at(i).position >= sentenceStart; --i)
+        firstHeard = m_heardTimes.at(i).ms;
+    return firstHeard < 0 || m_clock.elapsed() - firstHeard < kSentenceJustBegunMs;
+}
+
+void ReadingPlace::JumpTo(int position)
+{
+    const int to = m_toTheEnd ? DocumentLength() : m_end.position();
+    if (position >= to)
+        return;
+    m_keepEnd = true;
+    m_quiet = true;
+    ReadRange(position, to, Kind::Reading);
+    m_quiet = false;
+    m_keepEnd = false;
+}
+
+void ReadingPlace::NextSentence()
+{
+    if (!m_edit || !m_triggers.Gate().MayStart(ActivityGate::Start::Speech))
+        return;
+    if (m_triggers.Gate().ReadingWordByWord()) {
+        // The loop reads on from the caret.
+        PlaceCaret(NextSentenceStart(m_edit->textCursor().position()));
+        return;
+    }
+    if (Reading()) {
+        JumpTo(NextSentenceStart(HeardPosition()));
+        return;
+    }
+    const int next = NextSentenceStart(m_edit->textCursor().position());
+    if (next >= DocumentLength())
+        return;
+    PlaceCaret(next);
+    ReadRange(next, SentenceEnd(next), Kind::Sentence);
+}
+
+void ReadingPlace::PreviousSentence()
+{
+    if (!m_edit || !m_triggers.Gate().MayStart(ActivityGate::Start::Speech))
+        return;
+    const int caret = m_edit->textCursor().position();
+    if (m_triggers.Gate().ReadingWordByWord()) {
+        const int start = SentenceStart(caret);
+        PlaceCaret(start < caret ? start : SentenceStart(qMax(0, start - 1)));
+        return;
+    }
+    if (Reading()) {
+        const int heard = HeardPosition();
+        int start = SentenceStart(heard);
+        if (SentenceJustBegun(start) && start > 0)
+            start = SentenceStart(start - 1);
+        JumpTo(start);
+        return;
+    }
+    int start = SentenceStart(caret);
+    if (start >= caret && start > 0)
+        start = SentenceStart(start - 1);
+    PlaceCaret(start);
+    ReadRange(start, SentenceEnd(start), Kind::Sentence);
+}

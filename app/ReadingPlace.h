@@ -1,0 +1,102 @@
+#pragma once
+
+#include "speech/SpeechOperations.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTextCursor>
+
+#include <functional>
+
+class QPlainTextEdit;
+class ReadingTriggers;
+
+// Where the reader is in the document while it is read aloud, and the reader's moves:
+// read from the caret, pause and go on, next and previous sentence. It follows the
+// readings the triggers start and the speech's news of their words.
+class ReadingPlace : public QObject
+{
+    Q_OBJECT
+public:
+    ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObject *parent = nullptr);
+
+    // Gives the reader's keys to the triggers.
+    void ConnectKeys();
+
+    // Shift+F7: from the start of the word under the caret to the end of the text.
+    void ReadFromCaret();
+    // F12: pauses a reading at the word heard last; again, reads on from the caret to
+    // where the paused reading would have ended; with nothing paused, reads from the caret.
+    void PauseOrGoOn();
+    // Alt+Right, Alt+Left: while reading, the voice jumps by sentence and reads on;
+    // otherwise the caret moves by sentence and that sentence is said.
+    void NextSentence();
+    void PreviousSentence();
+
+    // Puts the caret there, with no selection, scrolled into view.
+    void MoveCaretTo(int position) { PlaceCaret(position); }
+
+    bool Reading() const;
+    bool Paused() const { return m_paused; }
+    // The document position of the word heard last; -1 when none was.
+    int HeardLast() const { return m_heardLast; }
+
+    // The triggers' and the speech's news.
+    void Follow(UtteranceId utterance, int documentStart, const QString &text);
+    void WordHeard(UtteranceId utterance, int start, int length);
+    void ReadingEnded(UtteranceId utterance);
+
+signals:
+    // A reading of the document stopped (ended, stopped or paused); the place of the
+    // word heard last in it.
+    void readingStopped(int position);
+
+private:
+    enum class Kind { None, Reading, Sentence };
+    void Pause();
+    void GoOn();
+    void ReadRange(int from, int to, Kind kind);
+    void JumpTo(int position);
+    void PlaceCaret(int position);
+    // After a word-by-word reading has unwound and its last keys have moved the caret.
+    void AfterWordByWord(std::function<void()> then);
+    QString Range(int from, int to) const;
+    int DocumentLength() const;
+    int WordStartAt(int position) const;
+    // Sentence lookups in a stretch of the document around the position.
+    int SentenceStart(int position) const;
+    int NextSentenceStart(int position) const;
+    int SentenceEnd(int position) const;
+    // The position being heard: the word heard last, or where the reading began.
+    int HeardPosition() const;
+    // The first word of the sentence at the position was heard less than a second ago.
+    bool SentenceJustBegun(int sentenceStart) const;
+
+    QPointer<QPlainTextEdit> m_edit;
+    ReadingTriggers &m_triggers;
+
+    UtteranceId m_current = 0;
+    Kind m_kind = Kind::None;
+    Kind m_next = Kind::Reading;
+    int m_start = 0;
+    int m_length = 0;
+    bool m_wordByWord = false;
+    // Where the readings that follow from one another end (a jump or a resume keeps it).
+    QTextCursor m_end;
+    bool m_toTheEnd = true;
+    bool m_keepEnd = false;
+    int m_heardLast = -1;
+    bool m_quiet = false; // stopping on purpose: no news of a stop
+    bool m_paused = false;
+    bool m_pausedWordByWord = false;
+    struct Heard
+    {
+        int position;
+        qint64 ms;
+    };
+    QList<Heard> m_heardTimes;
+    QElapsedTimer m_clock;
+};

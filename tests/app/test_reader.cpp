@@ -1,0 +1,237 @@
+#include "app/EditorWidget.h"
+#include "app/MainWindow.h"
+#include "app/ReadingPlace.h"
+#include "app/ReadingTriggers.h"
+#include "app/Startup.h"
+#include "speech/SpeechController.h"
+#include "speech/VoiceCatalog.h"
+#include "tests/common/SinkMonitor.h"
+#include "tests/common/StartupFixture.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The reader's keys in the window, with the real espeak-ng voice heard at the test
+// sound server's null sink: read from the caret, pause and go on, next sentence.
+class TestReader : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    const QString m_text = QStringLiteral("El gat dorm al sofà de la sala. La gossa juga amb la pilota vermella al jardí. "
+                                          "Després tots dos mengen junts a la cuina.");
+
+    std::unique_ptr<ProgramWindows> Start()
+    {
+        const QByteArray voice = QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")));
+        if (!WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")), "[tts]\r\nNumero sintetitzador=" + voice + "\r\n"))
+            qFatal("cannot write the test's settings file");
+        AppLifetime::Instance().Reset();
+        auto windows = StartProgram(TestStartupOptions(m_dir.path(), nullptr, QCoreApplication::applicationDirPath()));
+        windows->main->Edit()->setPlainText(m_text);
+        windows->main->Edit()->setFocus();
+        return windows;
+    }
+
+    qint64 SoundOfEspeak(const QString &text)
+    {
+        const QString wav = m_dir.filePath(QStringLiteral("reference.wav"));
+        if (QProcess::execute(QStringLiteral("espeak-ng"), {"-v", "ca", "-w", wav, text}) != 0)
+            return -1;
+        return SinkMonitor::SoundMsOfWav(wav);
+    }
+
+    static void PlaceCaret(QPlainTextEdit *edit, int position)
+    {
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(position);
+        edit->setTextCursor(cursor);
+    }
+
+    static void Close(ProgramWindows &windows)
+    {
+        windows.main->Document().SetModified(false);
+        windows.main->close();
+    }
+
+    // Every reading of the document started, as (start, text), and every word heard of
+    // them, as its document position.
+    struct Heard
+    {
+        QList<std::pair<int, QString>> readings;
+        QList<int> words;
+        QHash<UtteranceId, int> starts;
+    };
+    static void Listen(ProgramWindows &windows, Heard &heard)
+    {
+        QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, windows.main.get(),
+                         [&heard](UtteranceId id, int start, const QString &text) {
+                             heard.readings.append({start, text});
+                             heard.starts.insert(id, start);
+                         });
+        QObject::connect(windows.speech.get(), &SpeechController::wordHeard, windows.main.get(),
+                         [&heard](UtteranceId id, int start, int) {
+                             if (heard.starts.contains(id))
+                                 heard.words.append(heard.starts.value(id) + start);
+                         });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString why = SinkMonitor::Unavailable();
+        if (!why.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("no sound server to listen to (test.sh starts one): ") + why));
+    }
+
+    // Shift+F7 from the middle of a word of the second sentence reads from that word on.
+    void readFromTheCaretHearsTheRest()
+    {
+        SinkMonitor monitor;
+        QVERIFY(monitor.Start());
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        const int gossa = int(m_text.indexOf(QStringLiteral("gossa")));
+        PlaceCaret(edit, gossa + 2);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        monitor.Clear();
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QVERIFY(ended.wait(30000));
+        QVERIFY(monitor.WaitForSilence(500, 30000));
+        QCOMPARE(heard.readings.size(), 1);
+        QCOMPARE(heard.readings.first(), std::pair(gossa, m_text.mid(gossa)));
+        const qint64 rest = SoundOfEspeak(m_text.mid(gossa));
+        const qint64 whole = SoundOfEspeak(m_text);
+        QVERIFY2(monitor.SoundMs() >= rest * 9 / 10 && monitor.SoundMs() < (rest + whole) / 2,
+                 qPrintable(QStringLiteral("heard %1 ms; the rest is %2 ms, all %3 ms")
+                                .arg(monitor.SoundMs()).arg(rest).arg(whole)));
+        QCOMPARE(edit->textCursor().position(), gossa + 2);
+        Close(*windows);
+    }
+
+    // F12 silences the voice and leaves the caret at the word heard last; F12 again
+    // reads on from there: no word is skipped, and only the one paused in is heard twice.
+    void pauseAndGoOnSkipsNothing()
+    {
+        SinkMonitor monitor;
+        QVERIFY(monitor.Start());
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        QTest::keyClick(edit, Qt::Key_F7);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 5, 20000);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY(windows->place->Paused());
+        const int paused = heard.words.last();
+        QVERIFY(!edit->textCursor().hasSelection());
+        QCOMPARE(edit->textCursor().position(), paused);
+        monitor.Clear();
+        QVERIFY(monitor.WaitForSilence(400, 5000));
+        QVERIFY2(monitor.SoundMs() <= 100, qPrintable(QStringLiteral("heard %1 ms after F12").arg(monitor.SoundMs())));
+        ended.clear();
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_COMPARE(heard.readings.size(), 2);
+        QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused)));
+        QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 30000);
+        QVERIFY(!windows->place->Paused());
+        // Every word of the text heard in order, the one paused in twice.
+        QList<int> words;
+        for (qsizetype i = 0; i < m_text.size(); ++i)
+            if (i == 0 || m_text.at(i - 1) == u' ')
+                words << int(i);
+        QList<int> expected = words;
+        expected.insert(expected.indexOf(paused), paused);
+        QCOMPARE(heard.words, expected);
+        Close(*windows);
+    }
+
+    // Alt+Right while reading skips the rest of the sentence being read; not reading,
+    // it moves the caret to the next sentence and says that sentence alone.
+    void nextSentenceSkipsTheSentence()
+    {
+        SinkMonitor monitor;
+        QVERIFY(monitor.Start());
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
+        const int third = int(m_text.indexOf(QStringLiteral("Després")));
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        monitor.Clear();
+        QTest::keyClick(edit, Qt::Key_F7);
+        QTRY_VERIFY_WITH_TIMEOUT(!heard.words.isEmpty(), 20000);
+        QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 2, 5000);
+        QCOMPARE(heard.readings.last(), std::pair(second, m_text.mid(second)));
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
+        QVERIFY(monitor.WaitForSilence(500, 30000));
+        const qint64 whole = SoundOfEspeak(m_text);
+        const qint64 first = SoundOfEspeak(m_text.left(second));
+        QVERIFY2(monitor.SoundMs() <= whole - first / 2,
+                 qPrintable(QStringLiteral("heard %1 ms of %2 ms; the first sentence is %3 ms")
+                                .arg(monitor.SoundMs()).arg(whole).arg(first)));
+        for (int word : std::as_const(heard.words))
+            QVERIFY2(word < m_text.indexOf(QStringLiteral("sofà")) || word >= second, "a word of the skipped sentence");
+
+        PlaceCaret(edit, second + 3);
+        QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 3, 5000);
+        QCOMPARE(heard.readings.last(), std::pair(third, m_text.mid(third)));
+        QCOMPARE(edit->textCursor().position(), third);
+        QTest::keyClick(edit, Qt::Key_Left, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 4, 5000);
+        QCOMPARE(heard.readings.last(), std::pair(second, QStringLiteral("La gossa juga amb la pilota vermella al jardí.")));
+        Close(*windows);
+    }
+
+    // Reading stopped with F11 keeps the word heard last for that file, beside the
+    // settings; opening it again puts the caret there, unless the file changed since.
+    void reopeningAFileGoesBackToTheWordHeardLast()
+    {
+        const QString document = m_dir.filePath(QStringLiteral("conte.txt"));
+        QVERIFY(WriteWholeFile(document, m_text.toUtf8()));
+        int stopped = -1;
+        {
+            auto windows = Start();
+            EditorWidget *edit = windows->main->Edit();
+            Heard heard;
+            Listen(*windows, heard);
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QTest::keyClick(edit, Qt::Key_F7);
+            QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 4, 20000);
+            QTest::keyClick(edit, Qt::Key_F11);
+            QTRY_VERIFY(!windows->place->Reading());
+            stopped = heard.words.last();
+            Close(*windows);
+        }
+        QVERIFY(stopped > 0);
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("tolvanet-places.txt"))));
+        QFile unchanged(document);
+        QVERIFY(unchanged.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(unchanged.readAll()), m_text);
+        {
+            auto windows = Start();
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QCOMPARE(windows->main->Edit()->textCursor().position(), stopped);
+            Close(*windows);
+        }
+        QVERIFY(WriteWholeFile(document, (m_text + QStringLiteral(" Fi.")).toUtf8()));
+        {
+            auto windows = Start();
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QCOMPARE(windows->main->Edit()->textCursor().position(), 0);
+            Close(*windows);
+        }
+    }
+};
+
+QTEST_MAIN(TestReader)
+#include "test_reader.moc"
