@@ -5,6 +5,7 @@
 #include "app/ConversionProgress.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
+#include "app/MenuBarFocus.h"
 #include "app/MenuCheckItems.h"
 #include "app/RecoveryCopy.h"
 #include "core/SettingsStore.h"
@@ -161,6 +162,7 @@ void FormPrincipal::FormCreate()
     RegisterTextCommands(m_registry);
     BuildMenus();
     BuildFocusKey();
+    ReturnFocusFromMenuBar(menuBar(), m_edit);
     m_tools.bar->setVisible(!m_fullMenuMode);
 
     // The records folder, created once where audio export writes.
