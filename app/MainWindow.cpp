@@ -523,9 +523,7 @@ void FormPrincipal::MenuBuscarClick()
                 [this] { m_finder->Find(m_findDialog->FindText(), m_findDialog->Options()); });
     }
     m_findDialog->SetFindText(m_session.findText);
-    m_findDialog->show();
-    m_findDialog->raise();
-    m_findDialog->activateWindow();
+    m_findDialog->Present();
 }
 
 void FormPrincipal::MenuRepetirClick()
@@ -554,9 +552,7 @@ void FormPrincipal::MenuSubstituirClick()
     }
     m_replaceDialog->SetFindText(m_session.findText);
     m_replaceDialog->SetReplaceText(m_session.replaceText);
-    m_replaceDialog->show();
-    m_replaceDialog->raise();
-    m_replaceDialog->activateWindow();
+    m_replaceDialog->Present();
 }
 
 void FormPrincipal::MenuAboutClick()

@@ -1,14 +1,21 @@
 #include "app/EditorWidget.h"
+#include "app/FindDialogs.h"
 #include "app/MainWindow.h"
 #include "app/RecoveryCopy.h"
 #include "app/Startup.h"
 #include "core/SettingsStore.h"
 #include "core/ReadingOptions.h"
 #include "speech/FormLlenguatge.h"
+#include "speech/InterfaceLanguages.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -150,6 +157,77 @@ private slots:
                                 .arg(main.frameGeometry().width())
                                 .arg(main.frameGeometry().height())));
         CloseWithoutSaving(*windows);
+    }
+
+    // The replace dialog, opened again after a button had the focus, takes typing in its
+    // find field; an empty replacement deletes every match, taken back by one undo.
+    void theReplaceDialogTakesTheFindTextEveryTime()
+    {
+        QTemporaryDir dir;
+        LoneWindow lone(dir.path());
+        FormPrincipal &main = lone.window;
+        main.show();
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        const QString text = QStringLiteral("la casa, la mare i la filla");
+        main.Document().SetText(text);
+        main.Document().Select(0, 0);
+        auto *replace = [&] {
+            main.ActionFor(QStringLiteral("replace"))->trigger();
+            auto *dialog = main.findChild<QDialog *>(QStringLiteral("ReplaceDialog1"));
+            QApplication::setActiveWindow(dialog);
+            return dialog;
+        }();
+        QVERIFY(QTest::qWaitForWindowActive(replace));
+        QTest::keyClicks(QApplication::focusWidget(), "la ");
+        QTest::keyClick(replace, Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(main.Document().SelectedText(), QStringLiteral("la "));
+        QTest::keyClick(replace, Qt::Key_O, Qt::AltModifier);
+        QTRY_COMPARE(main.Document().Text(), QStringLiteral("casa, mare i filla"));
+        // Left on a button, as Tab and Space leave it.
+        replace->findChild<QWidget *>(QStringLiteral("ButtonBuscarSeguent"))->setFocus();
+
+        replace->hide();
+        main.ActionFor(QStringLiteral("replace"))->trigger();
+        QApplication::setActiveWindow(replace);
+        QVERIFY(QTest::qWaitForWindowActive(replace));
+        auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(field);
+        QCOMPARE(field->objectName(), QStringLiteral("EditBuscar"));
+        QCOMPARE(field->selectedText(), QStringLiteral("la "));
+        replace->hide();
+        main.Edit()->undo();
+        QCOMPARE(main.Document().Text(), text);
+        main.Document().SetModified(false);
+        main.close();
+    }
+
+    // Each caption of the replace dialog has an Alt letter of its own in every language.
+    void theReplaceDialogsAltLettersDiffer()
+    {
+        QWidget owner;
+        ReplaceDialog dialog(&owner);
+        for (int language = 0; language < kLanguageCount; ++language) {
+            owner.setProperty(kInterfaceLanguageProperty, language);
+            QCoreApplication::sendEvent(&dialog, new QEvent(QEvent::LanguageChange));
+            QMap<QChar, QString> letters;
+            for (QWidget *control : dialog.findChildren<QWidget *>()) {
+                QString caption;
+                if (auto *label = qobject_cast<QLabel *>(control))
+                    caption = label->text();
+                else if (auto *button = qobject_cast<QAbstractButton *>(control))
+                    caption = button->text();
+                const qsizetype at = caption.indexOf(QLatin1Char('&'));
+                if (at < 0 || at + 1 >= caption.size())
+                    continue;
+                const QChar letter = caption.at(at + 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(QStringLiteral("language %1: %2 and %3")
+                                                                   .arg(language)
+                                                                   .arg(letters.value(letter), caption)));
+                letters.insert(letter, caption);
+            }
+            QCOMPARE(letters.size(), 8);
+        }
     }
 
     // A crash after typing: the next start offers the text back whole; No keeps it for later.
