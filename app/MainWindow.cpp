@@ -107,6 +107,7 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, Abo
     setObjectName(QStringLiteral("FormPrincipal"));
     if (!questions) {
         m_ownQuestions = std::make_unique<WidgetQuestions>(this);
+        m_ownQuestions->RememberFoldersIn(&m_settings);
         questions = m_ownQuestions.get();
     }
     m_questions = questions;

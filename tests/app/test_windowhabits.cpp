@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QFile>
+#include <QFileDialog>
+#include <QStandardPaths>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -228,6 +230,63 @@ private slots:
             }
             QCOMPARE(letters.size(), 8);
         }
+    }
+
+    // The open and save dialogs start beside the document, else where the last one chose,
+    // else in the documents folder; the last folder outlives the program.
+    void theFileDialogsStartWhereTheUserWorks()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("classe"));
+        const QString folder = dir.filePath("classe");
+        const QString letter = folder + "/carta.txt";
+        QVERIFY(WriteWholeFile(letter, "Benvolguda\r\n"));
+        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(documents).isDir())
+            documents = QDir::homePath();
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        auto window = std::make_unique<FormPrincipal>(paths, settings, nullptr, nullptr);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Runs a command whose file dialog gives where it started and chooses `file` (none: cancel).
+        auto startOf = [&](FormPrincipal &main, const QString &command, const QString &file = QString()) {
+            QString started;
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                if (!dialog || !dialog->isVisible())
+                    return;
+                answer.stop();
+                started = QFileInfo(dialog->directory().absolutePath()).canonicalFilePath();
+                if (file.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            answer.start(20);
+            main.RunCommandById(command);
+            return started;
+        };
+        const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+        QCOMPARE(startOf(*window, "open", letter), QFileInfo(documents).canonicalFilePath());
+        QCOMPARE(window->Documents().CurrentFileName(), letter);
+        QCOMPARE(startOf(*window, "save-as"), canonicalFolder);
+        QCOMPARE(startOf(*window, "open"), canonicalFolder);
+        window->RunCommandById("new");
+        QCOMPARE(startOf(*window, "save-as"), canonicalFolder);
+        window->close();
+        window.reset();
+
+        ResetProgramAndVoices();
+        SettingsStore again(paths.settingsFile);
+        FormPrincipal next(paths, again, nullptr, nullptr);
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QCOMPARE(startOf(next, "open"), canonicalFolder);
+        next.close();
     }
 
     // A crash after typing: the next start offers the text back whole; No keeps it for later.
