@@ -6,6 +6,7 @@
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/fakes/FakeAccessibilityStatus.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
@@ -48,8 +49,7 @@ class TestKeyboard : public QObject
             return false;
         file.close();
         m_windows = StartProgram(TestStartupOptions(m_dir.path(), &m_engines));
-        QApplication::setActiveWindow(&Main());
-        if (!QTest::qWaitForWindowActive(&Main()))
+        if (!ShowActive(&Main()))
             return false;
         Main().Edit()->setFocus();
         return Main().Edit()->hasFocus();

@@ -9,6 +9,7 @@
 #include "speech/InterfaceLanguages.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -146,6 +147,8 @@ private slots:
 
     void theWindowOpensWhollyOnTheScreen()
     {
+        if (QGuiApplication::platformName() == QLatin1String("wayland"))
+            QSKIP("On Wayland the compositor places the window; the program never learns where.");
         QTemporaryDir dir;
         QVERIFY(WriteWholeFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n"));
         auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
@@ -169,8 +172,7 @@ private slots:
         LoneWindow lone(dir.path());
         FormPrincipal &main = lone.window;
         main.show();
-        QApplication::setActiveWindow(&main);
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QVERIFY(ShowActive(&main));
         const QString text = QStringLiteral("la casa, la mare i la filla");
         main.Document().SetText(text);
         main.Document().Select(0, 0);
@@ -180,7 +182,7 @@ private slots:
             QApplication::setActiveWindow(dialog);
             return dialog;
         }();
-        QVERIFY(QTest::qWaitForWindowActive(replace));
+        QVERIFY(ShowActive(replace));
         QTest::keyClicks(QApplication::focusWidget(), "la ");
         QTest::keyClick(replace, Qt::Key_N, Qt::AltModifier);
         QTRY_COMPARE(main.Document().SelectedText(), QStringLiteral("la "));
@@ -191,8 +193,7 @@ private slots:
 
         replace->hide();
         main.ActionFor(QStringLiteral("replace"))->trigger();
-        QApplication::setActiveWindow(replace);
-        QVERIFY(QTest::qWaitForWindowActive(replace));
+        QVERIFY(ShowActive(replace));
         auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         QVERIFY(field);
         QCOMPARE(field->objectName(), QStringLiteral("EditBuscar"));
