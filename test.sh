@@ -11,7 +11,9 @@ scripts/check-layers.sh
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${TOLVANET_IN_DBUS:-}" ]; then
   exec env TOLVANET_IN_DBUS=1 dbus-run-session -- "$0" "$@"
 fi
-export QT_QPA_PLATFORM=offscreen
+# Windows are drawn off screen; CI's Wayland pass sets TOLVANET_QT_PLATFORM=wayland, with
+# WAYLAND_DISPLAY naming its compositor's socket by its whole path.
+export QT_QPA_PLATFORM="${TOLVANET_QT_PLATFORM:-offscreen}"
 # Speech is heard through a sound server of the test run's own, in a runtime folder of
 # its own, so it never touches the user's sound: a null sink stands in for the
 # speakers and the tests record its monitor. The speech service the tests start finds

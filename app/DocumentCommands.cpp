@@ -157,24 +157,27 @@ void DocumentCommands::NewHtml()
 
 void DocumentCommands::Open()
 {
-    while (m_editor.Modified())
-        if (AskToSave() == Guard::Cancel)
-            return;
-    const QString fileName = m_ask.AskOpenFileName(m_proposedOpenName);
-    if (fileName.isEmpty())
-        return;
-    LoadFile(fileName);
+    OpenChosen(false);
 }
 
 void DocumentCommands::OpenAsText()
 {
+    OpenChosen(true);
+}
+
+void DocumentCommands::OpenChosen(bool asText)
+{
     while (m_editor.Modified())
         if (AskToSave() == Guard::Cancel)
             return;
-    const QString fileName = m_ask.AskOpenFileName(m_proposedOpenName);
+    // The dialog starts beside the document in the window, when it has a file.
+    QString proposed = m_proposedOpenName;
+    if (proposed.isEmpty() && !m_currentFileName.isEmpty())
+        proposed = QFileInfo(m_currentFileName).absolutePath();
+    const QString fileName = m_ask.AskOpenFileName(proposed);
     if (fileName.isEmpty())
         return;
-    LoadFile(fileName, true);
+    LoadFile(fileName, asText);
 }
 
 bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
@@ -262,7 +265,8 @@ bool DocumentCommands::Save()
 
 bool DocumentCommands::SaveAs()
 {
-    const QString fileName = m_ask.AskSaveFileName(m_currentFileName.isEmpty() ? m_suggestedName : m_currentFileName);
+    const QString fileName = m_ask.AskSaveFileName(
+        m_currentFileName.isEmpty() ? m_suggestedName : QFileInfo(m_currentFileName).absoluteFilePath());
     if (fileName.isEmpty())
         return false;
     m_currentFileName = fileName;

@@ -74,6 +74,8 @@ private:
     enum class Guard { Go, Cancel };
     // The save question for a modified document. Yes saves; No clears the modified flag.
     Guard AskToSave();
+    // Open and "Obrir com a text": the save question, then the open dialog.
+    void OpenChosen(bool asText);
     bool LoadFile(const QString &fileName, bool asText = false);
     // A converted document comes in unnamed, so that no save ever writes over the original.
     bool LoadConverted(const DocumentConversionResult &converted);

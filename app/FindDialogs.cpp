@@ -29,13 +29,13 @@ FindDialog::FindDialog(QWidget *parent)
     form->addRow(findLabel, m_findEdit);
     layout->addLayout(form);
     m_matchCase = new QCheckBox(QStringLiteral("Distingir &majúscules i minúscules"), this);
-    m_wholeWord = new QCheckBox(QStringLiteral("Només paraules &senceres"), this);
+    m_wholeWord = new QCheckBox(QStringLiteral("Només paraules s&enceres"), this);
     m_matchCase->setObjectName(QStringLiteral("CheckBoxMajuscules"));
     m_wholeWord->setObjectName(QStringLiteral("CheckBoxParaulesSenceres"));
     layout->addWidget(m_matchCase);
     layout->addWidget(m_wholeWord);
     auto *buttons = new QDialogButtonBox(this);
-    m_findButton = buttons->addButton(QStringLiteral("Buscar el &següent"), QDialogButtonBox::ActionRole);
+    m_findButton = buttons->addButton(QStringLiteral("Buscar el següe&nt"), QDialogButtonBox::ActionRole);
     m_findButton->setObjectName(QStringLiteral("ButtonBuscarSeguent"));
     m_findButton->setDefault(true);
     buttons->addButton(QStringLiteral("&Tancar"), QDialogButtonBox::RejectRole)
@@ -73,6 +73,16 @@ void FindDialog::SetFindText(const QString &text)
 {
     m_findEdit->setText(text);
     m_findEdit->selectAll();
+}
+
+void FindDialog::Present()
+{
+    // Typing goes to the find field, over its text, whichever control had the focus last.
+    m_findEdit->setFocus(Qt::OtherFocusReason);
+    m_findEdit->selectAll();
+    show();
+    raise();
+    activateWindow();
 }
 
 SearchOptions FindDialog::Options() const

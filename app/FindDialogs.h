@@ -18,6 +18,8 @@ public:
     QString FindText() const;
     void SetFindText(const QString &text);
     SearchOptions Options() const;
+    // Shows the dialog, or brings it forward, with the find field focused and its text selected.
+    void Present();
 
 signals:
     void findNext();

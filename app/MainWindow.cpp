@@ -6,6 +6,7 @@
 #include "app/ConversionProgress.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
+#include "app/MenuBarFocus.h"
 #include "app/MenuCheckItems.h"
 #include "app/RecoveryCopy.h"
 #include "core/SettingsStore.h"
@@ -107,6 +108,7 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, Abo
     setObjectName(QStringLiteral("FormPrincipal"));
     if (!questions) {
         m_ownQuestions = std::make_unique<WidgetQuestions>(this);
+        m_ownQuestions->RememberFoldersIn(&m_settings);
         questions = m_ownQuestions.get();
     }
     m_questions = questions;
@@ -162,6 +164,7 @@ void FormPrincipal::FormCreate()
     RegisterTextCommands(m_registry);
     BuildMenus();
     BuildFocusKey();
+    ReturnFocusFromMenuBar(menuBar(), m_edit);
     m_tools.bar->setVisible(!m_fullMenuMode);
 
     // The records folder, created once where audio export writes.
@@ -523,9 +526,7 @@ void FormPrincipal::MenuBuscarClick()
                 [this] { m_finder->Find(m_findDialog->FindText(), m_findDialog->Options()); });
     }
     m_findDialog->SetFindText(m_session.findText);
-    m_findDialog->show();
-    m_findDialog->raise();
-    m_findDialog->activateWindow();
+    m_findDialog->Present();
 }
 
 void FormPrincipal::MenuRepetirClick()
@@ -554,9 +555,7 @@ void FormPrincipal::MenuSubstituirClick()
     }
     m_replaceDialog->SetFindText(m_session.findText);
     m_replaceDialog->SetReplaceText(m_session.replaceText);
-    m_replaceDialog->show();
-    m_replaceDialog->raise();
-    m_replaceDialog->activateWindow();
+    m_replaceDialog->Present();
 }
 
 void FormPrincipal::MenuAboutClick()

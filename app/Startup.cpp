@@ -229,15 +229,16 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // 7. The interface language.
     RestoreInterfaceLanguage(settings, *windows->languages);
     windows->about->SetLanguageIndex(windows->languages->LanguageIndex());
-    StoreReadingOptionsAsTheyChange(settings, *windows->readingOptions, *windows->languages,
-                                    [&main](const QString &problem) { main.ShowStatus(problem); });
+    std::shared_ptr<SeenReadingSettings> seen = StoreReadingOptionsAsTheyChange(
+        settings, *windows->readingOptions, *windows->languages,
+        [&main](const QString &problem) { main.ShowStatus(problem); });
 
     // Closing stores the reading options and the language, and silences the speech.
     ProgramWindows *owner = windows.get();
-    main.SetCloseHandler([owner] {
+    main.SetCloseHandler([owner, seen] {
         owner->triggers->ButtonPararClick();
         const QString problem = StoreReadingOptionsAndLanguage(*owner->settings, *owner->readingOptions,
-                                                               *owner->languages);
+                                                               *owner->languages, seen.get());
         if (!problem.isEmpty())
             owner->main->Questions().Message(problem);
     });

@@ -1,10 +1,21 @@
 #include "app/WidgetQuestions.h"
 
+#include "core/SettingsStore.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kFoldersSection = QStringLiteral("Fitxers");
+const QString kLastFolderKey = QStringLiteral("DARRERA CARPETA");
+
+} // namespace
 
 WidgetQuestions::WidgetQuestions(QWidget *parent)
     : m_parent(parent)
@@ -59,21 +70,43 @@ std::optional<QString> WidgetQuestions::AskText(const QString &title, const QStr
     return text;
 }
 
+QString WidgetQuestions::StartPlace(const QString &proposed) const
+{
+    if (!proposed.isEmpty() && QFileInfo(proposed).isAbsolute())
+        return proposed;
+    QString folder = m_folders ? m_folders->ReadLongString(kFoldersSection, kLastFolderKey, QString()) : QString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return proposed.isEmpty() ? folder : QDir(folder).filePath(proposed);
+}
+
+void WidgetQuestions::Remember(const QString &chosen)
+{
+    // A folder whose name the settings file cannot hold (a line break) is not kept.
+    if (m_folders && !chosen.isEmpty())
+        m_folders->WriteString(kFoldersSection, kLastFolderKey, QFileInfo(chosen).absolutePath());
+}
+
 QString WidgetQuestions::AskOpenFileName(const QString &proposed, const QString &title, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(m_parent, title.isEmpty() ? QStringLiteral("Obrir") : title,
-                                        proposed, filter.isEmpty() ? OpenFilter() : filter);
+    const QString chosen = QFileDialog::getOpenFileName(m_parent, title.isEmpty() ? QStringLiteral("Obrir") : title,
+                                                        StartPlace(proposed), filter.isEmpty() ? OpenFilter() : filter);
+    Remember(chosen);
+    return chosen;
 }
 
 QString WidgetQuestions::AskSaveFileName(const QString &proposed)
 {
-    QFileDialog dialog(m_parent, QStringLiteral("Guardar com"), proposed, DocumentFilter());
+    const QString start = StartPlace(proposed);
+    QFileDialog dialog(m_parent, QStringLiteral("Guardar com"), start, DocumentFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (!proposed.isEmpty())
-        dialog.selectFile(proposed);
+        dialog.selectFile(start);
     while (dialog.exec() == QDialog::Accepted) {
         const QString fileName = dialog.selectedFiles().value(0);
         const QFileInfo info(fileName);
@@ -82,6 +115,7 @@ QString WidgetQuestions::AskSaveFileName(const QString &proposed)
                                  QStringLiteral("%1 és només de lectura.").arg(info.fileName()));
             continue;
         }
+        Remember(fileName);
         return fileName;
     }
     return QString();

@@ -1,13 +1,15 @@
 # tolvanet_add_test(NAME name SOURCES files... LIBS targets...)
-# One QtTest executable per unit, run offscreen by CTest, with the test doubles at hand.
+# One QtTest executable per unit, run by CTest (off screen unless TOLVANET_QT_PLATFORM says otherwise), with the test doubles at hand.
 function(tolvanet_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE Qt6::Test tolvanet_testfakes ${T_LIBS})
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  # Off screen unless the run names another window system (CI's Wayland pass).
+  add_test(NAME ${T_NAME}
+    COMMAND sh -c "QT_QPA_PLATFORM=\${TOLVANET_QT_PLATFORM:-offscreen} exec \"\$0\" \"\$@\"" $<TARGET_FILE:${T_NAME}>)
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOLVANET_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    ENVIRONMENT "TOLVANET_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
     TIMEOUT 300)
 endfunction()
 

@@ -26,7 +26,7 @@ packages=(
 if [ "${1:-}" = "--tests" ]; then
   packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng qpdf
     pipewire wireplumber pipewire-pulse
-    dpkg-dev fakeroot lintian desktop-file-utils appstream)
+    dpkg-dev fakeroot lintian desktop-file-utils appstream weston)
 fi
 missing=()
 for package in "${packages[@]}"; do

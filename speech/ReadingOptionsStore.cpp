@@ -10,6 +10,7 @@ namespace {
 const QString kSection = QStringLiteral("LlibreriaLlegir");
 const QString kYes = QStringLiteral("SI");
 const QString kNo = QStringLiteral("NO");
+const QString kLanguageKey = QStringLiteral("LLENGUA");
 
 constexpr int kDefaultLanguage = 1;
 
@@ -33,25 +34,44 @@ void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &lan
     languageWindow.ListBoxLlenguatgeClick();
 }
 
-QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const ReadingOptions &options,
-                                       const FormLlenguatge &languageWindow)
+bool SeenReadingSettings::ChangedElsewhere(const QString &key, const QString &storedNow, const QString &ours) const
 {
-    for (const ReadingOptionKey &entry : kReadingOptionKeys) {
-        const QString value = options.IsOn(entry.option) ? kYes : kNo;
-        if (!settings.WriteString(kSection, QLatin1String(entry.key), value))
+    const auto seen = m_seen.constFind(key);
+    return seen != m_seen.constEnd() && storedNow != seen->stored && ours == seen->ours;
+}
+
+QString StoreReadingOptionsAndLanguage(SettingsStore &settings, const ReadingOptions &options,
+                                       const FormLlenguatge &languageWindow, const SeenReadingSettings *seen)
+{
+    auto store = [&](const QString &key, const QString &value) {
+        if (seen && seen->ChangedElsewhere(key, settings.ReadString(kSection, key, QString()), value))
+            return true;
+        return settings.WriteString(kSection, key, value);
+    };
+    for (const ReadingOptionKey &entry : kReadingOptionKeys)
+        if (!store(QLatin1String(entry.key), options.IsOn(entry.option) ? kYes : kNo))
             return settings.LastError();
-    }
-    if (!settings.WriteString(kSection, QStringLiteral("LLENGUA"), QString::number(languageWindow.LanguageIndex())))
+    if (!store(kLanguageKey, QString::number(languageWindow.LanguageIndex())))
         return settings.LastError();
     return {};
 }
 
-void StoreReadingOptionsAsTheyChange(SettingsStore &settings, ReadingOptions &options,
-                                     FormLlenguatge &languageWindow,
-                                     std::function<void(const QString &)> report)
+std::shared_ptr<SeenReadingSettings> StoreReadingOptionsAsTheyChange(SettingsStore &settings, ReadingOptions &options,
+                                                                     FormLlenguatge &languageWindow,
+                                                                     std::function<void(const QString &)> report)
 {
-    auto store = [&settings, report](const QString &key, const QString &value) {
-        if (!settings.WriteString(kSection, key, value) && report)
+    auto seen = std::make_shared<SeenReadingSettings>();
+    for (const ReadingOptionKey &entry : kReadingOptionKeys) {
+        const QString key = QLatin1String(entry.key);
+        seen->Saw(key, settings.ReadString(kSection, key, QString()), options.IsOn(entry.option) ? kYes : kNo);
+    }
+    seen->Saw(kLanguageKey, settings.ReadString(kSection, kLanguageKey, QString()),
+              QString::number(languageWindow.LanguageIndex()));
+
+    auto store = [&settings, report, seen](const QString &key, const QString &value) {
+        if (settings.WriteString(kSection, key, value))
+            seen->Saw(key, value, value);
+        else if (report)
             report(settings.LastError());
     };
     QObject::connect(&options, &ReadingOptions::changed, &languageWindow,
@@ -61,7 +81,8 @@ void StoreReadingOptionsAsTheyChange(SettingsStore &settings, ReadingOptions &op
                                  store(QLatin1String(entry.key), on ? kYes : kNo);
                      });
     QObject::connect(&languageWindow, &FormLlenguatge::languageApplied, &options,
-                     [store](int index) { store(QStringLiteral("LLENGUA"), QString::number(index)); });
+                     [store](int index) { store(kLanguageKey, QString::number(index)); });
+    return seen;
 }
 
 bool NeedsFirstVoiceChoice(const SettingsStore &settings)

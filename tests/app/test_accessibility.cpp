@@ -9,6 +9,7 @@
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QAbstractButton>
@@ -272,8 +273,7 @@ private slots:
         FormPrincipal &main = *windows->main;
         const MainToolBar &tools = main.ToolBar();
         main.show();
-        QApplication::setActiveWindow(&main);
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QVERIFY(ShowActive(&main));
         main.Edit()->setFocus();
 
         Press(Qt::Key_F6);
@@ -423,8 +423,7 @@ private slots:
         main.ActionFor(QStringLiteral("find"))->trigger();
         auto *find = main.findChild<QDialog *>(QStringLiteral("FindDialog1"));
         QVERIFY(find);
-        QApplication::setActiveWindow(find);
-        QVERIFY(QTest::qWaitForWindowActive(find));
+        QVERIFY(ShowActive(find));
         auto *field = find->findChild<QLineEdit *>(QStringLiteral("EditBuscar"));
         field->setFocus();
         QTest::keyClicks(field, QStringLiteral("zzz"));

@@ -6,6 +6,7 @@
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/fakes/FakeAccessibilityStatus.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
@@ -48,8 +49,7 @@ class TestKeyboard : public QObject
             return false;
         file.close();
         m_windows = StartProgram(TestStartupOptions(m_dir.path(), &m_engines));
-        QApplication::setActiveWindow(&Main());
-        if (!QTest::qWaitForWindowActive(&Main()))
+        if (!ShowActive(&Main()))
             return false;
         Main().Edit()->setFocus();
         return Main().Edit()->hasFocus();
@@ -231,6 +231,28 @@ private slots:
         QTRY_VERIFY(oneHand->isChecked());
         QVERIFY(Options(Qt::Key_Return));
         QTRY_VERIFY(!oneHand->isChecked());
+    }
+
+    // Out of the menu bar by Esc, wherever the walk along it ended, the keys are the editor's again.
+    void escapeOutOfTheMenuBarReturnsToTheEditor()
+    {
+        QVERIFY(Start("[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=1\r\n"));
+        Key(Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        Key(Qt::Key_Escape);
+        Key(Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        for (int step = 0; step < 4; ++step)
+            Key(Qt::Key_Right);
+        Key(Qt::Key_Escape);
+        Key(Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTRY_COMPARE(Main().focusWidget(), Main().Edit());
+        Key(Qt::Key_S);
+        Key(Qt::Key_I);
+        QCOMPARE(Main().Edit()->toPlainText(), QStringLiteral("si"));
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     void theEndOfAnExportIsSpoken_data()

@@ -7,6 +7,7 @@
 #include "core/WaitWithEvents.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
 #include <QAction>
@@ -228,7 +229,7 @@ private slots:
         FormPrincipal &window = lone.window;
         window.show();
         // On Wayland the window is active a moment after it is exposed; shortcuts wait for it.
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(ShowActive(&window));
         window.Document().SetText("un dos un");
         window.Document().Select(0, 0);
         window.Session().findText = "un";

@@ -6,6 +6,7 @@
 #include "speech/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QAction>
@@ -77,7 +78,7 @@ private slots:
         QCOMPARE(windows->speech->SelectedIndex(), 1);
 
         // The editor talks: a typed letter reaches the selected voice.
-        windows->main->activateWindow();
+        QVERIFY(ShowActive(windows->main.get()));
         windows->main->Edit()->setFocus();
         QTest::keyClick(windows->main->Edit(), Qt::Key_A);
         QTRY_VERIFY(m_log.contains("msp:speak:a"));
@@ -133,8 +134,7 @@ private slots:
         auto windows = StartProgram(Options(dir.path()));
         FormPrincipal &main = *windows->main;
         QVERIFY(!main.FullMenuMode());
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        main.activateWindow();
+        QVERIFY(ShowActive(&main));
         main.Edit()->setFocus();
         main.Document().SetText("3 + 4");
         QTest::keyClick(main.Edit(), Qt::Key_M, Qt::ControlModifier);

@@ -7,6 +7,7 @@
 #include "app/ReadingTriggers.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/fakes/RecordingSpeech.h"
 
 #include <QAction>
@@ -59,9 +60,7 @@ struct TriggerHarness
 
     bool Show()
     {
-        window.show();
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window))
+        if (!ShowActive(&window))
             return false;
         edit->setFocus();
         return edit->hasFocus();

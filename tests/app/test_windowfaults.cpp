@@ -9,6 +9,7 @@
 #include "speech/SpeechController.h"
 #include "core/WholeFiles.h"
 #include "tests/FaultyFiles.h"
+#include "tests/common/WindowActivation.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 #include "tests/fakes/ScriptedQuestions.h"
@@ -128,8 +129,7 @@ private slots:
         QTemporaryDir dir;
         auto windows = StartProgram(Options(dir.path()));
         FormPrincipal &main = *windows->main;
-        main.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QVERIFY(ShowActive(&main));
         main.Document().SetText(QStringLiteral("un\u00a0dos"));
         EditorWidget *edit = main.Edit();
 
@@ -477,8 +477,7 @@ private slots:
         WriteFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
         auto windows = StartProgram(options);
         FormPrincipal &main = *windows->main;
-        QApplication::setActiveWindow(&main);
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QVERIFY(ShowActive(&main));
         main.Edit()->setFocus();
         QStringList sentences;
         for (int i = 0; i < 60; ++i)

@@ -1,15 +1,25 @@
 #include "app/EditorWidget.h"
+#include "app/FindDialogs.h"
 #include "app/MainWindow.h"
 #include "app/RecoveryCopy.h"
 #include "app/Startup.h"
 #include "core/SettingsStore.h"
 #include "core/ReadingOptions.h"
 #include "speech/FormLlenguatge.h"
+#include "speech/InterfaceLanguages.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFile>
+#include <QFileDialog>
+#include <QStandardPaths>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -137,6 +147,8 @@ private slots:
 
     void theWindowOpensWhollyOnTheScreen()
     {
+        if (QGuiApplication::platformName() == QLatin1String("wayland"))
+            QSKIP("On Wayland the compositor places the window; the program never learns where.");
         QTemporaryDir dir;
         QVERIFY(WriteWholeFile(dir.filePath("tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n"));
         auto windows = StartProgram(TestStartupOptions(dir.path(), &m_engines));
@@ -150,6 +162,132 @@ private slots:
                                 .arg(main.frameGeometry().width())
                                 .arg(main.frameGeometry().height())));
         CloseWithoutSaving(*windows);
+    }
+
+    // The replace dialog, opened again after a button had the focus, takes typing in its
+    // find field; an empty replacement deletes every match, taken back by one undo.
+    void theReplaceDialogTakesTheFindTextEveryTime()
+    {
+        QTemporaryDir dir;
+        LoneWindow lone(dir.path());
+        FormPrincipal &main = lone.window;
+        main.show();
+        QVERIFY(ShowActive(&main));
+        const QString text = QStringLiteral("la casa, la mare i la filla");
+        main.Document().SetText(text);
+        main.Document().Select(0, 0);
+        auto *replace = [&] {
+            main.ActionFor(QStringLiteral("replace"))->trigger();
+            auto *dialog = main.findChild<QDialog *>(QStringLiteral("ReplaceDialog1"));
+            QApplication::setActiveWindow(dialog);
+            return dialog;
+        }();
+        QVERIFY(ShowActive(replace));
+        QTest::keyClicks(QApplication::focusWidget(), "la ");
+        QTest::keyClick(replace, Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(main.Document().SelectedText(), QStringLiteral("la "));
+        QTest::keyClick(replace, Qt::Key_O, Qt::AltModifier);
+        QTRY_COMPARE(main.Document().Text(), QStringLiteral("casa, mare i filla"));
+        // Left on a button, as Tab and Space leave it.
+        replace->findChild<QWidget *>(QStringLiteral("ButtonBuscarSeguent"))->setFocus();
+
+        replace->hide();
+        main.ActionFor(QStringLiteral("replace"))->trigger();
+        QVERIFY(ShowActive(replace));
+        auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(field);
+        QCOMPARE(field->objectName(), QStringLiteral("EditBuscar"));
+        QCOMPARE(field->selectedText(), QStringLiteral("la "));
+        replace->hide();
+        main.Edit()->undo();
+        QCOMPARE(main.Document().Text(), text);
+        main.Document().SetModified(false);
+        main.close();
+    }
+
+    // Each caption of the replace dialog has an Alt letter of its own in every language.
+    void theReplaceDialogsAltLettersDiffer()
+    {
+        QWidget owner;
+        ReplaceDialog dialog(&owner);
+        for (int language = 0; language < kLanguageCount; ++language) {
+            owner.setProperty(kInterfaceLanguageProperty, language);
+            QCoreApplication::sendEvent(&dialog, new QEvent(QEvent::LanguageChange));
+            QMap<QChar, QString> letters;
+            for (QWidget *control : dialog.findChildren<QWidget *>()) {
+                QString caption;
+                if (auto *label = qobject_cast<QLabel *>(control))
+                    caption = label->text();
+                else if (auto *button = qobject_cast<QAbstractButton *>(control))
+                    caption = button->text();
+                const qsizetype at = caption.indexOf(QLatin1Char('&'));
+                if (at < 0 || at + 1 >= caption.size())
+                    continue;
+                const QChar letter = caption.at(at + 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(QStringLiteral("language %1: %2 and %3")
+                                                                   .arg(language)
+                                                                   .arg(letters.value(letter), caption)));
+                letters.insert(letter, caption);
+            }
+            QCOMPARE(letters.size(), 8);
+        }
+    }
+
+    // The open and save dialogs start beside the document, else where the last one chose,
+    // else in the documents folder; the last folder outlives the program.
+    void theFileDialogsStartWhereTheUserWorks()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("classe"));
+        const QString folder = dir.filePath("classe");
+        const QString letter = folder + "/carta.txt";
+        QVERIFY(WriteWholeFile(letter, "Benvolguda\r\n"));
+        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(documents).isDir())
+            documents = QDir::homePath();
+        const AppPaths paths = AppPaths::InDirectory(dir.path());
+        SettingsStore settings(paths.settingsFile);
+        auto window = std::make_unique<FormPrincipal>(paths, settings, nullptr, nullptr);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Runs a command whose file dialog gives where it started and chooses `file` (none: cancel).
+        auto startOf = [&](FormPrincipal &main, const QString &command, const QString &file = QString()) {
+            QString started;
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                if (!dialog || !dialog->isVisible())
+                    return;
+                answer.stop();
+                started = QFileInfo(dialog->directory().absolutePath()).canonicalFilePath();
+                if (file.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            answer.start(20);
+            main.RunCommandById(command);
+            return started;
+        };
+        const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+        QCOMPARE(startOf(*window, "open", letter), QFileInfo(documents).canonicalFilePath());
+        QCOMPARE(window->Documents().CurrentFileName(), letter);
+        QCOMPARE(startOf(*window, "save-as"), canonicalFolder);
+        QCOMPARE(startOf(*window, "open"), canonicalFolder);
+        window->RunCommandById("new");
+        QCOMPARE(startOf(*window, "save-as"), canonicalFolder);
+        window->close();
+        window.reset();
+
+        ResetProgramAndVoices();
+        SettingsStore again(paths.settingsFile);
+        FormPrincipal next(paths, again, nullptr, nullptr);
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QCOMPARE(startOf(next, "open"), canonicalFolder);
+        next.close();
     }
 
     // A crash after typing: the next start offers the text back whole; No keeps it for later.

@@ -1,6 +1,8 @@
 #include "SpeechWindowFakes.h"
 #include "speech/FormTTS.h"
 
+#include "tests/common/WindowActivation.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -374,8 +376,7 @@ void TestFormTTS::everyControlIsReachedByTabAndNamed()
     ReadingOptions options;
     FormTTS window(voices, dictionary, settings.store, options);
     window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(ShowActive(&window));
 
     QStringList reached;
     for (int i = 0; i < 20; ++i) {
@@ -404,8 +405,7 @@ void TestFormTTS::movingThroughTheVoicesSpeaksEachInItsVoice()
     ReadingOptions options;
     FormTTS window(voices, dictionary, settings.store, options);
     window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(ShowActive(&window));
     auto *list = Control<QListWidget>(window, "ListBoxMotorsDeVeu");
     QCOMPARE(QApplication::focusWidget(), list);
 
@@ -448,8 +448,7 @@ void TestFormTTS::enterAcceptsUnlessAButtonHasTheFocus()
     int helpShown = 0;
     window.SetHelpAction([&] { ++helpShown; });
     window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(ShowActive(&window));
     // Reached with Tab only, as a keyboard user would.
     for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != focus; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -4,6 +4,8 @@
 #include "speech/FormTTS.h"
 #include "speech/InterfaceLanguages.h"
 
+#include "tests/common/WindowActivation.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -308,8 +310,7 @@ void TestLanguages::listIsReachedAndNamed()
 {
     Windows windows;
     windows.languages.show();
-    QApplication::setActiveWindow(&windows.languages);
-    QVERIFY(QTest::qWaitForWindowActive(&windows.languages));
+    QVERIFY(ShowActive(&windows.languages));
     QCOMPARE(QApplication::focusWidget(), windows.List());
     QVERIFY(!QAccessible::queryAccessibleInterface(windows.List())->text(QAccessible::Name).isEmpty());
     QTest::keyClick(windows.List(), Qt::Key_Tab);

@@ -61,6 +61,7 @@ private slots:
     void storeWritesEveryOptionThenTheLanguage();
     void storeThenRestoreGivesTheSameBoxes();
     void storeReportsAFailedWrite();
+    void aSecondCopyClosingLaterKeepsTheFirstsChanges();
     void storedLanguageIsSelectedAndApplied_data();
     void storedLanguageIsSelectedAndApplied();
     void firstRunNeedsAVoice_data();
@@ -158,6 +159,36 @@ void TestReadingOptions::storeThenRestoreGivesTheSameBoxes()
     RestoreReadingOptions(sameFile, second.options);
     for (int i = 0; i < options.size(); ++i)
         QCOMPARE(second.speech.IsOptionChecked(options[i]), i % 3 != 0);
+}
+
+// Two copies on one settings file: the one closing last writes only what it changed itself.
+void TestReadingOptions::aSecondCopyClosingLaterKeepsTheFirstsChanges()
+{
+    Windows first;
+    SettingsStore shared(first.settings.store.FileName());
+    QVERIFY(shared.WriteString(kSection, QStringLiteral("LLENGUA"), QStringLiteral("0")));
+    Windows second;
+    for (Windows *copy : {&first, &second}) {
+        SettingsStore &store = copy == &first ? first.settings.store : shared;
+        RestoreReadingOptions(store, copy->options);
+        RestoreInterfaceLanguage(store, copy->languages);
+    }
+    auto firstSeen = StoreReadingOptionsAsTheyChange(first.settings.store, first.options, first.languages, {});
+    auto secondSeen = StoreReadingOptionsAsTheyChange(shared, second.options, second.languages, {});
+
+    first.speech.SetOptionChecked(ReadingOption::Letters, true);
+    first.languages.SetLanguageIndex(5);
+    first.languages.ListBoxLlenguatgeClick();
+    second.speech.SetOptionChecked(ReadingOption::ReadAll, false);
+    QVERIFY(StoreReadingOptionsAndLanguage(first.settings.store, first.options, first.languages, firstSeen.get())
+                .isEmpty());
+    QVERIFY(StoreReadingOptionsAndLanguage(shared, second.options, second.languages, secondSeen.get()).isEmpty());
+
+    QCOMPARE(first.settings.Read(kSection, "LLEGIR LLETRES"), QStringLiteral("SI"));
+    QCOMPARE(first.settings.Read(kSection, "LLENGUA"), QStringLiteral("5"));
+    QCOMPARE(first.settings.Read(kSection, "F7"), QStringLiteral("NO"));
+    // A key neither copy changed is still written whole, as closing always did.
+    QCOMPARE(first.settings.Read(kSection, "F8"), QStringLiteral("SI"));
 }
 
 void TestReadingOptions::storeReportsAFailedWrite()
