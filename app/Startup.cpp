@@ -11,6 +11,8 @@
 #include "core/ReadingOptions.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
+#include "app/SpellingAssistant.h"
+#include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
 #include "app/StatusAnnouncer.h"
 #include "core/WaitWithEvents.h"
@@ -205,6 +207,7 @@ ProgramWindows::~ProgramWindows()
     // Whatever reads the editor or speaks goes before the windows it uses.
     exporter.reset();
     launcher.reset();
+    spelling.reset();
     triggers.reset();
     highlight.reset();
     oneHand.reset();
@@ -290,6 +293,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->dictionary->FormCreate();
     windows->languages = std::make_unique<FormLlenguatge>(*windows->speechWindow, &main);
     ConnectReading(*windows);
+    ConnectSpelling(*windows, options.paths.programDir, engines.wave);
     windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
     windows->exporter = std::make_unique<AudioExporter>(options.paths, *windows->desktop, *windows->launcher);
     ConnectAudioExport(*windows);

@@ -10,8 +10,8 @@ class PersonalWordList
 public:
     // The longest word kept; a longer line is no word of anyone's.
     static constexpr int kLongestWord = 100;
-    // The largest list read; a bigger file is not a word list.
-    static constexpr qint64 kLargestList = qint64(4) << 20;
+    // The largest list read; a bigger file is not a word list (a long line in it is left out).
+    static constexpr qint64 kLargestList = qint64(32) << 20;
 
     explicit PersonalWordList(QString fileName);
 
