@@ -43,7 +43,8 @@ and HTML helpers and a blackboard to HTML5 converter. The interface speaks
 Catalan, Spanish, Basque, Galician, Portuguese, English and French.")
 # The libraries the programs link come from dpkg-shlibdeps (the voice library beside
 # them is loaded at run time, not linked). What the programs start or load at run time
-# is listed by hand: the voices' data, the speech service, the encoders, Qt's
+# is listed by hand: the voices' data, the spelling library and its dictionaries, the
+# speech service, the encoders, Qt's
 # window-system and media plugins and the decoders behind them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
