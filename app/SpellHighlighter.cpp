@@ -1,46 +1,59 @@
 #include "app/SpellHighlighter.h"
 
 #include "spell/SpellChecker.h"
-#include "spell/SpellWords.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace
 {
-// Blocks checked above and below those shown, so that a short scroll finds them marked.
+// Lines checked above and below those shown before the background goes on.
 constexpr int kMargin = 40;
 
-// Whether the block has been checked with the current dictionary.
-class CheckedMark : public QTextBlockUserData
+// A line's marks, as places in the line, and the dictionary they were found with.
+class BlockMarks : public QTextBlockUserData
 {
 public:
-    bool checked = false;
+    int generation = -1;
+    QList<WordSpan> spans;
 };
+
+BlockMarks *MarksOf(const QTextBlock &block)
+{
+    return static_cast<BlockMarks *>(block.userData());
+}
+
+void DrawWave(QPainter &painter, qreal left, qreal right, qreal y)
+{
+    QPainterPath wave;
+    wave.moveTo(left, y);
+    bool up = true;
+    for (qreal x = left + 2; x <= right + 1; x += 2, up = !up)
+        wave.lineTo(x, up ? y - 2 : y);
+    painter.drawPath(wave);
+}
 } // namespace
 
-SpellHighlighter::SpellHighlighter(QPlainTextEdit *edit)
-    : QSyntaxHighlighter(static_cast<QObject *>(edit)), m_edit(edit)
+SpellHighlighter::SpellHighlighter(QPlainTextEdit *edit) : QWidget(edit ? edit->viewport() : nullptr), m_edit(edit)
 {
-    m_mark.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    m_mark.setUnderlineColor(QColor(0xd0, 0x10, 0x10));
-    m_shownTimer.setSingleShot(true);
-    m_shownTimer.setInterval(0);
-    connect(&m_shownTimer, &QTimer::timeout, this, &SpellHighlighter::UpdateShownBlocks);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &SpellHighlighter::CheckPending);
     if (!m_edit)
         return;
-    auto later = [this] { m_shownTimer.start(); };
-    connect(m_edit->verticalScrollBar(), &QScrollBar::valueChanged, this, later);
-    connect(m_edit->verticalScrollBar(), &QScrollBar::rangeChanged, this, later);
+    m_edit->viewport()->installEventFilter(this);
+    setGeometry(m_edit->viewport()->rect());
+    connect(m_edit->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Schedule(0); });
     connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &SpellHighlighter::CaretMoved);
-    connect(m_edit->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        // A key typed adds a character or two; a paste or a load is no typing.
-        m_typing = removed == 0 && added > 0 && added <= 2;
-    });
-    // Attached after the watch above, so that it knows of a key typed before the marks are made.
-    setDocument(m_edit->document());
+    connect(m_edit->document(), &QTextDocument::contentsChange, this, &SpellHighlighter::ContentsChange);
+    show();
 }
 
 void SpellHighlighter::SetChecker(const SpellChecker *checker)
@@ -51,89 +64,189 @@ void SpellHighlighter::SetChecker(const SpellChecker *checker)
 
 void SpellHighlighter::Recheck()
 {
-    if (!m_edit)
-        return;
-    // Only what is shown is checked now (ChecksBlockNow); the rest as it is scrolled to.
-    UpdateShownBlocks();
-    rehighlight();
+    ++m_generation;
+    m_backgroundBlock = 0;
+    m_backgroundDone = false;
+    Schedule(0);
+    update();
 }
 
-bool SpellHighlighter::ChecksBlockNow(const QTextBlock &block) const
+void SpellHighlighter::Schedule(int delayMs)
 {
-    if (document()->characterCount() <= kWholeDocumentLimit)
-        return true;
-    const int number = block.blockNumber();
-    if (number >= m_firstShown - kMargin && number <= m_lastShown + kMargin)
-        return true;
-    return m_edit && m_edit->textCursor().blockNumber() == number;
+    // A burst of keys is checked once, a moment after its first key.
+    if (!m_timer.isActive() || delayMs < m_timer.remainingTime())
+        m_timer.start(delayMs);
 }
 
-void SpellHighlighter::highlightBlock(const QString &text)
+bool SpellHighlighter::Stale(const QTextBlock &block) const
 {
-    auto *mark = static_cast<CheckedMark *>(currentBlockUserData());
-    if (!mark) {
-        mark = new CheckedMark;
-        setCurrentBlockUserData(mark);
+    const BlockMarks *marks = MarksOf(block);
+    return !marks || marks->generation != m_generation;
+}
+
+void SpellHighlighter::ContentsChange(int position, int removed, int added)
+{
+    QTextBlock block = m_edit->document()->findBlock(position);
+    // A key typed adds a character or two; a paste or a load is no typing.
+    m_typing = removed == 0 && added > 0 && added <= 2;
+    if (BlockMarks *marks = block.isValid() ? MarksOf(block) : nullptr) {
+        // The marks after the change move with their words; the word changed waits for its check.
+        const int at = position - block.position();
+        QList<WordSpan> kept;
+        for (WordSpan span : std::as_const(marks->spans)) {
+            if (span.start + span.length < at) {
+                kept << span;
+            } else if (span.start > at + removed) {
+                span.start += added - removed;
+                kept << span;
+            }
+        }
+        marks->spans = kept;
+        marks->generation = -1;
     }
-    if (!m_checker || !m_checker->Usable()) {
-        mark->checked = true;
-        return;
+    if (!m_typing) {
+        m_backgroundBlock = qMin(m_backgroundBlock, block.isValid() ? block.blockNumber() : 0);
+        m_backgroundDone = false;
     }
-    const QTextBlock block = currentBlock();
-    mark->checked = ChecksBlockNow(block);
-    if (!mark->checked)
-        return;
-    // The word that ends at the caret while it is typed waits until the caret leaves it.
-    qsizetype typedStart = -1;
-    if (m_edit && m_typing && m_edit->textCursor().block() == block) {
-        const qsizetype caret = m_edit->textCursor().positionInBlock();
-        const WordSpan typed = WordAt(text, caret);
-        if (typed.length > 0 && typed.start + typed.length == caret)
-            typedStart = typed.start;
-    }
-    m_typedBlock = typedStart >= 0 ? block.blockNumber() : -1;
-    m_typedStart = int(typedStart);
-    for (const WordSpan &word : WordsToCheck(text)) {
-        if (word.start == typedStart)
-            continue;
-        if (!m_checker->IsCorrect(QStringView(text).mid(word.start, word.length)))
-            setFormat(int(word.start), int(word.length), m_mark);
-    }
+    Schedule();
 }
 
 void SpellHighlighter::CaretMoved()
 {
-    if (m_typedBlock < 0 || !m_edit)
+    if (m_typedBlock < 0)
         return;
+    // Typing on in the same word moves the caret along it; the check of each key's
+    // change finds where the word ends.
     const QTextCursor caret = m_edit->textCursor();
-    if (caret.blockNumber() == m_typedBlock) {
-        const WordSpan word = WordAt(caret.block().text(), caret.positionInBlock());
-        if (word.length > 0 && word.start == m_typedStart && word.start + word.length == caret.positionInBlock())
-            return;
-    }
-    const QTextBlock block = document()->findBlockByNumber(m_typedBlock);
+    if (m_typing && caret.blockNumber() == m_typedBlock && caret.positionInBlock() > m_typedStart)
+        return;
+    const QTextBlock block = m_edit->document()->findBlockByNumber(m_typedBlock);
     m_typedBlock = -1;
-    m_typing = false;
-    if (block.isValid())
-        rehighlightBlock(block);
+    if (BlockMarks *marks = block.isValid() ? MarksOf(block) : nullptr)
+        marks->generation = -1;
+    Schedule();
 }
 
-void SpellHighlighter::UpdateShownBlocks()
+bool SpellHighlighter::CheckBlock(const QTextBlock &block)
 {
-    if (!m_edit || document()->characterCount() <= kWholeDocumentLimit)
-        return;
-    const QWidget *viewport = m_edit->viewport();
-    m_firstShown = m_edit->cursorForPosition(QPoint(0, 0)).blockNumber();
-    m_lastShown = m_edit->cursorForPosition(QPoint(viewport->width() - 1, viewport->height() - 1)).blockNumber();
+    auto *marks = MarksOf(block);
+    if (!marks) {
+        marks = new BlockMarks;
+        QTextBlock owner = block;
+        owner.setUserData(marks);
+    }
+    marks->generation = m_generation;
+    const QList<WordSpan> before = std::exchange(marks->spans, {});
     if (!m_checker || !m_checker->Usable())
+        return !before.isEmpty();
+    const QString text = block.text();
+    // The word that ends at the caret while it is typed waits until the caret leaves it.
+    qsizetype typedStart = -1;
+    const QTextCursor caret = m_edit->textCursor();
+    if (m_typing && caret.block() == block) {
+        const WordSpan typed = WordAt(text, caret.positionInBlock());
+        if (typed.length > 0 && typed.start + typed.length == caret.positionInBlock())
+            typedStart = typed.start;
+    }
+    if (typedStart >= 0 || m_typedBlock == block.blockNumber()) {
+        m_typedBlock = typedStart >= 0 ? block.blockNumber() : -1;
+        m_typedStart = typedStart;
+    }
+    for (const WordSpan &word : WordsToCheck(text))
+        if (word.start != typedStart && !m_checker->IsCorrect(QStringView(text).mid(word.start, word.length)))
+            marks->spans << word;
+    return marks->spans != before;
+}
+
+void SpellHighlighter::CheckPending()
+{
+    if (!m_edit)
         return;
-    QTextBlock block = document()->findBlockByNumber(qMax(0, m_firstShown - kMargin));
-    const int last = m_lastShown + kMargin;
-    m_typing = false;
-    while (block.isValid() && block.blockNumber() <= last) {
-        const auto *mark = static_cast<const CheckedMark *>(block.userData());
-        if (!mark || !mark->checked)
-            rehighlightBlock(block);
-        block = block.next();
+    QElapsedTimer slice;
+    slice.start();
+    QTextDocument *document = m_edit->document();
+    // First the caret's line and those shown, then the rest in slices.
+    bool changed = false;
+    const QTextBlock caretBlock = m_edit->textCursor().block();
+    if (Stale(caretBlock))
+        changed = CheckBlock(caretBlock);
+    const int first = m_edit->cursorForPosition(QPoint(0, 0)).blockNumber();
+    const int last = m_edit->cursorForPosition(QPoint(width() - 1, height() - 1)).blockNumber();
+    for (QTextBlock block = document->findBlockByNumber(qMax(0, first - kMargin));
+         block.isValid() && block.blockNumber() <= last + kMargin; block = block.next())
+        if (Stale(block))
+            changed = CheckBlock(block) || changed;
+    if (changed)
+        update();
+    if (m_backgroundDone)
+        return;
+    QTextBlock block = document->findBlockByNumber(m_backgroundBlock);
+    for (; block.isValid() && slice.elapsed() < kSliceMs; block = block.next())
+        if (Stale(block))
+            CheckBlock(block);
+    if (block.isValid()) {
+        m_backgroundBlock = block.blockNumber();
+        // The event loop, and the user's keys, come between two slices.
+        m_timer.start(10);
+    } else {
+        m_backgroundDone = true;
+    }
+}
+
+QList<WordSpan> SpellHighlighter::Marks() const
+{
+    QList<WordSpan> all;
+    if (!m_edit)
+        return all;
+    for (QTextBlock block = m_edit->document()->begin(); block.isValid(); block = block.next())
+        if (const BlockMarks *marks = MarksOf(block))
+            for (const WordSpan &span : marks->spans)
+                all << WordSpan{block.position() + span.start, span.length};
+    return all;
+}
+
+bool SpellHighlighter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && watched == parent()) {
+        setGeometry(static_cast<QWidget *>(watched)->rect());
+        Schedule(0);
+    }
+    return false;
+}
+
+void SpellHighlighter::moveEvent(QMoveEvent *)
+{
+    // Scrolling the viewport moves its children along with the text.
+    if (pos() != QPoint(0, 0))
+        move(0, 0);
+}
+
+void SpellHighlighter::paintEvent(QPaintEvent *)
+{
+    if (!m_edit || !m_checker || !m_checker->Usable())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0xe0, 0x20, 0x20), 1.2));
+    QTextCursor at(m_edit->document());
+    // A line shown holds one block at most: that many blocks cover the viewport.
+    int blocks = height() / qMax(1, m_edit->fontMetrics().lineSpacing()) + 2;
+    for (QTextBlock block = m_edit->cursorForPosition(QPoint(0, 0)).block(); block.isValid() && blocks-- > 0;
+         block = block.next()) {
+        const BlockMarks *marks = MarksOf(block);
+        const QTextLayout *layout = block.layout();
+        if (!marks || marks->spans.isEmpty() || !layout)
+            continue;
+        for (const WordSpan &span : marks->spans) {
+            at.setPosition(block.position() + int(span.start));
+            const QRect start = m_edit->cursorRect(at);
+            // A word wrapped over two lines is underlined on the first.
+            const QTextLine line = layout->lineForTextPosition(int(span.start));
+            if (!line.isValid())
+                continue;
+            const int end = int(qMin<qsizetype>(span.start + span.length, line.textStart() + line.textLength()));
+            const qreal width = line.cursorToX(end) - line.cursorToX(int(span.start));
+            DrawWave(painter, start.left(), start.left() + width, start.bottom() - 0.5);
+        }
     }
 }

@@ -35,8 +35,7 @@ SpellingAssistant::SpellingAssistant(QPlainTextEdit *edit, SettingsStore &settin
 SpellingAssistant::~SpellingAssistant()
 {
     // The marks go before the dictionary they ask.
-    if (m_highlighter)
-        m_highlighter->SetChecker(nullptr);
+    delete m_highlighter;
 }
 
 void SpellingAssistant::SetTone(WavePlayer *player, const QString &fileName)
@@ -112,6 +111,11 @@ bool SpellingAssistant::IsMisspelled(const QString &word) const
         if (!m_checker->IsCorrect(QStringView(word).mid(span.start, span.length)))
             return true;
     return false;
+}
+
+QList<WordSpan> SpellingAssistant::Marks() const
+{
+    return m_highlighter ? m_highlighter->Marks() : QList<WordSpan>();
 }
 
 WordSpan SpellingAssistant::MisspelledAt(int position) const

@@ -57,6 +57,8 @@ public:
     // A word the marks would show: checking on, a dictionary, and the word unknown.
     bool IsMisspelled(const QString &word) const;
 
+    // The words marked now, as places in the document (checked a moment after a change).
+    QList<WordSpan> Marks() const;
     // The marked word at a place of the document; an empty span when the word there is right.
     WordSpan MisspelledAt(int position) const;
     // The menu of the marked word at a place of the document, or null; the caller shows it.
@@ -91,7 +93,7 @@ private:
     std::unique_ptr<SpellChecker> m_checker;
     QString m_checkerLanguage;
     bool m_triedLanguage = false;
-    SpellHighlighter *m_highlighter = nullptr;
+    QPointer<SpellHighlighter> m_highlighter;
     QSet<QString> m_ignored;
     bool m_enabled = true;
     QPointer<QAction> m_item;

@@ -11,6 +11,8 @@
 
 namespace
 {
+constexpr qsizetype kLargestCache = 50000;
+
 // "pt-br" and "pt_BR" alike give {"pt", "BR"}.
 std::pair<QString, QString> LanguageAndRegion(const QString &language)
 {
@@ -90,7 +92,13 @@ bool SpellChecker::Known(const QString &word) const
 {
     if (m_accepted.contains(word))
         return true;
-    return m_hunspell->spell(word.toUtf8().toStdString());
+    if (const auto known = m_known.constFind(word); known != m_known.constEnd())
+        return *known;
+    if (m_known.size() >= kLargestCache)
+        m_known.clear();
+    const bool right = m_hunspell->spell(word.toUtf8().toStdString());
+    m_known.insert(word, right);
+    return right;
 }
 
 bool SpellChecker::IsCorrect(QStringView word) const

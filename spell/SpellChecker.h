@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -48,4 +49,6 @@ private:
     QString m_name;
     QString m_problem;
     QSet<QString> m_accepted;
+    // What the dictionary said of each word asked: typing asks the same words again and again.
+    mutable QHash<QString, bool> m_known;
 };

@@ -10,6 +10,7 @@ struct WordSpan
 {
     qsizetype start = 0;
     qsizetype length = 0;
+    friend bool operator==(const WordSpan &, const WordSpan &) = default;
 };
 
 // The words of the text: runs of letters joined by an apostrophe (l'escola, d’acord), a
