@@ -2,6 +2,7 @@
 
 #include "spell/SpellChecker.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
@@ -13,7 +14,7 @@
 namespace
 {
 // Lines checked above and below those shown before the background goes on.
-constexpr int kMargin = 40;
+constexpr int kMargin = 10;
 
 // A line's marks, as places in the line, and the dictionary they were found with.
 class BlockMarks : public QTextBlockUserData
@@ -221,7 +222,7 @@ void SpellHighlighter::moveEvent(QMoveEvent *)
         move(0, 0);
 }
 
-void SpellHighlighter::paintEvent(QPaintEvent *)
+void SpellHighlighter::paintEvent(QPaintEvent *event)
 {
     if (!m_edit || !m_checker || !m_checker->Usable())
         return;
@@ -235,18 +236,26 @@ void SpellHighlighter::paintEvent(QPaintEvent *)
          block = block.next()) {
         const BlockMarks *marks = MarksOf(block);
         const QTextLayout *layout = block.layout();
-        if (!marks || marks->spans.isEmpty() || !layout)
+        if (!marks || marks->spans.isEmpty() || !layout || layout->lineCount() == 0)
+            continue;
+        // One place on the screen per block; its words are placed by its own lines.
+        at.setPosition(block.position());
+        const QRect blockStart = m_edit->cursorRect(at);
+        const QTextLine firstLine = layout->lineAt(0);
+        const qreal left = blockStart.left() - firstLine.cursorToX(0);
+        const qreal top = blockStart.top() - firstLine.y();
+        if (top > event->rect().bottom())
+            break;
+        if (top + layout->boundingRect().height() < event->rect().top())
             continue;
         for (const WordSpan &span : marks->spans) {
-            at.setPosition(block.position() + int(span.start));
-            const QRect start = m_edit->cursorRect(at);
             // A word wrapped over two lines is underlined on the first.
             const QTextLine line = layout->lineForTextPosition(int(span.start));
             if (!line.isValid())
                 continue;
             const int end = int(qMin<qsizetype>(span.start + span.length, line.textStart() + line.textLength()));
-            const qreal width = line.cursorToX(end) - line.cursorToX(int(span.start));
-            DrawWave(painter, start.left(), start.left() + width, start.bottom() - 0.5);
+            const qreal y = top + line.y() + line.height() - 1.5;
+            DrawWave(painter, left + line.cursorToX(int(span.start)), left + line.cursorToX(end), y);
         }
     }
 }
