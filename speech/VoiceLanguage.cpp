@@ -21,13 +21,21 @@ QString LanguageOfEntry(const QString &entry)
     const QRegularExpressionMatch match = tail.match(entry);
     return match.hasMatch() ? match.captured(1) : QString();
 }
+// The session's language; English where the session names none, as espeak-ng's default voice.
+QString SessionLanguageOrEnglish()
+{
+    const QString language = VoiceCatalog::SessionLanguage().section(u'.', 0, 0);
+    if (language.isEmpty() || language == QLatin1String("C") || language == QLatin1String("POSIX"))
+        return QStringLiteral("en");
+    return language;
+}
 } // namespace
 
 QString SelectedVoiceLanguage(const VoiceControl &voices)
 {
     const int selected = voices.SelectedIndex();
     if (selected < 0 || selected >= voices.VoiceEntries().size())
-        return VoiceCatalog::SessionLanguage().section(u'.', 0, 0);
+        return SessionLanguageOrEnglish();
     const QString entry = voices.VoiceEntries().at(selected);
     const VoiceFamilyIndex voice = VoiceFamily(selected, voices.MspCount(), voices.SapiCount());
     switch (voice.family) {
@@ -43,5 +51,6 @@ QString SelectedVoiceLanguage(const VoiceControl &voices)
                                                                                        : QStringLiteral("es");
         break;
     }
-    return LanguageOfEntry(entry);
+    const QString language = LanguageOfEntry(entry);
+    return language.isEmpty() ? SessionLanguageOrEnglish() : language;
 }
