@@ -38,6 +38,7 @@ inline constexpr char kSaveOpus[] = "save-opus";
 inline constexpr char kLanguage[] = "language";
 inline constexpr char kOneHandKeyboard[] = "one-hand-keyboard";
 inline constexpr char kHighlightSpokenWord[] = "highlight-spoken-word";
+inline constexpr char kSpellCheck[] = "spell-check";
 } // namespace WindowCommandId
 
 // The controls of the window's toolbar, by their design names.

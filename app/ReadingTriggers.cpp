@@ -408,7 +408,10 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
         const QString word = SelectedText();
         m_wordPending = false;
         SendRight();
-        QueueSpeak(word);
+        QueueCall([this, word] {
+            if (MaySpeak())
+                emit wordEchoed(m_speech.SpeakText(word), word);
+        });
     }
 }
 
@@ -416,7 +419,9 @@ void ReadingTriggers::EditMouseUp(const QMouseEvent &event)
 {
     // Both run once the editor has handled the release itself.
     if (event.button() == Qt::RightButton) {
-        QueueCall([this] {
+        QueueCall([this, at = event.position().toPoint()] {
+            if (m_rightClick && m_rightClick(at))
+                return;
             if (m_fontCommand)
                 m_gate->RunModal(m_fontCommand);
         });

@@ -62,6 +62,9 @@ public:
     ~ReadingTriggers() override;
 
     void SetFontCommand(std::function<void()> fontCommand) { m_fontCommand = std::move(fontCommand); }
+    // Asked first on a right-button release at a point of the viewport; true when it
+    // took the click (a menu of its own), so that the font dialog stays closed.
+    void SetRightClick(std::function<bool(const QPoint &)> rightClick) { m_rightClick = std::move(rightClick); }
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
@@ -98,6 +101,8 @@ signals:
     // A text of the document is being read aloud (F7/Esc, F8, the read button and
     // word-by-word reading): told before anything of it is heard.
     void readingAloud(UtteranceId utterance, int documentStart, const QString &text);
+    // The word just typed was handed to the speech as that reading.
+    void wordEchoed(UtteranceId utterance, const QString &word);
 
 public slots:
     void ButtonLecturaClick();
@@ -153,6 +158,7 @@ private:
     OneHandKeyboard &m_oneHand;
     QPointer<QCheckBox> m_oneWordBox;
     std::function<void()> m_fontCommand;
+    std::function<bool(const QPoint &)> m_rightClick;
     std::function<void()> m_showSpeechWindow;
     ActivityGate m_ownGate;
     ActivityGate *m_gate = &m_ownGate;

@@ -13,6 +13,8 @@
 #include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
+#include "app/SpellingAssistant.h"
+#include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
 #include "platform/AccessibleLineEdit.h"
@@ -112,6 +114,7 @@ ProgramWindows::~ProgramWindows()
     exporter.reset();
     launcher.reset();
     place.reset();
+    spelling.reset();
     triggers.reset();
     highlight.reset();
     oneHand.reset();
@@ -206,6 +209,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->dictionary->FormCreate();
     windows->languages = std::make_unique<FormLlenguatge>(*windows->speechWindow, &main);
     ConnectReading(*windows);
+    ConnectSpelling(*windows, options.paths.programDir, engines.wave);
     windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
     windows->exporter = std::make_unique<AudioExporter>(options.paths, *windows->desktop, *windows->launcher);
     ConnectAudioExport(*windows);

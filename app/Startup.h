@@ -25,6 +25,7 @@ class ReadingTriggers;
 class RealSpeechEngines;
 class SpeechController;
 class SpokenWordHighlight;
+class SpellingAssistant;
 struct SpeechEngineSet;
 
 // The windows and program-wide objects that live from start-up to the end of the program.
@@ -51,6 +52,7 @@ struct ProgramWindows
     std::unique_ptr<ReadingTriggers> triggers;
     std::unique_ptr<SpokenWordHighlight> highlight;
     std::unique_ptr<ReadingPlace> place;
+    std::unique_ptr<SpellingAssistant> spelling;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
     std::unique_ptr<ExportController> exportController;

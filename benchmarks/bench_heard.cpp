@@ -1,6 +1,7 @@
 // Measures speech where it is heard, at the sound server: from a key typed in the
 // editor (letter echo on, espeak-ng Catalan voice) to the first sound at the null
-// sink, p50 and p95 over 50 keys, beside `espeak-ng -v ca "a"` from its start to its
+// sink, p50 and p95 over 50 keys, and from a blank to the sound of its word, with
+// spelling on and off in turn, beside `espeak-ng -v ca "a"` from its start to its
 // first sound; F7 over a 1000-word document, with the heard word's highlight on and
 // off; in a 100 000-word document, how long the highlight takes from a word's news to
 // the word shown, for words at the document's end beside words at its start, with a
@@ -86,7 +87,8 @@ int main(int argc, char **argv)
     // The editor with letter echo on.
     QFile settings(dir.filePath(QStringLiteral("tolvanet.ini")));
     settings.open(QIODevice::WriteOnly);
-    settings.write("[tts]\r\nNumero sintetitzador=" + catalan + "\r\n[LlibreriaLlegir]\r\nLLEGIR LLETRES=SI\r\n");
+    settings.write("[tts]\r\nNumero sintetitzador=" + catalan
+                   + "\r\n[LlibreriaLlegir]\r\nLLEGIR LLETRES=SI\r\nLLEGIR PARAULES=SI\r\n");
     settings.close();
     StartupOptions options;
     options.paths = AppPaths::InDirectory(dir.path(), QCoreApplication::applicationDirPath());
@@ -95,13 +97,24 @@ int main(int argc, char **argv)
     auto windows = StartProgram(options);
     EditorWidget *edit = windows->main->Edit();
     edit->setFocus();
-    QList<qint64> editor;
-    for (int i = 0; i < kKeys; ++i) {
+    // Letter and word echo with spelling on and off in turn, so that both meet the same load.
+    QAction *spelling = windows->main->ActionFor(WindowCommandId::kSpellCheck);
+    QList<qint64> editor[2];
+    QList<qint64> wordEcho[2];
+    for (int i = 0; i < 2 * kKeys; ++i) {
+        const bool on = i % 2 == 0;
+        spelling->setChecked(on);
         // The same letter as the yardstick: a plosive's name starts with a silent closure.
         const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_A); });
         if (ms >= 0)
-            editor << ms;
+            editor[on ? 1 : 0] << ms;
+        // A misspelled word, so that the check and its tone are on the way.
+        QTest::keyClicks(edit, QStringLiteral("frasse"));
+        const qint64 word = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_Space); });
+        if (word >= 0)
+            wordEcho[on ? 1 : 0] << word;
     }
+    spelling->setChecked(true);
     // F7 over a 1000-word document, with the highlight of the heard word on and off in
     // turn, so that both meet the same load.
     QStringList document;
@@ -169,7 +182,10 @@ int main(int argc, char **argv)
     windows->main->close();
 
     std::printf("Key to sound at the null sink, Catalan espeak-ng voice:\n");
-    Report("editor, a key with letter echo", editor);
+    Report("editor, a key with letter echo, spelling on", editor[1]);
+    Report("editor, a key with letter echo, spelling off", editor[0]);
+    Report("editor, a blank with word echo, spelling on", wordEcho[1]);
+    Report("editor, a blank with word echo, spelling off", wordEcho[0]);
     Report("espeak-ng -v ca \"a\" (yardstick)", program);
     Report("editor, F7 reads all, word highlight on", readAll[1]);
     Report("editor, F7 reads all, word highlight off", readAll[0]);

@@ -186,6 +186,15 @@ constexpr AddedRow kAddedTable[] = {
       "Vozes",
       "Voices",
       "Voix"}},
+    // The spelling switch of "&Opcions".
+    {CaptionWindow::Main, AddedText::Caption, "MenuRevisarOrtografia",
+     {"Revisar l'orto&grafia",
+      "Revisar la orto&grafía",
+      "Ortogra&fia egiaztatu",
+      "Revisar a orto&grafía",
+      "Verificar a orto&grafia",
+      "Check &spelling",
+      "Vérifier l'ort&hographe"}},
 };
 
 void ApplyHint(QObject *object, const QString &hint)

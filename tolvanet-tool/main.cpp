@@ -7,6 +7,7 @@
 #include "speech/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
 #include "tolvanet-tool/PrivateBus.h"
+#include "tolvanet-tool/SpellVerb.h"
 #include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
 
@@ -27,6 +28,7 @@ const char kHelp[] =
     "  tolvanet-tool list\n"
     "  tolvanet-tool voices\n"
     "  tolvanet-tool say [--voice N] [--rate R] TEXT...\n"
+    "  tolvanet-tool spell [--language ca|es|...] FILE\n"
     "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
@@ -108,12 +110,14 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
     if (printing)
         return RunPrintVerb(arguments, paths);
+    if (verb == QLatin1String("spell"))
+        return RunSpellVerb(arguments, paths);
     if (verb == QLatin1String("text")) {
         ToolVerbLine line;
         line.verb = verb;

@@ -199,6 +199,38 @@ private slots:
         Close(*windows);
     }
 
+    // A misspelled word echoed is followed by the tone once the word has been heard; a
+    // correct word by nothing.
+    void aMisspelledWordEchoedIsFollowedByTheTone_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("tone");
+        QTest::newRow("misspelled") << "frasse" << true;
+        QTest::newRow("correct") << "casa" << false;
+    }
+    void aMisspelledWordEchoedIsFollowedByTheTone()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, tone);
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice()
+                             + "\r\n[LlibreriaLlegir]\r\nLLEGIR PARAULES=SI\r\nLLEGIR LLETRES=NO\r\n");
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        QTest::keyClicks(windows->main->Edit(), word + u' ');
+        QVERIFY(ended.wait(15000));
+        monitor.Clear();
+        if (tone) {
+            QVERIFY2(monitor.WaitForSound(3000), "no tone after the word");
+            QVERIFY(monitor.WaitForSilence(300, 5000));
+            QVERIFY2(monitor.SoundMs() >= 120, qPrintable(QStringLiteral("heard %1 ms").arg(monitor.SoundMs())));
+        } else {
+            monitor.WaitForSound(1500);
+            QVERIFY2(monitor.SoundMs() <= 80, qPrintable(QStringLiteral("heard %1 ms").arg(monitor.SoundMs())));
+        }
+        Close(*windows);
+    }
+
     // With mouse-up reading on, a plain click selects nothing and says nothing: the
     // reading under way goes on.
     void aClickDoesNotStopTheReading()

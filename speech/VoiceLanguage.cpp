@@ -1,0 +1,56 @@
+#include "speech/VoiceLanguage.h"
+
+#include "speech/SpeechController.h"
+#include "speech/VoiceCatalog.h"
+#include "speech/VoiceControl.h"
+
+#include <QRegularExpression>
+
+namespace
+{
+const QList<VoiceCatalog::Voice> &EspeakVoiceList()
+{
+    static const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
+    return voices;
+}
+
+// A speech-dispatcher entry ends "(module, language)".
+QString LanguageOfEntry(const QString &entry)
+{
+    static const QRegularExpression tail(QStringLiteral(",\\s*([A-Za-z]{2,3}(?:[-_][A-Za-z0-9]+)?)\\)\\s*$"));
+    const QRegularExpressionMatch match = tail.match(entry);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+// The session's language; English where the session names none, as espeak-ng's default voice.
+QString SessionLanguageOrEnglish()
+{
+    const QString language = VoiceCatalog::SessionLanguage().section(u'.', 0, 0);
+    if (language.isEmpty() || language == QLatin1String("C") || language == QLatin1String("POSIX"))
+        return QStringLiteral("en");
+    return language;
+}
+} // namespace
+
+QString SelectedVoiceLanguage(const VoiceControl &voices)
+{
+    const int selected = voices.SelectedIndex();
+    if (selected < 0 || selected >= voices.VoiceEntries().size())
+        return SessionLanguageOrEnglish();
+    const QString entry = voices.VoiceEntries().at(selected);
+    const VoiceFamilyIndex voice = VoiceFamily(selected, voices.MspCount(), voices.SapiCount());
+    switch (voice.family) {
+    case VoiceFamilyKind::Msp:
+        if (voices.MspCount() == EspeakVoiceList().size())
+            return EspeakVoiceList().at(voice.index).language;
+        break;
+    case VoiceFamilyKind::Sapi:
+        break;
+    case VoiceFamilyKind::Upctv:
+        if (voice.index >= 0 && voice.index < VoiceCatalog::kUpctvEntryCount)
+            return VoiceCatalog::kUpctvEntries[size_t(voice.index)].languageCode == 99 ? QStringLiteral("ca")
+                                                                                       : QStringLiteral("es");
+        break;
+    }
+    const QString language = LanguageOfEntry(entry);
+    return language.isEmpty() ? SessionLanguageOrEnglish() : language;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/AppPaths.h"
+
+#include <QStringList>
+
+// "spell [--language ca|es|...] FILE": every misspelled word of a document, one a line as
+// "line:column word -> suggestions". Exit status 0 when there is none, 1 when there are
+// some, 2 when the document or the dictionary cannot be used.
+int RunSpellVerb(const QStringList &arguments, const AppPaths &paths);
