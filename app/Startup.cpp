@@ -277,6 +277,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->dictionary = std::make_unique<FormDiccionariExcepcions>(settings, &main.Questions(),
                                                                     options.paths.programDir);
     windows->speech = std::make_unique<SpeechController>(settings, engines, windows->dictionary.get());
+    QObject::connect(windows->speech.get(), &SpeechController::synthesizerMissing, &main, &FormPrincipal::ShowStatus);
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, settings,
                                                         *windows->readingOptions);

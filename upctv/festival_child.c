@@ -5,6 +5,7 @@
 #include "festival_child.h"
 
 #include <errno.h>
+#include <pthread.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -58,6 +59,14 @@ static int OnPath(const char *program)
         path += length + (end ? 1 : 0);
     }
     return 0;
+}
+
+void FestivalIgnoreBrokenPipe(void)
+{
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, NULL);
 }
 
 int FestivalInstalled(void)

@@ -36,6 +36,9 @@ struct FestivalChild
     size_t lineLength;
 };
 
+/* Makes a write to a festival that died fail instead of ending the program; for each
+ * thread that talks to festival. */
+void FestivalIgnoreBrokenPipe(void);
 /* Whether festival and the ona voice are installed. */
 int FestivalInstalled(void);
 /* Starts festival and loads the voice; 0 on success, -1 when it cannot. */

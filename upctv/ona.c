@@ -86,6 +86,7 @@ static int EnsureFestivalLocked(void)
 static void *PrepareThread(void *unused)
 {
     (void)unused;
+    FestivalIgnoreBrokenPipe();
     pthread_mutex_lock(&g_festivalMutex);
     EnsureFestivalLocked();
     pthread_mutex_unlock(&g_festivalMutex);
@@ -120,6 +121,7 @@ static void AddWords(const struct FestivalSynthesis *made, size_t *cursor, size_
 static void *SynthesizerThread(void *unused)
 {
     (void)unused;
+    FestivalIgnoreBrokenPipe();
     pthread_mutex_lock(&g_festivalMutex);
     int failed = EnsureFestivalLocked() != 0;
     long long madeSamples = 0;

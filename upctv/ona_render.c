@@ -36,6 +36,7 @@ struct Render
 static void *RenderThread(void *argument)
 {
     struct Render *render = argument;
+    FestivalIgnoreBrokenPipe();
     struct FestivalChild child;
     int started = FestivalStart(&child) == 0;
     for (;;) {
