@@ -196,6 +196,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
     if (serviceVoicesLater)
         windows->speech->ExpectServiceVoices();
+    QObject::connect(windows->speech.get(), &SpeechController::synthesizerMissing, &main, &FormPrincipal::ShowStatus);
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, speechSettings,
                                                         *windows->readingOptions);

@@ -8,6 +8,8 @@ packages=(
   libpulse-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libespeak-ng-dev espeak-ng
+  # The natural Catalan voice of "UPCTV - Dona - Català".
+  festival festival-ca festvox-ca-ona-hts
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
   lame opus-tools sox libsox-fmt-all file
   recode

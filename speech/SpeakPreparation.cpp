@@ -32,9 +32,28 @@ QString UpctvText(const QString &text)
     return FoldAsciiCase(text) + QLatin1Char(' ');
 }
 
+QString UpctvLetters(const QString &text)
+{
+    // The Catalan geminate l written with its own letters, or with a dot the 8-bit
+    // text lacks, becomes l, middle dot, l; the length of each character is kept but
+    // for the two letters with the dot.
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case 0x0140: out += QStringLiteral("l\u00B7"); break;
+        case 0x013F: out += QStringLiteral("L\u00B7"); break;
+        case 0x2027: case 0x22C5: case 0x2219: case 0x30FB: out += QChar(0x00B7); break;
+        case 0x2010: case 0x2011: case 0x2212: out += QLatin1Char('-'); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 QByteArray UpctvBytes(const QString &text)
 {
-    QString cut = text;
+    QString cut = UpctvLetters(text);
     const qsizetype zero = cut.indexOf(QChar(0));
     if (zero >= 0)
         cut.truncate(zero);

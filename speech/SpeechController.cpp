@@ -14,6 +14,9 @@
 #include <utility>
 
 const char *const SpeechController::kUpctvWindowTitle = "upcTV 1.0 - Lector de text en català i castellà";
+const char *const SpeechController::kUpctvSynthesizerMissing =
+    "La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca festvox-ca-ona-hts "
+    "(sudo apt install festival festival-ca festvox-ca-ona-hts).";
 
 SpeechController::SpeechController(SpeechSettings settings, const SpeechEngineSet &engines,
                                    FormDiccionariExcepcions *dictionary, QObject *parent)
@@ -21,6 +24,8 @@ SpeechController::SpeechController(SpeechSettings settings, const SpeechEngineSe
 {
     m_upctvTimer.setInterval(kUpctvTimerIntervalMs);
     connect(&m_upctvTimer, &QTimer::timeout, this, &SpeechController::UpctvWindowTimerTick);
+    m_upctvWordTimer.setInterval(kUpctvWordPollMs);
+    connect(&m_upctvWordTimer, &QTimer::timeout, this, &SpeechController::UpctvWordTick);
     ListenToEngine(m_engines.msp);
     ListenToEngine(m_engines.sapi);
 }
@@ -229,6 +234,8 @@ void SpeechController::SelectVoice()
             if (voice.index != m_currentUpctvVoice && voice.index >= 0 && voice.index < VoiceCatalog::kUpctvEntryCount) {
                 SelectUpctvVoice(voice.index);
                 m_currentUpctvVoice = voice.index;
+                if (m_engines.upctv && m_engines.upctv->SynthesizerMissing())
+                    emit synthesizerMissing(QString::fromUtf8(kUpctvSynthesizerMissing));
             }
         }
         break;
@@ -334,11 +341,31 @@ bool SpeechController::Speak(const Prepared &reading, bool wait)
     if (voice.family == VoiceFamily::Upctv) {
         if (!m_upctvLoaded || !m_engines.upctv)
             return Failed(id, SpeechFailure::NoVoice);
-        // The library tells nothing of its words: the whole text is the one heard.
+        if (m_engines.upctv->SynthesizerMissing()) {
+            emit synthesizerMissing(QString::fromUtf8(kUpctvSynthesizerMissing));
+            return Failed(id, SpeechFailure::NoVoice);
+        }
+        // The whole text stands for its words until the library tells of one.
         emit wordHeard(id, 0, length);
+        m_upctvPlaces.clear();
+        if (!reading.replaced) {
+            // One byte per character, and one for a character of two halves.
+            for (int i = 0; i < t.size(); ++i) {
+                m_upctvPlaces.append(i);
+                if (t.at(i).unicode() == 0x0140 || t.at(i).unicode() == 0x013F)
+                    m_upctvPlaces.append(i);
+                if (t.at(i).isHighSurrogate() && i + 1 < t.size() && t.at(i + 1).isLowSurrogate())
+                    ++i;
+            }
+            m_upctvReading = id;
+            m_upctvLastWord = -1;
+            m_upctvWordTimer.start();
+        }
         const bool spoken = SpeakUpctv(t);
         if (wait)
             WaitWhileUpctvSpeaks(100);
+        m_upctvWordTimer.stop();
+        m_upctvReading = 0;
         if (!spoken)
             return Failed(id, SpeechFailure::NotHeard);
         emit readingEnded(id);
@@ -425,4 +452,17 @@ void SpeechController::UpctvWindowTimerTick()
     ++m_upctvTimerTicks;
     if (m_upctvTimerTicks > kUpctvTimerLastTick)
         m_upctvTimer.stop();
+}
+
+void SpeechController::UpctvWordTick()
+{
+    if (!m_upctvReading || !m_engines.upctv)
+        return;
+    const std::optional<std::pair<int, int>> word = m_engines.upctv->HeardWord();
+    if (!word || word->first == m_upctvLastWord || word->first >= m_upctvPlaces.size())
+        return;
+    m_upctvLastWord = word->first;
+    const int start = m_upctvPlaces.at(word->first);
+    const int last = m_upctvPlaces.at(qMin<int>(word->first + word->second, m_upctvPlaces.size()) - 1);
+    emit wordHeard(m_upctvReading, start, last + 1 - start);
 }

@@ -42,11 +42,15 @@ signals:
     void readingEnded(UtteranceId utterance);
     // The reading could not be heard, and why; its end follows.
     void speechFailed(UtteranceId utterance, SpeechFailure reason);
+    // The chosen voice's synthesizer is not installed: what to install, for the status line.
+    void synthesizerMissing(const QString &message);
 
 public:
     static constexpr int kUpctvTimerIntervalMs = 200;
     static constexpr int kUpctvTimerLastTick = 20;
     static const char *const kUpctvWindowTitle;
+    static const char *const kUpctvSynthesizerMissing;
+    static constexpr int kUpctvWordPollMs = 40;
 
     SpeechController(SpeechSettings settings, const SpeechEngineSet &engines,
                      FormDiccionariExcepcions *dictionary, QObject *parent = nullptr);
@@ -123,6 +127,8 @@ private:
     bool SpeakUpctv(const QString &text);
     void WaitWhileUpctvSpeaks(int pollMs);
     void StartUpctvWindowTimer();
+    // Tells the word the library says is being heard, when it is a new one.
+    void UpctvWordTick();
     QString SoundPath(const QString &text) const;
     void WriteReading(bool reading);
     // Follows the words of a text on its way to a voice of the engine families.
@@ -143,6 +149,11 @@ private:
     int m_currentUpctvVoice = -1;
     int m_upctvTimerTicks = 0;
     QTimer m_upctvTimer;
+    // While a reading of the library is heard: its number and each byte's place in its text.
+    QTimer m_upctvWordTimer;
+    UtteranceId m_upctvReading = 0;
+    QList<int> m_upctvPlaces;
+    int m_upctvLastWord = -1;
     int m_rate = 0;
     QString m_rateLabel = QStringLiteral("0");
     struct Reading

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 // A word of a spoken text reaching the listener's ears: its place in the text given to
 // Speak (UTF-16 index and length), or, with textEnded, the whole text heard to its end.
@@ -88,4 +89,9 @@ public:
     // What a binding may provide.
     // Whether the last reading, once ended, was heard; true when it cannot tell.
     virtual bool Heard() { return true; }
+    // The word being heard, as its byte place and length in the text given to Read;
+    // nothing when the library cannot tell.
+    virtual std::optional<std::pair<int, int>> HeardWord() { return std::nullopt; }
+    // Whether the synthesizer of the chosen voice is not installed (upcTVStatus(2)).
+    virtual bool SynthesizerMissing() { return false; }
 };

@@ -109,6 +109,8 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     dictionary.FormCreate();
     RealSpeechEngines engines(paths.programDir, nullptr);
     SpeechController controller(settings, engines.Engines(), &dictionary);
+    QString missing;
+    QObject::connect(&controller, &SpeechController::synthesizerMissing, [&missing](const QString &message) { missing = message; });
     controller.SetUp();
     if (voice) {
         if (*voice < 0 || *voice >= controller.VoiceEntries().size()) {
@@ -129,6 +131,10 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     // Nothing heard is not a success: a script checking speech must be able to tell.
     if (controller.SpeakTextAndWait(text))
         return 0;
+    if (!missing.isEmpty()) {
+        Print(stderr, QStringLiteral("nothing was heard: %1").arg(missing));
+        return 1;
+    }
     const VoiceId family = controller.SelectedVoice();
     const QString sound = dictionary.ApplyExceptionsDictionary(text);
     QString reason;

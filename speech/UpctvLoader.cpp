@@ -51,6 +51,7 @@ bool DlopenUpctvLibrary::Load()
     m_setSpeed = Bind<IntArgument>(m_handle, "upcTVSetSpeed");
     m_setSpeaker = Bind<IntArgument>(m_handle, "upcTVSetSpeaker");
     m_status = Bind<IntArgument>(m_handle, "upcTVStatus");
+    m_word = Bind<WordArgument>(m_handle, "upcTVWord");
     return true;
 }
 
@@ -66,6 +67,7 @@ void DlopenUpctvLibrary::Unload()
     m_setSpeed = nullptr;
     m_setSpeaker = nullptr;
     m_status = nullptr;
+    m_word = nullptr;
     if (m_handle)
         dlclose(m_handle);
     m_handle = nullptr;
@@ -121,4 +123,18 @@ std::optional<int> DlopenUpctvLibrary::Status(int which)
 bool DlopenUpctvLibrary::Heard()
 {
     return !m_status || m_status(1) == 0;
+}
+
+std::optional<std::pair<int, int>> DlopenUpctvLibrary::HeardWord()
+{
+    int start = 0;
+    int length = 0;
+    if (!m_word || m_word(&start, &length) == 0 || start < 0 || length <= 0)
+        return std::nullopt;
+    return std::make_pair(start, length);
+}
+
+bool DlopenUpctvLibrary::SynthesizerMissing()
+{
+    return m_status && m_status(2) != 0;
 }

@@ -26,6 +26,8 @@ public:
     std::optional<int> Status(int which) override;
     // Our library answers upcTVStatus(1) with non-zero when the last reading failed.
     bool Heard() override;
+    std::optional<std::pair<int, int>> HeardWord() override;
+    bool SynthesizerMissing() override;
 
 private:
     using NoArgument = int (*)();
@@ -45,4 +47,7 @@ private:
     IntArgument m_setSpeed = nullptr;
     IntArgument m_setSpeaker = nullptr;
     IntArgument m_status = nullptr;
+    // Beside the ten: the word being heard.
+    using WordArgument = int (*)(int *, int *);
+    WordArgument m_word = nullptr;
 };

@@ -1,8 +1,11 @@
-/* Speaks by running the espeak-ng program as a child process, so that it shares no
+/* The Catalan woman speaks with festival's ona voice (ona.c); the other voices by
+ * running the espeak-ng program as a child process, so that it shares no
  * state with an espeak-ng inside the calling program. The text goes to the child's
  * standard input, never on its command line, so no text can become an option. */
 #define _GNU_SOURCE
 #include "upctv.h"
+
+#include "ona.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -157,6 +160,12 @@ static int WordsPerMinute(void)
     return wpm < 80 ? 80 : (wpm > 450 ? 450 : wpm);
 }
 
+/* Needs the lock held. */
+static int OnaChosenLocked(void)
+{
+    return g_language == CATALAN && g_speaker == 2;
+}
+
 static const char *VoiceName(void)
 {
     if (g_language == CATALAN)
@@ -247,7 +256,8 @@ int upcTVRead(const char *text)
     if (!text)
         return -1;
     pthread_mutex_lock(&g_mutex);
-    const int result = SpeakLocked(text, strlen(text));
+    StopChildLocked();
+    const int result = OnaChosenLocked() ? OnaRead(text, strlen(text), g_speed) : (OnaStop(), SpeakLocked(text, strlen(text)));
     pthread_mutex_unlock(&g_mutex);
     return result;
 }
@@ -276,7 +286,9 @@ int upcTVReadFile(const char *fileName)
     }
     fclose(file);
     pthread_mutex_lock(&g_mutex);
-    const int result = SpeakLocked(bytes ? bytes : "", length);
+    StopChildLocked();
+    const int result = OnaChosenLocked() ? OnaRead(bytes ? bytes : "", length, g_speed)
+                                         : (OnaStop(), SpeakLocked(bytes ? bytes : "", length));
     pthread_mutex_unlock(&g_mutex);
     free(bytes);
     return result;
@@ -287,6 +299,7 @@ int upcTVStop(void)
     pthread_mutex_lock(&g_mutex);
     StopChildLocked();
     pthread_mutex_unlock(&g_mutex);
+    OnaStop();
     return 0;
 }
 
@@ -312,7 +325,10 @@ int upcTVSetLanguage(int language)
 {
     pthread_mutex_lock(&g_mutex);
     g_language = language == CATALAN ? CATALAN : SPANISH;
+    const int ona = OnaChosenLocked();
     pthread_mutex_unlock(&g_mutex);
+    if (ona)
+        OnaPrepare();
     return 0;
 }
 
@@ -328,13 +344,27 @@ int upcTVSetSpeaker(int speaker)
 {
     pthread_mutex_lock(&g_mutex);
     g_speaker = speaker;
+    const int ona = OnaChosenLocked();
     pthread_mutex_unlock(&g_mutex);
+    if (ona)
+        OnaPrepare();
     return 0;
 }
 
 int upcTVStatus(int which)
 {
     pthread_mutex_lock(&g_mutex);
+    if (OnaChosenLocked()) {
+        pthread_mutex_unlock(&g_mutex);
+        if (which == 2)
+            return !OnaInstalled();
+        const int speaking = OnaSpeaking();
+        return which == 1 ? (speaking ? 0 : OnaFailed()) : speaking;
+    }
+    if (which == 2) {
+        pthread_mutex_unlock(&g_mutex);
+        return 0;
+    }
     int speaking = 0;
     if (g_child > 0) {
         int status = 0;
@@ -362,8 +392,33 @@ int upcTVStatus(int which)
     return which == 1 ? (speaking ? 0 : failed) : speaking;
 }
 
-/* The child never outlives the library. */
+int upcTVWord(int *start, int *length)
+{
+    if (!start || !length)
+        return 0;
+    pthread_mutex_lock(&g_mutex);
+    const int ona = OnaChosenLocked();
+    pthread_mutex_unlock(&g_mutex);
+    return ona ? OnaWord(start, length) : 0;
+}
+
+int upcTVRender(const char *text, const char *wavFile, void (*word)(void *context, int start, int length, int ms),
+                int (*progress)(void *context, int percent), void *context)
+{
+    if (!text || !wavFile)
+        return -1;
+    pthread_mutex_lock(&g_mutex);
+    const int ona = OnaChosenLocked();
+    const int speed = g_speed;
+    pthread_mutex_unlock(&g_mutex);
+    if (!ona)
+        return -2;
+    return OnaRender(text, strlen(text), speed, wavFile, word, progress, context);
+}
+
+/* The children never outlive the library. */
 __attribute__((destructor)) static void UnloadLibrary(void)
 {
     upcTVStop();
+    OnaUnload();
 }

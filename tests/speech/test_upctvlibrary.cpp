@@ -1,12 +1,14 @@
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
 #include "speech/UpctvLoader.h"
+#include "tests/common/SinkMonitor.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <signal.h>
 #include <unistd.h>
 
 class TestUpctvLibrary : public QObject
@@ -65,11 +67,11 @@ private slots:
             controller.SetUp();
             QCOMPARE(controller.VoiceEntries().size(), 4);
             QCOMPARE(Calls(), QStringList({"load", "speed:100", "stop", "unload", "load", "speed:100",
-                                           "language:101", "speaker:1", "speed:100", "speed:115"}));
+                                           "language:101", "speaker:1", "status:2", "speed:100", "speed:115"}));
             qputenv("TOLVANET_UPCTV_BUSY", "2");
             controller.SpeakText(QStringLiteral("Sí, SENYOR"));
             // The last status asks whether the reading was heard.
-            QCOMPARE(Calls(), QStringList({"stop", QString::fromLatin1("read:s\xed, senyor "), "status:0",
+            QCOMPARE(Calls(), QStringList({"status:2", "stop", QString::fromLatin1("read:s\xed, senyor "), "status:0",
                                            "status:0", "status:0", "status:1"}));
         }
         QCOMPARE(Calls(), QStringList({"unload"}));
@@ -143,6 +145,81 @@ private slots:
         QCOMPARE(library.Status(0), std::optional<int>(0));
         library.Unload();
         qputenv("PATH", path);
+    }
+    // The Catalan woman is festival's ona voice, heard at the null sink with its words
+    // told as they are heard; the rate changes how long she speaks; a festival that
+    // dies fails that reading only; without festival the entry says what to install.
+    void catalanWomanSpeaksWithFestival()
+    {
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
+        SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        SpeechEngineSet engines;
+        engines.upctv = &library;
+        SpeechController controller(settings, engines, nullptr);
+        QSignalSpy missing(&controller, &SpeechController::synthesizerMissing);
+        QSignalSpy words(&controller, &SpeechController::wordHeard);
+        QSignalSpy failures(&controller, &SpeechController::speechFailed);
+        controller.SetUp();
+        controller.SetSelectedIndex(1);
+        controller.SelectVoice();
+        QCOMPARE(missing.count(), 0);
+
+        const QString text = QStringLiteral("Bon dia, Catalunya. Avui l\u2019escola fa festa \u2014 i el coŀlegi tanca\u2026");
+        const auto heardMs = [&](int rate) {
+            controller.SetRatePosition(rate);
+            controller.SetSpeechRate();
+            monitor.Clear();
+            words.clear();
+            const bool heard = controller.SpeakTextAndWait(text);
+            monitor.WaitForSilence(2000, 20000);
+            return heard ? monitor.SoundMs() : -1;
+        };
+        const qint64 normal = heardMs(0);
+        QVERIFY2(normal > 1500, qPrintable(QString::number(normal)));
+        // Every word, in order and each once, as a place in the text given.
+        QStringList heardWords;
+        for (const QList<QVariant> &word : words) {
+            const QString one = text.mid(word.at(1).toInt(), word.at(2).toInt());
+            if (one != text && (heardWords.isEmpty() || heardWords.last() != one))
+                heardWords << one;
+        }
+        QVERIFY2(heardWords.size() >= 8, qPrintable(heardWords.join(QLatin1Char('|'))));
+        QCOMPARE(heardWords.first(), QStringLiteral("Bon"));
+        QVERIFY(heardWords.contains(QStringLiteral("coŀlegi")));
+        const qint64 fast = heardMs(10);
+        const qint64 slow = heardMs(-10);
+        QVERIFY2(fast > 0 && fast < normal * 3 / 4 && slow > normal * 6 / 5,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(fast).arg(normal).arg(slow)));
+
+        // Our own festival child, killed: that reading is not heard, the next one is.
+        controller.SetRatePosition(0);
+        controller.SetSpeechRate();
+        QStringList festivals;
+        for (const QString &pid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile list(QStringLiteral("/proc/self/task/%1/children").arg(pid));
+            if (list.open(QIODevice::ReadOnly))
+                festivals += QString::fromLatin1(list.readAll()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        }
+        QVERIFY(!festivals.isEmpty());
+        for (const QString &pid : festivals)
+            kill(pid.toInt(), SIGKILL);
+        controller.SpeakTextAndWait(QStringLiteral("Bona nit."));
+        monitor.Clear();
+        QVERIFY(controller.SpeakTextAndWait(QStringLiteral("Bona nit a tothom.")));
+
+        // Without festival on the path the entry stays and says what to install.
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        controller.SetSelectedIndex(0);
+        controller.SelectVoice();
+        controller.SetSelectedIndex(1);
+        controller.SelectVoice();
+        qputenv("PATH", path);
+        QCOMPARE(controller.VoiceEntries().size(), 4);
+        QCOMPARE(missing.count(), 1);
+        QVERIFY(missing.first().first().toString().contains(QStringLiteral("festival festival-ca festvox-ca-ona-hts")));
     }
 };
 

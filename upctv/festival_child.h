@@ -1,0 +1,55 @@
+/* A festival process that has loaded the ona voice once and stays resident, answering
+ * one synthesis at a time on its standard input and error output. */
+#ifndef FESTIVAL_CHILD_H
+#define FESTIVAL_CHILD_H
+
+#include <stddef.h>
+#include <sys/types.h>
+
+/* A word of a synthesis as festival tokenized the text: its token (ISO-8859-15, as
+ * written in the text without its punctuation) and when it is heard, in seconds. */
+struct FestivalToken
+{
+    char *name;
+    double start;
+    double end;
+};
+
+struct FestivalSynthesis
+{
+    short *samples;
+    size_t sampleCount;
+    int sampleRate;
+    struct FestivalToken *tokens;
+    size_t tokenCount;
+};
+
+struct FestivalChild
+{
+    pid_t pid;
+    int input;  /* festival's standard input */
+    int output; /* festival's error output, where the answers go unbuffered */
+    int pendingAnswers; /* answers of abandoned requests still to be read */
+    char folder[64]; /* the private folder of its wave files */
+    unsigned serial;
+    char line[8192];
+    size_t lineLength;
+};
+
+/* Makes a write to a festival that died fail instead of ending the program; for each
+ * thread that talks to festival. */
+void FestivalIgnoreBrokenPipe(void);
+/* Whether festival and the ona voice are installed. */
+int FestivalInstalled(void);
+/* Starts festival and loads the voice; 0 on success, -1 when it cannot. */
+int FestivalStart(struct FestivalChild *child);
+int FestivalRunning(const struct FestivalChild *child);
+void FestivalEnd(struct FestivalChild *child);
+/* Synthesizes an ISO-8859-15 text at a speed factor (1 is normal). *cancel, when it
+ * becomes non-zero, abandons the wait (the answer is read and dropped later). 0 on
+ * success; -1 on a failure that ended the child (it died or never answered). */
+int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t length, double speed,
+                       volatile int *cancel, struct FestivalSynthesis *result);
+void FestivalSynthesisFree(struct FestivalSynthesis *result);
+
+#endif

@@ -1,0 +1,180 @@
+/* Rendering a whole text: a festival per core synthesizes the sentences side by side,
+ * and they are written to the file in the text's order, with the pauses festival gives
+ * each sentence, so the recording is the one a single festival would make. */
+#define _GNU_SOURCE
+#include "ona.h"
+
+#include "festival_child.h"
+#include "ona_text.h"
+
+#include <pthread.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+enum { kSentenceBytes = 300, kMostRenderers = 8 };
+
+struct Piece
+{
+    size_t begin, end;
+    int done, failed;
+    struct FestivalSynthesis made;
+};
+
+struct Render
+{
+    pthread_mutex_t mutex;
+    pthread_cond_t changed;
+    const struct OnaText *text;
+    struct Piece *pieces;
+    size_t count, next;
+    double speed;
+    volatile int cancel;
+};
+
+static void *RenderThread(void *argument)
+{
+    struct Render *render = argument;
+    FestivalIgnoreBrokenPipe();
+    struct FestivalChild child;
+    int started = FestivalStart(&child) == 0;
+    for (;;) {
+        pthread_mutex_lock(&render->mutex);
+        const size_t index = render->next < render->count && !render->cancel ? render->next++ : render->count;
+        pthread_mutex_unlock(&render->mutex);
+        if (index >= render->count)
+            break;
+        struct Piece *piece = &render->pieces[index];
+        int result = -1;
+        /* A festival that died is started again once for the same sentence. */
+        for (int attempt = 0; attempt < 2 && result != 0 && !render->cancel; ++attempt) {
+            if (!started)
+                started = FestivalStart(&child) == 0;
+            if (started)
+                result = FestivalSynthesize(&child, render->text->bytes + piece->begin, piece->end - piece->begin,
+                                            render->speed, &render->cancel, &piece->made);
+            started = started && FestivalRunning(&child);
+        }
+        pthread_mutex_lock(&render->mutex);
+        piece->done = 1;
+        piece->failed = result != 0;
+        pthread_cond_broadcast(&render->changed);
+        pthread_mutex_unlock(&render->mutex);
+    }
+    FestivalEnd(&child);
+    return NULL;
+}
+
+static void PutLe(unsigned char *at, unsigned value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        at[i] = (unsigned char)(value >> (8 * i));
+}
+
+static int WriteHeader(FILE *file, int sampleRate, unsigned long long samples)
+{
+    unsigned char header[44];
+    const unsigned long long bytes = samples * 2;
+    const unsigned dataBytes = bytes > 0xFFFFFFF0ull ? 0xFFFFFFF0u : (unsigned)bytes;
+    memcpy(header, "RIFF", 4);
+    PutLe(header + 4, 36 + dataBytes, 4);
+    memcpy(header + 8, "WAVEfmt ", 8);
+    PutLe(header + 16, 16, 4);
+    PutLe(header + 20, 1, 2);
+    PutLe(header + 22, 1, 2);
+    PutLe(header + 24, (unsigned)sampleRate, 4);
+    PutLe(header + 28, (unsigned)sampleRate * 2, 4);
+    PutLe(header + 32, 2, 2);
+    PutLe(header + 34, 16, 2);
+    memcpy(header + 36, "data", 4);
+    PutLe(header + 40, dataBytes, 4);
+    return fseek(file, 0, SEEK_SET) == 0 && fwrite(header, 1, 44, file) == 44 ? 0 : -1;
+}
+
+int OnaRender(const char *text, size_t length, int speed, const char *wavFile,
+              void (*word)(void *context, int start, int length, int ms),
+              int (*progress)(void *context, int percent), void *context)
+{
+    if (!OnaInstalled() || !wavFile)
+        return -1;
+    struct OnaText mapped;
+    if (OnaTextFromWindows1252(text, length, &mapped) != 0)
+        return -1;
+    struct Render render = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, &mapped, NULL, 0, 0, 0, 0};
+    render.speed = speed / 100.0 < 0.45 ? 0.45 : (speed / 100.0 > 2.5 ? 2.5 : speed / 100.0);
+    for (size_t begin = 0; begin < mapped.length;) {
+        const size_t end = OnaSentenceEnd(&mapped, begin, kSentenceBytes);
+        if (OnaSayable(&mapped, begin, end)) {
+            struct Piece *grown = realloc(render.pieces, (render.count + 1) * sizeof *grown);
+            if (!grown)
+                break;
+            render.pieces = grown;
+            memset(&grown[render.count], 0, sizeof *grown);
+            grown[render.count].begin = begin;
+            grown[render.count].end = end;
+            ++render.count;
+        }
+        begin = end;
+    }
+    FILE *file = fopen(wavFile, "wb");
+    int failed = !file || WriteHeader(file, 16000, 0) != 0;
+    long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    size_t threads = cores < 1 ? 1 : (size_t)cores;
+    if (threads > kMostRenderers)
+        threads = kMostRenderers;
+    if (threads > render.count)
+        threads = render.count;
+    pthread_t workers[kMostRenderers];
+    size_t started = 0;
+    if (!failed) {
+        for (; started < threads; ++started)
+            if (pthread_create(&workers[started], NULL, RenderThread, &render) != 0)
+                break;
+        failed = render.count > 0 && started == 0;
+    }
+    unsigned long long samples = 0;
+    int sampleRate = 16000;
+    for (size_t i = 0; i < render.count && !failed; ++i) {
+        struct Piece *piece = &render.pieces[i];
+        pthread_mutex_lock(&render.mutex);
+        while (!piece->done)
+            pthread_cond_wait(&render.changed, &render.mutex);
+        pthread_mutex_unlock(&render.mutex);
+        if (piece->failed) {
+            failed = 1;
+            break;
+        }
+        if (piece->made.sampleRate > 0)
+            sampleRate = piece->made.sampleRate;
+        size_t cursor = piece->begin;
+        for (size_t t = 0; word && t < piece->made.tokenCount; ++t) {
+            int start = 0, count = 0;
+            if (OnaFindToken(&mapped, &cursor, piece->end, piece->made.tokens[t].name, &start, &count))
+                word(context, start, count, (int)(samples * 1000 / (unsigned)sampleRate + (unsigned long long)(piece->made.tokens[t].start * 1000)));
+        }
+        if (piece->made.sampleCount > 0
+            && fwrite(piece->made.samples, sizeof(short), piece->made.sampleCount, file) != piece->made.sampleCount)
+            failed = 1;
+        samples += piece->made.sampleCount;
+        FestivalSynthesisFree(&piece->made);
+        if (progress && !progress(context, (int)((i + 1) * 100 / render.count)))
+            failed = 1;
+    }
+    pthread_mutex_lock(&render.mutex);
+    render.cancel = 1;
+    pthread_mutex_unlock(&render.mutex);
+    for (size_t i = 0; i < started; ++i)
+        pthread_join(workers[i], NULL);
+    for (size_t i = 0; i < render.count; ++i)
+        FestivalSynthesisFree(&render.pieces[i].made);
+    free(render.pieces);
+    OnaTextFree(&mapped);
+    if (file) {
+        if (!failed)
+            failed = WriteHeader(file, sampleRate, samples) != 0;
+        if (fclose(file) != 0)
+            failed = 1;
+    }
+    return failed ? -1 : 0;
+}
