@@ -37,15 +37,19 @@ QString SelectedVoiceLanguage(const VoiceControl &voices)
     if (selected < 0 || selected >= voices.VoiceEntries().size())
         return SessionLanguageOrEnglish();
     const QString entry = voices.VoiceEntries().at(selected);
-    const VoiceFamilyIndex voice = VoiceFamily(selected, voices.MspCount(), voices.SapiCount());
+    // Rows run through the three families in the list's order.
+    const int msp = voices.MspCount(), sapi = voices.SapiCount();
+    const VoiceId voice = selected < msp          ? VoiceId{VoiceFamily::Msp, selected}
+                          : selected < msp + sapi ? VoiceId{VoiceFamily::Sapi, selected - msp}
+                                                  : VoiceId{VoiceFamily::Upctv, selected - msp - sapi};
     switch (voice.family) {
-    case VoiceFamilyKind::Msp:
+    case VoiceFamily::Msp:
         if (voices.MspCount() == EspeakVoiceList().size())
             return EspeakVoiceList().at(voice.index).language;
         break;
-    case VoiceFamilyKind::Sapi:
+    case VoiceFamily::Sapi:
         break;
-    case VoiceFamilyKind::Upctv:
+    case VoiceFamily::Upctv:
         if (voice.index >= 0 && voice.index < VoiceCatalog::kUpctvEntryCount)
             return VoiceCatalog::kUpctvEntries[size_t(voice.index)].languageCode == 99 ? QStringLiteral("ca")
                                                                                        : QStringLiteral("es");
