@@ -1,13 +1,12 @@
-#include "app/ReaderCommands.h"
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
-#include "app/DocumentPrinting.h"
 #include "app/ConversionProgress.h"
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
 #include "app/MenuBarFocus.h"
 #include "app/MenuCheckItems.h"
+#include "app/ReaderCommands.h"
 #include "app/RecoveryCopy.h"
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
@@ -30,8 +29,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStatusBar>
@@ -489,29 +486,6 @@ void FormPrincipal::MenuCanviarLaFontClick()
     m_edit->setFont(font);
     if (!WriteEditorFont(m_settings, m_fontChoice))
         m_questions->Message(m_settings.LastError());
-}
-
-void FormPrincipal::PrintTo(QPrinter *printer)
-{
-    // Each line of the editor is one printed line, in the font as the screen shows it.
-    PrintDocumentText(m_document.Text(), m_edit->font(), m_edit->logicalDpiY(), printer);
-}
-
-void FormPrincipal::MenuImprimirClick()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(m_printer.get(), this);
-    if (dialog.exec() == QDialog::Accepted)
-        PrintTo(m_printer.get());
-}
-
-void FormPrincipal::MenuConfigurarimpressoraClick()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPageSetupDialog dialog(m_printer.get(), this);
-    dialog.exec();
 }
 
 void FormPrincipal::MenuExecutarUnNouTolvanet32DOSClick()

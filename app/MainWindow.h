@@ -128,6 +128,8 @@ private:
     void RefreshChecks();
     void MenuImprimirClick();
     void MenuConfigurarimpressoraClick();
+    // The printer both dialogs set up, made the first time one opens.
+    QPrinter *Printer();
     void MenuExecutarUnNouTolvanet32DOSClick();
     void MenuBuscarClick();
     void MenuRepetirClick();

@@ -1,6 +1,7 @@
 #include "app/SpellingAssistant.h"
 
 #include "app/SpellHighlighter.h"
+#include "app/SwitchItem.h"
 #include "core/SettingsStore.h"
 #include "platform/SoundPlayers.h"
 #include "spell/SpellChecker.h"
@@ -47,11 +48,7 @@ void SpellingAssistant::SetTone(WavePlayer *player, const QString &fileName)
 void SpellingAssistant::BindMenuItem(QAction *item)
 {
     m_item = item;
-    if (!m_item)
-        return;
-    m_item->setCheckable(true);
-    m_item->setChecked(m_enabled);
-    connect(m_item, &QAction::toggled, this, &SpellingAssistant::SetEnabled);
+    BindSwitchItem(item, m_enabled, this, [this](bool on) { SetEnabled(on); });
 }
 
 void SpellingAssistant::SetEnabled(bool enabled)
@@ -62,7 +59,7 @@ void SpellingAssistant::SetEnabled(bool enabled)
         return;
     m_enabled = enabled;
     // Ignored when the settings file is read-only: the switch works for this run.
-    m_settings.WriteString(kSection, kKey, enabled ? QStringLiteral("SI") : QStringLiteral("NO"));
+    m_settings.WriteYes(kSection, kKey, enabled);
     if (!enabled) {
         EndCycle();
         m_toneAfter.clear();

@@ -1,5 +1,6 @@
 #include "app/SpokenWordHighlight.h"
 
+#include "app/SwitchItem.h"
 #include "core/SettingsStore.h"
 
 #include <QAction>
@@ -114,11 +115,7 @@ SpokenWordHighlight::~SpokenWordHighlight()
 void SpokenWordHighlight::BindMenuItem(QAction *item)
 {
     m_item = item;
-    if (!m_item)
-        return;
-    m_item->setCheckable(true);
-    m_item->setChecked(m_enabled);
-    connect(m_item, &QAction::toggled, this, &SpokenWordHighlight::SetEnabled);
+    BindSwitchItem(item, m_enabled, this, [this](bool on) { SetEnabled(on); });
 }
 
 void SpokenWordHighlight::SetEnabled(bool enabled)
@@ -129,7 +126,7 @@ void SpokenWordHighlight::SetEnabled(bool enabled)
         return;
     m_enabled = enabled;
     // Ignored when the settings file is read-only: the switch works for this run.
-    m_settings.WriteString(kSection, kKey, enabled ? QStringLiteral("SI") : QStringLiteral("NO"));
+    m_settings.WriteYes(kSection, kKey, enabled);
     if (!enabled)
         Clear();
 }

@@ -29,6 +29,10 @@ public:
 
     // "SI"/"NO" values compare exactly.
     bool ReadYes(const QString &section, const QString &key, bool defaultValue) const;
+    bool WriteYes(const QString &section, const QString &key, bool value)
+    {
+        return WriteString(section, key, value ? QStringLiteral("SI") : QStringLiteral("NO"));
+    }
 
 private:
     void Refresh() const;

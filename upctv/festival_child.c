@@ -4,12 +4,13 @@
 #define _GNU_SOURCE
 #include "festival_child.h"
 
+#include "spawn_child.h"
+
 #include <errno.h>
 #include <pthread.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -18,7 +19,6 @@
 #include <time.h>
 #include <unistd.h>
 
-extern char **environ;
 
 static const char kVoiceFile[] = "/usr/share/festival/voices/catalan/upc_ca_ona_hts/festvox/upc_ca_ona_hts.scm";
 /* Festival's default heap of ten million cells costs some 300 MB; a million is ample
@@ -183,19 +183,12 @@ int FestivalStart(struct FestivalChild *child)
     char program[] = "festival", pipeOption[] = "--pipe", heapOption[] = "--heap", heap[16];
     snprintf(heap, sizeof heap, "%s", kHeapCells);
     char *argv[] = {program, pipeOption, heapOption, heap, NULL};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 2);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, program, &actions, NULL, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = SpawnChild(argv, input[0], output[1]);
     close(input[0]);
     close(output[1]);
     child->input = input[1];
     child->output = output[0];
-    if (spawned != 0)
+    if (pid == 0)
         return FestivalEnd(child), -1;
     child->pid = pid;
     if (WriteAll(child->input, kSetUp, sizeof kSetUp - 1) != 0)

@@ -6,12 +6,12 @@
 #include "upctv.h"
 
 #include "ona.h"
+#include "spawn_child.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -19,7 +19,6 @@
 #include <time.h>
 #include <unistd.h>
 
-extern char **environ;
 
 enum { CATALAN = 99, SPANISH = 101 };
 
@@ -203,17 +202,10 @@ static int SpeakLocked(const char *text, size_t length)
     char rateOption[] = "-s";
     char *argv[] = {program, voiceOption, voice, rateOption, rate, NULL};
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, program, &actions, NULL, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t child = SpawnChild(argv, fds[0], errors[1]);
     close(fds[0]);
     close(errors[1]);
-    if (spawned != 0) {
+    if (child == 0) {
         close(errors[0]);
         close(fds[1]);
         free(utf8);
