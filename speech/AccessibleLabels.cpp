@@ -193,7 +193,7 @@ constexpr AddedRow kAddedTable[] = {
       "Ortogra&fia egiaztatu",
       "Revisar a orto&grafía",
       "Verificar a orto&grafia",
-      "Check &spelling",
+      "Check spe"Check &spelling",lling",
       "Vérifier l'ort&hographe"}},
 };
 
