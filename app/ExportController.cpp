@@ -7,9 +7,9 @@
 #include "app/StatusAnnouncer.h"
 #include "core/WaitWithEvents.h"
 #include "platform/ScreenReaderStatus.h"
-#include "speech/AudioExportProtocol.h"
+#include "export/AudioExportProtocol.h"
 #include "speech/ExceptionsDictionary.h"
-#include "speech/FormLlenguatge.h"
+#include "windows/FormLlenguatge.h"
 #include "speech/SpeechController.h"
 
 #include <QAction>

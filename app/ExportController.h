@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/AudioExporter.h"
+#include "export/AudioExporter.h"
 
 #include <QObject>
 

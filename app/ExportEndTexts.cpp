@@ -1,7 +1,7 @@
 #include "app/ExportEndTexts.h"
 
-#include "speech/AudioExporter.h"
-#include "speech/InterfaceLanguages.h"
+#include "export/AudioExporter.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "app/FindCaptions.h"
 
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "app/FindDialogs.h"
 
 #include "app/FindCaptions.h"
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

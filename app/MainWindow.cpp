@@ -11,7 +11,7 @@
 #include "core/SettingsStore.h"
 #include "app/TextCommands.h"
 #include "app/ToolBarKeys.h"
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 #include "core/WaitWithEvents.h"
 
 #include <QAccessible>

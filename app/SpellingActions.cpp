@@ -2,7 +2,7 @@
 #include "app/SpellingAssistant.h"
 
 #include "app/ActivityGate.h"
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 #include "spell/SpellChecker.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -5,7 +5,7 @@
 #include "app/ReadingTriggers.h"
 #include "app/SpellingAssistant.h"
 #include "app/Startup.h"
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 #include "speech/SpeechController.h"
 #include "speech/VoiceLanguage.h"
 

@@ -8,7 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 

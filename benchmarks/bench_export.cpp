@@ -4,9 +4,9 @@
 // Needs a session bus: dbus-run-session -- bench_export [WORDS] [RATE]
 #include "core/AppPaths.h"
 #include "platform/DesktopWindowsDBus.h"
-#include "speech/AudioExportPrograms.h"
-#include "speech/AudioExporter.h"
-#include "speech/VoiceCatalog.h"
+#include "export/AudioExportPrograms.h"
+#include "export/AudioExporter.h"
+#include "engines/VoiceCatalog.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -16,7 +16,7 @@
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
 #include "speech/SpeechController.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 

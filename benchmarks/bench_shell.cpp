@@ -5,7 +5,7 @@
 #include "core/SettingsStore.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
-#include "speech/FormTTS.h"
+#include "windows/FormTTS.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // 100 000 entries.
 #include "core/SettingsStore.h"
 #include "platform/SoundPlayers.h"
-#include "speech/EspeakEngine.h"
+#include "engines/EspeakEngine.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/SpeechController.h"
 

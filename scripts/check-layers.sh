@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Fails when a folder includes a header of a folder above it: scripts/check-layers.sh
 # Each folder may include its own headers and those of the layers below it:
-#   core < platform, maths, tools, spell < speech < app < sonnerixawav, tolvanet-tool
+#   core < platform, maths, tools, upctv, spell < engines < export < speech < windows < app
+#   < sonnerixawav, tolvanet-tool
 # Tests, benchmarks and fuzz targets sit above everything and are not checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-declare -A layer=([core]=0 [platform]=1 [maths]=1 [tools]=1 [upctv]=1 [spell]=1 [speech]=2 [app]=3
-                  [sonnerixawav]=4 [tolvanet-tool]=4)
+declare -A layer=([core]=0 [platform]=1 [maths]=1 [tools]=1 [upctv]=1 [spell]=1 [engines]=2 [export]=3 [speech]=4 [windows]=5 [app]=6
+                  [sonnerixawav]=7 [tolvanet-tool]=7)
 
 status=0
 for folder in "${!layer[@]}"; do

@@ -3,7 +3,7 @@
 #include "core/WholeFiles.h"
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/WavFileWriter.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/AudioExportProtocol.h"
+#include "export/AudioExportProtocol.h"
 
 #include <QString>
 

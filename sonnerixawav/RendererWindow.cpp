@@ -3,7 +3,7 @@
 #include "platform/WorkerThread.h"
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/WavRendering.h"
-#include "speech/AudioExportProtocol.h"
+#include "export/AudioExportProtocol.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "core/AppPaths.h"
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/RendererWindow.h"
-#include "speech/AudioExportProtocol.h"
-#include "speech/VoiceCatalog.h"
+#include "export/AudioExportProtocol.h"
+#include "engines/VoiceCatalog.h"
 
 #include <QCoreApplication>
 #include <QTimer>

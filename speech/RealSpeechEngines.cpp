@@ -2,9 +2,9 @@
 
 #include "platform/QtSoundPlayers.h"
 #include "platform/WorkerThread.h"
-#include "speech/EspeakEngine.h"
-#include "speech/SpeechDispatcherEngine.h"
-#include "speech/UpctvLoader.h"
+#include "engines/EspeakEngine.h"
+#include "engines/SpeechDispatcherEngine.h"
+#include "engines/UpctvLoader.h"
 
 RealSpeechEngines::RealSpeechEngines(const QString &programDir, DesktopWindows *desktop, bool waitForService)
     : m_desktop(desktop)

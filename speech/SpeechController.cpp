@@ -6,8 +6,8 @@
 #include "platform/SoundPlayers.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/SpeakPreparation.h"
-#include "speech/SpeechEngines.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/SpeechEngines.h"
+#include "engines/VoiceCatalog.h"
 
 #include <QFileInfo>
 

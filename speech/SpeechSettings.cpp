@@ -1,7 +1,7 @@
 #include "speech/SpeechSettings.h"
 
 #include "core/SettingsStore.h"
-#include "speech/AudioExportProtocol.h"
+#include "export/AudioExportProtocol.h"
 
 #include <QtGlobal>
 

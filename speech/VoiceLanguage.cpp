@@ -1,7 +1,7 @@
 #include "speech/VoiceLanguage.h"
 
 #include "speech/SpeechController.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "speech/VoiceControl.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/VoiceId.h"
+#include "engines/VoiceId.h"
 
 #include <QList>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "app/Startup.h"
 #include "core/documents/DocumentConversion.h"
 #include "speech/SpeechController.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/SampleDocuments.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/StartupFixture.h"

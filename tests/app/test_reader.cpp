@@ -4,7 +4,7 @@
 #include "app/ReadingTriggers.h"
 #include "app/Startup.h"
 #include "speech/SpeechController.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/StartupFixture.h"
 

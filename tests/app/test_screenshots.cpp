@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "speech/FormTTS.h"
+#include "windows/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 

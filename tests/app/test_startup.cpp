@@ -3,7 +3,7 @@
 #include "app/OneHandKeyboard.h"
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
-#include "speech/FormTTS.h"
+#include "windows/FormTTS.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/common/WindowActivation.h"

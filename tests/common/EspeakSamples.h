@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 
 #include <QVector>
 

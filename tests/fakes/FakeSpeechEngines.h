@@ -2,7 +2,7 @@
 
 #include "platform/DesktopWindows.h"
 #include "platform/SoundPlayers.h"
-#include "speech/SpeechEngines.h"
+#include "engines/SpeechEngines.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "core/TextEncoding.h"
 #include "platform/QtSoundPlayers.h"
-#include "speech/EspeakEngine.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/EspeakEngine.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 

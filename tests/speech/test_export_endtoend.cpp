@@ -2,10 +2,10 @@
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "platform/DesktopWindowsDBus.h"
-#include "speech/AudioExportPrograms.h"
-#include "speech/AudioExporter.h"
-#include "speech/ExportToolVerbs.h"
-#include "speech/VoiceCatalog.h"
+#include "export/AudioExportPrograms.h"
+#include "export/AudioExporter.h"
+#include "tolvanet-tool/ExportToolVerbs.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>

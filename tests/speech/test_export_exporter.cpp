@@ -1,7 +1,7 @@
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
-#include "speech/AudioExporter.h"
-#include "speech/AudioExportPrograms.h"
+#include "export/AudioExporter.h"
+#include "export/AudioExportPrograms.h"
 #include "tests/fakes/FakeDesktopWindows.h"
 #include "tests/speech/SubtitleFiles.h"
 

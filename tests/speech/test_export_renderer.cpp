@@ -5,9 +5,9 @@
 #include "sonnerixawav/RendererWindow.h"
 #include "sonnerixawav/WavFileWriter.h"
 #include "sonnerixawav/WavRendering.h"
-#include "speech/AudioExportProtocol.h"
-#include "speech/VoiceCatalog.h"
-#include "speech/Subtitles.h"
+#include "export/AudioExportProtocol.h"
+#include "engines/VoiceCatalog.h"
+#include "export/Subtitles.h"
 #include "tests/FaultyFiles.h"
 #include "tests/speech/SubtitleFiles.h"
 

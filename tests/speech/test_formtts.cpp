@@ -1,5 +1,5 @@
 #include "SpeechWindowFakes.h"
-#include "speech/FormTTS.h"
+#include "windows/FormTTS.h"
 
 #include "tests/common/WindowActivation.h"
 

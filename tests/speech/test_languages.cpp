@@ -1,8 +1,8 @@
 #include "SpeechWindowFakes.h"
-#include "speech/AccessibleLabels.h"
-#include "speech/FormLlenguatge.h"
-#include "speech/FormTTS.h"
-#include "speech/InterfaceLanguages.h"
+#include "windows/AccessibleLabels.h"
+#include "windows/FormLlenguatge.h"
+#include "windows/FormTTS.h"
+#include "windows/InterfaceLanguages.h"
 
 #include "tests/common/WindowActivation.h"
 

@@ -1,7 +1,7 @@
 #include "SpeechWindowFakes.h"
-#include "speech/FormLlenguatge.h"
-#include "speech/FormTTS.h"
-#include "speech/ReadingOptionsStore.h"
+#include "windows/FormLlenguatge.h"
+#include "windows/FormTTS.h"
+#include "windows/ReadingOptionsStore.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "speech/SpeechDispatcherEngine.h"
+#include "engines/SpeechDispatcherEngine.h"
 #include "tests/common/SilentSpeechService.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"

@@ -1,5 +1,5 @@
-#include "speech/SpeechToolVerbs.h"
-#include "speech/VoiceCatalog.h"
+#include "tolvanet-tool/SpeechToolVerbs.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/Recordings.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"

@@ -1,6 +1,6 @@
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
-#include "speech/UpctvLoader.h"
+#include "engines/UpctvLoader.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 

@@ -1,4 +1,4 @@
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"
 
 #include <QtTest>

@@ -1,9 +1,9 @@
-#include "speech/FormLlenguatge.h"
+#include "windows/FormLlenguatge.h"
 
-#include "speech/AccessibleLabels.h"
-#include "speech/ChoiceList.h"
-#include "speech/FormTTS.h"
-#include "speech/InterfaceLanguages.h"
+#include "windows/AccessibleLabels.h"
+#include "windows/ChoiceList.h"
+#include "windows/FormTTS.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "speech/SpeechDispatcherEngine.h"
+#include "engines/SpeechDispatcherEngine.h"
 
 #include "platform/WorkerThread.h"
 

@@ -1,4 +1,4 @@
-#include "speech/UpctvLoader.h"
+#include "engines/UpctvLoader.h"
 
 #include <dlfcn.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "speech/SpeechEngines.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/SpeechEngines.h"
+#include "engines/VoiceCatalog.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "speech/AudioExporter.h"
+#include "export/AudioExporter.h"
 
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "core/WholeFiles.h"
 #include "platform/DesktopWindows.h"
-#include "speech/AudioExportPrograms.h"
+#include "export/AudioExportPrograms.h"
 
 #include <QCoreApplication>
 #include <QDir>

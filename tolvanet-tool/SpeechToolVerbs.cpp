@@ -1,4 +1,4 @@
-#include "speech/SpeechToolVerbs.h"
+#include "tolvanet-tool/SpeechToolVerbs.h"
 
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"

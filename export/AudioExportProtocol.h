@@ -1,7 +1,7 @@
 #pragma once
 
-#include "speech/VoiceCatalog.h"
-#include "speech/VoiceId.h"
+#include "engines/VoiceCatalog.h"
+#include "engines/VoiceId.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 
 #include "platform/WorkerThread.h"
 

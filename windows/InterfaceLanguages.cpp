@@ -1,7 +1,7 @@
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 
-#include "speech/AccessibleLabels.h"
-#include "speech/QtTranslations.h"
+#include "windows/AccessibleLabels.h"
+#include "windows/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,8 +1,8 @@
-#include "speech/EspeakEngine.h"
+#include "engines/EspeakEngine.h"
 
 #include "platform/SoundPlayers.h"
 #include "platform/WorkerThread.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 
 #include <QCoreApplication>
 #include <QVector>

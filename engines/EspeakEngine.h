@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/SpeechEngines.h"
+#include "engines/SpeechEngines.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "speech/AccessibleLabels.h"
+#include "windows/AccessibleLabels.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -193,7 +193,7 @@ constexpr AddedRow kAddedTable[] = {
       "Ortogra&fia egiaztatu",
       "Revisar a orto&grafía",
       "Verificar a orto&grafia",
-      "Check spe"Check &spelling",lling",
+      "Check spe&lling",
       "Vérifier l'ort&hographe"}},
 };
 

@@ -1,4 +1,4 @@
-#include "speech/ExportToolVerbs.h"
+#include "tolvanet-tool/ExportToolVerbs.h"
 
 #include "core/DocumentFile.h"
 #include "core/SettingsStore.h"
@@ -7,11 +7,11 @@
 #include "core/WholeFiles.h"
 #include "speech/ExceptionsDictionary.h"
 #include "platform/DesktopWindowsDBus.h"
-#include "speech/AudioExportPrograms.h"
-#include "speech/AudioExporter.h"
+#include "export/AudioExportPrograms.h"
+#include "export/AudioExporter.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
-#include "speech/VoiceCatalog.h"
+#include "engines/VoiceCatalog.h"
 #include "speech/SpeechSettings.h"
 
 #include <QCommandLineParser>

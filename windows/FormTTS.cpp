@@ -1,7 +1,7 @@
-#include "speech/FormTTS.h"
+#include "windows/FormTTS.h"
 
 #include "core/SettingsStore.h"
-#include "speech/ChoiceList.h"
+#include "windows/ChoiceList.h"
 #include "speech/VoiceControl.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "speech/ReadingOptionsStore.h"
+#include "windows/ReadingOptionsStore.h"
 
 #include "core/ReadingOptions.h"
 #include "core/SettingsStore.h"
-#include "speech/FormLlenguatge.h"
+#include "windows/FormLlenguatge.h"
 #include "speech/VoiceList.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "speech/AudioExportPrograms.h"
+#include "export/AudioExportPrograms.h"
 
-#include "speech/AudioExportProtocol.h"
+#include "export/AudioExportProtocol.h"
 
 #include <QDir>
 #include <QFileInfo>

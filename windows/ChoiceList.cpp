@@ -1,4 +1,4 @@
-#include "speech/ChoiceList.h"
+#include "windows/ChoiceList.h"
 
 #include <QAccessible>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "speech/AudioExportProtocol.h"
+#include "export/AudioExportProtocol.h"
 
 #include "core/TextEncoding.h"
 

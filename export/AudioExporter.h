@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/AppPaths.h"
-#include "speech/AudioExportProtocol.h"
-#include "speech/Subtitles.h"
+#include "export/AudioExportProtocol.h"
+#include "export/Subtitles.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "speech/Subtitles.h"
+#include "export/Subtitles.h"
 
 #include <algorithm>
 

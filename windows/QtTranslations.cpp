@@ -1,6 +1,6 @@
-#include "speech/QtTranslations.h"
+#include "windows/QtTranslations.h"
 
-#include "speech/InterfaceLanguages.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
