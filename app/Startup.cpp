@@ -24,6 +24,7 @@
 #include "speech/ExceptionsDictionary.h"
 #include "windows/FormLlenguatge.h"
 #include "windows/FormTTS.h"
+#include "windows/InterfaceLanguages.h"
 #include "windows/ReadingOptionsStore.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
@@ -171,6 +172,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->settings = std::make_unique<SettingsStore>(options.paths.settingsFile);
     SettingsStore &settings = *windows->settings;
     windows->readingOptions = std::make_unique<ReadingOptions>();
+    windows->interfaceLanguage = std::make_unique<InterfaceLanguageModel>();
     windows->main = std::make_unique<FormPrincipal>(options.paths, settings, windows->about.get());
     FormPrincipal &main = *windows->main;
     windows->desktop = std::make_unique<DBusDesktopWindows>();
@@ -208,7 +210,8 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
         windows->realEngines->ServiceVoicesLater(speech, [speech](VoiceEngine *engine) { speech->AddServiceVoices(engine); });
     }
     windows->dictionary->FormCreate();
-    windows->languages = std::make_unique<FormLlenguatge>(*windows->speechWindow, &main);
+    windows->languages = std::make_unique<FormLlenguatge>(*windows->interfaceLanguage, *windows->speechWindow);
+    main.FollowLanguage(*windows->interfaceLanguage);
     ConnectReading(*windows);
     ConnectSpelling(*windows, options.paths.programDir, engines.wave);
     windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);

@@ -17,6 +17,7 @@ class FormDiccionariExcepcions;
 class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
+class InterfaceLanguageModel;
 class OneHandKeyboard;
 class ReadingPlace;
 class ProcessRendererLauncher;
@@ -40,6 +41,8 @@ struct ProgramWindows
     std::unique_ptr<SettingsStore> settings;
     // The reading options the speech window edits and the triggers read.
     std::unique_ptr<ReadingOptions> readingOptions;
+    // The interface language the windows follow.
+    std::unique_ptr<InterfaceLanguageModel> interfaceLanguage;
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<FormPrincipal> main;
     std::unique_ptr<DBusDesktopWindows> desktop;
