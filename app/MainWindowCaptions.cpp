@@ -389,7 +389,7 @@ constexpr AddedRow kAddedRows[] = {
       "Ortogra&fia egiaztatu",
       "Revisar a orto&grafía",
       "Verificar a orto&grafia",
-      "Check spe&lling",
+      "Check spell&ing",
       "Vérifier l'ort&hographe"}},
 };
 
