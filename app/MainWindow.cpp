@@ -5,6 +5,7 @@
 #include "app/EditorWidget.h"
 #include "app/FindDialogs.h"
 #include "app/MenuBarFocus.h"
+#include "app/MainWindowCaptions.h"
 #include "app/MenuCheckItems.h"
 #include "app/ReaderCommands.h"
 #include "app/RecoveryCopy.h"
@@ -133,6 +134,12 @@ FormPrincipal::~FormPrincipal()
 {
     // The widgets' own destruction moves the focus; this window is gone by then.
     disconnect(m_focusWatch);
+}
+
+void FormPrincipal::FollowLanguage(const InterfaceLanguageModel &language)
+{
+    connect(&language, &InterfaceLanguageModel::languageChanged, this,
+            [this](int index) { RelabelMainWindow(index, this); });
 }
 
 QString FormPrincipal::BaseCaption() const

@@ -17,6 +17,7 @@
 class AboutBox;
 class EditorWidget;
 class FindDialog;
+class InterfaceLanguageModel;
 class QAction;
 class QCheckBox;
 class QLineEdit;
@@ -85,6 +86,8 @@ public:
     void ApplyStoredFont(QStringList *problems);
     bool LoadCommandLineFile(const QString &fileName);
     void ShowStatus(const QString &text);
+    // From now on the window relabels itself in each language `language` applies.
+    void FollowLanguage(const InterfaceLanguageModel &language);
 
     SessionState &Session() { return m_session; }
     EditorWidget *Edit() const { return m_edit; }

@@ -4,12 +4,13 @@
 
 #include "app/AboutBox.h"
 #include "app/ActivityGate.h"
+#include "app/CloseController.h"
 #include "app/EditorWidget.h"
 #include "app/ExportController.h"
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
-#include "app/ReaderCommands.h"
+#include "app/ReadingController.h"
 #include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
@@ -24,6 +25,7 @@
 #include "speech/ExceptionsDictionary.h"
 #include "windows/FormLlenguatge.h"
 #include "windows/FormTTS.h"
+#include "windows/InterfaceLanguages.h"
 #include "windows/ReadingOptionsStore.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
@@ -31,104 +33,11 @@
 #include "speech/SpeechSettings.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QToolButton>
 #include <QFileInfo>
-
-namespace {
-
-void ConnectAudioExport(ProgramWindows &windows)
-{
-    windows.exportController = std::make_unique<ExportController>(ExportController::Parts{
-        *windows.main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
-        *windows.exporter});
-}
-
-void ConnectReading(ProgramWindows &windows)
-{
-    FormPrincipal &main = *windows.main;
-    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), *windows.settings, *windows.readingOptions);
-    windows.oneHand->BindMenuItem(main.ActionFor(WindowCommandId::kOneHandKeyboard));
-    QObject::connect(windows.oneHand.get(), &OneHandKeyboard::settingsWriteFailed, &main,
-                     [&main](const QString &message) { main.Questions().Message(message); });
-    windows.oneHand->Start();
-    windows.speechWindow->SetOneHandSwitch(windows.oneHand.get());
-
-    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.readingOptions,
-                                                        *windows.oneHand);
-    windows.triggers->SetActivityGate(*windows.gate);
-    windows.triggers->SetFontCommand([&main] { main.MenuCanviarLaFontClick(); });
-    windows.triggers->SetShowSpeechWindow([&windows] { windows.speechWindow->exec(); });
-    const MainToolBar &tools = main.ToolBar();
-    windows.triggers->ConnectToolbar({tools.lectura, tools.paraulaPerParaula, tools.parar, tools.menu});
-    windows.triggers->SetOneWordBox(tools.nomesUnaParaula);
-    windows.triggers->Echo().FollowSpeechNews();
-    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, &windows.triggers->Echo(),
-                     &LetterEcho::ReadingEnded);
-
-    // The same commands from "&Opcions", for the keyboard and the full-menu mode.
-    ReadingTriggers *triggers = windows.triggers.get();
-    main.SetCommandHandler(WindowCommandId::kSpeechWindow, [triggers] { triggers->SpeedButtonMenuClick(); });
-    // Word by word runs once the menu has closed and the editor has the focus again.
-    main.SetCommandHandler(WindowCommandId::kWordByWord, [triggers, &main] {
-        QMetaObject::invokeMethod(triggers, [triggers, &main] {
-            main.Edit()->setFocus();
-            triggers->SpeedButtonParaulaPerParaulaClick();
-        }, Qt::QueuedConnection);
-    });
-    ActivityGate *gate = windows.gate.get();
-    main.SetCommandHandler(WindowCommandId::kLanguage, [gate, &windows] {
-        gate->StartAfterWordByWord(ActivityGate::Start::Window,
-                                   [gate, &windows] { gate->RunModal([&windows] { windows.languages->exec(); }); });
-    });
-    main.SetCommandHandler(QStringLiteral("font"), [gate, &main] {
-        gate->StartAfterWordByWord(ActivityGate::Start::Window,
-                                   [gate, &main] { gate->RunModal([&main] { main.MenuCanviarLaFontClick(); }); });
-    });
-
-    // The word being heard is highlighted while the editor's texts are read aloud.
-    windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), *windows.settings);
-    SpokenWordHighlight *highlight = windows.highlight.get();
-    highlight->BindMenuItem(main.ActionFor(WindowCommandId::kHighlightSpokenWord));
-    QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, highlight, &SpokenWordHighlight::Follow);
-    QObject::connect(windows.speech.get(), &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
-    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, highlight,
-                     &SpokenWordHighlight::ReadingEnded);
-
-    // The reader's place in the document and the moves from it.
-    windows.place = std::make_unique<ReadingPlace>(main.Edit(), *windows.triggers);
-    ReadingPlace *place = windows.place.get();
-    QObject::connect(windows.speech.get(), &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
-    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
-    ConnectReaderCommands(main, *place, windows.settings->FileName());
-}
-
-} // namespace
 
 ProgramWindows::ProgramWindows() = default;
 
-ProgramWindows::~ProgramWindows()
-{
-    // Whatever reads the editor or speaks goes before the windows it uses.
-    exportController.reset();
-    exporter.reset();
-    launcher.reset();
-    place.reset();
-    spelling.reset();
-    triggers.reset();
-    highlight.reset();
-    oneHand.reset();
-    languages.reset();
-    speechWindow.reset();
-    speech.reset();
-    dictionary.reset();
-    realEngines.reset();
-    main.reset();
-    about.reset();
-    readingOptions.reset();
-    settings.reset();
-    gate.reset();
-}
+ProgramWindows::~ProgramWindows() = default;
 
 QString CommandLineFileName(const QStringList &words)
 {
@@ -171,6 +80,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->settings = std::make_unique<SettingsStore>(options.paths.settingsFile);
     SettingsStore &settings = *windows->settings;
     windows->readingOptions = std::make_unique<ReadingOptions>();
+    windows->interfaceLanguage = std::make_unique<InterfaceLanguageModel>();
     windows->main = std::make_unique<FormPrincipal>(options.paths, settings, windows->about.get());
     FormPrincipal &main = *windows->main;
     windows->desktop = std::make_unique<DBusDesktopWindows>();
@@ -208,12 +118,26 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
         windows->realEngines->ServiceVoicesLater(speech, [speech](VoiceEngine *engine) { speech->AddServiceVoices(engine); });
     }
     windows->dictionary->FormCreate();
-    windows->languages = std::make_unique<FormLlenguatge>(*windows->speechWindow, &main);
-    ConnectReading(*windows);
+    windows->languages = std::make_unique<FormLlenguatge>(*windows->interfaceLanguage, *windows->speechWindow);
+    main.FollowLanguage(*windows->interfaceLanguage);
+
+    // The reading of the document: its keys, the one-hand keyboard, the highlight and the place.
+    windows->oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), settings, *windows->readingOptions);
+    windows->triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows->speech, *windows->readingOptions,
+                                                         *windows->oneHand);
+    windows->highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), settings);
+    windows->place = std::make_unique<ReadingPlace>(main.Edit(), *windows->triggers);
+    windows->readingController = std::make_unique<ReadingController>(ReadingController::Parts{
+        main, *windows->gate, settings, *windows->speech, *windows->speechWindow, *windows->languages,
+        *windows->oneHand, *windows->triggers, *windows->highlight, *windows->place});
     ConnectSpelling(*windows, options.paths.programDir, engines.wave);
+
+    // The audio export.
     windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
     windows->exporter = std::make_unique<AudioExporter>(options.paths, *windows->desktop, *windows->launcher);
-    ConnectAudioExport(*windows);
+    windows->exportController = std::make_unique<ExportController>(ExportController::Parts{
+        main, *windows->gate, *windows->speech, *windows->triggers, *windows->dictionary, *windows->languages,
+        *windows->exporter});
 
     // 3. The title with the version label, on both windows.
     main.ComposeTitle(windows->about->VersionText());
@@ -234,19 +158,9 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // 7. The interface language.
     RestoreInterfaceLanguage(settings, *windows->languages);
     windows->about->SetLanguageIndex(windows->languages->LanguageIndex());
-    std::shared_ptr<SeenReadingSettings> seen = StoreReadingOptionsAsTheyChange(
-        settings, *windows->readingOptions, *windows->languages,
-        [&main](const QString &problem) { main.ShowStatus(problem); });
-
     // Closing stores the reading options and the language, and silences the speech.
-    ProgramWindows *owner = windows.get();
-    main.SetCloseHandler([owner, seen] {
-        owner->triggers->ButtonPararClick();
-        const QString problem = StoreReadingOptionsAndLanguage(*owner->settings, *owner->readingOptions,
-                                                               *owner->languages, seen.get());
-        if (!problem.isEmpty())
-            owner->main->Questions().Message(problem);
-    });
+    windows->closeController = std::make_unique<CloseController>(CloseController::Parts{
+        main, *windows->triggers, settings, *windows->readingOptions, *windows->languages});
 
     // Settings that could not be used are told once, together, in the status line.
     QStringList unusable = UnusableStartSettings(settings);

@@ -4,6 +4,7 @@
 #include "windows/ChoiceList.h"
 #include "windows/FormTTS.h"
 #include "windows/InterfaceLanguages.h"
+#include "windows/QtTranslations.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,10 +13,10 @@ namespace {
 constexpr int kLanguageRowHeight = 36;
 }
 
-FormLlenguatge::FormLlenguatge(FormTTS &speechWindow, QWidget *mainWindow, QWidget *parent)
+FormLlenguatge::FormLlenguatge(InterfaceLanguageModel &language, FormTTS &speechWindow, QWidget *parent)
     : QDialog(parent)
+    , m_language(language)
     , m_speechWindow(speechWindow)
-    , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("FormLlenguatge"));
     setWindowTitle(QStringLiteral("DRAVIMOLS - Llenguatges"));
@@ -45,6 +46,7 @@ FormLlenguatge::FormLlenguatge(FormTTS &speechWindow, QWidget *mainWindow, QWidg
 
     SetLanguageIndex(int(InterfaceLanguage::English));
     m_speechWindow.SetLanguageWindow(this);
+    m_speechWindow.FollowLanguage(m_language);
 }
 
 int FormLlenguatge::LanguageIndex() const
@@ -65,12 +67,19 @@ void FormLlenguatge::SetLanguageIndex(int index)
 
 void FormLlenguatge::ListBoxLlenguatgeClick()
 {
-    ApplyInterfaceLanguage(LanguageIndex(), m_mainWindow, &m_speechWindow);
+    // Qt's own dialogs first: the windows relabel themselves in what they find.
+    UseQtTranslations(LanguageIndex());
+    m_language.Apply(LanguageIndex());
+    Relabel();
+    emit languageApplied(LanguageIndex());
+}
+
+void FormLlenguatge::Relabel()
+{
     m_ok->setText(m_speechWindow.OkCaption());
     // The list is announced like the button that opens this window, in its language.
-    const QString listName = InterfaceCaption(LanguageIndex(), QStringLiteral("BitBtnLlenguatge"));
+    const QString listName = CaptionOf(FormTTS::CaptionRows(), LanguageIndex(), QStringLiteral("BitBtnLlenguatge"));
     if (!listName.isEmpty())
         m_list->setAccessibleName(listName);
     m_ok->setAccessibleName(WithoutMnemonic(m_ok->text()));
-    emit languageApplied(LanguageIndex());
 }

@@ -2,6 +2,7 @@
 
 #include "core/ReadingOptions.h"
 #include "speech/SpeechSettings.h"
+#include "windows/CaptionRows.h"
 
 #include <QDialog>
 
@@ -39,6 +40,12 @@ public:
     bool IsOptionChecked(ReadingOption option) const;
     // Sets a box as a user's click would: the option follows, and so does what it turns off.
     void SetOptionChecked(ReadingOption option, bool checked);
+
+    // The window's caption rows and added texts in the seven interface languages.
+    static std::span<const CaptionRow> CaptionRows();
+    static std::span<const AddedRow> AddedRows();
+    // From now on the window relabels itself in each language `language` applies.
+    void FollowLanguage(const InterfaceLanguageModel &language);
 
     // The current caption of the OK button (the language window copies it).
     QString OkCaption() const;

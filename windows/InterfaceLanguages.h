@@ -1,15 +1,10 @@
 #pragma once
 
-#include <QString>
+#include <QObject>
 #include <QStringList>
 
-#include <array>
-#include <span>
-
-class QObject;
-
-// The seven interface languages and the captions they give the speech window and the
-// main window. Captions only: voices, messages and tool output keep their language.
+// The seven interface languages and the one in use, which every window follows to
+// relabel itself. Captions only: voices, messages and tool output keep their language.
 
 inline constexpr int kLanguageCount = 7;
 
@@ -22,33 +17,23 @@ enum class InterfaceLanguage { Catala, Castellano, Euskara, Galego, Portugues, E
 // The list rows: "CATALÀ", "CASTELLANO", "EUSKARA", "GALEGO", "PORTUGUÊS", "ENGLISH", "FRANÇAIS".
 QStringList LanguageNames();
 
-enum class CaptionWindow { Speech, Main };
-
-// One control of the caption table with its caption in each language (UTF-8).
-struct CaptionRow
+// The interface language in use. The windows connect to languageChanged and relabel
+// themselves from their own caption rows; the language window applies the user's choice.
+class InterfaceLanguageModel : public QObject
 {
-    CaptionWindow window;
-    const char *control;  // the control's design name, used as its objectName
-    std::array<const char *, kLanguageCount> captions;
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The language last applied, -1 before the first.
+    int Language() const { return m_language; }
+    // Makes `language` the one in use and tells the windows, also when it already was:
+    // they relabel themselves again. An index outside 0..6 changes nothing and gives false.
+    bool Apply(int language);
+
+signals:
+    void languageChanged(int language);
+
+private:
+    int m_language = -1;
 };
-
-// The whole table in the order the captions are assigned: speech window first.
-std::span<const CaptionRow> CaptionTable();
-
-// The caption of a control in a language, or a null string when either is unknown.
-QString InterfaceCaption(int language, const QString &control);
-
-// Every object named `objectName` that belongs to `root`'s own window (dialogs owned by
-// it are left alone), `root` itself included.
-QList<QObject *> OwnObjectsNamed(QObject *root, const QString &objectName);
-
-// Sets the caption of every object named `objectName` that belongs to `root`'s own
-// window (dialogs owned by it are left alone): a menu's title, an action's, button's
-// or label's text. Gives how many objects took it.
-int SetCaptionByName(QObject *root, const QString &objectName, const QString &caption);
-
-// Relabels the speech window and the main window in the given language, one control at
-// a time in table order, then applies the added texts of that language (AccessibleLabels.h).
-// Any index outside 0..6 changes nothing. Gives the names of table controls that were
-// not found (a null root is skipped entirely).
-QStringList ApplyInterfaceLanguage(int language, QObject *mainWindow, QObject *speechWindow);

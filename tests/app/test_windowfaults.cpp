@@ -5,7 +5,7 @@
 #include "app/Startup.h"
 #include "core/WaitWithEvents.h"
 #include "export/AudioExporter.h"
-#include "windows/InterfaceLanguages.h"
+#include "app/InterfaceCaptions.h"
 #include "speech/SpeechController.h"
 #include "core/WholeFiles.h"
 #include "tests/FaultyFiles.h"

@@ -1,5 +1,6 @@
 #include "SpeechWindowFakes.h"
-#include "windows/AccessibleLabels.h"
+#include "app/InterfaceCaptions.h"
+#include "app/MainWindowCaptions.h"
 #include "windows/FormLlenguatge.h"
 #include "windows/FormTTS.h"
 #include "windows/InterfaceLanguages.h"
@@ -91,10 +92,18 @@ struct Windows
     FakeVoices voices{{QStringLiteral("Alba")}};
     FakeDictionary dictionary;
     TemporarySettings settings;
+    InterfaceLanguageModel language;
     DesignMainWindow main;
     ReadingOptions options;
     FormTTS speech{voices, dictionary, settings.store, options, &main};
-    FormLlenguatge languages{speech, &main, &speech};
+    FormLlenguatge languages{language, speech, &speech};
+
+    // The design window follows the language as the program's main window does.
+    Windows()
+    {
+        QObject::connect(&language, &InterfaceLanguageModel::languageChanged, &main,
+                         [this](int index) { RelabelMainWindow(index, &main); });
+    }
 
     QListWidget *List() { return languages.findChild<QListWidget *>(QStringLiteral("ListBoxLlenguatge")); }
     QString LanguageOk() { return languages.findChild<QPushButton *>(QStringLiteral("BitBtnTancar"))->text(); }

@@ -44,7 +44,8 @@ struct Windows
     QWidget main;
     ReadingOptions options;
     FormTTS speech{voices, dictionary, settings.store, options};
-    FormLlenguatge languages{speech, &main};
+    InterfaceLanguageModel language;
+    FormLlenguatge languages{language, speech};
 
     Windows() { speech.SetOneHandSwitch(&oneHand); }
 };
