@@ -36,11 +36,11 @@ struct RenderContext
 void HeardWord(void *context, int start, int length, int ms)
 {
     auto *render = static_cast<RenderContext *>(context);
-    const QList<qsizetype> &places = render->text->places;
-    if (start < 0 || length <= 0 || start + length > places.size())
+    const UpctvRenderText &text = *render->text;
+    if (start < 0 || length <= 0 || start + length > text.bytes.size())
         return;
-    const qsizetype position = places.at(start);
-    const qsizetype end = places.at(start + length - 1) + 1;
+    const qsizetype position = text.PlaceOf(start);
+    const qsizetype end = text.PlaceOf(start + length - 1) + 1;
     if (position < render->lastWordEnd)
         return;
     // A sentence begins at the first word and after a full stop, a question, an
@@ -88,18 +88,28 @@ UpctvRenderText UpctvTextToRender(const QString &text)
     letters.replace(QChar(0), QLatin1Char(' '));
     UpctvRenderText result;
     result.bytes = SpeakPreparation::UpctvBytes(letters);
-    // The same walk the bytes were made by: one byte a character, two for the l with a dot.
-    for (qsizetype i = 0; i < letters.size(); ++i) {
-        result.places << i;
+    // The same walk the bytes were made by: one byte a character, two for the l with a
+    // dot, one for a character of two halves.
+    qsizetype byte = 0;
+    for (qsizetype i = 0; i < letters.size(); ++i, ++byte) {
         const char16_t c = letters.at(i).unicode();
-        if (c == 0x0140 || c == 0x013F)
-            result.places << i;
-        if (letters.at(i).isHighSurrogate() && i + 1 < letters.size() && letters.at(i + 1).isLowSurrogate())
+        if (c == 0x0140 || c == 0x013F) {
+            ++byte;
+            result.steps.append({byte, i - byte});
+        } else if (letters.at(i).isHighSurrogate() && i + 1 < letters.size() && letters.at(i + 1).isLowSurrogate()) {
             ++i;
+            result.steps.append({byte + 1, i + 1 - (byte + 1)});
+        }
     }
-    if (result.places.size() != result.bytes.size())
-        result.places.clear();
+    result.placed = byte == result.bytes.size();
     return result;
+}
+
+qsizetype UpctvRenderText::PlaceOf(qsizetype b) const
+{
+    const auto after = std::upper_bound(steps.begin(), steps.end(), b,
+                                        [](qsizetype at, const Step &step) { return at < step.first; });
+    return b + (after == steps.begin() ? 0 : (after - 1)->shift);
 }
 
 UpctvWavRendering::UpctvWavRendering(QStringList libraries, WavRendering &others)
@@ -191,7 +201,7 @@ bool UpctvWavRendering::Render(const RenderJob &job, const std::function<bool(in
     const QString part = output.dir().filePath(
         QStringLiteral(".%1.upctv-%2").arg(output.fileName()).arg(QCoreApplication::applicationPid()));
     const int rendered = m_render(text.bytes.constData(), QFile::encodeName(part).constData(),
-                                  text.places.isEmpty() ? nullptr : HeardWord, Progress, &context);
+                                  text.placed ? HeardWord : nullptr, Progress, &context);
     if (rendered == kCannotRender) {
         QFile::remove(part);
         return others();

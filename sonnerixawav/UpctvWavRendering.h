@@ -35,12 +35,22 @@ private:
     int (*m_render)(const char *, const char *, void (*)(void *, int, int, int), int (*)(void *, int), void *) = nullptr;
 };
 
-// The library's 8-bit text for a text to render, and for each of its bytes the position in
-// the text it came from: a character it lacks is a "?", the Catalan l with a dot two bytes,
-// and a NUL a blank, so that what follows it is still heard.
+// The library's 8-bit text for a text to render, and where each of its bytes came from in
+// the text: a character it lacks is a "?", the Catalan l with a dot two bytes, and a NUL a
+// blank, so that what follows it is still heard.
 struct UpctvRenderText
 {
     QByteArray bytes;
-    QList<qsizetype> places;
+    // Where bytes and characters stop going one for one: from byte first on, byte b is
+    // character b + shift, up to the next such step. Few for any text.
+    struct Step
+    {
+        qsizetype first;
+        qsizetype shift;
+    };
+    QList<Step> steps;
+    bool placed = false;  // whether the bytes could be placed at all
+    // The position in the text of byte b, which must be one of bytes.
+    qsizetype PlaceOf(qsizetype b) const;
 };
 UpctvRenderText UpctvTextToRender(const QString &text);
