@@ -17,6 +17,7 @@
 #include "app/SpellingAssistant.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
+#include "app/SynthesizerMissingText.h"
 #include "core/WaitWithEvents.h"
 #include "platform/AccessibleLineEdit.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -106,7 +107,11 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
     if (serviceVoicesLater)
         windows->speech->ExpectServiceVoices();
-    QObject::connect(windows->speech.get(), &SpeechController::synthesizerMissing, &main, &FormPrincipal::ShowStatus);
+    // Told in the interface language; until the language window exists, in Catalan.
+    QObject::connect(windows->speech.get(), &SpeechController::synthesizerMissing, &main,
+                     [&main, owner = windows.get()] {
+                         main.ShowStatus(SynthesizerMissingText(owner->languages ? owner->languages->LanguageIndex() : 0));
+                     });
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, speechSettings,
                                                         *windows->readingOptions);

@@ -258,12 +258,24 @@ bool RenderEspeak(const QString &text, int voiceIndex, int rate, const SampleSin
 
 bool RenderEspeakMarked(const QString &text, int voiceIndex, int rate, const SampleSink &sink, const MarkSink &marks)
 {
+    QByteArray identifier = QByteArrayLiteral("en");
+    {
+        std::lock_guard lock(EspeakMutex());
+        if (!EnsureEspeakLocked())
+            return false;
+        const QList<Voice> &voices = CachedEspeakVoicesLocked();
+        if (voiceIndex >= 0 && voiceIndex < voices.size())
+            identifier = voices.at(voiceIndex).identifier.toUtf8();
+    }
+    return RenderEspeakNamed(text, identifier, rate, sink, marks);
+}
+
+bool RenderEspeakNamed(const QString &text, const QByteArray &identifier, int rate, const SampleSink &sink,
+                       const MarkSink &marks)
+{
     std::lock_guard lock(EspeakMutex());
     if (!EnsureEspeakLocked())
         return false;
-    const QList<Voice> &voices = CachedEspeakVoicesLocked();
-    const QByteArray identifier = voiceIndex >= 0 && voiceIndex < voices.size()
-        ? voices.at(voiceIndex).identifier.toUtf8() : QByteArrayLiteral("en");
     // Loading a voice reads its files: only when it changes (every key typed speaks).
     static QByteArray current;
     if (identifier != current) {

@@ -69,6 +69,10 @@ struct SpokenMark
 using MarkSink = std::function<void(const SpokenMark &mark)>;
 // RenderEspeak that also hands each word and sentence to marks, in the order spoken.
 bool RenderEspeakMarked(const QString &text, int voiceIndex, int rate, const SampleSink &sink, const MarkSink &marks);
+// RenderEspeakMarked with a voice named as espeak-ng names it, a variant too ("ca+m3"); an
+// unknown name gives English.
+bool RenderEspeakNamed(const QString &text, const QByteArray &identifier, int rate, const SampleSink &sink,
+                       const MarkSink &marks);
 
 // --- speech-dispatcher (family SAPI) ----------------------------------------------
 

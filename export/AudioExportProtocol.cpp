@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <limits>
@@ -23,6 +24,23 @@ QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceNa
                               "llengua: no es farà el fitxer de so.").arg(name);
     return QStringLiteral("La veu «%1» no es pot desar en un fitxer: el fitxer de so es fa amb la veu d'espeak-ng "
                           "«%2», de la mateixa llengua.").arg(name, espeak.at(instead).description);
+}
+
+QString UpctvRenderingProblem(const ExportVoice &voice)
+{
+    if (voice.family != ExportFamily::Upctv)
+        return QString();
+    if (voice.index < 0 || voice.index >= VoiceCatalog::kUpctvEntryCount)
+        return QStringLiteral("No hi ha cap veu UPCTV %1:").arg(voice.index);
+    // The Catalan woman speaks with festival's ona; the other three with espeak-ng.
+    constexpr int kFestivalEntry = 1;
+    static const QString kOnaVoice =
+        QStringLiteral("/usr/share/festival/voices/catalan/upc_ca_ona_hts/festvox/upc_ca_ona_hts.scm");
+    if (voice.index != kFestivalEntry
+        || (!QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty() && QFileInfo::exists(kOnaVoice)))
+        return QString();
+    return QStringLiteral("La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca "
+                          "festvox-ca-ona-hts (sudo apt install festival festival-ca festvox-ca-ona-hts);");
 }
 
 QString FamilyKeyText(ExportFamily family)

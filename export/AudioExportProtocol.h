@@ -59,6 +59,11 @@ using ExportVoice = VoiceId;
 // voice records itself.
 QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName, const QString &language);
 
+// Why a voice of the UPCTV family cannot be rendered here (an entry beyond the four, or
+// festival or its Catalan voice not installed for the Catalan woman); empty when it can,
+// and for the other families.
+QString UpctvRenderingProblem(const ExportVoice &voice);
+
 // "MSP", "SAPI", "UPCTV".
 QString FamilyKeyText(ExportFamily family);
 std::optional<ExportFamily> FamilyFromKeyText(const QString &text);

@@ -368,10 +368,11 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (!WholeFiles::WriteFile(textFile, TextFileContents(request.text), nullptr))
         writeError = QStringLiteral("Unable to write to %1").arg(textFile);
 
-    if (request.voice.family == ExportFamily::Upctv)
-        return Failed(result, QStringLiteral("Les veus UPCTV no es poden desar en un fitxer de so: ") + kNoSoundFile);
     write(kKeyFamily, FamilyKeyText(request.voice.family));
     write(kKeyVoice, QString::number(request.voice.index));
+    // A UPCTV voice whose synthesizer is missing could only give an empty file.
+    if (const QString missing = UpctvRenderingProblem(request.voice); !missing.isEmpty())
+        return Failed(result, missing + QLatin1Char(' ') + kNoSoundFile);
     if (!writeError.isEmpty())
         return Failed(result, writeError + QStringLiteral(": ") + kNoSoundFile);
     const QFileInfo records(m_paths.recordsDir);

@@ -41,6 +41,17 @@ int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QStrin
     return -1;
 }
 
+QByteArray UpctvEntryEspeakVoice(int entry)
+{
+    if (entry < 0 || entry >= VoiceCatalog::kUpctvEntryCount)
+        return {};
+    // As the library itself speaks them: Catalan speaker 2 a woman, Spanish speaker 1 a man.
+    const VoiceCatalog::UpctvEntry &voice = VoiceCatalog::kUpctvEntries[size_t(entry)];
+    if (voice.languageCode == 99)
+        return voice.speaker == 2 ? QByteArrayLiteral("ca+f2") : QByteArrayLiteral("ca+m3");
+    return voice.speaker == 1 ? QByteArrayLiteral("es+m3") : QByteArrayLiteral("es+f2");
+}
+
 EspeakWavRendering::EspeakWavRendering(std::function<QString(int)> sapiLanguage)
     : m_sapiLanguage(std::move(sapiLanguage))
 {
@@ -60,7 +71,12 @@ bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(i
     const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
 
     int voiceIndex = job.voice.index;
-    if (job.voice.family == ExportFamily::Sapi) {
+    QByteArray voiceName;
+    if (job.voice.family == ExportFamily::Upctv) {
+        voiceName = UpctvEntryEspeakVoice(job.voice.index);
+        if (voiceName.isEmpty())
+            return fail(QStringLiteral("there is no UPCTV voice %1").arg(job.voice.index));
+    } else if (job.voice.family == ExportFamily::Sapi) {
         // speech-dispatcher cannot render into a file: its language's espeak-ng voice can.
         const QString language = m_sapiLanguage ? m_sapiLanguage(job.voice.index) : QString();
         voiceIndex = EspeakVoiceOfLanguage(voices, language);
@@ -86,19 +102,21 @@ bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(i
     VoiceCatalog::MarkSink marks;
     if (!job.wordTimesPath.isEmpty())
         marks = [&times](const VoiceCatalog::SpokenMark &mark) { times.marks << mark; };
-    const bool rendered = VoiceCatalog::RenderEspeakMarked(
-        job.text, voiceIndex, job.rate, [&](const qint16 *samples, int count) {
-            if (!writer.Write(samples, count)) {
-                writeFailed = true;
-                return false;
-            }
-            const int percent = int(qMin<qint64>(99, writer.SampleCount() * 100 / expected));
-            if (progress && !progress(percent)) {
-                stopped = true;
-                return false;
-            }
-            return true;
-        }, marks);
+    const VoiceCatalog::SampleSink sink = [&](const qint16 *samples, int count) {
+        if (!writer.Write(samples, count)) {
+            writeFailed = true;
+            return false;
+        }
+        const int percent = int(qMin<qint64>(99, writer.SampleCount() * 100 / expected));
+        if (progress && !progress(percent)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    };
+    const bool rendered = voiceName.isEmpty()
+        ? VoiceCatalog::RenderEspeakMarked(job.text, voiceIndex, job.rate, sink, marks)
+        : VoiceCatalog::RenderEspeakNamed(job.text, voiceName, job.rate, sink, marks);
     if (!rendered || writeFailed || stopped) {
         writer.Cancel();
         return fail(writeFailed ? writer.Error()

@@ -13,7 +13,8 @@ struct Voice;
 
 // Renders with espeak-ng through the shared voice catalog, streaming the samples to the
 // file. Voices of the speech-dispatcher family are rendered with the espeak-ng voice of
-// their language, which sapiLanguage gives for a family index (empty when unknown).
+// their language, which sapiLanguage gives for a family index (empty when unknown); the
+// UPCTV entries with the espeak-ng voice the library speaks them with.
 class EspeakWavRendering : public WavRendering
 {
 public:
@@ -30,3 +31,7 @@ private:
 // The index of the espeak-ng voice for a language code ("ca", "en-US"): the same code,
 // else the same main language; -1 when none.
 int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language);
+
+// The espeak-ng voice and variant ("ca+m3") the library speaks a UPCTV entry with; empty
+// for an index outside the four.
+QByteArray UpctvEntryEspeakVoice(int entry);

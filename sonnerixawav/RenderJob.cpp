@@ -21,9 +21,12 @@ std::optional<RenderJob> ReadRenderJob(const SettingsStore &exchange, QString *e
 
     const QString familyText = exchange.ReadString(kSection, kKeyFamily, QString());
     const std::optional<ExportFamily> family = FamilyFromKeyText(familyText);
-    if (!family || *family == ExportFamily::Upctv)
+    if (!family)
         return fail(QStringLiteral("voice family \"%1\" cannot be rendered").arg(familyText));
     const std::optional<int> index = ToInteger(exchange.ReadString(kSection, kKeyVoice, QStringLiteral("0")));
+    if (*family == ExportFamily::Upctv && (!index || *index < 0 || *index >= VoiceCatalog::kUpctvEntryCount))
+        return fail(QStringLiteral("there is no UPCTV voice \"%1\"")
+                        .arg(exchange.ReadString(kSection, kKeyVoice, QString())));
 
     RenderJob job;
     // Both ends own this value: it is read whole and unescaped.

@@ -19,6 +19,6 @@ struct RenderJob
 };
 
 // Reads the job from the exchange file; nothing, with the reason, when it cannot be
-// rendered (a voice family we do not render, or a file name outside "WAV DIR"). A
+// rendered (a voice family we do not know, a UPCTV index beyond its four entries, or a file name outside "WAV DIR"). A
 // word-times name outside "WAV DIR" is left out: the sound is made without its times.
 std::optional<RenderJob> ReadRenderJob(const SettingsStore &exchange, QString *error);

@@ -1,6 +1,7 @@
 #include "core/AppPaths.h"
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/RendererWindow.h"
+#include "sonnerixawav/UpctvWavRendering.h"
 #include "export/AudioExportProtocol.h"
 #include "engines/VoiceCatalog.h"
 
@@ -21,10 +22,11 @@ int main(int argc, char *argv[])
     }
 
     const AppPaths paths = AppPaths::ForRunningProgram();
-    EspeakWavRendering rendering([](int index) {
+    EspeakWavRendering espeak([](int index) {
         const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
         return index >= 0 && index < voices.size() ? voices.at(index).language : QString();
     });
+    UpctvWavRendering rendering(UpctvWavRendering::DefaultLibraries(paths.programDir), espeak);
     RendererWindow window(paths.exchangeFile, rendering);
     QString error;
     if (!window.Open(&error)) {

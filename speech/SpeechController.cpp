@@ -8,6 +8,7 @@
 #include "speech/SpeakPreparation.h"
 #include "engines/SpeechEngines.h"
 #include "engines/VoiceCatalog.h"
+#include "export/AudioExportProtocol.h"
 
 #include <QFileInfo>
 
@@ -164,6 +165,13 @@ void SpeechController::ApplyStoredVoice()
         const int mspCount = MspCount();
         const int heard = m_engines.msp && mspCount > 0 ? m_engines.msp->DefaultVoice() : -1;
         SetSelectedIndex(heard >= 0 && heard < mspCount ? heard : 0);
+        // A Catalan session is offered the most natural Catalan voice there is.
+        const VoiceId ona{VoiceFamily::Upctv, 1};
+        if (m_upctvLoaded && m_list.RowOf(ona) >= 0 && VoiceCatalog::SessionLanguage().startsWith(QLatin1String("ca"))
+            && UpctvRenderingProblem(ona).isEmpty()) {
+            SetSelectedIndex(m_list.RowOf(ona));
+            SelectVoice();
+        }
         break;
     }
     case Outcome::Unusable:

@@ -173,7 +173,7 @@ private slots:
         QTest::newRow("speech-dispatcher") << "SAPI" << "carta.wav" << "-3" << true << -3 << QString() << QString();
         QTest::newRow("rate beyond the bar") << "MSP" << "carta.wav" << "40" << true << 10 << QString() << QString();
         QTest::newRow("rate not a number") << "MSP" << "carta.wav" << "ràpid" << true << 0 << QString() << QString();
-        QTest::newRow("upctv") << "UPCTV" << "carta.wav" << "0" << false << 0 << QString() << QString();
+        QTest::newRow("upctv") << "UPCTV" << "carta.wav" << "0" << true << 0 << QString() << QString();
         QTest::newRow("unknown family") << "" << "carta.wav" << "0" << false << 0 << QString() << QString();
         QTest::newRow("outside the folder") << "MSP" << "../carta.wav" << "0" << false << 0 << QString() << QString();
         QTest::newRow("word times") << "MSP" << "carta.wav" << "0" << true << 0 << ".paraules.txt"
@@ -342,6 +342,7 @@ private slots:
         exchange.WriteString(kSection, kKeyWavDir, dir.path() + QStringLiteral("/"));
         exchange.WriteString(kSection, kKeyWav, QStringLiteral("x.wav"));
         exchange.WriteString(kSection, kKeyFamily, QStringLiteral("UPCTV"));
+        exchange.WriteString(kSection, kKeyVoice, QStringLiteral("4"));  // the library has four
         exchange.WriteString(kSection, kKeyStatus, QStringLiteral("7"));
         SteppedRendering rendering;
         RendererWindow window(exchange.FileName(), rendering);

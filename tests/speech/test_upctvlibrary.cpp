@@ -1,6 +1,7 @@
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
 #include "engines/UpctvLoader.h"
+#include "export/AudioExportProtocol.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
@@ -146,6 +147,35 @@ private slots:
         library.Unload();
         qputenv("PATH", path);
     }
+
+    // The first run of a Catalan session offers ona, where festival has her; another
+    // session keeps the first voice of the list.
+    void firstRunOfACatalanSessionOffersOna_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<bool>("ona");
+        QTest::newRow("Catalan") << QByteArray("ca_ES.UTF-8") << true;
+        QTest::newRow("Valencian") << QByteArray("ca_ES.UTF-8@valencia") << true;
+        QTest::newRow("Spanish") << QByteArray("es_ES.UTF-8") << false;
+    }
+    void firstRunOfACatalanSessionOffersOna()
+    {
+        QFETCH(QByteArray, locale);
+        QFETCH(bool, ona);
+        if (!UpctvRenderingProblem({VoiceFamily::Upctv, 1}).isEmpty())
+            QSKIP("festival's Catalan voice ona is not installed");
+        const QByteArray session = qgetenv("LC_ALL");
+        qputenv("LC_ALL", locale);
+        DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
+        SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        SpeechEngineSet engines;
+        engines.upctv = &library;
+        SpeechController controller(settings, engines, nullptr);
+        controller.SetUp();
+        qputenv("LC_ALL", session);
+        QCOMPARE(controller.SelectedVoice() == (VoiceId{VoiceFamily::Upctv, 1}), ona);
+    }
+
     // The Catalan woman is festival's ona voice, heard at the null sink with its words
     // told as they are heard; the rate changes how long she speaks; a festival that
     // dies fails that reading only; without festival the entry says what to install.

@@ -1,0 +1,178 @@
+#include "core/AppPaths.h"
+#include "core/SettingsStore.h"
+#include "platform/DesktopWindowsDBus.h"
+#include "export/AudioExportPrograms.h"
+#include "export/AudioExporter.h"
+#include "tolvanet-tool/ExportToolVerbs.h"
+#include "engines/VoiceCatalog.h"
+#include "tests/speech/SubtitleFiles.h"
+
+#include <QDBusConnection>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kCatalan = QStringLiteral("Bon dia a tothom. Avui fa sol i anem a l\u2019escola amb la bicicleta.");
+
+std::optional<QString> Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+double Seconds(const QString &wav)
+{
+    return Run(QStringLiteral("soxi"), {QStringLiteral("-D"), wav}).value_or(QString()).toDouble();
+}
+
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool Write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+// The UPCTV voices recorded by the real rendering program through the real library.
+class TestExportOna : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    AppPaths m_paths;
+    std::unique_ptr<DBusDesktopWindows> m_desktop;
+    std::unique_ptr<ProcessRendererLauncher> m_launcher;
+    std::unique_ptr<AudioExporter> m_exporter;
+
+    ExportResult Export(const QString &text, const QString &name, int entry)
+    {
+        ExportRequest request;
+        request.text = text;
+        request.name = name;
+        request.voice = {ExportFamily::Upctv, entry};
+        request.subtitles = kAllSubtitles;
+        return m_exporter->Export(request);
+    }
+    QString SubtitleProblem(const QString &name, const QString &text, int cues)
+    {
+        const QString base = m_paths.recordsDir + name;
+        return SubtitleFiles::Problem(Contents(base + QStringLiteral(".srt")), Contents(base + QStringLiteral(".lrc")),
+                                      text, cues, qint64(Seconds(base + QStringLiteral(".wav")) * 1000) + 1);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no D-Bus session bus: the rendering program cannot publish its window");
+        for (const char *tool : {"soxi", "lame", "text2wave"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
+        if (!UpctvRenderingProblem({ExportFamily::Upctv, 1}).isEmpty())
+            QSKIP("festival's Catalan voice ona is not installed");
+        // A program folder of its own, with the library beside the programs.
+        const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/SonnerixaWav");
+        QVERIFY(QFile::copy(built, m_dir.filePath(QStringLiteral("SonnerixaWav"))));
+        QVERIFY(QFile::copy(QStringLiteral(UPCTV_LIBRARY), m_dir.filePath(QStringLiteral("libupctv.so"))));
+        m_paths = AppPaths::ForProgramDir(m_dir.path());
+        m_desktop = std::make_unique<DBusDesktopWindows>();
+        m_launcher = std::make_unique<ProcessRendererLauncher>(m_paths.programDir);
+        m_exporter = std::make_unique<AudioExporter>(m_paths, *m_desktop, *m_launcher);
+    }
+
+    // From the command line, as a teacher exports a worksheet: ona's own recording
+    // (festival's 16 kHz, as long as text2wave makes it), with subtitles that follow it.
+    void onaIsRecordedAsFestivalSpeaksHer()
+    {
+        const QString document = m_dir.filePath(QStringLiteral("fitxa.txt"));
+        QVERIFY(Write(document, kCatalan.toUtf8()));
+        const QString reference = m_dir.filePath(QStringLiteral("text2wave.wav"));
+        QVERIFY(Write(m_dir.filePath(QStringLiteral("fitxa.latin9")),
+                      QString(kCatalan).replace(QChar(0x2019), QLatin1Char('\'')).toLatin1()));
+        QVERIFY(Run(QStringLiteral("text2wave"), {QStringLiteral("-eval"), QStringLiteral("(voice_upc_ca_ona_hts)"),
+                                                  m_dir.filePath(QStringLiteral("fitxa.latin9")), QStringLiteral("-o"),
+                                                  reference}));
+        const double festival = Seconds(reference);
+        QVERIFY(festival > 2.0);
+
+        const int ona = int(VoiceCatalog::EspeakVoices().size() + VoiceCatalog::SpeechDispatcherVoices().size()) + 1;
+        const QStringList voice{QStringLiteral("--voice"), QString::number(ona), QStringLiteral("--rate"),
+                                QStringLiteral("0")};
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-wav"), voice + QStringList{document}, m_paths),
+                 std::optional<int>(0));
+        const QString wav = m_paths.recordsDir + QStringLiteral("fitxa.wav");
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), wav}), QStringLiteral("16000"));
+        const double recorded = Seconds(wav);
+        QVERIFY2(qAbs(recorded - festival) <= festival * 0.1,
+                 qPrintable(QStringLiteral("%1 s recorded, %2 s from text2wave").arg(recorded).arg(festival)));
+        const SettingsStore exchange(m_paths.exchangeFile);
+        QCOMPARE(exchange.ReadString("tts to Wav", "Tipus de sintetitzador", ""), QStringLiteral("UPCTV"));
+        QCOMPARE(exchange.ReadString("tts to Wav", "Sintetitzador", ""), QStringLiteral("1"));
+        const QString problem = SubtitleProblem(QStringLiteral("fitxa"), kCatalan, 2);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-mp3"), voice + QStringList{"--name", "fitxa mp3", document},
+                                   m_paths),
+                 std::optional<int>(0));
+        const QString decoded = m_dir.filePath(QStringLiteral("decoded.wav"));
+        QVERIFY(Run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"),
+                                             m_paths.recordsDir + QStringLiteral("fitxa mp3.mp3"), decoded}));
+        QVERIFY2(qAbs(Seconds(decoded) - festival) <= festival * 0.1, qPrintable(QString::number(Seconds(decoded))));
+    }
+
+    // The three voices the library speaks with espeak-ng are recorded too; text the
+    // voice cannot read leaves the rest of the recording whole.
+    void theLibrarysOtherVoicesAndAwkwardTextAreRecorded()
+    {
+        const QString spanish = QStringLiteral("Buenos días a todos. Hoy hace sol.");
+        ExportResult result = Export(spanish, QStringLiteral("mujer"), 3);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), result.file}), QStringLiteral("22050"));
+        QString problem = SubtitleProblem(QStringLiteral("mujer"), spanish, 2);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+        // Her subtitles keep their places past characters of two halves and the l with a dot.
+        const QString awkward = QStringLiteral("Hola \u03B1\u03B2\u03B3 \u4F60\u597D \U0001F600 ") + QChar(0)
+                                + QStringLiteral(" el coŀlegi \U0001F600 tanca.");
+        result = Export(awkward, QStringLiteral("estrany"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY2(Seconds(result.file) > 0.5, qPrintable(QString::number(Seconds(result.file))));
+        const QString lyrics = QString::fromUtf8(Contents(m_paths.recordsDir + QStringLiteral("estrany.lrc")));
+        QVERIFY2(lyrics.contains(QRegularExpression(QStringLiteral("<[0-9:.]+>coŀlegi"))), qPrintable(lyrics));
+        QVERIFY2(lyrics.contains(QRegularExpression(QStringLiteral("<[0-9:.]+>tanca."))), qPrintable(lyrics));
+        // Nothing she can read: a silent recording, at once.
+        result = Export(QStringLiteral("\U0001F600 \u2605 \u4F60"), QStringLiteral("res"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY(Seconds(result.file) < 0.5);
+    }
+
+    void withoutFestivalTheExportSaysWhatToInstall()
+    {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        const ExportResult result = Export(kCatalan, QStringLiteral("sense festival"), 1);
+        qputenv("PATH", path);
+        QVERIFY(!result.ok);
+        QVERIFY2(result.reason.contains(QLatin1String("festival festival-ca festvox-ca-ona-hts")),
+                 qPrintable(result.reason));
+        QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("sense festival.wav")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExportOna)
+#include "test_export_ona.moc"
