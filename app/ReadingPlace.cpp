@@ -1,7 +1,7 @@
 #include "app/ReadingPlace.h"
 
+#include "app/DocumentSentences.h"
 #include "app/ReadingTriggers.h"
-#include "core/Sentences.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -9,9 +9,6 @@
 
 namespace
 {
-// The stretch of text around a position that sentence lookups see, either way: the
-// cost of a key stays the same however long the document is.
-constexpr int kSentenceReach = 4000;
 // The longest word that the word under the caret is looked for in.
 constexpr int kWordReach = 1000;
 constexpr qint64 kSentenceJustBegunMs = 1000;
@@ -36,6 +33,13 @@ void ReadingPlace::ConnectKeys()
 {
     m_triggers.SetReaderKeys({[this] { ReadFromCaret(); }, [this] { PauseOrGoOn(); },
                               [this] { NextSentence(); }, [this] { PreviousSentence(); }});
+    // Word by word reads each word as a reading of its own: the place is told once the
+    // loop ends (stopped, or at the end of the text); a pause has told it already.
+    connect(&m_triggers.Gate(), &ActivityGate::changed, this, [this] {
+        const bool running = m_triggers.Gate().ReadingWordByWord();
+        if (std::exchange(m_wordByWord, running) && !running && !m_paused)
+            emit readingStopped(HeardPosition());
+    });
 }
 
 bool ReadingPlace::Reading() const
@@ -73,22 +77,17 @@ int ReadingPlace::WordStartAt(int position) const
 
 int ReadingPlace::SentenceStart(int position) const
 {
-    const int from = qMax(0, position - kSentenceReach);
-    return from + Sentences::StartAt(Range(from, qMin(DocumentLength(), position + 1)), position - from);
+    return DocumentSentences::StartAt(*m_edit->document(), position);
 }
 
 int ReadingPlace::NextSentenceStart(int position) const
 {
-    const int from = qMax(0, position - kSentenceReach);
-    const int to = qMin(DocumentLength(), position + kSentenceReach);
-    return from + Sentences::NextStart(Range(from, to), position - from);
+    return DocumentSentences::NextStart(*m_edit->document(), position);
 }
 
 int ReadingPlace::SentenceEnd(int position) const
 {
-    const int from = qMax(0, position - kSentenceReach);
-    const int to = qMin(DocumentLength(), position + kSentenceReach);
-    return from + Sentences::EndAt(Range(from, to), position - from);
+    return DocumentSentences::EndAt(*m_edit->document(), position);
 }
 
 int ReadingPlace::HeardPosition() const

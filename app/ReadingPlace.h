@@ -83,7 +83,7 @@ private:
     Kind m_next = Kind::Reading;
     int m_start = 0;
     int m_length = 0;
-    bool m_wordByWord = false;
+    bool m_wordByWord = false; // a word-by-word reading's loop runs
     // Where the readings that follow from one another end (a jump or a resume keeps it).
     QTextCursor m_end;
     bool m_toTheEnd = true;

@@ -7,6 +7,7 @@
 #include "engines/VoiceCatalog.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -171,6 +172,13 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 2, 5000);
         QCOMPARE(heard.readings.last(), std::pair(second, m_text.mid(second)));
+        // The sentence read on lies on the band behind the word heard.
+        const auto band = [edit] {
+            const QList<QTextEdit::ExtraSelection> marks = edit->extraSelections();
+            return marks.size() == 2 ? std::pair(marks.first().cursor.selectionStart(), marks.first().cursor.selectionEnd())
+                                     : std::pair(-1, -1);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(band(), std::pair(second, third - 1), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
         QVERIFY(monitor.WaitForSilence(500, 30000));
         const qint64 whole = SoundOfEspeak(m_text);
@@ -210,6 +218,24 @@ private slots:
             QTest::keyClick(edit, Qt::Key_F11);
             QTRY_VERIFY(!windows->place->Reading());
             stopped = heard.words.last();
+            // The same file opened again while it is open goes back to the place too.
+            PlaceCaret(edit, 0);
+            windows->main->Documents().DropFile(document);
+            QCOMPARE(edit->textCursor().position(), stopped);
+            // Word by word keeps the place of the word it stopped at.
+            QVERIFY(ShowActive(windows->main.get()));
+            edit->setFocus();
+            PlaceCaret(edit, 0);
+            const qsizetype before = heard.readings.size();
+            QTest::keyClick(edit, Qt::Key_F10);
+            QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= before + 2, 20000);
+            QTest::keyClick(edit, Qt::Key_F11);
+            QTRY_VERIFY(!windows->place->Reading());
+            const int wordByWord = heard.readings.last().first;
+            QVERIFY(wordByWord > 0 && wordByWord != stopped);
+            windows->main->Documents().DropFile(document);
+            QCOMPARE(edit->textCursor().position(), wordByWord);
+            stopped = wordByWord;
             Close(*windows);
         }
         QVERIFY(stopped > 0);
@@ -223,11 +249,29 @@ private slots:
             QCOMPARE(windows->main->Edit()->textCursor().position(), stopped);
             Close(*windows);
         }
-        QVERIFY(WriteWholeFile(document, (m_text + QStringLiteral(" Fi.")).toUtf8()));
+        // A place past the end of the file as it is now, from a state file written
+        // elsewhere, opens at the top.
+        const QString places = m_dir.filePath(QStringLiteral("tolvanet-places.txt"));
+        QFile stateFile(places);
+        QVERIFY(stateFile.open(QIODevice::ReadOnly));
+        const QByteArray state = stateFile.readAll();
+        stateFile.close();
+        QVERIFY(state.startsWith(QByteArray::number(stopped) + '\t'));
+        QVERIFY(WriteWholeFile(places, QByteArray::number(m_text.size() + 50) + state.mid(state.indexOf('\t'))));
         {
             auto windows = Start();
             QVERIFY(windows->main->LoadCommandLineFile(document));
             QCOMPARE(windows->main->Edit()->textCursor().position(), 0);
+            QCOMPARE(windows->main->Edit()->toPlainText(), m_text);
+            Close(*windows);
+        }
+        // A file changed since, shortened or grown, opens at the top, whole.
+        for (const QString &changed : {m_text.left(20), m_text + QStringLiteral(" Fi.")}) {
+            QVERIFY(WriteWholeFile(document, changed.toUtf8()));
+            auto windows = Start();
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QCOMPARE(windows->main->Edit()->textCursor().position(), 0);
+            QCOMPARE(windows->main->Edit()->toPlainText(), changed);
             Close(*windows);
         }
     }
