@@ -27,6 +27,7 @@ ReadingPlace::ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObj
 {
     m_clock.start();
     connect(&m_triggers, &ReadingTriggers::readingAloud, this, &ReadingPlace::Follow);
+    connect(&m_triggers, &ReadingTriggers::speechStopped, this, [this] { m_stopped = true; });
 }
 
 void ReadingPlace::ConnectKeys()
@@ -106,6 +107,7 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
     m_heardTimes.clear();
     if (m_keepEnd || !m_edit)
         return;
+    m_partEnd = QTextCursor();
     // A reading of its own: it ends where its text ends.
     m_end = QTextCursor(m_edit->document());
     m_end.setPosition(qMin(documentStart + m_length, DocumentLength()));
@@ -129,17 +131,60 @@ void ReadingPlace::ReadingEnded(UtteranceId utterance)
         return;
     const Kind kind = std::exchange(m_kind, Kind::None);
     m_current = 0;
-    if (!m_quiet && kind == Kind::Reading && !m_triggers.Gate().ReadingWordByWord())
-        emit readingStopped(HeardPosition());
+    if (m_quiet || kind != Kind::Reading || m_triggers.Gate().ReadingWordByWord())
+        return;
+    // A part heard to its end: the next one follows, until where the reading ends. It
+    // starts once the speech has finished telling of this one.
+    if (!m_stopped && !m_partEnd.isNull() && m_partEnd.position() < ReadingEnd()) {
+        QMetaObject::invokeMethod(this, [this, from = m_partEnd.position()] {
+            if (m_current == 0 && !m_stopped && from < ReadingEnd())
+                ReadRange(from, ReadingEnd(), Kind::Reading);
+            else if (m_current == 0)
+                emit readingStopped(HeardPosition());
+        }, Qt::QueuedConnection);
+        return;
+    }
+    emit readingStopped(HeardPosition());
+}
+
+int ReadingPlace::ReadingEnd() const
+{
+    return m_toTheEnd ? DocumentLength() : m_end.position();
+}
+
+int ReadingPlace::PartEnd(int from, int to) const
+{
+    if (to - from <= m_longestPart)
+        return to;
+    // At a sentence start, or a blank in a sentence longer than a part.
+    const int limit = from + m_longestPart;
+    int end = SentenceStart(limit);
+    if (end <= from)
+        end = WordStartAt(limit);
+    return end <= from ? limit : end;
 }
 
 void ReadingPlace::ReadRange(int from, int to, Kind kind)
 {
     m_next = kind;
     m_paused = false;
-    const QString text = Range(from, to);
-    if (!text.trimmed().isEmpty())
+    // The speech is given a part at a time, so a long document costs no more per key
+    // than a short one.
+    const int partEnd = PartEnd(from, to);
+    const QString text = Range(from, partEnd);
+    if (!text.trimmed().isEmpty()) {
+        QTextCursor end(m_edit->document());
+        end.setPosition(to);
+        const bool toTheEnd = to >= DocumentLength();
+        const bool keepEnd = std::exchange(m_keepEnd, true);
         m_triggers.ReadPart(from, text);
+        m_keepEnd = keepEnd;
+        m_stopped = false;
+        m_end = end;
+        m_toTheEnd = toTheEnd;
+        m_partEnd = QTextCursor(m_edit->document());
+        m_partEnd.setPosition(partEnd);
+    }
     m_next = Kind::Reading;
 }
 
@@ -205,7 +250,7 @@ void ReadingPlace::GoOn()
     if (!m_edit || !m_triggers.Gate().MayStart(ActivityGate::Start::Speech))
         return;
     const int from = WordStartAt(m_edit->textCursor().position());
-    int to = m_toTheEnd ? DocumentLength() : m_end.position();
+    int to = ReadingEnd();
     if (to <= from)
         to = DocumentLength();
     if (m_pausedWordByWord) {
@@ -229,7 +274,7 @@ bool ReadingPlace::SentenceJustBegun(int sentenceStart) const
 
 void ReadingPlace::JumpTo(int position)
 {
-    const int to = m_toTheEnd ? DocumentLength() : m_end.position();
+    const int to = ReadingEnd();
     if (position >= to)
         return;
     m_keepEnd = true;

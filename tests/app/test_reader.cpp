@@ -153,6 +153,49 @@ private slots:
         Close(*windows);
     }
 
+    // A reading from the caret is given to the speech a part at a time, each part
+    // beginning where the last ended: every word is heard once, in order; F11 stops
+    // the parts still to come.
+    void aLongReadingGoesOnPartAfterPart()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        windows->place->SetLongestPart(40);
+        Heard heard;
+        Listen(*windows, heard);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        const auto readToTheEnd = [&] {
+            return !heard.readings.isEmpty()
+                && heard.readings.last().first + heard.readings.last().second.size() == m_text.size();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(readToTheEnd() && !windows->place->Reading(), 60000);
+        QString whole;
+        for (const auto &[start, part] : std::as_const(heard.readings)) {
+            QCOMPARE(start, int(whole.size()));
+            QVERIFY(part.size() <= 40);
+            whole += part;
+        }
+        QCOMPARE(whole, m_text);
+        QList<int> words;
+        for (qsizetype i = 0; i < m_text.size(); ++i)
+            if (i == 0 || m_text.at(i - 1) == u' ')
+                words << int(i);
+        QCOMPARE(heard.words, words);
+
+        heard.readings.clear();
+        heard.words.clear();
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!heard.words.isEmpty() && heard.readings.size() == 1, 20000);
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY(!windows->place->Reading());
+        ended.clear();
+        QVERIFY(!ended.wait(1500));
+        QCOMPARE(heard.readings.size(), 1);
+        Close(*windows);
+    }
+
     // Alt+Right while reading skips the rest of the sentence being read; not reading,
     // it moves the caret to the next sentence and says that sentence alone.
     void nextSentenceSkipsTheSentence()
@@ -197,6 +240,79 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Left, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 4, 5000);
         QCOMPARE(heard.readings.last(), std::pair(second, QStringLiteral("La gossa juga amb la pilota vermella al jardí.")));
+        Close(*windows);
+    }
+
+    // The reader's keys where there is little or nothing to read, or nothing may start:
+    // each reading started is a true part of the text, which stays as it was.
+    void keysOnTheEdgesReadOnlyTheText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<bool>("exporting");
+        QTest::addColumn<bool>("reads");
+        QTest::newRow("empty text") << QString() << 0 << false << false;
+        QTest::newRow("blanks only") << QStringLiteral("  \n\n ") << 3 << false << false;
+        QTest::newRow("at the very end") << m_text << int(m_text.size()) << false << true;
+        QTest::newRow("during an export") << m_text << 10 << true << false;
+    }
+
+    void keysOnTheEdgesReadOnlyTheText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(bool, exporting);
+        QFETCH(bool, reads);
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        edit->setPlainText(text);
+        PlaceCaret(edit, caret);
+        Heard heard;
+        Listen(*windows, heard);
+        windows->gate->SetExporting(exporting);
+        const QList<std::pair<int, Qt::KeyboardModifiers>> keys = {
+            {Qt::Key_F7, Qt::ShiftModifier}, {Qt::Key_F12, Qt::NoModifier}, {Qt::Key_F12, Qt::NoModifier},
+            {Qt::Key_F12, Qt::NoModifier},   {Qt::Key_Right, Qt::AltModifier}, {Qt::Key_Left, Qt::AltModifier},
+            {Qt::Key_Right, Qt::AltModifier}};
+        for (const auto &[key, modifiers] : keys) {
+            QTest::keyClick(edit, Qt::Key(key), modifiers);
+            QCoreApplication::processEvents();
+        }
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 20000);
+        windows->gate->SetExporting(false);
+        QCOMPARE(edit->toPlainText(), text);
+        QCOMPARE(!heard.readings.isEmpty(), reads);
+        for (const auto &[start, read] : std::as_const(heard.readings))
+            QCOMPARE(text.mid(start, read.size()), read);
+        Close(*windows);
+    }
+
+    // Paused inside a selection read with F8, F12 reads on from the word paused at to
+    // the end of the selection, not of the text.
+    void goingOnInASelectionEndsWithTheSelection()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
+        const int third = int(m_text.indexOf(QStringLiteral("Després")));
+        QTextCursor selection = edit->textCursor();
+        selection.setPosition(second);
+        selection.setPosition(third, QTextCursor::KeepAnchor);
+        edit->setTextCursor(selection);
+        QTest::keyClick(edit, Qt::Key_F8);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 3, 20000);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY(windows->place->Paused());
+        const int paused = heard.words.last();
+        QVERIFY(!edit->textCursor().hasSelection());
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_COMPARE(heard.readings.size(), 2);
+        QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused, third - paused)));
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY(!windows->place->Reading());
         Close(*windows);
     }
 
