@@ -50,6 +50,15 @@ class TestReader : public QObject
         edit->setTextCursor(cursor);
     }
 
+    QList<int> WordStarts() const
+    {
+        QList<int> words;
+        for (qsizetype i = 0; i < m_text.size(); ++i)
+            if (i == 0 || m_text.at(i - 1) == u' ')
+                words << int(i);
+        return words;
+    }
+
     static void Close(ProgramWindows &windows)
     {
         windows.main->Document().SetModified(false);
@@ -143,11 +152,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 30000);
         QVERIFY(!windows->place->Paused());
         // Every word of the text heard in order, the one paused in twice.
-        QList<int> words;
-        for (qsizetype i = 0; i < m_text.size(); ++i)
-            if (i == 0 || m_text.at(i - 1) == u' ')
-                words << int(i);
-        QList<int> expected = words;
+        QList<int> expected = WordStarts();
         expected.insert(expected.indexOf(paused), paused);
         QCOMPARE(heard.words, expected);
         Close(*windows);
@@ -178,11 +183,7 @@ private slots:
             whole += part;
         }
         QCOMPARE(whole, m_text);
-        QList<int> words;
-        for (qsizetype i = 0; i < m_text.size(); ++i)
-            if (i == 0 || m_text.at(i - 1) == u' ')
-                words << int(i);
-        QCOMPARE(heard.words, words);
+        QCOMPARE(heard.words, WordStarts());
 
         heard.readings.clear();
         heard.words.clear();
