@@ -103,8 +103,15 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
     m_start = documentStart;
     m_length = int(text.size());
     m_paused = false;
+    m_stopped = false;
     m_heardLast = -1;
+    m_wordsHeard = false;
+    const QString trimmed = text.trimmed();
+    m_severalWords = trimmed.contains(u' ') || trimmed.contains(u'\n');
     m_heardTimes.clear();
+    // With a voice that tells no words, the place is the start of the part being heard.
+    if (!m_voiceTellsWords)
+        m_heardTimes.append({documentStart, m_clock.elapsed()});
     if (m_keepEnd || !m_edit)
         return;
     m_partEnd = QTextCursor();
@@ -116,9 +123,13 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
 
 void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
 {
-    Q_UNUSED(length);
     if (utterance != m_current || m_current == 0)
         return;
+    // A voice without words tells its whole text as one.
+    if (start == 0 && length >= m_length)
+        return;
+    m_wordsHeard = true;
+    m_voiceTellsWords = true;
     m_heardLast = m_start + start;
     if (m_heardTimes.size() >= kHeardTimesKept)
         m_heardTimes.removeFirst();
@@ -131,6 +142,10 @@ void ReadingPlace::ReadingEnded(UtteranceId utterance)
         return;
     const Kind kind = std::exchange(m_kind, Kind::None);
     m_current = 0;
+    // A text of several words heard to its end without a word told: the voice tells
+    // none, and the reader goes by sentences from now on.
+    if (!m_wordsHeard && m_severalWords && !m_stopped && !m_quiet)
+        m_voiceTellsWords = false;
     if (m_quiet || kind != Kind::Reading || m_triggers.Gate().ReadingWordByWord())
         return;
     // A part heard to its end: the next one follows, until where the reading ends. It
@@ -154,6 +169,11 @@ int ReadingPlace::ReadingEnd() const
 
 int ReadingPlace::PartEnd(int from, int to) const
 {
+    if (!m_voiceTellsWords) {
+        const int next = NextSentenceStart(from);
+        if (next > from && next - from <= m_longestPart)
+            return qMin(next, to);
+    }
     if (to - from <= m_longestPart)
         return to;
     // At a sentence start, or a blank in a sentence longer than a part.
@@ -173,17 +193,15 @@ void ReadingPlace::ReadRange(int from, int to, Kind kind)
     const int partEnd = PartEnd(from, to);
     const QString text = Range(from, partEnd);
     if (!text.trimmed().isEmpty()) {
-        QTextCursor end(m_edit->document());
-        end.setPosition(to);
-        const bool toTheEnd = to >= DocumentLength();
+        // Set before: a voice of the library is heard to its end before ReadPart returns.
+        m_end = QTextCursor(m_edit->document());
+        m_end.setPosition(to);
+        m_toTheEnd = to >= DocumentLength();
+        m_partEnd = QTextCursor(m_edit->document());
+        m_partEnd.setPosition(partEnd);
         const bool keepEnd = std::exchange(m_keepEnd, true);
         m_triggers.ReadPart(from, text);
         m_keepEnd = keepEnd;
-        m_stopped = false;
-        m_end = end;
-        m_toTheEnd = toTheEnd;
-        m_partEnd = QTextCursor(m_edit->document());
-        m_partEnd.setPosition(partEnd);
     }
     m_next = Kind::Reading;
 }

@@ -96,6 +96,9 @@ private:
     QTextCursor m_partEnd;
     int m_longestPart = 20000;
     bool m_stopped = false; // the user stopped the speech since the part began
+    bool m_wordsHeard = false;     // of the reading followed
+    bool m_severalWords = false;   // in its text
+    bool m_voiceTellsWords = true; // learnt from the readings heard
     bool m_toTheEnd = true;
     bool m_keepEnd = false;
     int m_heardLast = -1;

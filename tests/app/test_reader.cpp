@@ -23,10 +23,14 @@ class TestReader : public QObject
     const QString m_text = QStringLiteral("El gat dorm al sofà de la sala. La gossa juga amb la pilota vermella al jardí. "
                                           "Després tots dos mengen junts a la cuina.");
 
-    std::unique_ptr<ProgramWindows> Start()
+    std::unique_ptr<ProgramWindows> Start(const QByteArray &voiceName = {})
     {
-        const QByteArray voice = QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")));
-        if (!WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")), "[tts]\r\nNumero sintetitzador=" + voice + "\r\n"))
+        const int number = voiceName.isEmpty() ? VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"))
+                                               : int(VoiceCatalog::EspeakVoices().size()) + 1;
+        QByteArray voice = "[tts]\r\nNumero sintetitzador=" + QByteArray::number(number) + "\r\n";
+        if (!voiceName.isEmpty())
+            voice += "Nom sintetitzador=" + voiceName + "\r\n";
+        if (!WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")), voice))
             qFatal("cannot write the test's settings file");
         AppLifetime::Instance().Reset();
         auto windows = StartProgram(TestStartupOptions(m_dir.path(), nullptr, QCoreApplication::applicationDirPath()));
@@ -314,6 +318,48 @@ private slots:
         QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused, third - paused)));
         QTest::keyClick(edit, Qt::Key_F11);
         QTRY_VERIFY(!windows->place->Reading());
+        Close(*windows);
+    }
+
+    // The library's man's voice tells no words: once a reading of it has been heard,
+    // the reader reads a sentence at a time, so F12 pauses at the start of the sentence
+    // being heard and F12 again reads on from there.
+    void aVoiceWithoutWordsPausesAtSentenceStarts()
+    {
+        const QByteArray upctv = "UPCTV - Home - Català";
+        auto windows = Start(upctv);
+        QCOMPARE(windows->speech->SelectedVoiceName(), QString::fromUtf8(upctv));
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
+        const int third = int(m_text.indexOf(QStringLiteral("Després")));
+        QTextCursor selection = edit->textCursor();
+        selection.setPosition(0);
+        selection.setPosition(11, QTextCursor::KeepAnchor);
+        edit->setTextCursor(selection);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        QTest::keyClick(edit, Qt::Key_F8);
+        QVERIFY(ended.wait(20000));
+        // Told whole, as one place.
+        QCOMPARE(heard.words, QList<int>{0});
+        // The library's speech holds the thread while it is heard: F12 comes from within.
+        bool paused = false;
+        QObject::connect(windows->triggers.get(), &ReadingTriggers::readingAloud, edit, [edit, second, &paused](UtteranceId, int start) {
+            if (start == second && !std::exchange(paused, true))
+                QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_F12); }, Qt::QueuedConnection);
+        });
+        PlaceCaret(edit, 0);
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 30000);
+        QCOMPARE(heard.readings.mid(1), (QList<std::pair<int, QString>>{{0, m_text.left(second)},
+                                                                      {second, m_text.mid(second, third - second)}}));
+        QCOMPARE(edit->textCursor().position(), second);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= 4, 30000);
+        QCOMPARE(heard.readings.at(3), std::pair(second, m_text.mid(second, third - second)));
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
         Close(*windows);
     }
 
