@@ -54,6 +54,17 @@ class TestReader : public QObject
         edit->setTextCursor(cursor);
     }
 
+    int Second() const { return int(m_text.indexOf(QStringLiteral("La gossa"))); }
+    int Third() const { return int(m_text.indexOf(QStringLiteral("Després"))); }
+
+    static void Select(QPlainTextEdit *edit, int from, int to)
+    {
+        QTextCursor selection = edit->textCursor();
+        selection.setPosition(from);
+        selection.setPosition(to, QTextCursor::KeepAnchor);
+        edit->setTextCursor(selection);
+    }
+
     QList<int> WordStarts() const
     {
         QList<int> words;
@@ -211,8 +222,8 @@ private slots:
         EditorWidget *edit = windows->main->Edit();
         Heard heard;
         Listen(*windows, heard);
-        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
-        const int third = int(m_text.indexOf(QStringLiteral("Després")));
+        const int second = Second();
+        const int third = Third();
         QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
         monitor.Clear();
         QTest::keyClick(edit, Qt::Key_F7);
@@ -301,12 +312,9 @@ private slots:
         EditorWidget *edit = windows->main->Edit();
         Heard heard;
         Listen(*windows, heard);
-        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
-        const int third = int(m_text.indexOf(QStringLiteral("Després")));
-        QTextCursor selection = edit->textCursor();
-        selection.setPosition(second);
-        selection.setPosition(third, QTextCursor::KeepAnchor);
-        edit->setTextCursor(selection);
+        const int second = Second();
+        const int third = Third();
+        Select(edit, second, third);
         QTest::keyClick(edit, Qt::Key_F8);
         QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 3, 20000);
         QTest::keyClick(edit, Qt::Key_F12);
@@ -332,12 +340,9 @@ private slots:
         EditorWidget *edit = windows->main->Edit();
         Heard heard;
         Listen(*windows, heard);
-        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
-        const int third = int(m_text.indexOf(QStringLiteral("Després")));
-        QTextCursor selection = edit->textCursor();
-        selection.setPosition(0);
-        selection.setPosition(11, QTextCursor::KeepAnchor);
-        edit->setTextCursor(selection);
+        const int second = Second();
+        const int third = Third();
+        Select(edit, 0, 11);
         QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
         QTest::keyClick(edit, Qt::Key_F8);
         QVERIFY(ended.wait(20000));
