@@ -219,6 +219,8 @@ bool DocumentCommands::LoadFile(const QString &fileName, bool asText)
     m_stamp = stamp;
     m_suggestedName.clear();
     m_setCaption(QFileInfo(fileName).fileName());
+    if (m_opened)
+        m_opened(fileName);
     return true;
 }
 
@@ -329,6 +331,8 @@ bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
     m_currentFileName = fileName;
     m_stamp = stamp;
     m_setCaption(QFileInfo(fileName).fileName());
+    if (m_opened)
+        m_opened(fileName);
     return true;
 }
 

@@ -42,6 +42,8 @@ public:
     // How a document that is not plain text is turned into text; without one every
     // file is loaded as text.
     void SetConverter(DocumentConverter convert) { m_convert = std::move(convert); }
+    // Told each time a file is read into the editor under its own name, the same file again too.
+    void SetOpened(std::function<void(const QString &fileName)> opened) { m_opened = std::move(opened); }
 
     QString CurrentFileName() const { return m_currentFileName; }
 
@@ -89,6 +91,7 @@ private:
     std::function<void(const QString &)> m_setCaption;
     std::function<void(const QString &)> m_load;
     DocumentConverter m_convert;
+    std::function<void(const QString &)> m_opened;
     QString m_suggestedName;
     QString m_currentFileName;
     DocumentFormat m_format;

@@ -6,6 +6,8 @@
 #include "app/KeptPlaces.h"
 #include "core/Command.h"
 
+#include <QTextDocument>
+
 #include <memory>
 
 void AddReaderCommands(CommandMenu &options)
@@ -25,15 +27,10 @@ void KeepPlaces(FormPrincipal &window, ReadingPlace &place, const QString &setti
     QObject::connect(&place, &ReadingPlace::readingStopped, &window, [&window, kept](int position) {
         kept->Keep(window.CurrentFileName(), position);
     });
-    // A document is opened when the title takes another file's name.
-    auto shown = std::make_shared<QString>();
-    QObject::connect(&window, &QWidget::windowTitleChanged, &place, [&window, &place, kept, shown] {
-        const QString name = window.CurrentFileName();
-        if (name == *shown)
-            return;
-        *shown = name;
+    window.Documents().SetOpened([&window, &place, kept](const QString &name) {
         const std::optional<int> position = kept->PlaceOf(name);
-        if (!position || *position <= 0)
+        // A place past the end belongs to another version of the file: the top is safer.
+        if (!position || *position <= 0 || *position > window.Edit()->document()->characterCount() - 1)
             return;
         place.MoveCaretTo(*position);
         window.ShowStatus(QStringLiteral("El cursor és on es va deixar de llegir."));

@@ -1,7 +1,7 @@
 #include "app/ReadingPlace.h"
 
+#include "app/DocumentSentences.h"
 #include "app/ReadingTriggers.h"
-#include "core/Sentences.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -9,9 +9,6 @@
 
 namespace
 {
-// The stretch of text around a position that sentence lookups see, either way: the
-// cost of a key stays the same however long the document is.
-constexpr int kSentenceReach = 4000;
 // The longest word that the word under the caret is looked for in.
 constexpr int kWordReach = 1000;
 constexpr qint64 kSentenceJustBegunMs = 1000;
@@ -30,12 +27,20 @@ ReadingPlace::ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObj
 {
     m_clock.start();
     connect(&m_triggers, &ReadingTriggers::readingAloud, this, &ReadingPlace::Follow);
+    connect(&m_triggers, &ReadingTriggers::speechStopped, this, [this] { m_stopped = true; });
 }
 
 void ReadingPlace::ConnectKeys()
 {
     m_triggers.SetReaderKeys({[this] { ReadFromCaret(); }, [this] { PauseOrGoOn(); },
                               [this] { NextSentence(); }, [this] { PreviousSentence(); }});
+    // Word by word reads each word as a reading of its own: the place is told once the
+    // loop ends (stopped, or at the end of the text); a pause has told it already.
+    connect(&m_triggers.Gate(), &ActivityGate::changed, this, [this] {
+        const bool running = m_triggers.Gate().ReadingWordByWord();
+        if (std::exchange(m_wordByWord, running) && !running && !m_paused)
+            emit readingStopped(HeardPosition());
+    });
 }
 
 bool ReadingPlace::Reading() const
@@ -73,22 +78,17 @@ int ReadingPlace::WordStartAt(int position) const
 
 int ReadingPlace::SentenceStart(int position) const
 {
-    const int from = qMax(0, position - kSentenceReach);
-    return from + Sentences::StartAt(Range(from, qMin(DocumentLength(), position + 1)), position - from);
+    return DocumentSentences::StartAt(*m_edit->document(), position);
 }
 
 int ReadingPlace::NextSentenceStart(int position) const
 {
-    const int from = qMax(0, position - kSentenceReach);
-    const int to = qMin(DocumentLength(), position + kSentenceReach);
-    return from + Sentences::NextStart(Range(from, to), position - from);
+    return DocumentSentences::NextStart(*m_edit->document(), position);
 }
 
 int ReadingPlace::SentenceEnd(int position) const
 {
-    const int from = qMax(0, position - kSentenceReach);
-    const int to = qMin(DocumentLength(), position + kSentenceReach);
-    return from + Sentences::EndAt(Range(from, to), position - from);
+    return DocumentSentences::EndAt(*m_edit->document(), position);
 }
 
 int ReadingPlace::HeardPosition() const
@@ -103,10 +103,18 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
     m_start = documentStart;
     m_length = int(text.size());
     m_paused = false;
+    m_stopped = false;
     m_heardLast = -1;
+    m_wordsHeard = false;
+    const QString trimmed = text.trimmed();
+    m_severalWords = trimmed.contains(u' ') || trimmed.contains(u'\n');
     m_heardTimes.clear();
+    // With a voice that tells no words, the place is the start of the part being heard.
+    if (!m_voiceTellsWords)
+        m_heardTimes.append({documentStart, m_clock.elapsed()});
     if (m_keepEnd || !m_edit)
         return;
+    m_partEnd = QTextCursor();
     // A reading of its own: it ends where its text ends.
     m_end = QTextCursor(m_edit->document());
     m_end.setPosition(qMin(documentStart + m_length, DocumentLength()));
@@ -115,9 +123,13 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
 
 void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
 {
-    Q_UNUSED(length);
     if (utterance != m_current || m_current == 0)
         return;
+    // A voice without words tells its whole text as one.
+    if (start == 0 && length >= m_length)
+        return;
+    m_wordsHeard = true;
+    m_voiceTellsWords = true;
     m_heardLast = m_start + start;
     if (m_heardTimes.size() >= kHeardTimesKept)
         m_heardTimes.removeFirst();
@@ -130,17 +142,67 @@ void ReadingPlace::ReadingEnded(UtteranceId utterance)
         return;
     const Kind kind = std::exchange(m_kind, Kind::None);
     m_current = 0;
-    if (!m_quiet && kind == Kind::Reading && !m_triggers.Gate().ReadingWordByWord())
-        emit readingStopped(HeardPosition());
+    // A text of several words heard to its end without a word told: the voice tells
+    // none, and the reader goes by sentences from now on.
+    if (!m_wordsHeard && m_severalWords && !m_stopped && !m_quiet)
+        m_voiceTellsWords = false;
+    if (m_quiet || kind != Kind::Reading || m_triggers.Gate().ReadingWordByWord())
+        return;
+    // A part heard to its end: the next one follows, until where the reading ends. It
+    // starts once the speech has finished telling of this one.
+    if (!m_stopped && !m_partEnd.isNull() && m_partEnd.position() < ReadingEnd()) {
+        QMetaObject::invokeMethod(this, [this, from = m_partEnd.position()] {
+            if (m_current == 0 && !m_stopped && from < ReadingEnd())
+                ReadRange(from, ReadingEnd(), Kind::Reading);
+            else if (m_current == 0)
+                emit readingStopped(HeardPosition());
+        }, Qt::QueuedConnection);
+        return;
+    }
+    emit readingStopped(HeardPosition());
+}
+
+int ReadingPlace::ReadingEnd() const
+{
+    return m_toTheEnd ? DocumentLength() : m_end.position();
+}
+
+int ReadingPlace::PartEnd(int from, int to) const
+{
+    if (!m_voiceTellsWords) {
+        const int next = NextSentenceStart(from);
+        if (next > from && next - from <= m_longestPart)
+            return qMin(next, to);
+    }
+    if (to - from <= m_longestPart)
+        return to;
+    // At a sentence start, or a blank in a sentence longer than a part.
+    const int limit = from + m_longestPart;
+    int end = SentenceStart(limit);
+    if (end <= from)
+        end = WordStartAt(limit);
+    return end <= from ? limit : end;
 }
 
 void ReadingPlace::ReadRange(int from, int to, Kind kind)
 {
     m_next = kind;
     m_paused = false;
-    const QString text = Range(from, to);
-    if (!text.trimmed().isEmpty())
+    // The speech is given a part at a time, so a long document costs no more per key
+    // than a short one.
+    const int partEnd = PartEnd(from, to);
+    const QString text = Range(from, partEnd);
+    if (!text.trimmed().isEmpty()) {
+        // Set before: a voice of the library is heard to its end before ReadPart returns.
+        m_end = QTextCursor(m_edit->document());
+        m_end.setPosition(to);
+        m_toTheEnd = to >= DocumentLength();
+        m_partEnd = QTextCursor(m_edit->document());
+        m_partEnd.setPosition(partEnd);
+        const bool keepEnd = std::exchange(m_keepEnd, true);
         m_triggers.ReadPart(from, text);
+        m_keepEnd = keepEnd;
+    }
     m_next = Kind::Reading;
 }
 
@@ -206,7 +268,7 @@ void ReadingPlace::GoOn()
     if (!m_edit || !m_triggers.Gate().MayStart(ActivityGate::Start::Speech))
         return;
     const int from = WordStartAt(m_edit->textCursor().position());
-    int to = m_toTheEnd ? DocumentLength() : m_end.position();
+    int to = ReadingEnd();
     if (to <= from)
         to = DocumentLength();
     if (m_pausedWordByWord) {
@@ -230,7 +292,7 @@ bool ReadingPlace::SentenceJustBegun(int sentenceStart) const
 
 void ReadingPlace::JumpTo(int position)
 {
-    const int to = m_toTheEnd ? DocumentLength() : m_end.position();
+    const int to = ReadingEnd();
     if (position >= to)
         return;
     m_keepEnd = true;

@@ -40,6 +40,8 @@ public:
     void MoveCaretTo(int position) { PlaceCaret(position); }
 
     bool Reading() const;
+    // The longest part of the document given to the speech at once, in characters.
+    void SetLongestPart(int characters) { m_longestPart = qMax(1, characters); }
     bool Paused() const { return m_paused; }
     // The document position of the word heard last; -1 when none was.
     int HeardLast() const { return m_heardLast; }
@@ -58,7 +60,11 @@ private:
     enum class Kind { None, Reading, Sentence };
     void Pause();
     void GoOn();
+    // Reads from..to, a part at a time.
     void ReadRange(int from, int to, Kind kind);
+    int PartEnd(int from, int to) const;
+    // Where the readings that follow from one another end.
+    int ReadingEnd() const;
     void JumpTo(int position);
     void PlaceCaret(int position);
     // After a word-by-word reading has unwound and its last keys have moved the caret.
@@ -83,9 +89,16 @@ private:
     Kind m_next = Kind::Reading;
     int m_start = 0;
     int m_length = 0;
-    bool m_wordByWord = false;
+    bool m_wordByWord = false; // a word-by-word reading's loop runs
     // Where the readings that follow from one another end (a jump or a resume keeps it).
     QTextCursor m_end;
+    // Where the part being read ends, when the reading goes on beyond it; null otherwise.
+    QTextCursor m_partEnd;
+    int m_longestPart = 20000;
+    bool m_stopped = false; // the user stopped the speech since the part began
+    bool m_wordsHeard = false;     // of the reading followed
+    bool m_severalWords = false;   // in its text
+    bool m_voiceTellsWords = true; // learnt from the readings heard
     bool m_toTheEnd = true;
     bool m_keepEnd = false;
     int m_heardLast = -1;

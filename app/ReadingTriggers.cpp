@@ -456,6 +456,7 @@ void ReadingTriggers::ReadPart(int documentStart, const QString &text)
 void ReadingTriggers::ButtonPararClick()
 {
     m_letterEcho.Stopped();
+    emit speechStopped();
     m_speech.StopSpeech();
     m_wordByWordRunning = false;
 }

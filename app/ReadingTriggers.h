@@ -103,6 +103,8 @@ signals:
     void readingAloud(UtteranceId utterance, int documentStart, const QString &text);
     // The word just typed was handed to the speech as that reading.
     void wordEchoed(UtteranceId utterance, const QString &word);
+    // Everything being said was stopped (F11, the stop button, a command that acts).
+    void speechStopped();
 
 public slots:
     void ButtonLecturaClick();

@@ -1,5 +1,6 @@
 #include "app/SpokenWordHighlight.h"
 
+#include "app/DocumentSentences.h"
 #include "app/SwitchItem.h"
 #include "core/SettingsStore.h"
 
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
 #include <cmath>
@@ -26,6 +28,8 @@ double Luminance(const QColor &colour)
 }
 
 constexpr int kFrameWidth = 2;
+// How much of the word's colour the sentence band takes.
+constexpr double kBandShare = 0.22;
 
 } // namespace
 
@@ -90,6 +94,15 @@ SpokenWordHighlight::Colours SpokenWordHighlight::ColoursFor(const QPalette &pal
     if (Luminance(palette.color(QPalette::Base)) > 0.5)
         return {QColor(0x9a, 0x3d, 0x00), QColor(Qt::white)};
     return {QColor(0xff, 0xd5, 0x4f), QColor(Qt::black)};
+}
+
+QColor SpokenWordHighlight::BandColourFor(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    const QColor word = ColoursFor(palette).background;
+    const auto mix = [](double b, double w) { return b + (w - b) * kBandShare; };
+    return QColor::fromRgbF(float(mix(base.redF(), word.redF())), float(mix(base.greenF(), word.greenF())),
+                            float(mix(base.blueF(), word.blueF())));
 }
 
 double SpokenWordHighlight::Contrast(const QColor &a, const QColor &b)
@@ -186,6 +199,14 @@ void SpokenWordHighlight::Show(int start, int length)
     m_shownLength = length;
     QList<QTextEdit::ExtraSelection> selections;
     if (length > 0) {
+        PlaceBand(start, size);
+        // The band goes first: the word is painted over it.
+        QTextEdit::ExtraSelection band;
+        band.cursor = QTextCursor(m_edit->document());
+        band.cursor.setPosition(m_bandStart);
+        band.cursor.setPosition(m_bandStart + m_bandLength, QTextCursor::KeepAnchor);
+        band.format.setBackground(BandColourFor(m_edit->palette()));
+        selections << band;
         QTextEdit::ExtraSelection word;
         word.cursor = QTextCursor(m_edit->document());
         word.cursor.setPosition(start);
@@ -195,11 +216,28 @@ void SpokenWordHighlight::Show(int start, int length)
         word.format.setForeground(colours.foreground);
         selections << word;
         ScrollIntoView(start);
+    } else {
+        m_bandStart = 0;
+        m_bandLength = 0;
+        m_bandRevision = -1;
     }
     // The editor has no other extra selections.
     m_edit->setExtraSelections(selections);
     // Painted now: word-by-word reading holds the thread while its word is heard.
     m_edit->viewport()->repaint();
+}
+
+void SpokenWordHighlight::PlaceBand(int wordStart, int documentSize)
+{
+    const QTextDocument &document = *m_edit->document();
+    if (m_bandRevision == document.revision() && wordStart >= m_bandStart
+        && wordStart < m_bandStart + m_bandLength)
+        return;
+    const int start = DocumentSentences::StartAt(document, wordStart);
+    const int end = qBound(start, DocumentSentences::EndAt(document, wordStart), documentSize);
+    m_bandStart = start;
+    m_bandLength = end - start;
+    m_bandRevision = document.revision();
 }
 
 void SpokenWordHighlight::ScrollIntoView(int position)

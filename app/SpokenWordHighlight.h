@@ -13,9 +13,9 @@ class QPlainTextEdit;
 class QWidget;
 class SettingsStore;
 
-// Shows the word being heard in the editor. It is an extra selection and a frame drawn
-// over the text, never a selection: the caret, the user's selection, undo and the
-// modified flag stay as they are.
+// Shows the word being heard in the editor, on a lighter band over the sentence that
+// holds it. They are extra selections and a frame drawn over the text, never a
+// selection: the caret, the user's selection, undo and the modified flag stay as they are.
 class SpokenWordHighlight : public QObject
 {
     Q_OBJECT
@@ -28,6 +28,9 @@ public:
     // Colours that stand out from the palette's base and read well: a dark amber on a
     // light base, a bright yellow on a dark one.
     static Colours ColoursFor(const QPalette &palette);
+    // The band behind the sentence: the word's colour faded into the base, under the
+    // palette's own text colour.
+    static QColor BandColourFor(const QPalette &palette);
     // The WCAG contrast ratio of two colours, 1..21.
     static double Contrast(const QColor &a, const QColor &b);
 
@@ -51,12 +54,17 @@ public:
     // The highlighted range of the document; length 0 when nothing is highlighted.
     int ShownStart() const { return m_shownStart; }
     int ShownLength() const { return m_shownLength; }
+    // The sentence band; length 0 when none is shown.
+    int BandStart() const { return m_bandStart; }
+    int BandLength() const { return m_bandLength; }
 
 private:
     class Frame;
     bool Following(UtteranceId utterance) const;
     void Show(int start, int length);
     void ScrollIntoView(int position);
+    // The sentence around the word, looked up again only when the word leaves it.
+    void PlaceBand(int wordStart, int documentSize);
 
     QPointer<QPlainTextEdit> m_edit;
     SettingsStore &m_settings;
@@ -68,4 +76,7 @@ private:
     QString m_anchorText;
     int m_shownStart = 0;
     int m_shownLength = 0;
+    int m_bandStart = 0;
+    int m_bandLength = 0;
+    int m_bandRevision = -1;
 };

@@ -4,6 +4,8 @@
 // last sound at the null sink. Yardsticks from the same run:
 // the sound of one letter as espeak-ng makes it, and the time the burst took to type.
 // Needs a sound server with a null sink named nullsink (test.sh starts one).
+#include "HeardAtTheSink.h"
+
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -39,25 +41,14 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QString why = SinkMonitor::Unavailable();
     SinkMonitor monitor;
-    if (!why.isEmpty() || !monitor.Start()) {
-        std::fprintf(stderr, "no sound server to listen to: %s\n", qPrintable(why));
+    if (!HeardAtTheSink::Listening(monitor))
         return 1;
-    }
     QTemporaryDir dir;
     const int catalan = VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"));
-    QFile settings(dir.filePath(QStringLiteral("tolvanet.ini")));
-    if (!settings.open(QIODevice::WriteOnly))
+    auto windows = HeardAtTheSink::StartEditor(dir, "LLEGIR LLETRES=SI\r\n");
+    if (!windows)
         return 1;
-    settings.write("[tts]\r\nNumero sintetitzador=" + QByteArray::number(catalan)
-                   + "\r\n[LlibreriaLlegir]\r\nLLEGIR LLETRES=SI\r\n");
-    settings.close();
-    StartupOptions options;
-    options.paths = AppPaths::InDirectory(dir.path(), QCoreApplication::applicationDirPath());
-    options.splash = false;
-    options.firstRunWindow = false;
-    auto windows = StartProgram(options);
     EditorWidget *edit = windows->main->Edit();
     edit->setFocus();
 

@@ -9,6 +9,8 @@
 // tolvanet-tool say takes over a 100-word text, from its start to its last sound,
 // beside the text's audio length. Needs a sound server with a null sink named
 // nullsink (test.sh starts one).
+#include "HeardAtTheSink.h"
+
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/ReadingTriggers.h"
@@ -32,32 +34,10 @@
 
 namespace {
 
+using HeardAtTheSink::FirstSound;
+using HeardAtTheSink::Report;
+
 const int kKeys = qEnvironmentVariableIntValue("BENCH_KEYS") > 0 ? qEnvironmentVariableIntValue("BENCH_KEYS") : 50;
-
-qint64 Percentile(QList<qint64> values, int percent)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(qMin<qsizetype>(values.size() - 1, values.size() * percent / 100));
-}
-
-void Report(const char *what, const QList<qint64> &values, const char *unit = "ms")
-{
-    std::printf("%-44s p50 %4lld %s   p95 %4lld %s   (%lld runs)\n", what, Percentile(values, 50), unit,
-                Percentile(values, 95), unit, static_cast<long long>(values.size()));
-}
-
-// From the start of something to its first sound; -1 when nothing was heard.
-template <typename Begin>
-qint64 FirstSound(SinkMonitor &monitor, Begin begin)
-{
-    monitor.WaitForSilence(300, 10000);
-    monitor.Clear();
-    const qint64 start = monitor.NowMs();
-    begin();
-    if (!monitor.WaitForSound(10000))
-        return -1;
-    return monitor.FirstSoundMs() - start;
-}
 
 } // namespace
 
@@ -65,12 +45,9 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QString why = SinkMonitor::Unavailable();
     SinkMonitor monitor;
-    if (!why.isEmpty() || !monitor.Start()) {
-        std::fprintf(stderr, "no sound server to listen to: %s\n", qPrintable(why));
+    if (!HeardAtTheSink::Listening(monitor))
         return 1;
-    }
     QTemporaryDir dir;
     const QByteArray catalan = QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")));
 
@@ -85,16 +62,9 @@ int main(int argc, char **argv)
     }
 
     // The editor with letter echo on.
-    QFile settings(dir.filePath(QStringLiteral("tolvanet.ini")));
-    settings.open(QIODevice::WriteOnly);
-    settings.write("[tts]\r\nNumero sintetitzador=" + catalan
-                   + "\r\n[LlibreriaLlegir]\r\nLLEGIR LLETRES=SI\r\nLLEGIR PARAULES=SI\r\n");
-    settings.close();
-    StartupOptions options;
-    options.paths = AppPaths::InDirectory(dir.path(), QCoreApplication::applicationDirPath());
-    options.splash = false;
-    options.firstRunWindow = false;
-    auto windows = StartProgram(options);
+    auto windows = HeardAtTheSink::StartEditor(dir, "LLEGIR LLETRES=SI\r\nLLEGIR PARAULES=SI\r\n");
+    if (!windows)
+        return 1;
     EditorWidget *edit = windows->main->Edit();
     edit->setFocus();
     // Letter and word echo with spelling on and off in turn, so that both meet the same load.

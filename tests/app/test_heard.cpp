@@ -120,7 +120,8 @@ private slots:
         QStringList highlighted;
         connect(windows->speech.get(), &SpeechController::wordHeard, edit, [&] {
             const QList<QTextEdit::ExtraSelection> marks = edit->extraSelections();
-            const QString word = marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
+            // The word is painted last, over its sentence's band.
+            const QString word = marks.isEmpty() ? QString() : marks.last().cursor.selectedText();
             if (highlighted.isEmpty() || highlighted.last() != word)
                 highlighted << word;
         });

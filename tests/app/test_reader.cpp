@@ -7,6 +7,7 @@
 #include "engines/VoiceCatalog.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/StartupFixture.h"
+#include "tests/common/WindowActivation.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,10 +23,14 @@ class TestReader : public QObject
     const QString m_text = QStringLiteral("El gat dorm al sofà de la sala. La gossa juga amb la pilota vermella al jardí. "
                                           "Després tots dos mengen junts a la cuina.");
 
-    std::unique_ptr<ProgramWindows> Start()
+    std::unique_ptr<ProgramWindows> Start(const QByteArray &voiceName = {})
     {
-        const QByteArray voice = QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")));
-        if (!WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")), "[tts]\r\nNumero sintetitzador=" + voice + "\r\n"))
+        const int number = voiceName.isEmpty() ? VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"))
+                                               : int(VoiceCatalog::EspeakVoices().size()) + 1;
+        QByteArray voice = "[tts]\r\nNumero sintetitzador=" + QByteArray::number(number) + "\r\n";
+        if (!voiceName.isEmpty())
+            voice += "Nom sintetitzador=" + voiceName + "\r\n";
+        if (!WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")), voice))
             qFatal("cannot write the test's settings file");
         AppLifetime::Instance().Reset();
         auto windows = StartProgram(TestStartupOptions(m_dir.path(), nullptr, QCoreApplication::applicationDirPath()));
@@ -47,6 +52,26 @@ class TestReader : public QObject
         QTextCursor cursor = edit->textCursor();
         cursor.setPosition(position);
         edit->setTextCursor(cursor);
+    }
+
+    int Second() const { return int(m_text.indexOf(QStringLiteral("La gossa"))); }
+    int Third() const { return int(m_text.indexOf(QStringLiteral("Després"))); }
+
+    static void Select(QPlainTextEdit *edit, int from, int to)
+    {
+        QTextCursor selection = edit->textCursor();
+        selection.setPosition(from);
+        selection.setPosition(to, QTextCursor::KeepAnchor);
+        edit->setTextCursor(selection);
+    }
+
+    QList<int> WordStarts() const
+    {
+        QList<int> words;
+        for (qsizetype i = 0; i < m_text.size(); ++i)
+            if (i == 0 || m_text.at(i - 1) == u' ')
+                words << int(i);
+        return words;
     }
 
     static void Close(ProgramWindows &windows)
@@ -142,13 +167,48 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 30000);
         QVERIFY(!windows->place->Paused());
         // Every word of the text heard in order, the one paused in twice.
-        QList<int> words;
-        for (qsizetype i = 0; i < m_text.size(); ++i)
-            if (i == 0 || m_text.at(i - 1) == u' ')
-                words << int(i);
-        QList<int> expected = words;
+        QList<int> expected = WordStarts();
         expected.insert(expected.indexOf(paused), paused);
         QCOMPARE(heard.words, expected);
+        Close(*windows);
+    }
+
+    // A reading from the caret is given to the speech a part at a time, each part
+    // beginning where the last ended: every word is heard once, in order; F11 stops
+    // the parts still to come.
+    void aLongReadingGoesOnPartAfterPart()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        windows->place->SetLongestPart(40);
+        Heard heard;
+        Listen(*windows, heard);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        const auto readToTheEnd = [&] {
+            return !heard.readings.isEmpty()
+                && heard.readings.last().first + heard.readings.last().second.size() == m_text.size();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(readToTheEnd() && !windows->place->Reading(), 60000);
+        QString whole;
+        for (const auto &[start, part] : std::as_const(heard.readings)) {
+            QCOMPARE(start, int(whole.size()));
+            QVERIFY(part.size() <= 40);
+            whole += part;
+        }
+        QCOMPARE(whole, m_text);
+        QCOMPARE(heard.words, WordStarts());
+
+        heard.readings.clear();
+        heard.words.clear();
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!heard.words.isEmpty() && heard.readings.size() == 1, 20000);
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY(!windows->place->Reading());
+        ended.clear();
+        QVERIFY(!ended.wait(1500));
+        QCOMPARE(heard.readings.size(), 1);
         Close(*windows);
     }
 
@@ -162,8 +222,8 @@ private slots:
         EditorWidget *edit = windows->main->Edit();
         Heard heard;
         Listen(*windows, heard);
-        const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
-        const int third = int(m_text.indexOf(QStringLiteral("Després")));
+        const int second = Second();
+        const int third = Third();
         QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
         monitor.Clear();
         QTest::keyClick(edit, Qt::Key_F7);
@@ -171,6 +231,13 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 2, 5000);
         QCOMPARE(heard.readings.last(), std::pair(second, m_text.mid(second)));
+        // The sentence read on lies on the band behind the word heard.
+        const auto band = [edit] {
+            const QList<QTextEdit::ExtraSelection> marks = edit->extraSelections();
+            return marks.size() == 2 ? std::pair(marks.first().cursor.selectionStart(), marks.first().cursor.selectionEnd())
+                                     : std::pair(-1, -1);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(band(), std::pair(second, third - 1), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
         QVERIFY(monitor.WaitForSilence(500, 30000));
         const qint64 whole = SoundOfEspeak(m_text);
@@ -192,6 +259,115 @@ private slots:
         Close(*windows);
     }
 
+    // The reader's keys where there is little or nothing to read, or nothing may start:
+    // each reading started is a true part of the text, which stays as it was.
+    void keysOnTheEdgesReadOnlyTheText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<bool>("exporting");
+        QTest::addColumn<bool>("reads");
+        QTest::newRow("empty text") << QString() << 0 << false << false;
+        QTest::newRow("blanks only") << QStringLiteral("  \n\n ") << 3 << false << false;
+        QTest::newRow("at the very end") << m_text << int(m_text.size()) << false << true;
+        QTest::newRow("during an export") << m_text << 10 << true << false;
+    }
+
+    void keysOnTheEdgesReadOnlyTheText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(bool, exporting);
+        QFETCH(bool, reads);
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        edit->setPlainText(text);
+        PlaceCaret(edit, caret);
+        Heard heard;
+        Listen(*windows, heard);
+        windows->gate->SetExporting(exporting);
+        const QList<std::pair<int, Qt::KeyboardModifiers>> keys = {
+            {Qt::Key_F7, Qt::ShiftModifier}, {Qt::Key_F12, Qt::NoModifier}, {Qt::Key_F12, Qt::NoModifier},
+            {Qt::Key_F12, Qt::NoModifier},   {Qt::Key_Right, Qt::AltModifier}, {Qt::Key_Left, Qt::AltModifier},
+            {Qt::Key_Right, Qt::AltModifier}};
+        for (const auto &[key, modifiers] : keys) {
+            QTest::keyClick(edit, Qt::Key(key), modifiers);
+            QCoreApplication::processEvents();
+        }
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 20000);
+        windows->gate->SetExporting(false);
+        QCOMPARE(edit->toPlainText(), text);
+        QCOMPARE(!heard.readings.isEmpty(), reads);
+        for (const auto &[start, read] : std::as_const(heard.readings))
+            QCOMPARE(text.mid(start, read.size()), read);
+        Close(*windows);
+    }
+
+    // Paused inside a selection read with F8, F12 reads on from the word paused at to
+    // the end of the selection, not of the text.
+    void goingOnInASelectionEndsWithTheSelection()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        const int second = Second();
+        const int third = Third();
+        Select(edit, second, third);
+        QTest::keyClick(edit, Qt::Key_F8);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 3, 20000);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY(windows->place->Paused());
+        const int paused = heard.words.last();
+        QVERIFY(!edit->textCursor().hasSelection());
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_COMPARE(heard.readings.size(), 2);
+        QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused, third - paused)));
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY(!windows->place->Reading());
+        Close(*windows);
+    }
+
+    // The library's man's voice tells no words: once a reading of it has been heard,
+    // the reader reads a sentence at a time, so F12 pauses at the start of the sentence
+    // being heard and F12 again reads on from there.
+    void aVoiceWithoutWordsPausesAtSentenceStarts()
+    {
+        const QByteArray upctv = "UPCTV - Home - Català";
+        auto windows = Start(upctv);
+        QCOMPARE(windows->speech->SelectedVoiceName(), QString::fromUtf8(upctv));
+        EditorWidget *edit = windows->main->Edit();
+        Heard heard;
+        Listen(*windows, heard);
+        const int second = Second();
+        const int third = Third();
+        Select(edit, 0, 11);
+        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
+        QTest::keyClick(edit, Qt::Key_F8);
+        QVERIFY(ended.wait(20000));
+        // Told whole, as one place.
+        QCOMPARE(heard.words, QList<int>{0});
+        // The library's speech holds the thread while it is heard: F12 comes from within.
+        bool paused = false;
+        QObject::connect(windows->triggers.get(), &ReadingTriggers::readingAloud, edit, [edit, second, &paused](UtteranceId, int start) {
+            if (start == second && !std::exchange(paused, true))
+                QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_F12); }, Qt::QueuedConnection);
+        });
+        PlaceCaret(edit, 0);
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 30000);
+        QCOMPARE(heard.readings.mid(1), (QList<std::pair<int, QString>>{{0, m_text.left(second)},
+                                                                      {second, m_text.mid(second, third - second)}}));
+        QCOMPARE(edit->textCursor().position(), second);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= 4, 30000);
+        QCOMPARE(heard.readings.at(3), std::pair(second, m_text.mid(second, third - second)));
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
+        Close(*windows);
+    }
+
     // Reading stopped with F11 keeps the word heard last for that file, beside the
     // settings; opening it again puts the caret there, unless the file changed since.
     void reopeningAFileGoesBackToTheWordHeardLast()
@@ -210,6 +386,24 @@ private slots:
             QTest::keyClick(edit, Qt::Key_F11);
             QTRY_VERIFY(!windows->place->Reading());
             stopped = heard.words.last();
+            // The same file opened again while it is open goes back to the place too.
+            PlaceCaret(edit, 0);
+            windows->main->Documents().DropFile(document);
+            QCOMPARE(edit->textCursor().position(), stopped);
+            // Word by word keeps the place of the word it stopped at.
+            QVERIFY(ShowActive(windows->main.get()));
+            edit->setFocus();
+            PlaceCaret(edit, 0);
+            const qsizetype before = heard.readings.size();
+            QTest::keyClick(edit, Qt::Key_F10);
+            QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= before + 2, 20000);
+            QTest::keyClick(edit, Qt::Key_F11);
+            QTRY_VERIFY(!windows->place->Reading());
+            const int wordByWord = heard.readings.last().first;
+            QVERIFY(wordByWord > 0 && wordByWord != stopped);
+            windows->main->Documents().DropFile(document);
+            QCOMPARE(edit->textCursor().position(), wordByWord);
+            stopped = wordByWord;
             Close(*windows);
         }
         QVERIFY(stopped > 0);
@@ -223,11 +417,29 @@ private slots:
             QCOMPARE(windows->main->Edit()->textCursor().position(), stopped);
             Close(*windows);
         }
-        QVERIFY(WriteWholeFile(document, (m_text + QStringLiteral(" Fi.")).toUtf8()));
+        // A place past the end of the file as it is now, from a state file written
+        // elsewhere, opens at the top.
+        const QString places = m_dir.filePath(QStringLiteral("tolvanet-places.txt"));
+        QFile stateFile(places);
+        QVERIFY(stateFile.open(QIODevice::ReadOnly));
+        const QByteArray state = stateFile.readAll();
+        stateFile.close();
+        QVERIFY(state.startsWith(QByteArray::number(stopped) + '\t'));
+        QVERIFY(WriteWholeFile(places, QByteArray::number(m_text.size() + 50) + state.mid(state.indexOf('\t'))));
         {
             auto windows = Start();
             QVERIFY(windows->main->LoadCommandLineFile(document));
             QCOMPARE(windows->main->Edit()->textCursor().position(), 0);
+            QCOMPARE(windows->main->Edit()->toPlainText(), m_text);
+            Close(*windows);
+        }
+        // A file changed since, shortened or grown, opens at the top, whole.
+        for (const QString &changed : {m_text.left(20), m_text + QStringLiteral(" Fi.")}) {
+            QVERIFY(WriteWholeFile(document, changed.toUtf8()));
+            auto windows = Start();
+            QVERIFY(windows->main->LoadCommandLineFile(document));
+            QCOMPARE(windows->main->Edit()->textCursor().position(), 0);
+            QCOMPARE(windows->main->Edit()->toPlainText(), changed);
             Close(*windows);
         }
     }

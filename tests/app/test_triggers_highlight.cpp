@@ -12,12 +12,14 @@ class TestSpokenWordHighlight : public QObject
 {
     Q_OBJECT
 
-    static QPair<int, int> Marked(const QPlainTextEdit &edit)
+    // The word is painted last, over the sentence band.
+    static QPair<int, int> Marked(const QPlainTextEdit &edit, bool band = false)
     {
         const QList<QTextEdit::ExtraSelection> marks = edit.extraSelections();
         if (marks.isEmpty())
             return {0, 0};
-        return {marks.first().cursor.selectionStart(), marks.first().cursor.selectionEnd() - marks.first().cursor.selectionStart()};
+        const QTextCursor &mark = band ? marks.first().cursor : marks.last().cursor;
+        return {mark.selectionStart(), mark.selectionEnd() - mark.selectionStart()};
     }
 
 private slots:
@@ -74,6 +76,35 @@ private slots:
         QCOMPARE(highlight.ShownLength(), 0);
     }
 
+    // The band lies behind the sentence of the word heard, an abbreviation and a
+    // decimal inside it, and follows the reading into the next sentence and line.
+    void sentenceBandFollowsTheWord()
+    {
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
+        const QString text = QStringLiteral("Hola. El Sr. Puig pesa 3.5 quilos. Adéu\ni fins demà");
+        QPlainTextEdit edit(text);
+        SpokenWordHighlight highlight(&edit, settings);
+        highlight.Follow(3, 0, text);
+        const int second = int(text.indexOf(QStringLiteral("El Sr.")));
+        const int third = int(text.indexOf(QStringLiteral("Adéu")));
+        const int pesa = int(text.indexOf(QStringLiteral("pesa")));
+        highlight.WordHeard(3, pesa, 5);
+        QCOMPARE(Marked(edit), qMakePair(pesa, 4));
+        QCOMPARE(Marked(edit, true), qMakePair(second, third - 1 - second));
+        QCOMPARE(edit.extraSelections().first().format.background().color(), SpokenWordHighlight::BandColourFor(edit.palette()));
+        const int demà = int(text.indexOf(QStringLiteral("demà")));
+        highlight.WordHeard(3, demà, 4);
+        QCOMPARE(Marked(edit, true), qMakePair(third, int(text.size()) - third));
+        // Text typed before the band during the reading moves it along.
+        QTextCursor(edit.document()).insertText(QStringLiteral("Ja. "));
+        highlight.WordHeard(3, demà, 4);
+        QCOMPARE(Marked(edit, true), qMakePair(third + 4, int(text.size()) - third));
+        highlight.ReadingEnded(3);
+        QVERIFY(edit.extraSelections().isEmpty());
+        QCOMPARE(highlight.BandLength(), 0);
+    }
+
     void farWordsAreScrolledIntoView()
     {
         QTemporaryDir dir;
@@ -113,9 +144,9 @@ private slots:
             highlight.WordHeard(1, 0, 3);
             QCOMPARE(Marked(edit).second, 3);
             item.trigger();
-            QCOMPARE(Marked(edit).second, 0);
+            QVERIFY(edit.extraSelections().isEmpty());
             highlight.WordHeard(1, 4, 4);
-            QCOMPARE(Marked(edit).second, 0);
+            QVERIFY(edit.extraSelections().isEmpty());
         }
         SettingsStore reread(ini);
         QCOMPARE(reread.ReadString(QStringLiteral("LlibreriaLlegir"), QStringLiteral("RESSALTAR"), QString()), QStringLiteral("NO"));
@@ -143,6 +174,10 @@ private slots:
         QVERIFY2(SpokenWordHighlight::Contrast(colours.background, base) >= 3.0, "the mark does not stand out");
         QVERIFY2(SpokenWordHighlight::Contrast(colours.foreground, colours.background) >= 4.5, "the word cannot be read");
         QVERIFY(colours.background != palette.color(QPalette::Highlight));
+        const QColor band = SpokenWordHighlight::BandColourFor(palette);
+        QVERIFY2(band != base && SpokenWordHighlight::Contrast(band, base) < SpokenWordHighlight::Contrast(colours.background, base),
+                 "the band is not lighter than the word's mark");
+        QVERIFY2(SpokenWordHighlight::Contrast(text, band) >= 4.5, "the sentence cannot be read on its band");
     }
 };
 
