@@ -26,7 +26,3 @@ private:
     std::function<QString(int)> m_sapiLanguage;
     QString m_voiceNote;
 };
-
-// The index of the espeak-ng voice for a language code ("ca", "en-US"): the same code,
-// else the same main language; -1 when none.
-int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language);
