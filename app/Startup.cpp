@@ -196,7 +196,12 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
     if (serviceVoicesLater)
         windows->speech->ExpectServiceVoices();
-    QObject::connect(windows->speech.get(), &SpeechController::synthesizerMissing, &main, &FormPrincipal::ShowStatus);
+    // A voice that cannot speak and says why (what to install) is told in the status line.
+    QObject::connect(windows->speech.get(), &SpeechController::speechFailed, &main,
+                     [&main](UtteranceId, SpeechFailure, const QString &message) {
+        if (!message.isEmpty())
+            main.ShowStatus(message);
+    });
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, speechSettings,
                                                         *windows->readingOptions);
