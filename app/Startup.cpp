@@ -107,11 +107,16 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
     if (serviceVoicesLater)
         windows->speech->ExpectServiceVoices();
-    // Told in the interface language; until the language window exists, in Catalan.
-    QObject::connect(windows->speech.get(), &SpeechController::synthesizerMissing, &main,
-                     [&main, owner = windows.get()] {
-                         main.ShowStatus(SynthesizerMissingText(owner->languages ? owner->languages->LanguageIndex() : 0));
-                     });
+    // A voice that cannot speak and says why is told in the status line; a missing
+    // synthesizer (what to install) in the interface language, until the language window
+    // exists in Catalan.
+    QObject::connect(windows->speech.get(), &SpeechController::speechFailed, &main,
+                     [&main, owner = windows.get()](UtteranceId, SpeechFailure failure, const QString &message) {
+        if (failure == SpeechFailure::SynthesizerMissing)
+            main.ShowStatus(SynthesizerMissingText(owner->languages ? owner->languages->LanguageIndex() : 0));
+        else if (!message.isEmpty())
+            main.ShowStatus(message);
+    });
     windows->speech->SetUp();
     windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, speechSettings,
                                                         *windows->readingOptions);

@@ -20,12 +20,27 @@ struct HeardWord
 };
 using HeardWordListener = std::function<void(const HeardWord &word)>;
 
+// Why a reading could not be heard.
+enum class SpeechFailure {
+    NoVoice,             // no voice is selected or its engine is absent
+    NotHeard,            // the engine or the player could not make it heard
+    SoundFileMissing,    // the text names a sound file that is not there
+    SynthesizerMissing,  // the voice's synthesizer is not installed: the message says what to install
+};
+
+// What an engine tells of its last failure: why, and a sentence for the user (may be empty).
+struct EngineFailure
+{
+    SpeechFailure reason = SpeechFailure::NotHeard;
+    QString message;
+};
+
 // The whole contract between the speech operations and the engines underneath them.
 // Errors cross it as return values (false or nothing), never as exceptions; the
 // editor ignores them in silence, the command line reports them.
 
-// A voice family of the list (espeak-ng or speech-dispatcher): a collection of voices
-// that speak asynchronously.
+// A voice family of the list (espeak-ng, speech-dispatcher, the UPCTV library, or the
+// silent engine that stands for no voice): a collection of voices behind one interface.
 class VoiceEngine
 {
 public:
@@ -40,7 +55,8 @@ public:
     virtual bool SelectVoice(int index) = 0;
     // The rate -10..10 (0 the engine's normal).
     virtual bool SetRate(int rate) = 0;
-    // Queues the text after what is being spoken and returns at once; false when it
+    // Queues the text after what is being spoken and returns at once (an engine that
+    // cannot queue returns once it is idle again, handling events meanwhile); false when it
     // cannot be heard (no sound device, service gone). A text with nothing to say
     // changes nothing. Its words are told with the given number.
     virtual bool Speak(const QString &text, quint64 utterance) = 0;
@@ -52,6 +68,13 @@ public:
     virtual bool Skip() = 0;
 
     // What a binding may provide.
+    // Sets the family up before its voices are counted; false when it cannot speak on
+    // this machine, and its voices are left out of the list.
+    virtual bool Open() { return true; }
+    // Frees what Open took.
+    virtual void Close() {}
+    // Why the last Speak or SelectVoice that returned false failed.
+    virtual EngineFailure LastFailure() const { return {}; }
     // The voice that speaks while none was ever selected: the session language's
     // voice, as the desktop chooses it; -1 when the binding cannot tell.
     virtual int DefaultVoice() { return -1; }

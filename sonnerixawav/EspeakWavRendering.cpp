@@ -9,11 +9,6 @@
 
 namespace {
 
-QString MainLanguage(const QString &code)
-{
-    return code.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0);
-}
-
 // The samples the text will take, roughly, so that progress can be told as a percentage.
 qint64 ExpectedSamples(const QString &text, int rate, int sampleRate)
 {
@@ -23,23 +18,6 @@ qint64 ExpectedSamples(const QString &text, int rate, int sampleRate)
 }
 
 } // namespace
-
-int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language)
-{
-    if (language.isEmpty())
-        return -1;
-    for (int i = 0; i < voices.size(); ++i)
-        if (voices.at(i).language.compare(language, Qt::CaseInsensitive) == 0)
-            return i;
-    const QString main = MainLanguage(language);
-    for (int i = 0; i < voices.size(); ++i)
-        if (voices.at(i).language.compare(main, Qt::CaseInsensitive) == 0)
-            return i;
-    for (int i = 0; i < voices.size(); ++i)
-        if (MainLanguage(voices.at(i).language).compare(main, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
 
 QByteArray UpctvEntryEspeakVoice(int entry)
 {
@@ -79,7 +57,7 @@ bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(i
     } else if (job.voice.family == ExportFamily::Sapi) {
         // speech-dispatcher cannot render into a file: its language's espeak-ng voice can.
         const QString language = m_sapiLanguage ? m_sapiLanguage(job.voice.index) : QString();
-        voiceIndex = EspeakVoiceOfLanguage(voices, language);
+        voiceIndex = VoiceCatalog::EspeakVoiceForLanguage(voices, language);
         if (voiceIndex < 0)
             return fail(QStringLiteral("no espeak-ng voice for speech-dispatcher voice %1 (language \"%2\")")
                             .arg(job.voice.index)

@@ -28,10 +28,6 @@ private:
     QString m_voiceNote;
 };
 
-// The index of the espeak-ng voice for a language code ("ca", "en-US"): the same code,
-// else the same main language; -1 when none.
-int EspeakVoiceOfLanguage(const QList<VoiceCatalog::Voice> &voices, const QString &language);
-
 // The espeak-ng voice and variant ("ca+m3") the library speaks a UPCTV entry with; empty
 // for an index outside the four.
 QByteArray UpctvEntryEspeakVoice(int entry);

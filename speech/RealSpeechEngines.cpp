@@ -4,17 +4,19 @@
 #include "platform/WorkerThread.h"
 #include "engines/EspeakEngine.h"
 #include "engines/SpeechDispatcherEngine.h"
+#include "engines/UpctvEngine.h"
 #include "engines/UpctvLoader.h"
+#include "speech/SpeakPreparation.h"
 
 RealSpeechEngines::RealSpeechEngines(const QString &programDir, DesktopWindows *desktop, bool waitForService)
-    : m_desktop(desktop)
 {
     auto output = std::make_unique<QtPcmOutput>();
     m_audible = output->Audible();
     m_espeak = EspeakEngine::Create(std::move(output));
     if (waitForService)
         m_speechDispatcher = SpeechDispatcherEngine::Create();
-    m_upctv = std::make_unique<DlopenUpctvLibrary>(DlopenUpctvLibrary::DefaultCandidates(programDir));
+    m_upctvLibrary = std::make_unique<DlopenUpctvLibrary>(DlopenUpctvLibrary::DefaultCandidates(programDir));
+    m_upctv = std::make_unique<UpctvEngine>(m_upctvLibrary.get(), desktop, SpeakPreparation::UpctvLibraryText);
     m_wave = std::make_unique<QtWavePlayer>();
     m_media = std::make_unique<QtMediaPlayer>();
 }
@@ -29,7 +31,6 @@ SpeechEngineSet RealSpeechEngines::Engines() const
     engines.upctv = m_upctv.get();
     engines.wave = m_wave.get();
     engines.media = m_media.get();
-    engines.desktop = m_desktop;
     return engines;
 }
 

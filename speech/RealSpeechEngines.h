@@ -8,9 +8,11 @@
 
 #include <memory>
 
+class DesktopWindows;
 class EspeakEngine;
 class SpeechDispatcherEngine;
 class DlopenUpctvLibrary;
+class UpctvEngine;
 class QtWavePlayer;
 class QtMediaPlayer;
 
@@ -35,9 +37,9 @@ public:
 private:
     std::unique_ptr<EspeakEngine> m_espeak;
     std::shared_ptr<SpeechDispatcherEngine> m_speechDispatcher;
-    std::unique_ptr<DlopenUpctvLibrary> m_upctv;
+    std::unique_ptr<DlopenUpctvLibrary> m_upctvLibrary;
+    std::unique_ptr<UpctvEngine> m_upctv;
     std::unique_ptr<QtWavePlayer> m_wave;
     std::unique_ptr<QtMediaPlayer> m_media;
-    DesktopWindows *m_desktop;
     bool m_audible = false;
 };

@@ -72,4 +72,9 @@ QByteArray UpctvBytes(const QString &text)
     return TextEncoding::EncodeWindows1252(replaced).value_or(QByteArray());
 }
 
+QByteArray UpctvLibraryText(const QString &text)
+{
+    return UpctvBytes(UpctvText(text));
+}
+
 } // namespace SpeakPreparation

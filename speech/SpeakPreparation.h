@@ -23,4 +23,7 @@ QString UpctvText(const QString &text);
 // cut at the first zero character (the library takes a zero-terminated text).
 QByteArray UpctvBytes(const QString &text);
 
+// What the library is given to speak a text: UpctvBytes of UpctvText.
+QByteArray UpctvLibraryText(const QString &text);
+
 } // namespace SpeakPreparation

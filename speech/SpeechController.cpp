@@ -1,11 +1,7 @@
 #include "speech/SpeechController.h"
 
 #include "core/SettingsStore.h"
-#include "core/WaitWithEvents.h"
-#include "platform/DesktopWindows.h"
-#include "platform/SoundPlayers.h"
 #include "speech/ExceptionsDictionary.h"
-#include "speech/SpeakPreparation.h"
 #include "engines/SpeechEngines.h"
 #include "engines/VoiceCatalog.h"
 #include "export/AudioExportProtocol.h"
@@ -14,30 +10,23 @@
 
 #include <utility>
 
-const char *const SpeechController::kUpctvWindowTitle = "upcTV 1.0 - Lector de text en català i castellà";
-const char *const SpeechController::kUpctvSynthesizerMissing =
-    "La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca festvox-ca-ona-hts "
-    "(sudo apt install festival festival-ca festvox-ca-ona-hts).";
-
 SpeechController::SpeechController(SpeechSettings settings, const SpeechEngineSet &engines,
                                    FormDiccionariExcepcions *dictionary, QObject *parent)
-    : QObject(parent), m_settings(settings), m_engines(engines), m_dictionary(dictionary)
+    : QObject(parent), m_settings(settings), m_engines(engines), m_dictionary(dictionary),
+      m_recordings(engines.wave, engines.media, dictionary)
 {
-    m_upctvTimer.setInterval(kUpctvTimerIntervalMs);
-    connect(&m_upctvTimer, &QTimer::timeout, this, &SpeechController::UpctvWindowTimerTick);
-    m_upctvWordTimer.setInterval(kUpctvWordPollMs);
-    connect(&m_upctvWordTimer, &QTimer::timeout, this, &SpeechController::UpctvWordTick);
-    ListenToEngine(m_engines.msp);
-    ListenToEngine(m_engines.sapi);
+    for (VoiceEngine *engine : {m_engines.msp, m_engines.sapi, m_engines.upctv})
+        ListenToEngine(engine);
 }
 
 SpeechController::~SpeechController()
 {
-    for (VoiceEngine *engine : {m_engines.msp, m_engines.sapi}) {
-        if (engine)
+    for (VoiceEngine *engine : {m_engines.msp, m_engines.sapi, m_engines.upctv}) {
+        if (engine) {
             engine->SetWordListener(nullptr);
+            engine->Close();
+        }
     }
-    UnloadUpctv();
 }
 
 void SpeechController::ListenToEngine(VoiceEngine *engine)
@@ -58,20 +47,30 @@ void SpeechController::FollowReading(const Prepared &reading)
 void SpeechController::WordHeardByEngine(const HeardWord &word)
 {
     for (qsizetype i = 0; i < m_readings.size(); ++i) {
-        const Reading reading = m_readings.at(i);
+        Reading &reading = m_readings[i];
         if (reading.id != word.utterance)
             continue;
         if (word.textEnded) {
+            const UtteranceId id = reading.id;
             m_readings.remove(i);
-            emit readingEnded(reading.id);
-        } else if (reading.wholeText) {
-            // The dictionary's replacement stands for the whole original text.
-            emit wordHeard(reading.id, 0, reading.length);
-        } else {
-            emit wordHeard(reading.id, word.start, word.length);
+            emit readingEnded(id);
+            return;
         }
+        // The dictionary's replacement stands for the whole original text.
+        const int start = reading.wholeText ? 0 : word.start;
+        const int length = reading.wholeText ? reading.length : word.length;
+        if (start == reading.lastStart && length == reading.lastLength)
+            return;
+        reading.lastStart = start;
+        reading.lastLength = length;
+        emit wordHeard(reading.id, start, length);
         return;
     }
+}
+
+bool SpeechController::Unfollow(UtteranceId id)
+{
+    return m_readings.removeIf([id](const Reading &followed) { return followed.id == id; }) > 0;
 }
 
 void SpeechController::EndReadings()
@@ -90,9 +89,9 @@ SpeechController::Prepared SpeechController::Queue(const QString &original, cons
     return reading;
 }
 
-bool SpeechController::Failed(UtteranceId id, SpeechFailure reason)
+bool SpeechController::Failed(UtteranceId id, SpeechFailure reason, const QString &message)
 {
-    emit speechFailed(id, reason);
+    emit speechFailed(id, reason, message);
     emit readingEnded(id);
     return false;
 }
@@ -119,16 +118,12 @@ void SpeechController::AddFamily(VoiceEngine *engine, VoiceFamily family)
 
 void SpeechController::SetUp()
 {
-    AddFamily(m_engines.msp, VoiceFamily::Msp);
-    AddFamily(m_engines.sapi, VoiceFamily::Sapi);
-    // Before the library loads, because loading may open the library's own window.
-    StartUpctvWindowTimer();
-    if (LoadUpctv()) {
-        QStringList entries;
-        for (int e = 0; e < VoiceCatalog::kUpctvEntryCount; ++e)
-            entries << VoiceCatalog::UpctvEntryText(e);
-        m_list.SetFamily(VoiceFamily::Upctv, entries);
-        m_upctvLoaded = true;
+    // In list order; a family that cannot be opened stays out of the list.
+    const std::pair<VoiceEngine *, VoiceFamily> families[] = {
+        {m_engines.msp, VoiceFamily::Msp}, {m_engines.sapi, VoiceFamily::Sapi}, {m_engines.upctv, VoiceFamily::Upctv}};
+    for (const auto &[engine, family] : families) {
+        if (engine && engine->Open())
+            AddFamily(engine, family);
     }
     if (m_engines.sapi)
         m_serviceVoicesToCome = false;
@@ -167,7 +162,7 @@ void SpeechController::ApplyStoredVoice()
         SetSelectedIndex(heard >= 0 && heard < mspCount ? heard : 0);
         // A Catalan session is offered the most natural Catalan voice there is.
         const VoiceId ona{VoiceFamily::Upctv, 1};
-        if (m_upctvLoaded && m_list.RowOf(ona) >= 0 && VoiceCatalog::SessionLanguage().startsWith(QLatin1String("ca"))
+        if (UpctvLoaded() && m_list.RowOf(ona) >= 0 && VoiceCatalog::SessionLanguage().startsWith(QLatin1String("ca"))
             && UpctvRenderingProblem(ona).isEmpty()) {
             SetSelectedIndex(m_list.RowOf(ona));
             SelectVoice();
@@ -208,17 +203,21 @@ void SpeechController::SetRatePosition(int position)
     m_rate = qBound(-10, position, 10);
 }
 
-VoiceEngine *SpeechController::FamilyEngine(VoiceFamily family) const
+VoiceEngine *SpeechController::FamilyEngine(VoiceFamily family)
 {
+    VoiceEngine *engine = nullptr;
     switch (family) {
     case VoiceFamily::Msp:
-        return m_engines.msp;
+        engine = m_engines.msp;
+        break;
     case VoiceFamily::Sapi:
-        return m_engines.sapi;
+        engine = m_engines.sapi;
+        break;
     case VoiceFamily::Upctv:
+        engine = m_engines.upctv;
         break;
     }
-    return nullptr;
+    return engine ? engine : &m_silent;
 }
 
 void SpeechController::SelectVoice()
@@ -226,175 +225,54 @@ void SpeechController::SelectVoice()
     // A voice chosen now is the one kept, whatever the stored one turns out to be.
     m_storedVoicePending = false;
     const VoiceId voice = m_voice;
-    switch (voice.family) {
-    case VoiceFamily::Msp:
-    case VoiceFamily::Sapi: {
-        // A failed write (a read-only settings file) must not keep the voice from changing.
-        m_settings.WriteRenderingVoice(voice.family, voice.index);
-        if (VoiceEngine *engine = FamilyEngine(voice.family))
-            engine->SelectVoice(voice.index);
-        break;
-    }
-    case VoiceFamily::Upctv:
-        if (m_upctvLoaded) {
-            m_settings.WriteRenderingVoice(VoiceFamily::Upctv, std::nullopt);
-            StartUpctvWindowTimer();
-            if (voice.index != m_currentUpctvVoice && voice.index >= 0 && voice.index < VoiceCatalog::kUpctvEntryCount) {
-                SelectUpctvVoice(voice.index);
-                m_currentUpctvVoice = voice.index;
-                if (m_engines.upctv && m_engines.upctv->SynthesizerMissing())
-                    emit synthesizerMissing(QString::fromUtf8(kUpctvSynthesizerMissing));
-            }
-        }
-        break;
+    // A failed write (a read-only settings file) must not keep the voice from changing.
+    m_settings.WriteRenderingVoice(voice);
+    VoiceEngine *engine = FamilyEngine(voice.family);
+    if (!engine->SelectVoice(voice.index)) {
+        // A voice that cannot speak says why when it has something to tell (what to install).
+        const EngineFailure failure = engine->LastFailure();
+        if (!failure.message.isEmpty())
+            emit speechFailed(0, failure.reason, failure.message);
     }
     SetSpeechRate();
 }
 
 void SpeechController::SetSpeechRate()
 {
-    const VoiceId voice = m_voice;
-    if (voice.family == VoiceFamily::Upctv) {
-        if (m_engines.upctv)
-            m_engines.upctv->SetSpeed(VoiceCatalog::UpctvSpeed(m_rate));
-    } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
-        engine->SetRate(m_rate);
-    }
+    FamilyEngine(m_voice.family)->SetRate(m_rate);
     m_rateLabel = QString::number(m_rate);
-}
-
-bool SpeechController::LoadUpctv()
-{
-    if (!m_engines.upctv || !m_engines.upctv->Load())
-        return false;
-    m_engines.upctv->SetSpeed(100);
-    return true;
-}
-
-void SpeechController::ReloadUpctv()
-{
-    if (!m_upctvLoaded || !m_engines.upctv)
-        return;
-    m_engines.upctv->Unload();
-    if (m_engines.upctv->Load())
-        m_engines.upctv->SetSpeed(100);
-}
-
-void SpeechController::UnloadUpctv()
-{
-    if (m_engines.upctv && m_engines.upctv->Loaded())
-        m_engines.upctv->Unload();
-}
-
-void SpeechController::SelectUpctvVoice(int entry)
-{
-    if (!m_upctvLoaded || !m_engines.upctv)
-        return;
-    const VoiceCatalog::UpctvEntry &row = VoiceCatalog::kUpctvEntries[size_t(entry)];
-    m_engines.upctv->Stop();
-    ReloadUpctv();
-    m_engines.upctv->SetLanguage(VoiceCatalog::UpctvLanguageCode(QString::fromUtf8(row.languageName)));
-    m_engines.upctv->SetSpeaker(row.speaker);
-}
-
-void SpeechController::WaitWhileUpctvSpeaks(int pollMs)
-{
-    // A stop handled inside the wait makes the library idle; the next poll ends the loop.
-    do {
-        const std::optional<int> status = m_engines.upctv->Status(0);
-        if (!status || *status == 0)
-            break;
-    } while (WaitWithEvents(pollMs) != WaitOutcome::Closing);
-}
-
-bool SpeechController::SpeakUpctv(const QString &text)
-{
-    if (!m_upctvLoaded || !m_engines.upctv)
-        return false;
-    m_engines.upctv->Stop();
-    const bool read = m_engines.upctv->Read(SpeakPreparation::UpctvBytes(SpeakPreparation::UpctvText(text)));
-    WaitWhileUpctvSpeaks(200);
-    return read && m_engines.upctv->Heard();
-}
-
-QString SpeechController::SoundPath(const QString &text) const
-{
-    return SpeakPreparation::SoundFolder(m_dictionary ? m_dictionary->DictionaryFileName() : QString()) + text;
 }
 
 bool SpeechController::Speak(const Prepared &reading, bool wait)
 {
     const UtteranceId id = reading.id;
     const QString &t = reading.text;
-    const int length = reading.length;
-    switch (SpeakPreparation::SoundFileKind(t)) {
-    case SpeakPreparation::SoundFile::Wave:
-        // The wave player is handed the name without an existence test.
-        if (!m_engines.wave)
-            return Failed(id, SpeechFailure::NotHeard);
-        return m_engines.wave->Play(SoundPath(t), wait) || Failed(id, SpeechFailure::NotHeard);
-    case SpeakPreparation::SoundFile::Mp3: {
-        const QString path = SoundPath(t);
-        if (!m_engines.media)
-            return Failed(id, SpeechFailure::NotHeard);
-        if (!QFileInfo::exists(path))
-            return Failed(id, SpeechFailure::SoundFileMissing);
-        m_engines.media->Close();
-        return (m_engines.media->Open(path) && m_engines.media->Play(wait)) || Failed(id, SpeechFailure::NotHeard);
-    }
-    case SpeakPreparation::SoundFile::None:
-        break;
-    }
-    const VoiceId voice = m_voice;
-    if (voice.family == VoiceFamily::Upctv) {
-        if (!m_upctvLoaded || !m_engines.upctv)
-            return Failed(id, SpeechFailure::NoVoice);
-        if (m_engines.upctv->SynthesizerMissing()) {
-            emit synthesizerMissing(QString::fromUtf8(kUpctvSynthesizerMissing));
-            return Failed(id, SpeechFailure::NoVoice);
-        }
-        // The whole text stands for its words until the library tells of one.
-        emit wordHeard(id, 0, length);
-        m_upctvPlaces.clear();
-        if (!reading.replaced) {
-            // One byte per character, and one for a character of two halves.
-            for (int i = 0; i < t.size(); ++i) {
-                m_upctvPlaces.append(i);
-                if (t.at(i).unicode() == 0x0140 || t.at(i).unicode() == 0x013F)
-                    m_upctvPlaces.append(i);
-                if (t.at(i).isHighSurrogate() && i + 1 < t.size() && t.at(i + 1).isLowSurrogate())
-                    ++i;
-            }
-            m_upctvReading = id;
-            m_upctvLastWord = -1;
-            m_upctvWordTimer.start();
-        }
-        const bool spoken = SpeakUpctv(t);
-        if (wait)
-            WaitWhileUpctvSpeaks(100);
-        m_upctvWordTimer.stop();
-        m_upctvReading = 0;
-        if (!spoken)
-            return Failed(id, SpeechFailure::NotHeard);
-        emit readingEnded(id);
+    // The dictionary's recordings come before any voice.
+    if (DictionaryRecordings::IsRecording(t)) {
+        if (const std::optional<SpeechFailure> failure = m_recordings.Play(t, wait))
+            return Failed(id, *failure);
         return true;
     }
-    VoiceEngine *engine = FamilyEngine(voice.family);
-    if (!engine)
-        return Failed(id, SpeechFailure::NoVoice);
+    VoiceEngine *engine = FamilyEngine(m_voice.family);
+    FollowReading(reading);
     if (!wait) {
-        FollowReading(reading);
         if (engine->Speak(t, id))
             return true;
-        m_readings.removeIf([id](const Reading &followed) { return followed.id == id; });
-        return Failed(id, SpeechFailure::NotHeard);
+        Unfollow(id);
+        return Failed(id, engine->LastFailure());
     }
-    // The thread waits without handling events, so the words' news would come too
-    // late: the one word that word-by-word reading gives is shown before and for all of it.
-    emit wordHeard(id, 0, length);
-    if (!engine->Speak(t, id) || !engine->WaitUntilDone())
-        return Failed(id, SpeechFailure::NotHeard);
-    emit readingEnded(id);
+    // An engine that queues speaks while this thread waits without handling events, so
+    // its words' news would come too late: the one word that word-by-word reading gives is
+    // shown before and for all of it. Its news that come later find the reading ended.
+    emit wordHeard(id, 0, reading.length);
+    m_readings.last().lastStart = 0;
+    m_readings.last().lastLength = reading.length;
+    const bool heard = engine->Speak(t, id) && engine->WaitUntilDone();
+    const bool followed = Unfollow(id);
+    if (!heard)
+        return Failed(id, engine->LastFailure());
+    if (followed)
+        emit readingEnded(id);
     return true;
 }
 
@@ -429,48 +307,8 @@ bool SpeechController::SpeakTextAndWait(const QString &text, const UtteranceQueu
 
 void SpeechController::StopSpeech()
 {
-    if (m_engines.media)
-        m_engines.media->Close();
-    if (m_engines.wave)
-        m_engines.wave->Stop();
-    const VoiceId voice = m_voice;
-    if (voice.family == VoiceFamily::Upctv) {
-        if (m_upctvLoaded && m_engines.upctv)
-            m_engines.upctv->Stop();
-    } else if (VoiceEngine *engine = FamilyEngine(voice.family)) {
-        engine->Skip();
-    }
+    m_recordings.Stop();
+    FamilyEngine(m_voice.family)->Skip();
     EndReadings();
     WriteReading(false);
-}
-
-void SpeechController::StartUpctvWindowTimer()
-{
-    m_upctvTimerTicks = 0;
-    m_upctvTimer.start();
-}
-
-void SpeechController::UpctvWindowTimerTick()
-{
-    if (m_engines.desktop) {
-        const QString window = m_engines.desktop->FindWindowByTitle(QString::fromUtf8(kUpctvWindowTitle));
-        if (!window.isEmpty())
-            m_engines.desktop->SendEnter(window);
-    }
-    ++m_upctvTimerTicks;
-    if (m_upctvTimerTicks > kUpctvTimerLastTick)
-        m_upctvTimer.stop();
-}
-
-void SpeechController::UpctvWordTick()
-{
-    if (!m_upctvReading || !m_engines.upctv)
-        return;
-    const std::optional<std::pair<int, int>> word = m_engines.upctv->HeardWord();
-    if (!word || word->first == m_upctvLastWord || word->first >= m_upctvPlaces.size())
-        return;
-    m_upctvLastWord = word->first;
-    const int start = m_upctvPlaces.at(word->first);
-    const int last = m_upctvPlaces.at(qMin<int>(word->first + word->second, m_upctvPlaces.size()) - 1);
-    emit wordHeard(m_upctvReading, start, last + 1 - start);
 }

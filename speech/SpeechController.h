@@ -1,20 +1,17 @@
 #pragma once
 
+#include "engines/SilentEngine.h"
+#include "speech/DictionaryRecordings.h"
 #include "speech/VoiceControl.h"
 #include "speech/SpeechSettings.h"
 #include "speech/VoiceList.h"
 
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
-class DesktopWindows;
 class FormDiccionariExcepcions;
-struct HeardWord;
 class MediaPlayer;
 class SettingsStore;
-class UpctvLibrary;
-class VoiceEngine;
 class WavePlayer;
 
 // The engines the speech operations use; any of them may be null (absent).
@@ -22,13 +19,13 @@ struct SpeechEngineSet
 {
     VoiceEngine *msp = nullptr;
     VoiceEngine *sapi = nullptr;
-    UpctvLibrary *upctv = nullptr;
+    VoiceEngine *upctv = nullptr;
     WavePlayer *wave = nullptr;
     MediaPlayer *media = nullptr;
-    DesktopWindows *desktop = nullptr;
 };
 
-// The voice list over the three engine families and the speech operations on it.
+// The voice list over the engine families and the speech operations on it. A family
+// that is absent is answered by the silent engine.
 class SpeechController : public QObject, public VoiceControl
 {
     Q_OBJECT
@@ -40,21 +37,15 @@ signals:
     void wordHeard(UtteranceId utterance, int start, int length);
     // That reading has been heard to its end, stopped, or could not be heard.
     void readingEnded(UtteranceId utterance);
-    // The reading could not be heard, and why; its end follows.
-    void speechFailed(UtteranceId utterance, SpeechFailure reason);
-    // The chosen voice's synthesizer is not installed: what to install, for the status line.
-    void synthesizerMissing(const QString &message);
+    // The reading could not be heard, and why, with a sentence for the status line when
+    // there is one (what to install); its end follows. Utterance 0: the voice just chosen
+    // cannot speak.
+    void speechFailed(UtteranceId utterance, SpeechFailure reason, const QString &message);
 
 public:
-    static constexpr int kUpctvTimerIntervalMs = 200;
-    static constexpr int kUpctvTimerLastTick = 20;
-    static const char *const kUpctvWindowTitle;
-    static const char *const kUpctvSynthesizerMissing;
-    static constexpr int kUpctvWordPollMs = 40;
-
     SpeechController(SpeechSettings settings, const SpeechEngineSet &engines,
                      FormDiccionariExcepcions *dictionary, QObject *parent = nullptr);
-    // Frees the library, as the speech window does when it is destroyed.
+    // Closes the families (frees the library), as the speech window does when it is destroyed.
     ~SpeechController() override;
 
     // Where a failed write of the speech settings is told (once).
@@ -80,7 +71,7 @@ public:
     QStringList VoiceEntries() const override { return m_list.Texts(); }
     int MspCount() const override { return m_list.Count(VoiceFamily::Msp); }
     int SapiCount() const override { return m_list.Count(VoiceFamily::Sapi); }
-    bool UpctvLoaded() const override { return m_upctvLoaded; }
+    bool UpctvLoaded() const override { return m_list.Count(VoiceFamily::Upctv) > 0; }
     bool AutomationAvailable() const override;
     int SelectedIndex() const override { return m_list.RowOf(m_voice); }
     void SetSelectedIndex(int index) override;
@@ -95,21 +86,12 @@ public:
     bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override;
     void StopSpeech() override;
 
-    void UnloadUpctv();
-    int CurrentUpctvVoice() const { return m_currentUpctvVoice; }
-    int UpctvTimerTicks() const { return m_upctvTimerTicks; }
-    bool UpctvTimerActive() const { return m_upctvTimer.isActive(); }
-    // One tick of the timer that dismisses the library's own window.
-    void UpctvWindowTimerTick();
-
 private:
-    VoiceEngine *FamilyEngine(VoiceFamily family) const;
+    // The family's engine; the silent engine for an absent one.
+    VoiceEngine *FamilyEngine(VoiceFamily family);
     void AddFamily(VoiceEngine *engine, VoiceFamily family);
     // Selects and applies the voice the settings file keeps, once the list can tell it.
     void ApplyStoredVoice();
-    bool LoadUpctv();
-    void ReloadUpctv();
-    void SelectUpctvVoice(int entry);
     // Speaks or plays the prepared text; with wait, returns when it has been heard.
     // False when nothing could be heard.
     struct Prepared
@@ -123,16 +105,13 @@ private:
     // A new reading's number, told to the caller before anything of it is heard.
     Prepared Queue(const QString &original, const QString &spoken, const UtteranceQueued &queued);
     // Tells why the reading cannot be heard, and its end; false.
-    bool Failed(UtteranceId id, SpeechFailure reason);
-    bool SpeakUpctv(const QString &text);
-    void WaitWhileUpctvSpeaks(int pollMs);
-    void StartUpctvWindowTimer();
-    // Tells the word the library says is being heard, when it is a new one.
-    void UpctvWordTick();
-    QString SoundPath(const QString &text) const;
+    bool Failed(UtteranceId id, SpeechFailure reason, const QString &message = {});
+    bool Failed(UtteranceId id, const EngineFailure &failure) { return Failed(id, failure.reason, failure.message); }
     void WriteReading(bool reading);
     // Follows the words of a text on its way to a voice of the engine families.
     void FollowReading(const Prepared &reading);
+    // Stops following it; false when it was no longer followed (its end was told).
+    bool Unfollow(UtteranceId id);
     void WordHeardByEngine(const HeardWord &word);
     void EndReadings();
     void ListenToEngine(VoiceEngine *engine);
@@ -140,20 +119,13 @@ private:
     SpeechSettings m_settings;
     SpeechEngineSet m_engines;
     FormDiccionariExcepcions *m_dictionary;
+    DictionaryRecordings m_recordings;
+    SilentEngine m_silent;
     VoiceList m_list;
     VoiceId m_voice = kNoVoiceChosen;
     bool m_serviceVoicesToCome = false;
     // The stored voice waits for the service's voices.
     bool m_storedVoicePending = false;
-    bool m_upctvLoaded = false;
-    int m_currentUpctvVoice = -1;
-    int m_upctvTimerTicks = 0;
-    QTimer m_upctvTimer;
-    // While a reading of the library is heard: its number and each byte's place in its text.
-    QTimer m_upctvWordTimer;
-    UtteranceId m_upctvReading = 0;
-    QList<int> m_upctvPlaces;
-    int m_upctvLastWord = -1;
     int m_rate = 0;
     QString m_rateLabel = QStringLiteral("0");
     struct Reading
@@ -161,6 +133,8 @@ private:
         UtteranceId id;
         int length;       // of the text given
         bool wholeText;   // the dictionary replaced it: its words are not the ones given
+        int lastStart = -1; // the place last told, told once however often it comes
+        int lastLength = -1;
     };
     // Texts queued in the engines whose words are followed, oldest first.
     QList<Reading> m_readings;

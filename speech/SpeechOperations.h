@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engines/SpeechEngines.h"
+
 #include <QString>
 
 #include <functional>
@@ -8,13 +10,6 @@
 using UtteranceId = quint64;
 // Told a reading's number once it is queued, before anything of it can be heard.
 using UtteranceQueued = std::function<void(UtteranceId)>;
-
-// Why a reading could not be heard.
-enum class SpeechFailure {
-    NoVoice,          // no voice is selected or its engine is absent
-    NotHeard,         // the engine or the player could not make it heard
-    SoundFileMissing, // the text names a sound file that is not there
-};
 
 // The speech operations that the rest of the program calls. The speech window's
 // engines provide them; the reading triggers and audio export only call them.

@@ -68,14 +68,16 @@ bool SpeechSettings::WriteReading(bool reading)
     return Written(m_store->WriteString(StoredVoice::kSection, kReading, reading ? QStringLiteral("1") : QStringLiteral("0")));
 }
 
-bool SpeechSettings::WriteRenderingVoice(VoiceFamily family, std::optional<int> index)
+bool SpeechSettings::WriteRenderingVoice(const VoiceId &voice)
 {
+    const VoiceFamily family = voice.family;
     // The program settings keep the voice last told to the rendering program, by the
     // exchange file's keys.
     const QString type = family == VoiceFamily::Msp ? QStringLiteral("MSP")
                        : family == VoiceFamily::Sapi ? QStringLiteral("SAPI") : QStringLiteral("UPCTV");
     bool ok = m_store->WriteString(ExportProtocol::kSection, ExportProtocol::kKeyFamily, type);
-    if (index)
-        ok = m_store->WriteString(ExportProtocol::kSection, ExportProtocol::kKeyVoice, QString::number(*index)) && ok;
+    // A voice of the library keeps no number of its own there.
+    if (family != VoiceFamily::Upctv)
+        ok = m_store->WriteString(ExportProtocol::kSection, ExportProtocol::kKeyVoice, QString::number(voice.index)) && ok;
     return Written(ok);
 }

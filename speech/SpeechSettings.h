@@ -31,7 +31,7 @@ public:
     // "ESTIC LLEGINT": "1" while a reading that is waited for runs.
     bool WriteReading(bool reading);
     // "tts to Wav": the family and, but for the library's, the voice within it.
-    bool WriteRenderingVoice(VoiceFamily family, std::optional<int> index);
+    bool WriteRenderingVoice(const VoiceId &voice);
 
 private:
     bool Written(bool ok);

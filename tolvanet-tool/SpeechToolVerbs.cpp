@@ -110,7 +110,11 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     RealSpeechEngines engines(paths.programDir, nullptr);
     SpeechController controller(settings, engines.Engines(), &dictionary);
     QString missing;
-    QObject::connect(&controller, &SpeechController::synthesizerMissing, [&missing](const QString &message) { missing = message; });
+    QObject::connect(&controller, &SpeechController::speechFailed,
+                     [&missing](UtteranceId, SpeechFailure, const QString &message) {
+        if (!message.isEmpty())
+            missing = message;
+    });
     controller.SetUp();
     if (voice) {
         if (*voice < 0 || *voice >= controller.VoiceEntries().size()) {

@@ -78,6 +78,8 @@ public:
     bool SetLanguage(int language) override { return Note(QStringLiteral("language:%1").arg(language)); }
     bool SetSpeed(int speed) override { return Note(QStringLiteral("speed:%1").arg(speed)); }
     bool SetSpeaker(int speaker) override { return Note(QStringLiteral("speaker:%1").arg(speaker)); }
+    std::optional<std::pair<int, int>> HeardWord() override { return heardWord; }
+    bool SynthesizerMissing() override { return synthesizerMissing; }
     std::optional<int> Status(int) override
     {
         if (!m_loaded)
@@ -91,6 +93,8 @@ public:
     }
 
     bool loadable = true;
+    bool synthesizerMissing = false;
+    std::optional<std::pair<int, int>> heardWord; // byte place and length
     bool speaking = false;
     int busyPolls = 0;     // polls that still report speech after a read
     int statusPolls = 0;

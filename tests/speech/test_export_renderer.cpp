@@ -232,7 +232,7 @@ private slots:
         QList<VoiceCatalog::Voice> voices;
         for (const char *code : {"en-gb", "ca", "es", "en-us"})
             voices << VoiceCatalog::Voice{QString(), QString(), QString::fromLatin1(code), QString()};
-        QCOMPARE(EspeakVoiceOfLanguage(voices, language), index);
+        QCOMPARE(VoiceCatalog::EspeakVoiceForLanguage(voices, language), index);
     }
 
     void wavFileAppearsWholeOrNotAtAll()

@@ -1,6 +1,8 @@
 #include "core/SettingsStore.h"
 #include "speech/ExceptionsDictionary.h"
+#include "speech/SpeakPreparation.h"
 #include "speech/SpeechController.h"
+#include "engines/UpctvEngine.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
@@ -21,15 +23,14 @@ struct Rig
           msp(QStringLiteral("msp"), {QStringLiteral("Catalan"), QStringLiteral("Spanish (Spain)")}, &log),
           sapi(QStringLiteral("sapi"), {QStringLiteral("kal"), QStringLiteral("awb"), QStringLiteral("rms")}, &log),
           upctv(&log), wave(&log), media(&log), desktop(&log),
-          dictionary(settings, &questions, dir)
+          upctvVoices(&upctv, &desktop, SpeakPreparation::UpctvLibraryText), dictionary(settings, &questions, dir)
     {
         upctv.loadable = withUpctv;
         engines.msp = withMsp ? &msp : nullptr;
         engines.sapi = &sapi;
-        engines.upctv = &upctv;
+        engines.upctv = &upctvVoices;
         engines.wave = &wave;
         engines.media = &media;
-        engines.desktop = &desktop;
     }
     SpeechController &Make()
     {
@@ -48,6 +49,7 @@ struct Rig
     FakeWavePlayer wave;
     FakeMediaPlayer media;
     LoggedDesktopWindows desktop;
+    UpctvEngine upctvVoices;
     ScriptedQuestions questions;
     FormDiccionariExcepcions dictionary;
     SpeechEngineSet engines;
@@ -208,7 +210,7 @@ private slots:
                                        "upctv:language:99", "upctv:speaker:2", "upctv:speed:10"}));
         QCOMPARE(rig.Read("tts to Wav", "Tipus de sintetitzador"), QStringLiteral("UPCTV"));
         QCOMPARE(rig.Read("tts to Wav", "Sintetitzador"), QStringLiteral("<none>"));
-        QCOMPARE(c.CurrentUpctvVoice(), 1);
+        QCOMPARE(rig.upctvVoices.CurrentVoice(), 1);
         rig.log.clear();
         c.SelectVoice();
         QCOMPARE(rig.log, QStringList({"upctv:speed:10"}));
@@ -247,6 +249,56 @@ private slots:
         QCOMPARE(rig.upctv.statusPolls, 4);
         QVERIFY(rig.log.contains("upctv:stop"));
         QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+    }
+
+    // The library's readings reach the front as every engine's do: the words and the end
+    // of each reading by its number, a stop ending it once, and a missing synthesizer told
+    // with what to install.
+    void upctvReadingsAreToldByTheirNumbers()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(5);
+        QList<QList<int>> news;
+        connect(&c, &SpeechController::wordHeard, this,
+                [&news](UtteranceId id, int start, int length) { news << QList<int>{int(id), start, length}; });
+        connect(&c, &SpeechController::readingEnded, this, [&news](UtteranceId id) { news << QList<int>{int(id)}; });
+        QList<QPair<UtteranceId, QString>> failures;
+        connect(&c, &SpeechController::speechFailed, this,
+                [&failures](UtteranceId id, SpeechFailure reason, const QString &message) {
+            QCOMPARE(int(reason), int(SpeechFailure::SynthesizerMissing));
+            failures << qMakePair(id, message);
+        });
+        rig.upctv.busyPolls = 2;
+        rig.upctv.heardWord = std::make_pair(5, 4);
+        const UtteranceId first = c.SpeakText(QStringLiteral("casa casa"));
+        rig.upctv.heardWord = std::make_pair(0, 4);
+        const bool heard = c.SpeakTextAndWait(QStringLiteral("casa casa"));
+        const UtteranceId second = first + 1;
+        QVERIFY(heard);
+        QCOMPARE(news, (QList<QList<int>>{{int(first), 0, 9}, {int(first), 5, 4}, {int(first)},
+                                          {int(second), 0, 9}, {int(second), 0, 4}, {int(second)}}));
+
+        news.clear();
+        rig.upctv.busyPolls = 1000;
+        rig.upctv.onStatus = [&rig, &c] {
+            if (rig.upctv.statusPolls == 2)
+                QTimer::singleShot(0, &c, [&c] { c.StopSpeech(); });
+        };
+        c.SpeakTextAndWait(QStringLiteral("llarg"));
+        QCOMPARE(news.count(QList<int>{int(second + 1)}), 1);
+        rig.upctv.onStatus = nullptr;
+
+        news.clear();
+        rig.upctv.synthesizerMissing = true;
+        c.SetSelectedIndex(6);
+        c.SelectVoice();
+        const UtteranceId unheard = c.SpeakText(QStringLiteral("hola"));
+        QCOMPARE(failures.size(), 2);
+        QCOMPARE(failures.at(0).first, UtteranceId(0));
+        QCOMPARE(failures.at(1).first, unheard);
+        QVERIFY(failures.at(1).second.contains(QStringLiteral("festvox-ca-ona-hts")));
+        QCOMPARE(news, QList<QList<int>>{{int(unheard)}});
     }
 
     void soundFileNames_data()
@@ -353,12 +405,12 @@ private slots:
     void windowTimerPressesEnterAndStopsAfterTwentyOneTicks()
     {
         Rig rig(Dir());
-        rig.desktop.titles = {QStringLiteral("Editor"), QString::fromUtf8(SpeechController::kUpctvWindowTitle)};
-        SpeechController &c = rig.Make();
-        QVERIFY(c.UpctvTimerActive());
+        rig.desktop.titles = {QStringLiteral("Editor"), QString::fromUtf8(UpctvEngine::kWindowTitle)};
+        rig.Make();
+        QVERIFY(rig.upctvVoices.WindowTimerActive());
         for (int i = 0; i < 21; ++i)
-            c.UpctvWindowTimerTick();
-        QVERIFY(!c.UpctvTimerActive());
+            rig.upctvVoices.WindowTimerTick();
+        QVERIFY(!rig.upctvVoices.WindowTimerActive());
         QCOMPARE(rig.log.count("desktop:enter:window1"), 21);
         QCOMPARE(rig.desktop.FindWindowByTitle(QString()), QString());
         QCOMPARE(rig.desktop.FindWindowByTitle(QStringLiteral("editor")), QString());

@@ -1,7 +1,9 @@
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
+#include "engines/UpctvEngine.h"
 #include "engines/UpctvLoader.h"
 #include "export/AudioExportProtocol.h"
+#include "speech/SpeakPreparation.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
@@ -48,7 +50,8 @@ private slots:
         QStringList log;
         SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
         SpeechEngineSet engines;
-        engines.upctv = &library;
+        UpctvEngine voices(&library, nullptr, SpeakPreparation::UpctvLibraryText);
+        engines.upctv = &voices;
         SpeechController controller(settings, engines, nullptr);
         controller.SetUp();
         QVERIFY(!controller.UpctvLoaded());
@@ -62,7 +65,8 @@ private slots:
         settings.WriteString("tts", "Numero sintetitzador", "2");
         settings.WriteString("tts", "velocitat", "1");
         SpeechEngineSet engines;
-        engines.upctv = &library;
+        UpctvEngine voices(&library, nullptr, SpeakPreparation::UpctvLibraryText);
+        engines.upctv = &voices;
         {
             SpeechController controller(settings, engines, nullptr);
             controller.SetUp();
@@ -83,7 +87,8 @@ private slots:
         DlopenUpctvLibrary library({QStringLiteral(UPCTV_RECORDER_PARTIAL)});
         SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
         SpeechEngineSet engines;
-        engines.upctv = &library;
+        UpctvEngine voices(&library, nullptr, SpeakPreparation::UpctvLibraryText);
+        engines.upctv = &voices;
         SpeechController controller(settings, engines, nullptr);
         controller.SetUp();
         controller.SetSelectedIndex(1);
@@ -169,7 +174,8 @@ private slots:
         DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
         SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
         SpeechEngineSet engines;
-        engines.upctv = &library;
+        UpctvEngine voices(&library, nullptr, SpeakPreparation::UpctvLibraryText);
+        engines.upctv = &voices;
         SpeechController controller(settings, engines, nullptr);
         controller.SetUp();
         qputenv("LC_ALL", session);
@@ -186,9 +192,15 @@ private slots:
         DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
         SettingsStore settings(m_dir.filePath(QStringLiteral("tolvanet.ini")));
         SpeechEngineSet engines;
-        engines.upctv = &library;
+        UpctvEngine voices(&library, nullptr, SpeakPreparation::UpctvLibraryText);
+        engines.upctv = &voices;
         SpeechController controller(settings, engines, nullptr);
-        QSignalSpy missing(&controller, &SpeechController::synthesizerMissing);
+        QStringList missing;
+        connect(&controller, &SpeechController::speechFailed, this,
+                [&missing](UtteranceId, SpeechFailure reason, const QString &message) {
+            if (reason == SpeechFailure::SynthesizerMissing)
+                missing << message;
+        });
         QSignalSpy words(&controller, &SpeechController::wordHeard);
         QSignalSpy failures(&controller, &SpeechController::speechFailed);
         controller.SetUp();
@@ -249,7 +261,7 @@ private slots:
         qputenv("PATH", path);
         QCOMPARE(controller.VoiceEntries().size(), 4);
         QCOMPARE(missing.count(), 1);
-        QVERIFY(missing.first().first().toString().contains(QStringLiteral("festival festival-ca festvox-ca-ona-hts")));
+        QVERIFY(missing.first().contains(QStringLiteral("festival festival-ca festvox-ca-ona-hts")));
     }
 };
 
