@@ -193,7 +193,7 @@ constexpr AddedRow kAddedTable[] = {
       "Ortogra&fia egiaztatu",
       "Revisar a orto&grafía",
       "Verificar a orto&grafia",
-      "Check spe&lling",
+      "Chec&k spelling",
       "Vérifier l'ort&hographe"}},
 };
 
