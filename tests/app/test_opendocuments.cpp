@@ -129,7 +129,8 @@ private slots:
         QTimer escape;
         connect(&escape, &QTimer::timeout, &parent, [&] {
             auto *dialog = parent.findChild<QProgressDialog *>(QStringLiteral("ConversionProgress"));
-            if (dialog && dialog->isVisible() && !pressed) {
+            // Esc is heard by the active window only, which on Wayland comes after showing.
+            if (dialog && dialog->isVisible() && QApplication::activeWindow() == dialog && !pressed) {
                 pressed = true;
                 QTest::keyClick(dialog, Qt::Key_Escape);
             }

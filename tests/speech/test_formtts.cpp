@@ -450,6 +450,7 @@ void TestFormTTS::enterAcceptsUnlessAButtonHasTheFocus()
     window.show();
     QVERIFY(ShowActive(&window));
     // Reached with Tab only, as a keyboard user would.
+    QVERIFY(QApplication::focusWidget());
     for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != focus; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
