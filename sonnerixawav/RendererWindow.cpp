@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
+
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -17,6 +20,9 @@ namespace {
 // long is a fault of its own.
 constexpr std::chrono::seconds kJoinLimit{60};
 
+// How often the window looks whether the program that started it is still there.
+constexpr std::chrono::milliseconds kStarterCheck{500};
+
 } // namespace
 
 RendererWindow::RendererWindow(const QString &exchangeFile, WavRendering &rendering, QObject *parent)
@@ -25,6 +31,18 @@ RendererWindow::RendererWindow(const QString &exchangeFile, WavRendering &render
 {
     connect(&m_registration, &DesktopWindowRegistration::windowMessage, this, &RendererWindow::HandleMessage);
     connect(&m_registration, &DesktopWindowRegistration::closeRequested, this, &RendererWindow::HandleClose);
+    // A program that dies after starting the window, before it could send a job (or ask
+    // for the close), would leave it waiting forever, holding its title: it ends with it.
+    const pid_t starter = ::getppid();
+    auto *check = new QTimer(this);
+    connect(check, &QTimer::timeout, this, [this, starter, check] {
+        if (::getppid() == starter)
+            return;
+        check->stop();
+        if (m_registration.Registered())
+            HandleClose();
+    });
+    check->start(kStarterCheck);
 }
 
 RendererWindow::~RendererWindow()

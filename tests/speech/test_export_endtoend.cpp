@@ -342,6 +342,23 @@ private slots:
         return path + QStringLiteral("/tolvanet-tool");
     }
 
+    // A rendering program whose starter dies before it sends a job (a tool killed at
+    // once) does not stay behind holding its title.
+    void aRendererWhoseStarterDiesEndsToo()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("orfe"));
+        QVERIFY(!ProgramFolder(folder).isEmpty());
+        const QString title = ExportProtocol::RendererWindowTitle(AppPaths::ForProgramDir(folder).exchangeFile);
+        QProcess starter;
+        starter.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("\"$0\" QUIMBO & sleep 120"),
+                                             folder + QStringLiteral("/SonnerixaWav")});
+        DBusDesktopWindows desktop;
+        QTRY_VERIFY_WITH_TIMEOUT(!desktop.FindWindowByTitle(title).isEmpty(), 30000);
+        starter.kill();
+        QVERIFY(starter.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.FindWindowByTitle(title).isEmpty(), 10000);
+    }
+
     // Two copies of the program, each in its own folder, export at the same time: each
     // talks to its own renderer.
     void twoProgramFoldersExportAtOnce()
