@@ -4,11 +4,11 @@
 #include "export/AudioExporter.h"
 #include "engines/VoiceCatalog.h"
 #include "tests/common/SpeechService.h"
+#include "tests/speech/SoundTools.h"
 #include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,36 +19,9 @@ namespace {
 const QString kEnglish = QStringLiteral("Good morning, everybody. Today the sun is shining,\n"
                                         "and we ride our bicycles to school.");
 
-struct Ran
-{
-    bool ok = false;
-    QString out, err;
-};
-
-Ran Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    Ran ran;
-    ran.ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
-             && process.exitCode() == 0;
-    ran.out = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-    ran.err = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    return ran;
-}
-
-double Seconds(const QString &wav)
-{
-    return Run(QStringLiteral("soxi"), {QStringLiteral("-D"), wav}).out.toDouble();
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
+
+using namespace SoundTools;
 
 // The speech service's voices recorded by the real rendering program: by the synthesizer
 // that speaks them where it can be reached, else by espeak-ng, said before it starts.
@@ -69,7 +42,7 @@ private:
 
     Ran Tool(const QStringList &arguments)
     {
-        return Run(m_dir.filePath(QStringLiteral("tolvanet-tool")), arguments);
+        return RunProgram(m_dir.filePath(QStringLiteral("tolvanet-tool")), arguments);
     }
     static ExportRequest Request(const QString &name, int sapi)
     {
@@ -102,8 +75,7 @@ private slots:
         for (const char *program : {"SonnerixaWav", "tolvanet-tool"})
             QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(program),
                                 m_dir.filePath(QString::fromLatin1(program))));
-        QFile document(m_document = m_dir.filePath(QStringLiteral("worksheet.txt")));
-        QVERIFY(document.open(QIODevice::WriteOnly) && document.write(kEnglish.toUtf8()) > 0);
+        QVERIFY(Write(m_document = m_dir.filePath(QStringLiteral("worksheet.txt")), kEnglish.toUtf8()));
         m_paths = AppPaths::ForProgramDir(m_dir.path());
         m_desktop = std::make_unique<DBusDesktopWindows>();
         m_launcher = std::make_unique<ProcessRendererLauncher>(m_paths.programDir);
@@ -116,7 +88,7 @@ private slots:
     void fliteVoiceIsRecordedByFlite()
     {
         const QString reference = m_dir.filePath(QStringLiteral("flite.wav"));
-        QVERIFY(Run(QStringLiteral("flite"), {"-voice", "kal16", "-f", m_document, "-o", reference}).ok);
+        QVERIFY(Run(QStringLiteral("flite"), {"-voice", "kal16", "-f", m_document, "-o", reference}));
         const double flite = Seconds(reference);
         QVERIFY(flite > 2.0);
 
@@ -127,7 +99,7 @@ private slots:
         QVERIFY2(!ran.err.contains(QLatin1String("espeak-ng")), qPrintable(ran.err));
         const QString wav = m_paths.recordsDir + QStringLiteral("worksheet.wav");
         QCOMPARE(ran.out, wav);
-        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), wav}).out, QStringLiteral("16000"));
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), wav}), QStringLiteral("16000"));
         const double recorded = Seconds(wav);
         qInfo("recorded %.3f s, flite's own %.3f s", recorded, flite);
         QVERIFY2(qAbs(recorded - flite) <= flite * 0.1,
@@ -142,13 +114,13 @@ private slots:
                    + QStringList{"--rate", "6", "--name", "fast", m_document});
         QVERIFY2(ran.ok, qPrintable(ran.err));
         const QString decoded = m_dir.filePath(QStringLiteral("fast.wav"));
-        QVERIFY(Run(QStringLiteral("lame"), {"--quiet", "--decode", m_paths.recordsDir + "fast.mp3", decoded}).ok);
+        QVERIFY(Run(QStringLiteral("lame"), {"--quiet", "--decode", m_paths.recordsDir + "fast.mp3", decoded}));
         QVERIFY2(Seconds(decoded) < recorded * 0.85, qPrintable(QString::number(Seconds(decoded))));
 
         // In the window's export the same, with nothing said about another voice.
         const ExportResult result = m_exporter->Export(Request(QStringLiteral("window"), m_flite));
         QVERIFY2(result.ok && result.notice.isEmpty(), qPrintable(result.reason + result.notice));
-        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), result.file}).out, QStringLiteral("16000"));
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), result.file}), QStringLiteral("16000"));
     }
 
     // A module the renderer cannot reach: its language's espeak-ng voice, told before
@@ -166,7 +138,7 @@ private slots:
                                                        "fa amb la veu d'espeak-ng").arg(m_elsewhere)),
                  qPrintable(result.notice));
         QVERIFY2(status.first().contains(QLatin1String("espeak-ng")), qPrintable(status.join(QLatin1Char('|'))));
-        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), result.file}).out, QStringLiteral("22050"));
+        QCOMPARE(Run(QStringLiteral("soxi"), {QStringLiteral("-r"), result.file}), QStringLiteral("22050"));
 
         const Ran ran = Tool({QStringLiteral("export-wav"), QStringLiteral("--voice"), VoiceNumber(m_elsewhere),
                               QStringLiteral("--name"), QStringLiteral("other tool"), m_document});
