@@ -19,8 +19,12 @@ SapiRecorder SapiRecorderOf(const VoiceCatalog::Voice &voice)
         return SapiRecorder::Espeak;
     if (module == QLatin1String("flite") && kFliteVoices.contains(voice.identifier))
         return SapiRecorder::Flite;
-    if (module == QLatin1String("festival") && voice.identifier == kFestivalOnaVoice
-        && UpctvRenderingProblem({ExportFamily::Upctv, kUpctvOnaEntry}).isEmpty())
+    // festival's voice names go into its Scheme: only plain ones are asked for.
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9_]{1,100}$"));
+    if (module == QLatin1String("festival") && plainName.match(voice.identifier).hasMatch()
+        && (voice.identifier == kFestivalOnaVoice
+                ? UpctvRenderingProblem({ExportFamily::Upctv, kUpctvOnaEntry}).isEmpty()
+                : !QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty()))
         return SapiRecorder::Festival;
     return SapiRecorder::EspeakOfLanguage;
 }

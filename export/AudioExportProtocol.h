@@ -55,14 +55,15 @@ using ExportVoice = VoiceId;
 
 // Which synthesizer the rendering program records a speech-dispatcher voice with: the
 // one that speaks it, where the program can reach it (the espeak-ng voice of that name,
-// flite's built-in voice, festival's ona), else the espeak-ng voice of its language.
+// flite's built-in voice, festival's voice of that name), else the espeak-ng voice of its
+// language.
 enum class SapiRecorder { Espeak, Flite, Festival, EspeakOfLanguage };
 SapiRecorder SapiRecorderOf(const VoiceCatalog::Voice &voice);
 // The flite voices the rendering program has built in, as speech-dispatcher names them.
 inline const QStringList kFliteVoices = {QStringLiteral("awb"), QStringLiteral("kal"), QStringLiteral("kal16"),
                                          QStringLiteral("rms"), QStringLiteral("slt")};
 // festival's Catalan voice, as speech-dispatcher's festival module names it; the UPCTV
-// entry that speaks with it.
+// entry that speaks with it, whose rendering records it.
 inline const QString kFestivalOnaVoice = QStringLiteral("upc_ca_ona_hts");
 constexpr int kUpctvOnaEntry = 1;
 

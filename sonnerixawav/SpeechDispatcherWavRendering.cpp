@@ -5,9 +5,10 @@
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/FliteWavRendering.h"
 #include "sonnerixawav/RenderJob.h"
+#include "sonnerixawav/UpctvWavRendering.h"
 
 SpeechDispatcherWavRendering::SpeechDispatcherWavRendering(VoiceLookup voices, EspeakWavRendering &espeak,
-                                                           FliteWavRendering &flite, WavRendering &others)
+                                                           FliteWavRendering &flite, UpctvWavRendering &others)
     : m_voices(std::move(voices)), m_espeak(espeak), m_flite(flite), m_others(others)
 {
 }
@@ -28,6 +29,8 @@ bool SpeechDispatcherWavRendering::Render(const RenderJob &job, const std::funct
     case SapiRecorder::Flite:
         return m_flite.Render(job, voice->identifier, progress, error);
     case SapiRecorder::Festival: {
+        if (voice->identifier != kFestivalOnaVoice)
+            return m_others.RenderFestivalVoice(job, voice->identifier, progress, error);
         RenderJob ona = job;
         ona.voice = {ExportFamily::Upctv, kUpctvOnaEntry};
         return m_others.Render(ona, progress, error);
