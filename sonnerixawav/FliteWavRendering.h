@@ -17,6 +17,5 @@ public:
 };
 
 // How much the rate -10..10 stretches a flite voice's own pace: 1 at 0, slower (up to 3)
-// below, faster (down to about 0.43) above, as the speech service's flite voice reads at
-// that rate.
+// below, faster (down to about 0.43) above, on the speech service's scale for flite.
 float FliteDurationStretch(int rate);
