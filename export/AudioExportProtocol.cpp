@@ -12,13 +12,33 @@
 #include <limits>
 #include <signal.h>
 
-QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName, const QString &language)
+SapiRecorder SapiRecorderOf(const VoiceCatalog::Voice &voice)
+{
+    const QString &module = voice.module;
+    if (module.startsWith(QLatin1String("espeak"), Qt::CaseInsensitive) && !module.contains(QLatin1String("mbrola")))
+        return SapiRecorder::Espeak;
+    if (module == QLatin1String("flite") && kFliteVoices.contains(voice.identifier))
+        return SapiRecorder::Flite;
+    // festival's voice names go into its Scheme: only plain ones are asked for.
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9_]{1,100}$"));
+    if (module == QLatin1String("festival") && plainName.match(voice.identifier).hasMatch()
+        && (voice.identifier == kFestivalOnaVoice
+                ? UpctvRenderingProblem({ExportFamily::Upctv, kUpctvOnaEntry}).isEmpty()
+                : !QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty()))
+        return SapiRecorder::Festival;
+    return SapiRecorder::EspeakOfLanguage;
+}
+
+QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName,
+                                const VoiceCatalog::Voice *sapiVoice)
 {
     if (voice.family != ExportFamily::Sapi)
         return QString();
+    if (sapiVoice && SapiRecorderOf(*sapiVoice) != SapiRecorder::EspeakOfLanguage)
+        return QString();
     const QString name = voiceName.isEmpty() ? QStringLiteral("SAPI %1").arg(voice.index) : voiceName;
     const QList<VoiceCatalog::Voice> espeak = VoiceCatalog::EspeakVoices();
-    const int instead = VoiceCatalog::EspeakVoiceForLanguage(espeak, language);
+    const int instead = VoiceCatalog::EspeakVoiceForLanguage(espeak, sapiVoice ? sapiVoice->language : QString());
     if (instead < 0)
         return QStringLiteral("La veu «%1» no es pot desar en un fitxer i cap veu d'espeak-ng no parla la seva "
                               "llengua: no es farà el fitxer de so.").arg(name);
@@ -33,10 +53,9 @@ QString UpctvRenderingProblem(const ExportVoice &voice)
     if (voice.index < 0 || voice.index >= VoiceCatalog::kUpctvEntryCount)
         return QStringLiteral("No hi ha cap veu UPCTV %1:").arg(voice.index);
     // The Catalan woman speaks with festival's ona; the other three with espeak-ng.
-    constexpr int kFestivalEntry = 1;
     static const QString kOnaVoice =
         QStringLiteral("/usr/share/festival/voices/catalan/upc_ca_ona_hts/festvox/upc_ca_ona_hts.scm");
-    if (voice.index != kFestivalEntry
+    if (voice.index != kUpctvOnaEntry
         || (!QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty() && QFileInfo::exists(kOnaVoice)))
         return QString();
     return QStringLiteral("La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca "

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -52,12 +53,27 @@ inline const QString kStatusDone = QStringLiteral("0");
 using ExportFamily = VoiceFamily;
 using ExportVoice = VoiceId;
 
+// Which synthesizer the rendering program records a speech-dispatcher voice with: the
+// one that speaks it, where the program can reach it (the espeak-ng voice of that name,
+// flite's built-in voice, festival's voice of that name), else the espeak-ng voice of its
+// language.
+enum class SapiRecorder { Espeak, Flite, Festival, EspeakOfLanguage };
+SapiRecorder SapiRecorderOf(const VoiceCatalog::Voice &voice);
+// The flite voices the rendering program has built in, as speech-dispatcher names them.
+inline const QStringList kFliteVoices = {QStringLiteral("awb"), QStringLiteral("kal"), QStringLiteral("kal16"),
+                                         QStringLiteral("rms"), QStringLiteral("slt")};
+// festival's Catalan voice, as speech-dispatcher's festival module names it; the UPCTV
+// entry that speaks with it, whose rendering records it.
+inline const QString kFestivalOnaVoice = QStringLiteral("upc_ca_ona_hts");
+constexpr int kUpctvOnaEntry = 1;
+
 // What is said before an export in a voice the rendering program cannot record: the
-// voice it records with instead (a speech-dispatcher voice is recorded by the
-// espeak-ng voice of its language), or that there is none. voiceName is the voice's
-// entry in the list; language that of the speech-dispatcher voice. Empty when the
-// voice records itself.
-QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName, const QString &language);
+// voice it records with instead (a speech-dispatcher voice whose synthesizer it cannot
+// reach is recorded by the espeak-ng voice of its language), or that there is none.
+// voiceName is the voice's entry in the list; sapiVoice the speech-dispatcher voice,
+// null when the service does not list it. Empty when the voice records itself.
+QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName,
+                                const VoiceCatalog::Voice *sapiVoice);
 
 // Why a voice of the UPCTV family cannot be rendered here (an entry beyond the four, or
 // festival or its Catalan voice not installed for the Catalan woman); empty when it can,

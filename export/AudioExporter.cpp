@@ -343,11 +343,11 @@ QString AudioExporter::SubstitutionFor(const ExportRequest &request)
 {
     if (request.voice.family != ExportFamily::Sapi)
         return QString();
-    // The rendering program asks the service for the voice's language as this does.
+    // The rendering program asks the service for the voice as this does.
     const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
     const int index = request.voice.index;
-    const QString language = index >= 0 && index < voices.size() ? voices.at(index).language : QString();
-    return ExportVoiceSubstitution(request.voice, request.voiceName, language);
+    return ExportVoiceSubstitution(request.voice, request.voiceName,
+                                   index >= 0 && index < voices.size() ? &voices.at(index) : nullptr);
 }
 
 ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,

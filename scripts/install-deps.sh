@@ -11,6 +11,9 @@ packages=(
   # The natural Catalan voice of "UPCTV - Dona - Català".
   festival festival-ca festvox-ca-ona-hts
   libspeechd-dev speech-dispatcher speech-dispatcher-flite
+  # The speech service's flite voices are recorded by flite's library in process; its
+  # festival voices (listed while a festival server runs) by festival.
+  flite1-dev speech-dispatcher-festival
   lame opus-tools sox libsox-fmt-all file
   recode
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
@@ -24,11 +27,11 @@ packages=(
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
 # installs none. The speech service's espeak-ng module is the one installed module that
-# tells of the words it reaches; qpdf locks a test PDF with a password. The suite also runs
-# on PipeWire as Debian's desktop serves it (CI's second pass), and the Debian package is
-# built and checked.
+# tells of the words it reaches; flite's own program is the yardstick of its recordings;
+# qpdf locks a test PDF with a password. The suite also runs on PipeWire as Debian's
+# desktop serves it (CI's second pass), and the Debian package is built and checked.
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng qpdf
+  packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng flite qpdf
     pipewire wireplumber pipewire-pulse
     dpkg-dev fakeroot lintian desktop-file-utils appstream weston)
 fi

@@ -30,44 +30,39 @@ QByteArray UpctvEntryEspeakVoice(int entry)
     return voice.speaker == 1 ? QByteArrayLiteral("es+m3") : QByteArrayLiteral("es+f2");
 }
 
-EspeakWavRendering::EspeakWavRendering(std::function<QString(int)> sapiLanguage)
-    : m_sapiLanguage(std::move(sapiLanguage))
+bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(int)> &progress, QString *error)
 {
+    if (job.voice.family == ExportFamily::Upctv) {
+        const QByteArray name = UpctvEntryEspeakVoice(job.voice.index);
+        if (name.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("there is no UPCTV voice %1").arg(job.voice.index);
+            return false;
+        }
+        return RenderVoice(job, -1, name, progress, error);
+    }
+    if (job.voice.family != ExportFamily::Msp) {
+        if (error)
+            *error = QStringLiteral("espeak-ng is not told which voice speaks a speech-dispatcher voice");
+        return false;
+    }
+    return RenderVoice(job, job.voice.index, QByteArray(), progress, error);
 }
 
-bool EspeakWavRendering::Render(const RenderJob &job, const std::function<bool(int)> &progress, QString *error)
+bool EspeakWavRendering::RenderVoice(const RenderJob &job, int voiceIndex, const QByteArray &voiceName,
+                                     const std::function<bool(int)> &progress, QString *error, const QString &note)
 {
     const auto fail = [&](const QString &reason) {
         if (error)
             *error = reason;
         return false;
     };
-    m_voiceNote.clear();
+    m_voiceNote = note;
     const int sampleRate = VoiceCatalog::EspeakSampleRate();
     if (sampleRate <= 0)
         return fail(QStringLiteral("espeak-ng cannot be initialised"));
-    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
-
-    int voiceIndex = job.voice.index;
-    QByteArray voiceName;
-    if (job.voice.family == ExportFamily::Upctv) {
-        voiceName = UpctvEntryEspeakVoice(job.voice.index);
-        if (voiceName.isEmpty())
-            return fail(QStringLiteral("there is no UPCTV voice %1").arg(job.voice.index));
-    } else if (job.voice.family == ExportFamily::Sapi) {
-        // speech-dispatcher cannot render into a file: its language's espeak-ng voice can.
-        const QString language = m_sapiLanguage ? m_sapiLanguage(job.voice.index) : QString();
-        voiceIndex = VoiceCatalog::EspeakVoiceForLanguage(voices, language);
-        if (voiceIndex < 0)
-            return fail(QStringLiteral("no espeak-ng voice for speech-dispatcher voice %1 (language \"%2\")")
-                            .arg(job.voice.index)
-                            .arg(language));
-        m_voiceNote = QStringLiteral("speech-dispatcher voice %1 rendered with the espeak-ng voice %2")
-                          .arg(job.voice.index)
-                          .arg(voices.at(voiceIndex).identifier);
-    } else if (voiceIndex >= voices.size()) {
+    if (voiceName.isEmpty() && voiceIndex >= VoiceCatalog::EspeakVoices().size())
         return fail(QStringLiteral("there is no espeak-ng voice %1").arg(voiceIndex));
-    }
     // Index -1 (no voice chosen yet) gives espeak-ng's default voice.
 
     WavFileWriter writer(job.outputPath, sampleRate);

@@ -2,29 +2,27 @@
 
 #include "sonnerixawav/WavRendering.h"
 
-#include <QList>
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
 
-namespace VoiceCatalog {
-struct Voice;
-}
-
 // Renders with espeak-ng through the shared voice catalog, streaming the samples to the
-// file. Voices of the speech-dispatcher family are rendered with the espeak-ng voice of
-// their language, which sapiLanguage gives for a family index (empty when unknown); the
-// UPCTV entries with the espeak-ng voice the library speaks them with.
+// file: the espeak-ng family by its index, the UPCTV entries with the espeak-ng voice the
+// library speaks them with. Other renderings name the espeak-ng voice themselves.
 class EspeakWavRendering : public WavRendering
 {
 public:
-    explicit EspeakWavRendering(std::function<QString(int)> sapiLanguage = {});
-
     bool Render(const RenderJob &job, const std::function<bool(int)> &progress, QString *error) override;
     QString VoiceNote() const override { return m_voiceNote; }
 
+    // The job's text in the espeak-ng voice of that index in the catalog, or, when name
+    // is not empty, in the voice espeak-ng knows by that name ("ca+m3", "Catalan").
+    // note is what VoiceNote then tells.
+    bool RenderVoice(const RenderJob &job, int voiceIndex, const QByteArray &name,
+                     const std::function<bool(int)> &progress, QString *error, const QString &note = {});
+
 private:
-    std::function<QString(int)> m_sapiLanguage;
     QString m_voiceNote;
 };
 

@@ -148,6 +148,7 @@ bool UpctvWavRendering::Load(QString *error)
     m_setSpeed = reinterpret_cast<decltype(m_setSpeed)>(dlsym(m_handle, "upcTVSetSpeed"));
     m_status = reinterpret_cast<decltype(m_status)>(dlsym(m_handle, "upcTVStatus"));
     m_render = reinterpret_cast<decltype(m_render)>(dlsym(m_handle, "upcTVRender"));
+    m_renderFestival = reinterpret_cast<decltype(m_renderFestival)>(dlsym(m_handle, "upcTVRenderFestival"));
     if (!m_setLanguage || !m_setSpeaker || !m_setSpeed || !m_render) {
         m_render = nullptr;
         *error = QStringLiteral("libupctv.so has no rendering entry point");
@@ -191,6 +192,36 @@ bool UpctvWavRendering::Render(const RenderJob &job, const std::function<bool(in
         return fail(QStringLiteral("the synthesizer of %1 is not installed (festival festival-ca festvox-ca-ona-hts)")
                         .arg(name));
 
+    const int rendered = RenderInto(job, progress, error, name, m_render);
+    return rendered == kCannotRender ? others() : rendered == 0;
+}
+
+bool UpctvWavRendering::RenderFestivalVoice(const RenderJob &job, const QString &voice,
+                                            const std::function<bool(int)> &progress, QString *error)
+{
+    m_usedOthers = false;
+    QString loadError;
+    if (!Load(&loadError) || !m_renderFestival) {
+        if (error)
+            *error = loadError.isEmpty() ? QStringLiteral("libupctv.so cannot render festival's voices") : loadError;
+        return false;
+    }
+    m_setSpeed(VoiceCatalog::UpctvSpeed(job.rate));
+    const QByteArray name = voice.toLatin1();
+    return RenderInto(job, progress, error, QStringLiteral("festival's voice %1").arg(voice),
+                      [this, &name](const char *text, const char *file, auto word, auto percent, void *context) {
+                          return m_renderFestival(name.constData(), text, file, word, percent, context);
+                      }) == 0;
+}
+
+int UpctvWavRendering::RenderInto(const RenderJob &job, const std::function<bool(int)> &progress, QString *error,
+                                  const QString &name, const LibraryRender &render)
+{
+    const auto fail = [&](const QString &reason) {
+        if (error)
+            *error = reason;
+        return -1;
+    };
     const UpctvRenderText text = UpctvTextToRender(job.text);
     RenderContext context;
     context.plain = &job.text;
@@ -200,11 +231,11 @@ bool UpctvWavRendering::Render(const RenderJob &job, const std::function<bool(in
     const QFileInfo output(job.outputPath);
     const QString part = output.dir().filePath(
         QStringLiteral(".%1.upctv-%2").arg(output.fileName()).arg(QCoreApplication::applicationPid()));
-    const int rendered = m_render(text.bytes.constData(), QFile::encodeName(part).constData(),
-                                  text.placed ? HeardWord : nullptr, Progress, &context);
+    const int rendered = render(text.bytes.constData(), QFile::encodeName(part).constData(),
+                                text.placed ? HeardWord : nullptr, Progress, &context);
     if (rendered == kCannotRender) {
         QFile::remove(part);
-        return others();
+        return kCannotRender;
     }
     if (rendered != 0 || context.stopped) {
         QFile::remove(part);
@@ -222,5 +253,5 @@ bool UpctvWavRendering::Render(const RenderJob &job, const std::function<bool(in
     }
     if (progress)
         progress(100);
-    return true;
+    return 0;
 }

@@ -18,11 +18,23 @@ public:
     bool Render(const RenderJob &job, const std::function<bool(int)> &progress, QString *error) override;
     QString VoiceNote() const override;
 
+    // The job's text in a festival voice by its name, through the library's festival.
+    bool RenderFestivalVoice(const RenderJob &job, const QString &voice, const std::function<bool(int)> &progress,
+                             QString *error);
+
     // libupctv.so in the program's folder, then on the library path.
     static QStringList DefaultLibraries(const QString &programDir);
 
 private:
+    using WordCallback = void (*)(void *, int, int, int);
+    using ProgressCallback = int (*)(void *, int);
+    using LibraryRender = std::function<int(const char *text, const char *file, WordCallback word,
+                                            ProgressCallback progress, void *context)>;
     bool Load(QString *error);
+    // Renders through one of the library's entry points into the job's file, with its
+    // word times: 0 when done, the entry point's "cannot" answer, else -1 with the reason.
+    int RenderInto(const RenderJob &job, const std::function<bool(int)> &progress, QString *error, const QString &name,
+                   const LibraryRender &render);
 
     QStringList m_libraries;
     WavRendering &m_others;
@@ -32,7 +44,9 @@ private:
     int (*m_setSpeaker)(int) = nullptr;
     int (*m_setSpeed)(int) = nullptr;
     int (*m_status)(int) = nullptr;
-    int (*m_render)(const char *, const char *, void (*)(void *, int, int, int), int (*)(void *, int), void *) = nullptr;
+    int (*m_render)(const char *, const char *, WordCallback, ProgressCallback, void *) = nullptr;
+    int (*m_renderFestival)(const char *, const char *, const char *, WordCallback, ProgressCallback,
+                            void *) = nullptr;
 };
 
 // The library's 8-bit text for a text to render, and where each of its bytes came from in

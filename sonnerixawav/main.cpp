@@ -1,6 +1,8 @@
 #include "core/AppPaths.h"
 #include "sonnerixawav/EspeakWavRendering.h"
+#include "sonnerixawav/FliteWavRendering.h"
 #include "sonnerixawav/RendererWindow.h"
+#include "sonnerixawav/SpeechDispatcherWavRendering.h"
 #include "sonnerixawav/UpctvWavRendering.h"
 #include "export/AudioExportProtocol.h"
 #include "engines/VoiceCatalog.h"
@@ -22,11 +24,18 @@ int main(int argc, char *argv[])
     }
 
     const AppPaths paths = AppPaths::ForRunningProgram();
-    EspeakWavRendering espeak([](int index) {
-        const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
-        return index >= 0 && index < voices.size() ? voices.at(index).language : QString();
-    });
-    UpctvWavRendering rendering(UpctvWavRendering::DefaultLibraries(paths.programDir), espeak);
+    EspeakWavRendering espeak;
+    FliteWavRendering flite;
+    UpctvWavRendering upctv(UpctvWavRendering::DefaultLibraries(paths.programDir), espeak);
+    // The voice of an index as the editor's list has it: the service is asked job by job.
+    SpeechDispatcherWavRendering rendering(
+        [](int index) -> std::optional<VoiceCatalog::Voice> {
+            const QList<VoiceCatalog::Voice> voices = VoiceCatalog::SpeechDispatcherVoices();
+            if (index < 0 || index >= voices.size())
+                return std::nullopt;
+            return voices.at(index);
+        },
+        espeak, flite, upctv);
     RendererWindow window(paths.exchangeFile, rendering);
     QString error;
     if (!window.Open(&error)) {

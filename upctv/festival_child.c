@@ -40,6 +40,20 @@ static const char kSetUp[] =
     "     (utt.relation.items u 'Token))\n"
     "    t))\n";
 
+/* The same request for any other voice, whose pace festival's duration stretch sets. */
+static const char kSetUpVoice[] =
+    "(unwind-protect (begin (voice_%s) (format stderr \"READY\\n\")) (format stderr \"NOVOICE\\n\"))\n"
+    "(define (tolvanet_say text file rate)\n"
+    "  (Parameter.set 'Duration_Stretch (/ 1.0 rate))\n"
+    "  (let ((u (SynthText text)))\n"
+    "    (utt.save.wave u file 'riff)\n"
+    "    (mapcar (lambda (tok)\n"
+    "       (if (and (not (item.parent tok)) (item.daughters tok))\n"
+    "         (format stderr \"W %%f %%f %%s\\n\" (item.feat (item.daughter1 tok) \"word_start\")\n"
+    "                 (item.feat (item.daughtern tok) \"word_end\") (item.name tok))))\n"
+    "     (utt.relation.items u 'Token))\n"
+    "    t))\n";
+
 static int OnPath(const char *program)
 {
     const char *path = getenv("PATH");
@@ -161,12 +175,32 @@ void FestivalEnd(struct FestivalChild *child)
     child->input = child->output = -1;
 }
 
+int FestivalVoiceNameUsable(const char *voice)
+{
+    if (!voice || !*voice || strlen(voice) > 100)
+        return 0;
+    for (const char *c = voice; *c; ++c)
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') || *c == '_'))
+            return 0;
+    return 1;
+}
+
 int FestivalStart(struct FestivalChild *child)
+{
+    return FestivalStartVoice(child, NULL);
+}
+
+int FestivalStartVoice(struct FestivalChild *child, const char *voice)
 {
     memset(child, 0, sizeof *child);
     child->input = child->output = -1;
-    if (!FestivalInstalled())
+    if (voice ? !OnPath("festival") || !FestivalVoiceNameUsable(voice) : !FestivalInstalled())
         return -1;
+    /* The voice's name goes into festival's Scheme: only a checked one gets there. */
+    char setUp[sizeof kSetUpVoice + 128];
+    if (voice)
+        snprintf(setUp, sizeof setUp, kSetUpVoice, voice);
+    const char *request = voice ? setUp : kSetUp;
     strcpy(child->folder, "/tmp/upctv-festival-XXXXXX");
     if (!mkdtemp(child->folder)) {
         child->folder[0] = 0;
@@ -191,7 +225,7 @@ int FestivalStart(struct FestivalChild *child)
     if (pid == 0)
         return FestivalEnd(child), -1;
     child->pid = pid;
-    if (WriteAll(child->input, kSetUp, sizeof kSetUp - 1) != 0)
+    if (WriteAll(child->input, request, strlen(request)) != 0)
         return FestivalEnd(child), -1;
     const long long deadline = NowMs() + kStartMs;
     for (;;) {

@@ -43,6 +43,12 @@ void FestivalIgnoreBrokenPipe(void);
 int FestivalInstalled(void);
 /* Starts festival and loads the voice; 0 on success, -1 when it cannot. */
 int FestivalStart(struct FestivalChild *child);
+/* Whether a festival voice name is one festival can be asked for: letters, digits and
+ * "_" only. */
+int FestivalVoiceNameUsable(const char *voice);
+/* FestivalStart with another festival voice by its name ("kal_diphone"); NULL is ona. The
+ * speed of FestivalSynthesize then stretches the voice's durations. */
+int FestivalStartVoice(struct FestivalChild *child, const char *voice);
 int FestivalRunning(const struct FestivalChild *child);
 void FestivalEnd(struct FestivalChild *child);
 /* Synthesizes an ISO-8859-15 text at a speed factor (1 is normal). *cancel, when it

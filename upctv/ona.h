@@ -21,6 +21,10 @@ int OnaWord(int *start, int *length);
 int OnaRender(const char *text, size_t length, int speed, const char *wavFile,
               void (*word)(void *context, int start, int length, int ms),
               int (*progress)(void *context, int percent), void *context);
+/* OnaRender with another festival voice by its name; NULL is ona. */
+int FestivalRender(const char *voice, const char *text, size_t length, int speed, const char *wavFile,
+                   void (*word)(void *context, int start, int length, int ms),
+                   int (*progress)(void *context, int percent), void *context);
 /* Ends the reading and festival. */
 void OnaUnload(void);
 

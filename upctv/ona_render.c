@@ -31,6 +31,7 @@ struct Render
     size_t count, next;
     double speed;
     volatile int cancel;
+    const char *voice; /* festival's name of the voice; NULL for ona */
 };
 
 static void *RenderThread(void *argument)
@@ -38,7 +39,7 @@ static void *RenderThread(void *argument)
     struct Render *render = argument;
     FestivalIgnoreBrokenPipe();
     struct FestivalChild child;
-    int started = FestivalStart(&child) == 0;
+    int started = FestivalStartVoice(&child, render->voice) == 0;
     for (;;) {
         pthread_mutex_lock(&render->mutex);
         const size_t index = render->next < render->count && !render->cancel ? render->next++ : render->count;
@@ -50,7 +51,7 @@ static void *RenderThread(void *argument)
         /* A festival that died is started again once for the same sentence. */
         for (int attempt = 0; attempt < 2 && result != 0 && !render->cancel; ++attempt) {
             if (!started)
-                started = FestivalStart(&child) == 0;
+                started = FestivalStartVoice(&child, render->voice) == 0;
             if (started)
                 result = FestivalSynthesize(&child, render->text->bytes + piece->begin, piece->end - piece->begin,
                                             render->speed, &render->cancel, &piece->made);
@@ -96,12 +97,21 @@ int OnaRender(const char *text, size_t length, int speed, const char *wavFile,
               void (*word)(void *context, int start, int length, int ms),
               int (*progress)(void *context, int percent), void *context)
 {
-    if (!OnaInstalled() || !wavFile)
+    if (!OnaInstalled())
+        return -1;
+    return FestivalRender(NULL, text, length, speed, wavFile, word, progress, context);
+}
+
+int FestivalRender(const char *voice, const char *text, size_t length, int speed, const char *wavFile,
+                   void (*word)(void *context, int start, int length, int ms),
+                   int (*progress)(void *context, int percent), void *context)
+{
+    if (!wavFile || (voice && !FestivalVoiceNameUsable(voice)))
         return -1;
     struct OnaText mapped;
     if (OnaTextFromWindows1252(text, length, &mapped) != 0)
         return -1;
-    struct Render render = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, &mapped, NULL, 0, 0, 0, 0};
+    struct Render render = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, &mapped, NULL, 0, 0, 0, 0, voice};
     render.speed = speed / 100.0 < 0.45 ? 0.45 : (speed / 100.0 > 2.5 ? 2.5 : speed / 100.0);
     for (size_t begin = 0; begin < mapped.length;) {
         const size_t end = OnaSentenceEnd(&mapped, begin, kSentenceBytes);

@@ -408,6 +408,18 @@ int upcTVRender(const char *text, const char *wavFile, void (*word)(void *contex
     return OnaRender(text, strlen(text), speed, wavFile, word, progress, context);
 }
 
+int upcTVRenderFestival(const char *voice, const char *text, const char *wavFile,
+                        void (*word)(void *context, int start, int length, int ms),
+                        int (*progress)(void *context, int percent), void *context)
+{
+    if (!voice || !text || !wavFile)
+        return -1;
+    pthread_mutex_lock(&g_mutex);
+    const int speed = g_speed;
+    pthread_mutex_unlock(&g_mutex);
+    return FestivalRender(voice, text, strlen(text), speed, wavFile, word, progress, context);
+}
+
 /* The children never outlive the library. */
 __attribute__((destructor)) static void UnloadLibrary(void)
 {

@@ -39,6 +39,12 @@ UPCTV_EXPORT int upcTVWord(int *start, int *length);
 UPCTV_EXPORT int upcTVRender(const char *text, const char *wavFile,
                              void (*word)(void *context, int start, int length, int ms),
                              int (*progress)(void *context, int percent), void *context);
+/* upcTVRender with a festival voice by its name ("kal_diphone": letters, digits and "_"),
+ * at the chosen speed, whatever voice is chosen. 0 on success, -1 on failure (festival
+ * or the voice missing). */
+UPCTV_EXPORT int upcTVRenderFestival(const char *voice, const char *text, const char *wavFile,
+                                     void (*word)(void *context, int start, int length, int ms),
+                                     int (*progress)(void *context, int percent), void *context);
 
 #ifdef __cplusplus
 }

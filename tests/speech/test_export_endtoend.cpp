@@ -6,6 +6,7 @@
 #include "export/AudioExporter.h"
 #include "tolvanet-tool/ExportToolVerbs.h"
 #include "engines/VoiceCatalog.h"
+#include "tests/speech/SoundTools.h"
 #include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
@@ -23,22 +24,9 @@ const QString kFirstLine = QStringLiteral("Bon dia a tothom.");
 const QString kDocument = kFirstLine + QStringLiteral("\nAvui fa sol i anem a l'escola amb la bicicleta.\n"
                                                       "La mestra ens llegeix un conte de dracs i princeses.");
 
-// The program's output, nothing when it failed.
-std::optional<QString> Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
-double Seconds(const QString &wav)
-{
-    return Run(QStringLiteral("soxi"), {QStringLiteral("-D"), wav}).value_or(QString()).toDouble();
-}
-
 } // namespace
+
+using namespace SoundTools;
 
 // The real rendering program, desktop bus and lame together.
 class TestExportEndToEnd : public QObject

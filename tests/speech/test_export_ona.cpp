@@ -5,6 +5,7 @@
 #include "export/AudioExporter.h"
 #include "tolvanet-tool/ExportToolVerbs.h"
 #include "engines/VoiceCatalog.h"
+#include "tests/speech/SoundTools.h"
 #include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
@@ -19,33 +20,9 @@ namespace {
 
 const QString kCatalan = QStringLiteral("Bon dia a tothom. Avui fa sol i anem a l\u2019escola amb la bicicleta.");
 
-std::optional<QString> Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
-double Seconds(const QString &wav)
-{
-    return Run(QStringLiteral("soxi"), {QStringLiteral("-D"), wav}).value_or(QString()).toDouble();
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool Write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
+
+using namespace SoundTools;
 
 // The UPCTV voices recorded by the real rendering program through the real library.
 class TestExportOna : public QObject
