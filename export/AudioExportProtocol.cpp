@@ -1,6 +1,7 @@
 #include "export/AudioExportProtocol.h"
 
 #include "core/TextEncoding.h"
+#include "engines/SynthesizerMissingText.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <array>
 #include <cerrno>
 #include <limits>
 #include <signal.h>
@@ -26,12 +28,12 @@ QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceNa
                           "«%2», de la mateixa llengua.").arg(name, espeak.at(instead).description);
 }
 
-QString UpctvRenderingProblem(const ExportVoice &voice)
+QString UpctvRenderingProblem(const ExportVoice &voice, int language)
 {
     if (voice.family != ExportFamily::Upctv)
         return QString();
     if (voice.index < 0 || voice.index >= VoiceCatalog::kUpctvEntryCount)
-        return QStringLiteral("No hi ha cap veu UPCTV %1:").arg(voice.index);
+        return QStringLiteral("No hi ha cap veu UPCTV %1: no s'ha creat cap fitxer de so.").arg(voice.index);
     // The Catalan woman speaks with festival's ona; the other three with espeak-ng.
     constexpr int kFestivalEntry = 1;
     static const QString kOnaVoice =
@@ -39,8 +41,18 @@ QString UpctvRenderingProblem(const ExportVoice &voice)
     if (voice.index != kFestivalEntry
         || (!QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty() && QFileInfo::exists(kOnaVoice)))
         return QString();
-    return QStringLiteral("La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca "
-                          "festvox-ca-ona-hts (sudo apt install festival festival-ca festvox-ca-ona-hts);");
+    // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
+    static constexpr std::array<const char *, kSynthesizerMissingLanguages> kNoSoundFile = {
+        "No s'ha creat cap fitxer de so.",
+        "No se ha creado ningún archivo de sonido.",
+        "Ez da soinu fitxategirik sortu.",
+        "Non se creou ningún ficheiro de son.",
+        "Não foi criado nenhum ficheiro de som.",
+        "No sound file was made.",
+        "Aucun fichier son n'a été créé.",
+    };
+    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
+    return SynthesizerMissingText(language) + QLatin1Char(' ') + QString::fromUtf8(kNoSoundFile[row]);
 }
 
 QString FamilyKeyText(ExportFamily family)

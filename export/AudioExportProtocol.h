@@ -59,10 +59,11 @@ using ExportVoice = VoiceId;
 // voice records itself.
 QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName, const QString &language);
 
-// Why a voice of the UPCTV family cannot be rendered here (an entry beyond the four, or
-// festival or its Catalan voice not installed for the Catalan woman); empty when it can,
-// and for the other families.
-QString UpctvRenderingProblem(const ExportVoice &voice);
+// Why a voice of the UPCTV family cannot be rendered here, and that no sound file was
+// made (an entry beyond the four, or festival or its Catalan voice not installed for the
+// Catalan woman: what to install, in the interface language `language`, an index of the
+// language list); empty when it can, and for the other families.
+QString UpctvRenderingProblem(const ExportVoice &voice, int language = 0);
 
 // "MSP", "SAPI", "UPCTV".
 QString FamilyKeyText(ExportFamily family);

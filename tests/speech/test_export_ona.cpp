@@ -159,15 +159,22 @@ private slots:
         QVERIFY(Seconds(result.file) < 0.5);
     }
 
+    // In the interface language the export is asked in.
     void withoutFestivalTheExportSaysWhatToInstall()
     {
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
-        const ExportResult result = Export(kCatalan, QStringLiteral("sense festival"), 1);
+        ExportRequest request;
+        request.text = kCatalan;
+        request.name = QStringLiteral("sense festival");
+        request.voice = {ExportFamily::Upctv, 1};
+        request.language = 5;
+        const ExportResult result = m_exporter->Export(request);
         qputenv("PATH", path);
         QVERIFY(!result.ok);
-        QVERIFY2(result.reason.contains(QLatin1String("festival festival-ca festvox-ca-ona-hts")),
-                 qPrintable(result.reason));
+        QCOMPARE(result.reason, QStringLiteral("The voice UPCTV - Dona - Català needs festival: install festival "
+                                               "festival-ca festvox-ca-ona-hts (sudo apt install festival festival-ca "
+                                               "festvox-ca-ona-hts). No sound file was made."));
         QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("sense festival.wav")));
     }
 };
