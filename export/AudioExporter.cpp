@@ -354,6 +354,9 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
                                       const QString &wordTimesName, SettingsStore &exchange, ExportResult result)
 {
     using namespace ExportProtocol;
+    // Refused before the text goes anywhere.
+    if (const QString tooLong = UpctvTextTooLong(request.voice, spoken.size(), request.language); !tooLong.isEmpty())
+        return Failed(result, tooLong);
     QString writeError;
     const auto write = [&](const QString &key, const QString &value) {
         if (!exchange.WriteString(kSection, key, value) && writeError.isEmpty())

@@ -8,12 +8,16 @@
 #include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <signal.h>
 
 namespace {
 
@@ -45,6 +49,26 @@ bool Write(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The festival processes the rendering programs started by this test have running.
+QList<int> Festivals()
+{
+    const auto children = [](int pid) {
+        QList<int> found;
+        for (const QString &task : QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            for (const QByteArray &child : Contents(QStringLiteral("/proc/%1/task/%2/children").arg(pid).arg(task))
+                                               .split(' '))
+                if (!child.trimmed().isEmpty())
+                    found << child.toInt();
+        return found;
+    };
+    QList<int> festivals;
+    for (const int renderer : children(int(QCoreApplication::applicationPid())))
+        for (const int child : children(renderer))
+            if (Contents(QStringLiteral("/proc/%1/comm").arg(child)).trimmed() == "festival")
+                festivals << child;
+    return festivals;
+}
+
 } // namespace
 
 // The UPCTV voices recorded by the real rendering program through the real library.
@@ -59,12 +83,13 @@ private:
     std::unique_ptr<ProcessRendererLauncher> m_launcher;
     std::unique_ptr<AudioExporter> m_exporter;
 
-    ExportResult Export(const QString &text, const QString &name, int entry)
+    ExportResult Export(const QString &text, const QString &name, int entry, int rate = 0)
     {
         ExportRequest request;
         request.text = text;
         request.name = name;
         request.voice = {ExportFamily::Upctv, entry};
+        request.rate = rate;
         request.subtitles = kAllSubtitles;
         return m_exporter->Export(request);
     }
@@ -157,6 +182,67 @@ private slots:
         result = Export(QStringLiteral("\U0001F600 \u2605 \u4F60"), QStringLiteral("res"), 1);
         QVERIFY2(result.ok, qPrintable(result.reason));
         QVERIFY(Seconds(result.file) < 0.5);
+    }
+
+    // A festival killed in the middle of a recording is started again and the recording
+    // is whole; one that never answers ends the export with a message, not a hang; and the
+    // next export works.
+    void aFestivalThatDiesOrHangsEndsTheExport()
+    {
+        QStringList sentences;
+        for (int i = 1; i <= 40; ++i)
+            sentences << QStringLiteral("La frase %1 parla del mar, de la muntanya i del camí de l'escola.").arg(i);
+        const QString text = sentences.join(QLatin1Char(' '));
+        ExportResult result = Export(text, QStringLiteral("sencer"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        const double whole = Seconds(result.file);
+
+        // Killed from inside the export, a fifth of the way through.
+        QList<int> killed;
+        const QObject listening;
+        connect(m_exporter.get(), &AudioExporter::progress, &listening, [&killed](int percent) {
+            if (percent < 20 || !killed.isEmpty())
+                return;
+            killed = Festivals();
+            for (const int festival : std::as_const(killed))
+                kill(festival, SIGKILL);
+        });
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(text, QStringLiteral("interromput"), 1);
+        QVERIFY(!killed.isEmpty());
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY2(qAbs(Seconds(result.file) - whole) <= whole * 0.05,
+                 qPrintable(QStringLiteral("%1 s after the kill, %2 s whole").arg(Seconds(result.file)).arg(whole)));
+
+        // A festival that reads its requests and never answers.
+        const QString fake = m_dir.filePath(QStringLiteral("mut"));
+        QVERIFY(QDir().mkpath(fake));
+        QVERIFY(Write(fake + QStringLiteral("/festival"), "#!/bin/sh\nexec cat >/dev/null\n"));
+        QVERIFY(QFile::setPermissions(fake + QStringLiteral("/festival"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", fake.toLocal8Bit() + ':' + path);
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(text, QStringLiteral("mut"), 1);
+        qputenv("PATH", path);
+        QVERIFY(!result.ok);
+        QVERIFY2(!result.reason.isEmpty(), "a failed export says why");
+        QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("mut.wav")));
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(kCatalan, QStringLiteral("després"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+    }
+
+    // A line of 50 MB would keep ona busy for days: it is refused at once, and said why.
+    void aHugeLineIsRefusedWithItsReason()
+    {
+        const QString line = QStringLiteral("paraula ").repeated(50 * 1024 * 1024 / 8);
+        const ExportResult result = Export(line, QStringLiteral("enorme"), 1);
+        QVERIFY(!result.ok);
+        QVERIFY2(result.reason.startsWith(QStringLiteral("El text és massa llarg per desar-lo amb la veu UPCTV - Dona - "
+                                                         "Català: té 52428800 caràcters")),
+                 qPrintable(result.reason.left(200)));
+        QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("enorme.wav")));
     }
 
     // In the interface language the export is asked in.
