@@ -184,6 +184,20 @@ private slots:
         QVERIFY(Seconds(result.file) < 0.5);
     }
 
+    // The rate bar slows ona down and speeds her up.
+    void theRateChangesHerSpeedBothWays()
+    {
+        QList<double> seconds;
+        for (const int rate : {-10, 0, 10}) {
+            const ExportResult result = Export(kCatalan, QStringLiteral("rate %1").arg(rate), 1, rate);
+            QVERIFY2(result.ok, qPrintable(result.reason));
+            seconds << Seconds(result.file);
+        }
+        QVERIFY2(seconds.at(0) > seconds.at(1) * 1.3 && seconds.at(2) < seconds.at(1) * 0.75,
+                 qPrintable(QStringLiteral("%1 s slowest, %2 s normal, %3 s fastest")
+                                .arg(seconds.at(0)).arg(seconds.at(1)).arg(seconds.at(2))));
+    }
+
     // A festival killed in the middle of a recording is started again and the recording
     // is whole; one that never answers ends the export with a message, not a hang; and the
     // next export works.
