@@ -128,11 +128,9 @@ private slots:
         tool.setProcessEnvironment(environment);
         const int ona = int(VoiceCatalog::EspeakVoices().size() + VoiceCatalog::SpeechDispatcherVoices().size()) + 1;
         tool.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", {"say", "--voice", QString::number(ona), "hola"});
-        QVERIFY(tool.waitForFinished(60000));
-        QCOMPARE(tool.exitCode(), 1);
-        const QByteArray told = tool.readAllStandardError();
-        QVERIFY2(told.contains("nothing was heard: The voice UPCTV - Dona - Catal\xC3\xA0 needs festival: install festival "
-                               "festival-ca festvox-ca-ona-hts"), told.constData());
+        QVERIFY(tool.waitForFinished(60000) && tool.exitCode() == 1);
+        QVERIFY(tool.readAllStandardError().contains("nothing was heard: The voice UPCTV - Dona - Català needs festival: "
+                                                     "install festival festival-ca festvox-ca-ona-hts"));
     }
 
     // The speech service dies in the middle of a long text: say ends then, and says so.
