@@ -74,6 +74,7 @@ void ExportController::StartNow(ExportFormat format)
     request.voiceName = m_parts.speech.SelectedVoiceName();
     request.rate = m_parts.speech.RatePosition();
     request.subtitles = kAllSubtitles;
+    request.language = m_parts.languages.LanguageIndex();
     m_parts.exporter.Start(request);
 }
 

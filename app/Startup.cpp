@@ -17,7 +17,6 @@
 #include "app/SpellingAssistant.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
-#include "app/SynthesizerMissingText.h"
 #include "core/WaitWithEvents.h"
 #include "platform/AccessibleLineEdit.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -30,6 +29,7 @@
 #include "windows/ReadingOptionsStore.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
+#include "engines/SynthesizerMissingText.h"
 #include "engines/VoiceCatalog.h"
 #include "speech/SpeechSettings.h"
 
@@ -108,12 +108,15 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     if (serviceVoicesLater)
         windows->speech->ExpectServiceVoices();
     // A voice that cannot speak and says why is told in the status line; a missing
-    // synthesizer (what to install) in the interface language, until the language window
-    // exists in Catalan.
+    // synthesizer (what to install) in the interface language: the stored one while
+    // none has been applied yet, as when the stored voice is chosen at start.
+    static_assert(kSynthesizerMissingLanguages == kLanguageCount);
     QObject::connect(windows->speech.get(), &SpeechController::speechFailed, &main,
-                     [&main, owner = windows.get()](UtteranceId, SpeechFailure failure, const QString &message) {
+                     [&main, &settings, owner = windows.get()](UtteranceId, SpeechFailure failure,
+                                                               const QString &message) {
+        const int applied = owner->interfaceLanguage->Language();
         if (failure == SpeechFailure::SynthesizerMissing)
-            main.ShowStatus(SynthesizerMissingText(owner->languages ? owner->languages->LanguageIndex() : 0));
+            main.ShowStatus(SynthesizerMissingText(applied >= 0 ? applied : StoredInterfaceLanguage(settings)));
         else if (!message.isEmpty())
             main.ShowStatus(message);
     });

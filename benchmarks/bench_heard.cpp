@@ -1,8 +1,8 @@
 // Measures speech where it is heard, at the sound server: from a key typed in the
 // editor (letter echo on, espeak-ng Catalan voice) to the first sound at the null
 // sink, p50 and p95 over 50 keys, and from a blank to the sound of its word, with
-// spelling on and off in turn, beside `espeak-ng -v ca "a"` from its start to its
-// first sound; F7 over a 1000-word document, with the heard word's highlight on and
+// spelling on and off in turn, and the same with festival's ona, beside
+// `espeak-ng -v ca "a"` from its start to its first sound; F7 over a 1000-word document, with the heard word's highlight on and
 // off; in a 100 000-word document, how long the highlight takes from a word's news to
 // the word shown, for words at the document's end beside words at its start, with a
 // frame of the screen and a word's length of sound as yardsticks; and how long
@@ -84,6 +84,25 @@ int main(int argc, char **argv)
         if (word >= 0)
             wordEcho[on ? 1 : 0] << word;
     }
+    // The same keys with festival's ona, the UPCTV library's Catalan woman, spelling off
+    // (a misspelling's tone would come first); espeak-ng again after it.
+    QList<qint64> onaLetter, onaWord;
+    spelling->setChecked(false);
+    SpeechController *voices = windows->speech.get();
+    const int onaRow = int(voices->VoiceEntries().indexOf(VoiceCatalog::UpctvEntryText(1)));
+    if (onaRow >= 0) {
+        voices->SetSelectedIndex(onaRow);
+        voices->SelectVoice();
+        for (int i = 0; i < kKeys; ++i) {
+            if (const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_A); }); ms >= 0)
+                onaLetter << ms;
+            QTest::keyClicks(edit, QStringLiteral("frasse"));
+            if (const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_Space); }); ms >= 0)
+                onaWord << ms;
+        }
+        voices->SetSelectedIndex(catalan.toInt());
+        voices->SelectVoice();
+    }
     spelling->setChecked(true);
     // F7 over a 1000-word document, with the highlight of the heard word on and off in
     // turn, so that both meet the same load.
@@ -157,6 +176,11 @@ int main(int argc, char **argv)
     Report("editor, a blank with word echo, spelling on", wordEcho[1]);
     Report("editor, a blank with word echo, spelling off", wordEcho[0]);
     Report("espeak-ng -v ca \"a\" (yardstick)", program);
+    std::printf("Key to sound at the null sink, festival's ona (UPCTV - Dona - Català), spelling off:\n");
+    if (onaRow < 0)
+        std::printf("  not measured: the UPCTV library or its voice is not there\n");
+    Report("editor, a key with letter echo, ona", onaLetter);
+    Report("editor, a blank with word echo, ona", onaWord);
     Report("editor, F7 reads all, word highlight on", readAll[1]);
     Report("editor, F7 reads all, word highlight off", readAll[0]);
     std::printf("100 000-word document, from a word's news to the word highlighted (microseconds):\n");

@@ -1,15 +1,13 @@
 #include "engines/UpctvEngine.h"
 
 #include "core/WaitWithEvents.h"
+#include "engines/SynthesizerMissingText.h"
 #include "engines/VoiceCatalog.h"
 #include "platform/DesktopWindows.h"
 
 #include <utility>
 
 const char *const UpctvEngine::kWindowTitle = "upcTV 1.0 - Lector de text en català i castellà";
-const char *const UpctvEngine::kSynthesizerMissing =
-    "La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca festvox-ca-ona-hts "
-    "(sudo apt install festival festival-ca festvox-ca-ona-hts).";
 
 UpctvEngine::UpctvEngine(UpctvLibrary *library, DesktopWindows *desktop, LibraryText libraryText)
     : m_library(library), m_desktop(desktop), m_libraryText(std::move(libraryText))
@@ -85,7 +83,7 @@ bool UpctvEngine::SelectVoice(int index)
     m_library->SetSpeaker(row.speaker);
     m_currentVoice = index;
     if (m_library->SynthesizerMissing())
-        return Fail(SpeechFailure::SynthesizerMissing, QString::fromUtf8(kSynthesizerMissing));
+        return Fail(SpeechFailure::SynthesizerMissing, SynthesizerMissingText(0));
     return true;
 }
 
@@ -105,7 +103,7 @@ bool UpctvEngine::Speak(const QString &text, quint64 utterance)
     if (!m_loaded)
         return Fail(SpeechFailure::NoVoice);
     if (m_library->SynthesizerMissing())
-        return Fail(SpeechFailure::SynthesizerMissing, QString::fromUtf8(kSynthesizerMissing));
+        return Fail(SpeechFailure::SynthesizerMissing, SynthesizerMissingText(0));
     // The whole text stands for its words until the library tells of one.
     Tell({text, 0, int(text.size()), false, utterance});
     m_places.clear();

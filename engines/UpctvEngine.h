@@ -16,7 +16,6 @@ public:
     static constexpr int kWindowTimerIntervalMs = 200;
     static constexpr int kWindowTimerLastTick = 20;
     static const char *const kWindowTitle;
-    static const char *const kSynthesizerMissing;
     static constexpr int kWordPollMs = 40;
 
     // The 8-bit text the library is given for a text to speak.
@@ -32,7 +31,8 @@ public:
     int VoiceCount() override;
     std::optional<QString> VoiceDescription(int index) override;
     // A voice other than the current one reloads the library; false when the chosen
-    // voice's synthesizer is not installed (LastFailure says what to install).
+    // voice's synthesizer is not installed (LastFailure says what to install, in Catalan:
+    // whoever shows it in another language knows it by its reason).
     bool SelectVoice(int index) override;
     bool SetRate(int rate) override;
     bool Speak(const QString &text, quint64 utterance) override;

@@ -1,6 +1,7 @@
 #include "export/AudioExportProtocol.h"
 
 #include "core/TextEncoding.h"
+#include "engines/SynthesizerMissingText.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <array>
 #include <cerrno>
 #include <limits>
 #include <signal.h>
@@ -46,20 +48,56 @@ QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceNa
                           "«%2», de la mateixa llengua.").arg(name, espeak.at(instead).description);
 }
 
-QString UpctvRenderingProblem(const ExportVoice &voice)
+QString UpctvRenderingProblem(const ExportVoice &voice, int language)
 {
     if (voice.family != ExportFamily::Upctv)
         return QString();
     if (voice.index < 0 || voice.index >= VoiceCatalog::kUpctvEntryCount)
-        return QStringLiteral("No hi ha cap veu UPCTV %1:").arg(voice.index);
+        return QStringLiteral("No hi ha cap veu UPCTV %1: no s'ha creat cap fitxer de so.").arg(voice.index);
     // The Catalan woman speaks with festival's ona; the other three with espeak-ng.
     static const QString kOnaVoice =
         QStringLiteral("/usr/share/festival/voices/catalan/upc_ca_ona_hts/festvox/upc_ca_ona_hts.scm");
     if (voice.index != kUpctvOnaEntry
         || (!QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty() && QFileInfo::exists(kOnaVoice)))
         return QString();
-    return QStringLiteral("La veu UPCTV - Dona - Català necessita festival: instal·leu festival festival-ca "
-                          "festvox-ca-ona-hts (sudo apt install festival festival-ca festvox-ca-ona-hts);");
+    // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
+    static constexpr std::array<const char *, kSynthesizerMissingLanguages> kNoSoundFile = {
+        "No s'ha creat cap fitxer de so.",
+        "No se ha creado ningún archivo de sonido.",
+        "Ez da soinu fitxategirik sortu.",
+        "Non se creou ningún ficheiro de son.",
+        "Não foi criado nenhum ficheiro de som.",
+        "No sound file was made.",
+        "Aucun fichier son n'a été créé.",
+    };
+    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
+    return SynthesizerMissingText(language) + QLatin1Char(' ') + QString::fromUtf8(kNoSoundFile[row]);
+}
+
+QString UpctvTextTooLong(const ExportVoice &voice, qsizetype length, int language)
+{
+    constexpr int kFestivalEntry = 1;
+    if (voice.family != ExportFamily::Upctv || voice.index != kFestivalEntry || length <= kLongestOnaText)
+        return QString();
+    // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
+    static constexpr std::array<const char *, kSynthesizerMissingLanguages> kTooLong = {
+        "El text és massa llarg per desar-lo amb la veu UPCTV - Dona - Català: té %1 caràcters i n'hi caben %2. "
+        "Deseu-lo en parts. No s'ha creat cap fitxer de so.",
+        "El texto es demasiado largo para guardarlo con la voz UPCTV - Dona - Català: tiene %1 caracteres y caben %2. "
+        "Guárdelo en partes. No se ha creado ningún archivo de sonido.",
+        "Testua luzeegia da UPCTV - Dona - Català ahotsarekin gordetzeko: %1 karaktere ditu eta %2 sartzen dira. "
+        "Gorde zatika. Ez da soinu fitxategirik sortu.",
+        "O texto é demasiado longo para gardalo coa voz UPCTV - Dona - Català: ten %1 caracteres e caben %2. "
+        "Gárdeo en partes. Non se creou ningún ficheiro de son.",
+        "O texto é demasiado longo para o guardar com a voz UPCTV - Dona - Català: tem %1 caracteres e cabem %2. "
+        "Guarde-o em partes. Não foi criado nenhum ficheiro de som.",
+        "The text is too long to save with the voice UPCTV - Dona - Català: it has %1 characters and %2 fit. "
+        "Save it in parts. No sound file was made.",
+        "Le texte est trop long pour l'enregistrer avec la voix UPCTV - Dona - Català : il a %1 caractères et %2 "
+        "tiennent. Enregistrez-le en plusieurs parties. Aucun fichier son n'a été créé.",
+    };
+    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
+    return QString::fromUtf8(kTooLong[row]).arg(length).arg(kLongestOnaText);
 }
 
 QString FamilyKeyText(ExportFamily family)

@@ -75,10 +75,19 @@ constexpr int kUpctvOnaEntry = 1;
 QString ExportVoiceSubstitution(const ExportVoice &voice, const QString &voiceName,
                                 const VoiceCatalog::Voice *sapiVoice);
 
-// Why a voice of the UPCTV family cannot be rendered here (an entry beyond the four, or
-// festival or its Catalan voice not installed for the Catalan woman); empty when it can,
-// and for the other families.
-QString UpctvRenderingProblem(const ExportVoice &voice);
+// Why a voice of the UPCTV family cannot be rendered here, and that no sound file was
+// made (an entry beyond the four, or festival or its Catalan voice not installed for the
+// Catalan woman: what to install, in the interface language `language`, an index of the
+// language list); empty when it can, and for the other families.
+QString UpctvRenderingProblem(const ExportVoice &voice, int language = 0);
+
+// The longest text the Catalan woman records (some books, some twenty hours of sound at
+// the normal rate): festival is slow enough that a much longer one would keep the export
+// busy for many hours. A recording that outgrows what a WAV file holds fails there.
+inline constexpr qsizetype kLongestOnaText = 1000000;
+// Why a text of `length` characters is not recorded with the voice, in the interface
+// language `language`; empty when it is.
+QString UpctvTextTooLong(const ExportVoice &voice, qsizetype length, int language = 0);
 
 // "MSP", "SAPI", "UPCTV".
 QString FamilyKeyText(ExportFamily family);

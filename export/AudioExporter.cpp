@@ -354,6 +354,9 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
                                       const QString &wordTimesName, SettingsStore &exchange, ExportResult result)
 {
     using namespace ExportProtocol;
+    // Refused before the text goes anywhere.
+    if (const QString tooLong = UpctvTextTooLong(request.voice, spoken.size(), request.language); !tooLong.isEmpty())
+        return Failed(result, tooLong);
     QString writeError;
     const auto write = [&](const QString &key, const QString &value) {
         if (!exchange.WriteString(kSection, key, value) && writeError.isEmpty())
@@ -371,8 +374,8 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     write(kKeyFamily, FamilyKeyText(request.voice.family));
     write(kKeyVoice, QString::number(request.voice.index));
     // A UPCTV voice whose synthesizer is missing could only give an empty file.
-    if (const QString missing = UpctvRenderingProblem(request.voice); !missing.isEmpty())
-        return Failed(result, missing + QLatin1Char(' ') + kNoSoundFile);
+    if (const QString missing = UpctvRenderingProblem(request.voice, request.language); !missing.isEmpty())
+        return Failed(result, missing);
     if (!writeError.isEmpty())
         return Failed(result, writeError + QStringLiteral(": ") + kNoSoundFile);
     const QFileInfo records(m_paths.recordsDir);

@@ -25,6 +25,7 @@ struct ExportRequest
     QString voiceName;  // its entry in the voice list, for what is said about it
     int rate = 0;  // the rate bar's position, -10..10
     SubtitleChoice subtitles;  // written beside the sound file; none unless asked for
+    int language = 0;  // the interface language (a row of the language list) of a missing synthesizer's message
 };
 
 struct ExportResult

@@ -2,10 +2,12 @@
 
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
+#include "engines/SynthesizerMissingText.h"
 #include "speech/ExceptionsDictionary.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeakPreparation.h"
 #include "speech/SpeechController.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -110,9 +112,12 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     RealSpeechEngines engines(paths.programDir, nullptr);
     SpeechController controller(settings, engines.Engines(), &dictionary);
     QString missing;
+    // In English, as the rest of what the tool says.
     QObject::connect(&controller, &SpeechController::speechFailed,
-                     [&missing](UtteranceId, SpeechFailure, const QString &message) {
-        if (!message.isEmpty())
+                     [&missing](UtteranceId, SpeechFailure failure, const QString &message) {
+        if (failure == SpeechFailure::SynthesizerMissing)
+            missing = SynthesizerMissingText(int(InterfaceLanguage::English));
+        else if (!message.isEmpty())
             missing = message;
     });
     controller.SetUp();

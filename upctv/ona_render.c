@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 enum { kSentenceBytes = 300, kMostRenderers = 8 };
+static const unsigned long long kLargestData = 0xFFFFFFFFull - 36;
 
 struct Piece
 {
@@ -29,6 +30,7 @@ struct Render
     const struct OnaText *text;
     struct Piece *pieces;
     size_t count, next;
+    size_t alive; /* renderers still taking sentences */
     double speed;
     volatile int cancel;
     const char *voice; /* festival's name of the voice; NULL for ona */
@@ -40,7 +42,9 @@ static void *RenderThread(void *argument)
     FestivalIgnoreBrokenPipe();
     struct FestivalChild child;
     int started = FestivalStartVoice(&child, render->voice) == 0;
-    for (;;) {
+    /* A festival that cannot be started, or never answers, takes no sentence: the others
+     * render them, and with none left the rendering fails at once. */
+    while (started) {
         pthread_mutex_lock(&render->mutex);
         const size_t index = render->next < render->count && !render->cancel ? render->next++ : render->count;
         pthread_mutex_unlock(&render->mutex);
@@ -64,6 +68,10 @@ static void *RenderThread(void *argument)
         pthread_mutex_unlock(&render->mutex);
     }
     FestivalEnd(&child);
+    pthread_mutex_lock(&render->mutex);
+    --render->alive;
+    pthread_cond_broadcast(&render->changed);
+    pthread_mutex_unlock(&render->mutex);
     return NULL;
 }
 
@@ -77,7 +85,7 @@ static int WriteHeader(FILE *file, int sampleRate, unsigned long long samples)
 {
     unsigned char header[44];
     const unsigned long long bytes = samples * 2;
-    const unsigned dataBytes = bytes > 0xFFFFFFF0ull ? 0xFFFFFFF0u : (unsigned)bytes;
+    const unsigned dataBytes = bytes > kLargestData ? (unsigned)kLargestData : (unsigned)bytes;
     memcpy(header, "RIFF", 4);
     PutLe(header + 4, 36 + dataBytes, 4);
     memcpy(header + 8, "WAVEfmt ", 8);
@@ -111,7 +119,7 @@ int FestivalRender(const char *voice, const char *text, size_t length, int speed
     struct OnaText mapped;
     if (OnaTextFromWindows1252(text, length, &mapped) != 0)
         return -1;
-    struct Render render = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, &mapped, NULL, 0, 0, 0, 0, voice};
+    struct Render render = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, &mapped, NULL, 0, 0, 0, 0, 0, voice};
     render.speed = speed / 100.0 < 0.45 ? 0.45 : (speed / 100.0 > 2.5 ? 2.5 : speed / 100.0);
     for (size_t begin = 0; begin < mapped.length;) {
         const size_t end = OnaSentenceEnd(&mapped, begin, kSentenceBytes);
@@ -138,9 +146,17 @@ int FestivalRender(const char *voice, const char *text, size_t length, int speed
     pthread_t workers[kMostRenderers];
     size_t started = 0;
     if (!failed) {
-        for (; started < threads; ++started)
-            if (pthread_create(&workers[started], NULL, RenderThread, &render) != 0)
+        for (; started < threads; ++started) {
+            pthread_mutex_lock(&render.mutex);
+            ++render.alive;
+            pthread_mutex_unlock(&render.mutex);
+            if (pthread_create(&workers[started], NULL, RenderThread, &render) != 0) {
+                pthread_mutex_lock(&render.mutex);
+                --render.alive;
+                pthread_mutex_unlock(&render.mutex);
                 break;
+            }
+        }
         failed = render.count > 0 && started == 0;
     }
     unsigned long long samples = 0;
@@ -148,10 +164,11 @@ int FestivalRender(const char *voice, const char *text, size_t length, int speed
     for (size_t i = 0; i < render.count && !failed; ++i) {
         struct Piece *piece = &render.pieces[i];
         pthread_mutex_lock(&render.mutex);
-        while (!piece->done)
+        while (!piece->done && render.alive > 0)
             pthread_cond_wait(&render.changed, &render.mutex);
+        const int done = piece->done;
         pthread_mutex_unlock(&render.mutex);
-        if (piece->failed) {
+        if (!done || piece->failed) {
             failed = 1;
             break;
         }
@@ -162,6 +179,11 @@ int FestivalRender(const char *voice, const char *text, size_t length, int speed
             int start = 0, count = 0;
             if (OnaFindToken(&mapped, &cursor, piece->end, piece->made.tokens[t].name, &start, &count))
                 word(context, start, count, (int)(samples * 1000 / (unsigned)sampleRate + (unsigned long long)(piece->made.tokens[t].start * 1000)));
+        }
+        /* Past what a WAV file's header can count, the file would lie about its sound. */
+        if ((samples + piece->made.sampleCount) * 2 > kLargestData) {
+            failed = 1;
+            break;
         }
         if (piece->made.sampleCount > 0
             && fwrite(piece->made.samples, sizeof(short), piece->made.sampleCount, file) != piece->made.sampleCount)

@@ -26,11 +26,15 @@ void RestoreReadingOptions(const SettingsStore &settings, ReadingOptions &option
     }
 }
 
+int StoredInterfaceLanguage(const SettingsStore &settings)
+{
+    const QString stored = settings.ReadString(kSection, kLanguageKey, QString::number(kDefaultLanguage));
+    return ToInteger(stored).value_or(kDefaultLanguage);
+}
+
 void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &languageWindow)
 {
-    const QString stored =
-        settings.ReadString(kSection, QStringLiteral("LLENGUA"), QString::number(kDefaultLanguage));
-    languageWindow.SetLanguageIndex(ToInteger(stored).value_or(kDefaultLanguage));
+    languageWindow.SetLanguageIndex(StoredInterfaceLanguage(settings));
     languageWindow.ListBoxLlenguatgeClick();
 }
 

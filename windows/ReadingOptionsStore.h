@@ -18,6 +18,9 @@ class SettingsStore;
 // "NO". Whoever follows the options hears of each change.
 void RestoreReadingOptions(const SettingsStore &settings, ReadingOptions &options);
 
+// The stored "LLENGUA" row (default 1; a text that is not a number counts as the default).
+int StoredInterfaceLanguage(const SettingsStore &settings);
+
 // Selects the stored "LLENGUA" row (default 1) and applies it. A text that is not a
 // number counts as the default; a number outside the list selects no row.
 void RestoreInterfaceLanguage(const SettingsStore &settings, FormLlenguatge &languageWindow);

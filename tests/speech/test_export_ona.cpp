@@ -9,16 +9,31 @@
 #include "tests/speech/SubtitleFiles.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <signal.h>
+
 namespace {
 
 const QString kCatalan = QStringLiteral("Bon dia a tothom. Avui fa sol i anem a l\u2019escola amb la bicicleta.");
+
+// The processes that the threads of `parent` started.
+QList<int> ChildrenOf(int parent)
+{
+    QList<int> children;
+    for (const QString &task : QDir(QStringLiteral("/proc/%1/task").arg(parent)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QByteArray &child : SoundTools::Contents(QStringLiteral("/proc/%1/task/%2/children").arg(parent).arg(task)).split(' '))
+            if (child.toInt() > 0)
+                children << child.toInt();
+    return children;
+}
 
 } // namespace
 
@@ -36,12 +51,13 @@ private:
     std::unique_ptr<ProcessRendererLauncher> m_launcher;
     std::unique_ptr<AudioExporter> m_exporter;
 
-    ExportResult Export(const QString &text, const QString &name, int entry)
+    ExportResult Export(const QString &text, const QString &name, int entry, int rate = 0)
     {
         ExportRequest request;
         request.text = text;
         request.name = name;
         request.voice = {ExportFamily::Upctv, entry};
+        request.rate = rate;
         request.subtitles = kAllSubtitles;
         return m_exporter->Export(request);
     }
@@ -136,15 +152,93 @@ private slots:
         QVERIFY(Seconds(result.file) < 0.5);
     }
 
+    // The rate bar slows ona down and speeds her up.
+    void theRateChangesHerSpeedBothWays()
+    {
+        QList<double> seconds;
+        for (const int rate : {-10, 0, 10})
+            seconds << Seconds(Export(kCatalan, QStringLiteral("rate %1").arg(rate), 1, rate).file);
+        QVERIFY2(seconds.at(0) > seconds.at(1) * 1.3 && seconds.at(2) < seconds.at(1) * 0.75 && seconds.at(2) > 0,
+                 qPrintable(QStringLiteral("%1 s slowest, %2 s normal, %3 s fastest")
+                                .arg(seconds.at(0)).arg(seconds.at(1)).arg(seconds.at(2))));
+    }
+
+    // A festival killed in the middle of a recording is started again and the recording
+    // is whole; one that never answers ends the export with a message, not a hang; and the
+    // next export works.
+    void aFestivalThatDiesOrHangsEndsTheExport()
+    {
+        QStringList sentences;
+        for (int i = 1; i <= 40; ++i)
+            sentences << QStringLiteral("La frase %1 parla del mar, de la muntanya i del camí de l'escola.").arg(i);
+        const QString text = sentences.join(QLatin1Char(' '));
+        ExportResult result = Export(text, QStringLiteral("sencer"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        const double whole = Seconds(result.file);
+
+        // The rendering program's festivals are killed from inside the export, a fifth of the way through.
+        int killed = 0;
+        const QObject listening;
+        connect(m_exporter.get(), &AudioExporter::progress, &listening, [&killed](int percent) {
+            for (const int renderer : percent < 20 || killed ? QList<int>() : ChildrenOf(int(QCoreApplication::applicationPid())))
+                for (const int child : ChildrenOf(renderer))
+                    if (Contents(QStringLiteral("/proc/%1/comm").arg(child)) == "festival\n" && kill(child, SIGKILL) == 0)
+                        ++killed;
+        });
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(text, QStringLiteral("interromput"), 1);
+        QVERIFY(killed > 0);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY2(qAbs(Seconds(result.file) - whole) <= whole * 0.05,
+                 qPrintable(QStringLiteral("%1 s after the kill, %2 s whole").arg(Seconds(result.file)).arg(whole)));
+
+        // A festival that reads its requests and never answers.
+        const QString fake = m_dir.filePath(QStringLiteral("mut"));
+        QVERIFY(QDir().mkpath(fake));
+        QVERIFY(Write(fake + QStringLiteral("/festival"), "#!/bin/sh\nexec cat >/dev/null\n"));
+        QVERIFY(QFile::setPermissions(fake + QStringLiteral("/festival"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", fake.toLocal8Bit() + ':' + path);
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(text, QStringLiteral("mut"), 1);
+        qputenv("PATH", path);
+        QVERIFY(!result.ok);
+        QVERIFY2(!result.reason.isEmpty(), "a failed export says why");
+        QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("mut.wav")));
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(kCatalan, QStringLiteral("després"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+    }
+
+    // A line of 50 MB would keep ona busy for days: it is refused at once, and said why.
+    void aHugeLineIsRefusedWithItsReason()
+    {
+        const QString line = QStringLiteral("paraula ").repeated(50 * 1024 * 1024 / 8);
+        const ExportResult result = Export(line, QStringLiteral("enorme"), 1);
+        QVERIFY(!result.ok);
+        QVERIFY2(result.reason.startsWith(QStringLiteral("El text és massa llarg per desar-lo amb la veu UPCTV - Dona - "
+                                                         "Català: té 52428800 caràcters")),
+                 qPrintable(result.reason.left(200)));
+        QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("enorme.wav")));
+    }
+
+    // In the interface language the export is asked in.
     void withoutFestivalTheExportSaysWhatToInstall()
     {
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
-        const ExportResult result = Export(kCatalan, QStringLiteral("sense festival"), 1);
+        ExportRequest request;
+        request.text = kCatalan;
+        request.name = QStringLiteral("sense festival");
+        request.voice = {ExportFamily::Upctv, 1};
+        request.language = 5;
+        const ExportResult result = m_exporter->Export(request);
         qputenv("PATH", path);
         QVERIFY(!result.ok);
-        QVERIFY2(result.reason.contains(QLatin1String("festival festival-ca festvox-ca-ona-hts")),
-                 qPrintable(result.reason));
+        QCOMPARE(result.reason, QStringLiteral("The voice UPCTV - Dona - Català needs festival: install festival "
+                                               "festival-ca festvox-ca-ona-hts (sudo apt install festival festival-ca "
+                                               "festvox-ca-ona-hts). No sound file was made."));
         QVERIFY(!QFile::exists(m_paths.recordsDir + QStringLiteral("sense festival.wav")));
     }
 };

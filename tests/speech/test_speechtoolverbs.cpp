@@ -119,6 +119,20 @@ private slots:
         QVERIFY2(tool.readAllStandardError().contains("nothing was heard"), "the reason goes to standard error");
     }
 
+    // Without festival, ona is not heard and say tells what to install, in its own English.
+    void withoutFestivalSayTellsWhatToInstall()
+    {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent"));
+        tool.setProcessEnvironment(environment);
+        const int ona = int(VoiceCatalog::EspeakVoices().size() + VoiceCatalog::SpeechDispatcherVoices().size()) + 1;
+        tool.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", {"say", "--voice", QString::number(ona), "hola"});
+        QVERIFY(tool.waitForFinished(60000) && tool.exitCode() == 1);
+        QVERIFY(tool.readAllStandardError().contains("nothing was heard: The voice UPCTV - Dona - Català needs festival: "
+                                                     "install festival festival-ca festvox-ca-ona-hts"));
+    }
+
     // The speech service dies in the middle of a long text: say ends then, and says so.
     void aServiceThatDiesEndsSayAtOnce()
     {

@@ -1,13 +1,11 @@
-#include "app/SynthesizerMissingText.h"
-
-#include "windows/InterfaceLanguages.h"
+#include "engines/SynthesizerMissingText.h"
 
 #include <array>
 
 namespace {
 
 // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
-constexpr std::array<const char *, kLanguageCount> kMissing = {
+constexpr std::array<const char *, kSynthesizerMissingLanguages> kMissing = {
     "La veu UPCTV - Dona - Català necessita festival: instal·leu %1 (%2).",
     "La voz UPCTV - Dona - Català necesita festival: instale %1 (%2).",
     "UPCTV - Dona - Català ahotsak festival behar du: instalatu %1 (%2).",
@@ -21,7 +19,7 @@ constexpr std::array<const char *, kLanguageCount> kMissing = {
 
 QString SynthesizerMissingText(int language)
 {
-    const std::size_t row = language >= 0 && language < kLanguageCount ? std::size_t(language) : 0;
+    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
     return QString::fromUtf8(kMissing[row])
         .arg(QStringLiteral("festival festival-ca festvox-ca-ona-hts"),
              QStringLiteral("sudo apt install festival festival-ca festvox-ca-ona-hts"));

@@ -1,8 +1,0 @@
-#pragma once
-
-#include <QString>
-
-// What the status line says when the Catalan woman's synthesizer (festival and its ona
-// voice) is not installed, in an interface language (an index of the language list;
-// Catalan outside it): the packages to install, and the command that installs them.
-QString SynthesizerMissingText(int language);
