@@ -34,6 +34,7 @@ void ReadingPlace::ConnectKeys()
 {
     m_triggers.SetReaderKeys({[this] { ReadFromCaret(); }, [this] { PauseOrGoOn(); },
                               [this] { NextSentence(); }, [this] { PreviousSentence(); }});
+    m_triggers.SetDocumentReader([this](int from, int to) { return ReadDocument(from, to); });
     // Word by word reads each word as a reading of its own: the place is told once the
     // loop ends (stopped, or at the end of the text); a pause has told it already.
     connect(&m_triggers.Gate(), &ActivityGate::changed, this, [this] {
@@ -45,7 +46,7 @@ void ReadingPlace::ConnectKeys()
 
 bool ReadingPlace::Reading() const
 {
-    return (m_current != 0 && m_kind == Kind::Reading) || m_triggers.Gate().ReadingWordByWord();
+    return (m_current != 0 && m_kind == Kind::Reading) || m_pendingPart >= 0 || m_triggers.Gate().ReadingWordByWord();
 }
 
 int ReadingPlace::DocumentLength() const
@@ -93,24 +94,25 @@ int ReadingPlace::SentenceEnd(int position) const
 
 int ReadingPlace::HeardPosition() const
 {
+    if (m_pendingPart >= 0)
+        return m_pendingPart;
     return m_heardLast >= 0 ? m_heardLast : m_start;
 }
 
 void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QString &text)
 {
     m_current = utterance;
+    ++m_followed;
+    m_pendingPart = -1;
     m_kind = std::exchange(m_next, Kind::Reading);
     m_start = documentStart;
     m_length = int(text.size());
     m_paused = false;
     m_stopped = false;
     m_heardLast = -1;
-    m_wordsHeard = false;
-    const QString trimmed = text.trimmed();
-    m_severalWords = trimmed.contains(u' ') || trimmed.contains(u'\n');
     m_heardTimes.clear();
     // With a voice that tells no words, the place is the start of the part being heard.
-    if (!m_voiceTellsWords)
+    if (!VoiceTellsWords())
         m_heardTimes.append({documentStart, m_clock.elapsed()});
     if (m_keepEnd || !m_edit)
         return;
@@ -128,8 +130,6 @@ void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
     // A voice without words tells its whole text as one.
     if (start == 0 && length >= m_length)
         return;
-    m_wordsHeard = true;
-    m_voiceTellsWords = true;
     m_heardLast = m_start + start;
     if (m_heardTimes.size() >= kHeardTimesKept)
         m_heardTimes.removeFirst();
@@ -142,19 +142,21 @@ void ReadingPlace::ReadingEnded(UtteranceId utterance)
         return;
     const Kind kind = std::exchange(m_kind, Kind::None);
     m_current = 0;
-    // A text of several words heard to its end without a word told: the voice tells
-    // none, and the reader goes by sentences from now on.
-    if (!m_wordsHeard && m_severalWords && !m_stopped && !m_quiet)
-        m_voiceTellsWords = false;
     if (m_quiet || kind != Kind::Reading || m_triggers.Gate().ReadingWordByWord())
         return;
     // A part heard to its end: the next one follows, until where the reading ends. It
     // starts once the speech has finished telling of this one.
     if (!m_stopped && !m_partEnd.isNull() && m_partEnd.position() < ReadingEnd()) {
-        QMetaObject::invokeMethod(this, [this, from = m_partEnd.position()] {
+        // Still reading meanwhile: F12 pauses, and a stop keeps the next part from starting.
+        m_pendingPart = m_partEnd.position();
+        QMetaObject::invokeMethod(this, [this, from = m_partEnd.position(), followed = m_followed] {
+            // Another reading began meanwhile: this one is over.
+            if (followed != m_followed)
+                return;
+            m_pendingPart = -1;
             if (m_current == 0 && !m_stopped && from < ReadingEnd())
                 ReadRange(from, ReadingEnd(), Kind::Reading);
-            else if (m_current == 0)
+            else if (m_current == 0 && !m_paused)
                 emit readingStopped(HeardPosition());
         }, Qt::QueuedConnection);
         return;
@@ -169,7 +171,7 @@ int ReadingPlace::ReadingEnd() const
 
 int ReadingPlace::PartEnd(int from, int to) const
 {
-    if (!m_voiceTellsWords) {
+    if (!VoiceTellsWords()) {
         const int next = NextSentenceStart(from);
         if (next > from && next - from <= m_longestPart)
             return qMin(next, to);
@@ -222,6 +224,22 @@ void ReadingPlace::AfterWordByWord(std::function<void()> then)
         // The reading's own last keys are still queued: they go first.
         QMetaObject::invokeMethod(this, then, Qt::QueuedConnection);
     });
+}
+
+bool ReadingPlace::ReadDocument(int from, int to)
+{
+    if (!m_edit || VoiceTellsWords())
+        return false;
+    const auto read = [this, from, to] {
+        m_keepEnd = false;
+        ReadRange(from, qMin(to, DocumentLength()), Kind::Reading);
+    };
+    // A word-by-word reading just stopped unwinds first, or its end would end this one.
+    if (m_triggers.Gate().ReadingWordByWord())
+        AfterWordByWord(read);
+    else
+        read();
+    return true;
 }
 
 void ReadingPlace::ReadFromCaret()
