@@ -59,12 +59,15 @@ QString ReadingPlace::Range(int from, int to) const
 {
     if (!m_edit || to <= from)
         return QString();
-    QTextCursor cursor(m_edit->document());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    QString text = cursor.selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    text.replace(QChar::LineSeparator, u'\n');
+    // A character at a time: a cursor would lay out the whole block first, and a
+    // document of one long line is one block.
+    const QTextDocument *document = m_edit->document();
+    QString text;
+    text.reserve(to - from);
+    for (int i = from; i < to; ++i) {
+        const QChar c = document->characterAt(i);
+        text.append(c == QChar::ParagraphSeparator || c == QChar::LineSeparator ? QChar(u'\n') : c);
+    }
     return text;
 }
 
@@ -77,19 +80,39 @@ int ReadingPlace::WordStartAt(int position) const
     return position;
 }
 
+int ReadingPlace::WordBoundary(int position) const
+{
+    if (position <= 0 || position >= DocumentLength() || IsBlank(m_edit->document()->characterAt(position - 1)))
+        return position;
+    return WordStartAt(position);
+}
+
+// A sentence starts after a blank; a start found inside a word is the edge of the
+// stretch looked through, in a text with no sentence end near.
 int ReadingPlace::SentenceStart(int position) const
 {
-    return DocumentSentences::StartAt(*m_edit->document(), position);
+    return WordBoundary(DocumentSentences::StartAt(*m_edit->document(), position));
 }
 
 int ReadingPlace::NextSentenceStart(int position) const
 {
-    return DocumentSentences::NextStart(*m_edit->document(), position);
+    const int next = DocumentSentences::NextStart(*m_edit->document(), position);
+    const int word = WordBoundary(next);
+    return word > position ? word : next;
 }
 
 int ReadingPlace::SentenceEnd(int position) const
 {
-    return DocumentSentences::EndAt(*m_edit->document(), position);
+    const QTextDocument *document = m_edit->document();
+    int end = DocumentSentences::EndAt(*document, position);
+    if (end >= DocumentLength() || IsBlank(document->characterAt(end)))
+        return end;
+    const int word = WordBoundary(end);
+    if (word <= position)
+        return end;
+    for (end = word; end > position && IsBlank(document->characterAt(end - 1));)
+        --end;
+    return end;
 }
 
 int ReadingPlace::HeardPosition() const
@@ -190,6 +213,10 @@ void ReadingPlace::ReadRange(int from, int to, Kind kind)
 {
     m_next = kind;
     m_paused = false;
+    // Blanks say nothing: the reading begins at the first word.
+    const QTextDocument *document = m_edit->document();
+    while (from < to && IsBlank(document->characterAt(from)))
+        ++from;
     // The speech is given a part at a time, so a long document costs no more per key
     // than a short one.
     const int partEnd = PartEnd(from, to);

@@ -80,8 +80,11 @@ private:
     QString Range(int from, int to) const;
     int DocumentLength() const;
     int WordStartAt(int position) const;
+    // A place inside a word moved back to the word's start.
+    int WordBoundary(int position) const;
     bool VoiceTellsWords() const { return !m_voiceTellsWords || m_voiceTellsWords(); }
-    // Sentence lookups in a stretch of the document around the position.
+    // Sentence lookups in a stretch of the document around the position; where the
+    // stretch holds no sentence end, at word boundaries.
     int SentenceStart(int position) const;
     int NextSentenceStart(int position) const;
     int SentenceEnd(int position) const;

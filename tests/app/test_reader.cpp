@@ -411,6 +411,48 @@ private slots:
         Close(*windows);
     }
 
+    // A document of one long line (typed or pasted: opening refuses such lines), with
+    // no sentence end in it: each key reads a bounded part that begins and ends between
+    // words, and the text stays whole.
+    void aLongLineIsReadABoundedPartAtATime()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        const QString line = QStringLiteral("muntanyes blanques i rierols transparents, ").repeated(60000);
+        edit->setPlainText(line);
+        PlaceCaret(edit, int(line.size()) / 2 + 5);
+        Heard heard;
+        Listen(*windows, heard);
+        // A true part of the line, from a word's start to a blank.
+        const auto between = [&line](int start, const QString &part) {
+            return !part.isEmpty() && line.mid(start, part.size()) == part && start > 0 && line.at(start - 1) == u' '
+                && part.endsWith(u' ');
+        };
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 2, 30000);
+        QCOMPARE(heard.readings.size(), 1);
+        const auto [first, part] = heard.readings.first();
+        QVERIFY(first <= line.size() / 2 + 5 && part.size() <= 20000);
+        QVERIFY(between(first, part));
+        QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 2, 10000);
+        const auto [jumped, rest] = heard.readings.last();
+        QVERIFY(jumped > first && jumped - first <= 8000 && rest.size() <= 20000);
+        QVERIFY(between(jumped, rest));
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.last() >= jumped, 20000);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 10000);
+        const int paused = heard.words.last();
+        QCOMPARE(edit->textCursor().position(), paused);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 3, 10000);
+        QCOMPARE(heard.readings.last().first, paused);
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 10000);
+        QCOMPARE(edit->toPlainText(), line);
+        Close(*windows);
+    }
+
     // Reading stopped with F11 keeps the word heard last for that file, beside the
     // settings; opening it again puts the caret there, unless the file changed since.
     void reopeningAFileGoesBackToTheWordHeardLast()
