@@ -85,6 +85,8 @@ void ReadingController::ConnectWordHeard()
     connect(&m_parts.speech, &SpeechController::readingEnded, highlight, &SpokenWordHighlight::ReadingEnded);
 
     ReadingPlace *place = &m_parts.place;
+    SpeechController *speech = &m_parts.speech;
+    place->SetVoiceTellsWords([speech] { return speech->SelectedVoiceTellsWords(); });
     connect(&m_parts.speech, &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
     connect(&m_parts.speech, &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
     ConnectReaderCommands(m_parts.main, *place, m_parts.settings.FileName());

@@ -34,6 +34,7 @@ void ReadingPlace::ConnectKeys()
 {
     m_triggers.SetReaderKeys({[this] { ReadFromCaret(); }, [this] { PauseOrGoOn(); },
                               [this] { NextSentence(); }, [this] { PreviousSentence(); }});
+    m_triggers.SetDocumentReader([this](int from, int to) { return ReadDocument(from, to); });
     // Word by word reads each word as a reading of its own: the place is told once the
     // loop ends (stopped, or at the end of the text); a pause has told it already.
     connect(&m_triggers.Gate(), &ActivityGate::changed, this, [this] {
@@ -45,7 +46,7 @@ void ReadingPlace::ConnectKeys()
 
 bool ReadingPlace::Reading() const
 {
-    return (m_current != 0 && m_kind == Kind::Reading) || m_triggers.Gate().ReadingWordByWord();
+    return (m_current != 0 && m_kind == Kind::Reading) || m_pendingPart >= 0 || m_triggers.Gate().ReadingWordByWord();
 }
 
 int ReadingPlace::DocumentLength() const
@@ -58,12 +59,15 @@ QString ReadingPlace::Range(int from, int to) const
 {
     if (!m_edit || to <= from)
         return QString();
-    QTextCursor cursor(m_edit->document());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    QString text = cursor.selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    text.replace(QChar::LineSeparator, u'\n');
+    // A character at a time: a cursor would lay out the whole block first, and a
+    // document of one long line is one block.
+    const QTextDocument *document = m_edit->document();
+    QString text;
+    text.reserve(to - from);
+    for (int i = from; i < to; ++i) {
+        const QChar c = document->characterAt(i);
+        text.append(c == QChar::ParagraphSeparator || c == QChar::LineSeparator ? QChar(u'\n') : c);
+    }
     return text;
 }
 
@@ -76,41 +80,62 @@ int ReadingPlace::WordStartAt(int position) const
     return position;
 }
 
+int ReadingPlace::WordBoundary(int position) const
+{
+    if (position <= 0 || position >= DocumentLength() || IsBlank(m_edit->document()->characterAt(position - 1)))
+        return position;
+    return WordStartAt(position);
+}
+
+// A sentence starts after a blank; a start found inside a word is the edge of the
+// stretch looked through, in a text with no sentence end near.
 int ReadingPlace::SentenceStart(int position) const
 {
-    return DocumentSentences::StartAt(*m_edit->document(), position);
+    return WordBoundary(DocumentSentences::StartAt(*m_edit->document(), position));
 }
 
 int ReadingPlace::NextSentenceStart(int position) const
 {
-    return DocumentSentences::NextStart(*m_edit->document(), position);
+    const int next = DocumentSentences::NextStart(*m_edit->document(), position);
+    const int word = WordBoundary(next);
+    return word > position ? word : next;
 }
 
 int ReadingPlace::SentenceEnd(int position) const
 {
-    return DocumentSentences::EndAt(*m_edit->document(), position);
+    const QTextDocument *document = m_edit->document();
+    int end = DocumentSentences::EndAt(*document, position);
+    if (end >= DocumentLength() || IsBlank(document->characterAt(end)))
+        return end;
+    const int word = WordBoundary(end);
+    if (word <= position)
+        return end;
+    for (end = word; end > position && IsBlank(document->characterAt(end - 1));)
+        --end;
+    return end;
 }
 
 int ReadingPlace::HeardPosition() const
 {
+    if (m_pendingPart >= 0)
+        return m_pendingPart;
     return m_heardLast >= 0 ? m_heardLast : m_start;
 }
 
 void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QString &text)
 {
     m_current = utterance;
+    ++m_followed;
+    m_pendingPart = -1;
     m_kind = std::exchange(m_next, Kind::Reading);
     m_start = documentStart;
     m_length = int(text.size());
     m_paused = false;
     m_stopped = false;
     m_heardLast = -1;
-    m_wordsHeard = false;
-    const QString trimmed = text.trimmed();
-    m_severalWords = trimmed.contains(u' ') || trimmed.contains(u'\n');
     m_heardTimes.clear();
     // With a voice that tells no words, the place is the start of the part being heard.
-    if (!m_voiceTellsWords)
+    if (!VoiceTellsWords())
         m_heardTimes.append({documentStart, m_clock.elapsed()});
     if (m_keepEnd || !m_edit)
         return;
@@ -128,8 +153,6 @@ void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
     // A voice without words tells its whole text as one.
     if (start == 0 && length >= m_length)
         return;
-    m_wordsHeard = true;
-    m_voiceTellsWords = true;
     m_heardLast = m_start + start;
     if (m_heardTimes.size() >= kHeardTimesKept)
         m_heardTimes.removeFirst();
@@ -142,19 +165,21 @@ void ReadingPlace::ReadingEnded(UtteranceId utterance)
         return;
     const Kind kind = std::exchange(m_kind, Kind::None);
     m_current = 0;
-    // A text of several words heard to its end without a word told: the voice tells
-    // none, and the reader goes by sentences from now on.
-    if (!m_wordsHeard && m_severalWords && !m_stopped && !m_quiet)
-        m_voiceTellsWords = false;
     if (m_quiet || kind != Kind::Reading || m_triggers.Gate().ReadingWordByWord())
         return;
     // A part heard to its end: the next one follows, until where the reading ends. It
     // starts once the speech has finished telling of this one.
     if (!m_stopped && !m_partEnd.isNull() && m_partEnd.position() < ReadingEnd()) {
-        QMetaObject::invokeMethod(this, [this, from = m_partEnd.position()] {
+        // Still reading meanwhile: F12 pauses, and a stop keeps the next part from starting.
+        m_pendingPart = m_partEnd.position();
+        QMetaObject::invokeMethod(this, [this, from = m_partEnd.position(), followed = m_followed] {
+            // Another reading began meanwhile: this one is over.
+            if (followed != m_followed)
+                return;
+            m_pendingPart = -1;
             if (m_current == 0 && !m_stopped && from < ReadingEnd())
                 ReadRange(from, ReadingEnd(), Kind::Reading);
-            else if (m_current == 0)
+            else if (m_current == 0 && !m_paused)
                 emit readingStopped(HeardPosition());
         }, Qt::QueuedConnection);
         return;
@@ -169,7 +194,7 @@ int ReadingPlace::ReadingEnd() const
 
 int ReadingPlace::PartEnd(int from, int to) const
 {
-    if (!m_voiceTellsWords) {
+    if (!VoiceTellsWords()) {
         const int next = NextSentenceStart(from);
         if (next > from && next - from <= m_longestPart)
             return qMin(next, to);
@@ -188,6 +213,10 @@ void ReadingPlace::ReadRange(int from, int to, Kind kind)
 {
     m_next = kind;
     m_paused = false;
+    // Blanks say nothing: the reading begins at the first word.
+    const QTextDocument *document = m_edit->document();
+    while (from < to && IsBlank(document->characterAt(from)))
+        ++from;
     // The speech is given a part at a time, so a long document costs no more per key
     // than a short one.
     const int partEnd = PartEnd(from, to);
@@ -222,6 +251,22 @@ void ReadingPlace::AfterWordByWord(std::function<void()> then)
         // The reading's own last keys are still queued: they go first.
         QMetaObject::invokeMethod(this, then, Qt::QueuedConnection);
     });
+}
+
+bool ReadingPlace::ReadDocument(int from, int to)
+{
+    if (!m_edit || VoiceTellsWords())
+        return false;
+    const auto read = [this, from, to] {
+        m_keepEnd = false;
+        ReadRange(from, qMin(to, DocumentLength()), Kind::Reading);
+    };
+    // A word-by-word reading just stopped unwinds first, or its end would end this one.
+    if (m_triggers.Gate().ReadingWordByWord())
+        AfterWordByWord(read);
+    else
+        read();
+    return true;
 }
 
 void ReadingPlace::ReadFromCaret()

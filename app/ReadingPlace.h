@@ -23,8 +23,16 @@ class ReadingPlace : public QObject
 public:
     ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObject *parent = nullptr);
 
-    // Gives the reader's keys to the triggers.
+    // Gives the reader's keys to the triggers, and takes over the triggers' readings of
+    // the document when the voice tells no words.
     void ConnectKeys();
+    // Asked before each reading: whether the voice tells its words as they are heard.
+    void SetVoiceTellsWords(std::function<bool()> tells) { m_voiceTellsWords = std::move(tells); }
+
+    // F7, F8 and the read button: with a voice that tells no words, the stretch is read
+    // a sentence at a time, so that a pause keeps the sentence being heard; false leaves
+    // the reading to the triggers.
+    bool ReadDocument(int from, int to);
 
     // Shift+F7: from the start of the word under the caret to the end of the text.
     void ReadFromCaret();
@@ -72,11 +80,16 @@ private:
     QString Range(int from, int to) const;
     int DocumentLength() const;
     int WordStartAt(int position) const;
-    // Sentence lookups in a stretch of the document around the position.
+    // A place inside a word moved back to the word's start.
+    int WordBoundary(int position) const;
+    bool VoiceTellsWords() const { return !m_voiceTellsWords || m_voiceTellsWords(); }
+    // Sentence lookups in a stretch of the document around the position; where the
+    // stretch holds no sentence end, at word boundaries.
     int SentenceStart(int position) const;
     int NextSentenceStart(int position) const;
     int SentenceEnd(int position) const;
-    // The position being heard: the word heard last, or where the reading began.
+    // The position being heard: the word heard last, or where the part being read began
+    // (the next part's start, once a part has been heard to its end).
     int HeardPosition() const;
     // The first word of the sentence at the position was heard less than a second ago.
     bool SentenceJustBegun(int sentenceStart) const;
@@ -96,9 +109,10 @@ private:
     QTextCursor m_partEnd;
     int m_longestPart = 20000;
     bool m_stopped = false; // the user stopped the speech since the part began
-    bool m_wordsHeard = false;     // of the reading followed
-    bool m_severalWords = false;   // in its text
-    bool m_voiceTellsWords = true; // learnt from the readings heard
+    // A part heard to its end: where the next one, about to start, begins; -1 otherwise.
+    int m_pendingPart = -1;
+    quint64 m_followed = 0; // readings followed so far
+    std::function<bool()> m_voiceTellsWords;
     bool m_toTheEnd = true;
     bool m_keepEnd = false;
     int m_heardLast = -1;

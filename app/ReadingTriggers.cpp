@@ -49,12 +49,6 @@ bool IsStopKey(const QEvent *event)
         return false;
     }
 }
-
-bool IsSentenceKey(const QKeyEvent &key)
-{
-    return key.modifiers() == Qt::AltModifier
-        && (VirtualKeyOf(key) == VirtualKey::Right || VirtualKeyOf(key) == VirtualKey::Left);
-}
 } // namespace
 
 // Keeps real typing waiting while the triggers hold a selection of their own.
@@ -200,6 +194,8 @@ void ReadingTriggers::QueueSpeak(const QString &text)
 
 void ReadingTriggers::QueueCall(std::function<void()> call)
 {
+    if (!call)
+        return;
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
@@ -248,13 +244,8 @@ bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
 
     if (type == QEvent::KeyPress) {
         const auto &key = *static_cast<QKeyEvent *>(event);
-        if (IsSentenceKey(key) && !IsSyntheticKey(event)) {
-            const auto &move = VirtualKeyOf(key) == VirtualKey::Right ? m_readerKeys.nextSentence
-                                                                       : m_readerKeys.previousSentence;
-            if (move)
-                QueueCall(move);
+        if (!IsSyntheticKey(event) && ReaderKeyDown(key))
             return true;
-        }
         if (m_wordPending && IsSyntheticKey(event) && VirtualKeyOf(key) == VirtualKey::Left
             && key.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
             SelectBackToBlank();
@@ -359,12 +350,11 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
         return;
     // Shift+F7 and F12 are the reader's; Ctrl+F12 is not.
     if (key == VirtualKey::F7 && pressedWith == Qt::ShiftModifier) {
-        if (m_readerKeys.readFromCaret)
-            QueueCall(m_readerKeys.readFromCaret);
+        QueueCall(m_readerKeys.readFromCaret);
         return;
     }
     if (key == VirtualKey::F12) {
-        if (pressedWith == Qt::NoModifier && m_readerKeys.pauseOrGoOn)
+        if (pressedWith == Qt::NoModifier)
             QueueCall(m_readerKeys.pauseOrGoOn);
         return;
     }
@@ -381,7 +371,7 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
             if (!MaySpeak())
                 return;
             ButtonPararClick();
-            ReadAloud(start, text);
+            ReadDocument(start, text);
         });
         return;
     }
@@ -440,9 +430,9 @@ void ReadingTriggers::ButtonLecturaClick()
     ButtonPararClick();
     const QString selection = SelectedText();
     if (selection.isEmpty())
-        ReadAloud(0, WholeText());
+        ReadDocument(0, WholeText());
     else
-        ReadAloud(SelectionStart(), selection);
+        ReadDocument(SelectionStart(), selection);
 }
 
 void ReadingTriggers::ReadPart(int documentStart, const QString &text)

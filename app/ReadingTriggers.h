@@ -77,6 +77,9 @@ public:
         std::function<void()> previousSentence;
     };
     void SetReaderKeys(ReaderKeys keys) { m_readerKeys = std::move(keys); }
+    // Asked to read the document from..to for F7, Esc, F8 and the read button once the
+    // speech has stopped; false when it leaves the reading to the triggers.
+    void SetDocumentReader(std::function<bool(int from, int to)> reader) { m_documentReader = std::move(reader); }
     // Stops reading, then reads a part of the document that starts at documentStart.
     void ReadPart(int documentStart, const QString &text);
     // The program's gate, asked before anything is spoken or a window opened, and told
@@ -135,6 +138,11 @@ private:
     QString SelectedText() const;
     int SelectionStart() const;
     void ReadAloud(int documentStart, const QString &text);
+    // F7, Esc, F8 and the read button: the document reader's, or read aloud at once.
+    void ReadDocument(int documentStart, const QString &text);
+    // With the one-hand keyboard on, key releases never reach the editor: the reader's
+    // keys act as they go down. True when the key was one of them.
+    bool ReaderKeyDown(const QKeyEvent &event);
     bool ReadAloudAndWait(int documentStart, const QString &text);
     QString WholeText() const;
     void QueueSpeak(const QString &text);
@@ -169,6 +177,7 @@ private:
     // modifiers they were pressed with.
     QHash<int, Qt::KeyboardModifiers> m_pressedStopKeys;
     ReaderKeys m_readerKeys;
+    std::function<bool(int, int)> m_documentReader;
     bool m_wordPending = false;
     bool m_wordByWordRunning = false;
     int m_wordPause = 5;

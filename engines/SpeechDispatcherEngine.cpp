@@ -3,6 +3,7 @@
 #include "platform/WorkerThread.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 
@@ -30,6 +31,12 @@ constexpr auto kBeginLimit = 3s;
 constexpr size_t kEndedMemory = 64;
 // How many texts said are remembered for the news of their words.
 constexpr size_t kSaidMemory = 64;
+// The service's output modules that tell of the index marks they reach.
+const QStringList kMarkingModules = {
+    QStringLiteral("espeak-ng"), QStringLiteral("espeak"),  QStringLiteral("espeak-ng-mbrola"),
+    QStringLiteral("espeak-mbrola"), QStringLiteral("festival"), QStringLiteral("ibmtts"),
+    QStringLiteral("voxin"), QStringLiteral("baratinoo"), QStringLiteral("kali"),
+};
 
 } // namespace
 
@@ -60,6 +67,7 @@ struct SpeechDispatcherEngine::Service
         QString text;
         quint64 generation = 0;
         quint64 utterance = 0;
+        QString module; // the output module it went to
     };
     std::map<quint64, Said> said;
     std::map<size_t, quint64> messages;
@@ -68,6 +76,8 @@ struct SpeechDispatcherEngine::Service
     // The voice's module tells of the words it reaches; until it does, a text is
     // shown whole while it is spoken.
     bool marksTold = false;
+    QString module;                 // of the voice selected
+    std::set<QString> markingModules; // modules known by their marks to tell words
     std::shared_ptr<HeardWordListener> listener;
 
     void Notify(size_t id, SPDNotificationType type)
@@ -106,6 +116,7 @@ struct SpeechDispatcherEngine::Service
         if (!ok[0] || !ok[1] || !ok[2] || found == said.end())
             return;
         marksTold = true;
+        markingModules.insert(found->second.module);
         Tell(found->second, {found->second.text, start, length, false});
     }
 
@@ -368,6 +379,7 @@ bool SpeechDispatcherEngine::SelectVoice(int index)
     {
         std::lock_guard lock(m_service->mutex);
         m_service->marksTold = false; // another module may not tell its words
+        m_service->module = m_voices.at(index).module;
     }
     const std::optional<bool> done = m_thread->Call<bool>([service = m_service, module, name] {
         return service->connection && spd_set_output_module(service->connection, module.constData()) == 0
@@ -402,7 +414,7 @@ bool SpeechDispatcherEngine::Speak(const QString &text, quint64 utterance)
         return false;
     const quint64 number = ++m_service->saidCount;
     const QByteArray ssml = MarkedText(text, number);
-    m_service->said[number] = {text, m_service->generation, utterance};
+    m_service->said[number] = {text, m_service->generation, utterance, m_service->module};
     if (m_service->said.size() > kSaidMemory)
         m_service->said.erase(m_service->said.begin());
     if (m_service->unsent == 0 && m_service->speaking.empty()) {
@@ -469,6 +481,17 @@ bool SpeechDispatcherEngine::WaitUntilDone()
             return false;
         m_service->changed.wait_for(lock, 100ms);
     }
+}
+
+bool SpeechDispatcherEngine::VoiceTellsWords(int index)
+{
+    if (index < 0 || index >= m_voices.size())
+        return false;
+    const QString &module = m_voices.at(index).module;
+    if (kMarkingModules.contains(module))
+        return true;
+    std::lock_guard lock(m_service->mutex);
+    return m_service->markingModules.count(module) > 0;
 }
 
 void SpeechDispatcherEngine::SetWordListener(HeardWordListener listener)

@@ -31,6 +31,9 @@ public:
     // Each word is marked in the text sent: modules that tell of the marks they reach
     // give the words as they are heard; with the others a text is heard whole.
     void SetWordListener(HeardWordListener listener) override;
+    // The modules known to tell of their marks (espeak-ng's, festival's and the like),
+    // and any other once it has told of one; not flite's or the generic ones.
+    bool VoiceTellsWords(int index) override;
 
     struct Service;
 

@@ -82,6 +82,9 @@ public:
     // text's end; nothing comes for what Skip dropped. A binding that cannot tell
     // keeps silent. An empty listener stops the telling.
     virtual void SetWordListener(HeardWordListener listener) { (void)listener; }
+    // Whether voice i tells the listener of its words one by one as they are heard; a
+    // voice that does not tells each text whole. Known before the voice first speaks.
+    virtual bool VoiceTellsWords(int index) { (void)index; return true; }
 };
 
 // The run-time loaded Catalan/Spanish synthesizer library and its entry points. Each
@@ -117,4 +120,6 @@ public:
     virtual std::optional<std::pair<int, int>> HeardWord() { return std::nullopt; }
     // Whether the synthesizer of the chosen voice is not installed (upcTVStatus(2)).
     virtual bool SynthesizerMissing() { return false; }
+    // Whether the library can tell the word being heard at all (it has upcTVWord).
+    virtual bool TellsWords() const { return false; }
 };

@@ -87,6 +87,11 @@ bool UpctvEngine::SelectVoice(int index)
     return true;
 }
 
+bool UpctvEngine::VoiceTellsWords(int index)
+{
+    return m_loaded && VoiceCatalog::UpctvEntryTellsWords(index) && m_library->TellsWords();
+}
+
 bool UpctvEngine::SetRate(int rate)
 {
     return m_library && m_library->SetSpeed(VoiceCatalog::UpctvSpeed(rate));

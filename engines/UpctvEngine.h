@@ -39,6 +39,8 @@ public:
     bool WaitUntilDone() override;
     bool Skip() override;
     void SetWordListener(HeardWordListener listener) override { m_listener = std::move(listener); }
+    // Only the library's Catalan woman's voice tells its words.
+    bool VoiceTellsWords(int index) override;
 
     bool Loaded() const { return m_loaded; }
     int CurrentVoice() const { return m_currentVoice; }

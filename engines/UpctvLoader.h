@@ -27,6 +27,7 @@ public:
     // Our library answers upcTVStatus(1) with non-zero when the last reading failed.
     bool Heard() override;
     std::optional<std::pair<int, int>> HeardWord() override;
+    bool TellsWords() const override { return m_word != nullptr; }
     bool SynthesizerMissing() override;
 
 private:

@@ -342,6 +342,14 @@ QString UpctvEntryText(int entry)
     return QString::fromUtf8(kUpctvEntries[size_t(entry)].text);
 }
 
+bool UpctvEntryTellsWords(int entry)
+{
+    if (entry < 0 || entry >= kUpctvEntryCount)
+        return false;
+    const UpctvEntry &row = kUpctvEntries[size_t(entry)];
+    return row.languageCode == 99 && row.speaker == 2;
+}
+
 int UpctvLanguageCode(const QString &languageName)
 {
     return languageName == QLatin1String("catala") ? 99 : 101;

@@ -99,6 +99,9 @@ inline constexpr int kUpctvEntryCount = 4;
 extern const std::array<UpctvEntry, kUpctvEntryCount> kUpctvEntries;
 // The entry texts as shown in the voice list.
 QString UpctvEntryText(int entry);
+// Whether the library's voice of that entry tells the word being heard (the Catalan
+// woman's voice, which the library renders itself).
+bool UpctvEntryTellsWords(int entry);
 // 99 when the name is "catala", 101 for anything else.
 int UpctvLanguageCode(const QString &languageName);
 // The library's speed for the rate -10..10: 100 + 15p above 0, 10(p + 10) at or below,

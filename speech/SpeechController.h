@@ -64,6 +64,9 @@ public:
     VoiceId SelectedVoice() const { return m_voice; }
     VoiceId VoiceOfRow(int row) const { return m_list.VoiceAt(row); }
     QString SelectedVoiceName() const { return VoiceName(m_voice); }
+    // Whether the selected voice tells its words as they are heard (wordHeard one by one);
+    // one that does not tells each reading whole.
+    bool SelectedVoiceTellsWords() { return FamilyEngine(m_voice.family)->VoiceTellsWords(m_voice.index); }
     // Its entry in the list; empty when it has none.
     QString VoiceName(const VoiceId &voice) const { return m_list.TextAt(m_list.RowOf(voice)); }
 

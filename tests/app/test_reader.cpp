@@ -329,9 +329,10 @@ private slots:
         Close(*windows);
     }
 
-    // The library's man's voice tells no words: once a reading of it has been heard,
-    // the reader reads a sentence at a time, so F12 pauses at the start of the sentence
-    // being heard and F12 again reads on from there.
+    // The library's man's voice tells no words, as its very first reading already
+    // knows: F7 reads a sentence at a time, so F12 pauses at the start of the sentence
+    // being heard and F12 again reads on from there; paused inside a selection read
+    // with F8, F12 reads on to the end of the selection.
     void aVoiceWithoutWordsPausesAtSentenceStarts()
     {
         const QByteArray upctv = "UPCTV - Home - Català";
@@ -342,29 +343,113 @@ private slots:
         Listen(*windows, heard);
         const int second = Second();
         const int third = Third();
-        Select(edit, 0, 11);
-        QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
-        QTest::keyClick(edit, Qt::Key_F8);
-        QVERIFY(ended.wait(20000));
-        // Told whole, as one place.
-        QCOMPARE(heard.words, QList<int>{0});
         // The library's speech holds the thread while it is heard: F12 comes from within.
+        int pauseAt = second;
         bool paused = false;
-        QObject::connect(windows->triggers.get(), &ReadingTriggers::readingAloud, edit, [edit, second, &paused](UtteranceId, int start) {
-            if (start == second && !std::exchange(paused, true))
+        QObject::connect(windows->triggers.get(), &ReadingTriggers::readingAloud, edit, [edit, &pauseAt, &paused](UtteranceId, int start) {
+            if (start == pauseAt && !std::exchange(paused, true))
                 QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_F12); }, Qt::QueuedConnection);
         });
-        PlaceCaret(edit, 0);
-        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        using Readings = QList<std::pair<int, QString>>;
+        QTest::keyClick(edit, Qt::Key_F7);
         QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 30000);
-        QCOMPARE(heard.readings.mid(1), (QList<std::pair<int, QString>>{{0, m_text.left(second)},
-                                                                      {second, m_text.mid(second, third - second)}}));
+        QCOMPARE(heard.readings, (Readings{{0, m_text.left(second)}, {second, m_text.mid(second, third - second)}}));
         QCOMPARE(edit->textCursor().position(), second);
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= 4, 30000);
-        QCOMPARE(heard.readings.at(3), std::pair(second, m_text.mid(second, third - second)));
+        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= 3, 30000);
+        QCOMPARE(heard.readings.at(2), std::pair(second, m_text.mid(second, third - second)));
         QTest::keyClick(edit, Qt::Key_F11);
         QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
+
+        const int selectionEnd = third + int(QStringLiteral("Després").size());
+        Select(edit, second, selectionEnd);
+        heard.readings.clear();
+        pauseAt = third;
+        paused = false;
+        QTest::keyClick(edit, Qt::Key_F8);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 30000);
+        QCOMPARE(heard.readings, (Readings{{second, m_text.mid(second, third - second)}, {third, QStringLiteral("Després")}}));
+        QCOMPARE(edit->textCursor().position(), third);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() == 3 && !windows->place->Reading(), 30000);
+        QCOMPARE(heard.readings.last(), std::pair(third, QStringLiteral("Després")));
+        QCOMPARE(edit->toPlainText(), m_text);
+        Close(*windows);
+    }
+
+    // The one-hand keyboard takes every key release: Shift+F7 and F12 act as they go
+    // down, Alt+Right goes through as a key with Alt; F7 still reads nothing.
+    void readerKeysWorkWithTheOneHandKeyboardOn()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        windows->oneHand->MenuTeclatAmbUnaMaClick();
+        QVERIFY(windows->oneHand->OneHandOn());
+        Heard heard;
+        Listen(*windows, heard);
+        const int gossa = int(m_text.indexOf(QStringLiteral("gossa")));
+        PlaceCaret(edit, gossa + 2);
+        QTest::keyClick(edit, Qt::Key_F7);
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 2, 20000);
+        QCOMPARE(heard.readings, (QList<std::pair<int, QString>>{{gossa, m_text.mid(gossa)}}));
+        QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 2, 5000);
+        QCOMPARE(heard.readings.last(), std::pair(Third(), m_text.mid(Third())));
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.last() > Third(), 20000);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY(windows->place->Paused());
+        const int paused = heard.words.last();
+        QCOMPARE(edit->textCursor().position(), paused);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 3, 5000);
+        QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused)));
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY(windows->place->Paused());
+        QCOMPARE(edit->toPlainText(), m_text);
+        windows->oneHand->MenuTeclatAmbUnaMaClick();
+        Close(*windows);
+    }
+
+    // A document of one long line (typed or pasted: opening refuses such lines), with
+    // no sentence end in it: each key reads a bounded part that begins and ends between
+    // words, and the text stays whole.
+    void aLongLineIsReadABoundedPartAtATime()
+    {
+        auto windows = Start();
+        EditorWidget *edit = windows->main->Edit();
+        const QString line = QStringLiteral("muntanyes blanques i rierols transparents, ").repeated(60000);
+        edit->setPlainText(line);
+        PlaceCaret(edit, int(line.size()) / 2 + 5);
+        Heard heard;
+        Listen(*windows, heard);
+        // A true part of the line, from a word's start to a blank.
+        const auto between = [&line](int start, const QString &part) {
+            return !part.isEmpty() && line.mid(start, part.size()) == part && start > 0 && line.at(start - 1) == u' '
+                && part.endsWith(u' ');
+        };
+        QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 2, 30000);
+        QCOMPARE(heard.readings.size(), 1);
+        const auto [first, part] = heard.readings.first();
+        QVERIFY(first <= line.size() / 2 + 5 && part.size() <= 20000);
+        QVERIFY(between(first, part));
+        QTest::keyClick(edit, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 2, 10000);
+        const auto [jumped, rest] = heard.readings.last();
+        QVERIFY(jumped > first && jumped - first <= 8000 && rest.size() <= 20000);
+        QVERIFY(between(jumped, rest));
+        QTRY_VERIFY_WITH_TIMEOUT(heard.words.last() >= jumped, 20000);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 10000);
+        const int paused = heard.words.last();
+        QCOMPARE(edit->textCursor().position(), paused);
+        QTest::keyClick(edit, Qt::Key_F12);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 3, 10000);
+        QCOMPARE(heard.readings.last().first, paused);
+        QTest::keyClick(edit, Qt::Key_F11);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 10000);
+        QCOMPARE(edit->toPlainText(), line);
         Close(*windows);
     }
 

@@ -189,6 +189,9 @@ private slots:
                 flite = i;
         }
         QVERIFY2(marking >= 0 && flite >= 0, "the service offers no English espeak-ng or flite voice");
+        // Known before it speaks: flite's module tells no words, espeak-ng's under a name
+        // of its own is not known to until it does.
+        QVERIFY(!engine->VoiceTellsWords(flite) && !engine->VoiceTellsWords(marking));
         QList<HeardWord> heard;
         QList<qint64> heardAtMs;
         SinkMonitor monitor;
@@ -217,6 +220,7 @@ private slots:
                 words << text.mid(word.start, word.length);
         }
         QCOMPARE(words.join(QLatin1Char('|')), QStringLiteral("Bread|&|butter|<now>,|for|\"all\"|of|us|today!|The|end."));
+        QVERIFY(engine->VoiceTellsWords(marking));
         // Told as heard: the words come over the time the sound takes, not at once.
         const qint64 firstSound = monitor.FirstSoundMs();
         const qint64 lastSound = monitor.LastSoundMs();

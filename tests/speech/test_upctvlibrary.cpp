@@ -97,6 +97,8 @@ private slots:
         controller.StopSpeech();
         QCOMPARE(Calls(), QStringList({"load", "speed:100", "speed:100", "unload", "load", "speed:100", "language:99",
                                        "speaker:2", "speed:100", "read:hola "}));
+        // Without the entry that tells the word heard, no voice of it tells words.
+        QVERIFY(!voices.VoiceTellsWords(1));
     }
 
     // The real library, with a stand-in espeak-ng program first on the PATH that
@@ -179,6 +181,8 @@ private slots:
         controller.SetUp();
         qputenv("LC_ALL", session);
         QCOMPARE(controller.SelectedVoice() == (VoiceId{VoiceFamily::Upctv, 1}), ona);
+        // Only the Catalan woman, whom the library renders itself, tells her words.
+        QVERIFY(voices.VoiceTellsWords(1) && !voices.VoiceTellsWords(0) && !voices.VoiceTellsWords(3));
     }
 
     // The Catalan woman is festival's ona voice, heard at the null sink with its words
