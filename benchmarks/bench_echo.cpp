@@ -29,10 +29,9 @@ const QString kBursts[] = {QStringLiteral("el gat menja peix a la cuina"),
                            QStringLiteral("abcdefghijklmnopqrstuvwxyzab")};
 const int kRuns = qEnvironmentVariableIntValue("BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("BENCH_RUNS") : 5;
 
-qint64 Median(QList<qint64> values)
+qint64 Median(const QList<qint64> &values)
 {
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
+    return HeardAtTheSink::Percentile(values, 50);
 }
 
 } // namespace

@@ -19,8 +19,7 @@ constexpr std::array<const char *, kSynthesizerMissingLanguages> kMissing = {
 
 QString SynthesizerMissingText(int language)
 {
-    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
-    return QString::fromUtf8(kMissing[row])
+    return QString::fromUtf8(kMissing[LanguageRow(language)])
         .arg(QStringLiteral("festival festival-ca festvox-ca-ona-hts"),
              QStringLiteral("sudo apt install festival festival-ca festvox-ca-ona-hts"));
 }

@@ -344,10 +344,7 @@ QString UpctvEntryText(int entry)
 
 bool UpctvEntryTellsWords(int entry)
 {
-    if (entry < 0 || entry >= kUpctvEntryCount)
-        return false;
-    const UpctvEntry &row = kUpctvEntries[size_t(entry)];
-    return row.languageCode == 99 && row.speaker == 2;
+    return entry == kUpctvOnaEntry;
 }
 
 int UpctvLanguageCode(const QString &languageName)

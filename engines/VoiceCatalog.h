@@ -96,6 +96,8 @@ struct UpctvEntry
 };
 
 inline constexpr int kUpctvEntryCount = 4;
+// The Catalan woman, who speaks with festival's natural ona voice.
+inline constexpr int kUpctvOnaEntry = 1;
 extern const std::array<UpctvEntry, kUpctvEntryCount> kUpctvEntries;
 // The entry texts as shown in the voice list.
 QString UpctvEntryText(int entry);

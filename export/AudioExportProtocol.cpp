@@ -25,7 +25,7 @@ SapiRecorder SapiRecorderOf(const VoiceCatalog::Voice &voice)
     static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9_]{1,100}$"));
     if (module == QLatin1String("festival") && plainName.match(voice.identifier).hasMatch()
         && (voice.identifier == kFestivalOnaVoice
-                ? UpctvRenderingProblem({ExportFamily::Upctv, kUpctvOnaEntry}).isEmpty()
+                ? UpctvRenderingProblem({ExportFamily::Upctv, VoiceCatalog::kUpctvOnaEntry}).isEmpty()
                 : !QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty()))
         return SapiRecorder::Festival;
     return SapiRecorder::EspeakOfLanguage;
@@ -57,7 +57,7 @@ QString UpctvRenderingProblem(const ExportVoice &voice, int language)
     // The Catalan woman speaks with festival's ona; the other three with espeak-ng.
     static const QString kOnaVoice =
         QStringLiteral("/usr/share/festival/voices/catalan/upc_ca_ona_hts/festvox/upc_ca_ona_hts.scm");
-    if (voice.index != kUpctvOnaEntry
+    if (voice.index != VoiceCatalog::kUpctvOnaEntry
         || (!QStandardPaths::findExecutable(QStringLiteral("festival")).isEmpty() && QFileInfo::exists(kOnaVoice)))
         return QString();
     // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
@@ -70,14 +70,12 @@ QString UpctvRenderingProblem(const ExportVoice &voice, int language)
         "No sound file was made.",
         "Aucun fichier son n'a été créé.",
     };
-    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
-    return SynthesizerMissingText(language) + QLatin1Char(' ') + QString::fromUtf8(kNoSoundFile[row]);
+    return SynthesizerMissingText(language) + QLatin1Char(' ') + QString::fromUtf8(kNoSoundFile[LanguageRow(language)]);
 }
 
 QString UpctvTextTooLong(const ExportVoice &voice, qsizetype length, int language)
 {
-    constexpr int kFestivalEntry = 1;
-    if (voice.family != ExportFamily::Upctv || voice.index != kFestivalEntry || length <= kLongestOnaText)
+    if (voice.family != ExportFamily::Upctv || voice.index != VoiceCatalog::kUpctvOnaEntry || length <= kLongestOnaText)
         return QString();
     // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
     static constexpr std::array<const char *, kSynthesizerMissingLanguages> kTooLong = {
@@ -96,8 +94,7 @@ QString UpctvTextTooLong(const ExportVoice &voice, qsizetype length, int languag
         "Le texte est trop long pour l'enregistrer avec la voix UPCTV - Dona - Català : il a %1 caractères et %2 "
         "tiennent. Enregistrez-le en plusieurs parties. Aucun fichier son n'a été créé.",
     };
-    const std::size_t row = language >= 0 && language < kSynthesizerMissingLanguages ? std::size_t(language) : 0;
-    return QString::fromUtf8(kTooLong[row]).arg(length).arg(kLongestOnaText);
+    return QString::fromUtf8(kTooLong[LanguageRow(language)]).arg(length).arg(kLongestOnaText);
 }
 
 QString FamilyKeyText(ExportFamily family)

@@ -63,9 +63,8 @@ SapiRecorder SapiRecorderOf(const VoiceCatalog::Voice &voice);
 inline const QStringList kFliteVoices = {QStringLiteral("awb"), QStringLiteral("kal"), QStringLiteral("kal16"),
                                          QStringLiteral("rms"), QStringLiteral("slt")};
 // festival's Catalan voice, as speech-dispatcher's festival module names it; the UPCTV
-// entry that speaks with it, whose rendering records it.
+// entry that speaks with it (VoiceCatalog::kUpctvOnaEntry) records it.
 inline const QString kFestivalOnaVoice = QStringLiteral("upc_ca_ona_hts");
-constexpr int kUpctvOnaEntry = 1;
 
 // What is said before an export in a voice the rendering program cannot record: the
 // voice it records with instead (a speech-dispatcher voice whose synthesizer it cannot

@@ -149,9 +149,12 @@ bool FliteWavRendering::Render(const RenderJob &job, const QString &voiceName, c
         QList<qsizetype> places;
         places.reserve(bytes.size() + 1);
         for (qsizetype i = 0; i < piece.size(); ++i) {
-            const bool pair = piece.at(i).isHighSurrogate() && i + 1 < piece.size() && piece.at(i + 1).isLowSurrogate();
-            const qsizetype length = QStringView(piece).mid(i, pair ? 2 : 1).toUtf8().size();
-            for (qsizetype k = 0; k < length; ++k)
+            const char16_t c = piece.at(i).unicode();
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < piece.size() && piece.at(i + 1).isLowSurrogate();
+            // UTF-8 takes 1 byte below U+0080, 2 below U+0800, 4 for a surrogate pair, else 3;
+            // Qt writes a lone surrogate as one "?".
+            const int length = pair ? 4 : c < 0x80 || QChar::isSurrogate(c) ? 1 : c < 0x800 ? 2 : 3;
+            for (int k = 0; k < length; ++k)
                 places << begin + i;
             i += pair ? 1 : 0;
         }

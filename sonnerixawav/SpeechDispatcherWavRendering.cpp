@@ -32,7 +32,7 @@ bool SpeechDispatcherWavRendering::Render(const RenderJob &job, const std::funct
         if (voice->identifier != kFestivalOnaVoice)
             return m_others.RenderFestivalVoice(job, voice->identifier, progress, error);
         RenderJob ona = job;
-        ona.voice = {ExportFamily::Upctv, kUpctvOnaEntry};
+        ona.voice = {ExportFamily::Upctv, VoiceCatalog::kUpctvOnaEntry};
         return m_others.Render(ona, progress, error);
     }
     case SapiRecorder::EspeakOfLanguage:

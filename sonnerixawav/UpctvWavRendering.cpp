@@ -18,9 +18,8 @@
 
 namespace {
 
-// upcTVRender's answer for a voice it cannot render; the entry that needs festival.
+// upcTVRender's answer for a voice it cannot render.
 constexpr int kCannotRender = -2;
-constexpr int kFestivalEntry = 1;
 
 // What the library's callbacks fill in while it renders.
 struct RenderContext
@@ -183,7 +182,7 @@ bool UpctvWavRendering::Render(const RenderJob &job, const std::function<bool(in
     QString loadError;
     // Without the library, the entries it speaks with espeak-ng are still rendered alike.
     if (!Load(&loadError))
-        return entry == kFestivalEntry ? fail(loadError) : others();
+        return entry == VoiceCatalog::kUpctvOnaEntry ? fail(loadError) : others();
     const VoiceCatalog::UpctvEntry &voice = VoiceCatalog::kUpctvEntries[size_t(entry)];
     m_setLanguage(voice.languageCode);
     m_setSpeaker(voice.speaker);

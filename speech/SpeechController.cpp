@@ -161,7 +161,7 @@ void SpeechController::ApplyStoredVoice()
         const int heard = m_engines.msp && mspCount > 0 ? m_engines.msp->DefaultVoice() : -1;
         SetSelectedIndex(heard >= 0 && heard < mspCount ? heard : 0);
         // A Catalan session is offered the most natural Catalan voice there is.
-        const VoiceId ona{VoiceFamily::Upctv, 1};
+        const VoiceId ona{VoiceFamily::Upctv, VoiceCatalog::kUpctvOnaEntry};
         if (UpctvLoaded() && m_list.RowOf(ona) >= 0 && VoiceCatalog::SessionLanguage().startsWith(QLatin1String("ca"))
             && UpctvRenderingProblem(ona).isEmpty()) {
             SetSelectedIndex(m_list.RowOf(ona));
