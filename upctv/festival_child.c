@@ -26,25 +26,12 @@ static const char kVoiceFile[] = "/usr/share/festival/voices/catalan/upc_ca_ona_
 static const char kHeapCells[] = "1000000";
 enum { kStartMs = 20000, kAnswerMs = 15000 };
 
-/* Defines the one request we make: synthesize, save the wave, tell each token's times. */
+/* Defines the one request we make: synthesize, save the wave, tell each token's times.
+ * Filled in with the voice's name and how the rate sets its pace. */
 static const char kSetUp[] =
-    "(unwind-protect (begin (voice_upc_ca_ona_hts) (format stderr \"READY\\n\")) (format stderr \"NOVOICE\\n\"))\n"
-    "(define (tolvanet_say text file rate)\n"
-    "  (set! hts_engine_params (append upc_ca_ona_hts::hts_engine_params (list (list \"-r\" rate))))\n"
-    "  (let ((u (SynthText text)))\n"
-    "    (utt.save.wave u file 'riff)\n"
-    "    (mapcar (lambda (tok)\n"
-    "       (if (and (not (item.parent tok)) (item.daughters tok))\n"
-    "         (format stderr \"W %f %f %s\\n\" (item.feat (item.daughter1 tok) \"word_start\")\n"
-    "                 (item.feat (item.daughtern tok) \"word_end\") (item.name tok))))\n"
-    "     (utt.relation.items u 'Token))\n"
-    "    t))\n";
-
-/* The same request for any other voice, whose pace festival's duration stretch sets. */
-static const char kSetUpVoice[] =
     "(unwind-protect (begin (voice_%s) (format stderr \"READY\\n\")) (format stderr \"NOVOICE\\n\"))\n"
     "(define (tolvanet_say text file rate)\n"
-    "  (Parameter.set 'Duration_Stretch (/ 1.0 rate))\n"
+    "  %s\n"
     "  (let ((u (SynthText text)))\n"
     "    (utt.save.wave u file 'riff)\n"
     "    (mapcar (lambda (tok)\n"
@@ -53,6 +40,12 @@ static const char kSetUpVoice[] =
     "                 (item.feat (item.daughtern tok) \"word_end\") (item.name tok))))\n"
     "     (utt.relation.items u 'Token))\n"
     "    t))\n";
+static const char kOnaName[] = "upc_ca_ona_hts";
+/* ona is an HTS voice: the rate goes to its engine. */
+static const char kOnaPace[] =
+    "(set! hts_engine_params (append upc_ca_ona_hts::hts_engine_params (list (list \"-r\" rate))))";
+/* Any other voice's pace is set by festival's duration stretch. */
+static const char kStretchPace[] = "(Parameter.set 'Duration_Stretch (/ 1.0 rate))";
 
 static int OnPath(const char *program)
 {
@@ -197,10 +190,8 @@ int FestivalStartVoice(struct FestivalChild *child, const char *voice)
     if (voice ? !OnPath("festival") || !FestivalVoiceNameUsable(voice) : !FestivalInstalled())
         return -1;
     /* The voice's name goes into festival's Scheme: only a checked one gets there. */
-    char setUp[sizeof kSetUpVoice + 128];
-    if (voice)
-        snprintf(setUp, sizeof setUp, kSetUpVoice, voice);
-    const char *request = voice ? setUp : kSetUp;
+    char request[sizeof kSetUp + sizeof kOnaPace + 128];
+    snprintf(request, sizeof request, kSetUp, voice ? voice : kOnaName, voice ? kStretchPace : kOnaPace);
     strcpy(child->folder, "/tmp/upctv-festival-XXXXXX");
     if (!mkdtemp(child->folder)) {
         child->folder[0] = 0;
