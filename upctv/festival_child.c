@@ -9,6 +9,7 @@
 #include <errno.h>
 #include <pthread.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdio.h>
@@ -46,6 +47,23 @@ static const char kOnaPace[] =
     "(set! hts_engine_params (append upc_ca_ona_hts::hts_engine_params (list (list \"-r\" rate))))";
 /* Any other voice's pace is set by festival's duration stretch. */
 static const char kStretchPace[] = "(Parameter.set 'Duration_Stretch (/ 1.0 rate))";
+
+/* The numbers of our requests and of festival's answers are Scheme's, with a point: the
+ * program we are loaded in runs in the reader's locale, where a comma may part the
+ * decimals. NULL when the C locale cannot be had. */
+static locale_t g_schemeNumbers;
+
+static void MakeSchemeNumbers(void)
+{
+    g_schemeNumbers = newlocale(LC_NUMERIC_MASK, "C", (locale_t)0);
+}
+
+static locale_t SchemeNumbers(void)
+{
+    static pthread_once_t once = PTHREAD_ONCE_INIT;
+    pthread_once(&once, MakeSchemeNumbers);
+    return g_schemeNumbers;
+}
 
 static int OnPath(const char *program)
 {
@@ -297,7 +315,10 @@ static void AddToken(struct FestivalSynthesis *result, const char *line)
 {
     double start = 0, end = 0;
     int used = 0;
-    if (sscanf(line, "W %lf %lf %n", &start, &end, &used) < 2 || used <= 0)
+    const locale_t previous = uselocale(SchemeNumbers());
+    const int read = sscanf(line, "W %lf %lf %n", &start, &end, &used);
+    uselocale(previous);
+    if (read < 2 || used <= 0)
         return;
     struct FestivalToken *grown = realloc(result->tokens, (result->tokenCount + 1) * sizeof *grown);
     if (!grown)
@@ -323,7 +344,7 @@ int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t len
                        volatile int *cancel, struct FestivalSynthesis *result)
 {
     memset(result, 0, sizeof *result);
-    if (child->pid <= 0)
+    if (child->pid <= 0 || !SchemeNumbers())
         return -1;
     /* An abandoned answer is read to its end first: festival answers in order. */
     const long long drainDeadline = NowMs() + kAnswerMs;
@@ -346,8 +367,10 @@ int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t len
         free(quoted);
         return -1;
     }
+    const locale_t previous = uselocale(SchemeNumbers());
     sprintf(request, "(unwind-protect (tolvanet_say %s \"%s\" %.3f) (format stderr \"FAILED\\n\"))\n(format stderr \"END\\n\")\n",
             quoted, wave, speed);
+    uselocale(previous);
     free(quoted);
     const int written = WriteAll(child->input, request, strlen(request));
     free(request);
@@ -376,11 +399,11 @@ int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t len
             AddToken(result, child->line);
         DropLine(child);
     }
-    /* A text festival could not read (only symbols, say) is silence, not a failure. */
-    if (failed || ReadWave(wave, result) != 0) {
+    /* Our callers send only sentences with something to say: festival's error, or a
+     * request it could not read, leaves no recording, and that is no silence to play. */
+    const int rejected = failed || ReadWave(wave, result) != 0;
+    if (rejected)
         FestivalSynthesisFree(result);
-        result->sampleRate = 16000;
-    }
     unlink(wave);
-    return 0;
+    return rejected ? -2 : 0;
 }

@@ -53,7 +53,8 @@ int FestivalRunning(const struct FestivalChild *child);
 void FestivalEnd(struct FestivalChild *child);
 /* Synthesizes an ISO-8859-15 text at a speed factor (1 is normal). *cancel, when it
  * becomes non-zero, abandons the wait (the answer is read and dropped later). 0 on
- * success; -1 on a failure that ended the child (it died or never answered). */
+ * success; -1 on a failure that ended the child (it died or never answered); -2 when
+ * festival, still running, made no recording of the text (it rejected the request). */
 int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t length, double speed,
                        volatile int *cancel, struct FestivalSynthesis *result);
 void FestivalSynthesisFree(struct FestivalSynthesis *result);

@@ -52,8 +52,9 @@ static void *RenderThread(void *argument)
             break;
         struct Piece *piece = &render->pieces[index];
         int result = -1;
-        /* A festival that died is started again once for the same sentence. */
-        for (int attempt = 0; attempt < 2 && result != 0 && !render->cancel; ++attempt) {
+        /* A festival that died is started again once for the same sentence; one that
+         * rejected it would reject it again. */
+        for (int attempt = 0; attempt < 2 && result == -1 && !render->cancel; ++attempt) {
             if (!started)
                 started = FestivalStartVoice(&child, render->voice) == 0;
             if (started)
