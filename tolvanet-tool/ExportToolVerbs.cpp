@@ -13,6 +13,7 @@
 #include "speech/SpeechController.h"
 #include "engines/VoiceCatalog.h"
 #include "speech/SpeechSettings.h"
+#include "tolvanet-tool/VoiceArgument.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -68,7 +69,8 @@ std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format
         .arg(FormatName(format));
     line.options = {
         {QStringLiteral("name"), QStringLiteral("The sound file's base name."), QStringLiteral("TEXT")},
-        {QStringLiteral("voice"), QStringLiteral("A number of the voice list, or an espeak-ng voice name."),
+        {QStringLiteral("voice"), QStringLiteral("A number or name of the voice list (tolvanet-tool voices), an espeak-ng\n"
+                                                 "voice name or a language code (ca, es)."),
          QStringLiteral("N|VOICE")},
         {QStringLiteral("rate"), QStringLiteral("The speech rate, from -10 to 10."), QStringLiteral("R")},
         {QStringLiteral("subtitles"), QStringLiteral("The subtitle files to write: srt, lrc or srt,lrc (the default)."),
@@ -105,8 +107,8 @@ std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format
     return options;
 }
 
-// A number of the voice list the editor shows; a name picks that espeak-ng voice;
-// nothing given, the voice the editor would choose from the settings.
+// A number of the voice list the editor shows; a name picks that voice of the list, or
+// that espeak-ng voice; nothing given, the voice the editor would choose from the settings.
 std::optional<ExportVoice> VoiceOf(const QString &text, const SpeechController &voices, QString *problem)
 {
     if (text.isEmpty())
@@ -118,6 +120,8 @@ std::optional<ExportVoice> VoiceOf(const QString &text, const SpeechController &
                                   "lists them").arg(text);
         return std::nullopt;
     }
+    if (const std::optional<int> row = VoiceRowByName(text, voices))
+        return voices.VoiceOfRow(*row);
     const QList<VoiceCatalog::Voice> espeak = VoiceCatalog::EspeakVoices();
     for (int i = 0; i < espeak.size(); ++i) {
         const QString &identifier = espeak.at(i).identifier;

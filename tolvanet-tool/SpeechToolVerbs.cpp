@@ -7,6 +7,7 @@
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeakPreparation.h"
 #include "speech/SpeechController.h"
+#include "tolvanet-tool/VoiceArgument.h"
 #include "windows/InterfaceLanguages.h"
 
 #include <QCommandLineParser>
@@ -72,8 +73,9 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     line.description = QStringLiteral("Speaks TEXT with the editor's voice, rate and exceptions dictionary and returns\n"
                                       "once it has been heard; exit status 1 when nothing was heard.");
     line.options = {
-        {QStringLiteral("voice"), QStringLiteral("The voice's number in the list that tolvanet-tool voices prints."),
-         QStringLiteral("N")},
+        {QStringLiteral("voice"), QStringLiteral("The voice's number or name in the list that tolvanet-tool voices prints,\n"
+                                                 "or a language code (ca, es)."),
+         QStringLiteral("N|VOICE")},
         {QStringLiteral("rate"), QStringLiteral("The speech rate, from -10 to 10."), QStringLiteral("R")},
     };
     line.positionalName = QStringLiteral("TEXT...");
@@ -82,14 +84,7 @@ int Say(const QStringList &arguments, const AppPaths &paths)
     QCommandLineParser parser;
     if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
         return *status;
-    std::optional<int> voice;
     std::optional<int> rate;
-    if (parser.isSet(QStringLiteral("voice"))) {
-        voice = ToInteger(parser.value(QStringLiteral("voice")));
-        if (!voice)
-            return BadValue(verb, QStringLiteral("voice"), parser.value(QStringLiteral("voice")),
-                            QStringLiteral("a voice number is needed"));
-    }
     if (parser.isSet(QStringLiteral("rate"))) {
         rate = ToInteger(parser.value(QStringLiteral("rate")));
         if (!rate || *rate < -10 || *rate > 10)
@@ -121,9 +116,13 @@ int Say(const QStringList &arguments, const AppPaths &paths)
             missing = message;
     });
     controller.SetUp();
-    if (voice) {
-        if (*voice < 0 || *voice >= controller.VoiceEntries().size()) {
-            return BadValue(verb, QStringLiteral("voice"), QString::number(*voice),
+    if (parser.isSet(QStringLiteral("voice"))) {
+        const QString value = parser.value(QStringLiteral("voice"));
+        std::optional<int> voice = ToInteger(value);
+        if (!voice)
+            voice = VoiceRowByName(value, controller);
+        if (!voice || *voice < 0 || *voice >= controller.VoiceEntries().size()) {
+            return BadValue(verb, QStringLiteral("voice"), value,
                             QStringLiteral("there is no such voice; tolvanet-tool voices lists them"));
         }
         controller.SetSelectedIndex(*voice);
