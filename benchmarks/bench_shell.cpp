@@ -42,7 +42,8 @@ int StartOnce(QElapsedTimer &sinceMain, const QString &folder, const QString &sc
     auto windows = StartProgram(options);
     while (!windows->main->windowHandle() || !windows->main->windowHandle()->isExposed())
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-    std::printf("%.3f\n", sinceMain.nsecsElapsed() / 1e6);
+    // Read back by the measuring process: a decimal point in every session.
+    std::printf("%s\n", QByteArray::number(sinceMain.nsecsElapsed() / 1e6, 'f', 3).constData());
     if (!screenshot.isEmpty()) {
         WaitWithEvents(300);
         windows->main->grab().save(screenshot);

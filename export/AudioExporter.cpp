@@ -5,6 +5,7 @@
 #include "core/WholeFiles.h"
 #include "platform/DesktopWindows.h"
 #include "export/AudioExportPrograms.h"
+#include "export/RecordingLength.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -477,6 +478,9 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     const WholeFiles::FileStamp after = WholeFiles::StampOf(wavPath);
     if (!after.exists || after == before || after.size == 0)
         return failed(QStringLiteral("El programa de síntesi no ha creat el fitxer %1.").arg(wavPath));
+    // A synthesizer that failed without saying so leaves a file with little or no sound.
+    if (const QString problem = RecordingLength::Problem(wavPath, spoken); !problem.isEmpty())
+        return failed(problem + QStringLiteral(": ") + kNoSoundFile);
     older.Drop();
     result.ok = true;
     result.file = wavPath;

@@ -3,12 +3,14 @@
 #include "core/SettingsStore.h"
 #include "export/AudioExporter.h"
 #include "export/AudioExportPrograms.h"
+#include "export/RecordingLength.h"
 #include "tests/fakes/FakeDesktopWindows.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QtEndian>
 
 // The stand-in for the rendering program that the exporter tests talk to.
 
@@ -16,7 +18,19 @@ namespace exporter_test {
 
 
 // What the fake rendering program does once it is asked to render.
-enum class Behaviour { Render, NeverOpens, VanishesWhileRendering, FinishesWithoutFile, WritesHalfAndGoesOn };
+// RendersNothing writes a WAV file without sound, as a synthesizer that failed quietly.
+enum class Behaviour { Render, NeverOpens, VanishesWhileRendering, FinishesWithoutFile, WritesHalfAndGoesOn,
+                       RendersNothing };
+
+// A 16-bit mono 8 kHz WAV file of silence lasting ms.
+inline QByteArray SilentWav(qint64 ms)
+{
+    const quint32 data = quint32(ms * 16);
+    QByteArray wav("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0data\0\0\0\0", 44);
+    qToLittleEndian(quint32(36 + data), wav.data() + 4);
+    qToLittleEndian(data, wav.data() + 40);
+    return wav + QByteArray(qsizetype(data), '\0');
+}
 
 // Lines "KEY=value" of the exchange file's section, in their order.
 inline QStringList SectionLines(const QString &file)
@@ -76,10 +90,17 @@ public:
             }
             const QString dir = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavDir, {});
             const QString name = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWav, {});
-            if (behaviour == Behaviour::Render || behaviour == Behaviour::WritesHalfAndGoesOn) {
+            if (behaviour == Behaviour::Render || behaviour == Behaviour::WritesHalfAndGoesOn
+                || behaviour == Behaviour::RendersNothing) {
+                // As long as a word every 100 ms takes to say, and never too short for its letters.
+                const QString text = UnescapeExchangeText(
+                    m_exchange.ReadLongString(ExportProtocol::kSection, ExportProtocol::kKeyWavText, {}));
+                const qint64 ms = behaviour == Behaviour::RendersNothing
+                    ? 0 : qMax<qint64>(text.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() * 100,
+                                       RecordingLength::ShortestMsFor(text)) + 200;
                 QFile wav(dir + name);
                 if (wav.open(QIODevice::WriteOnly))
-                    wav.write(QByteArray("RIFF fake sound"));
+                    wav.write(SilentWav(ms));
             }
             // Each word of the text heard 100 ms after the one before it.
             const QString words = m_exchange.ReadString(ExportProtocol::kSection, ExportProtocol::kKeyWavWords, {});

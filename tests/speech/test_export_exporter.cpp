@@ -138,6 +138,7 @@ private slots:
         QTest::newRow("never opens its window") << int(Behaviour::NeverOpens) << true;
         QTest::newRow("window vanishes while rendering") << int(Behaviour::VanishesWhileRendering) << false;
         QTest::newRow("done without a file") << int(Behaviour::FinishesWithoutFile) << false;
+        QTest::newRow("a recording without sound") << int(Behaviour::RendersNothing) << false;
     }
     void failuresEndTheWaitAndSaySoundFileMissing()
     {
@@ -166,8 +167,14 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("an older recording");
         old.close();
-        m_renderer->behaviour = Behaviour::FinishesWithoutFile;
-        QVERIFY(!m_exporter->Export(Request(QStringLiteral("carta"))).ok);
+        // Nor is a file the renderer made without sound: the older one stays as it was.
+        for (const Behaviour behaviour : {Behaviour::FinishesWithoutFile, Behaviour::RendersNothing}) {
+            m_renderer->behaviour = behaviour;
+            QVERIFY(!m_exporter->Export(Request(QStringLiteral("carta"))).ok);
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), QByteArray("an older recording"));
+            old.close();
+        }
     }
 
     void upctvVoiceIsRenderedByItsEntry()
@@ -392,7 +399,7 @@ private slots:
         WriteScript(m_paths.programDir + QStringLiteral("lame"), "printf 'ID3mp3' > \"${1%.wav}.mp3\"\n");
         QVERIFY(m_exporter->Export(Request(QStringLiteral("Sintetitzat"))).ok);
         QFile wav(Records(QStringLiteral("Sintetitzat.wav")));
-        QVERIFY(wav.open(QIODevice::ReadWrite));
+        QVERIFY(wav.open(QIODevice::WriteOnly | QIODevice::Truncate));
         wav.write("the WAV the user saved");
         wav.close();
 

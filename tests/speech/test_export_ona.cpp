@@ -5,6 +5,7 @@
 #include "export/AudioExporter.h"
 #include "tolvanet-tool/ExportToolVerbs.h"
 #include "engines/VoiceCatalog.h"
+#include "tests/common/CommaDecimalSession.h"
 #include "tests/speech/SoundTools.h"
 #include "tests/speech/SubtitleFiles.h"
 
@@ -117,8 +118,9 @@ private slots:
         const QString problem = SubtitleProblem(QStringLiteral("fitxa"), kCatalan, 2);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
-        QCOMPARE(RunExportToolVerb(QStringLiteral("export-mp3"), voice + QStringList{"--name", "fitxa mp3", document},
-                                   m_paths),
+        // The voice by the name the list shows, as a user types it.
+        QCOMPARE(RunExportToolVerb(QStringLiteral("export-mp3"),
+                                   {"--voice", "UPCTV - Dona - Català", "--name", "fitxa mp3", document}, m_paths),
                  std::optional<int>(0));
         const QString decoded = m_dir.filePath(QStringLiteral("decoded.wav"));
         QVERIFY(Run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"),
@@ -209,6 +211,43 @@ private slots:
         QTRY_VERIFY(!m_launcher->Running());
         result = Export(kCatalan, QStringLiteral("després"), 1);
         QVERIFY2(result.ok, qPrintable(result.reason));
+    }
+
+    // In our users' comma-decimal sessions ona is recorded as long as festival says the
+    // text, with its subtitles; a festival that makes nothing of the text ends the export
+    // with its reason and leaves the older recording of that name as it was.
+    void aCommaDecimalSessionRecordsHerAndKeepsAnOlderFileOnFailure()
+    {
+        ENTER_COMMA_DECIMAL_SESSION(comma, "ca_ES.UTF-8");
+        const QString latin9 = m_dir.filePath(QStringLiteral("coma.latin9"));
+        QVERIFY(Write(latin9, QString(kCatalan).replace(QChar(0x2019), QLatin1Char('\'')).toLatin1()));
+        const QString reference = m_dir.filePath(QStringLiteral("coma-text2wave.wav"));
+        QVERIFY(Run(QStringLiteral("text2wave"), {QStringLiteral("-eval"), QStringLiteral("(voice_upc_ca_ona_hts)"), latin9,
+                                                  QStringLiteral("-o"), reference}));
+        const double festival = Seconds(reference);
+        QTRY_VERIFY(!m_launcher->Running());
+        ExportResult result = Export(kCatalan, QStringLiteral("coma"), 1);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY2(qAbs(Seconds(result.file) - festival) <= festival * 0.1,
+                 qPrintable(QStringLiteral("%1 s recorded, %2 s from text2wave").arg(Seconds(result.file)).arg(festival)));
+        const QString problem = SubtitleProblem(QStringLiteral("coma"), kCatalan, 2);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY2(Seconds(Export(kCatalan, QStringLiteral("coma ràpida"), 1, 4).file) < festival * 0.9, "the rate is heard");
+
+        const QString fake = m_dir.filePath(QStringLiteral("rebutja"));
+        QVERIFY(QDir().mkpath(fake));
+        QVERIFY(Write(fake + QStringLiteral("/festival"), RejectingFestivalScript()));
+        QVERIFY(QFile::setPermissions(fake + QStringLiteral("/festival"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QByteArray before = Contents(result.file);
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", fake.toLocal8Bit() + ':' + path);
+        QTRY_VERIFY(!m_launcher->Running());
+        result = Export(kCatalan, QStringLiteral("coma"), 1);
+        QVERIFY(!result.ok);
+        QVERIFY2(!result.reason.isEmpty(), "a failed export says why");
+        QCOMPARE(Contents(m_paths.recordsDir + QStringLiteral("coma.wav")), before);
+        QTRY_VERIFY(!m_launcher->Running());
     }
 
     // A line of 50 MB would keep ona busy for days: it is refused at once, and said why.

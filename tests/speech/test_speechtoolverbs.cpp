@@ -1,9 +1,11 @@
 #include "tolvanet-tool/SpeechToolVerbs.h"
 #include "engines/VoiceCatalog.h"
+#include "tests/common/CommaDecimalSession.h"
 #include "tests/common/Recordings.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -56,6 +58,7 @@ private slots:
         QTest::newRow("rate out of range") << QStringList({"--rate", "11", "hola"});
         QTest::newRow("rate not a number") << QStringList({"--rate", "fast", "hola"});
         QTest::newRow("voice past the list") << QStringList({"--voice", "100000", "hola"});
+        QTest::newRow("voice by an unknown name") << QStringList({"--voice", "UPCTV - Dona", "hola"});
         QTest::newRow("option without value") << QStringList({"--voice"});
     }
     void badArgumentsAreRefused()
@@ -94,6 +97,50 @@ private slots:
         QVERIFY2(monitor.LastSoundMs() <= returnedAt + SinkMonitor::kLatencyMs,
                  qPrintable(QStringLiteral("sound %1 ms after say returned").arg(monitor.LastSoundMs() - returnedAt)));
         QCOMPARE(Settings(), before);
+    }
+
+    // As a user calls it in a Catalan session: the voice by the name the list shows, in
+    // any case, or by a language code.
+    void voicesAreChosenByName_data()
+    {
+        QTest::addColumn<QString>("voice");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ona by her name") << QStringLiteral("UPCTV - Dona - Català") << "Hola, bon dia a tothom.";
+        QTest::newRow("any case") << QStringLiteral("upctv - mujer - español") << "Buenos días a todos.";
+        QTest::newRow("espeak-ng by its name") << VoiceCatalog::EspeakVoices().at(
+            VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"))).description << "Hola, bon dia.";
+        QTest::newRow("a language code") << QStringLiteral("es") << "Buenos días.";
+    }
+    void voicesAreChosenByName()
+    {
+        QFETCH(QString, voice);
+        QFETCH(QString, text);
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        QProcess tool;
+        tool.setProcessEnvironment(CommaDecimalSession::Environment());
+        tool.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", {"say", "--voice", voice, text});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        monitor.Listen(500);
+        QVERIFY2(monitor.SoundMs() >= 300, qPrintable(QStringLiteral("heard %1 ms").arg(monitor.SoundMs())));
+    }
+
+    // A festival that makes nothing of the sentence: say fails and says so.
+    void aSentenceFestivalRejectsIsNotHeard()
+    {
+        const QString fake = m_dir.filePath(QStringLiteral("rebutja"));
+        QVERIFY(QDir().mkpath(fake));
+        WriteFile(fake + QStringLiteral("/festival"), RejectingFestivalScript());
+        QVERIFY(QFile::setPermissions(fake + QStringLiteral("/festival"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QProcess tool;
+        QProcessEnvironment environment = CommaDecimalSession::Environment();
+        environment.insert(QStringLiteral("PATH"), fake + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+        tool.setProcessEnvironment(environment);
+        tool.start(QCoreApplication::applicationDirPath() + "/tolvanet-tool", {"say", "--voice", "UPCTV - Dona - Català", "Hola"});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY2(tool.readAllStandardError().contains("nothing was heard"), "the reason goes to standard error");
     }
 
     // Without a sound server nothing hangs, and the user is told nothing was heard.

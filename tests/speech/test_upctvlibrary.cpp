@@ -4,15 +4,50 @@
 #include "engines/UpctvLoader.h"
 #include "export/AudioExportProtocol.h"
 #include "speech/SpeakPreparation.h"
+#include "tests/common/CommaDecimalSession.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <signal.h>
 #include <unistd.h>
+
+namespace {
+
+// The real library behind the speech controller, as the editor speaks with it.
+struct RealLibrarySpeech
+{
+    explicit RealLibrarySpeech(const QString &settingsFile) : settings(settingsFile) {}
+    static SpeechEngineSet Only(UpctvEngine *upctv)
+    {
+        SpeechEngineSet engines;
+        engines.upctv = upctv;
+        return engines;
+    }
+    DlopenUpctvLibrary library{{QStringLiteral(UPCTV_LIBRARY)}};
+    SettingsStore settings;
+    UpctvEngine voices{&library, nullptr, SpeakPreparation::UpctvLibraryText};
+    SpeechEngineSet engines = Only(&voices);
+    SpeechController controller{settings, engines, nullptr};
+};
+
+// Ends the festival processes this test's threads started, as if they had died.
+void KillOurFestivals()
+{
+    for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile list(QStringLiteral("/proc/self/task/%1/children").arg(task));
+        if (list.open(QIODevice::ReadOnly))
+            for (const QByteArray &pid : list.readAll().split(' '))
+                if (pid.trimmed().toInt() > 0)
+                    kill(pid.trimmed().toInt(), SIGKILL);
+    }
+}
+
+} // namespace
 
 class TestUpctvLibrary : public QObject
 {
@@ -265,6 +300,59 @@ private slots:
         QCOMPARE(controller.VoiceEntries().size(), 4);
         QCOMPARE(missing.count(), 1);
         QVERIFY(missing.first().contains(QStringLiteral("festival festival-ca festvox-ca-ona-hts")));
+    }
+
+    // Our users' sessions write numbers with a comma; ona is heard there at every rate,
+    // her words told; and a sentence festival makes nothing of is a failure, never a
+    // silent success.
+    void onaSpeaksInACommaDecimalSession_data()
+    {
+        QTest::addColumn<QByteArray>("session");
+        QTest::newRow("Catalan") << QByteArray("ca_ES.UTF-8");
+        QTest::newRow("Spanish") << QByteArray("es_ES.UTF-8");
+    }
+    void onaSpeaksInACommaDecimalSession()
+    {
+        QFETCH(QByteArray, session);
+        CommaDecimalSession comma(session.constData());
+        QVERIFY2(comma.Active(), "the session's locale is not generated (scripts/install-deps.sh --tests does it)");
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        RealLibrarySpeech speech(m_dir.filePath(QStringLiteral("tolvanet.ini")));
+        SpeechController &controller = speech.controller;
+        QSignalSpy words(&controller, &SpeechController::wordHeard);
+        QSignalSpy failures(&controller, &SpeechController::speechFailed);
+        controller.SetUp();
+        controller.SetSelectedIndex(1);
+        controller.SelectVoice();
+        for (const int rate : {0, 3}) {
+            controller.SetRatePosition(rate);
+            controller.SetSpeechRate();
+            monitor.Clear();
+            words.clear();
+            QVERIFY2(controller.SpeakTextAndWait(QStringLiteral("Hola, bon dia a tothom.")), qPrintable(QString::number(rate)));
+            monitor.WaitForSilence(2000, 20000);
+            QVERIFY2(monitor.SoundMs() > 700, qPrintable(QStringLiteral("rate %1: %2 ms").arg(rate).arg(monitor.SoundMs())));
+            QVERIFY2(words.size() >= 4, qPrintable(QStringLiteral("rate %1: %2 words").arg(rate).arg(words.size())));
+        }
+        QCOMPARE(failures.size(), 0);
+
+        const QString fake = m_dir.filePath(QStringLiteral("rebutja"));
+        QVERIFY(QDir().mkpath(fake));
+        QFile script(fake + QStringLiteral("/festival"));
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write(RejectingFestivalScript()) > 0);
+        script.close();
+        QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", fake.toLocal8Bit() + ':' + path);
+        // Our resident festival ends, so that the next reading starts the one that rejects.
+        KillOurFestivals();
+        controller.SpeakTextAndWait(QStringLiteral("Bona nit."));
+        failures.clear();
+        QVERIFY(!controller.SpeakTextAndWait(QStringLiteral("Bona nit a tothom.")));
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures.first().at(1).value<SpeechFailure>(), SpeechFailure::NotHeard);
     }
 };
 
