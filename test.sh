@@ -2,6 +2,10 @@
 # Sets up what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs the whole test suite and the fuzzers: ./test.sh
 # Arguments go to ctest and leave the fuzzers out: ./test.sh -R speech
+# The tests labelled session-locale run again in a Catalan and a Spanish session (decimal
+# comma); TOLVANET_SESSIONS names other sessions, or none: TOLVANET_SESSIONS= ./test.sh
+# TOLVANET_BUILD_TYPE=RelWithDebInfo tests the build users run (run.sh's, the package's),
+# without sanitizers, in build-release.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh --tests
@@ -28,11 +32,29 @@ stop_sound() {
 }
 trap stop_sound EXIT
 scripts/sound-server.sh start "${TOLVANET_SOUND_SERVER:-pulseaudio}"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANET_SANITIZE=ON -DTOLVANET_BENCHMARKS=OFF >/dev/null
-cmake --build build-test
+build_type="${TOLVANET_BUILD_TYPE:-Debug}"
+if [ "$build_type" = Debug ]; then
+  build=build-test
+  options=(-DCMAKE_BUILD_TYPE=Debug -DTOLVANET_SANITIZE=ON)
+else
+  build=build-release
+  options=(-DCMAKE_BUILD_TYPE="$build_type" -DTOLVANET_SANITIZE=OFF)
+fi
+cmake -S . -B "$build" -G Ninja "${options[@]}" -DTOLVANET_BENCHMARKS=OFF \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >/dev/null
+cmake --build "$build"
 # libspeechd looks through its voice list with strstr, which the sanitizer makes
 # quadratic: espeak-ng's thousands of voices would take minutes.
 export ASAN_OPTIONS=detect_leaks=0:intercept_strstr=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-test --output-on-failure -j2 "$@"
-[ $# -gt 0 ] || scripts/run-fuzzers.sh
+status=0
+ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?
+# Our users' sessions write their numbers with a comma: speech, export, reading and the
+# tool must work there as in the C locale.
+for session in ${TOLVANET_SESSIONS-ca_ES.UTF-8 es_ES.UTF-8}; do
+  echo "Tests in the session $session"
+  env -u LC_ALL -u LC_NUMERIC -u LANGUAGE LANG="$session" \
+    ctest --test-dir "$build" --output-on-failure -j2 -L session-locale "$@" || status=$?
+done
+[ "$status" -eq 0 ] || exit "$status"
+[ $# -gt 0 ] || [ "$build_type" != Debug ] || scripts/run-fuzzers.sh
