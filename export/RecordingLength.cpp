@@ -48,9 +48,11 @@ std::optional<qint64> WavSoundMs(const QString &path)
 
 qint64 ShortestMsFor(const QString &text)
 {
+    // Letters of the Latin script and digits, which every voice of ours says; a text of
+    // other scripts or symbols alone may rightly be a silent recording.
     qint64 sayable = 0;
     for (const QChar c : text)
-        if (c.isLetterOrNumber())
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c.isLetter() && c.script() == QChar::Script_Latin))
             ++sayable;
     return sayable * 1000 / kMostCharactersPerSecond;
 }

@@ -13,7 +13,7 @@ namespace RecordingLength {
 std::optional<qint64> WavSoundMs(const QString &path);
 
 // The shortest recording that can hold what the text says, in milliseconds: no voice
-// says a hundred letters or digits in a second, at any rate.
+// says a hundred Latin letters or digits in a second, at any rate.
 qint64 ShortestMsFor(const QString &text);
 
 // Empty when the WAV file at path is long enough for the text; else why not, in the

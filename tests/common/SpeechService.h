@@ -49,7 +49,8 @@ public:
             return QStringLiteral("speech-dispatcher cannot be started");
         QElapsedTimer clock;
         clock.start();
-        while (!QFile::exists(socket) && clock.elapsed() < 5000)
+        // It loads its modules before it listens: seconds on a busy machine.
+        while (!QFile::exists(socket) && clock.elapsed() < 30000)
             m_server.waitForFinished(50);
         if (!QFile::exists(socket))
             return QStringLiteral("speech-dispatcher does not listen");
