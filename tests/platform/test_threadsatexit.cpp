@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -16,6 +17,15 @@ namespace {
 std::atomic<int> g_ended{0};
 std::atomic<bool> g_stuckStarted{false};
 std::atomic<bool> g_delivered{false};
+
+// An application object of the test's own, which the test destroys.
+std::unique_ptr<QCoreApplication> MakeApplication()
+{
+    static int argc = 1;
+    static char name[] = "test_threadsatexit";
+    static char *argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
 
 } // namespace
 
@@ -28,15 +38,12 @@ private slots:
     {
         g_ended = 0;
         {
-            int argc = 1;
-            char name[] = "test_threadsatexit";
-            char *argv[] = {name, nullptr};
-            QCoreApplication application(argc, argv);
+            const std::unique_ptr<QCoreApplication> application = MakeApplication();
             RunInBackground<int>([] {
                 std::this_thread::sleep_for(300ms);
                 ++g_ended;
                 return 1;
-            }, &application, [](int) { g_delivered = true; });
+            }, application.get(), [](int) { g_delivered = true; });
             WorkerThread worker(QStringLiteral("stuck engine"));
             worker.Post([] {
                 g_stuckStarted = true;
@@ -64,19 +71,16 @@ private slots:
     void aSecondApplicationIsWatchedToo()
     {
         g_ended = 0;
-        int argc = 1;
-        char name[] = "test_threadsatexit";
-        char *argv[] = {name, nullptr};
         {
-            QCoreApplication application(argc, argv);
+            const std::unique_ptr<QCoreApplication> application = MakeApplication();
             bool delivered = false;
-            RunInBackground<int>([] { return 7; }, &application, [&delivered](int value) { delivered = value == 7; });
+            RunInBackground<int>([] { return 7; }, application.get(), [&delivered](int value) { delivered = value == 7; });
             QTRY_VERIFY(delivered);
             RunInBackground<int>([] {
                 std::this_thread::sleep_for(200ms);
                 ++g_ended;
                 return 0;
-            }, &application, [](int) {});
+            }, application.get(), [](int) {});
         }
         QCOMPARE(g_ended.load(), 1);
     }
