@@ -197,9 +197,9 @@ static struct FestivalChild *TakeFestival(atomic_int *cancel)
     g_resident = NULL;
     ++g_festivalsOut;
     pthread_mutex_unlock(&g_festivalMutex);
-    if (child || *cancel)
+    if (child)
         return child;
-    child = calloc(1, sizeof *child);
+    child = *cancel ? NULL : calloc(1, sizeof *child);
     if (child && StartWarm(child, cancel) != 0) {
         free(child);
         child = NULL;
