@@ -32,8 +32,12 @@ struct Figures
 
 // Starts a reading, waits until festival runs (and a moment more, for it to be waited
 // on), and times the stop.
-Figures TimeStops(DlopenUpctvLibrary &library, const QString &starts)
+Figures TimeStops(DlopenUpctvLibrary &library, const QString &starts, const QString &modeFile, const char *mode)
 {
+    QFile chosen(modeFile);
+    if (chosen.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        chosen.write(mode);
+    chosen.close();
     Figures figures;
     for (int run = 0; run < kRuns; ++run) {
         const qint64 before = LineCount(starts);
@@ -82,16 +86,17 @@ int main(int argc, char **argv)
     qputenv("PATH", folder.filePath(QStringLiteral("bin")).toLocal8Bit() + ':' + qgetenv("PATH"));
     const QString starts = folder.filePath(QStringLiteral("starts"));
     qputenv("TOLVANET_FAKE_FESTIVAL_STARTS", starts.toLocal8Bit());
+    // The stand-in reads what to do from a file, set before the library starts threads.
+    const QString modeFile = folder.filePath(QStringLiteral("mode"));
+    qputenv("TOLVANET_FAKE_FESTIVAL", modeFile.toLocal8Bit());
     DlopenUpctvLibrary library({programs + QStringLiteral("/libupctv.so")});
     if (!library.Load() || !library.SetLanguage(99) || !library.SetSpeaker(2) || library.SynthesizerMissing()) {
         std::fprintf(stderr, "bench_ona_stop: libupctv.so or festival's ona voice is missing\n");
         return 1;
     }
     std::printf("Stopping ona (%d readings each)\n", kRuns);
-    qputenv("TOLVANET_FAKE_FESTIVAL", "slowstart");
-    Report("festival slow to start", TimeStops(library, starts));
-    qputenv("TOLVANET_FAKE_FESTIVAL", "mute");
-    Report("festival never answers", TimeStops(library, starts));
+    Report("festival slow to start", TimeStops(library, starts, modeFile, "slowstart"));
+    Report("festival never answers", TimeStops(library, starts, modeFile, "mute"));
     QElapsedTimer unload;
     unload.start();
     library.Unload();

@@ -1,5 +1,7 @@
 /* A stand-in for festival, put first on the PATH by the tests. It answers the library's
- * requests the way TOLVANET_FAKE_FESTIVAL asks:
+ * requests the way the file TOLVANET_FAKE_FESTIVAL names asks (a file, so that a test
+ * changes it without touching the environment while the library's threads start
+ * children):
  *   speak      a half-second tone for every request (also when unset)
  *   hugechunk  a wave whose data chunk claims nearly 4 GB it does not hold
  *   slowstart  never says that the voice is ready
@@ -83,8 +85,15 @@ static void WriteWave(const char *name, int huge)
 
 int main(void)
 {
-    const char *mode = getenv("TOLVANET_FAKE_FESTIVAL");
-    mode = mode ? mode : "speak";
+    char mode[32] = "speak";
+    const char *modeFile = getenv("TOLVANET_FAKE_FESTIVAL");
+    FILE *chosen = modeFile ? fopen(modeFile, "r") : NULL;
+    if (chosen) {
+        if (!fgets(mode, sizeof mode, chosen))
+            strcpy(mode, "speak");
+        mode[strcspn(mode, "\n")] = 0;
+        fclose(chosen);
+    }
     char pid[32];
     snprintf(pid, sizeof pid, "%d\n", (int)getpid());
     Note("TOLVANET_FAKE_FESTIVAL_STARTS", pid);

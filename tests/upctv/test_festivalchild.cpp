@@ -30,6 +30,14 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_path;
     QString Starts() const { return m_dir.filePath(QStringLiteral("starts")); }
+    QString SignalsFile() const { return m_dir.filePath(QStringLiteral("signals")); }
+    // What the stand-in festivals started from now on do.
+    void FestivalDoes(const QByteArray &mode)
+    {
+        QFile file(m_dir.filePath(QStringLiteral("mode")));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(mode);
+    }
 
     // ona chosen in the real library, with festival being the stand-in.
     void ChooseOna(DlopenUpctvLibrary &library)
@@ -62,13 +70,17 @@ private slots:
         QVERIFY(QFile::link(QStringLiteral(FAKE_FESTIVAL), m_dir.filePath(QStringLiteral("bin/festival"))));
         m_path = qgetenv("PATH");
         qputenv("PATH", m_dir.filePath(QStringLiteral("bin")).toLocal8Bit() + ':' + m_path);
+        // The environment is set once, before the library's threads start children.
         qputenv("TOLVANET_FAKE_FESTIVAL_STARTS", Starts().toLocal8Bit());
+        qputenv("TOLVANET_FAKE_FESTIVAL", m_dir.filePath(QStringLiteral("mode")).toLocal8Bit());
+        qputenv("TOLVANET_FAKE_FESTIVAL_SIGNALS", SignalsFile().toLocal8Bit());
     }
     void cleanupTestCase() { qputenv("PATH", m_path); }
     void init()
     {
         QFile::remove(Starts());
-        qputenv("TOLVANET_FAKE_FESTIVAL", "speak");
+        QFile::remove(SignalsFile());
+        FestivalDoes("speak");
     }
 
     // A data chunk that claims nearly 4 GB wrapped the buffer's size and was read past
@@ -78,7 +90,7 @@ private slots:
     {
         SinkMonitor monitor;
         START_LISTENING(monitor);
-        qputenv("TOLVANET_FAKE_FESTIVAL", "hugechunk");
+        FestivalDoes("hugechunk");
         DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
         ChooseOna(library);
         QVERIFY(library.Read("Bon dia."));
@@ -93,7 +105,7 @@ private slots:
         const QByteArray wave = m_dir.filePath(QStringLiteral("out.wav")).toLocal8Bit();
         QCOMPARE(render("kal_diphone", "Bon dia.", wave.constData(), nullptr, nullptr, nullptr), -1);
 
-        qputenv("TOLVANET_FAKE_FESTIVAL", "speak");
+        FestivalDoes("speak");
         QCOMPARE(render("kal_diphone", "Bon dia.", wave.constData(), nullptr, nullptr, nullptr), 0);
         QCOMPARE(QFileInfo(QString::fromLocal8Bit(wave)).size(), 44 + 16000);
         dlclose(handle);
@@ -108,14 +120,12 @@ private slots:
     // The library's threads block SIGPIPE; festival itself starts as from a shell.
     void festivalStartsWithNoSignalBlockedOrIgnored()
     {
-        const QString signalsFile = m_dir.filePath(QStringLiteral("signals"));
-        qputenv("TOLVANET_FAKE_FESTIVAL_SIGNALS", signalsFile.toLocal8Bit());
+        const QString signalsFile = SignalsFile();
         DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
         ChooseOna(library);
         QVERIFY(library.Read("Hola."));
         QTRY_VERIFY(QFileInfo(signalsFile).size() > 0);
         library.Unload();
-        qunsetenv("TOLVANET_FAKE_FESTIVAL_SIGNALS");
         QFile file(signalsFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray masks = file.readAll();
@@ -137,7 +147,7 @@ private slots:
         QFETCH(QByteArray, mode);
         SinkMonitor monitor;
         START_LISTENING(monitor);
-        qputenv("TOLVANET_FAKE_FESTIVAL", mode);
+        FestivalDoes(mode);
         DlopenUpctvLibrary library({QStringLiteral(UPCTV_LIBRARY)});
         ChooseOna(library);
         // First while the festival started ahead of the reading is awaited, then while the
@@ -156,7 +166,7 @@ private slots:
             QCOMPARE(library.Status(0), std::optional<int>(0));
         }
 
-        qputenv("TOLVANET_FAKE_FESTIVAL", "speak");
+        FestivalDoes("speak");
         monitor.Clear();
         QVERIFY(library.Read("Bona nit."));
         QTRY_COMPARE_WITH_TIMEOUT(library.Status(0), std::optional<int>(0), 8000);
