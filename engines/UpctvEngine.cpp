@@ -51,10 +51,11 @@ void UpctvEngine::Close()
         m_library->Unload();
 }
 
-void UpctvEngine::Reload()
+bool UpctvEngine::Reload()
 {
     m_library->Unload();
-    Load();
+    m_loaded = Load();
+    return m_loaded;
 }
 
 int UpctvEngine::VoiceCount()
@@ -78,7 +79,11 @@ bool UpctvEngine::SelectVoice(int index)
         return true;
     const VoiceCatalog::UpctvEntry &row = VoiceCatalog::kUpctvEntries[size_t(index)];
     m_library->Stop();
-    Reload();
+    // A library that does not load again has no voices until it does.
+    if (!Reload()) {
+        m_currentVoice = -1;
+        return Fail(SpeechFailure::NoVoice);
+    }
     m_library->SetLanguage(VoiceCatalog::UpctvLanguageCode(QString::fromUtf8(row.languageName)));
     m_library->SetSpeaker(row.speaker);
     m_currentVoice = index;

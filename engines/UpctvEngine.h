@@ -52,7 +52,7 @@ public:
 private:
     bool Fail(SpeechFailure reason, const QString &message = {});
     bool Load();
-    void Reload();
+    bool Reload();
     void StartWindowTimer();
     void WaitWhileSpeaking(int pollMs);
     // Tells the word the library says is being heard, when it is a new one.

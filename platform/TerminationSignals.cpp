@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,8 +17,12 @@ void OnSignal(int signalNumber)
     const int fd = g_writeEnd;
     if (fd < 0)
         return;
+    // The code the signal interrupted may be about to read errno: a full pipe must not
+    // change it under that code.
+    const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+    errno = savedErrno;
 }
 
 constexpr int kWatched[] = {SIGTERM, SIGHUP};

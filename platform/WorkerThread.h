@@ -26,6 +26,23 @@ class QThread;
 // Either way a job owns everything it touches (copies and shared pointers, never a
 // reference to the caller's stack or to the engine object), so a job that overruns
 // its caller's time limit can finish later without harm.
+//
+// No thread outlives the application object unnoticed: when it is destroyed, the
+// one-shot jobs and the worker threads given up on are waited for (a few seconds at
+// most) and joined. One still stuck after that holds only what it owns and never
+// reaches the application again.
+namespace ThreadsAtExit {
+// Runs job on a thread of its own, joined once it has ended (at the latest when the
+// application object is destroyed).
+void Start(std::function<void()> job);
+// Runs deliver unless the application object is gone or going; true when it ran.
+bool WhileApplicationLives(const std::function<void()> &deliver);
+// A worker thread that did not end in time: waited for and deleted at exit.
+void Abandon(QThread *thread);
+// Joins what has ended and waits at most limit for the rest; how many are still
+// running. The application object's destructor calls it.
+int Finish(std::chrono::milliseconds limit);
+} // namespace ThreadsAtExit
 
 // The result of one job, handed from the thread that runs it to the one that waits.
 template <typename R>
@@ -76,8 +93,8 @@ public:
     // The object that lives on the thread.
     QObject *Context() const { return m_context; }
     // Ends the thread once its current job returns, waiting at most limit. A thread
-    // stuck in a call that never returns is abandoned: it ends whenever it can, and
-    // false is returned.
+    // stuck in a call that never returns is abandoned: it ends whenever it can (and is
+    // waited for when the application ends), and false is returned.
     bool Stop(std::chrono::milliseconds limit);
 
 private:
@@ -91,7 +108,7 @@ template <typename R>
 std::optional<R> RunWithTimeLimit(std::function<R()> job, std::chrono::milliseconds limit)
 {
     auto result = std::make_shared<JobResult<R>>();
-    std::thread([result, job = std::move(job)] { result->Set(job()); }).detach();
+    ThreadsAtExit::Start([result, job = std::move(job)] { result->Set(job()); });
     return result->Wait(limit);
 }
 
@@ -101,11 +118,13 @@ template <typename R>
 void RunInBackground(std::function<R()> job, QObject *context, std::function<void(R)> done)
 {
     QPointer<QObject> guard(context);
-    std::thread([job = std::move(job), guard, done = std::move(done)] {
+    ThreadsAtExit::Start([job = std::move(job), guard, done = std::move(done)] {
         R result = job();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [guard, done, result]() mutable {
-            if (guard)
-                done(std::move(result));
-        }, Qt::QueuedConnection);
-    }).detach();
+        ThreadsAtExit::WhileApplicationLives([&] {
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [guard, done, result]() mutable {
+                if (guard)
+                    done(std::move(result));
+            }, Qt::QueuedConnection);
+        });
+    });
 }

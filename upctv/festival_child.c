@@ -122,7 +122,7 @@ static int WriteAll(int fd, const char *bytes, size_t length)
 
 /* The next answer line, without its line break, in child->line. 1 with a line, 0 when
  * cancelled, -1 when the child ended or the deadline passed. */
-static int ReadLine(struct FestivalChild *child, long long deadline, volatile int *cancel)
+static int ReadLine(struct FestivalChild *child, long long deadline, atomic_int *cancel)
 {
     for (;;) {
         char *newline = memchr(child->line, '\n', child->lineLength);
@@ -132,7 +132,7 @@ static int ReadLine(struct FestivalChild *child, long long deadline, volatile in
         }
         if (child->lineLength >= sizeof child->line - 1)
             child->lineLength = 0; /* a line too long for us is dropped */
-        if (cancel && *cancel)
+        if (cancel && atomic_load(cancel))
             return 0;
         const long long left = deadline - NowMs();
         if (left <= 0)
@@ -203,6 +203,11 @@ int FestivalStart(struct FestivalChild *child)
 
 int FestivalStartVoice(struct FestivalChild *child, const char *voice)
 {
+    return FestivalStartCancellable(child, voice, NULL);
+}
+
+int FestivalStartCancellable(struct FestivalChild *child, const char *voice, atomic_int *cancel)
+{
     memset(child, 0, sizeof *child);
     child->input = child->output = -1;
     if (voice ? !OnPath("festival") || !FestivalVoiceNameUsable(voice) : !FestivalInstalled())
@@ -238,7 +243,7 @@ int FestivalStartVoice(struct FestivalChild *child, const char *voice)
         return FestivalEnd(child), -1;
     const long long deadline = NowMs() + kStartMs;
     for (;;) {
-        if (ReadLine(child, deadline, NULL) != 1)
+        if (ReadLine(child, deadline, cancel) != 1)
             return FestivalEnd(child), -1;
         const int ready = strcmp(child->line, "READY") == 0;
         const int noVoice = strcmp(child->line, "NOVOICE") == 0;
@@ -278,37 +283,58 @@ static unsigned ReadLe(const unsigned char *bytes, int size)
     return value;
 }
 
-/* The samples of a 16-bit mono RIFF file. */
+/* The most samples a sentence can give: an hour at 48 kHz, far past any sentence. */
+enum { kLargestWaveBytes = 48000 * 2 * 3600, kLowestRate = 1000, kHighestRate = 192000 };
+enum { kWaveMissing = -1, kWaveMalformed = -2 };
+
+/* The samples of a 16-bit mono RIFF file. Every size in it is checked against what is
+ * left of the file before it is used: a file that claims more is malformed. */
 static int ReadWave(const char *fileName, struct FestivalSynthesis *result)
 {
     FILE *file = fopen(fileName, "rb");
     if (!file)
-        return -1;
+        return kWaveMissing;
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0 || status.st_size < 0) {
+        fclose(file);
+        return kWaveMissing;
+    }
+    const unsigned long long length = (unsigned long long)status.st_size;
+    unsigned long long at = 12;
     unsigned char header[12];
     int ok = fread(header, 1, 12, file) == 12 && memcmp(header, "RIFF", 4) == 0 && memcmp(header + 8, "WAVE", 4) == 0;
     while (ok) {
         unsigned char chunk[8];
         if (fread(chunk, 1, 8, file) != 8)
             break;
+        at += 8;
         const unsigned size = ReadLe(chunk + 4, 4);
+        if (size > length - at) {
+            ok = 0;
+            break;
+        }
         if (memcmp(chunk, "fmt ", 4) == 0 && size >= 16) {
             unsigned char format[16];
             ok = fread(format, 1, 16, file) == 16 && ReadLe(format + 2, 2) == 1 && ReadLe(format + 14, 2) == 16;
-            result->sampleRate = (int)ReadLe(format + 4, 4);
+            const unsigned rate = ReadLe(format + 4, 4);
+            ok = ok && rate >= kLowestRate && rate <= kHighestRate;
+            result->sampleRate = ok ? (int)rate : 0;
             if (ok && size > 16)
                 ok = fseek(file, (long)(size - 16), SEEK_CUR) == 0;
         } else if (memcmp(chunk, "data", 4) == 0) {
-            result->samples = malloc(size + 2);
-            ok = result->samples && fread(result->samples, 1, size, file) == size && result->sampleRate > 0;
-            result->sampleCount = size / 2;
+            ok = size <= kLargestWaveBytes && result->sampleRate > 0;
+            result->samples = ok ? malloc((size_t)size + 2) : NULL;
+            ok = result->samples && fread(result->samples, 1, size, file) == size;
+            result->sampleCount = ok ? size / 2 : 0;
             fclose(file);
-            return ok ? 0 : -1;
+            return ok ? 0 : kWaveMalformed;
         } else {
             ok = fseek(file, (long)size + (size & 1), SEEK_CUR) == 0;
         }
+        at += size + (size & 1);
     }
     fclose(file);
-    return -1;
+    return kWaveMalformed;
 }
 
 static void AddToken(struct FestivalSynthesis *result, const char *line)
@@ -341,7 +367,7 @@ void FestivalSynthesisFree(struct FestivalSynthesis *result)
 }
 
 int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t length, double speed,
-                       volatile int *cancel, struct FestivalSynthesis *result)
+                       atomic_int *cancel, struct FestivalSynthesis *result)
 {
     memset(result, 0, sizeof *result);
     if (child->pid <= 0 || !SchemeNumbers())
@@ -349,7 +375,9 @@ int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t len
     /* An abandoned answer is read to its end first: festival answers in order. */
     const long long drainDeadline = NowMs() + kAnswerMs;
     while (child->pendingAnswers > 0) {
-        const int got = ReadLine(child, drainDeadline, NULL);
+        const int got = ReadLine(child, drainDeadline, cancel);
+        if (got == 0)
+            return 0;
         if (got != 1)
             return FestivalEnd(child), -1;
         if (strcmp(child->line, "END") == 0)
@@ -400,8 +428,16 @@ int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t len
         DropLine(child);
     }
     /* Our callers send only sentences with something to say: festival's error, or a
-     * request it could not read, leaves no recording, and that is no silence to play. */
-    const int rejected = failed || ReadWave(wave, result) != 0;
+     * request it could not read, leaves no recording, and that is no silence to play;
+     * a wave that is there but cannot be what it claims is a failed sentence too, and
+     * that festival is ended. */
+    const int read = failed ? kWaveMissing : ReadWave(wave, result);
+    if (read == kWaveMalformed) {
+        FestivalSynthesisFree(result);
+        unlink(wave);
+        return FestivalEnd(child), -1;
+    }
+    const int rejected = read != 0;
     if (rejected)
         FestivalSynthesisFree(result);
     unlink(wave);

@@ -3,6 +3,7 @@
 #ifndef FESTIVAL_CHILD_H
 #define FESTIVAL_CHILD_H
 
+#include <stdatomic.h>
 #include <stddef.h>
 #include <sys/types.h>
 
@@ -49,14 +50,18 @@ int FestivalVoiceNameUsable(const char *voice);
 /* FestivalStart with another festival voice by its name ("kal_diphone"); NULL is ona. The
  * speed of FestivalSynthesize then stretches the voice's durations. */
 int FestivalStartVoice(struct FestivalChild *child, const char *voice);
+/* FestivalStartVoice that gives up, with the child ended, once *cancel is non-zero. */
+int FestivalStartCancellable(struct FestivalChild *child, const char *voice, atomic_int *cancel);
 int FestivalRunning(const struct FestivalChild *child);
 void FestivalEnd(struct FestivalChild *child);
 /* Synthesizes an ISO-8859-15 text at a speed factor (1 is normal). *cancel, when it
- * becomes non-zero, abandons the wait (the answer is read and dropped later). 0 on
- * success; -1 on a failure that ended the child (it died or never answered); -2 when
- * festival, still running, made no recording of the text (it rejected the request). */
+ * becomes non-zero, abandons the wait (the answer is read and dropped later; one still
+ * being read from an earlier request stays pending too). 0 on success or when cancelled,
+ * with nothing made; -1 on a failure that ended the child (it died, never answered or
+ * wrote a wave that cannot be what it claims); -2 when festival, still running, made no
+ * recording of the text (it rejected the request).
 int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t length, double speed,
-                       volatile int *cancel, struct FestivalSynthesis *result);
+                       atomic_int *cancel, struct FestivalSynthesis *result);
 void FestivalSynthesisFree(struct FestivalSynthesis *result);
 
 #endif

@@ -32,7 +32,7 @@ struct Render
     size_t count, next;
     size_t alive; /* renderers still taking sentences */
     double speed;
-    volatile int cancel;
+    atomic_int cancel;
     const char *voice; /* festival's name of the voice; NULL for ona */
 };
 
@@ -41,7 +41,7 @@ static void *RenderThread(void *argument)
     struct Render *render = argument;
     FestivalIgnoreBrokenPipe();
     struct FestivalChild child;
-    int started = FestivalStartVoice(&child, render->voice) == 0;
+    int started = FestivalStartCancellable(&child, render->voice, &render->cancel) == 0;
     /* A festival that cannot be started, or never answers, takes no sentence: the others
      * render them, and with none left the rendering fails at once. */
     while (started) {
@@ -56,7 +56,7 @@ static void *RenderThread(void *argument)
          * rejected it would reject it again. */
         for (int attempt = 0; attempt < 2 && result == -1 && !render->cancel; ++attempt) {
             if (!started)
-                started = FestivalStartVoice(&child, render->voice) == 0;
+                started = FestivalStartCancellable(&child, render->voice, &render->cancel) == 0;
             if (started)
                 result = FestivalSynthesize(&child, render->text->bytes + piece->begin, piece->end - piece->begin,
                                             render->speed, &render->cancel, &piece->made);

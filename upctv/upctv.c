@@ -10,6 +10,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdio.h>
@@ -26,48 +27,100 @@ static pthread_mutex_t g_mutex = PTHREAD_MUTEX_INITIALIZER;
 static int g_language = CATALAN;
 static int g_speaker = 0;
 static int g_speed = 100;
+/* The espeak-ng child's state, which its watcher keeps: the watcher takes only this
+ * lock, so that a caller holding g_mutex may wait for it. A status question reads it. */
+static pthread_mutex_t g_childMutex = PTHREAD_MUTEX_INITIALIZER;
 static pid_t g_child = 0;
 static int g_failed = 0; /* the last reading ended without being heard */
-static int g_errors = -1; /* what the child says on its error output */
-/* The thread that writes the text to the child. It runs code of this library, so it
- * is joined before the child is forgotten: never left running when the library is
- * unloaded. */
-static pthread_t g_feeder;
-static int g_feeding = 0;
+static int g_paused = 0;
+static struct timespec g_deadline;
+/* The thread that watches the child (it reaps it, ends it when it overruns and joins
+ * the thread that feeds it), joined before the next child starts and at unloading:
+ * never left running when the library goes away. Guarded by g_mutex. */
+static pthread_t g_watcher;
+static int g_watching = 0;
 
-/* Needs the lock held; the child has ended or been killed, so the writes end. */
-static void JoinFeederLocked(void)
+struct Watch
 {
-    if (!g_feeding)
-        return;
-    pthread_join(g_feeder, NULL);
-    g_feeding = 0;
+    pid_t pid;
+    int errors; /* what the child says on its error output */
+    pthread_t feeder;
+    int feeding;
+};
+
+/* What is left on the child's error output; non-zero when it said anything. */
+static int ReadErrors(int *errors)
+{
+    int said = 0;
+    char buffer[4096];
+    ssize_t n;
+    while (*errors >= 0 && (n = read(*errors, buffer, sizeof buffer)) != 0) {
+        if (n > 0) {
+            said = 1;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN)
+            return said;
+        break;
+    }
+    if (*errors >= 0)
+        close(*errors);
+    *errors = -1;
+    return said;
 }
 
 /* espeak-ng ends with status 0 even when it could open no sound device; it only says
- * so on its error output, which is read here. Needs the lock held. */
-static void ReadChildErrorsLocked(void)
+ * so on its error output. A child that never ends (a sound system that hangs) is ended
+ * at its deadline, unless paused. */
+static void *WatchChild(void *argument)
 {
-    if (g_errors < 0)
-        return;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(g_errors, buffer, sizeof buffer)) > 0)
-        g_failed = 1;
-    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-        close(g_errors);
-        g_errors = -1;
+    struct Watch watch = *(struct Watch *)argument;
+    free(argument);
+    int complained = 0, overdue = 0, lost = 0;
+    siginfo_t ended;
+    for (;;) {
+        memset(&ended, 0, sizeof ended);
+        /* Seen ended but not reaped yet, so that its number is not reused while a stop
+         * may still send it a signal. */
+        if (waitid(P_PID, (id_t)watch.pid, &ended, WEXITED | WNOHANG | WNOWAIT) != 0) {
+            if (errno == EINTR)
+                continue;
+            lost = 1;
+            break;
+        }
+        if (ended.si_pid == watch.pid)
+            break;
+        struct pollfd wait = {watch.errors, POLLIN, 0};
+        if (poll(&wait, 1, 50) > 0)
+            complained |= ReadErrors(&watch.errors);
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        pthread_mutex_lock(&g_childMutex);
+        if (g_child == watch.pid && !g_paused && now.tv_sec > g_deadline.tv_sec && !overdue) {
+            overdue = 1;
+            kill(watch.pid, SIGKILL);
+        }
+        pthread_mutex_unlock(&g_childMutex);
     }
+    complained |= ReadErrors(&watch.errors);
+    const int exitedWell = lost || (ended.si_code == CLD_EXITED && ended.si_status == 0);
+    pthread_mutex_lock(&g_childMutex);
+    if (g_child == watch.pid) {
+        /* espeak-ng fails when no sound device can be opened; one ended for overrunning
+         * was heard. */
+        g_failed = !overdue && (complained || !exitedWell);
+        g_child = 0;
+    }
+    pthread_mutex_unlock(&g_childMutex);
+    while (!lost && waitpid(watch.pid, NULL, 0) < 0 && errno == EINTR) {
+    }
+    /* The child has ended, so the feeder's writes end. */
+    if (watch.feeding)
+        pthread_join(watch.feeder, NULL);
+    return NULL;
 }
-
-static void CloseChildErrorsLocked(void)
-{
-    if (g_errors >= 0)
-        close(g_errors);
-    g_errors = -1;
-}
-static int g_paused = 0;
-static struct timespec g_deadline;
 
 /* The characters 0x80..0x9F of Windows-1252 (0 for the five unassigned ones). */
 static const unsigned short kHighTable[32] = {
@@ -137,20 +190,22 @@ static void *FeedChild(void *argument)
 /* Needs the lock held. */
 static void StopChildLocked(void)
 {
-    if (g_child <= 0) {
-        JoinFeederLocked();
-        return;
-    }
-    if (g_paused)
-        kill(g_child, SIGCONT);
-    kill(g_child, SIGKILL);
-    while (waitpid(g_child, NULL, 0) < 0 && errno == EINTR) {
-    }
+    pthread_mutex_lock(&g_childMutex);
+    const pid_t child = g_child;
+    const int paused = g_paused;
+    if (child > 0)
+        g_failed = 0;
     g_child = 0;
-    g_failed = 0;
-    CloseChildErrorsLocked();
-    JoinFeederLocked();
     g_paused = 0;
+    pthread_mutex_unlock(&g_childMutex);
+    if (child > 0) {
+        if (paused)
+            kill(child, SIGCONT);
+        kill(child, SIGKILL);
+    }
+    if (g_watching)
+        pthread_join(g_watcher, NULL);
+    g_watching = 0;
 }
 
 static int WordsPerMinute(void)
@@ -172,25 +227,40 @@ static const char *VoiceName(void)
     return g_speaker == 1 ? "es+m3" : "es+f2";
 }
 
+/* Hands the text to the child's input on a thread of its own; takes the text and the
+ * pipe's end. Non-zero when the thread was started. */
+static int StartFeeder(int fd, char *utf8, size_t length, pthread_t *feeder)
+{
+    struct Feed *feed = malloc(sizeof *feed);
+    if (feed) {
+        *feed = (struct Feed){fd, utf8, length};
+        if (pthread_create(feeder, NULL, FeedChild, feed) == 0)
+            return 1;
+        free(feed);
+    }
+    close(fd);
+    free(utf8);
+    return 0;
+}
+
 /* Needs the lock held. */
 static int SpeakLocked(const char *text, size_t length)
 {
     StopChildLocked();
+    pthread_mutex_lock(&g_childMutex);
     g_failed = 1; /* until a child speaks */
+    pthread_mutex_unlock(&g_childMutex);
     size_t utf8Length = 0;
     char *utf8 = ToUtf8(text, length, &utf8Length);
-    if (!utf8)
-        return -1;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
+    struct Watch *watch = malloc(sizeof *watch);
+    int fds[2] = {-1, -1}, errors[2] = {-1, -1};
+    if (!utf8 || !watch || pipe2(fds, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i] >= 0)
+                close(fds[i]);
+        }
         free(utf8);
-        return -1;
-    }
-    int errors[2];
-    if (pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(fds[0]);
-        close(fds[1]);
-        free(utf8);
+        free(watch);
         return -1;
     }
     char rate[16];
@@ -209,31 +279,34 @@ static int SpeakLocked(const char *text, size_t length)
         close(errors[0]);
         close(fds[1]);
         free(utf8);
+        free(watch);
         return -1;
     }
+    pthread_mutex_lock(&g_childMutex);
     g_child = child;
     g_failed = 0;
-    g_errors = errors[0];
     /* A child that never ends (a sound system that hangs) is ended after a generous
      * reading time: one second per six characters at normal speed, plus five seconds. */
     clock_gettime(CLOCK_MONOTONIC, &g_deadline);
     g_deadline.tv_sec += 5 + (time_t)(utf8Length * 100 / (size_t)(g_speed > 0 ? g_speed : 100) / 6);
-
-    struct Feed *feed = malloc(sizeof *feed);
-    if (!feed) {
-        close(fds[1]);
-        free(utf8);
-    } else {
-        feed->fd = fds[1];
-        feed->bytes = utf8;
-        feed->length = utf8Length;
-        if (pthread_create(&g_feeder, NULL, FeedChild, feed) == 0) {
-            g_feeding = 1;
-        } else {
-            close(fds[1]);
-            free(utf8);
-            free(feed);
+    pthread_mutex_unlock(&g_childMutex);
+    *watch = (struct Watch){child, errors[0], 0, 0};
+    watch->feeding = StartFeeder(fds[1], utf8, utf8Length, &watch->feeder);
+    g_watching = pthread_create(&g_watcher, NULL, WatchChild, watch) == 0;
+    if (!g_watching) {
+        /* Unwatched, the child could not be told ended: it is not started at all. */
+        kill(child, SIGKILL);
+        while (waitpid(child, NULL, 0) < 0 && errno == EINTR) {
         }
+        if (watch->feeding)
+            pthread_join(watch->feeder, NULL);
+        close(errors[0]);
+        free(watch);
+        pthread_mutex_lock(&g_childMutex);
+        g_child = 0;
+        g_failed = 1;
+        pthread_mutex_unlock(&g_childMutex);
+        return -1;
     }
     return 0;
 }
@@ -297,19 +370,19 @@ int upcTVStop(void)
 
 int upcTVPause(void)
 {
-    pthread_mutex_lock(&g_mutex);
+    pthread_mutex_lock(&g_childMutex);
     if (g_child > 0 && !g_paused && kill(g_child, SIGSTOP) == 0)
         g_paused = 1;
-    pthread_mutex_unlock(&g_mutex);
+    pthread_mutex_unlock(&g_childMutex);
     return 0;
 }
 
 int upcTVResume(void)
 {
-    pthread_mutex_lock(&g_mutex);
+    pthread_mutex_lock(&g_childMutex);
     if (g_child > 0 && g_paused && kill(g_child, SIGCONT) == 0)
         g_paused = 0;
-    pthread_mutex_unlock(&g_mutex);
+    pthread_mutex_unlock(&g_childMutex);
     return 0;
 }
 
@@ -343,44 +416,25 @@ int upcTVSetSpeaker(int speaker)
     return 0;
 }
 
+/* Only reads: the child is reaped and ended by its watcher, the ona reading by its
+ * threads. */
 int upcTVStatus(int which)
 {
     pthread_mutex_lock(&g_mutex);
-    if (OnaChosenLocked()) {
-        pthread_mutex_unlock(&g_mutex);
+    const int ona = OnaChosenLocked();
+    pthread_mutex_unlock(&g_mutex);
+    if (ona) {
         if (which == 2)
             return !OnaInstalled();
         const int speaking = OnaSpeaking();
         return which == 1 ? (speaking ? 0 : OnaFailed()) : speaking;
     }
-    if (which == 2) {
-        pthread_mutex_unlock(&g_mutex);
+    if (which == 2)
         return 0;
-    }
-    int speaking = 0;
-    if (g_child > 0) {
-        int status = 0;
-        ReadChildErrorsLocked();
-        const pid_t ended = waitpid(g_child, &status, WNOHANG);
-        if (ended == g_child || (ended < 0 && errno == ECHILD)) {
-            /* espeak-ng fails when no sound device can be opened. */
-            ReadChildErrorsLocked();
-            if (ended == g_child && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
-                g_failed = 1;
-            g_child = 0;
-            CloseChildErrorsLocked();
-            JoinFeederLocked();
-        } else {
-            struct timespec now;
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            if (!g_paused && now.tv_sec > g_deadline.tv_sec)
-                StopChildLocked();
-            else
-                speaking = 1;
-        }
-    }
+    pthread_mutex_lock(&g_childMutex);
+    const int speaking = g_child > 0;
     const int failed = g_failed;
-    pthread_mutex_unlock(&g_mutex);
+    pthread_mutex_unlock(&g_childMutex);
     return which == 1 ? (speaking ? 0 : failed) : speaking;
 }
 

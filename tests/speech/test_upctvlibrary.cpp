@@ -142,6 +142,26 @@ private slots:
         QVERIFY(!voices.VoiceTellsWords(1));
     }
 
+    // A library that does not load again when the voice changes leaves the family
+    // without voices, instead of saying it is loaded.
+    void aFailedReloadIsNotLoaded()
+    {
+        QStringList log;
+        FakeUpctvLibrary library(&log);
+        UpctvEngine voices(&library, nullptr, SpeakPreparation::UpctvLibraryText);
+        QVERIFY(voices.Open());
+        QVERIFY(voices.SelectVoice(0));
+        library.loadable = false;
+        QVERIFY(!voices.SelectVoice(1));
+        QVERIFY(!voices.Loaded());
+        QCOMPARE(voices.VoiceCount(), 0);
+        QVERIFY(!voices.Speak(QStringLiteral("hola"), 1));
+        QCOMPARE(voices.LastFailure().reason, SpeechFailure::NoVoice);
+        library.loadable = true;
+        QVERIFY(voices.Open());
+        QVERIFY(voices.SelectVoice(1));
+    }
+
     // The real library, with a stand-in espeak-ng program first on the PATH that
     // records its arguments and input and then speaks for a while.
     void realLibrarySpeaksThroughAChildProcess()
