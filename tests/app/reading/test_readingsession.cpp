@@ -4,6 +4,7 @@
 #include "tests/common/WindowActivation.h"
 #include "tests/fakes/RecordingSpeech.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -144,8 +145,10 @@ private slots:
         SessionRig rig;
         QVERIFY(rig.Show(QStringLiteral("un dos tres"), 0));
         rig.session.SetWordPause(1);
-        QLineEdit other;
+        // A field of the same window, which the focus may go to.
+        QLineEdit other(&rig.edit);
         other.show();
+        QVERIFY(rig.edit.hasFocus());
         rig.session.StartWordByWord(false);
         QCOMPARE(rig.speech.calls.size(), 2);
         QMetaObject::invokeMethod(&other, [&other] { other.setFocus(); }, Qt::QueuedConnection);
