@@ -51,6 +51,8 @@ int FestivalVoiceNameUsable(const char *voice);
 int FestivalStartVoice(struct FestivalChild *child, const char *voice);
 int FestivalRunning(const struct FestivalChild *child);
 void FestivalEnd(struct FestivalChild *child);
+/* The speed factor of the rate bar's 10..250 around 100; the slowest stays understandable. */
+double FestivalSpeedFactor(int speed);
 /* Synthesizes an ISO-8859-15 text at a speed factor (1 is normal). *cancel, when it
  * becomes non-zero, abandons the wait (the answer is read and dropped later). 0 on
  * success; -1 on a failure that ended the child (it died or never answered). */

@@ -57,13 +57,6 @@ static int g_lastFailed = 0;
 static pthread_t g_preparer;
 static int g_preparing = 0;
 
-static double SpeedFactor(int speed)
-{
-    /* The rate bar's 10..250 around 100; the slowest stays understandable. */
-    const double factor = speed / 100.0;
-    return factor < 0.45 ? 0.45 : (factor > 2.5 ? 2.5 : factor);
-}
-
 int OnaInstalled(void)
 {
     return FestivalInstalled();
@@ -291,7 +284,7 @@ int OnaRead(const char *text, size_t length, int speed)
     }
     pthread_mutex_lock(&g_readingMutex);
     g_reading.text = mapped;
-    g_reading.speed = SpeedFactor(speed);
+    g_reading.speed = FestivalSpeedFactor(speed);
     g_reading.sampleRate = 16000;
     g_reading.cancel = 0;
     g_reading.synthesisDone = g_reading.playerDone = g_reading.failed = 0;
