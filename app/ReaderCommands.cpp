@@ -4,9 +4,15 @@
 #include "app/MainWindow.h"
 #include "app/ReadingPlace.h"
 #include "app/KeptPlaces.h"
+#include "app/StatusAnnouncer.h"
 #include "core/Command.h"
+#include "windows/FormLlenguatge.h"
+#include "windows/FormTTS.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QTextDocument>
+
+#include <array>
 
 #include <memory>
 
@@ -17,10 +23,32 @@ void AddReaderCommands(CommandMenu &options)
     options.Add({kPauseOrGoOn, "MenuPausaIContinua", "Pa&usa i continua"});
     options.Add({kNextSentence, "MenuFraseSeguent", "Frase següe&nt"});
     options.Add({kPreviousSentence, "MenuFraseAnterior", "Frase &anterior"});
+    options.Add({kFaster, "MenuMesRapid", "Més ràpi&d"});
+    options.Add({kSlower, "MenuMesLent", "Més len&t"});
 }
 
 namespace
 {
+// Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
+constexpr std::array<const char *, kLanguageCount> kFastest = {
+    "La veu ja és a la velocitat més ràpida.",
+    "La voz ya está a la velocidad más rápida.",
+    "Ahotsa dagoeneko abiadura azkarrenean dago.",
+    "A voz xa está á velocidade máis rápida.",
+    "A voz já está na velocidade mais rápida.",
+    "The voice is at the fastest rate already.",
+    "La voix est déjà à la vitesse la plus rapide.",
+};
+constexpr std::array<const char *, kLanguageCount> kSlowest = {
+    "La veu ja és a la velocitat més lenta.",
+    "La voz ya está a la velocidad más lenta.",
+    "Ahotsa dagoeneko abiadura motelenean dago.",
+    "A voz xa está á velocidade máis lenta.",
+    "A voz já está na velocidade mais lenta.",
+    "The voice is at the slowest rate already.",
+    "La voix est déjà à la vitesse la plus lente.",
+};
+
 void KeepPlaces(FormPrincipal &window, ReadingPlace &place, const QString &settingsFile)
 {
     auto kept = std::make_shared<KeptPlaces>(KeptPlaces::FileBeside(settingsFile));
@@ -38,9 +66,23 @@ void KeepPlaces(FormPrincipal &window, ReadingPlace &place, const QString &setti
 }
 } // namespace
 
-void ConnectReaderCommands(FormPrincipal &window, ReadingPlace &place, const QString &settingsFile)
+QString RateLimitText(int language, bool fastest)
 {
-    KeepPlaces(window, place, settingsFile);
+    const std::size_t row = language >= 0 && language < kLanguageCount ? std::size_t(language) : 0;
+    return QString::fromUtf8((fastest ? kFastest : kSlowest)[row]);
+}
+
+void ConnectReaderCommands(const ReaderCommandParts &parts)
+{
+    FormPrincipal &window = parts.window;
+    ReadingPlace &place = parts.place;
+    KeepPlaces(window, place, parts.settingsFile);
+    FormTTS *speechWindow = &parts.speechWindow;
+    place.SetRateBar([speechWindow](int steps) { return speechWindow->StepRate(steps); });
+    const FormLlenguatge *languages = &parts.languages;
+    QObject::connect(&place, &ReadingPlace::rateAtLimit, &window, [&window, languages](bool fastest) {
+        AnnounceStatus(&window, RateLimitText(languages->LanguageIndex(), fastest));
+    });
     place.ConnectKeys();
     // Each runs once the menu has closed and the editor has the focus again.
     const auto connect = [&window, &place](const char *id, void (ReadingPlace::*command)()) {
@@ -56,4 +98,6 @@ void ConnectReaderCommands(FormPrincipal &window, ReadingPlace &place, const QSt
     connect(kPauseOrGoOn, &ReadingPlace::PauseOrGoOn);
     connect(kNextSentence, &ReadingPlace::NextSentence);
     connect(kPreviousSentence, &ReadingPlace::PreviousSentence);
+    connect(kFaster, &ReadingPlace::Faster);
+    connect(kSlower, &ReadingPlace::Slower);
 }

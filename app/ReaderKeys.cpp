@@ -16,11 +16,18 @@ void ReadingTriggers::ReadDocument(int documentStart, const QString &text)
 bool ReadingTriggers::ReaderKeyDown(const QKeyEvent &event)
 {
     const int key = VirtualKeyOf(event);
-    // Alt+Right and Alt+Left act as they go down, also with the one-hand keyboard on,
-    // whose filter lets the keys with Alt through.
-    if (event.modifiers() == Qt::AltModifier && (key == VirtualKey::Right || key == VirtualKey::Left)) {
-        QueueCall(key == VirtualKey::Right ? m_readerKeys.nextSentence : m_readerKeys.previousSentence);
-        return true;
+    // Alt with an arrow acts as it goes down, also with the one-hand keyboard on, whose
+    // filter lets the keys with Alt through.
+    if (event.modifiers() == Qt::AltModifier) {
+        const std::function<void()> *command = key == VirtualKey::Right ? &m_readerKeys.nextSentence
+                                             : key == VirtualKey::Left  ? &m_readerKeys.previousSentence
+                                             : key == VirtualKey::Up    ? &m_readerKeys.faster
+                                             : key == VirtualKey::Down  ? &m_readerKeys.slower
+                                                                        : nullptr;
+        if (command) {
+            QueueCall(*command);
+            return true;
+        }
     }
     // The one-hand keyboard lets a key down through while the space bar is up, and takes
     // every release: F12 and Shift+F7 then act as they go down, once however long held.

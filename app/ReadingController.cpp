@@ -47,6 +47,9 @@ void ReadingController::ConnectTriggers()
     triggers.SetOneWordBox(tools.nomesUnaParaula);
     triggers.Echo().FollowSpeechNews();
     connect(&m_parts.speech, &SpeechController::readingEnded, &triggers.Echo(), &LetterEcho::ReadingEnded);
+    ReadingSession *session = &triggers.Session();
+    connect(&m_parts.speech, &SpeechController::wordHeard, session, &ReadingSession::WordHeard);
+    connect(&m_parts.speech, &SpeechController::readingEnded, session, &ReadingSession::ReadingEnded);
 }
 
 // The same commands from "&Opcions", for the keyboard and the full-menu mode.
@@ -89,5 +92,5 @@ void ReadingController::ConnectWordHeard()
     place->SetVoiceTellsWords([speech] { return speech->SelectedVoiceTellsWords(); });
     connect(&m_parts.speech, &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
     connect(&m_parts.speech, &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
-    ConnectReaderCommands(m_parts.main, *place, m_parts.settings.FileName());
+    ConnectReaderCommands({m_parts.main, *place, m_parts.speechWindow, m_parts.languages, m_parts.settings.FileName()});
 }

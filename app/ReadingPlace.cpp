@@ -33,7 +33,8 @@ ReadingPlace::ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObj
 void ReadingPlace::ConnectKeys()
 {
     m_triggers.SetReaderKeys({[this] { ReadFromCaret(); }, [this] { PauseOrGoOn(); },
-                              [this] { NextSentence(); }, [this] { PreviousSentence(); }});
+                              [this] { NextSentence(); }, [this] { PreviousSentence(); },
+                              [this] { Faster(); }, [this] { Slower(); }});
     m_triggers.SetDocumentReader([this](int from, int to) { return ReadDocument(from, to); });
     // Word by word reads each word as a reading of its own: the place is told once the
     // loop ends (stopped, or at the end of the text); a pause has told it already.
@@ -133,6 +134,7 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
     m_paused = false;
     m_stopped = false;
     m_heardLast = -1;
+    m_newRateFrom = -1;
     m_heardTimes.clear();
     // With a voice that tells no words, the place is the start of the part being heard.
     if (!VoiceTellsWords())
@@ -157,6 +159,15 @@ void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
     if (m_heardTimes.size() >= kHeardTimesKept)
         m_heardTimes.removeFirst();
     m_heardTimes.append({m_heardLast, m_clock.elapsed()});
+    // The next sentence has just begun: the rest is read again from it at the new rate,
+    // once the speech has finished telling of this word.
+    if (m_newRateFrom >= 0 && m_heardLast >= m_newRateFrom) {
+        const int from = std::exchange(m_newRateFrom, -1);
+        QMetaObject::invokeMethod(this, [this, from, followed = m_followed] {
+            if (followed == m_followed && m_current != 0)
+                JumpTo(from);
+        }, Qt::QueuedConnection);
+    }
 }
 
 void ReadingPlace::ReadingEnded(UtteranceId utterance)
@@ -345,6 +356,30 @@ void ReadingPlace::JumpTo(int position)
     ReadRange(position, to, Kind::Reading);
     m_quiet = false;
     m_keepEnd = false;
+}
+
+void ReadingPlace::StepRate(int steps)
+{
+    if (!m_rateBar || !m_triggers.Gate().MayStart(ActivityGate::Start::Setting))
+        return;
+    if (!m_rateBar(steps)) {
+        emit rateAtLimit(steps > 0);
+        return;
+    }
+    RateChanged();
+}
+
+void ReadingPlace::RateChanged()
+{
+    // A voice that tells no words is given a sentence at a time: the next one is read
+    // at the new rate anyway. So is each word of word by word.
+    if (m_current == 0 || m_kind != Kind::Reading || !VoiceTellsWords() || m_triggers.Gate().ReadingWordByWord())
+        return;
+    const int next = NextSentenceStart(HeardPosition());
+    // Within the part being heard; a later part begins at the new rate by itself.
+    const int partEnd = m_partEnd.isNull() ? m_start + m_length : m_partEnd.position();
+    if (next > HeardPosition() && next < qMin(partEnd, ReadingEnd()))
+        m_newRateFrom = next;
 }
 
 void ReadingPlace::NextSentence()

@@ -43,6 +43,12 @@ public:
     // otherwise the caret moves by sentence and that sentence is said.
     void NextSentence();
     void PreviousSentence();
+    // Alt+Up, Alt+Down: the voice one step of the rate bar faster or slower, heard from
+    // the next sentence of a reading under way.
+    void Faster() { StepRate(1); }
+    void Slower() { StepRate(-1); }
+    // Moves the rate bar by steps; false when it is at that end already.
+    void SetRateBar(std::function<bool(int steps)> step) { m_rateBar = std::move(step); }
 
     // Puts the caret there, with no selection, scrolled into view.
     void MoveCaretTo(int position) { PlaceCaret(position); }
@@ -63,9 +69,14 @@ signals:
     // A reading of the document stopped (ended, stopped or paused); the place of the
     // word heard last in it.
     void readingStopped(int position);
+    // The rate bar is at its end already: the fastest rate, or the slowest.
+    void rateAtLimit(bool fastest);
 
 private:
     enum class Kind { None, Reading, Sentence };
+    void StepRate(int steps);
+    // The rate changed: a reading under way goes on at it from the next sentence.
+    void RateChanged();
     void Pause();
     void GoOn();
     // Reads from..to, a part at a time.
@@ -113,6 +124,10 @@ private:
     int m_pendingPart = -1;
     quint64 m_followed = 0; // readings followed so far
     std::function<bool()> m_voiceTellsWords;
+    std::function<bool(int)> m_rateBar;
+    // Where the reading goes on at a new rate, once its first word is reached; -1 when
+    // the rate is as the reading began.
+    int m_newRateFrom = -1;
     bool m_toTheEnd = true;
     bool m_keepEnd = false;
     int m_heardLast = -1;

@@ -2,7 +2,6 @@
 
 #include "app/KeyCodes.h"
 #include "core/ReadingOptions.h"
-#include "core/WaitWithEvents.h"
 #include "speech/SpeechOperations.h"
 
 #include <QAbstractButton>
@@ -21,8 +20,6 @@
 
 namespace
 {
-constexpr int kOneWordPauseMs = 500;
-
 // The editor's own paragraph and line separators are line breaks to everyone else.
 QString PlainText(QString text)
 {
@@ -51,26 +48,6 @@ bool IsStopKey(const QEvent *event)
 }
 } // namespace
 
-// Keeps real typing waiting while the triggers hold a selection of their own.
-class ReadingTriggers::SelectionHold
-{
-public:
-    explicit SelectionHold(ReadingTriggers &triggers) : m_triggers(triggers)
-    {
-        ++m_triggers.m_selectionHolds;
-    }
-    ~SelectionHold()
-    {
-        if (--m_triggers.m_selectionHolds == 0)
-            m_triggers.ScheduleReplay();
-    }
-    SelectionHold(const SelectionHold &) = delete;
-    SelectionHold &operator=(const SelectionHold &) = delete;
-
-private:
-    ReadingTriggers &m_triggers;
-};
-
 ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
                                  ReadingOptions &options, OneHandKeyboard &oneHand, QObject *parent)
     : QObject(parent)
@@ -80,7 +57,15 @@ ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
     , m_oneHand(oneHand)
     , m_pendingKeys(std::make_shared<PendingSyntheticKeys>())
     , m_letterEcho(speech)
+    , m_session(edit, speech, m_pendingKeys)
 {
+    connect(&m_session, &ReadingSession::partStarted, this, [this](UtteranceId id, int documentStart, const QString &text) {
+        m_letterEcho.Queued(id);
+        emit readingAloud(id, documentStart, text);
+    });
+    // Keys typed while the last word was held get their turn before the next one.
+    connect(&m_session, &ReadingSession::nextWordDue, this, &ReadingTriggers::ReplayTyping);
+    connect(&m_session, &ReadingSession::selectionReleased, this, &ReadingTriggers::ScheduleReplay);
     QPointer<ReadingTriggers> self(this);
     m_pendingKeys->drained = [self] {
         if (self)
@@ -154,16 +139,7 @@ int ReadingTriggers::SelectionStart() const
 
 void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
 {
-    m_speech.SpeakText(text, [this, documentStart, text](UtteranceId id) {
-        m_letterEcho.Queued(id);
-        emit readingAloud(id, documentStart, text);
-    });
-}
-
-bool ReadingTriggers::ReadAloudAndWait(int documentStart, const QString &text)
-{
-    return m_speech.SpeakTextAndWait(
-        text, [this, documentStart, text](UtteranceId id) { emit readingAloud(id, documentStart, text); });
+    m_session.ReadPart({documentStart, text, {}});
 }
 
 void ReadingTriggers::Say(const QString &text)
@@ -209,17 +185,6 @@ void ReadingTriggers::SendRight()
 {
     SendKey(QEvent::KeyPress, VirtualKey::Right, Qt::NoModifier);
     SendKey(QEvent::KeyRelease, VirtualKey::Right, Qt::NoModifier);
-}
-
-// Ctrl down, Shift down, Right down, Right up, Shift up; Ctrl goes up later.
-void ReadingTriggers::SendCtrlShiftRight()
-{
-    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
-    SendKey(QEvent::KeyPress, VirtualKey::Control, Qt::ControlModifier);
-    SendKey(QEvent::KeyPress, VirtualKey::Shift, both);
-    SendKey(QEvent::KeyPress, VirtualKey::Right, both);
-    SendKey(QEvent::KeyRelease, VirtualKey::Right, both);
-    SendKey(QEvent::KeyRelease, VirtualKey::Shift, Qt::ControlModifier);
 }
 
 bool ReadingTriggers::eventFilter(QObject *watched, QEvent *event)
@@ -364,7 +329,7 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
     case VirtualKey::F7:
     case VirtualKey::Escape:
     case VirtualKey::F8: {
-        m_wordByWordRunning = false;
+        m_session.EndWordByWord();
         const QString text = key == VirtualKey::F8 ? SelectedText() : WholeText();
         const int start = key == VirtualKey::F8 ? SelectionStart() : 0;
         QueueCall([this, text, start] {
@@ -376,12 +341,12 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
         return;
     }
     case VirtualKey::F11:
-        m_wordByWordRunning = false;
+        m_session.EndWordByWord();
         QueueCall([this] { ButtonPararClick(); });
         return;
     case VirtualKey::F9:
         if (m_options.ReadClipboardOnF9()) {
-            m_wordByWordRunning = false;
+            m_session.EndWordByWord();
             QueueCall([this] { ReadClipboard(); });
         }
         return;
@@ -448,7 +413,7 @@ void ReadingTriggers::ButtonPararClick()
     m_letterEcho.Stopped();
     emit speechStopped();
     m_speech.StopSpeech();
-    m_wordByWordRunning = false;
+    m_session.Stopped();
 }
 
 void ReadingTriggers::ReadClipboard()
@@ -484,55 +449,12 @@ void ReadingTriggers::SpeedButtonParaulaPerParaulaClick()
     if (!MaySpeak())
         return;
     ButtonPararClick();
-    m_wordByWordRunning = true;
-    if (!m_edit)
-        return;
-    const QString selection = SelectedText();
-    if (!selection.isEmpty()) {
-        ReadAloud(SelectionStart(), selection);
-        return;
-    }
-    ActivityGate::Hold reading(*m_gate, ActivityGate::Activity::WordByWord);
-    ReadWordByWord();
-}
-
-void ReadingTriggers::ReadWordByWord()
-{
-    if (OneWordOnly()) {
-        ReadNextWord(kOneWordPauseMs);
-        return;
-    }
-    do {
-        const WaitOutcome handled = HandlePendingEvents();
-        // Keys typed while the last word was held get their turn before the next one.
-        ReplayTyping();
-        if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || handled == WaitOutcome::Closing)
-            break;
-        ReadNextWord();
-        if (m_wordPause > 0)
-            WaitWithEvents(m_wordPause * 100);
-    } while (m_wordByWordRunning && m_edit);
-}
-
-void ReadingTriggers::ReadNextWord(int holdMs)
-{
-    SelectionHold hold(*this);
-    SendCtrlShiftRight();
-    HandlePendingEvents();
-    SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
-    const QString word = SelectedText();
-    if (!word.isEmpty())
-        ReadAloudAndWait(SelectionStart(), word);
-    else
-        m_wordByWordRunning = false;
-    if (holdMs > 0)
-        WaitWithEvents(holdMs);
-    SendRight();
+    m_session.StartWordByWord(OneWordOnly());
 }
 
 bool ReadingTriggers::HoldingTyping() const
 {
-    return m_pendingKeys->count > 0 || m_selectionHolds > 0;
+    return m_pendingKeys->count > 0 || m_session.HoldsSelection();
 }
 
 void ReadingTriggers::DeferTyping(QEvent *event)

@@ -24,6 +24,7 @@
 #include "app/ActivityGate.h"
 #include "app/LetterEcho.h"
 #include "app/OneHandKeyboard.h"
+#include "app/reading/ReadingSession.h"
 #include "speech/SpeechOperations.h"
 
 #include <QEvent>
@@ -68,13 +69,16 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
-    // What the reader's keys do: Shift+F7, F12, Alt+Right and Alt+Left in the editor.
+    // What the reader's keys do: Shift+F7, F12, Alt+Right, Alt+Left, Alt+Up and Alt+Down
+    // in the editor.
     struct ReaderKeys
     {
         std::function<void()> readFromCaret;
         std::function<void()> pauseOrGoOn;
         std::function<void()> nextSentence;
         std::function<void()> previousSentence;
+        std::function<void()> faster;
+        std::function<void()> slower;
     };
     void SetReaderKeys(ReaderKeys keys) { m_readerKeys = std::move(keys); }
     // Asked to read the document from..to for F7, Esc, F8 and the read button once the
@@ -84,7 +88,11 @@ public:
     void ReadPart(int documentStart, const QString &text);
     // The program's gate, asked before anything is spoken or a window opened, and told
     // while word-by-word reading runs; the triggers keep one of their own until given it.
-    void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
+    void SetActivityGate(ActivityGate &gate)
+    {
+        m_gate = &gate;
+        m_session.SetActivityGate(gate);
+    }
     ActivityGate &Gate() const { return *m_gate; }
 
     // The text of the line holding the caret, as the editor lays it out (a wrapped
@@ -93,12 +101,14 @@ public:
 
     // The echo of typed letters; the speech's news of ended readings go to it.
     LetterEcho &Echo() { return m_letterEcho; }
+    // The reading the keys and buttons command; the speech's news go to it.
+    ReadingSession &Session() { return m_session; }
 
     bool WordPending() const { return m_wordPending; }
-    bool WordByWordRunning() const { return m_wordByWordRunning; }
+    bool WordByWordRunning() const { return m_session.WordByWordRunning(); }
     // The pause between words of word-by-word reading, in tenths of a second.
-    int WordPause() const { return m_wordPause; }
-    void SetWordPause(int tenths) { m_wordPause = tenths; }
+    int WordPause() const { return m_session.WordPause(); }
+    void SetWordPause(int tenths) { m_session.SetWordPause(tenths); }
 
 signals:
     // A text of the document is being read aloud (F7/Esc, F8, the read button and
@@ -128,12 +138,8 @@ private:
     void EditMouseUp(const QMouseEvent &event);
     void StartWordOnSpace();
     void SelectBackToBlank();
-    // Selects the next word, speaks it and steps past it; the word stays selected for
-    // holdMs after it was spoken. Reading stops at the end of the text.
-    void ReadNextWord(int holdMs = 0);
     bool OneWordOnly() const;
     bool MaySpeak() const { return m_gate->MayStart(ActivityGate::Start::Speech); }
-    void ReadWordByWord();
 
     QString SelectedText() const;
     int SelectionStart() const;
@@ -143,7 +149,6 @@ private:
     // With the one-hand keyboard on, key releases never reach the editor: the reader's
     // keys act as they go down. True when the key was one of them.
     bool ReaderKeyDown(const QKeyEvent &event);
-    bool ReadAloudAndWait(int documentStart, const QString &text);
     QString WholeText() const;
     void QueueSpeak(const QString &text);
     // Speaks an echo or a text that is not the document's.
@@ -151,11 +156,9 @@ private:
     void QueueCall(std::function<void()> call);
     void SendKey(QEvent::Type type, int virtualKey, Qt::KeyboardModifiers modifiers);
     void SendRight();
-    void SendCtrlShiftRight();
 
-    class SelectionHold;
     // Real key events that arrive while sent keys still move the selection wait behind
-    // them, so typing never lands inside a selection the triggers made.
+    // them, so typing never lands inside a selection the triggers or the reading made.
     bool HoldingTyping() const;
     void DeferTyping(QEvent *event);
     void ScheduleReplay();
@@ -179,13 +182,11 @@ private:
     ReaderKeys m_readerKeys;
     std::function<bool(int, int)> m_documentReader;
     bool m_wordPending = false;
-    bool m_wordByWordRunning = false;
-    int m_wordPause = 5;
 
     std::shared_ptr<PendingSyntheticKeys> m_pendingKeys;
-    int m_selectionHolds = 0;
     QList<QEvent *> m_deferred;
     bool m_replayScheduled = false;
     bool m_replaying = false;
     LetterEcho m_letterEcho;
+    ReadingSession m_session;
 };

@@ -13,15 +13,14 @@
 
 namespace
 {
-const QString kSection = QStringLiteral("LlibreriaLlegir");
-const QString kKey = QStringLiteral("ORTOGRAFIA");
+const StoredSwitch kSwitch{QStringLiteral("LlibreriaLlegir"), QStringLiteral("ORTOGRAFIA")};
 } // namespace
 
 SpellingAssistant::SpellingAssistant(QPlainTextEdit *edit, SettingsStore &settings, SpeechOperations &speech,
                                      const QString &personalListFile, QObject *parent)
     : QObject(parent), m_edit(edit), m_settings(settings), m_speech(speech), m_personal(personalListFile)
 {
-    m_enabled = m_settings.ReadString(kSection, kKey, QStringLiteral("SI")) != QLatin1String("NO");
+    m_enabled = kSwitch.Read(m_settings);
     m_personal.Load();
     if (!m_edit)
         return;
@@ -53,13 +52,8 @@ void SpellingAssistant::BindMenuItem(QAction *item)
 
 void SpellingAssistant::SetEnabled(bool enabled)
 {
-    if (m_item && m_item->isChecked() != enabled)
-        m_item->setChecked(enabled);
-    if (enabled == m_enabled)
+    if (!kSwitch.Turn(m_item, m_enabled, enabled, m_settings))
         return;
-    m_enabled = enabled;
-    // Ignored when the settings file is read-only: the switch works for this run.
-    m_settings.WriteYes(kSection, kKey, enabled);
     if (!enabled) {
         EndCycle();
         m_toneAfter.clear();

@@ -18,8 +18,7 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("LlibreriaLlegir");
-const QString kKey = QStringLiteral("RESSALTAR");
+const StoredSwitch kSwitch{QStringLiteral("LlibreriaLlegir"), QStringLiteral("RESSALTAR")};
 
 double Luminance(const QColor &colour)
 {
@@ -115,7 +114,7 @@ double SpokenWordHighlight::Contrast(const QColor &a, const QColor &b)
 SpokenWordHighlight::SpokenWordHighlight(QPlainTextEdit *edit, SettingsStore &settings, QObject *parent)
     : QObject(parent), m_edit(edit), m_settings(settings)
 {
-    m_enabled = m_settings.ReadString(kSection, kKey, QStringLiteral("SI")) != QLatin1String("NO");
+    m_enabled = kSwitch.Read(m_settings);
     if (m_edit)
         m_frame = new Frame(m_edit, *this);
 }
@@ -133,13 +132,8 @@ void SpokenWordHighlight::BindMenuItem(QAction *item)
 
 void SpokenWordHighlight::SetEnabled(bool enabled)
 {
-    if (m_item && m_item->isChecked() != enabled)
-        m_item->setChecked(enabled);
-    if (enabled == m_enabled)
+    if (!kSwitch.Turn(m_item, m_enabled, enabled, m_settings))
         return;
-    m_enabled = enabled;
-    // Ignored when the settings file is read-only: the switch works for this run.
-    m_settings.WriteYes(kSection, kKey, enabled);
     if (!enabled)
         Clear();
 }

@@ -63,6 +63,101 @@ bool StoredVoiceIsEspeak(const SettingsStore &settings)
     return StoredVoice::InFirstRows(StoredVoice::Read(settings), espeak);
 }
 
+namespace
+{
+// The speech window with its engines and the dictionary holder; the engines in use.
+SpeechEngineSet CreateSpeech(ProgramWindows &windows, const StartupOptions &options)
+{
+    SettingsStore &settings = *windows.settings;
+    FormPrincipal &main = *windows.main;
+    windows.desktop = std::make_unique<DBusDesktopWindows>();
+    SpeechEngineSet engines;
+    // A stored espeak-ng voice needs nothing of the speech service: the window does
+    // not wait for the service to start (its voices join the list when it answers).
+    const bool waitForService = !StoredVoiceIsEspeak(settings);
+    if (options.engines) {
+        engines = *options.engines;
+    } else {
+        windows.realEngines = std::make_unique<RealSpeechEngines>(options.paths.programDir, windows.desktop.get(),
+                                                                  waitForService);
+        engines = windows.realEngines->Engines();
+    }
+    windows.dictionary = std::make_unique<FormDiccionariExcepcions>(settings, &main.Questions(),
+                                                                   options.paths.programDir);
+    // A speech setting that cannot be written is told once, in the status line.
+    SpeechSettings speechSettings(settings);
+    speechSettings.SetFailureReport([&main](const QString &problem) { main.ShowStatus(problem); });
+    windows.speech = std::make_unique<SpeechController>(speechSettings, engines, windows.dictionary.get());
+    // The speech service's voices come later when the window did not wait for them or
+    // the service did not answer in time; the stored voice may be among them.
+    const bool serviceVoicesLater = windows.realEngines && !engines.sapi;
+    if (serviceVoicesLater)
+        windows.speech->ExpectServiceVoices();
+    // A voice that cannot speak and says why is told in the status line; a missing
+    // synthesizer (what to install) in the interface language: the stored one while
+    // none has been applied yet, as when the stored voice is chosen at start.
+    static_assert(kSynthesizerMissingLanguages == kLanguageCount);
+    QObject::connect(windows.speech.get(), &SpeechController::speechFailed, &main,
+                     [&main, &settings, owner = &windows](UtteranceId, SpeechFailure failure, const QString &message) {
+        const int applied = owner->interfaceLanguage->Language();
+        if (failure == SpeechFailure::SynthesizerMissing)
+            main.ShowStatus(SynthesizerMissingText(applied >= 0 ? applied : StoredInterfaceLanguage(settings)));
+        else if (!message.isEmpty())
+            main.ShowStatus(message);
+    });
+    windows.speech->SetUp();
+    windows.speechWindow = std::make_unique<FormTTS>(*windows.speech, *windows.dictionary, speechSettings,
+                                                       *windows.readingOptions);
+    windows.speechWindow->SetHelpAction([about = windows.about.get()] { about->exec(); });
+    if (serviceVoicesLater) {
+        QObject::connect(windows.speech.get(), &SpeechController::voiceListChanged, windows.speechWindow.get(),
+                         &FormTTS::RefreshVoiceList);
+        SpeechController *speech = windows.speech.get();
+        windows.realEngines->ServiceVoicesLater(speech, [speech](VoiceEngine *engine) { speech->AddServiceVoices(engine); });
+    }
+    windows.dictionary->FormCreate();
+    return engines;
+}
+
+// The reading of the document: its keys, the one-hand keyboard, the highlight and the
+// place; spelling; the audio export.
+void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &options, const SpeechEngineSet &engines)
+{
+    FormPrincipal &main = *windows.main;
+    windows.oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), *windows.settings, *windows.readingOptions);
+    windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.readingOptions,
+                                                        *windows.oneHand);
+    windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), *windows.settings);
+    windows.place = std::make_unique<ReadingPlace>(main.Edit(), *windows.triggers);
+    windows.readingController = std::make_unique<ReadingController>(ReadingController::Parts{
+        main, *windows.gate, *windows.settings, *windows.speech, *windows.speechWindow, *windows.languages,
+        *windows.oneHand, *windows.triggers, *windows.highlight, *windows.place});
+    ConnectSpelling(windows, options.paths.programDir, engines.wave);
+
+    windows.launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
+    windows.exporter = std::make_unique<AudioExporter>(options.paths, *windows.desktop, *windows.launcher);
+    windows.exportController = std::make_unique<ExportController>(ExportController::Parts{
+        main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
+        *windows.exporter});
+}
+
+// Settings that could not be used are told once, together, in the status line; else a
+// missing sound server.
+void TellStartProblems(ProgramWindows &windows, const QStringList &fontProblems)
+{
+    SettingsStore &settings = *windows.settings;
+    QStringList unusable = UnusableStartSettings(settings);
+    if (!fontProblems.isEmpty())
+        unusable.prepend(QStringLiteral("\"Font Missatge\" amb valors no numèrics (%1): s'ha usat el valor per defecte")
+                             .arg(fontProblems.join(QStringLiteral(", "))));
+    if (!unusable.isEmpty())
+        windows.main->ShowStatus(UnusedSettingsNotice(settings.FileName(), unusable));
+    // Without a sound server nothing can be heard: say so rather than stay silent.
+    else if (windows.realEngines && !windows.realEngines->Audible())
+        windows.main->ShowStatus(QStringLiteral("No hi ha cap servidor de so: la veu i els sons no es poden sentir."));
+}
+} // namespace
+
 std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
 {
     SetProgramIdentity();
@@ -84,73 +179,10 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     windows->interfaceLanguage = std::make_unique<InterfaceLanguageModel>();
     windows->main = std::make_unique<FormPrincipal>(options.paths, settings, windows->about.get());
     FormPrincipal &main = *windows->main;
-    windows->desktop = std::make_unique<DBusDesktopWindows>();
-    SpeechEngineSet engines;
-    // A stored espeak-ng voice needs nothing of the speech service: the window does
-    // not wait for the service to start (its voices join the list when it answers).
-    const bool waitForService = !StoredVoiceIsEspeak(settings);
-    if (options.engines) {
-        engines = *options.engines;
-    } else {
-        windows->realEngines = std::make_unique<RealSpeechEngines>(options.paths.programDir, windows->desktop.get(),
-                                                                   waitForService);
-        engines = windows->realEngines->Engines();
-    }
-    windows->dictionary = std::make_unique<FormDiccionariExcepcions>(settings, &main.Questions(),
-                                                                    options.paths.programDir);
-    // A speech setting that cannot be written is told once, in the status line.
-    SpeechSettings speechSettings(settings);
-    speechSettings.SetFailureReport([&main](const QString &problem) { main.ShowStatus(problem); });
-    windows->speech = std::make_unique<SpeechController>(speechSettings, engines, windows->dictionary.get());
-    // The speech service's voices come later when the window did not wait for them or
-    // the service did not answer in time; the stored voice may be among them.
-    const bool serviceVoicesLater = windows->realEngines && !engines.sapi;
-    if (serviceVoicesLater)
-        windows->speech->ExpectServiceVoices();
-    // A voice that cannot speak and says why is told in the status line; a missing
-    // synthesizer (what to install) in the interface language: the stored one while
-    // none has been applied yet, as when the stored voice is chosen at start.
-    static_assert(kSynthesizerMissingLanguages == kLanguageCount);
-    QObject::connect(windows->speech.get(), &SpeechController::speechFailed, &main,
-                     [&main, &settings, owner = windows.get()](UtteranceId, SpeechFailure failure,
-                                                               const QString &message) {
-        const int applied = owner->interfaceLanguage->Language();
-        if (failure == SpeechFailure::SynthesizerMissing)
-            main.ShowStatus(SynthesizerMissingText(applied >= 0 ? applied : StoredInterfaceLanguage(settings)));
-        else if (!message.isEmpty())
-            main.ShowStatus(message);
-    });
-    windows->speech->SetUp();
-    windows->speechWindow = std::make_unique<FormTTS>(*windows->speech, *windows->dictionary, speechSettings,
-                                                        *windows->readingOptions);
-    windows->speechWindow->SetHelpAction([about = windows->about.get()] { about->exec(); });
-    if (serviceVoicesLater) {
-        QObject::connect(windows->speech.get(), &SpeechController::voiceListChanged, windows->speechWindow.get(),
-                         &FormTTS::RefreshVoiceList);
-        SpeechController *speech = windows->speech.get();
-        windows->realEngines->ServiceVoicesLater(speech, [speech](VoiceEngine *engine) { speech->AddServiceVoices(engine); });
-    }
-    windows->dictionary->FormCreate();
+    const SpeechEngineSet engines = CreateSpeech(*windows, options);
     windows->languages = std::make_unique<FormLlenguatge>(*windows->interfaceLanguage, *windows->speechWindow);
     main.FollowLanguage(*windows->interfaceLanguage);
-
-    // The reading of the document: its keys, the one-hand keyboard, the highlight and the place.
-    windows->oneHand = std::make_unique<OneHandKeyboard>(main.Edit(), settings, *windows->readingOptions);
-    windows->triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows->speech, *windows->readingOptions,
-                                                         *windows->oneHand);
-    windows->highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), settings);
-    windows->place = std::make_unique<ReadingPlace>(main.Edit(), *windows->triggers);
-    windows->readingController = std::make_unique<ReadingController>(ReadingController::Parts{
-        main, *windows->gate, settings, *windows->speech, *windows->speechWindow, *windows->languages,
-        *windows->oneHand, *windows->triggers, *windows->highlight, *windows->place});
-    ConnectSpelling(*windows, options.paths.programDir, engines.wave);
-
-    // The audio export.
-    windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
-    windows->exporter = std::make_unique<AudioExporter>(options.paths, *windows->desktop, *windows->launcher);
-    windows->exportController = std::make_unique<ExportController>(ExportController::Parts{
-        main, *windows->gate, *windows->speech, *windows->triggers, *windows->dictionary, *windows->languages,
-        *windows->exporter});
+    CreateReadingAndExport(*windows, options, engines);
 
     // 3. The title with the version label, on both windows.
     main.ComposeTitle(windows->about->VersionText());
@@ -174,17 +206,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // Closing stores the reading options and the language, and silences the speech.
     windows->closeController = std::make_unique<CloseController>(CloseController::Parts{
         main, *windows->triggers, settings, *windows->readingOptions, *windows->languages});
-
-    // Settings that could not be used are told once, together, in the status line.
-    QStringList unusable = UnusableStartSettings(settings);
-    if (!problems.isEmpty())
-        unusable.prepend(QStringLiteral("\"Font Missatge\" amb valors no numèrics (%1): s'ha usat el valor per defecte")
-                             .arg(problems.join(QStringLiteral(", "))));
-    if (!unusable.isEmpty())
-        main.ShowStatus(UnusedSettingsNotice(settings.FileName(), unusable));
-    // Without a sound server nothing can be heard: say so rather than stay silent.
-    else if (windows->realEngines && !windows->realEngines->Audible())
-        main.ShowStatus(QStringLiteral("No hi ha cap servidor de so: la veu i els sons no es poden sentir."));
+    TellStartProblems(*windows, problems);
 
     // 8. The first run: the voice is chosen before the editor is used.
     if (options.firstRunWindow && NeedsFirstVoiceChoice(settings))

@@ -365,8 +365,13 @@ AnalysisCode ExpressionEvaluator::ParseExpression(const QString &text, ParseMode
         return TooLong;
     if (!NeighboursAllowed(s))
         return BadNeighbours;
+    if (const AnalysisCode code = CutIntoTokens(s); code != Accepted)
+        return code;
+    return JoinSigns();
+}
 
-    // Cutting into tokens.
+AnalysisCode ExpressionEvaluator::CutIntoTokens(const QString &s)
+{
     int depth = 0;
     QString number;
     auto add = [this](const QString &symbol, double value = 0) {
@@ -428,10 +433,12 @@ AnalysisCode ExpressionEvaluator::ParseExpression(const QString &text, ParseMode
             return TooLong;
         ++i;
     }
-    if (depth != 0)
-        return UnclosedParenthesis;
+    return depth != 0 ? UnclosedParenthesis : Accepted;
+}
 
-    // Signs after "(" and operators that may not follow one another.
+// Signs after "(" and operators that may not follow one another.
+AnalysisCode ExpressionEvaluator::JoinSigns()
+{
     qsizetype t = 0;
     while (t < m_tokens.size()) {
         const Token &a = m_tokens.at(t);

@@ -69,6 +69,11 @@ public:
     const TokenList &Tokens() const { return m_tokens; }
 
 private:
+    // The prepared text cut into tokens: numbers, names, operators and parentheses.
+    AnalysisCode CutIntoTokens(const QString &prepared);
+    // A sign after "(" dropped or made a product by -1; operators that may not follow
+    // one another refused.
+    AnalysisCode JoinSigns();
     TokenList m_tokens;
 };
 

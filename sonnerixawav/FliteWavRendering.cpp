@@ -98,6 +98,74 @@ struct UtteranceDeleter
 
 } // namespace
 
+namespace
+{
+// The place in the text of each byte of a piece's UTF-8 that flite was given, and the
+// piece's end after the last.
+QList<qsizetype> BytePlaces(const QString &piece, qsizetype begin, qsizetype end)
+{
+    QList<qsizetype> places;
+    places.reserve(piece.size() * 3 + 1);
+    for (qsizetype i = 0; i < piece.size(); ++i) {
+        const char16_t c = piece.at(i).unicode();
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < piece.size() && piece.at(i + 1).isLowSurrogate();
+        // UTF-8 takes 1 byte below U+0080, 2 below U+0800, 4 for a surrogate pair, else 3;
+        // Qt writes a lone surrogate as one "?".
+        const int length = pair ? 4 : c < 0x80 || QChar::isSurrogate(c) ? 1 : c < 0x800 ? 2 : 3;
+        for (int k = 0; k < length; ++k)
+            places << begin + i;
+        i += pair ? 1 : 0;
+    }
+    places << end;
+    return places;
+}
+
+struct FlitePiece
+{
+    const QString &text;  // the whole text
+    const QString &piece; // text[begin, end)
+    const QByteArray &bytes;
+    qsizetype begin;
+    qsizetype end;
+    qint64 startMs; // where its sound begins in the recording
+};
+
+// Each token flite heard in a piece as a word mark, and a sentence mark before the first
+// word of each sentence; lastWordEnd carries the place after the last word over pieces.
+void MarkWords(const FlitePiece &piece, cst_utterance *utterance, WordTimes &times, qsizetype &lastWordEnd)
+{
+    const QList<qsizetype> places = BytePlaces(piece.piece, piece.begin, piece.end);
+    qsizetype cursor = 0;
+    cst_relation *tokens = utt_relation(utterance, "Token");
+    for (const cst_item *token = tokens ? relation_head(tokens) : nullptr; token; token = item_next(token)) {
+        const cst_item *first = item_daughter(token);
+        const cst_item *last = item_last_daughter(token);
+        const char *name = item_feat_present(token, "name") ? item_feat_string(token, "name") : nullptr;
+        if (!first || !last || !name || !*name)
+            continue;
+        const qsizetype at = piece.bytes.indexOf(name, cursor);
+        if (at < 0)
+            continue;
+        cursor = at + qsizetype(qstrlen(name));
+        const float startS = SegmentEnd(first, "R:SylStructure.daughter1.daughter1.R:Segment.p");
+        const float endS = SegmentEnd(last, "R:SylStructure.daughtern.daughtern.R:Segment");
+        if (startS < 0 || endS <= startS)
+            continue;  // a token that is not heard (a dash, a letter flite cannot say)
+        const qsizetype position = places.at(at);
+        const qsizetype wordEnd = cursor < places.size() ? places.at(cursor) : piece.end;
+        const qint64 ms = piece.startMs + qint64(startS * 1000.0f);
+        const QString between = lastWordEnd < 0 ? QString() : piece.text.mid(lastWordEnd, position - lastWordEnd);
+        const bool sentence = lastWordEnd < 0 || std::any_of(between.begin(), between.end(), [](QChar c) {
+                                  return c == QLatin1Char('\n') || kSentenceEnds.contains(c);
+                              });
+        if (sentence)
+            times.marks << VoiceCatalog::SpokenMark{VoiceCatalog::SpokenMark::Kind::Sentence, position, 0, ms};
+        times.marks << VoiceCatalog::SpokenMark{VoiceCatalog::SpokenMark::Kind::Word, position, wordEnd - position, ms};
+        lastWordEnd = wordEnd;
+    }
+}
+} // namespace
+
 float FliteDurationStretch(int rate)
 {
     const float service = float(std::clamp(rate, -10, 10) * 10);
@@ -145,50 +213,8 @@ bool FliteWavRendering::Render(const RenderJob &job, const QString &voiceName, c
             return fail(QStringLiteral("flite's voice %1 is not mono").arg(voiceName));
         }
 
-        // The place in the text of each byte flite was given.
-        QList<qsizetype> places;
-        places.reserve(bytes.size() + 1);
-        for (qsizetype i = 0; i < piece.size(); ++i) {
-            const char16_t c = piece.at(i).unicode();
-            const bool pair = QChar::isHighSurrogate(c) && i + 1 < piece.size() && piece.at(i + 1).isLowSurrogate();
-            // UTF-8 takes 1 byte below U+0080, 2 below U+0800, 4 for a surrogate pair, else 3;
-            // Qt writes a lone surrogate as one "?".
-            const int length = pair ? 4 : c < 0x80 || QChar::isSurrogate(c) ? 1 : c < 0x800 ? 2 : 3;
-            for (int k = 0; k < length; ++k)
-                places << begin + i;
-            i += pair ? 1 : 0;
-        }
-        places << end;
-        qsizetype cursor = 0;
-        cst_relation *tokens = utterance ? utt_relation(utterance.get(), "Token") : nullptr;
-        for (const cst_item *token = tokens ? relation_head(tokens) : nullptr; token;
-             token = item_next(token)) {
-            const cst_item *first = item_daughter(token);
-            const cst_item *last = item_last_daughter(token);
-            const char *name = item_feat_present(token, "name") ? item_feat_string(token, "name") : nullptr;
-            if (!first || !last || !name || !*name)
-                continue;
-            const qsizetype at = bytes.indexOf(name, cursor);
-            if (at < 0)
-                continue;
-            cursor = at + qsizetype(qstrlen(name));
-            const float startS = SegmentEnd(first, "R:SylStructure.daughter1.daughter1.R:Segment.p");
-            const float endS = SegmentEnd(last, "R:SylStructure.daughtern.daughtern.R:Segment");
-            if (startS < 0 || endS <= startS)
-                continue;  // a token that is not heard (a dash, a letter flite cannot say)
-            const qsizetype position = places.at(at);
-            const qsizetype wordEnd = cursor < places.size() ? places.at(cursor) : end;
-            const qint64 ms = pieceMs + qint64(startS * 1000.0f);
-            const QString between = lastWordEnd < 0 ? QString() : text.mid(lastWordEnd, position - lastWordEnd);
-            const bool sentence = lastWordEnd < 0 || std::any_of(between.begin(), between.end(), [](QChar c) {
-                                      return c == QLatin1Char('\n') || kSentenceEnds.contains(c);
-                                  });
-            if (sentence)
-                times.marks << VoiceCatalog::SpokenMark{VoiceCatalog::SpokenMark::Kind::Sentence, position, 0, ms};
-            times.marks << VoiceCatalog::SpokenMark{VoiceCatalog::SpokenMark::Kind::Word, position,
-                                                    wordEnd - position, ms};
-            lastWordEnd = wordEnd;
-        }
+        if (utterance)
+            MarkWords({text, piece, bytes, begin, end, pieceMs}, utterance.get(), times, lastWordEnd);
 
         if (wave && wave->num_samples > 0) {
             if (wave->sample_rate != sampleRate) {

@@ -289,8 +289,20 @@ UtteranceId SpeechController::SpeakText(const QString &text, const UtteranceQueu
 
 void SpeechController::WriteReading(bool reading)
 {
-    // A read-only settings file is told once; reading goes on.
+    if (!reading && m_readingFlagKept)
+        return;
+    // A read-only settings file is told once; reading goes on. The store leaves a file
+    // that already says so untouched.
     m_settings.WriteReading(reading);
+}
+
+void SpeechController::KeepReadingFlag(bool keep)
+{
+    if (m_readingFlagKept == keep)
+        return;
+    m_readingFlagKept = keep;
+    if (!keep)
+        WriteReading(false);
 }
 
 bool SpeechController::SpeakTextAndWait(const QString &text, const UtteranceQueued &queued)
@@ -310,5 +322,7 @@ void SpeechController::StopSpeech()
     m_recordings.Stop();
     FamilyEngine(m_voice.family)->Skip();
     EndReadings();
+    // A stop ends a kept reading too.
+    m_readingFlagKept = false;
     WriteReading(false);
 }

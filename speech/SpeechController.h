@@ -88,6 +88,7 @@ public:
     UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) override;
     bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override;
     void StopSpeech() override;
+    void KeepReadingFlag(bool keep) override;
 
 private:
     // The family's engine; the silent engine for an absent one.
@@ -142,4 +143,6 @@ private:
     // Texts queued in the engines whose words are followed, oldest first.
     QList<Reading> m_readings;
     UtteranceId m_lastUtterance = 0;
+    // "ESTIC LLEGINT" stays "1" between the texts of a reading that waits for each.
+    bool m_readingFlagKept = false;
 };

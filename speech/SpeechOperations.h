@@ -27,4 +27,8 @@ public:
     virtual bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) = 0;
     // Silence: sound files and the speech of the selected voice; the queue is emptied.
     virtual void StopSpeech() = 0;
+    // A reading that waits for one text after another (word by word) is one reading to
+    // the programs that watch for it: while kept, the end of each text does not tell
+    // them reading stopped; the end of the keeping (or a stop) does.
+    virtual void KeepReadingFlag(bool keep) { (void)keep; }
 };

@@ -5,6 +5,9 @@
 
 #include <QStringView>
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 struct StepName
@@ -225,15 +228,13 @@ NoteDuration MapDuration(QStringView durationPart)
     return {key.count.toString(), key.type.toString(), key.dotted};
 }
 
-MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
+namespace
 {
-    MusicConversion result;
-    TextLines lines(text);
-    if (lines.AtEnd())
-        return result;
-
-    const FormXMLTextos &templates = FormXMLTextos::Instance();
-    QStringList head = templates.MemoXMLPartInicial;
+// The head of the score with the tune's title and time; none when the text ends before
+// its notes.
+std::optional<QStringList> ScoreHead(TextLines &lines)
+{
+    QStringList head = FormXMLTextos::Instance().MemoXMLPartInicial;
     const QStringView title = lines.Next();
     head[FormXMLTextos::CreditWordsLine] =
         QLatin1String("    <credit-words font-size=\"24\" default-x=\"510\" default-y=\"1260\" "
@@ -242,15 +243,20 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
     head[FormXMLTextos::BeatsLine] = QStringLiteral("          <beats>4</beats>");
     head[FormXMLTextos::BeatTypeLine] = QStringLiteral("          <beat-type>4</beat-type>");
     if (lines.AtEnd())
-        return result;
+        return std::nullopt;
     const QStringView time = lines.Next();
     if (time == QLatin1String("2x4"))
         head[FormXMLTextos::BeatsLine] = QStringLiteral("          <beats>2</beats>");
     else if (time == QLatin1String("3x4"))
         head[FormXMLTextos::BeatsLine] = QStringLiteral("          <beats>3</beats>");
     if (lines.AtEnd())
-        return result;
+        return std::nullopt;
+    return head;
+}
 
+// The text (when the score goes after it) and the head with the part list.
+QString ScoreOpening(QStringView text, ScoreForm form, const QStringList &head)
+{
     QString out;
     // Notes take about thirty times the room of their lines.
     const qsizetype scoreRoom = qMin<qsizetype>(text.size() * 32 + 4096, qsizetype(1) << 28);
@@ -265,22 +271,24 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
         out += head.at(i);
         out += QLatin1Char('\n');
         if (i == FormXMLTextos::CreditEndLine) {
-            for (const QString &line : templates.PartList) {
+            for (const QString &line : FormXMLTextos::Instance().PartList) {
                 out += line;
                 out += QLatin1Char('\n');
             }
         }
     }
+    return out;
+}
 
-    ScoreWriter writer(out);
-    const QString markedEnding = QLatin1Char('\t') + WrongNoteMessage();
-    const QString measureMarkedEnding = QLatin1Char('\t') + WrongMeasureMessage();
-    const auto wrongLine = [&](int line, const QString &mark) {
-        result.outcome = MusicConversion::Outcome::WrongLine;
-        result.wrongLine = line;
-        result.mark = mark;
-        return result;
-    };
+// What a line of the tune was.
+enum class TuneLine { Keyword, Note, WrongNote, WrongMeasure, MarkedBefore };
+
+// What goes from one line of the tune to the next.
+struct Tune
+{
+    ScoreWriter &writer;
+    const QString &markedEnding;
+    const QString &measureMarkedEnding;
     int measure = 1;
     // The head opens measure 1 and the tail closes the last one: measures opened and
     // closed out of turn would make the score XML that no reader takes.
@@ -289,55 +297,58 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
     BeamState beam = BeamState::None;
     bool tieStart = false;
     bool tieStop = false;
-    bool lastWasNote = false;
-    int index = 2;
-    for (; !lines.AtEnd(); ++index) {
-        const QStringView line = lines.Next();
-        lastWasNote = false;
-        switch (KeywordOf(line)) {
+
+    TuneLine KeywordLine(Keyword keyword)
+    {
+        switch (keyword) {
         case Keyword::BeginMeasure:
             if (measureOpen)
-                return wrongLine(index, measureMarkedEnding);
+                return TuneLine::WrongMeasure;
             writer.Measure(++measure);
             measureOpen = true;
-            continue;
+            break;
         case Keyword::EndMeasure:
-            if (!measureOpen)
-                return wrongLine(index, measureMarkedEnding);
-            writer.EndMeasure();
-            measureOpen = false;
-            continue;
         case Keyword::BarLine:
             if (!measureOpen)
-                return wrongLine(index, measureMarkedEnding);
+                return TuneLine::WrongMeasure;
             writer.EndMeasure();
-            writer.Measure(++measure);
-            continue;
+            if (keyword == Keyword::BarLine)
+                writer.Measure(++measure);
+            else
+                measureOpen = false;
+            break;
         case Keyword::TieStart:
             tieStart = true;
-            continue;
+            break;
         case Keyword::TieStop:
             tieStop = true;
-            continue;
+            break;
         case Keyword::BeamBegin:
             ++beamGroup;
             beam = BeamState::BeginPending;
-            continue;
+            break;
         case Keyword::BeamEnd:
             beam = BeamState::EndPending;
-            continue;
-        case Keyword::None:
             break;
+        case Keyword::None:
+            return TuneLine::Note;
         }
+        return TuneLine::Keyword;
+    }
 
+    TuneLine Line(QStringView line)
+    {
+        const TuneLine keyword = KeywordLine(KeywordOf(line));
+        if (keyword != TuneLine::Note)
+            return keyword;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         // A line marked by an earlier run holds a TAB too, but it is still wrong.
-        const bool marked = line.endsWith(markedEnding) || line.endsWith(measureMarkedEnding);
-        if (tab < 0 || marked)
-            return wrongLine(index, marked ? QString() : markedEnding);
+        if (line.endsWith(markedEnding) || line.endsWith(measureMarkedEnding))
+            return TuneLine::MarkedBefore;
+        if (tab < 0)
+            return TuneLine::WrongNote;
         if (!measureOpen)
-            return wrongLine(index, measureMarkedEnding);
-
+            return TuneLine::WrongMeasure;
         QStringView notePart = line.left(tab);
         int octave = 4;
         if (!notePart.isEmpty()) {
@@ -349,30 +360,55 @@ MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
         }
         // Octaves go from 0 to 9: the digit 9 would give 10.
         if (octave > 9)
-            return wrongLine(index, markedEnding);
+            return TuneLine::WrongNote;
         const DurationKey &duration = DurationOf(line.mid(tab + 1));
-
         QStringView tie;
-        if (tieStart) {
+        if (std::exchange(tieStart, false))
             tie = u"        <tie type=\"start\"/>\n";
-            tieStart = false;
-        } else if (tieStop) {
+        else if (std::exchange(tieStop, false))
             tie = u"        <tie type=\"stop\"/>\n";
-            tieStop = false;
-        }
-
-        if (notePart.isEmpty()) {
+        if (notePart.isEmpty())
             writer.Rest(duration, tie);
-        } else {
+        else
             writer.Note(StepOf(notePart), octave, duration, tie, beam, beamGroup);
-        }
-        lastWasNote = true;
+        return TuneLine::Note;
+    }
+};
+} // namespace
+
+MusicConversion ConvertMusicText(QStringView text, ScoreForm form)
+{
+    MusicConversion result;
+    TextLines lines(text);
+    if (lines.AtEnd())
+        return result;
+    const std::optional<QStringList> head = ScoreHead(lines);
+    if (!head)
+        return result;
+    QString out = ScoreOpening(text, form, *head);
+
+    ScoreWriter writer(out);
+    const QString markedEnding = QLatin1Char('\t') + WrongNoteMessage();
+    const QString measureMarkedEnding = QLatin1Char('\t') + WrongMeasureMessage();
+    Tune tune{writer, markedEnding, measureMarkedEnding};
+    bool lastWasNote = false;
+    for (int index = 2; !lines.AtEnd(); ++index) {
+        const TuneLine read = tune.Line(lines.Next());
+        lastWasNote = read == TuneLine::Note;
+        if (read == TuneLine::Note || read == TuneLine::Keyword)
+            continue;
+        result.outcome = MusicConversion::Outcome::WrongLine;
+        result.wrongLine = index;
+        result.mark = read == TuneLine::WrongNote      ? markedEnding
+                    : read == TuneLine::WrongMeasure ? measureMarkedEnding
+                                                     : QString();
+        return result;
     }
 
     // A tune that ends on a keyword writes nothing.
     if (!lastWasNote)
         return result;
-    for (const QString &line : templates.MemoXMLPartFinal) {
+    for (const QString &line : FormXMLTextos::Instance().MemoXMLPartFinal) {
         out += line;
         out += QLatin1Char('\n');
     }

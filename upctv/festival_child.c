@@ -357,6 +357,12 @@ static void AddToken(struct FestivalSynthesis *result, const char *line)
         ++result->tokenCount;
 }
 
+double FestivalSpeedFactor(int speed)
+{
+    const double factor = speed / 100.0;
+    return factor < 0.45 ? 0.45 : (factor > 2.5 ? 2.5 : factor);
+}
+
 void FestivalSynthesisFree(struct FestivalSynthesis *result)
 {
     for (size_t i = 0; i < result->tokenCount; ++i)

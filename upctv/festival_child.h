@@ -54,6 +54,8 @@ int FestivalStartVoice(struct FestivalChild *child, const char *voice);
 int FestivalStartCancellable(struct FestivalChild *child, const char *voice, atomic_int *cancel);
 int FestivalRunning(const struct FestivalChild *child);
 void FestivalEnd(struct FestivalChild *child);
+/* The speed factor of the rate bar's 10..250 around 100; the slowest stays understandable. */
+double FestivalSpeedFactor(int speed);
 /* Synthesizes an ISO-8859-15 text at a speed factor (1 is normal). *cancel, when it
  * becomes non-zero, abandons the wait (the answer is read and dropped later; one still
  * being read from an earlier request stays pending too). 0 on success or when cancelled,

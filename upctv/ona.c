@@ -137,13 +137,6 @@ static void WaitBriefly(pthread_cond_t *changed, pthread_mutex_t *mutex)
     pthread_cond_timedwait(changed, mutex, &until);
 }
 
-static double SpeedFactor(int speed)
-{
-    /* The rate bar's 10..250 around 100; the slowest stays understandable. */
-    const double factor = speed / 100.0;
-    return factor < 0.45 ? 0.45 : (factor > 2.5 ? 2.5 : factor);
-}
-
 int OnaInstalled(void)
 {
     return FestivalInstalled();
@@ -452,7 +445,7 @@ int OnaRead(const char *text, size_t length, int speed)
     }
     if (reading) {
         reading->text = mapped;
-        reading->speed = SpeedFactor(speed);
+        reading->speed = FestivalSpeedFactor(speed);
         reading->sampleRate = 16000;
         reading->holders = 3;
         if (StartWorker(SynthesizerThread, reading) != 0) {

@@ -111,6 +111,97 @@ int OnaRender(const char *text, size_t length, int speed, const char *wavFile,
     return FestivalRender(NULL, text, length, speed, wavFile, word, progress, context);
 }
 
+/* The text's sentences, each a piece for a renderer; 0 when memory ran out. */
+static int PlanPieces(struct Render *render, const struct OnaText *mapped)
+{
+    for (size_t begin = 0; begin < mapped->length;) {
+        const size_t end = OnaSentenceEnd(mapped, begin, kSentenceBytes);
+        if (OnaSayable(mapped, begin, end)) {
+            struct Piece *grown = realloc(render->pieces, (render->count + 1) * sizeof *grown);
+            if (!grown)
+                return 0;
+            render->pieces = grown;
+            memset(&grown[render->count], 0, sizeof *grown);
+            grown[render->count].begin = begin;
+            grown[render->count].end = end;
+            ++render->count;
+        }
+        begin = end;
+    }
+    return 1;
+}
+
+/* A renderer per core, no more than there are pieces; how many started. */
+static size_t StartRenderers(struct Render *render, pthread_t *workers)
+{
+    long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    size_t threads = cores < 1 ? 1 : (size_t)cores;
+    if (threads > kMostRenderers)
+        threads = kMostRenderers;
+    if (threads > render->count)
+        threads = render->count;
+    size_t started = 0;
+    for (; started < threads; ++started) {
+        pthread_mutex_lock(&render->mutex);
+        ++render->alive;
+        pthread_mutex_unlock(&render->mutex);
+        if (pthread_create(&workers[started], NULL, RenderThread, render) != 0) {
+            pthread_mutex_lock(&render->mutex);
+            --render->alive;
+            pthread_mutex_unlock(&render->mutex);
+            break;
+        }
+    }
+    return started;
+}
+
+struct Output
+{
+    FILE *file;
+    unsigned long long samples;
+    int sampleRate;
+    void (*word)(void *context, int start, int length, int ms);
+    int (*progress)(void *context, int percent);
+    void *context;
+};
+
+/* Waits for each piece in the text's order and writes it, telling its words; 0 when
+ * every piece was written. */
+static int WritePieces(struct Render *render, const struct OnaText *mapped, struct Output *out)
+{
+    for (size_t i = 0; i < render->count; ++i) {
+        struct Piece *piece = &render->pieces[i];
+        pthread_mutex_lock(&render->mutex);
+        while (!piece->done && render->alive > 0)
+            pthread_cond_wait(&render->changed, &render->mutex);
+        const int done = piece->done;
+        pthread_mutex_unlock(&render->mutex);
+        if (!done || piece->failed)
+            return -1;
+        if (piece->made.sampleRate > 0)
+            out->sampleRate = piece->made.sampleRate;
+        size_t cursor = piece->begin;
+        for (size_t t = 0; out->word && t < piece->made.tokenCount; ++t) {
+            int start = 0, count = 0;
+            if (OnaFindToken(mapped, &cursor, piece->end, piece->made.tokens[t].name, &start, &count))
+                out->word(out->context, start, count,
+                          (int)(out->samples * 1000 / (unsigned)out->sampleRate
+                                + (unsigned long long)(piece->made.tokens[t].start * 1000)));
+        }
+        /* Past what a WAV file's header can count, the file would lie about its sound. */
+        if ((out->samples + piece->made.sampleCount) * 2 > kLargestData)
+            return -1;
+        if (piece->made.sampleCount > 0
+            && fwrite(piece->made.samples, sizeof(short), piece->made.sampleCount, out->file) != piece->made.sampleCount)
+            return -1;
+        out->samples += piece->made.sampleCount;
+        FestivalSynthesisFree(&piece->made);
+        if (out->progress && !out->progress(out->context, (int)((i + 1) * 100 / render->count)))
+            return -1;
+    }
+    return 0;
+}
+
 int FestivalRender(const char *voice, const char *text, size_t length, int speed, const char *wavFile,
                    void (*word)(void *context, int start, int length, int ms),
                    int (*progress)(void *context, int percent), void *context)
@@ -121,79 +212,19 @@ int FestivalRender(const char *voice, const char *text, size_t length, int speed
     if (OnaTextFromWindows1252(text, length, &mapped) != 0)
         return -1;
     struct Render render = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, &mapped, NULL, 0, 0, 0, 0, 0, voice};
-    render.speed = speed / 100.0 < 0.45 ? 0.45 : (speed / 100.0 > 2.5 ? 2.5 : speed / 100.0);
-    for (size_t begin = 0; begin < mapped.length;) {
-        const size_t end = OnaSentenceEnd(&mapped, begin, kSentenceBytes);
-        if (OnaSayable(&mapped, begin, end)) {
-            struct Piece *grown = realloc(render.pieces, (render.count + 1) * sizeof *grown);
-            if (!grown)
-                break;
-            render.pieces = grown;
-            memset(&grown[render.count], 0, sizeof *grown);
-            grown[render.count].begin = begin;
-            grown[render.count].end = end;
-            ++render.count;
-        }
-        begin = end;
-    }
-    FILE *file = fopen(wavFile, "wb");
-    int failed = !file || WriteHeader(file, 16000, 0) != 0;
-    long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    size_t threads = cores < 1 ? 1 : (size_t)cores;
-    if (threads > kMostRenderers)
-        threads = kMostRenderers;
-    if (threads > render.count)
-        threads = render.count;
+    render.speed = FestivalSpeedFactor(speed);
+    /* Memory that ran out leaves the pieces planned so far, as before. */
+    PlanPieces(&render, &mapped);
+    struct Output out = {fopen(wavFile, "wb"), 0, 16000, word, progress, context};
+    int failed = !out.file || WriteHeader(out.file, 16000, 0) != 0;
     pthread_t workers[kMostRenderers];
     size_t started = 0;
     if (!failed) {
-        for (; started < threads; ++started) {
-            pthread_mutex_lock(&render.mutex);
-            ++render.alive;
-            pthread_mutex_unlock(&render.mutex);
-            if (pthread_create(&workers[started], NULL, RenderThread, &render) != 0) {
-                pthread_mutex_lock(&render.mutex);
-                --render.alive;
-                pthread_mutex_unlock(&render.mutex);
-                break;
-            }
-        }
+        started = StartRenderers(&render, workers);
         failed = render.count > 0 && started == 0;
     }
-    unsigned long long samples = 0;
-    int sampleRate = 16000;
-    for (size_t i = 0; i < render.count && !failed; ++i) {
-        struct Piece *piece = &render.pieces[i];
-        pthread_mutex_lock(&render.mutex);
-        while (!piece->done && render.alive > 0)
-            pthread_cond_wait(&render.changed, &render.mutex);
-        const int done = piece->done;
-        pthread_mutex_unlock(&render.mutex);
-        if (!done || piece->failed) {
-            failed = 1;
-            break;
-        }
-        if (piece->made.sampleRate > 0)
-            sampleRate = piece->made.sampleRate;
-        size_t cursor = piece->begin;
-        for (size_t t = 0; word && t < piece->made.tokenCount; ++t) {
-            int start = 0, count = 0;
-            if (OnaFindToken(&mapped, &cursor, piece->end, piece->made.tokens[t].name, &start, &count))
-                word(context, start, count, (int)(samples * 1000 / (unsigned)sampleRate + (unsigned long long)(piece->made.tokens[t].start * 1000)));
-        }
-        /* Past what a WAV file's header can count, the file would lie about its sound. */
-        if ((samples + piece->made.sampleCount) * 2 > kLargestData) {
-            failed = 1;
-            break;
-        }
-        if (piece->made.sampleCount > 0
-            && fwrite(piece->made.samples, sizeof(short), piece->made.sampleCount, file) != piece->made.sampleCount)
-            failed = 1;
-        samples += piece->made.sampleCount;
-        FestivalSynthesisFree(&piece->made);
-        if (progress && !progress(context, (int)((i + 1) * 100 / render.count)))
-            failed = 1;
-    }
+    if (!failed)
+        failed = WritePieces(&render, &mapped, &out) != 0;
     pthread_mutex_lock(&render.mutex);
     render.cancel = 1;
     pthread_mutex_unlock(&render.mutex);
@@ -203,10 +234,10 @@ int FestivalRender(const char *voice, const char *text, size_t length, int speed
         FestivalSynthesisFree(&render.pieces[i].made);
     free(render.pieces);
     OnaTextFree(&mapped);
-    if (file) {
+    if (out.file) {
         if (!failed)
-            failed = WriteHeader(file, sampleRate, samples) != 0;
-        if (fclose(file) != 0)
+            failed = WriteHeader(out.file, out.sampleRate, out.samples) != 0;
+        if (fclose(out.file) != 0)
             failed = 1;
     }
     return failed ? -1 : 0;

@@ -82,6 +82,28 @@ FormTTS::FormTTS(VoiceControl &voices, DictionaryControl &dictionary, SpeechSett
 
 void FormTTS::BuildControls()
 {
+    // Made in the order the focus goes through them; laid out top to bottom.
+    QLayout *top = BuildVoiceAndRate();
+    QLayout *groups = BuildOptionGroups();
+    QLayout *testRow = BuildTestRow();
+    m_stopLabel = new QLabel(QStringLiteral("F11 Stop speech"), this);
+    m_stopLabel->setObjectName(QStringLiteral("LabelPararLectura"));
+    m_dictionaryBox = new QCheckBox(QStringLiteral("Utilitzar diccionari d'excepcions"), this);
+    m_dictionaryBox->setObjectName(QStringLiteral("CheckBoxDicExc"));
+    connect(m_dictionaryBox, &QCheckBox::clicked, this, &FormTTS::CheckBoxDicExcMouseUp);
+    QLayout *buttons = BuildButtons();
+
+    auto *window = new QVBoxLayout(this);
+    window->addLayout(top, 1);
+    window->addLayout(testRow);
+    window->addLayout(groups);
+    window->addWidget(m_stopLabel);
+    window->addWidget(m_dictionaryBox);
+    window->addLayout(buttons);
+}
+
+QLayout *FormTTS::BuildVoiceAndRate()
+{
     m_voiceList = new ChoiceList(this);
     m_voiceList->setObjectName(QStringLiteral("ListBoxMotorsDeVeu"));
     QFont listFont = m_voiceList->font();
@@ -120,7 +142,11 @@ void FormTTS::BuildControls()
     auto *top = new QHBoxLayout;
     top->addWidget(m_voiceList, 1);
     top->addLayout(rateColumn);
+    return top;
+}
 
+QLayout *FormTTS::BuildOptionGroups()
+{
     auto *keysGroup = new QGroupBox(this);
     keysGroup->setObjectName(QStringLiteral("GroupBoxTecles"));
     auto *keysColumn = new QVBoxLayout(keysGroup);
@@ -150,7 +176,11 @@ void FormTTS::BuildControls()
     auto *groups = new QHBoxLayout;
     groups->addWidget(keysGroup, 281);
     groups->addWidget(typingGroup, 321);
+    return groups;
+}
 
+QLayout *FormTTS::BuildTestRow()
+{
     m_testText = new QLineEdit(
         QStringLiteral("Hola mundo. Estoy muy contento de estar aquí. Deseo que seais muy felices."), this);
     m_testText->setObjectName(QStringLiteral("EditText"));
@@ -165,13 +195,11 @@ void FormTTS::BuildControls()
     testRow->addWidget(m_speak);
     testRow->addWidget(m_silence);
     testRow->addWidget(m_wav);
+    return testRow;
+}
 
-    m_stopLabel = new QLabel(QStringLiteral("F11 Stop speech"), this);
-    m_stopLabel->setObjectName(QStringLiteral("LabelPararLectura"));
-    m_dictionaryBox = new QCheckBox(QStringLiteral("Utilitzar diccionari d'excepcions"), this);
-    m_dictionaryBox->setObjectName(QStringLiteral("CheckBoxDicExc"));
-    connect(m_dictionaryBox, &QCheckBox::clicked, this, &FormTTS::CheckBoxDicExcMouseUp);
-
+QLayout *FormTTS::BuildButtons()
+{
     m_ok = MakeButton(this, "BitBtnTancar", QStringLiteral("OK"));
     m_helpButton = MakeButton(this, "BitBtnHelp", QStringLiteral("Help"));
     m_language = MakeButton(this, "BitBtnLlenguatge", QStringLiteral("Language"));
@@ -189,14 +217,7 @@ void FormTTS::BuildControls()
     for (QPushButton *button : {m_ok, m_helpButton, m_language, m_noDisturb, m_exit, m_wavMp3})
         buttons->addWidget(button);
     buttons->addStretch();
-
-    auto *window = new QVBoxLayout(this);
-    window->addLayout(top, 1);
-    window->addLayout(testRow);
-    window->addLayout(groups);
-    window->addWidget(m_stopLabel);
-    window->addWidget(m_dictionaryBox);
-    window->addLayout(buttons);
+    return buttons;
 }
 
 void FormTTS::ApplyWindowSteps()
@@ -289,6 +310,23 @@ void FormTTS::tbRateChange()
     m_voices.SetRatePosition(m_rate->value());
     m_voices.SetSpeechRate();
     m_rateLabel->setText(m_voices.RateLabel());
+}
+
+bool FormTTS::StepRate(int steps)
+{
+    // From the rate the voices have, whatever the bar showed last.
+    const int before = m_voices.RatePosition();
+    const int after = qBound(m_rate->minimum(), before + steps * m_rate->singleStep(), m_rate->maximum());
+    if (after == before)
+        return false;
+    {
+        const QSignalBlocker rateBlocker(m_rate);
+        m_rate->setValue(after);
+    }
+    tbRateChange();
+    // A failed write is told by the settings front.
+    m_settings.WriteRateText(m_rateLabel->text());
+    return true;
 }
 
 void FormTTS::CheckBoxEspaiClick()

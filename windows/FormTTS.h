@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class SettingsStore;
+class QLayout;
 class VoiceControl;
 
 // The speech window: voice, rate, reading options and the exceptions dictionary box.
@@ -53,6 +54,9 @@ public:
     void SyncFromVoices();
     // The voice list grew: show its entries again, the same voice selected.
     void RefreshVoiceList();
+    // Moves the rate bar by steps of one (more is faster), applies the rate and stores it
+    // as "velocitat"; false, changing nothing, when the bar is at that end already.
+    bool StepRate(int steps);
 
     // Handlers of the design.
     void ListBoxMotorsDeVeuClick();
@@ -74,6 +78,11 @@ protected:
 
 private:
     void BuildControls();
+    // The rows of the window.
+    QLayout *BuildVoiceAndRate();
+    QLayout *BuildTestRow();
+    QLayout *BuildOptionGroups();
+    QLayout *BuildButtons();
     void ApplyWindowSteps();
     void SetTabOrder();
     void FormClose();

@@ -4,8 +4,10 @@
 
 #include <QStringList>
 
-// Records every call, for the tests of the layers above speech.
-class RecordingSpeech : public SpeechOperations
+// Records every call, for the tests of the layers above speech; Base is the speech
+// interface it stands in for.
+template <typename Base>
+class RecordingSpeechOf : public Base
 {
 public:
     UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) override
@@ -30,3 +32,5 @@ public:
 
     QStringList calls;
 };
+
+using RecordingSpeech = RecordingSpeechOf<SpeechOperations>;

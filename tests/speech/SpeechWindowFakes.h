@@ -3,6 +3,7 @@
 #include "core/ReadingOptions.h"
 #include "core/SettingsStore.h"
 #include "speech/VoiceControl.h"
+#include "tests/fakes/RecordingSpeech.h"
 
 #include <QFile>
 #include <QStringList>
@@ -10,33 +11,13 @@
 
 // Voice list and rate of a pretend engine set; every call that changes or applies
 // something is recorded.
-class FakeVoices : public VoiceControl
+class FakeVoices : public RecordingSpeechOf<VoiceControl>
 {
 public:
     explicit FakeVoices(QStringList entries = {}, int mspCount = -1)
         : entries(entries), msp(mspCount < 0 ? int(entries.size()) : mspCount)
     {
     }
-
-    UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) override
-    {
-        calls << QStringLiteral("speak:") + text;
-        return Queued(queued);
-    }
-    bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override
-    {
-        calls << QStringLiteral("wait:") + text;
-        Queued(queued);
-        return true;
-    }
-    UtteranceId Queued(const UtteranceQueued &queued)
-    {
-        if (queued)
-            queued(++lastUtterance);
-        return lastUtterance;
-    }
-    UtteranceId lastUtterance = 0;
-    void StopSpeech() override { calls << QStringLiteral("stop"); }
 
     QStringList VoiceEntries() const override { return entries; }
     int MspCount() const override { return msp; }
@@ -77,7 +58,6 @@ public:
     int selected = -1;
     int rate = 0;
     QString label = QStringLiteral("0");
-    QStringList calls;
 };
 
 // A dictionary whose file dialog gives a preset answer.

@@ -15,6 +15,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 // Two espeak-ng voices, three speech-dispatcher voices and the library, by default.
 struct Rig
 {
@@ -346,6 +348,37 @@ private slots:
         c.SetSelectedIndex(2);
         c.SpeakTextAndWait(QStringLiteral("hola"));
         QCOMPARE(rig.log, QStringList({"sapi:speak:hola", "sapi:wait"}));
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+    }
+
+    // Word by word waits for one word after another: the flag says "1" from the first
+    // word to the end of the reading, and the settings file is not rewritten per word.
+    void aKeptReadingWritesTheFlagOnlyAtItsEdges()
+    {
+        Rig rig(Dir());
+        SpeechController &c = rig.Make();
+        c.SetSelectedIndex(2);
+        const auto inode = [&rig] {
+            struct stat info {};
+            return ::stat(QFile::encodeName(rig.settings.FileName()).constData(), &info) == 0 ? info.st_ino : 0;
+        };
+        c.KeepReadingFlag(true);
+        c.SpeakTextAndWait(QStringLiteral("un"));
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("1"));
+        const auto written = inode();
+        for (const char *word : {"dos", "tres", "quatre"})
+            c.SpeakTextAndWait(QString::fromLatin1(word));
+        QCOMPARE(inode(), written);
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("1"));
+        c.KeepReadingFlag(false);
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+
+        // A stop says "0" at once and ends the keeping: the next word is told on its own.
+        c.KeepReadingFlag(true);
+        c.SpeakTextAndWait(QStringLiteral("cinc"));
+        c.StopSpeech();
+        QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
+        c.SpeakTextAndWait(QStringLiteral("sis"));
         QCOMPARE(rig.Read("tts", "ESTIC LLEGINT"), QStringLiteral("0"));
     }
 

@@ -1,0 +1,183 @@
+#include "app/reading/ReadingSession.h"
+
+#include "app/KeyCodes.h"
+#include "core/WaitWithEvents.h"
+
+#include <QPlainTextEdit>
+
+namespace
+{
+constexpr int kOneWordHoldMs = 500;
+
+QString PlainText(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+} // namespace
+
+ReadingSession::ReadingSession(QPlainTextEdit *edit, SpeechOperations &speech,
+                               std::shared_ptr<PendingSyntheticKeys> pendingKeys, QObject *parent)
+    : QObject(parent)
+    , m_edit(edit)
+    , m_speech(speech)
+    , m_pendingKeys(std::move(pendingKeys))
+{
+    m_nextWord.setSingleShot(true);
+    connect(&m_nextWord, &QTimer::timeout, this, &ReadingSession::StepWord);
+}
+
+ReadingSession::~ReadingSession()
+{
+    // The gate outlives no hold of ours.
+    m_wordByWordHold.reset();
+    if (m_wordByWordRunning)
+        m_speech.KeepReadingFlag(false);
+}
+
+void ReadingSession::Follow(UtteranceId utterance, const Part &part)
+{
+    m_current = utterance;
+    m_part = part;
+    m_heardLast = -1;
+    emit partStarted(utterance, part.documentStart, part.text);
+}
+
+UtteranceId ReadingSession::ReadPart(const Part &part)
+{
+    return m_speech.SpeakText(part.text, [this, part](UtteranceId id) { Follow(id, part); });
+}
+
+bool ReadingSession::ReadPartAndWait(const Part &part)
+{
+    return m_speech.SpeakTextAndWait(part.text, [this, part](UtteranceId id) { Follow(id, part); });
+}
+
+void ReadingSession::WordHeard(UtteranceId utterance, int start, int length)
+{
+    if (utterance == 0 || utterance != m_current)
+        return;
+    m_heardLast = m_part.documentStart + start;
+    emit wordHeard(utterance, m_heardLast, length);
+}
+
+void ReadingSession::ReadingEnded(UtteranceId utterance)
+{
+    if (utterance == 0 || utterance != m_current)
+        return;
+    m_current = 0;
+    emit partEnded(utterance);
+}
+
+void ReadingSession::Stopped()
+{
+    EndWordByWord();
+    const UtteranceId current = std::exchange(m_current, 0);
+    if (current != 0)
+        emit partEnded(current);
+}
+
+void ReadingSession::StartWordByWord(bool oneWordOnly)
+{
+    m_wordByWordRunning = true;
+    if (!m_edit)
+        return;
+    const QString selection = SelectedText();
+    // A selection is read once, as it stands.
+    if (!selection.isEmpty()) {
+        ReadPart({SelectionStart(), selection, {}});
+        return;
+    }
+    // A word by word started while the last one's word is still spoken keeps its hold.
+    if (!m_wordByWordHold)
+        m_wordByWordHold.emplace(*m_gate, ActivityGate::Activity::WordByWord);
+    m_speech.KeepReadingFlag(true);
+    if (oneWordOnly) {
+        ReadNextWord(kOneWordHoldMs);
+        FinishWordByWord();
+        return;
+    }
+    StepWord();
+}
+
+void ReadingSession::EndWordByWord()
+{
+    m_wordByWordRunning = false;
+    m_nextWord.stop();
+    FinishWordByWord();
+}
+
+void ReadingSession::FinishWordByWord()
+{
+    // A stop that comes while a word is spoken (a voice that handles events meanwhile)
+    // lets the gate go once that word is over, not inside it.
+    if (m_wordsBeingRead > 0 || !m_wordByWordHold)
+        return;
+    m_nextWord.stop();
+    m_speech.KeepReadingFlag(false);
+    m_wordByWordHold.reset();
+}
+
+void ReadingSession::StepWord()
+{
+    if (!m_wordByWordHold)
+        return;
+    const WaitOutcome handled = HandlePendingEvents();
+    emit nextWordDue();
+    if (!m_wordByWordRunning || !m_edit || !m_edit->hasFocus() || handled == WaitOutcome::Closing) {
+        FinishWordByWord();
+        return;
+    }
+    ReadNextWord(0);
+    if (!m_wordByWordRunning) {
+        FinishWordByWord();
+        return;
+    }
+    m_nextWord.start(qMax(0, m_wordPause) * 100);
+}
+
+void ReadingSession::ReadNextWord(int holdMs)
+{
+    ++m_wordsBeingRead;
+    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
+    SendKey(QEvent::KeyPress, VirtualKey::Control, Qt::ControlModifier);
+    SendKey(QEvent::KeyPress, VirtualKey::Shift, both);
+    SendKey(QEvent::KeyPress, VirtualKey::Right, both);
+    SendKey(QEvent::KeyRelease, VirtualKey::Right, both);
+    SendKey(QEvent::KeyRelease, VirtualKey::Shift, Qt::ControlModifier);
+    HandlePendingEvents();
+    SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
+    const QString word = SelectedText();
+    if (!word.isEmpty())
+        ReadPartAndWait({SelectionStart(), word, {}});
+    else
+        m_wordByWordRunning = false;
+    if (holdMs > 0)
+        WaitWithEvents(holdMs);
+    SendRight();
+    if (--m_wordsBeingRead == 0)
+        emit selectionReleased();
+}
+
+void ReadingSession::SendKey(int type, int virtualKey, Qt::KeyboardModifiers modifiers)
+{
+    if (m_edit)
+        PostSyntheticKey(m_edit, QEvent::Type(type), virtualKey, modifiers, m_pendingKeys);
+}
+
+void ReadingSession::SendRight()
+{
+    SendKey(QEvent::KeyPress, VirtualKey::Right, Qt::NoModifier);
+    SendKey(QEvent::KeyRelease, VirtualKey::Right, Qt::NoModifier);
+}
+
+QString ReadingSession::SelectedText() const
+{
+    return m_edit ? PlainText(m_edit->textCursor().selectedText()) : QString();
+}
+
+int ReadingSession::SelectionStart() const
+{
+    return m_edit ? m_edit->textCursor().selectionStart() : 0;
+}

@@ -1,0 +1,176 @@
+#include "app/ActivityGate.h"
+#include "app/KeyCodes.h"
+#include "app/reading/ReadingSession.h"
+#include "tests/common/WindowActivation.h"
+#include "tests/fakes/RecordingSpeech.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+
+// A voice that tells its words and ends as a test says, and keeps the reading flag's
+// keeping in the order it was asked for.
+class NewsSpeech : public RecordingSpeech
+{
+public:
+    bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override
+    {
+        RecordingSpeech::SpeakTextAndWait(text, queued);
+        if (whileSpeaking)
+            whileSpeaking(lastUtterance);
+        return true;
+    }
+    void KeepReadingFlag(bool keep) override { calls << (keep ? QStringLiteral("keep") : QStringLiteral("let go")); }
+    std::function<void(UtteranceId)> whileSpeaking;
+};
+
+struct SessionRig
+{
+    SessionRig()
+    {
+        session.SetActivityGate(gate);
+        session.SetWordPause(0);
+        // The speech's news reach the session as the controller's signals do.
+    }
+    bool Show(const QString &text, int caret)
+    {
+        edit.setPlainText(text);
+        QTextCursor cursor = edit.textCursor();
+        cursor.setPosition(caret);
+        edit.setTextCursor(cursor);
+        if (!ShowActive(&edit))
+            return false;
+        edit.setFocus();
+        return edit.hasFocus();
+    }
+    QPlainTextEdit edit;
+    NewsSpeech speech;
+    ActivityGate gate;
+    ReadingSession session{&edit, speech, std::make_shared<PendingSyntheticKeys>()};
+};
+
+class TestReadingSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A part is told before it is heard; its words come back as places in the document,
+    // and only the part being heard is followed.
+    void aPartIsFollowedToItsEnd()
+    {
+        SessionRig rig;
+        QSignalSpy started(&rig.session, &ReadingSession::partStarted);
+        QSignalSpy words(&rig.session, &ReadingSession::wordHeard);
+        QSignalSpy ended(&rig.session, &ReadingSession::partEnded);
+        const UtteranceId first = rig.session.ReadPart({10, QStringLiteral("Bon dia. Adeu."), QStringLiteral("ona")});
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started.at(0).at(1).toInt(), 10);
+        QCOMPARE(rig.session.CurrentPart().voice, QStringLiteral("ona"));
+        rig.session.WordHeard(first, 4, 4);
+        QCOMPARE(rig.session.HeardLast(), 14);
+        QCOMPARE(words.at(0).at(1).toInt(), 14);
+
+        // A newer part replaces it: the older one's late news are not the reading's.
+        const UtteranceId second = rig.session.ReadPart({24, QStringLiteral("Adeu."), {}});
+        rig.session.WordHeard(first, 9, 5);
+        rig.session.ReadingEnded(first);
+        QCOMPARE(words.size(), 1);
+        QVERIFY(ended.isEmpty());
+        QCOMPARE(rig.session.Current(), second);
+        QCOMPARE(rig.session.HeardLast(), -1);
+
+        // A voice that reports no words ends its part all the same.
+        rig.session.ReadingEnded(second);
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(rig.session.Current(), UtteranceId(0));
+        QCOMPARE(rig.session.HeardLast(), -1);
+    }
+
+    void aStopEndsThePartOnce()
+    {
+        SessionRig rig;
+        QSignalSpy ended(&rig.session, &ReadingSession::partEnded);
+        const UtteranceId id = rig.session.ReadPart({0, QStringLiteral("Hola."), {}});
+        rig.session.Stopped();
+        rig.session.ReadingEnded(id); // the engine's own news of the stop
+        QCOMPARE(ended.size(), 1);
+        rig.session.Stopped();
+        QCOMPARE(ended.size(), 1);
+    }
+
+    // Word by word speaks one word and comes back; the next words come from the event
+    // loop, the gate is held until the last one and the reading flag is kept meanwhile.
+    void wordByWordStepsFromTheEventLoop()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(QStringLiteral("un dos tres"), 0));
+        QSignalSpy started(&rig.session, &ReadingSession::partStarted);
+        rig.session.StartWordByWord(false);
+        QCOMPARE(rig.speech.calls, (QStringList{"keep", "wait:un "}));
+        QVERIFY(rig.gate.ReadingWordByWord());
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QCOMPARE(rig.speech.calls, (QStringList{"keep", "wait:un ", "wait:dos ", "wait:tres", "let go"}));
+        QCOMPARE(started.at(1).at(1).toInt(), 3);
+        QVERIFY(!rig.session.WordByWordRunning());
+        QTRY_COMPARE(rig.edit.textCursor().position(), 11);
+    }
+
+    // Ended while a word is spoken (a voice that handles events meanwhile): that word is
+    // the last, and the gate opens only once it is over.
+    void endedDuringAWordAfterIt()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(QStringLiteral("un dos tres quatre"), 0));
+        bool heldWhileSpeaking = false;
+        rig.speech.whileSpeaking = [&](UtteranceId id) {
+            if (id != 2)
+                return;
+            rig.session.Stopped();
+            heldWhileSpeaking = rig.gate.ReadingWordByWord();
+        };
+        rig.session.StartWordByWord(false);
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QVERIFY(heldWhileSpeaking);
+        QCOMPARE(rig.speech.calls, (QStringList{"keep", "wait:un ", "wait:dos ", "let go"}));
+        QTRY_COMPARE(rig.edit.textCursor().position(), 7);
+    }
+
+    // The window handles events between words: a pause of a tenth of a second lets a
+    // queued call run before the next word, which the focus leaving ends.
+    void thePauseBetweenWordsIsTheEventLoops()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(QStringLiteral("un dos tres"), 0));
+        rig.session.SetWordPause(1);
+        // A field of the same window, which the focus may go to.
+        QLineEdit other(&rig.edit);
+        other.show();
+        QVERIFY(rig.edit.hasFocus());
+        rig.session.StartWordByWord(false);
+        QCOMPARE(rig.speech.calls.size(), 2);
+        QMetaObject::invokeMethod(&other, [&other] { other.setFocus(); }, Qt::QueuedConnection);
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QCOMPARE(rig.speech.calls, (QStringList{"keep", "wait:un ", "let go"}));
+        // Not stopped: only the stepping ended with the focus.
+        QVERIFY(rig.session.WordByWordRunning());
+    }
+
+    void aSelectionIsReadOnceAsItStands()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(QStringLiteral("un dos tres"), 3));
+        QTextCursor cursor = rig.edit.textCursor();
+        cursor.setPosition(7, QTextCursor::KeepAnchor);
+        rig.edit.setTextCursor(cursor);
+        rig.session.StartWordByWord(false);
+        QCOMPARE(rig.speech.calls, (QStringList{"speak:dos "}));
+        QVERIFY(!rig.gate.ReadingWordByWord());
+        QCOMPARE(rig.session.CurrentPart().documentStart, 3);
+    }
+};
+
+QTEST_MAIN(TestReadingSession)
+#include "test_readingsession.moc"
