@@ -2,7 +2,9 @@
 
 #include "core/WaitWithEvents.h"
 #include "core/documents/DocumentConversion.h"
+#include "engines/SynthesizerMissingText.h"
 #include "platform/WorkerThread.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -21,9 +23,37 @@ struct Shared
     std::atomic<int> total{0};
 };
 
+using Row = const char *const[kSynthesizerMissingLanguages];
+
+int LanguageOf(const QWidget *parent)
+{
+    const QWidget *window = parent ? parent->window() : nullptr;
+    return window ? window->property(kInterfaceLanguageProperty).toInt() : 0;
+}
+
 } // namespace
 
-std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs)
+QString ConversionProgressTitle(int language)
+{
+    static Row texts = {"Obrir", "Abrir", "Ireki", "Abrir", "Abrir", "Open", "Ouvrir"};
+    return QString::fromUtf8(texts[LanguageRow(language)]);
+}
+
+QString ConversionProgressLabel(int language, const QString &fileName)
+{
+    static Row texts = {"Obrint %1...", "Abriendo %1...", "%1 irekitzen...", "Abrindo %1...", "A abrir %1...",
+                        "Opening %1...", "Ouverture de %1..."};
+    return QString::fromUtf8(texts[LanguageRow(language)]).arg(fileName);
+}
+
+QString ConversionProgressCancel(int language)
+{
+    static Row texts = {"Cancel·la", "Cancelar", "Utzi", "Cancelar", "Cancelar", "Cancel", "Annuler"};
+    return QString::fromUtf8(texts[LanguageRow(language)]);
+}
+
+std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs,
+                                                            const QByteArray &password)
 {
     if (KindOfDocument(fileName) == DocumentKind::PlainText)
         return std::nullopt;
@@ -31,8 +61,9 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     std::optional<ConvertedDocument> converted;
     WaitEnd end;
     RunInBackground<ConvertedDocument>(
-        [shared, fileName] {
+        [shared, fileName, password] {
             ConversionControl control;
+            control.password = password;
             control.progress = [shared](int done, int total) {
                 shared->done = done;
                 shared->total = total;
@@ -49,11 +80,12 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     // A short conversion shows nothing and lets no key reach the editor meanwhile.
     const bool closing = WaitWithEvents(quietMs, end, WaitInput::Held) == WaitOutcome::Closing;
 
+    const int language = LanguageOf(parent);
     if (!converted && !closing) {
-        QProgressDialog dialog(QStringLiteral("Obrint %1...").arg(QFileInfo(fileName).fileName()),
-                               QStringLiteral("Cancel·la"), 0, 0, parent);
+        QProgressDialog dialog(ConversionProgressLabel(language, QFileInfo(fileName).fileName()),
+                               ConversionProgressCancel(language), 0, 0, parent);
         dialog.setObjectName(QStringLiteral("ConversionProgress"));
-        dialog.setWindowTitle(QStringLiteral("Obrir"));
+        dialog.setWindowTitle(ConversionProgressTitle(language));
         dialog.setAccessibleName(dialog.labelText());
         dialog.setWindowModality(Qt::WindowModal);
         dialog.setMinimumDuration(0);
@@ -86,8 +118,12 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     result.ok = converted->ok;
     result.cancelled = converted->cancelled || shared->cancel;
     result.text = converted->text;
-    result.origin = converted->origin;
-    result.error = converted->error;
+    result.origin = OriginText(fileName, converted->pages, language);
+    if (!converted->ok)
+        result.error = ConversionErrorText(fileName, converted->problem, converted->detail, language);
+    result.needsPassword = converted->problem == DocumentProblem::Password
+        || converted->problem == DocumentProblem::WrongPassword;
+    result.wrongPassword = converted->problem == DocumentProblem::WrongPassword;
     result.suggestedName = SuggestedTextName(fileName);
     return result;
 }

@@ -1,12 +1,17 @@
 #include "app/DocumentCommands.h"
+#include "app/DocumentMessages.h"
 
 #include "core/EditorText.h"
 #include "core/UserQuestions.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <iterator>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 const char *const DocumentCommands::kSaveQuestion = "Fitxer modificat. vol guardar-lo?";
 
@@ -39,7 +44,7 @@ QString DocumentCommands::ChangedOnDiskQuestion(int language, const QString &fil
     return QString::fromUtf8(questions[row]).arg(fileName);
 }
 
-QString DocumentCommands::LineTooLongMessage(const QString &fileName, const QString &text)
+QString DocumentCommands::LineTooLongMessage(const QString &fileName, const QString &text, int language)
 {
     qsizetype longest = 0;
     qsizetype longestLine = 0;
@@ -59,10 +64,7 @@ QString DocumentCommands::LineTooLongMessage(const QString &fileName, const QStr
     }
     if (longest <= kLongestLine)
         return QString();
-    const QLocale catalan(QLocale::Catalan);
-    return QStringLiteral("%1: la línia %2 té %3 caràcters; l'editor no pot mostrar línies de més de %4 caràcters "
-                          "sense aturar-se. Parteix-la en línies més curtes amb un altre programa.")
-        .arg(fileName, catalan.toString(longestLine + 1), catalan.toString(longest), catalan.toString(kLongestLine));
+    return DocumentMessages::LineTooLong(language, fileName, longestLine + 1, longest, kLongestLine);
 }
 
 DocumentCommands::DocumentCommands(EditorText &editor, UserQuestions &ask,
@@ -133,7 +135,17 @@ void DocumentCommands::StartUnnamed()
     m_stamp.reset();
     m_suggestedName.clear();
     m_format = DocumentFormat();
+    SetReadOnly(false);
     m_setCaption(QString());
+    if (m_status)
+        m_status(QString());
+}
+
+void DocumentCommands::SetReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    if (m_readOnlyView)
+        m_readOnlyView(readOnly);
 }
 
 void DocumentCommands::NewHtml()
@@ -180,6 +192,25 @@ void DocumentCommands::OpenChosen(bool asText)
     LoadFile(fileName, asText);
 }
 
+std::optional<DocumentConversionResult> DocumentCommands::Convert(const QString &fileName)
+{
+    QByteArray password;
+    for (;;) {
+        std::optional<DocumentConversionResult> converted = m_convert(fileName, password);
+        if (!converted || !converted->needsPassword)
+            return converted;
+        // Asked again after a wrong one, until it opens or the user gives up (Esc).
+        const std::optional<QString> answer = m_ask.AskPassword(
+            DocumentMessages::PasswordTitle(m_language()),
+            DocumentMessages::PasswordPrompt(m_language(), QFileInfo(fileName).fileName(), converted->wrongPassword));
+        if (!answer) {
+            converted->cancelled = true;
+            return converted;
+        }
+        password = answer->toUtf8();
+    }
+}
+
 bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
 {
     if (converted.cancelled)
@@ -190,6 +221,7 @@ bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
     }
     m_load(converted.text);
     m_format = DocumentFormat();
+    SetReadOnly(false);
     m_editor.SetModified(false);
     m_currentFileName.clear();
     m_stamp.reset();
@@ -201,27 +233,56 @@ bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
 bool DocumentCommands::LoadFile(const QString &fileName, bool asText)
 {
     if (!asText && m_convert)
-        if (const std::optional<DocumentConversionResult> converted = m_convert(fileName))
+        if (const std::optional<DocumentConversionResult> converted = Convert(fileName))
             return LoadConverted(*converted);
     // Taken before reading: a change while it is read is a change since.
     const WholeFiles::FileStamp stamp = WholeFiles::StampOf(fileName);
+    const std::optional<LoadedDocument> document = ReadTextFile(fileName);
+    if (!document)
+        return false;
+    TakeDocument(fileName, *document, stamp);
+    return true;
+}
+
+std::optional<LoadedDocument> DocumentCommands::ReadTextFile(const QString &fileName)
+{
     LoadedDocument document = LoadDocument(fileName);
     if (document.ok)
-        document.error = LineTooLongMessage(fileName, document.text);
+        document.error = LineTooLongMessage(fileName, document.text, m_language());
     if (!document.ok || !document.error.isEmpty()) {
-        m_ask.Message(document.error);
-        return false;
+        m_ask.Message(document.ok ? document.error : WhyNotRead(fileName, document.error));
+        return std::nullopt;
     }
+    if (document.binary
+        && m_ask.AskYesNoCancel(DocumentMessages::NotTextQuestion(m_language(), QFileInfo(fileName).fileName()))
+            != SaveAnswer::Yes)
+        return std::nullopt;
+    return document;
+}
+
+void DocumentCommands::TakeDocument(const QString &fileName, const LoadedDocument &document,
+                                    const WholeFiles::FileStamp &stamp)
+{
     m_load(document.text);
     m_format = document.format;
     m_editor.SetModified(false);
     m_currentFileName = fileName;
     m_stamp = stamp;
     m_suggestedName.clear();
+    SetReadOnly(document.binary);
     m_setCaption(QFileInfo(fileName).fileName());
+    // What the status line said was about the document before.
+    if (m_status) {
+        const QString shown = QFileInfo(fileName).fileName();
+        if (document.binary)
+            m_status(DocumentMessages::ReadOnlyStatus(m_language(), shown));
+        else if (document.strayBytes > 0)
+            m_status(DocumentMessages::StrayBytesStatus(m_language(), shown, document.strayBytes));
+        else
+            m_status(QString());
+    }
     if (m_opened)
         m_opened(fileName);
-    return true;
 }
 
 bool DocumentCommands::MayWriteOver(bool *saveAs)
@@ -245,37 +306,95 @@ bool DocumentCommands::MayWriteOver(bool *saveAs)
 
 bool DocumentCommands::Save()
 {
-    if (m_currentFileName.isEmpty())
+    // A file that is not text is never written over from the editor.
+    if (m_currentFileName.isEmpty() || m_readOnly)
         return SaveAs();
     bool saveAs = false;
     if (!MayWriteOver(&saveAs))
         return saveAs && SaveAs();
-    const bool wasUtf8 = m_format.utf8;
-    const SaveOutcome outcome = SaveDocument(m_currentFileName, m_editor.Text(), m_format);
-    if (!outcome.ok) {
-        m_ask.Message(outcome.error);
-        return false;
-    }
-    m_stamp = WholeFiles::StampOf(m_currentFileName);
-    if (outcome.switchedToUtf8 && !wasUtf8)
-        m_ask.Message(QStringLiteral(
-            "El document conté caràcters que la codificació Windows-1252 no pot desar; "
-            "s'ha desat en UTF-8 perquè no es perdi cap caràcter."));
-    m_editor.SetModified(false);
-    return true;
+    return WriteTo(m_currentFileName);
 }
 
 bool DocumentCommands::SaveAs()
 {
-    const QString fileName = m_ask.AskSaveFileName(
-        m_currentFileName.isEmpty() ? m_suggestedName : QFileInfo(m_currentFileName).absoluteFilePath());
+    QString proposed = m_currentFileName.isEmpty() ? m_suggestedName : QFileInfo(m_currentFileName).absoluteFilePath();
+    if (m_readOnly)
+        proposed = QFileInfo(proposed).absoluteDir().filePath(QFileInfo(proposed).completeBaseName() + QStringLiteral(".txt"));
+    const QString fileName = m_ask.AskSaveFileName(proposed);
     if (fileName.isEmpty())
         return false;
-    m_currentFileName = fileName;
-    // The save dialog asked about any file of that name already.
-    m_stamp.reset();
-    m_setCaption(QFileInfo(fileName).fileName());
-    return Save();
+    return WriteTo(fileName);
+}
+
+bool DocumentCommands::WriteTo(const QString &fileName)
+{
+    DocumentFormat format = m_format;
+    const SaveOutcome outcome = SaveDocument(fileName, m_editor.Text(), format);
+    if (!outcome.ok) {
+        // The document keeps its name and caption: the file named in the dialog does not exist.
+        const QString question = DocumentMessages::SaveFailedQuestion(m_language(), QFileInfo(fileName).fileName(),
+                                                                      WhyNotWritten(fileName, outcome.error));
+        return m_ask.AskYesNoCancel(question) == SaveAnswer::Yes && SaveAs();
+    }
+    m_format = format;
+    if (fileName != m_currentFileName || m_readOnly) {
+        m_currentFileName = fileName;
+        m_suggestedName.clear();
+        SetReadOnly(false);
+        m_setCaption(QFileInfo(fileName).fileName());
+    }
+    m_stamp = WholeFiles::StampOf(fileName);
+    if (outcome.switchedToUtf8)
+        m_ask.Message(DocumentMessages::SwitchedToUtf8(m_language()));
+    m_editor.SetModified(false);
+    return true;
+}
+
+QString DocumentCommands::WhyNotRead(const QString &fileName, const QString &error) const
+{
+    using DocumentMessages::ReadProblem;
+    struct stat info {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return error;
+    const int language = m_language();
+    if (S_ISDIR(info.st_mode))
+        return DocumentMessages::ReadRefusal(language, fileName, ReadProblem::Folder);
+    if (S_ISFIFO(info.st_mode))
+        return DocumentMessages::ReadRefusal(language, fileName, ReadProblem::Fifo);
+    if (S_ISSOCK(info.st_mode))
+        return DocumentMessages::ReadRefusal(language, fileName, ReadProblem::Socket);
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return DocumentMessages::ReadRefusal(language, fileName, ReadProblem::Device);
+    if (!S_ISREG(info.st_mode))
+        return DocumentMessages::ReadRefusal(language, fileName, ReadProblem::NotRegular);
+    if (info.st_size > WholeFiles::kLargestFile)
+        return DocumentMessages::ReadRefusal(language, fileName, ReadProblem::TooLarge, WholeFiles::kLargestFile >> 20);
+    return error;
+}
+
+// What the file system says about the folder once a write failed; the file layer's own
+// words when none of it explains the failure.
+QString DocumentCommands::WhyNotWritten(const QString &fileName, const QString &error) const
+{
+    using DocumentMessages::WriteProblem;
+    const int language = m_language();
+    const QString folder = QFileInfo(fileName).absolutePath();
+    const QByteArray encoded = QFile::encodeName(folder);
+    struct statvfs disk {};
+    if (!QFileInfo(folder).isDir())
+        return DocumentMessages::WriteReason(language, WriteProblem::FolderMissing, folder);
+    if (::statvfs(encoded.constData(), &disk) == 0 && (disk.f_flag & ST_RDONLY))
+        return DocumentMessages::WriteReason(language, WriteProblem::ReadOnlyDisk, folder);
+    if (::access(encoded.constData(), W_OK) != 0)
+        return DocumentMessages::WriteReason(language, WriteProblem::FolderNotWritable, folder);
+    const qint64 needed = m_editor.Text().toUtf8().size() + (m_format.crlf ? m_editor.LineCount() : 0);
+    const qint64 free = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+    if (free < needed)
+        return DocumentMessages::WriteReason(language, WriteProblem::DiskFull, folder, needed, free);
+    QString detail = error;
+    if (detail.startsWith(fileName + QLatin1String(": ")))
+        detail.remove(0, fileName.size() + 2);
+    return DocumentMessages::WriteReason(language, WriteProblem::Other, detail);
 }
 
 void DocumentCommands::DropFile(const QString &fileName)
@@ -300,20 +419,17 @@ bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
     // A document of another kind is converted; a failed conversion leaves no name, so
     // that a later save cannot write text over the original.
     if (m_convert)
-        if (const std::optional<DocumentConversionResult> converted = m_convert(fileName)) {
+        if (const std::optional<DocumentConversionResult> converted = Convert(fileName)) {
             if (!LoadConverted(*converted))
                 m_editor.SetModified(false);
             return converted->ok;
         }
     const WholeFiles::FileStamp stamp = WholeFiles::StampOf(fileName);
-    LoadedDocument document = LoadDocument(fileName);
-    if (document.ok)
-        document.error = LineTooLongMessage(fileName, document.text);
-    if (!document.ok || !document.error.isEmpty()) {
-        m_ask.Message(document.error);
+    const std::optional<LoadedDocument> document = ReadTextFile(fileName);
+    if (!document) {
         m_editor.SetModified(false);
         // A name that is no file yet is the new document's name; a file that exists but
-        // was refused (too big, a device, unreadable) must never be saved over.
+        // was refused (too big, a device, unreadable, not text) must never be saved over.
         const QFileInfo info(fileName);
         if (!info.exists() && !info.isSymLink()) {
             m_currentFileName = fileName;
@@ -325,14 +441,7 @@ bool DocumentCommands::LoadCommandLineFile(const QString &fileName)
         }
         return false;
     }
-    m_load(document.text);
-    m_format = document.format;
-    m_editor.SetModified(false);
-    m_currentFileName = fileName;
-    m_stamp = stamp;
-    m_setCaption(QFileInfo(fileName).fileName());
-    if (m_opened)
-        m_opened(fileName);
+    TakeDocument(fileName, *document, stamp);
     return true;
 }
 

@@ -20,9 +20,14 @@ struct DocumentConversionResult
     QString origin;          // what the caption names: "fitxa.pdf, 3 pàgines"
     QString error;           // names the file and the reason
     QString suggestedName;   // the name "Guardar" proposes: fitxa.txt beside fitxa.pdf
+    // Locked by a password: none was given, or the one given does not open it.
+    bool needsPassword = false;
+    bool wrongPassword = false;
 };
-// Nothing for a plain-text file, which is loaded as it is.
-using DocumentConverter = std::function<std::optional<DocumentConversionResult>(const QString &fileName)>;
+// Nothing for a plain-text file, which is loaded as it is. The password opens a locked
+// document; it is empty at first.
+using DocumentConverter = std::function<std::optional<DocumentConversionResult>(const QString &fileName,
+                                                                                const QByteArray &password)>;
 
 // The document commands of the "&Fitxer" menu and the dropped and command-line
 // files: new, new HTML, open, save, save as, and the close question.
@@ -44,6 +49,12 @@ public:
     void SetConverter(DocumentConverter convert) { m_convert = std::move(convert); }
     // Told each time a file is read into the editor under its own name, the same file again too.
     void SetOpened(std::function<void(const QString &fileName)> opened) { m_opened = std::move(opened); }
+    // The status line: what a newly opened document needs said, or empty.
+    void SetStatus(std::function<void(const QString &text)> status) { m_status = std::move(status); }
+    // Whether the editor takes typing: not while a file that is not text is open.
+    void SetReadOnlyView(std::function<void(bool readOnly)> readOnly) { m_readOnlyView = std::move(readOnly); }
+    // A file that is not text, opened all the same: never written over, only saved as a copy.
+    bool ReadOnly() const { return m_readOnly; }
 
     QString CurrentFileName() const { return m_currentFileName; }
 
@@ -70,7 +81,7 @@ public:
     static constexpr qsizetype kLongestLine = 200000;
     // The message refusing a document with a longer line, naming the longest; empty when
     // every line is short enough.
-    static QString LineTooLongMessage(const QString &fileName, const QString &text);
+    static QString LineTooLongMessage(const QString &fileName, const QString &text, int language = 0);
 
 private:
     enum class Guard { Go, Cancel };
@@ -79,6 +90,22 @@ private:
     // Open and "Obrir com a text": the save question, then the open dialog.
     void OpenChosen(bool asText);
     bool LoadFile(const QString &fileName, bool asText = false);
+    // Reads a plain-text file, asking first when it does not look like text; nothing
+    // when it is refused or the user keeps it closed.
+    std::optional<LoadedDocument> ReadTextFile(const QString &fileName);
+    // Puts a read document in the editor under its own name.
+    void TakeDocument(const QString &fileName, const LoadedDocument &document, const WholeFiles::FileStamp &stamp);
+    void SetReadOnly(bool readOnly);
+    // Writes the text to fileName, which the document is then named after; a failure
+    // says why and offers another name.
+    bool WriteTo(const QString &fileName);
+    QString WhyNotWritten(const QString &fileName, const QString &error) const;
+    // The refusal of a name that cannot be read as a document, in the interface language
+    // where the file system tells why; the file layer's own words otherwise.
+    QString WhyNotRead(const QString &fileName, const QString &error) const;
+    // Converts a document that is not plain text, asking for its password while it is
+    // locked; nothing for a plain-text file.
+    std::optional<DocumentConversionResult> Convert(const QString &fileName);
     // A converted document comes in unnamed, so that no save ever writes over the original.
     bool LoadConverted(const DocumentConversionResult &converted);
     void StartUnnamed();
@@ -92,6 +119,9 @@ private:
     std::function<void(const QString &)> m_load;
     DocumentConverter m_convert;
     std::function<void(const QString &)> m_opened;
+    std::function<void(const QString &)> m_status;
+    std::function<void(bool)> m_readOnlyView;
+    bool m_readOnly = false;
     QString m_suggestedName;
     QString m_currentFileName;
     DocumentFormat m_format;

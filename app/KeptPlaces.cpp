@@ -1,5 +1,7 @@
 #include "app/KeptPlaces.h"
 
+#include "engines/SynthesizerMissingText.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,6 +16,20 @@ QString Canonical(const QString &file)
     return canonical.isEmpty() ? QFileInfo(file).absoluteFilePath() : canonical;
 }
 } // namespace
+
+QString KeptPlaces::RestoredMessage(int language)
+{
+    static const char *const texts[kSynthesizerMissingLanguages] = {
+        "El cursor és on es va deixar de llegir.",
+        "El cursor está donde se dejó de leer.",
+        "Kurtsorea irakurtzeari utzi zitzaion lekuan dago.",
+        "O cursor está onde se deixou de ler.",
+        "O cursor está onde se deixou de ler.",
+        "The caret is where reading stopped.",
+        "Le curseur est là où la lecture s'est arrêtée.",
+    };
+    return QString::fromUtf8(texts[LanguageRow(language)]);
+}
 
 QString KeptPlaces::FileBeside(const QString &settingsFile)
 {

@@ -22,6 +22,9 @@ public:
     bool Keep(const QString &documentFile, int position);
     // The place kept for the file, when the file has not changed since.
     std::optional<int> PlaceOf(const QString &documentFile) const;
+    // What the status line says when a document opens at its kept place, in an interface
+    // language (an index of the language list; Catalan outside it).
+    static QString RestoredMessage(int language);
 
 private:
     struct Entry

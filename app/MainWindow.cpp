@@ -114,8 +114,10 @@ FormPrincipal::FormPrincipal(const AppPaths &paths, SettingsStore &settings, Abo
         m_document, *m_questions, [this](const QString &name) { SetCaptionFileName(name); });
     m_documents->SetLoader([this](const QString &text) { m_document.Load(text); });
     m_documents->SetLanguage([this] { return property(kInterfaceLanguageProperty).toInt(); });
-    m_documents->SetConverter([this](const QString &fileName) {
-        std::optional<DocumentConversionResult> converted = ConvertWithProgress(this, fileName);
+    m_documents->SetStatus([this](const QString &text) { ShowStatus(text); });
+    m_documents->SetReadOnlyView([this](bool readOnly) { m_edit->setReadOnly(readOnly); });
+    m_documents->SetConverter([this](const QString &fileName, const QByteArray &password) {
+        std::optional<DocumentConversionResult> converted = ConvertWithProgress(this, fileName, 500, password);
         if (converted && converted->ok)
             ShowStatus(converted->origin);
         return converted;

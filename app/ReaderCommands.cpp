@@ -61,7 +61,7 @@ void KeepPlaces(FormPrincipal &window, ReadingPlace &place, const QString &setti
         if (!position || *position <= 0 || *position > window.Edit()->document()->characterCount() - 1)
             return;
         place.MoveCaretTo(*position);
-        window.ShowStatus(QStringLiteral("El cursor és on es va deixar de llegir."));
+        window.ShowStatus(KeptPlaces::RestoredMessage(window.property(kInterfaceLanguageProperty).toInt()));
     });
 }
 } // namespace

@@ -70,6 +70,20 @@ std::optional<QString> WidgetQuestions::AskText(const QString &title, const QStr
     return text;
 }
 
+std::optional<QString> WidgetQuestions::AskPassword(const QString &title, const QString &prompt)
+{
+    // A screen reader announces the field as a password field and never says what is typed.
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("PasswordQuery"));
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setAccessibleName(title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
 QString WidgetQuestions::StartPlace(const QString &proposed) const
 {
     if (!proposed.isEmpty() && QFileInfo(proposed).isAbsolute())

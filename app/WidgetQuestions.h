@@ -15,6 +15,7 @@ public:
     SaveAnswer AskYesNoCancel(const QString &text) override;
     std::optional<QString> AskText(const QString &title, const QString &prompt,
                                    const QString &initial) override;
+    std::optional<QString> AskPassword(const QString &title, const QString &prompt) override;
     QString AskOpenFileName(const QString &proposed, const QString &title,
                             const QString &filter) override;
     QString AskSaveFileName(const QString &proposed) override;

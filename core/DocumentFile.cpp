@@ -3,6 +3,26 @@
 #include "core/TextEncoding.h"
 #include "core/WholeFiles.h"
 
+namespace {
+
+// A text file holds no NUL byte and few control codes besides the blanks and breaks;
+// a program, a picture or a database holds many within its first pages.
+bool LooksBinary(QByteArrayView bytes)
+{
+    if (bytes.contains('\0'))
+        return true;
+    const QByteArrayView head = bytes.first(qMin<qsizetype>(bytes.size(), 64 * 1024));
+    qsizetype controls = 0;
+    for (const char c : head) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' && byte != 0x1B)
+            ++controls;
+    }
+    return controls * 20 > head.size();
+}
+
+} // namespace
+
 LoadedDocument LoadDocument(const QString &fileName)
 {
     LoadedDocument result;
@@ -16,7 +36,13 @@ LoadedDocument LoadDocument(const QString &fileName)
         result.format.byteOrderMark = true;
         bytes.remove(0, 3);
     }
-    result.text = TextEncoding::DecodeAuto(bytes, &result.format.utf8);
+    result.binary = LooksBinary(bytes);
+    if (!result.binary && !TextEncoding::IsValidUtf8(bytes) && TextEncoding::LooksLikeUtf8WithStrays(bytes)) {
+        result.text = TextEncoding::DecodeUtf8KeepingStrays(bytes, &result.strayBytes);
+        result.format.strayBytes = true;
+    } else {
+        result.text = TextEncoding::DecodeAuto(bytes, &result.format.utf8);
+    }
     if (result.text.contains(QLatin1Char('\r'))) {
         result.format.crlf = result.text.contains(QLatin1String("\r\n"));
         result.text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -34,7 +60,7 @@ SaveOutcome SaveDocument(const QString &fileName, const QString &text, DocumentF
         out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     QByteArray bytes;
     if (format.utf8) {
-        bytes = out.toUtf8();
+        bytes = format.strayBytes ? TextEncoding::EncodeUtf8KeepingStrays(out) : out.toUtf8();
         if (format.byteOrderMark)
             bytes.prepend("\xEF\xBB\xBF");
     } else if (auto encoded = TextEncoding::EncodeWindows1252(out)) {

@@ -24,42 +24,117 @@ std::optional<char> ByteOf(char16_t c)
 
 namespace TextEncoding {
 
+namespace {
+
+// The length of the valid UTF-8 sequence at p[i], or 0 when the byte there starts none.
+int SequenceLength(const unsigned char *p, qsizetype i, qsizetype n)
+{
+    const unsigned char c = p[i];
+    if (c < 0x80)
+        return 1;
+    int extra;
+    char32_t min;
+    char32_t value;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1; min = 0x80; value = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2; min = 0x800; value = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3; min = 0x10000; value = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + extra >= n)
+        return 0;
+    for (int k = 1; k <= extra; ++k) {
+        const unsigned char d = p[i + k];
+        if ((d & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (d & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
+const unsigned char *Unsigned(QByteArrayView bytes)
+{
+    return reinterpret_cast<const unsigned char *>(bytes.data());
+}
+
+} // namespace
+
 bool IsValidUtf8(QByteArrayView bytes)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
+    const unsigned char *p = Unsigned(bytes);
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = SequenceLength(p, i, bytes.size());
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+bool LooksLikeUtf8WithStrays(QByteArrayView bytes)
+{
+    const unsigned char *p = Unsigned(bytes);
+    qsizetype letters = 0;
+    qsizetype strays = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = SequenceLength(p, i, bytes.size());
+        if (length == 0) {
+            ++strays;
             ++i;
             continue;
         }
-        int extra;
-        char32_t min;
-        char32_t value;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1; min = 0x80; value = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2; min = 0x800; value = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3; min = 0x10000; value = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= n)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char d = p[i + k];
-            if ((d & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (d & 0x3F);
-        }
-        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        i += extra + 1;
+        letters += length > 1;
+        i += length;
     }
-    return true;
+    // A Windows-1252 text almost never holds a valid multi-byte sequence by chance.
+    return strays > 0 && letters > 0 && strays <= letters;
+}
+
+QString DecodeUtf8KeepingStrays(QByteArrayView bytes, qsizetype *strays)
+{
+    const unsigned char *p = Unsigned(bytes);
+    QString text;
+    text.reserve(bytes.size());
+    qsizetype runStart = 0;
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = SequenceLength(p, i, bytes.size());
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        text += QString::fromUtf8(bytes.sliced(runStart, i - runStart));
+        text += QChar(char16_t(kStrayBase + p[i]));
+        ++count;
+        runStart = ++i;
+    }
+    text += QString::fromUtf8(bytes.sliced(runStart));
+    if (strays)
+        *strays = count;
+    return text;
+}
+
+QByteArray EncodeUtf8KeepingStrays(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        // Only a lone one: after a high surrogate it is half of a real character.
+        if (c < kStrayBase + 0x80 || c > kStrayBase + 0xFF || (i > 0 && text[i - 1].isHighSurrogate()))
+            continue;
+        bytes += text.sliced(runStart, i - runStart).toUtf8();
+        bytes += char(c - kStrayBase);
+        runStart = i + 1;
+    }
+    bytes += text.sliced(runStart).toUtf8();
+    return bytes;
 }
 
 QString DecodeWindows1252(QByteArrayView bytes)

@@ -21,6 +21,8 @@ public:
     // A modal text query; nothing when cancelled.
     virtual std::optional<QString> AskText(const QString &title, const QString &prompt,
                                            const QString &initial) = 0;
+    // A modal query whose field hides what is typed; nothing when cancelled.
+    virtual std::optional<QString> AskPassword(const QString &title, const QString &prompt) = 0;
     // File dialogs; an empty name when cancelled. An empty title or filter means the
     // document dialogs' own.
     virtual QString AskOpenFileName(const QString &proposed, const QString &title = QString(),

@@ -19,6 +19,8 @@ packages=(
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils poppler-utils
   libpoppler-qt6-dev libzip-dev pandoc
+  # RTF is read by AbiWord's reader, which keeps the letters written as Unicode escapes.
+  abiword
   # Qt's own dialogs and buttons in the interface language.
   qt6-translations-l10n
   # Spelling, with the dictionaries of the interface languages Debian has.

@@ -21,6 +21,7 @@ public:
     {
         return m_name;
     }
+    std::optional<QString> AskPassword(const QString &, const QString &) override { return std::nullopt; }
     QString AskOpenFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString AskSaveFileName(const QString &) override { return {}; }
 

@@ -8,6 +8,7 @@
 #include "tolvanet-tool/PrintVerb.h"
 #include "tolvanet-tool/PrivateBus.h"
 #include "tolvanet-tool/SpellVerb.h"
+#include "tolvanet-tool/TextVerb.h"
 #include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
 
@@ -32,7 +33,7 @@ const char kHelp[] =
     "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
-    "  tolvanet-tool text FILE\n"
+    "  tolvanet-tool text [--password-file F] FILE\n"
     "  tolvanet-tool VERB --help\n"
     "  tolvanet-tool --version\n"
     "\n"
@@ -56,7 +57,8 @@ const char kHelp[] =
     "the document in the editor's font, to a PDF file or to the default printer.\n"
     "text prints the text of a PDF, DOCX, ODT, EPUB, RTF or HTML document as the\n"
     "editor opens it (UTF-8, one paragraph a line); the export verbs and print\n"
-    "take such documents too.\n"
+    "take such documents too; --password-file F gives text the password of a\n"
+    "locked PDF (the first line of F).\n"
     "\n"
     "Wrong arguments are named on standard error, with exit status 2.\n";
 
@@ -118,30 +120,8 @@ int main(int argc, char *argv[])
         return RunPrintVerb(arguments, paths);
     if (verb == QLatin1String("spell"))
         return RunSpellVerb(arguments, paths);
-    if (verb == QLatin1String("text")) {
-        ToolVerbLine line;
-        line.verb = verb;
-        line.positionalName = QStringLiteral("FILE");
-        line.positionalHelp = QStringLiteral("the document");
-        line.description = QStringLiteral("Prints the text of a document (PDF, DOCX, ODT, EPUB, RTF, HTML or plain text) "
-                                          "as the editor opens it.");
-        QCommandLineParser parser;
-        if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
-            return *status;
-        const QStringList files = parser.positionalArguments();
-        if (files.size() != 1) {
-            Print(stderr, QStringLiteral("tolvanet-tool text: one FILE is needed\nTry 'tolvanet-tool text --help'.\n"));
-            return kBadUsageStatus;
-        }
-        QString error;
-        const QString text = ReadAnyDocumentText(files.first(), &error);
-        if (!error.isEmpty()) {
-            Print(stderr, QStringLiteral("tolvanet-tool text: %1\n").arg(error));
-            return 1;
-        }
-        Print(stdout, text);
-        return 0;
-    }
+    if (verb == QLatin1String("text"))
+        return RunTextVerb(arguments);
 
     // The verbs that speak or record have their own options.
     if (const auto status = RunSpeechToolVerb(verb, arguments, paths))

@@ -67,15 +67,17 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
         read = ReadPackageText(fileName, control);
         break;
     case DocumentKind::Rtf:
-        read = ReadThroughPandoc(fileName, "rtf", control);
+        read = ReadRtfText(fileName, control);
         break;
     case DocumentKind::Html:
         read = ReadThroughPandoc(fileName, "html", control);
         break;
     case DocumentKind::Mislabeled:
+        read.problem = DocumentProblem::Mislabeled;
         read.error = QStringLiteral("its content is not a %1 document").arg(Extension(fileName).toUpper());
         break;
     case DocumentKind::PlainText:
+        read.problem = DocumentProblem::PlainText;
         read.error = QStringLiteral("it is a plain-text file");
         break;
     }
@@ -83,29 +85,30 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
     if (read.cancelled)
         return result;
     if (!read.ok) {
+        result.problem = read.problem;
+        result.detail = read.problem == DocumentProblem::Mislabeled ? Extension(fileName).toUpper() : read.error;
         result.error = QStringLiteral("%1: %2").arg(shown, read.error);
         return result;
     }
     if (read.text.trimmed().isEmpty()) {
-        result.error = read.kindName == QLatin1String("PDF")
-            ? QStringLiteral("%1: no text in this document: it may be a scanned image").arg(shown)
-            : QStringLiteral("%1: no text in this document").arg(shown);
+        result.problem = read.kindName == QLatin1String("PDF") ? DocumentProblem::Scanned : DocumentProblem::NoText;
+        result.error = ConversionErrorText(fileName, result.problem, QString(), kEnglishLanguage);
         return result;
     }
     result.ok = true;
     result.text = read.text;
     result.pages = read.pages;
-    result.origin = read.pages > 0
-        ? QStringLiteral("%1, %2 %3").arg(shown).arg(read.pages).arg(read.pages == 1 ? QStringLiteral("pàgina") : QStringLiteral("pàgines"))
-        : shown;
+    result.origin = OriginText(fileName, read.pages, 0);
     return result;
 }
 
-QString ReadAnyDocumentText(const QString &fileName, QString *error)
+QString ReadAnyDocumentText(const QString &fileName, QString *error, const QByteArray &password)
 {
     if (fileName.isEmpty() || KindOfDocument(fileName) == DocumentKind::PlainText)
         return ReadToolDocument(fileName, error);
-    const ConvertedDocument converted = ConvertDocument(fileName);
+    ConversionControl control;
+    control.password = password;
+    const ConvertedDocument converted = ConvertDocument(fileName, control);
     if (!converted.ok)
         *error = converted.error;
     return converted.text;

@@ -15,10 +15,16 @@ struct ReaderOutcome
     QString error;
     int pages = 0;
     QString kindName; // "PDF", "DOCX", ...
+    DocumentProblem problem = DocumentProblem::Unreadable; // when !ok
 };
 
 ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &control);
 // An office document or an e-book: told apart by what the container holds.
 ReaderOutcome ReadPackageText(const QString &fileName, const ConversionControl &control);
-// A rich-text file or a web page, through pandoc; format is pandoc's name of it.
+// The interface language whose row the command line's English messages are.
+inline constexpr int kEnglishLanguage = 5;
+
+// A rich-text file, through AbiWord's reader, which keeps every letter, table and note.
+ReaderOutcome ReadRtfText(const QString &fileName, const ConversionControl &control);
+// A web page, through pandoc; format is pandoc's name of it.
 ReaderOutcome ReadThroughPandoc(const QString &fileName, const char *format, const ConversionControl &control);

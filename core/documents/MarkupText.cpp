@@ -180,7 +180,10 @@ bool IsNote(const QXmlStreamAttributes &attributes)
     const QString role = attributes.value(QStringLiteral("role")).toString();
     return type.contains(QLatin1String("footnote")) || type.contains(QLatin1String("endnote"))
         || type.contains(QLatin1String("rearnote")) || role == QLatin1String("doc-footnote")
-        || role == QLatin1String("doc-endnote") || role == QLatin1String("doc-endnotes");
+        || role == QLatin1String("doc-endnote") || role == QLatin1String("doc-endnotes")
+        // AbiWord's notes, gathered in a list at the end.
+        || attributes.value(QStringLiteral("class")) == u"footnote_anchor"
+        || attributes.value(QStringLiteral("class")) == u"endnote_anchor";
 }
 
 } // namespace
@@ -191,7 +194,7 @@ MarkupOutcome ReadXhtml(const QByteArray &xhtml, TextCollector &collector)
     QXmlStreamReader reader(NumberHtmlEntities(xhtml));
     int skipDepth = 0;
     // Per open element: how it ends (a note, a list, a row).
-    enum class Role { Plain, Block, Note, NoteList, Row, Cell, OrderedList, Skipped };
+    enum class Role { Plain, Block, Note, ListedNote, NoteList, Row, Cell, OrderedList, Skipped };
     QList<Role> roles;
     QList<int> listCounters;
     int noteListDepth = 0;
@@ -214,7 +217,11 @@ MarkupOutcome ReadXhtml(const QByteArray &xhtml, TextCollector &collector)
                 role = Role::Cell;
             } else if (IsNote(attributes)) {
                 collector.Break();
-                if (attributes.value(QStringLiteral("role")) == u"doc-endnotes") {
+                if (name == u"li" && !listCounters.isEmpty()) {
+                    // A note that is an item of a list: numbered as the list counts.
+                    collector.StartNote();
+                    role = Role::ListedNote;
+                } else if (attributes.value(QStringLiteral("role")) == u"doc-endnotes") {
                     ++noteListDepth;
                     role = Role::NoteList;
                 } else {
@@ -255,6 +262,9 @@ MarkupOutcome ReadXhtml(const QByteArray &xhtml, TextCollector &collector)
             case Role::Note:
                 collector.EndNote(noteListDepth > 0 && !listCounters.isEmpty()
                                       ? QString::number(++listCounters.last()) : QString());
+                break;
+            case Role::ListedNote:
+                collector.EndNote(listCounters.isEmpty() ? QString() : QString::number(++listCounters.last()));
                 break;
             case Role::NoteList:
                 --noteListDepth;

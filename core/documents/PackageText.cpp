@@ -232,6 +232,7 @@ ReaderOutcome ReadEpub(ZipArchive &zip, const ConversionControl &control)
     ReaderOutcome outcome;
     outcome.kindName = QStringLiteral("EPUB");
     if (HasDrm(zip)) {
+        outcome.problem = DocumentProblem::Drm;
         outcome.error = QStringLiteral("the e-book is locked by DRM (copy protection) and only its seller's reader can open it");
         return outcome;
     }
@@ -320,6 +321,7 @@ ReaderOutcome ReadPackageText(const QString &fileName, const ConversionControl &
         return ReadOdt(zip);
     if (zip.Contains(QStringLiteral("word/document.xml")))
         return ReadDocx(zip);
+    outcome.problem = DocumentProblem::NotADocument;
     outcome.error = QStringLiteral("it is a ZIP archive, not a document this program reads (DOCX, ODT or EPUB)");
     return outcome;
 }

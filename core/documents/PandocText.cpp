@@ -23,6 +23,7 @@ ReaderOutcome ReadThroughPandoc(const QString &fileName, const char *format, con
     outcome.kindName = QString::fromLatin1(format).toUpper();
     const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
     if (pandoc.isEmpty()) {
+        outcome.problem = DocumentProblem::ReaderMissing;
         outcome.error = QStringLiteral("pandoc, which reads %1 documents, is not installed").arg(outcome.kindName);
         return outcome;
     }

@@ -15,13 +15,17 @@ ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &cont
     ReaderOutcome outcome;
     outcome.kindName = QStringLiteral("PDF");
     Poppler::setDebugErrorFunction(Quiet, QVariant());
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(fileName);
+    const std::unique_ptr<Poppler::Document> document
+        = Poppler::Document::load(fileName, control.password, control.password);
     if (!document) {
         outcome.error = QStringLiteral("it is not a readable PDF document (damaged or incomplete)");
         return outcome;
     }
     if (document->isLocked()) {
-        outcome.error = QStringLiteral("the PDF document is protected by a password");
+        const bool tried = !control.password.isEmpty();
+        outcome.problem = tried ? DocumentProblem::WrongPassword : DocumentProblem::Password;
+        outcome.error = tried ? QStringLiteral("the password does not open the PDF document")
+                              : QStringLiteral("the PDF document is protected by a password");
         return outcome;
     }
     const int count = document->numPages();

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 // Documents of every kind the editor opens as text, made here and read back word for word.
 class TestConversion : public QObject
@@ -119,7 +120,53 @@ private slots:
         QCOMPARE(document.origin, file);
     }
 
-    void richTextAndWebPagesReadThroughPandoc_data()
+    // Each writer spells an accent its own way: pandoc and Word as Unicode escapes (Word
+    // with a Windows-1252 fallback byte after each), WordPad as Windows-1252 bytes. Every
+    // letter, the table and the note come through.
+    void richTextFromSeveralWritersKeepsEveryLetter_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QProcess pandoc;
+        pandoc.start(QStringLiteral("pandoc"), {"-s", "-f", "markdown", "-t", "rtf"});
+        QVERIFY(pandoc.waitForStarted());
+        pandoc.write("El Sol \xC3\xA9s una estrella: l'\xC3\xBAnic cap\xC3\xADtol, perqu\xC3\xA8 t\xC3\xA9 "
+                     "molt \xC3\xB2xid.[^1]\n\n"
+                     "| Nom | Edat |\n|-----|------|\n| N\xC3\xBAria | 13 |\n\n"
+                     "[^1]: Nota de l'autor.\n");
+        pandoc.closeWriteChannel();
+        QVERIFY(pandoc.waitForFinished(60000));
+        const QByteArray fromPandoc = pandoc.readAllStandardOutput();
+        QVERIFY(fromPandoc.contains("\\u233?"));
+        QTest::newRow("pandoc") << fromPandoc;
+        QTest::newRow("Word")
+            << QByteArray(R"({\rtf1\ansi\ansicpg1252\deff0\uc1{\fonttbl{\f0\froman Times New Roman;}})"
+                          R"(\pard\plain\f0 El Sol \u233\'e9s una estrella: l\u8217\'92\u250\'fanic cap\u237\'edtol, )"
+                          R"(perqu\u232\'e8 t\u233\'e9 molt \u242\'f2xid.{\super\chftn})"
+                          R"({\footnote\pard\plain{\super\chftn} Nota de l\u8217\'92autor.}\par)"
+                          R"(\trowd\cellx3000\cellx6000\pard\intbl Nom\cell Edat\cell\row)"
+                          R"(\trowd\cellx3000\cellx6000\pard\intbl N\u250\'faria\cell 13\cell\row\pard\par})");
+        QTest::newRow("WordPad")
+            << QByteArray(R"({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0 Arial;}}\f0 El Sol \'e9s una estrella: )"
+                          R"(l\rquote\'fanic cap\'edtol, perqu\'e8 t\'e9 molt \'f2xid.{\super\chftn})"
+                          R"({\footnote\pard{\super\chftn} Nota de l\rquote autor.}\par)"
+                          R"(\trowd\cellx3000\cellx6000\intbl Nom\cell Edat\cell\row)"
+                          R"(\trowd\cellx3000\cellx6000\intbl N\'faria\cell 13\cell\row\pard\par})");
+    }
+    void richTextFromSeveralWritersKeepsEveryLetter()
+    {
+        QFETCH(QByteArray, rtf);
+        QVERIFY(WriteBytes(Path("escrit.rtf"), rtf));
+        const ConvertedDocument document = ConvertDocument(Path("escrit.rtf"));
+        QVERIFY2(document.ok, qPrintable(document.error));
+        const QString text = document.text;
+        for (const char *words : {"El Sol és una estrella", "únic capítol, perquè té molt òxid.", "Núria · 13",
+                                  "Nom · Edat", "1. Nota de l"})
+            QVERIFY2(text.contains(QString::fromUtf8(words)), qPrintable(text));
+        // The note follows the text.
+        QVERIFY2(text.indexOf(QStringLiteral("Nota de l")) > text.indexOf(QStringLiteral("13")), qPrintable(text));
+    }
+
+    void richTextAndWebPagesReadWordForWord_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
@@ -136,7 +183,7 @@ private slots:
                           "<table><tr><td>a</td><td>b</td></tr></table><img src=\"g.png\" alt=\"Un gat\"></body></html>")
             << QStringLiteral("Plaça\n\nUn & dos à la vegada i tres.\n\na · b\n\n[Un gat]\n");
     }
-    void richTextAndWebPagesReadThroughPandoc()
+    void richTextAndWebPagesReadWordForWord()
     {
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
@@ -253,6 +300,35 @@ private slots:
         QCOMPARE(refused.exitCode(), 1);
         QVERIFY(refused.readAllStandardOutput().isEmpty());
         QVERIFY(refused.readAllStandardError().startsWith("tolvanet-tool text: tallat.docx: "));
+    }
+
+    // A locked PDF opens with the password in a file; a wrong one is said, in English.
+    void toolOpensALockedPdfWithItsPasswordFile()
+    {
+        const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/tolvanet-tool");
+        QCOMPARE(QProcess::execute(QStringLiteral("qpdf"), {"--encrypt", "clau secreta", "clau secreta", "256", "--",
+                                                            Path("fitxa.pdf"), Path("clau.pdf")}),
+                 0);
+        QVERIFY(WriteBytes(Path("bona.txt"), "clau secreta\n"));
+        QVERIFY(WriteBytes(Path("dolenta.txt"), "clau\n"));
+        const auto run = [&tool](const QStringList &arguments) {
+            auto process = std::make_unique<QProcess>();
+            process->start(tool, QStringList{QStringLiteral("text")} + arguments);
+            process->waitForFinished(60000);
+            return process;
+        };
+        const auto opened = run({QStringLiteral("--password-file"), Path("bona.txt"), Path("clau.pdf")});
+        QCOMPARE(opened->exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(opened->readAllStandardOutput()), QString::fromUtf8(Samples::WorksheetText()));
+        const auto wrong = run({QStringLiteral("--password-file"), Path("dolenta.txt"), Path("clau.pdf")});
+        QCOMPARE(wrong->exitCode(), 1);
+        QCOMPARE(wrong->readAllStandardError(),
+                 QByteArray("tolvanet-tool text: clau.pdf: the password does not open the PDF document\n"));
+        const auto none = run({Path("clau.pdf")});
+        QCOMPARE(none->exitCode(), 1);
+        QVERIFY(none->readAllStandardError().contains("protected by a password"));
+        const auto missing = run({QStringLiteral("--password-file"), Path("cap.txt"), Path("clau.pdf")});
+        QCOMPARE(missing->exitCode(), 2);
     }
 };
 

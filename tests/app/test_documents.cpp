@@ -188,7 +188,11 @@ private slots:
         QTest::newRow("windows-1252 crlf") << QByteArray("Bon dia, l\x92\xE0via\r\nad\xE9u\r\n")
                                            << QString::fromUtf8("Bon dia, l’àvia\nadéu\n");
         QTest::newRow("utf-8 lf") << QByteArray("a\xC2\xA0" "b\n") << QString::fromUtf8("a\u00A0b\n");
-        QTest::newRow("nul bytes") << QByteArray("a\0b", 3) << QString(QStringLiteral("a")) + QChar(0) + "b";
+        // Stray bytes in UTF-8 (a Windows-1252 quote pasted in, a damaged byte) are kept as they were.
+        QTest::newRow("utf-8 with a stray byte")
+            << QByteArray("El m\xC3\xB3n \x93" "diu\r\nad\xC3\xA9u\r\n")
+            << QString::fromUtf8("El món ") + QChar(0xDC93) + QString::fromUtf8("diu\nadéu\n");
+        QTest::newRow("utf-8 with a stray byte at the end") << QByteArray("\xC3\xA0\xC3") << QString::fromUtf8("à") + QChar(0xDCC3);
         QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBFok") << QString("ok");
     }
     void documentsKeepTheirEncodingAndLineBreaks()
@@ -265,36 +269,54 @@ private slots:
         } else if (how == "full") {
             disk->Fill();
         }
+        // Why, and whether to save under another name; cancelled here.
         QVERIFY(!f.docs.Save());
-        QCOMPARE(f.ask.messages.size(), 1);
-        QVERIFY(f.ask.messages.first().contains("doc.txt"));
+        QCOMPARE(f.ask.confirmations.size(), 1);
+        const QString question = f.ask.confirmations.first();
+        QVERIFY2(question.startsWith("No s'ha pogut desar doc.txt: ") && question.endsWith("Voleu desar-lo amb un altre nom?"),
+                 qPrintable(question));
+        const char *why = how == "vanished" ? "no existeix"
+                          : how == "full"   ? "el disc és ple"
+                          : asRoot          ? "només es pot llegir"
+                                            : "no teniu permís per escriure";
+        QVERIFY2(question.contains(QString::fromUtf8(why)), qPrintable(question));
         QVERIFY(f.editor.Modified());
         if (how != "vanished")
             QCOMPARE(ReadBytes(path), QByteArray("old text"));
         if (how == "full") {
             // Said as a full disk with the room the document needs, not as an unknown error.
-            QVERIFY2(f.ask.messages.first().contains("el disc és ple")
-                         && f.ask.messages.first().contains(QLocale(QLocale::Catalan).formattedDataSize(
-                             length, 1, QLocale::DataSizeSIFormat)),
-                     qPrintable(f.ask.messages.first()));
+            QVERIFY2(question.contains(QLocale(QLocale::Catalan).formattedDataSize(length, 1, QLocale::DataSizeSIFormat)),
+                     qPrintable(question));
             // No temporary copy is left to fill the disk.
             QCOMPARE(QDir(folder.filePath("small")).entryList(QDir::Files), (QStringList{"doc.txt", "filler"}));
         }
+        // Accepted, the offer saves elsewhere, and the document takes that name.
+        const QString elsewhere = m_dir.filePath(QStringLiteral("desat-%1.txt").arg(how));
+        f.ask.saveAnswers << SaveAnswer::Yes;
+        f.ask.saveNameAnswers << elsewhere;
+        QVERIFY(f.docs.Save());
+        QCOMPARE(ReadBytes(elsewhere), QByteArray(length, 'x'));
+        QCOMPARE(f.docs.CurrentFileName(), elsewhere);
+        QVERIFY(!f.editor.Modified());
     }
 
     void specialFilesAreRefusedWithAMessage_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("why");
-        QTest::newRow("endless device") << "/dev/zero" << "dispositiu";
-        QTest::newRow("FIFO") << "fifo" << "FIFO";
-        QTest::newRow("folder") << "folder" << "carpeta";
-        QTest::newRow("larger than the program holds") << "huge.txt" << "massa gran";
+        QTest::addColumn<int>("language");
+        QTest::newRow("endless device") << "/dev/zero" << "dispositiu" << 0;
+        QTest::newRow("FIFO") << "fifo" << "FIFO" << 0;
+        QTest::newRow("folder") << "folder" << "carpeta" << 0;
+        QTest::newRow("larger than the program holds") << "huge.txt" << "massa gran" << 0;
+        QTest::newRow("folder, Spanish interface") << "folder" << "no se puede abrir porque es una carpeta" << 1;
+        QTest::newRow("too large, English interface") << "huge.txt" << "the file is too large" << 5;
     }
     void specialFilesAreRefusedWithAMessage()
     {
         QFETCH(QString, path);
         QFETCH(QString, why);
+        QFETCH(int, language);
         if (!path.startsWith('/')) {
             path = m_dir.filePath(path);
             QFile::remove(path);
@@ -306,6 +328,7 @@ private slots:
         else if (path.endsWith("huge.txt"))
             QVERIFY(MakeSpecialFile(path, SpecialFile::Sparse, WholeFiles::kLargestFile + 1));
         Fixture f;
+        f.docs.SetLanguage([language] { return language; });
         f.editor.SetText("kept");
         f.editor.SetModified(false);
         f.docs.DropFile(path);
@@ -324,6 +347,104 @@ private slots:
         QCOMPARE(f.editor.Text(), QString());
         QCOMPARE(f.ask.messages.size(), 1);
         QCOMPARE(f.caption, QString("missing file.txt"));
+    }
+    // A program or other data opens as text only when the user says so, and is never
+    // written over: "Guardar" asks for another name, and the copy keeps every byte.
+    void aFileThatIsNotTextIsAskedAboutAndNeverWrittenOver()
+    {
+        QByteArray program("\x7F" "ELF\x02\x01\x01", 7);
+        program += QByteArray(64, '\0') + "text\xE9\x81 and data" + QByteArray(16, '\x01') + "\r\n";
+        const QString path = m_dir.filePath("binari.dat");
+        WriteBytes(path, program);
+        Fixture f;
+        QString status = QStringLiteral("stale");
+        bool readOnly = false;
+        f.docs.SetStatus([&status](const QString &text) { status = text; });
+        f.docs.SetReadOnlyView([&readOnly](bool on) { readOnly = on; });
+        f.editor.SetText("kept");
+        f.editor.SetModified(false);
+
+        f.ask.saveAnswers << SaveAnswer::No;
+        f.docs.DropFile(path);
+        QCOMPARE(f.ask.confirmations.size(), 1);
+        QVERIFY2(f.ask.confirmations.first().startsWith("binari.dat no sembla un fitxer de text: obrir-lo igualment?"),
+                 qPrintable(f.ask.confirmations.first()));
+        QCOMPARE(f.editor.Text(), QString("kept"));
+        QVERIFY(f.docs.CurrentFileName().isEmpty());
+
+        f.ask.saveAnswers << SaveAnswer::Yes;
+        f.docs.DropFile(path);
+        QCOMPARE(f.docs.CurrentFileName(), path);
+        QVERIFY(f.docs.ReadOnly() && readOnly);
+        QVERIFY2(status.contains("només es pot llegir"), qPrintable(status));
+        // Changed all the same (a tool writes into it): "Guardar" only offers a copy.
+        f.editor.Replace(0, 0, "x");
+        f.editor.Replace(0, 1, QString());
+        QVERIFY(!f.docs.Save());
+        QCOMPARE(f.ask.saveProposals, QStringList{m_dir.filePath("binari.txt")});
+        QCOMPARE(ReadBytes(path), program);
+        const QString copy = m_dir.filePath("copia.dat");
+        f.ask.saveNameAnswers << copy;
+        QVERIFY(f.docs.Save());
+        QCOMPARE(ReadBytes(copy), program);
+        QCOMPARE(ReadBytes(path), program);
+        QCOMPARE(f.caption, QString("copia.dat"));
+        QVERIFY(!f.docs.ReadOnly() && !readOnly);
+
+        // Named at start and kept closed: an empty document without its name.
+        Fixture started;
+        QVERIFY(!started.docs.LoadCommandLineFile(path));
+        QCOMPARE(started.ask.confirmations.size(), 1);
+        QVERIFY(started.docs.CurrentFileName().isEmpty());
+        QCOMPARE(started.editor.Text(), QString());
+    }
+
+    // The status line tells of stray bytes in the interface language, and says nothing of
+    // one document once another is open.
+    void strayBytesAreSaidAndTheStatusFollowsTheDocument()
+    {
+        const QString odd = m_dir.filePath("estrany.txt");
+        WriteBytes(odd, "El m\xC3\xB3n \x93" "diu \x94i \xC3\xA0\n");
+        const QString plain = m_dir.filePath("pla.txt");
+        WriteBytes(plain, "pla\n");
+        Fixture f;
+        QString status;
+        f.docs.SetStatus([&status](const QString &text) { status = text; });
+        f.docs.SetLanguage([] { return 1; });
+        f.docs.DropFile(odd);
+        QCOMPARE(status, QString::fromUtf8("estrany.txt: 2 bytes no son UTF-8; se muestran como caracteres "
+                                           "desconocidos y se guardan tal como eran."));
+        f.docs.DropFile(plain);
+        QCOMPARE(status, QString());
+        QCOMPARE(f.docs.CurrentFileName(), plain);
+    }
+
+    // A "Guardar com" that fails leaves the document under its old name: the title never
+    // names a file that was not written.
+    void aFailedSaveAsKeepsTheOldName()
+    {
+        QTemporaryDir folder;
+        SmallDisk disk(folder.filePath("small"));
+        if (!disk.Mounted())
+            QSKIP("needs root to mount a small file system");
+        const QString path = m_dir.filePath("meu.txt");
+        WriteBytes(path, "meu");
+        Fixture f;
+        f.docs.DropFile(path);
+        f.editor.SetText(QString(200000, QLatin1Char('x')));
+        disk.Fill();
+        f.ask.saveNameAnswers << disk.FilePath("nou.txt");
+        QVERIFY(!f.docs.SaveAs());
+        QCOMPARE(f.caption, QString("meu.txt"));
+        QCOMPARE(f.docs.CurrentFileName(), path);
+        QVERIFY(!QFile::exists(disk.FilePath("nou.txt")));
+        QVERIFY(f.editor.Modified());
+        QCOMPARE(f.ask.confirmations.size(), 1);
+        QVERIFY2(f.ask.confirmations.first().startsWith("No s'ha pogut desar nou.txt: el disc és ple"),
+                 qPrintable(f.ask.confirmations.first()));
+        // "Guardar" then writes where the document came from.
+        QVERIFY(f.docs.Save());
+        QCOMPARE(ReadBytes(path).size(), 200000);
     }
 };
 

@@ -2,13 +2,21 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "app/WidgetQuestions.h"
 #include "core/documents/DocumentConversion.h"
 #include "speech/SpeechController.h"
 #include "engines/VoiceCatalog.h"
 #include "tests/common/SampleDocuments.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/StartupFixture.h"
+#include "windows/InterfaceLanguages.h"
 
+#include <QAccessible>
+#include <QInputDialog>
+#include <QLineEdit>
+
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -141,6 +149,123 @@ private slots:
         QVERIFY(pressed);
         QVERIFY(result->cancelled);
         QVERIFY(!ConvertWithProgress(&parent, Path("meu.txt"), 0));
+    }
+
+    // A locked PDF asks for its password in the interface language; a wrong one says so
+    // and asks again; Esc leaves everything as it was.
+    void lockedPdfAsksForItsPassword()
+    {
+        QCOMPARE(QProcess::execute(QStringLiteral("qpdf"), {"--encrypt", "clau", "clau", "256", "--", Path("fitxa.pdf"),
+                                                            Path("tancat.pdf")}),
+                 0);
+        LoneWindow lone(m_dir.path());
+        lone.window.setProperty(kInterfaceLanguageProperty, 1);
+        lone.ask.openAnswers << Path("tancat.pdf");
+        lone.window.RunCommandById(QStringLiteral("open"));
+        QCOMPARE(lone.ask.passwordQueries.size(), 1);
+        QVERIFY(lone.ask.messages.isEmpty());
+        QCOMPARE(lone.window.Document().Text(), QString());
+        QVERIFY(lone.window.CurrentFileName().isEmpty());
+
+        lone.ask.openAnswers << Path("tancat.pdf");
+        lone.ask.passwordAnswers << QStringLiteral("mala") << QStringLiteral("clau");
+        lone.window.RunCommandById(QStringLiteral("open"));
+        QCOMPARE(lone.ask.passwordQueries.size(), 3);
+        QCOMPARE(lone.ask.passwordQueries.at(1),
+                 QString::fromUtf8("Contraseña|tancat.pdf está protegido con una contraseña. Escríbala para abrirlo:"));
+        QVERIFY2(lone.ask.passwordQueries.at(2).startsWith(QString::fromUtf8("Contraseña|La contraseña no es correcta.")),
+                 qPrintable(lone.ask.passwordQueries.at(2)));
+        QVERIFY(lone.ask.messages.isEmpty());
+        QCOMPARE(lone.window.Document().Text(), QString::fromUtf8(Samples::WorksheetText()));
+        QCOMPARE(lone.window.statusBar()->currentMessage(), QString::fromUtf8("tancat.pdf, 3 páginas"));
+    }
+
+    // The field hides what is typed, also from a screen reader; Esc gives nothing, Enter the password.
+    void passwordFieldIsMasked()
+    {
+        QWidget parent;
+        WidgetQuestions questions(&parent);
+        QString typed = QStringLiteral("clau");
+        bool masked = false;
+        QTimer keys;
+        connect(&keys, &QTimer::timeout, &parent, [&] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || QApplication::activeWindow() != dialog)
+                return;
+            auto *field = dialog->findChild<QLineEdit *>();
+            QAccessibleInterface *accessible = field ? QAccessible::queryAccessibleInterface(field) : nullptr;
+            masked = field && field->echoMode() == QLineEdit::Password && accessible
+                     && accessible->state().passwordEdit;
+            if (typed.isEmpty()) {
+                QTest::keyClick(field, Qt::Key_Escape);
+                return;
+            }
+            QTest::keyClicks(field, typed);
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        keys.start(10);
+        QCOMPARE(questions.AskPassword(QStringLiteral("Contrasenya"), QStringLiteral("Escriviu-la:")),
+                 std::optional<QString>(QStringLiteral("clau")));
+        QVERIFY(masked);
+        typed.clear();
+        masked = false;
+        QCOMPARE(questions.AskPassword(QStringLiteral("Contrasenya"), QStringLiteral("Escriviu-la:")), std::nullopt);
+        QVERIFY(masked);
+    }
+
+    // A program opened as text shows no garbage without asking, cannot be typed into and
+    // is never saved over; the next document clears what the status line said of it.
+    void fileThatIsNotTextOpensReadOnly()
+    {
+        QByteArray program("\x7F" "ELF\x02\x01\x01", 7);
+        program += QByteArray(200, '\0') + "dades";
+        QFile binary(Path("binari.dat"));
+        QVERIFY(binary.open(QIODevice::WriteOnly));
+        binary.write(program);
+        binary.close();
+        LoneWindow lone(m_dir.path());
+        lone.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lone.window));
+        lone.ask.openAnswers << Path("binari.dat");
+        lone.ask.saveAnswers << SaveAnswer::Yes;
+        lone.window.RunCommandById(QStringLiteral("open"));
+        QCOMPARE(lone.ask.confirmations.size(), 1);
+        QVERIFY(lone.window.Edit()->isReadOnly());
+        QVERIFY(lone.window.statusBar()->currentMessage().startsWith(QStringLiteral("binari.dat no és un fitxer de text")));
+        lone.window.Edit()->setFocus();
+        QTest::keyClicks(lone.window.Edit(), QStringLiteral("x"));
+        QTest::keyClick(lone.window.Edit(), Qt::Key_Backspace);
+        lone.window.RunCommandById(QStringLiteral("save"));
+        QCOMPARE(lone.ask.saveProposals, QStringList{Path("binari.txt")});
+        QCOMPARE(Bytes(Path("binari.dat")), program);
+
+        QFile text(Path("net.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("net\n");
+        text.close();
+        lone.ask.openAnswers << Path("net.txt");
+        lone.window.RunCommandById(QStringLiteral("open"));
+        QVERIFY(!lone.window.Edit()->isReadOnly());
+        QCOMPARE(lone.window.statusBar()->currentMessage(), QString());
+    }
+
+    // Every reason a document is refused follows the interface language.
+    void refusalsFollowTheInterfaceLanguage()
+    {
+        {
+            QPdfWriter writer(Path("escanejat.pdf"));
+            QPainter painter(&writer);
+            QImage scan(200, 100, QImage::Format_RGB32);
+            scan.fill(Qt::gray);
+            painter.drawImage(QPointF(10, 10), scan);
+        }
+        LoneWindow lone(m_dir.path());
+        lone.window.setProperty(kInterfaceLanguageProperty, 6);
+        lone.window.Documents().DropFile(Path("escanejat.pdf"));
+        QCOMPARE(lone.ask.messages,
+                 QStringList{QString::fromUtf8("escanejat.pdf : ce document ne contient pas de texte : "
+                                               "c'est peut-être une image numérisée")});
+        QCOMPARE(ConversionProgressLabel(6, QStringLiteral("a.pdf")), QString::fromUtf8("Ouverture de a.pdf..."));
     }
 
     // The opened text is read aloud by the real voice, heard at the null sink.

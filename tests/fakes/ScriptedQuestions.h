@@ -23,6 +23,13 @@ public:
             return std::nullopt;
         return textAnswers.takeFirst();
     }
+    std::optional<QString> AskPassword(const QString &title, const QString &prompt) override
+    {
+        passwordQueries << (title + QLatin1Char('|') + prompt);
+        if (passwordAnswers.isEmpty())
+            return std::nullopt;
+        return passwordAnswers.takeFirst();
+    }
     QString AskOpenFileName(const QString &proposed, const QString &title = QString(),
                             const QString &filter = QString()) override
     {
@@ -39,6 +46,7 @@ public:
     // Answers, taken in order; when they run out the question is cancelled.
     QList<SaveAnswer> saveAnswers;
     QList<std::optional<QString>> textAnswers;
+    QStringList passwordAnswers;
     QStringList openAnswers;
     QStringList saveNameAnswers;
 
@@ -46,6 +54,7 @@ public:
     QStringList messages;
     QStringList confirmations;
     QStringList textQueries;
+    QStringList passwordQueries;
     QStringList openProposals;
     QStringList openDialogs;
     QStringList saveProposals;
