@@ -46,6 +46,9 @@ public:
     void SetOpened(std::function<void(const QString &fileName)> opened) { m_opened = std::move(opened); }
 
     QString CurrentFileName() const { return m_currentFileName; }
+    // The name "Guardar" proposes for a converted document (fitxa.txt beside fitxa.pdf);
+    // empty otherwise.
+    QString SuggestedName() const { return m_suggestedName; }
 
     void New();                 // MenuNouClick
     void NewHtml();             // MenuNouHTMLClick
