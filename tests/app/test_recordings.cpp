@@ -1,6 +1,8 @@
+#include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "export/AudioExporter.h"
+#include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/common/WindowActivation.h"
 
@@ -25,9 +27,10 @@ class TestRecordings : public QObject, private FakeStartupVoices
     std::unique_ptr<ProgramWindows> Start(const QString &folder)
     {
         const QString renderer = QCoreApplication::applicationDirPath() + QStringLiteral("/SonnerixaWav");
-        if (!QFile::exists(folder + QStringLiteral("/SonnerixaWav")) && !QFile::copy(renderer, folder + QStringLiteral("/SonnerixaWav")))
+        if (!QFile::copy(renderer, folder + QStringLiteral("/SonnerixaWav")))
             return nullptr;
-        WriteWholeFile(folder + QStringLiteral("/tolvanet.ini"), "[tts]\r\nNumero sintetitzador=0\r\n");
+        WriteWholeFile(folder + QStringLiteral("/tolvanet.ini"),
+                       "[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n");
         auto windows = StartProgram(TestStartupOptions(folder, &m_engines, folder));
         if (!ShowActive(windows->main.get()))
             return nullptr;
