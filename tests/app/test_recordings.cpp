@@ -15,6 +15,22 @@
 #include <QToolButton>
 #include <QtTest>
 
+// The texts the status line is shown anew with, as it is for each announcement.
+class Announcements : public QObject
+{
+public:
+    Announcements() { qApp->installEventFilter(this); }
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("StatusAnnouncement"))
+            texts << static_cast<QLabel *>(watched)->text();
+        return false;
+    }
+};
+
 // Recordings made from the window with the real rendering program: the name they take,
 // what the status line says while and after they are made, and how a long one is stopped.
 class TestRecordings : public QObject, private FakeStartupVoices
@@ -113,7 +129,11 @@ private slots:
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("records"))));
         QVERIFY(WriteWholeFile(older, "la gravació d'abans"));
 
+        // Told to a screen reader at the start and then at most every ten seconds: each
+        // announcement shows the status line anew.
+        Announcements announcements;
         QStringList shown;
+        QStringList alertsWhileSaving;
         bool pressed = false;
         bool stopEnabled = false;
         bool readEnabled = true;
@@ -122,6 +142,7 @@ private slots:
             if (percent < 5 || pressed)
                 return;
             pressed = true;
+            alertsWhileSaving = announcements.texts;
             stopEnabled = main.ToolBar().parar->isEnabled();
             readEnabled = main.ToolBar().lectura->isEnabled();
             if (byKey)
@@ -139,7 +160,11 @@ private slots:
         QVERIFY(!readEnabled);
         QVERIFY2(!shown.filter(QRegularExpression(QStringLiteral("^Desant: \\d+ %$"))).isEmpty(),
                  qPrintable(shown.join(" | ")));
-        QCOMPARE(StatusLine(main), QStringLiteral("S'ha aturat el desament: no s'ha desat cap fitxer de so nou."));
+        QVERIFY(shown.size() >= 2);
+        QCOMPARE(alertsWhileSaving.filter(QStringLiteral("Desant")), QStringList{QStringLiteral("Desant: 0 %")});
+        QCOMPARE(announcements.texts.constLast(),
+                 QStringLiteral("S'ha aturat el desament: no s'ha desat cap fitxer de so nou."));
+        QCOMPARE(StatusLine(main), announcements.texts.constLast());
         QVERIFY(!QApplication::activeModalWidget());
         QFile kept(older);
         QVERIFY(kept.open(QIODevice::ReadOnly));
