@@ -57,6 +57,9 @@ public:
     bool ReadOnly() const { return m_readOnly; }
 
     QString CurrentFileName() const { return m_currentFileName; }
+    // The name "Guardar" proposes for a converted document (fitxa.txt beside fitxa.pdf);
+    // empty otherwise.
+    QString SuggestedName() const { return m_suggestedName; }
 
     void New();                 // MenuNouClick
     void NewHtml();             // MenuNouHTMLClick

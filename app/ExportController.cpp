@@ -13,7 +13,9 @@
 #include "speech/SpeechController.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
@@ -27,11 +29,16 @@ QString ExportEndSentence(const ExportResult &result)
     const QString name = QFileInfo(result.file).fileName();
     if (result.ok)
         return QStringLiteral("Fitxer de so desat: %1.").arg(name);
+    if (result.stopped)
+        return QStringLiteral("S'ha aturat el desament.");
     if (!name.isEmpty() && QFileInfo::exists(result.file))
         return QStringLiteral("No s'ha pogut fer el fitxer %1. El so és a %2.")
             .arg(result.format == ExportFormat::Opus ? QStringLiteral("Opus") : QStringLiteral("MP3"), name);
     return QStringLiteral("No s'ha desat cap fitxer de so.");
 }
+
+// Announcements of a running export come this far apart at least.
+constexpr qint64 kProgressAnnouncementMs = 10000;
 
 } // namespace
 
@@ -49,10 +56,17 @@ ExportController::ExportController(const Parts &parts) : m_parts(parts)
     main.SetCommandHandler(WindowCommandId::kSaveOpus, [this] { Start(ExportFormat::Opus); });
     connect(tools.nomFitxer, &QLineEdit::textChanged, this, [this] { UpdateExportControls(m_parts.exporter.Busy()); });
     connect(&exporter, &AudioExporter::busyChanged, &m_parts.gate, &ActivityGate::SetExporting);
+    connect(&exporter, &AudioExporter::busyChanged, this, &ExportController::BusyChanged);
+    connect(&exporter, &AudioExporter::progress, this, &ExportController::ShowProgress);
+    // The stop button stays enabled while an export runs: it ends the export too.
+    connect(tools.parar, &QToolButton::clicked, &exporter, &AudioExporter::Stop);
+    // The window's title names the open document: each new one names the sound files.
+    connect(&main, &QWidget::windowTitleChanged, this, &ExportController::FollowDocument);
     connect(&m_parts.gate, &ActivityGate::changed, this, &ExportController::UpdateBusyControls);
     connect(&exporter, &AudioExporter::statusText, &main, &FormPrincipal::ShowStatus);
     connect(&exporter, &AudioExporter::finished, this, &ExportController::Finished);
     UpdateExportControls(false);
+    FollowDocument();
 }
 
 void ExportController::Start(ExportFormat format)
@@ -76,6 +90,52 @@ void ExportController::StartNow(ExportFormat format)
     request.subtitles = kAllSubtitles;
     request.language = m_parts.languages.LanguageIndex();
     m_parts.exporter.Start(request);
+}
+
+void ExportController::BusyChanged(bool busy)
+{
+    if (busy) {
+        qApp->installEventFilter(this);
+        m_lastAnnounced.invalidate();
+        ShowProgress(0);
+    } else {
+        qApp->removeEventFilter(this);
+    }
+}
+
+bool ExportController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F11 && !key->isAutoRepeat())
+            m_parts.exporter.Stop();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ExportController::ShowProgress(int percent)
+{
+    const QString text = ExportProgressText(m_parts.languages.LanguageIndex(), percent);
+    if (!m_lastAnnounced.isValid() || m_lastAnnounced.elapsed() >= kProgressAnnouncementMs) {
+        m_lastAnnounced.start();
+        AnnounceStatus(&m_parts.main, text);
+    } else {
+        ShowStatusQuietly(&m_parts.main, text);
+    }
+}
+
+void ExportController::FollowDocument()
+{
+    const DocumentCommands &documents = m_parts.main.Documents();
+    // A converted document is unnamed, but named after its original all the same.
+    const QString source =
+        documents.CurrentFileName().isEmpty() ? documents.SuggestedName() : documents.CurrentFileName();
+    // The title also changes with the interface language: a name typed meanwhile stays.
+    if (source == m_documentSource)
+        return;
+    m_documentSource = source;
+    const QString name = source.isEmpty() ? QString() : SoundFileNameOfDocument(source);
+    m_parts.main.ToolBar().nomFitxer->setText(IsUsableSoundFileName(name) ? name : ExportProtocol::kStartName);
 }
 
 void ExportController::UpdateExportControls(bool exporting)
@@ -125,6 +185,7 @@ void ExportController::Finished(const ExportResult &result)
     AnnounceStatus(&window, ExportEndText(m_parts.languages.LanguageIndex(), result));
     if (!m_parts.speech.VoiceEntries().isEmpty() && !ScreenReaderEnabled())
         m_parts.speech.SpeakText(ExportEndSentence(result));
-    if (!result.ok)
+    // A stop asked for by the user needs no message box.
+    if (!result.ok && !result.stopped)
         window.Questions().Message(result.reason);
 }

@@ -2,6 +2,7 @@
 
 #include "export/AudioExporter.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 class ActivityGate;
@@ -13,7 +14,8 @@ class SpeechController;
 
 // The document saved as spoken audio from the window: the request in the voice and at
 // the rate in use, the controls that wait while an export runs, and what is told and
-// said when it ends. It connects the toolbar buttons, the menu items and the name field.
+// said when it ends. It connects the toolbar buttons, the menu items and the name field,
+// shows the export's progress, and lets F11 and the stop button end it.
 class ExportController : public QObject
 {
     Q_OBJECT
@@ -34,8 +36,19 @@ public:
     // (a word-by-word reading stops first).
     void Start(ExportFormat format);
 
+protected:
+    // F11 ends a running export, wherever the focus is.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void StartNow(ExportFormat format);
+    void BusyChanged(bool busy);
+    // In the status line always; to a screen reader at the start and then at most every
+    // few seconds, so that it is not read out at every step.
+    void ShowProgress(int percent);
+    // The name field follows the open document: its base name, or the start name for a
+    // new one.
+    void FollowDocument();
     // The WAV and MP3 buttons, the menu items of the three formats and the name field,
     // by the name typed and whether an export runs.
     void UpdateExportControls(bool exporting);
@@ -45,4 +58,6 @@ private:
     void Finished(const ExportResult &result);
 
     Parts m_parts;
+    QElapsedTimer m_lastAnnounced;
+    QString m_documentSource;
 };

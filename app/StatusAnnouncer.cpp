@@ -37,7 +37,9 @@ QAccessibleInterface *AnnouncementFactory(const QString &className, QObject *obj
 
 } // namespace
 
-void AnnounceStatus(QMainWindow *window, const QString &text)
+namespace {
+
+AnnouncementLabel *AnnouncementLine(QMainWindow *window)
 {
     static const bool installed = [] {
         QAccessible::installFactory(AnnouncementFactory);
@@ -52,6 +54,14 @@ void AnnounceStatus(QMainWindow *window, const QString &text)
         label->setFocusPolicy(Qt::NoFocus);
         bar->addPermanentWidget(label, 1);
     }
+    return label;
+}
+
+} // namespace
+
+void AnnounceStatus(QMainWindow *window, const QString &text)
+{
+    AnnouncementLabel *label = AnnouncementLine(window);
     // Hidden and shown again, so that a screen reader hears the same text twice too.
     label->hide();
     label->setText(text);
@@ -60,6 +70,14 @@ void AnnounceStatus(QMainWindow *window, const QString &text)
     QAccessible::updateAccessibility(&nameChanged);
     QAccessibleEvent alert(label, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+}
+
+void ShowStatusQuietly(QMainWindow *window, const QString &text)
+{
+    AnnouncementLabel *label = AnnouncementLine(window);
+    // Without the alert a screen reader leaves the line unread until asked.
+    label->setText(text);
+    label->show();
 }
 
 #include "StatusAnnouncer.moc"

@@ -150,4 +150,13 @@ QList<int> Starts(QStringView text)
         starts << start;
     return starts;
 }
+
+QString WithoutInnerStops(QStringView text)
+{
+    QString spoken = text.toString();
+    for (int i = 0; i + 1 < text.size(); ++i)
+        if (text.at(i) == u'.' && IsBlank(text.at(i + 1)) && !EndsAfter(text, i))
+            spoken[i] = u' ';
+    return spoken;
+}
 } // namespace Sentences

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 #include <QStringView>
 
 // Sentences of a text, as a reader moves by them. A sentence ends at ".", "!", "?" or
@@ -22,4 +23,8 @@ int PreviousStart(QStringView text, int position);
 int EndAt(QStringView text, int position);
 // Every sentence start, in order.
 QList<int> Starts(QStringView text);
+// The text as a voice is given it: a full stop followed by a blank that ends no sentence
+// ("Sr.", "pàg.", an initial) becomes a blank, so that the voice neither pauses nor
+// starts a new sentence there. Every other character keeps its place.
+QString WithoutInnerStops(QStringView text);
 } // namespace Sentences

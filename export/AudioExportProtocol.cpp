@@ -210,6 +210,15 @@ QString SoundFileNameOf(const QString &typed)
     return typed.trimmed();
 }
 
+QString SoundFileNameOfDocument(const QString &documentPath)
+{
+    // The dots before the extension would give the recording a "..".
+    QString base = SoundFileNameOf(QFileInfo(documentPath).completeBaseName());
+    while (base.endsWith(QLatin1Char('.')))
+        base.chop(1);
+    return SoundFileNameOf(base);
+}
+
 bool IsUsableSoundFileName(const QString &name)
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1String("..")))

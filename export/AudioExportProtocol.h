@@ -101,6 +101,11 @@ QString UnescapeExchangeText(const QString &text);
 // their ends, so the name loses them before it is used at all.
 QString SoundFileNameOf(const QString &typed);
 
+// The sound file name a document file gives its recordings: its name without the last
+// extension and without final dots ("Capitol 1..txt" gives "Capitol 1"), which may still
+// be unusable ("a..b.txt").
+QString SoundFileNameOfDocument(const QString &documentPath);
+
 // A sound file name that stays inside the records folder: not empty, no "/", no "..",
 // no final "." (which ".wav" would make a ".."), no control characters, and short enough for "<name>.wav.mp3" to be a file name.
 bool IsUsableSoundFileName(const QString &name);

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtEndian>
 
@@ -33,23 +34,47 @@ bool NonEmptyFile(const QString &path)
     return info.isFile() && info.size() > 0;
 }
 
-// Waits until the process ends, the time is up or the program is closing.
-WaitOutcome WaitForProcess(QProcess &process, int milliseconds)
+// Waits until the process ends, the time is up, the export is stopped or the program
+// is closing.
+WaitOutcome WaitForProcess(QProcess &process, int milliseconds, const AudioExporter &exporter)
 {
     WaitEnd ended;
     ended.On(&process, &QProcess::finished);
     ended.On(&process, &QProcess::errorOccurred);
+    ended.On(&exporter, &AudioExporter::stopRequested);
     if (process.state() == QProcess::NotRunning)
         ended.Done();
     return WaitWithEvents(milliseconds, ended);
 }
 
+// The encoders' progress lines: lame's "  100/6995   ( 1%)|..." and opusenc's
+// "[\\]  5% 00:00:09.44 ...".
+const QRegularExpression &EncoderProgress()
+{
+    static const QRegularExpression percent(QStringLiteral("[(\\]]\\s*(\\d{1,3})%"));
+    return percent;
+}
+
+// The last percentage an encoder wrote in output; nothing when it wrote none.
+std::optional<int> LastEncoderPercent(const QByteArray &output)
+{
+    std::optional<int> last;
+    QRegularExpressionMatchIterator matches = EncoderProgress().globalMatch(QString::fromLatin1(output));
+    while (matches.hasNext())
+        last = matches.next().captured(1).toInt();
+    return last;
+}
+
+// The encoder's last line that is not a progress line: what it said when it failed.
 QString LastLine(const QByteArray &output)
 {
     QString text = QString::fromLocal8Bit(output);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return lines.isEmpty() ? QString() : lines.constLast().trimmed();
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
+        if (!line->trimmed().isEmpty() && !EncoderProgress().match(*line).hasMatch())
+            return line->trimmed();
+    return QString();
 }
 
 // The length of a WAV file's sound in whole seconds, from its header; the renderer's
@@ -199,8 +224,42 @@ ExportResult AudioExporter::Export(const ExportRequest &request)
     return result;
 }
 
+void AudioExporter::Stop()
+{
+    if (!m_busy || m_stopping)
+        return;
+    m_stopping = true;
+    emit stopRequested();
+}
+
+bool AudioExporter::Stopping() const
+{
+    return m_stopping || AppClosing();
+}
+
+void AudioExporter::ReportProgress(int stepPercent, bool encoding)
+{
+    const int step = qBound(0, stepPercent, 100);
+    const int whole = encoding ? m_renderShare + step * (100 - m_renderShare) / 100 : step * m_renderShare / 100;
+    // Only forward: a new step never takes the bar back.
+    if (whole <= m_lastPercent || whole < 1)
+        return;
+    m_lastPercent = qMin(whole, 100);
+    emit progress(m_lastPercent);
+}
+
+ExportResult AudioExporter::GaveUp(ExportResult result, const QString &noFile)
+{
+    if (AppClosing())
+        return Failed(result, QStringLiteral("El programa es tanca: ") + noFile);
+    result.stopped = true;
+    return Failed(result, QStringLiteral("S'ha aturat el desament: ") + noFile);
+}
+
 void AudioExporter::Begin()
 {
+    m_stopping = false;
+    m_lastPercent = 0;
     m_busy = true;
     emit busyChanged(true);
 }
@@ -238,8 +297,8 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
             if (waited.elapsed() >= m_timings.lockWaitLimitMs)
                 return Failed(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
                                           .arg(lock.FileName()) + kNoSoundFile);
-            if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing)
-                return Failed(result, QStringLiteral("El programa es tanca: ") + kNoSoundFile);
+            if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing || Stopping())
+                return GaveUp(result, kNoSoundFile);
         }
     }
     if (!lockProblem.isEmpty())
@@ -249,6 +308,8 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     RemoveLeftoversOfEndedExports(m_paths.recordsDir);
     SettingsStore exchange(m_paths.exchangeFile);
     result.format = job.format;
+    // lame encodes in about half the time the rendering takes, opusenc in about as long.
+    m_renderShare = job.format == ExportFormat::Wav ? 100 : job.format == ExportFormat::Mp3 ? 65 : 50;
     const QString spoken = m_dictionary ? m_dictionary(job.text) : job.text;
     // The word times come in a file of this process's own, removed once read.
     const QString wordTimesName = job.subtitles.Any()
@@ -270,7 +331,7 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
             if (!result.ok) {
                 // The sound is kept as a WAV when no file of that name stands in the way.
                 const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
-                if (!AppClosing() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath)) {
+                if (!Stopping() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath)) {
                     result.reason += QStringLiteral("; el so és a %1.").arg(wavPath);
                     result.file = wavPath;
                 } else {
@@ -287,7 +348,7 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
             times = ParseWordTimes(read.bytes);
         QFile::remove(wordTimesPath);
         // Subtitles go with whatever sound file the user is left with.
-        if (!AppClosing() && !result.file.isEmpty() && QFileInfo::exists(result.file))
+        if (!Stopping() && !result.file.isEmpty() && QFileInfo::exists(result.file))
             result = WriteSubtitles(job, spoken, times, result);
     }
     return result;
@@ -300,44 +361,6 @@ QString AudioExporter::EncodingRenderName(ExportFormat format)
     return QStringLiteral(".Sonnerix-%1-%2.wav")
         .arg(format == ExportFormat::Opus ? QStringLiteral("opus") : QStringLiteral("mp3"))
         .arg(QCoreApplication::applicationPid());
-}
-
-ExportResult AudioExporter::WriteSubtitles(const ExportRequest &request, const QString &spoken,
-                                           const std::optional<WordTimes> &times, ExportResult result)
-{
-    const QString base = QFileInfo(result.file).path() + QLatin1Char('/') + request.name;
-    QList<std::pair<QString, QByteArray>> files;
-    const QString srtPath = base + QStringLiteral(".srt");
-    const QString lrcPath = base + QStringLiteral(".lrc");
-    QStringList problems;
-    if (!times) {
-        // Older subtitles of that name belong to an older recording: players would show
-        // them with this one.
-        for (const auto &[wanted, path] :
-             {std::pair{request.subtitles.srt, srtPath}, std::pair{request.subtitles.lrc, lrcPath}})
-            if (wanted)
-                QFile::remove(path);
-        problems << QStringLiteral("el programa de síntesi no ha donat el temps de les paraules");
-    } else {
-        const QList<TimedSentence> sentences = TimeSentences(request.text, spoken, *times);
-        if (request.subtitles.srt)
-            files.append({srtPath, SrtFileContents(sentences)});
-        if (request.subtitles.lrc)
-            files.append({lrcPath, LrcFileContents(sentences, request.name, times->soundMs)});
-    }
-    for (const auto &[path, contents] : std::as_const(files)) {
-        QString error;
-        if (WholeFiles::WriteFile(path, contents, &error))
-            result.subtitleFiles << path;
-        else
-            problems << error;
-    }
-    if (!problems.isEmpty()) {
-        const QString told =
-            QStringLiteral("No s'han pogut desar els subtítols: %1.").arg(problems.join(QStringLiteral("; ")));
-        result.notice = result.notice.isEmpty() ? told : result.notice + QLatin1Char(' ') + told;
-    }
-    return result;
 }
 
 QString AudioExporter::SubstitutionFor(const ExportRequest &request)
@@ -406,15 +429,15 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     clock.start();
     WaitWithEvents(m_timings.firstLookMs);
     QString window = m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile));
-    while (window.isEmpty() && startedHere && m_launcher.Running() && !AppClosing()
+    while (window.isEmpty() && startedHere && m_launcher.Running() && !Stopping()
            && clock.elapsed() < m_timings.appearLimitMs) {
         WaitWithEvents(m_timings.lookIntervalMs);
         window = m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile));
     }
-    if (AppClosing()) {
+    if (Stopping()) {
         if (startedHere)
             m_launcher.Terminate();
-        return Failed(result, QStringLiteral("El programa es tanca: ") + kNoSoundFile);
+        return GaveUp(result, kNoSoundFile);
     }
     if (window.isEmpty()) {
         if (startedHere)
@@ -451,19 +474,20 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         return failed(QStringLiteral("El programa de síntesi SonnerixaWav no respon: ") + kNoSoundFile);
 
     QString failure;
+    bool gaveUp = false;
+    WaitEnd stopped;
+    stopped.On(this, &AudioExporter::stopRequested);
     for (;;) {
-        if (WaitWithEvents(m_timings.statusPollMs) == WaitOutcome::Closing) {
-            failure = QStringLiteral("El programa es tanca: ") + kNoSoundFile;
+        if (WaitWithEvents(m_timings.statusPollMs, stopped) == WaitOutcome::Closing || Stopping()) {
+            gaveUp = true;
             break;
         }
         const QString status = exchange.ReadString(kSection, kKeyStatus, kStatusDone);
         if (status == kStatusDone)
             break;
         const std::optional<int> percent = ToInteger(status);
-        if (percent && *percent >= 1 && *percent <= 100) {
-            emit progress(*percent);
-            emit statusText(QStringLiteral("Desant el fitxer de so... %1%").arg(*percent));
-        }
+        if (percent && *percent >= 1 && *percent <= 100)
+            ReportProgress(*percent, false);
         // The bus itself answers for the window's name, so a renderer busy writing to a
         // slow disk is not taken for gone.
         if (!m_desktop.WindowExists(window)) {
@@ -472,7 +496,13 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
             break;
         }
     }
+    // The close request also ends a job still rendering: nothing of it is kept.
     m_desktop.RequestClose(window);
+    if (gaveUp) {
+        QFile::remove(wavPath);
+        older.Restore();
+        return GaveUp(result, kNoSoundFile);
+    }
     if (!failure.isEmpty())
         return failed(failure);
     const WholeFiles::FileStamp after = WholeFiles::StampOf(wavPath);
@@ -521,8 +551,9 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     QProcess encoding;
     encoding.setProgram(encoder);
     // Speech at 12 kbit/s is as clear as lame's MP3 of our renderer's sound at 32; half
-    // the encoder's full effort takes half the time for the same size.
-    encoding.setArguments(opus ? QStringList{QStringLiteral("--quiet"), QStringLiteral("--speech"),
+    // the encoder's full effort takes half the time for the same size. Both encoders
+    // write their progress, which the status line follows.
+    encoding.setArguments(opus ? QStringList{QStringLiteral("--speech"),
                                              QStringLiteral("--bitrate"), QStringLiteral("12"),
                                              QStringLiteral("--comp"), QStringLiteral("5"),
                                              QStringLiteral("--title"), name, wavPath, encodedPath}
@@ -540,16 +571,23 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     QByteArray output;
     while (encoding.state() != QProcess::NotRunning) {
         const WaitOutcome waited = WaitForProcess(
-            encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))));
-        output += encoding.readAll();
+            encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))), *this);
+        const QByteArray written = encoding.readAll();
+        if (const std::optional<int> percent = LastEncoderPercent(written))
+            ReportProgress(*percent, true);
+        output += written;
         if (output.size() > 65536)
             output = output.right(4096);
-        const bool closing = waited == WaitOutcome::Closing;
-        if (closing || (encoding.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
+        const bool gaveUp = waited == WaitOutcome::Closing || Stopping();
+        if (gaveUp || (encoding.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
             encoding.kill();
             encoding.waitForFinished(2000);
-            if (closing)
-                return failed(QStringLiteral("El programa es tanca: ") + noFile);
+            if (gaveUp) {
+                const QString reason = GaveUp(result, noFile).reason;
+                ExportResult ended = failed(reason);
+                ended.stopped = !AppClosing();
+                return ended;
+            }
             return failed(QStringLiteral("%1 no ha acabat en %2 s i s'ha aturat: ")
                               .arg(program)
                               .arg((limitMs + 999) / 1000)

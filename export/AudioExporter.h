@@ -36,6 +36,7 @@ struct ExportResult
     QString notice;  // something the user is told once, even on success
     ExportFormat format = ExportFormat::Wav;
     QStringList subtitleFiles;  // the subtitle files written beside the sound file
+    bool stopped = false;  // the user ended it: no new file, the older one kept
 };
 
 // How long the export waits; the tests shorten them.
@@ -73,6 +74,8 @@ public:
     void SetEncoderSearchPath(const QStringList &folders) { m_encoderSearchPath = folders; }
 
     bool Busy() const { return m_busy; }
+    // Ends the running export as a failed one ends: no new file, the older one put back.
+    void Stop();
 
     // Starts an export from the event loop and returns at once (busy from now on); false
     // when one is running.
@@ -87,9 +90,12 @@ signals:
     // True from the start to the end of an export: the window disables the reading,
     // menu and export buttons and the name field meanwhile.
     void busyChanged(bool busy);
-    // A line for the status bar: progress, and where the sound file went.
+    // A line for the status bar: what the export is doing, and where the sound file went.
     void statusText(const QString &text);
+    // How much of the whole export is done, 1..100: the rendering, then the encoding.
     void progress(int percent);
+    // Stop was called: whatever the export waits for gives way.
+    void stopRequested();
     void finished(const ExportResult &result);
 
 private:
@@ -106,6 +112,12 @@ private:
     ExportResult WriteSubtitles(const ExportRequest &request, const QString &spoken,
                                 const std::optional<WordTimes> &times, ExportResult result);
     static QString EncodingRenderName(ExportFormat format);
+    // A step's percentage as a share of the whole export.
+    void ReportProgress(int stepPercent, bool encoding);
+    // The user stopped the export, or the program is closing.
+    bool Stopping() const;
+    // Why a wait gave up: the program closing, or the user's stop.
+    ExportResult GaveUp(ExportResult result, const QString &noFile);
 
     AppPaths m_paths;
     DesktopWindows &m_desktop;
@@ -115,5 +127,9 @@ private:
     ExportTimings m_timings;
     QStringList m_encoderSearchPath;
     bool m_busy = false;
+    bool m_stopping = false;
+    // The part of the whole export the rendering stands for: the rest is the encoding.
+    int m_renderShare = 100;
+    int m_lastPercent = 0;
     bool m_sapiNoticeGiven = false;
 };

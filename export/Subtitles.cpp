@@ -1,5 +1,7 @@
 #include "export/Subtitles.h"
 
+#include "core/Sentences.h"
+
 #include <algorithm>
 
 namespace {
@@ -37,24 +39,32 @@ QList<Token> Tokens(const QString &text)
 
 // A word mark times the token it falls in (or the one before, in a blank: espeak-ng
 // points at the blank after a word it says in several parts); the first mark of a token
-// wins. A sentence mark starts the sentence at the token it falls in or after.
+// wins. The voice's own sentence marks are passed over: the cues follow the sentences
+// the editor reads and jumps by, which an abbreviation's full stop does not end.
 void TimeTokens(QList<Token> &tokens, const WordTimes &times)
 {
     for (const VoiceCatalog::SpokenMark &mark : times.marks) {
-        if (mark.kind == Kind::Word) {
-            const auto after = std::upper_bound(tokens.begin(), tokens.end(), mark.position,
-                                                [](qsizetype position, const Token &t) { return position < t.start; });
-            if (after == tokens.begin())
-                continue;
-            Token &token = *(after - 1);
-            if (!token.ms)
-                token.ms = mark.ms;
-        } else {
-            const auto at = std::partition_point(tokens.begin(), tokens.end(),
-                                                 [&mark](const Token &t) { return t.end <= mark.position; });
-            if (at != tokens.end())
-                at->startsSentence = true;
-        }
+        if (mark.kind != Kind::Word)
+            continue;
+        const auto after = std::upper_bound(tokens.begin(), tokens.end(), mark.position,
+                                            [](qsizetype position, const Token &t) { return position < t.start; });
+        if (after == tokens.begin())
+            continue;
+        Token &token = *(after - 1);
+        if (!token.ms)
+            token.ms = mark.ms;
+    }
+}
+
+// The tokens that begin a sentence of the document.
+void MarkSentenceStarts(QList<Token> &tokens, const QString &document)
+{
+    const QList<int> starts = Sentences::Starts(document);
+    auto start = starts.begin();
+    for (Token &token : tokens) {
+        while (start != starts.end() && *start < token.start)
+            ++start;
+        token.startsSentence = start != starts.end() && *start < token.end;
     }
 }
 
@@ -118,6 +128,7 @@ std::optional<SubtitleChoice> ParseSubtitleChoice(const QString &list)
 QList<TimedSentence> TimeSentences(const QString &document, const QString &spoken, const WordTimes &times)
 {
     QList<Token> tokens = Tokens(document);
+    MarkSentenceStarts(tokens, document);
     if (spoken == document) {
         TimeTokens(tokens, times);
     } else {

@@ -1,5 +1,6 @@
 #include "sonnerixawav/RenderJob.h"
 
+#include "core/Sentences.h"
 #include "core/SettingsStore.h"
 
 #include <QDir>
@@ -29,8 +30,11 @@ std::optional<RenderJob> ReadRenderJob(const SettingsStore &exchange, QString *e
                         .arg(exchange.ReadString(kSection, kKeyVoice, QString())));
 
     RenderJob job;
-    // Both ends own this value: it is read whole and unescaped.
-    job.text = UnescapeExchangeText(exchange.ReadLongString(kSection, kKeyWavText, QString()));
+    // Both ends own this value: it is read whole and unescaped. The voices are given it
+    // with the sentences the editor reads by, so that no full stop of an abbreviation
+    // makes a pause; every character keeps its place for the word times.
+    job.text = Sentences::WithoutInnerStops(
+        UnescapeExchangeText(exchange.ReadLongString(kSection, kKeyWavText, QString())));
     job.outputPath = QDir(dir).filePath(name);
     job.voice = {*family, index.value_or(0)};
     job.rate = RateFromSpeedText(exchange.ReadString(kSection, kKeySpeed, QStringLiteral("0")));

@@ -164,14 +164,8 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     // Blanks at the ends of a name would not survive the exchange file: a name of blanks
     // only is no name.
     request.name = SoundFileNameOf(options->name);
-    if (request.name.isEmpty() && !options->file.isEmpty()) {
-        // "Capitol 1..txt" is recorded as "Capitol 1": the dots before the extension
-        // would give the recording a "..".
-        QString base = SoundFileNameOf(QFileInfo(options->file).completeBaseName());
-        while (base.endsWith(QLatin1Char('.')))
-            base.chop(1);
-        request.name = SoundFileNameOf(base);
-    }
+    if (request.name.isEmpty() && !options->file.isEmpty())
+        request.name = SoundFileNameOfDocument(options->file);
     if (request.name.isEmpty())
         request.name = ExportProtocol::kStartName;
     if (!IsUsableSoundFileName(request.name))

@@ -11,6 +11,7 @@
 #include "tests/fakes/FakeSpeechEngines.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QLabel>
 #include <QToolBar>
 #include <QAction>
@@ -306,9 +307,12 @@ private slots:
         QTest::addColumn<QByteArray>("language");
         QTest::addColumn<QString>("announced");
         QTest::addColumn<QStringList>("spoken");
-        QTest::newRow("no screen reader") << false << QByteArray("0") << "Fitxer de so desat: carta.mp3."
+        // The status line names the folder too; the voice only the file.
+        QTest::newRow("no screen reader") << false << QByteArray("0")
+                                          << "Fitxer de so desat: carta.mp3, a la carpeta %1."
                                           << QStringList{"msp:speak:Fitxer de so desat: carta.mp3."};
-        QTest::newRow("screen reader, Spanish") << true << QByteArray("1") << "Archivo de sonido guardado: carta.mp3."
+        QTest::newRow("screen reader, Spanish") << true << QByteArray("1")
+                                                << "Archivo de sonido guardado: carta.mp3, en la carpeta %1."
                                                 << QStringList{};
     }
 
@@ -318,6 +322,7 @@ private slots:
         QFETCH(QByteArray, language);
         QFETCH(QString, announced);
         QFETCH(QStringList, spoken);
+        announced = announced.arg(QDir(m_dir.filePath("records")).absolutePath());
         FakeAccessibilityStatus status(screenReader);
         QVERIFY(status.Registered());
         QVERIFY(Start("[tts]\r\nNumero sintetitzador=1\r\n[LlibreriaLlegir]\r\nLLENGUA=" + language + "\r\n"));

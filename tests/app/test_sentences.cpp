@@ -61,6 +61,24 @@ private slots:
         QCOMPARE(Sentences::NextStart(QString(), 0), 0);
         QCOMPARE(Sentences::StartAt(QString(), 3), 0);
     }
+
+    // What a voice is given: only the full stops that end no sentence become blanks,
+    // every character in its place.
+    void voicesAreGivenOnlyTheStopsThatEndSentences_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("abbreviations and an initial")
+            << "El Sr. Puig, a la pàg. 12 de J. Pla. Fi." << "El Sr  Puig, a la pàg  12 de J  Pla. Fi.";
+        QTest::newRow("decimals, ellipses, the last stop") << "Val 3.5... o no." << "Val 3.5... o no.";
+        QTest::newRow("a stop before a line break") << "etc.\nNova. Sr." << "etc \nNova. Sr.";
+    }
+    void voicesAreGivenOnlyTheStopsThatEndSentences()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, spoken);
+        QCOMPARE(Sentences::WithoutInnerStops(text), spoken);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestSentences)

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace exporter_test;
 
 class TestExportExporter : public QObject
@@ -260,7 +262,7 @@ private slots:
         const auto opus = [](const char *row, const char *script, bool ok, const QString &reasonPart) {
             QTest::newRow(row) << ExportFormat::Opus << QByteArray(script) << ok << reasonPart;
         };
-        opus("opus: encodes", "[ \"$2\" = --speech ] || exit 3\nfor last; do :; done; printf 'OggS' > \"$last\"\n",
+        opus("opus: encodes", "[ \"$1\" = --speech ] || exit 3\nfor last; do :; done; printf 'OggS' > \"$last\"\n",
              true, QString());
         opus("opus: fails", "echo 'bad input' >&2; exit 1\n", false, QStringLiteral("bad input"));
         opus("no opusenc", "", false, QStringLiteral("opusenc"));
@@ -303,6 +305,35 @@ private slots:
             files << wav;
         }
         QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), files);
+    }
+
+    // The encoder's own progress counts after the rendering's; a stop while it encodes
+    // ends it, puts the older MP3 back and leaves no WAV behind.
+    void aStopWhileEncodingKeepsTheOlderFile()
+    {
+        WriteScript(m_paths.programDir + QStringLiteral("lame"),
+                    "printf '  100/400   (25%%)|\\r  200/400   (50%%)|\\n'; printf 'ID3' > \"${1%.wav}.mp3\"; "
+                    "exec sleep 600\n");
+        m_exporter->SetTimings({20, 1000, 20, 20, 50, 60000, 0});
+        QDir().mkpath(m_paths.recordsDir);
+        QFile older(Records(QStringLiteral("carta.mp3")));
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("older");
+        older.close();
+        QList<int> percents;
+        connect(m_exporter.get(), &AudioExporter::progress, this, [&](int percent) {
+            percents << percent;
+            // Halfway through the encoding: 65 % of the whole is the rendering's.
+            if (percent >= 82)
+                m_exporter->Stop();
+        });
+        const ExportResult result = m_exporter->Export(Request(QStringLiteral("carta"), ExportFormat::Mp3));
+        QVERIFY2(!result.ok && result.stopped, qPrintable(result.reason));
+        QVERIFY2(percents.contains(82), qPrintable(QString::number(percents.constLast())));
+        QVERIFY(std::is_sorted(percents.begin(), percents.end()));
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QCOMPARE(older.readAll(), QByteArray("older"));
+        QCOMPARE(QDir(m_paths.recordsDir).entryList(QDir::Files | QDir::Hidden), QStringList{"carta.mp3"});
     }
 
     void anOlderMp3LeftAsideByAKilledExportComesBack()
@@ -497,8 +528,9 @@ private slots:
             QFile file(Records(name));
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
-        // This renderer tells no sentences apart: one cue, until the sound's end.
-        const QString problem = SubtitleFiles::Problem(bytes("carta.srt"), bytes("carta.lrc"), Request({}).text, 1, 700);
+        // This renderer tells no sentences apart: the cues are the document's two sentences,
+        // the last until the sound's end.
+        const QString problem = SubtitleFiles::Problem(bytes("carta.srt"), bytes("carta.lrc"), Request({}).text, 2, 700);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
         // A renderer that gives no word times: the sound is made, the older subtitles of
