@@ -14,6 +14,7 @@
 #include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
+#include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
@@ -144,6 +145,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
         main, *windows->gate, settings, *windows->speech, *windows->speechWindow, *windows->languages,
         *windows->oneHand, *windows->triggers, *windows->highlight, *windows->place});
     ConnectSpelling(*windows, options.paths.programDir, engines.wave);
+    ConnectCaretEcho(*windows);
 
     // The audio export.
     windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
