@@ -30,10 +30,11 @@ packages=(
 # tells of the words it reaches; flite's own program is the yardstick of its recordings;
 # qpdf locks a test PDF with a password. The suite also runs on PipeWire as Debian's
 # desktop serves it (CI's second pass), and the Debian package is built and checked.
+# The screen reader orca listens to the window on a display of its own (Xvfb).
 if [ "${1:-}" = "--tests" ]; then
   packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng flite qpdf
     pipewire wireplumber pipewire-pulse
-    dpkg-dev fakeroot lintian desktop-file-utils appstream weston)
+    dpkg-dev fakeroot lintian desktop-file-utils appstream weston orca)
 fi
 missing=()
 for package in "${packages[@]}"; do
