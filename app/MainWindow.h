@@ -40,6 +40,7 @@ inline constexpr char kLanguage[] = "language";
 inline constexpr char kOneHandKeyboard[] = "one-hand-keyboard";
 inline constexpr char kHighlightSpokenWord[] = "highlight-spoken-word";
 inline constexpr char kSpellCheck[] = "spell-check";
+inline constexpr char kCaretEcho[] = "caret-echo";
 } // namespace WindowCommandId
 
 // The controls of the window's toolbar, by their design names.

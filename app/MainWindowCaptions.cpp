@@ -407,6 +407,15 @@ constexpr AddedRow kAddedRows[] = {
       "Verificar a orto&grafia",
       "Check spell&ing",
       "Vérifier l'ort&hographe"}},
+    // The switch of the caret echo, after the spelling switch.
+    {CaptionWindow::Main, AddedText::Caption, "MenuLlegirCursor",
+     {"Llegir en &moure el cursor",
+      "Leer al &mover el cursor",
+      "Irakurri kurtsorea &mugitzean",
+      "Ler ao &mover o cursor",
+      "Ler ao &mover o cursor",
+      "Read as the cursor &moves",
+      "Lire au &déplacement du curseur"}},
 };
 
 } // namespace

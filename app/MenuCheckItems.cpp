@@ -1,8 +1,11 @@
 #include "app/MenuCheckItems.h"
 
+#include "app/MenuCheckItemsFaces.h"
+
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QActionEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +20,11 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionChanged) {
+            if (static_cast<QActionEvent *>(event)->action()->isCheckable())
+                UseCheckItemFaces(static_cast<QMenu *>(watched));
+            return false;
+        }
         if (event->type() != QEvent::KeyPress)
             return false;
         const int key = static_cast<QKeyEvent *>(event)->key();

@@ -6,7 +6,8 @@ class QMenu;
 
 // Makes Enter or Space on a check item of `menu` tick it while the menu is still open,
 // then close the menus as after any choice: a screen reader hears the item's new state
-// on the item it is reading, not after the focus has gone back to the editor.
+// on the item it is reading, not after the focus has gone back to the editor. A menu that
+// holds check items tells a screen reader each of them as a check box, with its mark.
 void TickCheckItemsInPlace(QMenu *menu);
 
 // Tells a screen reader that the check mark of `item` has changed, on the item of each

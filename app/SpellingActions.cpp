@@ -2,6 +2,7 @@
 #include "app/SpellingAssistant.h"
 
 #include "app/ActivityGate.h"
+#include "app/SpellingAssistantList.h"
 #include "windows/InterfaceLanguages.h"
 #include "spell/SpellChecker.h"
 
@@ -67,6 +68,16 @@ void SpellingAssistant::Say(const QString &text)
 void SpellingAssistant::EndCycle()
 {
     m_cycle = Cycle{};
+    delete m_shownList;
+}
+
+void SpellingAssistant::CaretMoved()
+{
+    if (!m_cycle.active || !m_edit)
+        return;
+    const int caret = m_edit->textCursor().position();
+    if (caret < m_cycle.span.start || caret > m_cycle.span.start + m_cycle.span.length)
+        EndCycle();
 }
 
 void SpellingAssistant::SpellCaretWord()
@@ -81,6 +92,8 @@ void SpellingAssistant::SpellCaretWord()
             return;
         }
         m_cycle.spoken = (m_cycle.spoken + 1) % int(m_cycle.suggestions.size());
+        if (m_shownList)
+            m_shownList->MarkRow(m_cycle.spoken);
         Say(m_cycle.suggestions.at(m_cycle.spoken));
         return;
     }
@@ -107,6 +120,10 @@ void SpellingAssistant::SpellCaretWord()
             ? QString::fromUtf8(texts.noSuggestion) + u'.'
             : QStringLiteral("%1: %2.").arg(QString::fromUtf8(texts.suggestions),
                                             m_cycle.suggestions.join(QStringLiteral(", ")));
+        m_shownList = new SuggestionList(m_edit, int(m_cycle.span.start), word,
+                                         m_cycle.suggestions.isEmpty()
+                                             ? QStringList{QString::fromUtf8(texts.noSuggestion)}
+                                             : m_cycle.suggestions);
     }
     Say(sentence.trimmed());
 }
@@ -205,11 +222,12 @@ bool SpellingAssistant::eventFilter(QObject *watched, QEvent *event)
     }
     if (!m_cycle.active)
         return false;
-    // While suggestions are gone through, Enter takes the one last heard and Esc leaves
-    // the word as it is; neither reaches the editor or the reading keys.
+    // Until the caret leaves the word, Enter takes the suggestion last heard (the first
+    // of the list just after the word was spelt) and Esc leaves the word as it is;
+    // neither reaches the editor or the reading keys.
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && plain) {
-        if (press && m_cycle.spoken >= 0) {
-            const QString chosen = m_cycle.suggestions.at(m_cycle.spoken);
+        if (press && !m_cycle.suggestions.isEmpty()) {
+            const QString chosen = m_cycle.suggestions.at(qMax(m_cycle.spoken, 0));
             Replace(m_cycle.span, m_cycle.word, chosen);
             Say(chosen);
             m_swallowRelease = key->key();
@@ -228,15 +246,6 @@ bool SpellingAssistant::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     }
-    switch (key->key()) {
-    case Qt::Key_Control:
-    case Qt::Key_Shift:
-    case Qt::Key_Alt:
-    case Qt::Key_Meta:
-        return false;
-    default:
-        if (press)
-            EndCycle();
-        return false;
-    }
+    // Other keys end the choice only by moving the caret out of the word or changing the text.
+    return false;
 }

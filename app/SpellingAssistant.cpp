@@ -1,6 +1,7 @@
 #include "app/SpellingAssistant.h"
 
 #include "app/SpellHighlighter.h"
+#include "app/SpellingAssistantList.h"
 #include "app/SwitchItem.h"
 #include "core/SettingsStore.h"
 #include "platform/SoundPlayers.h"
@@ -30,12 +31,14 @@ SpellingAssistant::SpellingAssistant(QPlainTextEdit *edit, SettingsStore &settin
         if (!m_replacing)
             EndCycle();
     });
+    connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &SpellingAssistant::CaretMoved);
 }
 
 SpellingAssistant::~SpellingAssistant()
 {
     // The marks go before the dictionary they ask.
     delete m_highlighter;
+    delete m_shownList;
 }
 
 void SpellingAssistant::SetTone(WavePlayer *player, const QString &fileName)

@@ -20,12 +20,13 @@ class QPlainTextEdit;
 class SettingsStore;
 class SpellChecker;
 class SpellHighlighter;
+class SuggestionList;
 class WavePlayer;
 
 // Spelling in the editor: the misspelled words marked, the dictionary of the voice's
 // language, the switch in "&Opcions", the tone after a misspelled word echoed,
-// Ctrl+F12 (the word at the caret spelt, its suggestions one by one, Enter to take
-// one, Esc to leave) and the menu of a marked word (its suggestions, "Afegir al
+// Ctrl+F12 (the word at the caret spelt, its suggestions one by one and shown under
+// the word, Enter to take the one last heard until the caret leaves the word, Esc to leave) and the menu of a marked word (its suggestions, "Afegir al
 // diccionari", "Ignorar"; also on the Menu key).
 class SpellingAssistant : public QObject
 {
@@ -83,6 +84,8 @@ private:
     void AddToPersonalList(const QString &word);
     void Ignore(const QString &word);
     void EndCycle();
+    // The caret went out of the word Ctrl+F12 spelt.
+    void CaretMoved();
     int InterfaceLanguage() const;
     void Tell(const QString &text);
 
@@ -117,6 +120,7 @@ private:
         int spoken = -1;
         QElapsedTimer since;
     } m_cycle;
+    QPointer<SuggestionList> m_shownList;
     bool m_replacing = false;
     int m_swallowRelease = 0;
 };

@@ -14,6 +14,7 @@
 #include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
+#include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
@@ -133,6 +134,7 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
         main, *windows.gate, *windows.settings, *windows.speech, *windows.speechWindow, *windows.languages,
         *windows.oneHand, *windows.triggers, *windows.highlight, *windows.place});
     ConnectSpelling(windows, options.paths.programDir, engines.wave);
+    ConnectCaretEcho(windows);
 
     windows.launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
     windows.exporter = std::make_unique<AudioExporter>(options.paths, *windows.desktop, *windows.launcher);

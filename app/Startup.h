@@ -29,6 +29,7 @@ class RealSpeechEngines;
 class SpeechController;
 class SpokenWordHighlight;
 class SpellingAssistant;
+class CaretEcho;
 struct SpeechEngineSet;
 
 // The windows and program-wide objects that live from start-up to the end of the program.
@@ -59,6 +60,7 @@ struct ProgramWindows
     std::unique_ptr<SpokenWordHighlight> highlight;
     std::unique_ptr<ReadingTriggers> triggers;
     std::unique_ptr<SpellingAssistant> spelling;
+    std::unique_ptr<CaretEcho> caretEcho;
     std::unique_ptr<ReadingPlace> place;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;

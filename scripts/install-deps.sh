@@ -34,11 +34,12 @@ packages=(
 # desktop serves it (CI's second pass), and the Debian package is built and checked.
 # The tests also run in the sessions of our users, Catalan and Spanish with a decimal
 # comma, besides English; ccache shares the objects of the test and package builds.
+# The screen reader orca listens to the window on a display of its own (Xvfb).
 if [ "${1:-}" = "--tests" ]; then
   packages+=(pulseaudio pulseaudio-utils speech-dispatcher-espeak-ng flite qpdf
     pipewire wireplumber pipewire-pulse
     dpkg-dev fakeroot lintian desktop-file-utils appstream weston
-    locales ccache x11-utils)
+    locales ccache x11-utils orca)
 fi
 missing=()
 for package in "${packages[@]}"; do

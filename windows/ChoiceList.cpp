@@ -59,7 +59,16 @@ void ChoiceList::focusInEvent(QFocusEvent *event)
         return;
     if (!selectionModel()->isSelected(current))
         selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
-    // After the list's own focus event, the entry's: a screen reader then says the entry.
+    // The list's own focus news goes out once this handler has returned, and a screen
+    // reader says what it hears of last: the entry's news follows it, from the queue.
+    QMetaObject::invokeMethod(this, &ChoiceList::AnnounceCurrentEntry, Qt::QueuedConnection);
+}
+
+void ChoiceList::AnnounceCurrentEntry()
+{
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid())
+        return;
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
     QAccessibleTableInterface *table = list ? list->tableInterface() : nullptr;
     QAccessibleInterface *entry = table ? table->cellAt(current.row(), current.column()) : nullptr;

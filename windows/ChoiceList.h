@@ -26,5 +26,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void AnnounceCurrentEntry();
+
     int m_rowAtPress = -1;
 };

@@ -142,6 +142,30 @@ private slots:
         Close(*windows);
     }
 
+    // With the caret echo on, Backspace is heard (the letter removed), and so is the line
+    // that Down reaches.
+    void theCaretEchoIsHeard()
+    {
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice()
+                             + "\r\n[LlibreriaLlegir]\r\nLLEGIR CURSOR=SI\r\n");
+        EditorWidget *edit = windows->main->Edit();
+        edit->setPlainText(QStringLiteral("mar\nLa segona línia és prou llarga per sentir-la bé"));
+        QTest::keyClick(edit, Qt::Key_End);
+        monitor.Clear();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QVERIFY2(monitor.WaitForSound(10000), "the letter removed was not heard");
+        QVERIFY(monitor.WaitForSilence(500, 20000));
+        QCOMPARE(edit->toPlainText().section(u'\n', 0, 0), QStringLiteral("ma"));
+        monitor.Clear();
+        QTest::keyClick(edit, Qt::Key_Down);
+        QVERIFY2(monitor.WaitForSound(10000), "the line reached was not heard");
+        QVERIFY(monitor.WaitForSilence(700, 30000));
+        QVERIFY2(monitor.SoundMs() >= 1000, qPrintable(QStringLiteral("heard %1 ms").arg(monitor.SoundMs())));
+        Close(*windows);
+    }
+
     // The blank typed after a full stop must not cut off the sentence being read.
     void theSentenceTypedIsHeardWhole()
     {

@@ -4,6 +4,8 @@
 #include "spell/SpellChecker.h"
 #include "tests/fakes/RecordingSpeech.h"
 
+#include <QAccessible>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -125,6 +127,61 @@ private slots:
         QTest::keyClick(&editor.edit, Qt::Key_Return);
         QCOMPARE(editor.edit.toPlainText().count(u'\n'), 1);
         QVERIFY(editor.edit.toPlainText().contains(QStringLiteral("frasse")));
+    }
+
+    // Straight after the first Ctrl+F12, Enter takes the first suggestion; the suggestions
+    // are shown under the word, the one Enter would take selected, for a screen reader
+    // too; moving inside the word keeps the choice, leaving the word ends it.
+    void enterTakesASuggestionUntilTheCaretLeavesTheWord()
+    {
+        QTemporaryDir dir;
+        Editor editor(dir.path());
+        editor.edit.resize(500, 300);
+        editor.edit.show();
+        editor.edit.setPlainText(QStringLiteral("Una frasse curta"));
+        QTextCursor caret = editor.edit.textCursor();
+        caret.setPosition(8);
+        editor.edit.setTextCursor(caret);
+        const QStringList suggestions = editor.spelling.Checker()->Suggestions(QStringLiteral("frasse"));
+        QVERIFY(suggestions.size() >= 2);
+        const auto shownList = [&editor] { return editor.edit.window()->findChild<QListWidget *>("LlistaSuggeriments"); };
+        QVERIFY(!shownList());
+
+        QTest::keyClick(&editor.edit, Qt::Key_F12, Qt::ControlModifier);
+        QListWidget *list = shownList();
+        QVERIFY(list && list->isVisible());
+        QVERIFY(!list->hasFocus());
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(list);
+        QCOMPARE(face->role(), QAccessible::List);
+        QCOMPARE(face->text(QAccessible::Name), QStringLiteral("frasse"));
+        QAccessibleInterface *first = face->tableInterface()->cellAt(0, 0);
+        QCOMPARE(first->text(QAccessible::Name), suggestions.first());
+        QVERIFY(first->state().selected);
+        QCOMPARE(list->count(), suggestions.size());
+        // The list stands under the word.
+        QVERIFY(list->geometry().top() >= editor.edit.cursorRect().bottom());
+
+        QTest::keyClick(&editor.edit, Qt::Key_Left);
+        QTest::keyClick(&editor.edit, Qt::Key_Right);
+        QTest::keyClick(&editor.edit, Qt::Key_Return);
+        QCOMPARE(editor.edit.toPlainText(), QStringLiteral("Una %1 curta").arg(suggestions.first()));
+        QTRY_VERIFY(!shownList());
+        editor.edit.undo();
+        QCOMPARE(editor.edit.toPlainText(), QStringLiteral("Una frasse curta"));
+
+        // Going through the suggestions moves the selection along.
+        caret.setPosition(6);
+        editor.edit.setTextCursor(caret);
+        for (int press = 0; press < 3; ++press)
+            QTest::keyClick(&editor.edit, Qt::Key_F12, Qt::ControlModifier);
+        QVERIFY(shownList());
+        QCOMPARE(shownList()->currentRow(), 1);
+
+        // Out of the word, the list goes and Enter is a line break again.
+        QTest::keyClick(&editor.edit, Qt::Key_End);
+        QTRY_VERIFY(!shownList());
+        QTest::keyClick(&editor.edit, Qt::Key_Return);
+        QCOMPARE(editor.edit.toPlainText(), QStringLiteral("Una frasse curta\n"));
     }
 
     // The teacher's batch check: the errors line for line, exit 1 with errors, 0 without.
