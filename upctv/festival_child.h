@@ -61,7 +61,7 @@ double FestivalSpeedFactor(int speed);
  * being read from an earlier request stays pending too). 0 on success or when cancelled,
  * with nothing made; -1 on a failure that ended the child (it died, never answered or
  * wrote a wave that cannot be what it claims); -2 when festival, still running, made no
- * recording of the text (it rejected the request).
+ * recording of the text (it rejected the request). */
 int FestivalSynthesize(struct FestivalChild *child, const char *text, size_t length, double speed,
                        atomic_int *cancel, struct FestivalSynthesis *result);
 void FestivalSynthesisFree(struct FestivalSynthesis *result);
