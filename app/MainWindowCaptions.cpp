@@ -411,11 +411,11 @@ constexpr AddedRow kAddedRows[] = {
     {CaptionWindow::Main, AddedText::Caption, "MenuLlegirCursor",
      {"Llegir en &moure el cursor",
       "Leer al &mover el cursor",
-      "Irakurri kurtsorea &mugitzean",
+      "Irakurri kurtsorea mu&gitzean",
       "Ler ao &mover o cursor",
       "Ler ao &mover o cursor",
       "Read as the cursor &moves",
-      "Lire au &déplacement du curseur"}},
+      "Lire au déplacement du cu&rseur"}},
 };
 
 } // namespace
