@@ -25,6 +25,9 @@ ReaderOutcome ReadPackageText(const QString &fileName, const ConversionControl &
 inline constexpr int kEnglishLanguage = 5;
 
 // A rich-text file, through AbiWord's reader, which keeps every letter, table and note.
+// The text of an XHTML page a converting program wrote, into outcome (or its error).
+void FillFromXhtml(const QByteArray &xhtml, ReaderOutcome &outcome);
+
 ReaderOutcome ReadRtfText(const QString &fileName, const ConversionControl &control);
 // A web page, through pandoc; format is pandoc's name of it.
 ReaderOutcome ReadThroughPandoc(const QString &fileName, const char *format, const ConversionControl &control);

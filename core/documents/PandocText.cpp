@@ -9,6 +9,18 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+void FillFromXhtml(const QByteArray &xhtml, ReaderOutcome &outcome)
+{
+    TextCollector collector;
+    const MarkupOutcome markup = ReadXhtml(xhtml, collector);
+    if (!markup.ok) {
+        outcome.error = markup.error;
+        return;
+    }
+    outcome.text = TextCleanup::JoinParagraphs(collector.Paragraphs());
+    outcome.ok = true;
+}
+
 namespace {
 
 // pandoc reads the document and writes it again as XHTML, which the markup reader
@@ -67,13 +79,6 @@ ReaderOutcome ReadThroughPandoc(const QString &fileName, const char *format, con
         outcome.error = QStringLiteral("it is damaged or not %1 (%2)").arg(outcome.kindName, why.isEmpty() ? QStringLiteral("pandoc failed") : why);
         return outcome;
     }
-    TextCollector collector;
-    const MarkupOutcome markup = ReadXhtml("<body>" + output + "</body>", collector);
-    if (!markup.ok) {
-        outcome.error = markup.error;
-        return outcome;
-    }
-    outcome.text = TextCleanup::JoinParagraphs(collector.Paragraphs());
-    outcome.ok = true;
+    FillFromXhtml("<body>" + output + "</body>", outcome);
     return outcome;
 }

@@ -84,13 +84,6 @@ ReaderOutcome ReadRtfText(const QString &fileName, const ConversionControl &cont
         outcome.error = QStringLiteral("it is damaged or not RTF (%1)").arg(why.isEmpty() ? QStringLiteral("abiword failed") : why);
         return outcome;
     }
-    TextCollector collector;
-    const MarkupOutcome markup = ReadXhtml(converted.bytes, collector);
-    if (!markup.ok) {
-        outcome.error = markup.error;
-        return outcome;
-    }
-    outcome.text = TextCleanup::JoinParagraphs(collector.Paragraphs());
-    outcome.ok = true;
+    FillFromXhtml(converted.bytes, outcome);
     return outcome;
 }
