@@ -19,6 +19,9 @@ packages=(
   dbus dbus-x11 xvfb xauth fonts-dejavu-core fonts-liberation
   libxml2-utils poppler-utils
   libpoppler-qt6-dev libzip-dev pandoc
+  # Scanned pages and pictures read as text, in the interface languages, turned upright.
+  libtesseract-dev libleptonica-dev tesseract-ocr-cat tesseract-ocr-spa tesseract-ocr-eng tesseract-ocr-fra
+  tesseract-ocr-por tesseract-ocr-glg tesseract-ocr-eus tesseract-ocr-osd
   # Qt's own dialogs and buttons in the interface language.
   qt6-translations-l10n
   # Spelling, with the dictionaries of the interface languages Debian has.

@@ -123,9 +123,14 @@ int main(int argc, char *argv[])
         line.verb = verb;
         line.positionalName = QStringLiteral("FILE");
         line.positionalHelp = QStringLiteral("the document");
-        line.description = QStringLiteral("Prints the text of a document (PDF, DOCX, ODT, EPUB, RTF, HTML or plain text) "
-                                          "as the editor opens it.");
+        line.description = QStringLiteral("Prints the text of a document (PDF, DOCX, ODT, EPUB, RTF, HTML, a picture "
+                                          "or plain text) as the editor opens it.");
         QCommandLineParser parser;
+        const QCommandLineOption recognisers(QStringLiteral("ocr-languages"),
+                                             QStringLiteral("The languages scanned pages and pictures are read in, "
+                                                            "Tesseract's codes joined with '+' (default cat+spa)."),
+                                             QStringLiteral("LANGS"));
+        parser.addOption(recognisers);
         if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
             return *status;
         const QStringList files = parser.positionalArguments();
@@ -134,7 +139,7 @@ int main(int argc, char *argv[])
             return kBadUsageStatus;
         }
         QString error;
-        const QString text = ReadAnyDocumentText(files.first(), &error);
+        const QString text = ReadAnyDocumentText(files.first(), &error, parser.value(recognisers));
         if (!error.isEmpty()) {
             Print(stderr, QStringLiteral("tolvanet-tool text: %1\n").arg(error));
             return 1;

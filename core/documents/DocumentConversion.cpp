@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cmath>
+
 namespace {
 
 QString Extension(const QString &fileName)
@@ -38,11 +40,14 @@ DocumentKind KindOfDocument(const QString &fileName)
         return DocumentKind::Zip;
     if (head.startsWith("{\\rtf"))
         return DocumentKind::Rtf;
+    if (StartsAsPicture(head))
+        return DocumentKind::Picture;
     if (extension == QLatin1String("htm") || extension == QLatin1String("html") || extension == QLatin1String("xhtml"))
         return DocumentKind::Html;
     if (extension != QLatin1String("txt") && StartsAsHtml(head))
         return DocumentKind::Html;
-    static const QStringList kConverted = {"pdf", "docx", "odt", "epub", "rtf"};
+    static const QStringList kConverted = {"pdf", "docx", "odt", "epub", "rtf", "png", "jpg", "jpeg", "tif",
+                                           "tiff", "webp", "bmp", "pnm", "pbm", "pgm", "ppm"};
     if (kConverted.contains(extension))
         return DocumentKind::Mislabeled;
     return DocumentKind::PlainText;
@@ -54,9 +59,21 @@ QString SuggestedTextName(const QString &fileName)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".txt"));
 }
 
+namespace {
+
+ConvertedDocument Converted(const QString &shown, const ReaderOutcome &read);
+
+} // namespace
+
+ConvertedDocument RecognisePicture(const QImage &image, const ConversionControl &control)
+{
+    ConvertedDocument result = Converted(QString(), ReadPictureImage(image, control));
+    result.error = result.error.mid(2); // no file to name
+    return result;
+}
+
 ConvertedDocument ConvertDocument(const QString &fileName, const ConversionControl &control)
 {
-    ConvertedDocument result;
     const QString shown = QFileInfo(fileName).fileName();
     ReaderOutcome read;
     switch (KindOfDocument(fileName)) {
@@ -72,6 +89,9 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
     case DocumentKind::Html:
         read = ReadThroughPandoc(fileName, "html", control);
         break;
+    case DocumentKind::Picture:
+        read = ReadPictureText(fileName, control);
+        break;
     case DocumentKind::Mislabeled:
         read.error = QStringLiteral("its content is not a %1 document").arg(Extension(fileName).toUpper());
         break;
@@ -79,6 +99,15 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
         read.error = QStringLiteral("it is a plain-text file");
         break;
     }
+    return Converted(shown, read);
+}
+
+namespace {
+
+// The document a reader's outcome makes, titled and refused under the name shown.
+ConvertedDocument Converted(const QString &shown, const ReaderOutcome &read)
+{
+    ConvertedDocument result;
     result.cancelled = read.cancelled;
     if (read.cancelled)
         return result;
@@ -87,25 +116,49 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
         return result;
     }
     if (read.text.trimmed().isEmpty()) {
-        result.error = read.kindName == QLatin1String("PDF")
-            ? QStringLiteral("%1: no text in this document: it may be a scanned image").arg(shown)
-            : QStringLiteral("%1: no text in this document").arg(shown);
+        result.pictureWithoutText = read.picture;
+        if (read.picture)
+            result.error = QStringLiteral("%1: no text was found in this picture").arg(shown);
+        else if (read.confidence.contains(-1) || read.confidence.isEmpty())
+            result.error = QStringLiteral("%1: no text in this document").arg(shown);
+        else
+            result.error = QStringLiteral("%1: no text was found on its scanned pages").arg(shown);
         return result;
     }
     result.ok = true;
     result.text = read.text;
     result.pages = read.pages;
-    result.origin = read.pages > 0
-        ? QStringLiteral("%1, %2 %3").arg(shown).arg(read.pages).arg(read.pages == 1 ? QStringLiteral("pàgina") : QStringLiteral("pàgines"))
-        : shown;
+    result.notice = read.notice;
+    int sum = 0;
+    for (qsizetype page = 0; page < read.confidence.size(); ++page) {
+        const int confidence = read.confidence[page];
+        if (confidence < 0)
+            continue;
+        ++result.recognisedPages;
+        sum += confidence;
+        if (confidence < 60)
+            result.unsurePages.append(int(page) + 1);
+    }
+    if (result.recognisedPages > 0)
+        result.confidence = int(std::lround(double(sum) / result.recognisedPages));
+    result.origin = shown;
+    if (read.pages > 0)
+        result.origin += QStringLiteral(", %1 %2").arg(read.pages).arg(read.pages == 1 ? QStringLiteral("pàgina") : QStringLiteral("pàgines"));
+    if (result.recognisedPages > 0 && !read.picture)
+        result.origin += QStringLiteral(", %1 %2").arg(result.recognisedPages)
+                             .arg(result.recognisedPages == 1 ? QStringLiteral("reconeguda") : QStringLiteral("reconegudes"));
     return result;
 }
 
-QString ReadAnyDocumentText(const QString &fileName, QString *error)
+} // namespace
+
+QString ReadAnyDocumentText(const QString &fileName, QString *error, const QString &recognisers)
 {
     if (fileName.isEmpty() || KindOfDocument(fileName) == DocumentKind::PlainText)
         return ReadToolDocument(fileName, error);
-    const ConvertedDocument converted = ConvertDocument(fileName);
+    ConversionControl control;
+    control.recognisers = recognisers;
+    const ConvertedDocument converted = ConvertDocument(fileName, control);
     if (!converted.ok)
         *error = converted.error;
     return converted.text;

@@ -1,22 +1,28 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QString>
 
 #include <functional>
 
 // The documents that are opened as their text: a PDF, an office document, an e-book,
-// a rich-text file or a web page. The kind is told by the file's first bytes; the
+// a rich-text file, a web page or a picture of a page. The kind is told by the file's first bytes; the
 // extension only decides for a web page, which has no mark of its own.
-enum class DocumentKind { PlainText, Pdf, Zip, Rtf, Html, Mislabeled };
+enum class DocumentKind { PlainText, Pdf, Zip, Rtf, Html, Picture, Mislabeled };
 
 DocumentKind KindOfDocument(const QString &fileName);
 
 // How a long conversion reports and is stopped: progress gets the parts done and the
-// parts in all; cancelled is asked between parts. Both are called on the converting thread.
+// parts in all; cancelled is asked between parts. Both are called on the converting
+// thread or, for scanned pages, on the recognisers' threads.
 struct ConversionControl
 {
     std::function<void(int done, int total)> progress;
     std::function<bool()> cancelled;
+    // The recogniser's languages for scanned pages and pictures, Tesseract's codes
+    // joined with '+' ("cat+spa"); empty for the usual ones.
+    QString recognisers;
 };
 
 struct ConvertedDocument
@@ -27,15 +33,25 @@ struct ConvertedDocument
     QString origin;   // what the title names: "fitxa.pdf, 3 pàgines"
     QString error;    // names the file and the reason
     int pages = 0;
+    int recognisedPages = 0; // pages (or pictures) whose text the recogniser read
+    int confidence = -1;     // its mean confidence over them, 0..100; -1 when none
+    QList<int> unsurePages;  // pages (from 1) recognised with under 60 % confidence
+    QString notice;          // what was read only in part, and why
+    bool pictureWithoutText = false; // refused: the recogniser found no words in the picture
 };
+
 
 // Reads a document of a kind other than plain text into clean text.
 ConvertedDocument ConvertDocument(const QString &fileName, const ConversionControl &control = {});
+
+// The text of a picture in memory (one copied to the clipboard); the error names no file.
+ConvertedDocument RecognisePicture(const QImage &image, const ConversionControl &control = {});
 
 // The name a converted document is saved under unless the user says otherwise:
 // the original's, with ".txt" (fitxa.pdf -> fitxa.txt), in the same folder.
 QString SuggestedTextName(const QString &fileName);
 
 // The same text the window shows for a document of any kind; plain text as it is read.
-// Used by the command line, whose verbs accept every kind of document.
-QString ReadAnyDocumentText(const QString &fileName, QString *error);
+// Used by the command line, whose verbs accept every kind of document; `recognisers`
+// as in ConversionControl.
+QString ReadAnyDocumentText(const QString &fileName, QString *error, const QString &recognisers = {});
