@@ -1,13 +1,16 @@
 #include "app/ConversionProgress.h"
 
+#include "app/RecognitionTexts.h"
 #include "core/WaitWithEvents.h"
 #include "core/documents/DocumentConversion.h"
 #include "platform/WorkerThread.h"
+#include "windows/InterfaceLanguages.h"
 
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -23,16 +26,22 @@ struct Shared
 
 } // namespace
 
-std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs)
+std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName,
+                                                            const QString &recognisers, int quietMs, QString *status)
 {
-    if (KindOfDocument(fileName) == DocumentKind::PlainText)
+    const DocumentKind kind = KindOfDocument(fileName);
+    if (kind == DocumentKind::PlainText)
         return std::nullopt;
+    // Pages are what a PDF or a picture counts; other documents count parts the reader never sees.
+    const bool countsPages = kind == DocumentKind::Pdf || kind == DocumentKind::Picture;
+    const int language = parent ? parent->window()->property(kInterfaceLanguageProperty).toInt() : 0;
     auto shared = std::make_shared<Shared>();
     std::optional<ConvertedDocument> converted;
     WaitEnd end;
     RunInBackground<ConvertedDocument>(
-        [shared, fileName] {
+        [shared, fileName, recognisers] {
             ConversionControl control;
+            control.recognisers = recognisers;
             control.progress = [shared](int done, int total) {
                 shared->done = done;
                 shared->total = total;
@@ -60,10 +69,17 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
         dialog.setAutoClose(false);
         dialog.setAutoReset(false);
         QTimer ticks;
-        QObject::connect(&ticks, &QTimer::timeout, &dialog, [&dialog, shared] {
+        QObject::connect(&ticks, &QTimer::timeout, &dialog, [&dialog, shared, countsPages, language] {
             if (shared->total > 0) {
                 dialog.setMaximum(shared->total);
                 dialog.setValue(shared->done);
+                if (countsPages) {
+                    const QString label = PageOfText(language, std::min(shared->done + 1, shared->total.load()), shared->total);
+                    if (label != dialog.labelText()) {
+                        dialog.setLabelText(label);
+                        dialog.setAccessibleName(label);
+                    }
+                }
             }
         });
         ticks.start(100);
@@ -87,7 +103,10 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     result.cancelled = converted->cancelled || shared->cancel;
     result.text = converted->text;
     result.origin = converted->origin;
-    result.error = converted->error;
+    result.error = converted->pictureWithoutText ? NoTextInPictureText(language, QFileInfo(fileName).fileName())
+                                                 : converted->error;
+    if (status)
+        *status = RecognitionStatusText(language, *converted);
     result.suggestedName = SuggestedTextName(fileName);
     return result;
 }

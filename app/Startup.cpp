@@ -15,6 +15,7 @@
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/SpellingAssistant.h"
+#include "app/PictureReading.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
@@ -144,6 +145,7 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
         main, *windows->gate, settings, *windows->speech, *windows->speechWindow, *windows->languages,
         *windows->oneHand, *windows->triggers, *windows->highlight, *windows->place});
     ConnectSpelling(*windows, options.paths.programDir, engines.wave);
+    ConnectPictureReading(*windows);
 
     // The audio export.
     windows->launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);

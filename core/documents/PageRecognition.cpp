@@ -1,12 +1,13 @@
 #include "core/documents/PageRecognition.h"
 
+#include "core/documents/LeptonicaPix.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QPainter>
 #include <QThread>
 
-#include <allheaders.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -18,12 +19,6 @@
 #include <thread>
 
 namespace {
-
-struct PixFree
-{
-    void operator()(PIX *pix) const { pixDestroy(&pix); }
-};
-using PixPtr = std::unique_ptr<PIX, PixFree>;
 
 // Where Tesseract looks for its languages: its own variable first, as it does.
 QString LanguageFolder()

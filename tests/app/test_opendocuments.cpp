@@ -136,11 +136,11 @@ private slots:
             }
         });
         escape.start(10);
-        const std::optional<DocumentConversionResult> result = ConvertWithProgress(&parent, Path("novel·la.pdf"), 0);
+        const std::optional<DocumentConversionResult> result = ConvertWithProgress(&parent, Path("novel·la.pdf"), {}, 0);
         QVERIFY(result);
         QVERIFY(pressed);
         QVERIFY(result->cancelled);
-        QVERIFY(!ConvertWithProgress(&parent, Path("meu.txt"), 0));
+        QVERIFY(!ConvertWithProgress(&parent, Path("meu.txt"), {}, 0));
     }
 
     // The opened text is read aloud by the real voice, heard at the null sink.

@@ -246,6 +246,20 @@ private slots:
         QVERIFY2(document.notice.contains(QStringLiteral("incomplete")), qPrintable(document.notice));
     }
 
+    // A picture copied to the clipboard is read at the screen's resolution; a blank one has no text.
+    void copiedPictureIsRead()
+    {
+        const ConvertedDocument read = RecognisePicture(Scans::Page({QStringLiteral("Avui plou a Barcelona.")}));
+        QVERIFY2(read.ok, qPrintable(read.error));
+        QCOMPARE(Scans::Words(read.text), Scans::Words(QStringLiteral("Avui plou a Barcelona.")));
+        QImage blank(400, 200, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        const ConvertedDocument empty = RecognisePicture(blank);
+        QVERIFY(!empty.ok);
+        QVERIFY(empty.pictureWithoutText);
+        QCOMPARE(empty.error, QStringLiteral("no text was found in this picture"));
+    }
+
     void cancelLeavesNothing()
     {
         QVERIFY(Scans::Page(Catalan()).save(Path(QStringLiteral("cancel.png"))));
