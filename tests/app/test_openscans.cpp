@@ -36,46 +36,6 @@ private slots:
         QVERIFY(Scans::WriteScannedPdf(Path("escanejada.pdf"), {Scans::Page(Lines(), {1.5, true, 1, 0})}));
     }
 
-    // The scanned page opens as its text, the status line tells how sure the recogniser
-    // was, and F7 reads it; then F9 reads a picture on the clipboard without inserting it.
-    void scannedPdfAndClipboardPictureAreHeard()
-    {
-        SinkMonitor monitor;
-        START_LISTENING(monitor);
-        QVERIFY(WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")),
-                               "[tts]\r\nNumero sintetitzador="
-                                   + QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")))
-                                   + "\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n"));
-        AppLifetime::Instance().Reset();
-        auto windows = StartProgram(TestStartupOptions(m_dir.path(), nullptr, QCoreApplication::applicationDirPath()));
-        FormPrincipal &main = *windows->main;
-        QVERIFY(main.LoadCommandLineFile(Path("escanejada.pdf")));
-        const QString text = main.Document().Text();
-        QVERIFY2(Scans::WordErrorRate(Lines().join(QLatin1Char(' ')), text) <= 0.1, qPrintable(text));
-        QVERIFY2(main.windowTitle().endsWith(QStringLiteral(" - escanejada.pdf, 1 pàgina, 1 reconeguda")),
-                 qPrintable(main.windowTitle()));
-        QVERIFY2(main.statusBar()->currentMessage().contains(QStringLiteral("confiança del reconeixement")),
-                 qPrintable(main.statusBar()->currentMessage()));
-
-        main.Edit()->setFocus();
-        monitor.Clear();
-        QTest::keyClick(main.Edit(), Qt::Key_F7);
-        QVERIFY2(monitor.WaitForSound(15000), "the scanned page was not heard");
-        QTest::keyClick(main.Edit(), Qt::Key_F11);
-        QVERIFY(monitor.WaitForSilence(500, 30000));
-
-        QGuiApplication::clipboard()->setImage(Scans::Page({QStringLiteral("Avui plou a Barcelona.")}));
-        main.statusBar()->clearMessage();
-        monitor.Clear();
-        QTest::keyClick(main.Edit(), Qt::Key_F9);
-        QTRY_VERIFY_WITH_TIMEOUT(main.statusBar()->currentMessage().contains(QStringLiteral("confiança")), 60000);
-        QVERIFY2(monitor.WaitForSound(15000), "the clipboard's picture was not heard");
-        QCOMPARE(main.Document().Text(), text);
-        QTest::keyClick(main.Edit(), Qt::Key_F11);
-        QVERIFY(monitor.WaitForSilence(500, 30000));
-        main.close();
-    }
-
     // Esc on the progress window, which counts the pages, leaves the document as it was.
     void escapeDuringRecognitionLeavesTheDocument()
     {
@@ -119,6 +79,46 @@ private slots:
         lone.window.RunCommandById(QStringLiteral("open"));
         QCOMPARE(lone.ask.messages, QStringList{QStringLiteral("platja.png: no se ha encontrado ningún texto en esta imagen")});
         QCOMPARE(lone.window.Document().Text(), QStringLiteral("Queda."));
+    }
+
+    // Last, as it runs the whole program, which then closes. The scanned page opens as its text, the status line tells how sure the recogniser
+    // was, and F7 reads it; then F9 reads a picture on the clipboard without inserting it.
+    void scannedPdfAndClipboardPictureAreHeard()
+    {
+        SinkMonitor monitor;
+        START_LISTENING(monitor);
+        QVERIFY(WriteWholeFile(m_dir.filePath(QStringLiteral("tolvanet.ini")),
+                               "[tts]\r\nNumero sintetitzador="
+                                   + QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")))
+                                   + "\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n"));
+        AppLifetime::Instance().Reset();
+        auto windows = StartProgram(TestStartupOptions(m_dir.path(), nullptr, QCoreApplication::applicationDirPath()));
+        FormPrincipal &main = *windows->main;
+        QVERIFY(main.LoadCommandLineFile(Path("escanejada.pdf")));
+        const QString text = main.Document().Text();
+        QVERIFY2(Scans::WordErrorRate(Lines().join(QLatin1Char(' ')), text) <= 0.1, qPrintable(text));
+        QVERIFY2(main.windowTitle().endsWith(QStringLiteral(" - escanejada.pdf, 1 pàgina, 1 reconeguda")),
+                 qPrintable(main.windowTitle()));
+        QVERIFY2(main.statusBar()->currentMessage().contains(QStringLiteral("confiança del reconeixement")),
+                 qPrintable(main.statusBar()->currentMessage()));
+
+        main.Edit()->setFocus();
+        monitor.Clear();
+        QTest::keyClick(main.Edit(), Qt::Key_F7);
+        QVERIFY2(monitor.WaitForSound(15000), "the scanned page was not heard");
+        QTest::keyClick(main.Edit(), Qt::Key_F11);
+        QVERIFY(monitor.WaitForSilence(500, 30000));
+
+        QGuiApplication::clipboard()->setImage(Scans::Page({QStringLiteral("Avui plou a Barcelona.")}));
+        main.statusBar()->clearMessage();
+        monitor.Clear();
+        QTest::keyClick(main.Edit(), Qt::Key_F9);
+        QTRY_VERIFY_WITH_TIMEOUT(main.statusBar()->currentMessage().contains(QStringLiteral("confiança")), 60000);
+        QVERIFY2(monitor.WaitForSound(15000), "the clipboard's picture was not heard");
+        QCOMPARE(main.Document().Text(), text);
+        QTest::keyClick(main.Edit(), Qt::Key_F11);
+        QVERIFY(monitor.WaitForSilence(500, 30000));
+        main.close();
     }
 };
 
