@@ -16,6 +16,7 @@
 #include "app/SpokenWordHighlight.h"
 #include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
+#include "app/PictureReading.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
@@ -135,6 +136,7 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
         *windows.oneHand, *windows.triggers, *windows.highlight, *windows.place});
     ConnectSpelling(windows, options.paths.programDir, engines.wave);
     ConnectCaretEcho(windows);
+    ConnectPictureReading(windows);
 
     windows.launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
     windows.exporter = std::make_unique<AudioExporter>(options.paths, *windows.desktop, *windows.launcher);
