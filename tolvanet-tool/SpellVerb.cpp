@@ -18,15 +18,14 @@ void Write(FILE *stream, const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
+} // namespace
 
-// The session's language, or Catalan where the session names none.
 QString DefaultLanguage()
 {
     const QString name = QLocale::system().name();
     return name.isEmpty() || name == QLatin1String("C") || name.startsWith(QLatin1String("C_"))
         ? QStringLiteral("ca") : name;
 }
-} // namespace
 
 int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
 {
