@@ -80,8 +80,19 @@ QList<ViewOverlay::ShownLine> ViewOverlay::ShownLines() const
         const qreal top = blockStart.top() - first.y();
         if (top > bottom)
             break;
+        // A block of many lines (a long line wrapped) is entered where the screen starts.
+        int n = 0;
+        for (int high = layout->lineCount() - 1; n < high;) {
+            const int middle = (n + high) / 2;
+            const QTextLine line = layout->lineAt(middle);
+            if (top + line.y() + line.height() < 0)
+                n = middle + 1;
+            else
+                high = middle;
+        }
+        n = qMax(0, n - 1);
         // The slot of a line reaches down to the next line's top, spacing included.
-        for (int n = 0; n < layout->lineCount(); ++n) {
+        for (; n < layout->lineCount(); ++n) {
             const QTextLine line = layout->lineAt(n);
             const qreal slotTop = n == 0 ? top : top + (layout->lineAt(n - 1).y() + line.y() + layout->lineAt(n - 1).height()) / 2;
             const qreal slotBottom = n + 1 < layout->lineCount()
@@ -139,7 +150,11 @@ void ViewOverlay::TintSyllables(QPainter &painter, const QList<ShownLine> &lines
     tint.setAlpha(kSyllableTintAlpha);
     for (const ShownLine &shown : lines) {
         const QTextLine line = shown.block.layout()->lineAt(shown.lineNumber);
-        const QString text = shown.block.text().mid(line.textStart(), line.textLength());
+        // Only the line's own characters are taken: its block may be a whole long file.
+        QTextCursor range(m_edit->document());
+        range.setPosition(shown.block.position() + line.textStart());
+        range.setPosition(shown.block.position() + line.textStart() + line.textLength(), QTextCursor::KeepAnchor);
+        const QString text = range.selectedText();
         const qreal top = shown.slot.top() + (shown.slot.height() - line.height()) / 2;
         for (const TextWord &word : WordsForSyllables(text)) {
             const QList<qsizetype> borders = m_borders(QStringView(text).mid(word.start, word.length));

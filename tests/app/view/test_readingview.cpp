@@ -302,6 +302,27 @@ private slots:
         Close(*windows);
     }
 
+    // A long line, right-to-left text, emoji, combining accents and a word of 500 letters
+    // are drawn with every option on, and typing goes on.
+    void unusualTextIsDrawnWithEveryOption()
+    {
+        auto windows = Start("[Vista]\nFOCUS=3\nINTERLINEAT=200\nESPAI LLETRES=30\nESPAI PARAULES=100\n"
+                             "SIL\xC2\xB7LABES=SI\nCURSOR AMPLE=SI\nTEMA=fosc\n");
+        EditorWidget *edit = windows->main->Edit();
+        QString longLine;
+        for (int i = 0; i < 40000; ++i)
+            longLine += QStringLiteral("paraula ");
+        const QString text = QStringLiteral("שלום עולם سلام 😀👍🏽 cafe\u0301 ") + QString(500, u'a') + u'\n' + longLine;
+        edit->setPlainText(text);
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("fi"));
+        QVERIFY(!edit->viewport()->grab().toImage().isNull());
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(!edit->viewport()->grab().toImage().isNull());
+        QCOMPARE(edit->toPlainText(), text + QStringLiteral("fi"));
+        Close(*windows);
+    }
+
     // A screen reader hears each item by its caption and its mark, in the interface language.
     void itemsAreAnnouncedByLabelAndState()
     {
