@@ -5,8 +5,6 @@
 #include "core/documents/DocumentConversion.h"
 #include "tolvanet-tool/SpellVerb.h"
 
-#include <QCommandLineParser>
-
 #include <cstdio>
 
 namespace
@@ -23,29 +21,18 @@ int RunSyllablesVerb(const QStringList &arguments)
     ToolVerbLine line;
     line.verb = QStringLiteral("syllables");
     line.description = QStringLiteral("Prints the text of a document with the syllables of each word parted by \"-\".");
-    line.options << QCommandLineOption(QStringLiteral("language"),
-                                       QStringLiteral("The language of the syllables (ca, es, fr, gl, pt, en); "
-                                                      "the session's by default, Catalan without one."),
-                                       QStringLiteral("LANG"));
-    line.positionalName = QStringLiteral("FILE");
-    line.positionalHelp = QStringLiteral("the document");
-    QCommandLineParser parser;
-    if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+    QString language;
+    QString file;
+    if (const std::optional<int> status = ParseLanguageAndFile(
+            line, QStringLiteral("language of the syllables:ca, es, fr, gl, pt, en"), arguments, &language, &file))
         return *status;
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 1) {
-        Write(stderr, QStringLiteral("tolvanet-tool syllables: one FILE is needed\nTry 'tolvanet-tool syllables --help'.\n"));
-        return kBadUsageStatus;
-    }
-    const QString language = parser.isSet(QStringLiteral("language")) ? parser.value(QStringLiteral("language"))
-                                                                      : DefaultLanguage();
     const SyllableSplitter splitter(language);
     if (!splitter.Usable()) {
         Write(stderr, QStringLiteral("tolvanet-tool syllables: %1\n").arg(splitter.Problem()));
         return kBadUsageStatus;
     }
     QString error;
-    const QString text = ReadAnyDocumentText(files.first(), &error);
+    const QString text = ReadAnyDocumentText(file, &error);
     if (!error.isEmpty()) {
         Write(stderr, QStringLiteral("tolvanet-tool syllables: %1\n").arg(error));
         return kBadUsageStatus;

@@ -71,36 +71,29 @@ void ReadingView::ToggleLineFocus()
 
 void ReadingView::SetLineSpacing(int percent)
 {
-    percent = std::clamp(percent, ViewSettings::kMinLineSpacing, ViewSettings::kMaxLineSpacing);
-    Tell(ViewMessage::LineSpacing, percent);
-    if (percent == m_view.lineSpacing)
-        return;
-    m_view.lineSpacing = percent;
-    Store(ViewKeys::kLineSpacing, percent);
-    ApplyFont();
-    Refresh();
+    SetSpacing(m_view.lineSpacing, ViewKeys::kLineSpacing, ViewMessage::LineSpacing,
+               std::clamp(percent, ViewSettings::kMinLineSpacing, ViewSettings::kMaxLineSpacing));
 }
 
 void ReadingView::SetLetterSpacing(int percent)
 {
-    percent = std::clamp(percent, ViewSettings::kMinLetterSpacing, ViewSettings::kMaxLetterSpacing);
-    Tell(ViewMessage::LetterSpacing, percent);
-    if (percent == m_view.letterSpacing)
-        return;
-    m_view.letterSpacing = percent;
-    Store(ViewKeys::kLetterSpacing, percent);
-    ApplyFont();
-    Refresh();
+    SetSpacing(m_view.letterSpacing, ViewKeys::kLetterSpacing, ViewMessage::LetterSpacing,
+               std::clamp(percent, ViewSettings::kMinLetterSpacing, ViewSettings::kMaxLetterSpacing));
 }
 
 void ReadingView::SetWordSpacing(int percent)
 {
-    percent = std::clamp(percent, ViewSettings::kMinWordSpacing, ViewSettings::kMaxWordSpacing);
-    Tell(ViewMessage::WordSpacing, percent);
-    if (percent == m_view.wordSpacing)
+    SetSpacing(m_view.wordSpacing, ViewKeys::kWordSpacing, ViewMessage::WordSpacing,
+               std::clamp(percent, ViewSettings::kMinWordSpacing, ViewSettings::kMaxWordSpacing));
+}
+
+void ReadingView::SetSpacing(int &option, const QString &key, ViewMessage message, int percent)
+{
+    Tell(message, percent);
+    if (percent == option)
         return;
-    m_view.wordSpacing = percent;
-    Store(ViewKeys::kWordSpacing, percent);
+    option = percent;
+    Store(key, percent);
     ApplyFont();
     Refresh();
 }

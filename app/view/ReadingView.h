@@ -71,6 +71,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Sets one of the spacings to an allowed value and tells it.
+    void SetSpacing(int &option, const QString &key, ViewMessage message, int percent);
     void ApplyFont();
     void ApplyColours();
     void ApplyCaret();
