@@ -4,6 +4,7 @@
 #include "app/MenuCheckItems.h"
 #include "app/Startup.h"
 #include "app/view/ReadingView.h"
+#include "app/view/ReadingViewMenu.h"
 #include "app/view/ViewCaptions.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
@@ -14,6 +15,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QImage>
 #include <QMenu>
 #include <QScrollBar>
@@ -239,6 +241,20 @@ private slots:
         chosen.setPixelSize(20);
         windows->main->UseEditorFont(chosen);
         QCOMPARE(edit->font().pixelSize(), 40);
+        // The fonts that help are one step each, kept as the font dialog keeps its choice.
+        windows->readingView->SetZoom(100);
+        Item(*windows, "MenuVistaLletraOpenDyslexic")->trigger();
+        if (DyslexiaFontInstalled()) {
+            QCOMPARE(edit->font().family(), QStringLiteral("OpenDyslexic"));
+            QVERIFY(SettingsStore(m_dir.filePath(QStringLiteral("tolvanet.ini")))
+                        .ReadString(QStringLiteral("Font Missatge"), QStringLiteral("Name"), QString())
+                        .contains(QLatin1String("OpenDyslexic")));
+        } else {
+            QCOMPARE(windows->main->statusBar()->currentMessage(), ViewMessageText(ViewMessage::FontMissing, 0));
+        }
+        Item(*windows, "MenuVistaLletraGran")->trigger();
+        QCOMPARE(edit->font().pixelSize(), 24);
+        QCOMPARE(edit->font().family(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
         Close(*windows);
     }
 
