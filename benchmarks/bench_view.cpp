@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTextBlock>
 #include <QTest>
 
 using HeardAtTheSink::FirstSound;
