@@ -2,6 +2,7 @@
 #include "app/EditorWidget.h"
 #include "app/MainWindow.h"
 #include "app/MenuCheckItems.h"
+#include "app/SpokenWordHighlight.h"
 #include "app/Startup.h"
 #include "app/view/ReadingView.h"
 #include "app/view/ReadingViewMenu.h"
@@ -22,6 +23,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QWheelEvent>
 #include <QtTest>
 
 // The reading view as a reader meets it: the submenu's items, what the window shows with
@@ -169,6 +171,16 @@ private slots:
         const QImage three = edit->viewport()->grab().toImage();
         QVERIFY(RowContrast(three, LineRow(edit, 3), base) >= 7.0);
         QVERIFY(RowContrast(three, LineRow(edit, 2), base) <= focused / 2);
+        // While reading, the line of the word heard is the one in focus, not the caret's.
+        Item(*windows, "MenuVistaFocus1")->trigger();
+        const int heard = edit->document()->findBlockByNumber(7).position() + 6;
+        windows->highlight->Follow(7, 0, edit->toPlainText());
+        windows->highlight->WordHeard(7, heard, 1);
+        QCOMPARE(windows->highlight->ShownStart(), heard);
+        const QImage reading = edit->viewport()->grab().toImage();
+        QVERIFY(RowContrast(reading, LineRow(edit, 7), base) >= 7.0);
+        QVERIFY(RowContrast(reading, LineRow(edit, 4), base) <= focused / 2);
+        windows->highlight->ReadingEnded(7);
         QTest::keyClick(edit, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(windows->readingView->Settings().focusLines, 0);
         QVERIFY(RowContrast(edit->viewport()->grab().toImage(), LineRow(edit, 2), base) >= 7.0);
@@ -233,6 +245,12 @@ private slots:
         QCOMPARE(windows->readingView->Settings().zoom, 50);
         QTest::keyClick(edit, Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(windows->readingView->Settings().zoom, 100);
+        // Ctrl with the wheel goes a step for each notch, and is not taken as a scroll.
+        QWheelEvent wheel(QPointF(10, 10), edit->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 240),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(edit->viewport(), &wheel);
+        QCOMPARE(windows->readingView->Settings().zoom, 120);
+        QTest::keyClick(edit, Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(size(), plainSize);
         QCOMPARE(edit->toPlainText(), QString());
         // A font chosen meanwhile is zoomed from.
