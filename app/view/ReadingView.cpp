@@ -132,23 +132,26 @@ void ReadingView::SetZoom(int percent)
 
 void ReadingView::SetSyllables(bool on)
 {
-    if (on == m_view.syllables)
-        return;
-    m_view.syllables = on;
-    if (!m_settings.WriteYes(ViewKeys::kSection, ViewKeys::kSyllables, on) && m_hooks.status)
-        m_hooks.status(m_settings.LastError());
-    Refresh();
+    if (SetSwitch(m_view.syllables, ViewKeys::kSyllables, on))
+        Refresh();
 }
 
 void ReadingView::SetWideCaret(bool on)
 {
-    if (on == m_view.wideCaret)
+    if (!SetSwitch(m_view.wideCaret, ViewKeys::kWideCaret, on))
         return;
-    m_view.wideCaret = on;
-    if (!m_settings.WriteYes(ViewKeys::kSection, ViewKeys::kWideCaret, on) && m_hooks.status)
-        m_hooks.status(m_settings.LastError());
     ApplyCaret();
     Refresh();
+}
+
+bool ReadingView::SetSwitch(bool &option, const QString &key, bool on)
+{
+    if (on == option)
+        return false;
+    option = on;
+    if (!m_settings.WriteYes(ViewKeys::kSection, key, on) && m_hooks.status)
+        m_hooks.status(m_settings.LastError());
+    return true;
 }
 
 QList<qsizetype> ReadingView::SpokenSyllables(QStringView word)

@@ -73,6 +73,8 @@ protected:
 private:
     // Sets one of the spacings to an allowed value and tells it.
     void SetSpacing(int &option, const QString &key, ViewMessage message, int percent);
+    // Sets and keeps a switch; false when it was so already.
+    bool SetSwitch(bool &option, const QString &key, bool on);
     void ApplyFont();
     void ApplyColours();
     void ApplyCaret();
