@@ -492,6 +492,11 @@ void FormPrincipal::MenuCanviarLaFontClick()
     const QFont font = QFontDialog::getFont(&ok, m_fontChoice.font, this, QStringLiteral("Font"));
     if (!ok)
         return;
+    UseEditorFont(font);
+}
+
+void FormPrincipal::UseEditorFont(const QFont &font)
+{
     m_fontChoice.font = font;
     m_edit->setFont(font);
     if (!WriteEditorFont(m_settings, m_fontChoice))

@@ -85,6 +85,8 @@ public:
     // The caption with the version label, as start-up composes it.
     void ComposeTitle(const QString &versionText);
     void ApplyStoredFont(QStringList *problems);
+    // Makes `font` the editor's and keeps it, as choosing it in the font dialog does.
+    void UseEditorFont(const QFont &font);
     bool LoadCommandLineFile(const QString &fileName);
     void ShowStatus(const QString &text);
     // From now on the window relabels itself in each language `language` applies.

@@ -18,6 +18,8 @@
 #include "app/SpellingAssistant.h"
 #include "app/PictureReading.h"
 #include "app/SpellingStartup.h"
+#include "app/view/ReadingViewStartup.h"
+#include "app/view/ReadingView.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
 #include "platform/AccessibleLineEdit.h"
@@ -198,6 +200,8 @@ std::unique_ptr<ProgramWindows> StartProgram(const StartupOptions &options)
     // 5. The editor font.
     QStringList problems;
     main.ApplyStoredFont(&problems);
+    // The reading view goes over the stored font and colours, before any document is in.
+    ConnectReadingView(*windows);
 
     // 6. The command-line file.
     const QString fileName = CommandLineFileName(options.words);

@@ -21,6 +21,7 @@ class FormTTS;
 class InterfaceLanguageModel;
 class OneHandKeyboard;
 class ReadingPlace;
+class ReadingView;
 class ProcessRendererLauncher;
 class ReadingController;
 class ReadingOptions;
@@ -62,6 +63,7 @@ struct ProgramWindows
     std::unique_ptr<SpellingAssistant> spelling;
     std::unique_ptr<CaretEcho> caretEcho;
     std::unique_ptr<ReadingPlace> place;
+    std::unique_ptr<ReadingView> readingView;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
     std::unique_ptr<ReadingController> readingController;

@@ -18,15 +18,36 @@ void Write(FILE *stream, const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
+} // namespace
 
-// The session's language, or Catalan where the session names none.
 QString DefaultLanguage()
 {
     const QString name = QLocale::system().name();
     return name.isEmpty() || name == QLatin1String("C") || name.startsWith(QLatin1String("C_"))
         ? QStringLiteral("ca") : name;
 }
-} // namespace
+
+std::optional<int> ParseLanguageAndFile(ToolVerbLine line, const QString &languages, const QStringList &arguments,
+                                        QString *language, QString *file)
+{
+    line.options << QCommandLineOption(QStringLiteral("language"),
+                                       QStringLiteral("The %1 (%2); the session's by default, Catalan without one.")
+                                           .arg(languages.section(u':', 0, 0), languages.section(u':', 1)),
+                                       QStringLiteral("LANG"));
+    line.positionalName = QStringLiteral("FILE");
+    line.positionalHelp = QStringLiteral("the document");
+    QCommandLineParser parser;
+    if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+        return status;
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1) {
+        Write(stderr, QStringLiteral("tolvanet-tool %1: one FILE is needed\nTry 'tolvanet-tool %1 --help'.\n").arg(line.verb));
+        return kBadUsageStatus;
+    }
+    *language = parser.isSet(QStringLiteral("language")) ? parser.value(QStringLiteral("language")) : DefaultLanguage();
+    *file = files.first();
+    return std::nullopt;
+}
 
 int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
 {
@@ -34,22 +55,11 @@ int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
     line.verb = QStringLiteral("spell");
     line.description = QStringLiteral("Lists every misspelled word of a document as \"line:column word -> suggestions\". "
                                       "Exit status 0 when there is none, 1 when there are some.");
-    line.options << QCommandLineOption(QStringLiteral("language"),
-                                       QStringLiteral("The dictionary's language (ca, es, eu, gl, pt, en, fr); "
-                                                      "the session's by default, Catalan without one."),
-                                       QStringLiteral("LANG"));
-    line.positionalName = QStringLiteral("FILE");
-    line.positionalHelp = QStringLiteral("the document");
-    QCommandLineParser parser;
-    if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+    QString language;
+    QString file;
+    if (const std::optional<int> status = ParseLanguageAndFile(
+            line, QStringLiteral("dictionary's language:ca, es, eu, gl, pt, en, fr"), arguments, &language, &file))
         return *status;
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 1) {
-        Write(stderr, QStringLiteral("tolvanet-tool spell: one FILE is needed\nTry 'tolvanet-tool spell --help'.\n"));
-        return kBadUsageStatus;
-    }
-    const QString language = parser.isSet(QStringLiteral("language")) ? parser.value(QStringLiteral("language"))
-                                                                      : DefaultLanguage();
     SpellChecker checker(language);
     if (!checker.Usable()) {
         Write(stderr, QStringLiteral("tolvanet-tool spell: %1\n").arg(checker.Problem()));
@@ -62,7 +72,7 @@ int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
     checker.Accept(personal.Words());
 
     QString error;
-    const QString text = ReadAnyDocumentText(files.first(), &error);
+    const QString text = ReadAnyDocumentText(file, &error);
     if (!error.isEmpty()) {
         Write(stderr, QStringLiteral("tolvanet-tool spell: %1\n").arg(error));
         return kBadUsageStatus;

@@ -8,6 +8,7 @@
 #include "tolvanet-tool/PrintVerb.h"
 #include "tolvanet-tool/PrivateBus.h"
 #include "tolvanet-tool/SpellVerb.h"
+#include "tolvanet-tool/SyllablesVerb.h"
 #include "tolvanet-tool/TextVerb.h"
 #include "tolvanet-tool/StreamedCommands.h"
 #include "tolvanet-tool/ToolRun.h"
@@ -30,6 +31,7 @@ const char kHelp[] =
     "  tolvanet-tool voices\n"
     "  tolvanet-tool say [--voice N] [--rate R] TEXT...\n"
     "  tolvanet-tool spell [--language ca|es|...] FILE\n"
+    "  tolvanet-tool syllables [--language ca|es|...] FILE\n"
     "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
@@ -113,7 +115,7 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell", "syllables"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
@@ -123,6 +125,8 @@ int main(int argc, char *argv[])
         return RunSpellVerb(arguments, paths);
     if (verb == QLatin1String("text"))
         return RunTextVerb(arguments);
+    if (verb == QLatin1String("syllables"))
+        return RunSyllablesVerb(arguments);
 
     // The verbs that speak or record have their own options.
     if (const auto status = RunSpeechToolVerb(verb, arguments, paths))

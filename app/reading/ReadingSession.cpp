@@ -150,7 +150,7 @@ void ReadingSession::ReadNextWord(int holdMs)
     SendKey(QEvent::KeyRelease, VirtualKey::Control, Qt::NoModifier);
     const QString word = SelectedText();
     if (!word.isEmpty())
-        ReadPartAndWait({SelectionStart(), word, {}});
+        ReadWordInPieces(word);
     else
         m_wordByWordRunning = false;
     if (holdMs > 0)
@@ -158,6 +158,21 @@ void ReadingSession::ReadNextWord(int holdMs)
     SendRight();
     if (--m_wordsBeingRead == 0)
         emit selectionReleased();
+}
+
+void ReadingSession::ReadWordInPieces(const QString &word)
+{
+    const int start = SelectionStart();
+    const QList<qsizetype> borders = m_wordPieces ? m_wordPieces(word) : QList<qsizetype>();
+    // Each piece is a reading of its own, so that the highlight shows it as it is heard.
+    qsizetype from = 0;
+    for (qsizetype n = 0; n <= borders.size() && !borders.isEmpty(); ++n) {
+        const qsizetype to = n < borders.size() ? borders.at(n) : word.size();
+        if (!ReadPartAndWait({start + int(from), word.mid(from, to - from), {}}))
+            return;
+        from = to;
+    }
+    ReadPartAndWait({start, word, {}});
 }
 
 void ReadingSession::SendKey(int type, int virtualKey, Qt::KeyboardModifiers modifiers)

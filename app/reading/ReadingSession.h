@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -62,6 +63,9 @@ public:
     // The pause between words, in tenths of a second.
     int WordPause() const { return m_wordPause; }
     void SetWordPause(int tenths) { m_wordPause = tenths; }
+    // Where the pieces of a word heard before it whole start after its first (its
+    // syllables); none by default.
+    void SetWordPieces(std::function<QList<qsizetype>(QStringView word)> pieces) { m_wordPieces = std::move(pieces); }
 
     // The speech was silenced: nothing of the reading is heard any longer.
     void Stopped();
@@ -94,6 +98,7 @@ private:
     // Selects the next word, speaks it and steps past it; the word stays selected for
     // holdMs after it was spoken. Word by word ends at the end of the text.
     void ReadNextWord(int holdMs);
+    void ReadWordInPieces(const QString &word);
     void SendKey(int type, int virtualKey, Qt::KeyboardModifiers modifiers);
     void SendRight();
     QString SelectedText() const;
@@ -117,5 +122,6 @@ private:
     // Words being read (one, or more when a new word by word began during a word).
     int m_wordsBeingRead = 0;
     int m_wordPause = 5;
+    std::function<QList<qsizetype>(QStringView word)> m_wordPieces;
     QTimer m_nextWord;
 };

@@ -194,6 +194,7 @@ private slots:
         QTest::newRow("export-wav") << QStringList{"export-wav", "--help2"} << QByteArray("help2");
         QTest::newRow("export-mp3") << QStringList{"export-mp3", "a.txt", "b.txt"} << QByteArray("b.txt");
         QTest::newRow("print") << QStringList{"print", "--pdf"} << QByteArray("pdf");
+        QTest::newRow("syllables") << QStringList{"syllables", "--language"} << QByteArray("language");
     }
     void everyVerbAnswersHelpAndNamesWrongArguments()
     {
@@ -325,6 +326,32 @@ private slots:
                 QVERIFY2(names(synopsis, name), qPrintable("man page synopsis lacks " + verb + " " + name));
                 QVERIFY2(names(help, name), qPrintable("--help lacks " + verb + " " + name));
             }
+        }
+    }
+
+    // The teacher's word sheet: the text as it is, its words parted into syllables.
+    void syllablesPartTheWordsOfADocument()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("fitxa.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("La paella del col·legi, 3 cops.\nEl perro come queso.\n");
+        file.close();
+        Result result = Run({"syllables", "--language", "ca", file.fileName()});
+        QCOMPARE(result.status, 0);
+        QCOMPARE(QString::fromUtf8(result.out),
+                 QStringLiteral("La pa-e-lla del col·le-gi, 3 cops.\nEl per-ro co-me que-so.\n"));
+        result = Run({"syllables", "--language", "es", file.fileName()});
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.out.endsWith("El pe-rro co-me que-so.\n"), result.out.constData());
+
+        for (const QStringList &arguments : {QStringList{"syllables", dir.filePath("missing.txt")},
+                                             QStringList{"syllables", dir.path()},
+                                             QStringList{"syllables", "--language", "xx", file.fileName()}}) {
+            result = Run(arguments);
+            QCOMPARE(result.status, 2);
+            QVERIFY(result.out.isEmpty());
+            QVERIFY2(result.err.contains("tolvanet-tool syllables: "), result.err.constData());
         }
     }
 

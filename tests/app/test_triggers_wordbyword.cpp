@@ -11,7 +11,23 @@ private slots:
     void readsEachWord();
     void typingWhileAWordIsSpokenGoesAfterIt();
     void oneWordOnly();
+    void piecesAreHeardBeforeTheWord();
 };
+
+// With the word's syllables shown, each is a reading of its own before the word whole.
+void TestWordByWord::piecesAreHeardBeforeTheWord()
+{
+    TriggerHarness h;
+    QVERIFY(h.Show());
+    h.SetText(QStringLiteral("casa gran"), 0);
+    h.triggers.Session().SetWordPieces([](QStringView word) {
+        return word.startsWith(u"casa") ? QList<qsizetype>{2} : QList<qsizetype>{};
+    });
+    QTest::mouseClick(h.paraula, Qt::LeftButton);
+    h.Settle();
+    QCOMPARE(h.speech.calls, (QStringList{"stop", "wait:ca", "wait:sa ", "wait:casa ", "wait:gran"}));
+    QCOMPARE(h.edit->toPlainText(), QStringLiteral("casa gran"));
+}
 
 void TestWordByWord::readsEachWord_data()
 {
