@@ -25,6 +25,8 @@ packages=(
   qt6-translations-l10n
   # Spelling, with the dictionaries of the interface languages Debian has.
   libhunspell-dev hunspell-ca hunspell-es hunspell-eu hunspell-gl hunspell-pt-pt hunspell-en-us hunspell-fr
+  # Audiobooks with chapters (M4B) are made by ffmpeg.
+  ffmpeg
 )
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
@@ -40,6 +42,8 @@ if [ "${1:-}" = "--tests" ]; then
     pipewire wireplumber pipewire-pulse
     dpkg-dev fakeroot lintian desktop-file-utils appstream weston
     locales ccache x11-utils orca)
+  # The read-along books are checked by the EPUB validator.
+  packages+=(epubcheck)
 fi
 missing=()
 for package in "${packages[@]}"; do

@@ -32,6 +32,7 @@ const char kHelp[] =
     "  tolvanet-tool spell [--language ca|es|...] FILE\n"
     "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
+    "  tolvanet-tool export-epub|export-m4b [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
     "  tolvanet-tool text [--password-file F] FILE\n"
     "  tolvanet-tool VERB --help\n"
@@ -59,6 +60,8 @@ const char kHelp[] =
     "editor opens it (UTF-8, one paragraph a line); the export verbs and print\n"
     "take such documents too; --password-file F gives text the password of a\n"
     "locked PDF (the first line of F).\n"
+    "export-epub saves a read-along book (EPUB 3) whose sentences light up as they\n"
+    "are heard; export-m4b an audiobook with a chapter per heading (needs ffmpeg).\n"
     "\n"
     "Wrong arguments are named on standard error, with exit status 2.\n";
 
@@ -112,7 +115,8 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell",
+                                 "export-epub", "export-m4b"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
