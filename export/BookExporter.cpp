@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -197,9 +198,14 @@ ExportResult BookExporter::Run(const BookRequest &request)
         if (epub) {
             QString problem;
             const QString spoken = m_dictionary ? m_dictionary(text) : text;
+            const bool words = times && std::any_of(times->marks.cbegin(), times->marks.cend(), [](const auto &mark) {
+                return mark.kind == VoiceCatalog::SpokenMark::Kind::Word;
+            });
             const bool added = QFile::rename(chapterResult.file, book.AudioPath(i + 1)) && times
                                && book.AddChapter(chapter, TimeChapterSentences(chapter, spoken, *times, times->soundMs),
-                                                  times->soundMs, &problem);
+                                                  times->soundMs, &problem,
+                                                  words ? EpubBook::Marking::SentencesAndWords
+                                                        : EpubBook::Marking::Sentences);
             QFile::remove(chapterResult.file);
             if (!added)
                 return Failed(result, (problem.isEmpty() ? QStringLiteral("El programa de síntesi no ha donat el "

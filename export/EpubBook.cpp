@@ -100,9 +100,34 @@ void StartPage(QXmlStreamWriter &xml, const QString &title, const QString &langu
     xml.writeStartElement(QStringLiteral("body"));
 }
 
+// A sentence's words, each in an element of its own ("s3w2", the second word of the
+// third sentence), the blanks between them as they are.
+void WriteWords(QXmlStreamWriter &xml, const QString &sentence, qsizetype number)
+{
+    qsizetype i = 0;
+    int word = 0;
+    while (i < sentence.size()) {
+        const qsizetype start = i;
+        while (i < sentence.size() && sentence.at(i).isSpace())
+            ++i;
+        if (i > start)
+            xml.writeCharacters(XmlSafeText(sentence.mid(start, i - start)));
+        const qsizetype wordStart = i;
+        while (i < sentence.size() && !sentence.at(i).isSpace())
+            ++i;
+        const QString text = XmlSafeText(sentence.mid(wordStart, i - wordStart));
+        if (text.isEmpty())
+            continue;
+        xml.writeStartElement(QStringLiteral("span"));
+        xml.writeAttribute(QStringLiteral("id"), QStringLiteral("s%1w%2").arg(number).arg(++word));
+        xml.writeCharacters(text);
+        xml.writeEndElement();
+    }
+}
+
 // A paragraph's text with each of its sentences in an element of its own.
 void WriteSentences(QXmlStreamWriter &xml, const QString &text, const QList<BookSentence> &sentences,
-                    qsizetype &next, int paragraph)
+                    qsizetype &next, int paragraph, EpubBook::Marking marking)
 {
     qsizetype written = 0;
     for (; next < sentences.size() && sentences.at(next).paragraph == paragraph; ++next) {
@@ -111,7 +136,11 @@ void WriteSentences(QXmlStreamWriter &xml, const QString &text, const QList<Book
             xml.writeCharacters(XmlSafeText(text.mid(written, sentence.start - written)));
         xml.writeStartElement(QStringLiteral("span"));
         xml.writeAttribute(QStringLiteral("id"), QStringLiteral("s%1").arg(next + 1));
-        xml.writeCharacters(XmlSafeText(text.mid(sentence.start, sentence.end - sentence.start)));
+        const QString said = text.mid(sentence.start, sentence.end - sentence.start);
+        if (marking == EpubBook::Marking::SentencesAndWords)
+            WriteWords(xml, said, next + 1);
+        else
+            xml.writeCharacters(XmlSafeText(said));
         xml.writeEndElement();
         written = sentence.end;
     }
@@ -190,7 +219,7 @@ QString EpubBook::AudioPath(int number) const
 }
 
 bool EpubBook::AddChapter(const BookChapter &chapter, const QList<BookSentence> &sentences, qint64 soundMs,
-                          QString *error)
+                          QString *error, Marking marking)
 {
     const int number = Chapters() + 1;
     // A title of nothing but characters a page cannot hold is named by its number.
@@ -207,7 +236,7 @@ bool EpubBook::AddChapter(const BookChapter &chapter, const QList<BookSentence> 
             for (int p = 0; p < chapter.paragraphs.size(); ++p) {
                 const BookParagraph &paragraph = chapter.paragraphs.at(p);
                 xml.writeStartElement(paragraph.heading ? QStringLiteral("h1") : QStringLiteral("p"));
-                WriteSentences(xml, paragraph.text, sentences, next, p);
+                WriteSentences(xml, paragraph.text, sentences, next, p, marking);
                 xml.writeEndElement();
             }
             xml.writeEndElement();  // section

@@ -18,10 +18,13 @@ public:
 
     // Where the recording of the chapter numbered `number` (from 1) goes, before AddChapter.
     QString AudioPath(int number) const;
+    // Whether each word of a sentence has an element of its own too: where the voice
+    // reports its words, so that a reader may go to one.
+    enum class Marking { Sentences, SentencesAndWords };
     // Writes the page and the overlay of the next chapter, whose recording is at
     // AudioPath and lasts soundMs; false with the reason when they cannot be written.
     bool AddChapter(const BookChapter &chapter, const QList<BookSentence> &sentences, qint64 soundMs,
-                    QString *error);
+                    QString *error, Marking marking = Marking::Sentences);
     int Chapters() const { return int(m_chapters.size()); }
     // Writes the package, the navigation and the container and packs them with every
     // chapter into epubPath: the file appears whole or not at all, and an older file of

@@ -204,6 +204,10 @@ private slots:
                 QStringLiteral("refines=\"#overlay-%1\">([0-9:.]+)<").arg(chapter));
             QCOMPARE(ClockMs(duration.match(QString::fromUtf8(opf)).captured(1)), last);
         }
+        // The voice reports words: each has an element of its own within its sentence.
+        const QByteArray page = zip.Read(QStringLiteral("OEBPS/text/chapter-002.xhtml")).value_or(QByteArray());
+        QVERIFY2(page.contains("<span id=\"s2\"><span id=\"s2w1\">La</span> <span id=\"s2w2\">guineu</span>"),
+                 page.constData());
         // The second chapter: its heading and three sentences, each a clip.
         QCOMPARE(ClipsOf(zip.Read(QStringLiteral("OEBPS/smil/chapter-002.smil")).value_or(QByteArray())).size(), 5);
     }
