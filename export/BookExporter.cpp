@@ -150,6 +150,26 @@ ExportResult BookExporter::RecordChapter(const BookRequest &request, const QStri
     return result;
 }
 
+QString BookExporter::AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text,
+                                const ExportResult &recorded, int number) const
+{
+    const std::optional<WordTimes> &times = recorded.wordTimes;
+    const bool moved = QFile::rename(recorded.file, book.AudioPath(number));
+    QFile::remove(recorded.file);
+    if (!moved)
+        return QStringLiteral("%1: %2").arg(book.AudioPath(number), QString::fromLocal8Bit(std::strerror(errno)));
+    if (!times)
+        return QStringLiteral("El programa de síntesi no ha donat el temps de les paraules.");
+    const bool words = std::any_of(times->marks.cbegin(), times->marks.cend(), [](const auto &mark) {
+        return mark.kind == VoiceCatalog::SpokenMark::Kind::Word;
+    });
+    const QString spoken = m_dictionary ? m_dictionary(text) : text;
+    QString problem;
+    book.AddChapter(chapter, TimeChapterSentences(chapter, spoken, *times, times->soundMs), times->soundMs, &problem,
+                    words ? EpubBook::Marking::SentencesAndWords : EpubBook::Marking::Sentences);
+    return problem;
+}
+
 ExportResult BookExporter::Run(const BookRequest &request)
 {
     ExportResult result;
@@ -194,24 +214,10 @@ ExportResult BookExporter::Run(const BookRequest &request)
         }
         if (!chapterResult.ok)
             return Failed(result, chapterResult.reason + QLatin1Char(' ') + noBook);
-        const std::optional<WordTimes> &times = chapterResult.wordTimes;
         if (epub) {
-            QString problem;
-            const QString spoken = m_dictionary ? m_dictionary(text) : text;
-            const bool words = times && std::any_of(times->marks.cbegin(), times->marks.cend(), [](const auto &mark) {
-                return mark.kind == VoiceCatalog::SpokenMark::Kind::Word;
-            });
-            const bool added = QFile::rename(chapterResult.file, book.AudioPath(i + 1)) && times
-                               && book.AddChapter(chapter, TimeChapterSentences(chapter, spoken, *times, times->soundMs),
-                                                  times->soundMs, &problem,
-                                                  words ? EpubBook::Marking::SentencesAndWords
-                                                        : EpubBook::Marking::Sentences);
-            QFile::remove(chapterResult.file);
-            if (!added)
-                return Failed(result, (problem.isEmpty() ? QStringLiteral("El programa de síntesi no ha donat el "
-                                                                          "temps de les paraules.")
-                                                         : problem)
-                                          + QLatin1Char(' ') + noBook);
+            const QString problem = AddToBook(book, chapter, text, chapterResult, i + 1);
+            if (!problem.isEmpty())
+                return Failed(result, problem + QLatin1Char(' ') + noBook);
         } else {
             const QString wav = parts.filePath(QStringLiteral("chapter-%1.wav").arg(i + 1, 3, 10, QLatin1Char('0')));
             const std::optional<qint64> soundMs = RecordingLength::WavSoundMs(chapterResult.file);
@@ -226,29 +232,9 @@ ExportResult BookExporter::Run(const BookRequest &request)
     emit statusText(BookTexts::Of(Text::Packing, language));
     const QString outPath = m_paths.recordsDir + name + (epub ? QStringLiteral(".epub") : QStringLiteral(".m4b"));
     QString problem;
-    bool packed = false;
-    if (epub) {
-        packed = book.Pack(outPath, &problem);
-    } else {
-        const QString list = parts.filePath(QStringLiteral("chapters.txt"));
-        const QString metadata = parts.filePath(QStringLiteral("metadata.txt"));
-        const QString part = m_paths.recordsDir + QLatin1Char('.') + name
-                             + QStringLiteral(".m4b.part-%1").arg(QCoreApplication::applicationPid());
-        qint64 soundMs = 0;
-        for (const Audiobook::Chapter &chapter : std::as_const(recorded))
-            soundMs += chapter.soundMs;
-        packed = WholeFiles::WriteFile(list, Audiobook::ConcatList(recorded), &problem)
-                 && WholeFiles::WriteFile(metadata, Audiobook::MetadataFile(title, request.audio.voiceName, recorded),
-                                          &problem)
-                 && RunFfmpeg(QStringList{ffmpeg} + Audiobook::FfmpegArguments(list, metadata, part), soundMs,
-                              &problem);
-        // The audiobook takes its name once whole: an older one stays until then.
-        if (packed && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(outPath).constData()) != 0) {
-            problem = QStringLiteral("%1: %2").arg(outPath, QString::fromLocal8Bit(std::strerror(errno)));
-            packed = false;
-        }
-        QFile::remove(part);
-    }
+    const bool packed = epub ? book.Pack(outPath, &problem)
+                             : PackAudiobook(recorded, title, request.audio.voiceName, ffmpeg, parts.path(), outPath,
+                                             &problem);
     if (Stopping()) {
         result.stopped = !AppClosing();
         return Failed(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
@@ -260,6 +246,30 @@ ExportResult BookExporter::Run(const BookRequest &request)
     result.ok = true;
     result.file = outPath;
     return result;
+}
+
+bool BookExporter::PackAudiobook(const QList<Audiobook::Chapter> &chapters, const QString &title,
+                                 const QString &narrator, const QString &ffmpeg, const QString &partsFolder,
+                                 const QString &outPath, QString *problem)
+{
+    const QString list = partsFolder + QStringLiteral("/chapters.txt");
+    const QString metadata = partsFolder + QStringLiteral("/metadata.txt");
+    const QFileInfo target(outPath);
+    const QString part = target.path() + QStringLiteral("/.") + target.fileName()
+                         + QStringLiteral(".part-%1").arg(QCoreApplication::applicationPid());
+    qint64 soundMs = 0;
+    for (const Audiobook::Chapter &chapter : chapters)
+        soundMs += chapter.soundMs;
+    bool packed = WholeFiles::WriteFile(list, Audiobook::ConcatList(chapters), problem)
+                  && WholeFiles::WriteFile(metadata, Audiobook::MetadataFile(title, narrator, chapters), problem)
+                  && RunFfmpeg(QStringList{ffmpeg} + Audiobook::FfmpegArguments(list, metadata, part), soundMs, problem);
+    // The audiobook takes its name once whole: an older one stays until then.
+    if (packed && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(outPath).constData()) != 0) {
+        *problem = QStringLiteral("%1: %2").arg(outPath, QString::fromLocal8Bit(std::strerror(errno)));
+        packed = false;
+    }
+    QFile::remove(part);
+    return packed;
 }
 
 bool BookExporter::RunFfmpeg(const QStringList &arguments, qint64 soundMs, QString *error)

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "export/AudioExporter.h"
+#include "export/Audiobook.h"
 
 #include <QObject>
+
+class EpubBook;
+struct BookChapter;
 
 enum class BookFormat { Epub, M4b };
 
@@ -54,7 +58,13 @@ private:
     // Records chapter `number` of `count` into the records folder; the result's file and
     // word times are the recording's.
     ExportResult RecordChapter(const BookRequest &request, const QString &text, int number, int count);
-    // Joins the chapters' WAV files into outPath with FFmpeg.
+    // Adds a recorded chapter to the book; why not when it cannot.
+    QString AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text, const ExportResult &recorded,
+                      int number) const;
+    // Joins the chapters' WAV files into the audiobook at outPath, whole or not at all.
+    bool PackAudiobook(const QList<Audiobook::Chapter> &chapters, const QString &title, const QString &narrator,
+                       const QString &ffmpeg, const QString &partsFolder, const QString &outPath, QString *problem);
+    // Runs FFmpeg with its arguments (the program first).
     bool RunFfmpeg(const QStringList &arguments, qint64 soundMs, QString *error);
     bool Stopping() const;
 
