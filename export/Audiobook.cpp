@@ -64,8 +64,11 @@ QStringList FfmpegArguments(const QString &list, const QString &metadata, const 
             QStringLiteral("-f"), QStringLiteral("ffmetadata"), QStringLiteral("-i"), metadata,
             QStringLiteral("-map"), QStringLiteral("0:a"), QStringLiteral("-map_metadata"), QStringLiteral("1"),
             QStringLiteral("-map_chapters"), QStringLiteral("1"),
-            // Speech needs no more: 64 kbit/s mono AAC is clear and small.
-            QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("64k"),
+            // Speech needs no more: 64 kbit/s mono AAC is clear and small. The encoder's
+            // fast coder takes about a fifth of the time of its default one on speech, about
+            // what lame takes for the MP3 export.
+            QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-aac_coder"), QStringLiteral("fast"),
+            QStringLiteral("-b:a"), QStringLiteral("64k"),
             QStringLiteral("-ac"), QStringLiteral("1"),
             QStringLiteral("-f"), QStringLiteral("mp4"), output};
 }

@@ -22,10 +22,11 @@ inline bool Available()
     return QFileInfo::exists(Jar()) && !QStandardPaths::findExecutable(QStringLiteral("java")).isEmpty();
 }
 
-// Empty when the validator finds no error and no warning in the book; else its report.
+// Empty when the validator finds no error and no warning in the book; else its report,
+// in English whatever the session's language.
 inline QString Problems(const QString &epub)
 {
-    const SoundTools::Ran ran = SoundTools::RunProgram(QStringLiteral("java"), {QStringLiteral("-jar"), Jar(), epub});
+    const SoundTools::Ran ran = SoundTools::RunProgram(QStringLiteral("java"), {QStringLiteral("-Duser.language=en"), QStringLiteral("-Duser.country=US"), QStringLiteral("-jar"), Jar(), epub});
     const QString report = ran.out + QLatin1Char('\n') + ran.err;
     if (ran.ok && report.contains(QLatin1String("No errors or warnings detected")))
         return QString();
