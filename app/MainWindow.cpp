@@ -285,6 +285,8 @@ void FormPrincipal::RegisterWindowCommands()
     options.Add({kSaveWav, "MenuDesarWav", "Desar com a fitxer &WAV"});
     options.Add({kSaveMp3, "MenuDesarMp3", "Desar com a fitxer MP&3"});
     options.Add({kSaveOpus, "MenuDesarOpus", "Desar com a &Opus"});
+    options.Add({kSaveEpub, "MenuDesarEpub", "Desar com a llibre amb veu (&EPUB)"});
+    options.Add({kSaveM4b, "MenuDesarM4b", "Desar com a audiollibre (M4&B)"});
     options.Add({kLanguage, "MenuLlenguatge", "&Llenguatge..."});
 
     CommandMenu(m_registry, "", Kind::Window).Add({"about", "MenuAbout", "Parlant de..."}, [this] { MenuAboutClick(); });

@@ -416,6 +416,23 @@ constexpr AddedRow kAddedRows[] = {
       "Ler ao &mover o cursor",
       "Read as the cursor &moves",
       "Lire au déplacement du cu&rseur"}},
+    // The read-along book and the audiobook of "&Opcions".
+    {CaptionWindow::Main, AddedText::Caption, "MenuDesarEpub",
+     {"Desar com a llibre amb veu (&EPUB)",
+      "Guardar como libro con voz (&EPUB)",
+      "Gorde ahotsdun liburu gisa (EP&UB)",
+      "Gardar como libro con voz (&EPUB)",
+      "Guardar como livro com voz (&EPUB)",
+      "Save as read-along &book (EPUB)",
+      "Enregistrer en livre lu à voix haute (&EPUB)"}},
+    {CaptionWindow::Main, AddedText::Caption, "MenuDesarM4b",
+     {"Desar com a audiollibre (M4&B)",
+      "Guardar como audiolibro (M4&B)",
+      "Gorde audioliburu gisa (M4&B)",
+      "Gardar como audiolibro (M4&B)",
+      "Guardar como audiolivro (M4&B)",
+      "Save as &audiobook (M4B)",
+      "Enregistrer en livre audio (M4&B)"}},
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "app/CloseController.h"
 #include "app/EditorWidget.h"
 #include "app/ExportController.h"
+#include "app/BookExportController.h"
 #include "app/MainWindow.h"
 #include "app/OneHandKeyboard.h"
 #include "core/ReadingOptions.h"
@@ -145,6 +146,10 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.exportController = std::make_unique<ExportController>(ExportController::Parts{
         main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
         *windows.exporter});
+    windows.bookExporter = std::make_unique<BookExporter>(options.paths, *windows.desktop, *windows.launcher);
+    windows.bookExportController = std::make_unique<BookExportController>(BookExportController::Parts{
+        main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
+        *windows.bookExporter});
 }
 
 // Settings that could not be used are told once, together, in the status line; else a

@@ -14,6 +14,8 @@ class AudioExporter;
 class CloseController;
 class DBusDesktopWindows;
 class ExportController;
+class BookExporter;
+class BookExportController;
 class FormDiccionariExcepcions;
 class FormLlenguatge;
 class FormPrincipal;
@@ -68,6 +70,8 @@ struct ProgramWindows
     std::unique_ptr<AudioExporter> exporter;
     std::unique_ptr<ReadingController> readingController;
     std::unique_ptr<ExportController> exportController;
+    std::unique_ptr<BookExporter> bookExporter;
+    std::unique_ptr<BookExportController> bookExportController;
     std::unique_ptr<CloseController> closeController;
 };
 

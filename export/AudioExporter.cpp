@@ -312,7 +312,8 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     m_renderShare = job.format == ExportFormat::Wav ? 100 : job.format == ExportFormat::Mp3 ? 65 : 50;
     const QString spoken = m_dictionary ? m_dictionary(job.text) : job.text;
     // The word times come in a file of this process's own, removed once read.
-    const QString wordTimesName = job.subtitles.Any()
+    const bool wantTimes = job.subtitles.Any() || job.keepWordTimes;
+    const QString wordTimesName = wantTimes
         ? QStringLiteral(".Sonnerix-words-%1.txt").arg(QCoreApplication::applicationPid()) : QString();
     const QString wordTimesPath = m_paths.recordsDir + wordTimesName;
     if (!wordTimesName.isEmpty())
@@ -342,13 +343,15 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
         }
         QFile::remove(renderPath);
     }
-    if (job.subtitles.Any()) {
+    if (wantTimes) {
         std::optional<WordTimes> times;
         if (const WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(wordTimesPath); read.ok)
             times = ParseWordTimes(read.bytes);
         QFile::remove(wordTimesPath);
+        if (job.keepWordTimes)
+            result.wordTimes = times;
         // Subtitles go with whatever sound file the user is left with.
-        if (!Stopping() && !result.file.isEmpty() && QFileInfo::exists(result.file))
+        if (job.subtitles.Any() && !Stopping() && !result.file.isEmpty() && QFileInfo::exists(result.file))
             result = WriteSubtitles(job, spoken, times, result);
     }
     return result;

@@ -26,6 +26,7 @@ struct ExportRequest
     int rate = 0;  // the rate bar's position, -10..10
     SubtitleChoice subtitles;  // written beside the sound file; none unless asked for
     int language = 0;  // the interface language (a row of the language list) of a missing synthesizer's message
+    bool keepWordTimes = false;  // hands the renderer's word times back in the result
 };
 
 struct ExportResult
@@ -37,6 +38,7 @@ struct ExportResult
     ExportFormat format = ExportFormat::Wav;
     QStringList subtitleFiles;  // the subtitle files written beside the sound file
     bool stopped = false;  // the user ended it: no new file, the older one kept
+    std::optional<WordTimes> wordTimes;  // when asked for and the renderer gave them
 };
 
 // How long the export waits; the tests shorten them.

@@ -125,10 +125,9 @@ std::optional<SubtitleChoice> ParseSubtitleChoice(const QString &list)
     return choice;
 }
 
-QList<TimedSentence> TimeSentences(const QString &document, const QString &spoken, const WordTimes &times)
+QList<TimedRun> TimeRuns(const QString &document, const QString &spoken, const WordTimes &times)
 {
     QList<Token> tokens = Tokens(document);
-    MarkSentenceStarts(tokens, document);
     if (spoken == document) {
         TimeTokens(tokens, times);
     } else {
@@ -142,6 +141,19 @@ QList<TimedSentence> TimeSentences(const QString &document, const QString &spoke
         for (qsizetype i = 0; i < tokens.size() && !spokenTimes.isEmpty(); ++i)
             tokens[i].ms = spokenTimes.at(qMin(i, spokenTimes.size() - 1));
     }
+    QList<TimedRun> runs;
+    runs.reserve(tokens.size());
+    for (const Token &token : std::as_const(tokens))
+        runs.append({token.start, token.end, token.ms});
+    return runs;
+}
+
+QList<TimedSentence> TimeSentences(const QString &document, const QString &spoken, const WordTimes &times)
+{
+    QList<Token> tokens;
+    for (const TimedRun &run : TimeRuns(document, spoken, times))
+        tokens.append({run.start, run.end, run.ms, false});
+    MarkSentenceStarts(tokens, document);
 
     QList<TimedSentence> sentences;
     QString waiting;  // untimed tokens that go before the next timed word

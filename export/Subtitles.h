@@ -43,6 +43,17 @@ struct TimedSentence
 // lyrics' resolution) and every time lies within the sound.
 QList<TimedSentence> TimeSentences(const QString &document, const QString &spoken, const WordTimes &times);
 
+// A run of the document between blanks ([start, end)), and when the voice begins to
+// say it: nothing for a run it passes over. When the spoken text differs from the
+// document, its timed runs time the document's in turn.
+struct TimedRun
+{
+    qsizetype start = 0;
+    qsizetype end = 0;
+    std::optional<qint64> ms;
+};
+QList<TimedRun> TimeRuns(const QString &document, const QString &spoken, const WordTimes &times);
+
 // The SubRip file: UTF-8, a cue per sentence, lines of at most about 42 characters.
 QByteArray SrtFileContents(const QList<TimedSentence> &sentences);
 // The lyrics file: UTF-8, a title and length header, then a line per sentence with a

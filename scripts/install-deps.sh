@@ -30,6 +30,8 @@ packages=(
   libhunspell-dev hunspell-ca hunspell-es hunspell-eu hunspell-gl hunspell-pt-pt hunspell-en-us hunspell-fr
   # Syllables from the hyphenation patterns, and a font some dyslexic readers prefer.
   libhyphen-dev hyphen-ca hyphen-es hyphen-fr hyphen-gl hyphen-pt-pt hyphen-en-us fonts-opendyslexic
+  # Audiobooks with chapters (M4B) are made by ffmpeg.
+  ffmpeg
 )
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
@@ -45,6 +47,8 @@ if [ "${1:-}" = "--tests" ]; then
     pipewire wireplumber pipewire-pulse
     dpkg-dev fakeroot lintian desktop-file-utils appstream weston
     locales ccache x11-utils orca)
+  # The read-along books are checked by the EPUB validator.
+  packages+=(epubcheck)
 fi
 missing=()
 for package in "${packages[@]}"; do

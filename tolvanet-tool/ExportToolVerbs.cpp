@@ -14,6 +14,7 @@
 #include "engines/VoiceCatalog.h"
 #include "speech/SpeechSettings.h"
 #include "tolvanet-tool/VoiceArgument.h"
+#include "tolvanet-tool/BookToolVerbs.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -56,11 +57,11 @@ int Usage(const QString &verb, const QString &problem)
 
 // The options, or the exit status when the verb must not run (help, version, bad usage).
 std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format, const QStringList &arguments,
-                                        int *status)
+                                        int *status, bool book = false)
 {
     ToolVerbLine line;
     line.verb = verb;
-    line.description = QStringLiteral(
+    line.description = book ? BookVerbDescription(verb) : QStringLiteral(
         "Saves the document as spoken audio (%1) in the records folder and prints the sound file's path.\n"
         "The voice and rate are the editor's unless given; the name is the document's.\n"
         "Subtitles NAME.srt (a cue per sentence) and NAME.lrc (every word timed) go beside it;\n"
@@ -77,6 +78,8 @@ std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format
          QStringLiteral("LIST")},
         {QStringLiteral("no-subtitles"), QStringLiteral("Writes no subtitle files.")},
     };
+    if (book)  // a book carries its own timing
+        line.options.erase(line.options.begin() + 3, line.options.end());
     line.positionalName = QStringLiteral("FILE");
     line.positionalHelp = QStringLiteral("The document; standard input when none is given.");
     QCommandLineParser parser;
@@ -90,8 +93,8 @@ std::optional<ToolOptions> ParseOptions(const QString &verb, ExportFormat format
     options.rate = parser.value(QStringLiteral("rate"));
     if (!parser.positionalArguments().isEmpty())
         options.file = parser.positionalArguments().constFirst();
-    const bool none = parser.isSet(QStringLiteral("no-subtitles"));
-    if (parser.isSet(QStringLiteral("subtitles"))) {
+    const bool none = !book && parser.isSet(QStringLiteral("no-subtitles"));
+    if (!book && parser.isSet(QStringLiteral("subtitles"))) {
         const QString list = parser.value(QStringLiteral("subtitles"));
         const std::optional<SubtitleChoice> chosen = ParseSubtitleChoice(list);
         if (none || !chosen) {
@@ -143,12 +146,15 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         format = ExportFormat::Mp3;
     else if (verb == QLatin1String("export-opus"))
         format = ExportFormat::Opus;
+    else if (BookVerbFormat(verb))
+        format = ExportFormat::Mp3;
     else
         return std::nullopt;
+    const std::optional<BookFormat> book = BookVerbFormat(verb);
 
     QString problem;
     int status = 0;
-    const std::optional<ToolOptions> options = ParseOptions(verb, format, arguments, &status);
+    const std::optional<ToolOptions> options = ParseOptions(verb, format, arguments, &status, book.has_value());
     if (!options)
         return status;
 
@@ -213,6 +219,9 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     // The user's exceptions dictionary applies here as in the editor.
     FormDiccionariExcepcions dictionary(copy, nullptr, paths.programDir);
     dictionary.FormCreate();
+    if (book)
+        return RunBookToolVerb(verb, *book, request, options->file, paths, desktop, launcher,
+                               [&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     const ExportResult result = exporter.Export(request);
     // The other voice was told before the export.

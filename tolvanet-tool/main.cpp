@@ -34,6 +34,7 @@ const char kHelp[] =
     "  tolvanet-tool syllables [--language ca|es|...] FILE\n"
     "  tolvanet-tool export-wav|export-mp3|export-opus [--name NAME] [--voice N|VOICE]\n"
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
+    "  tolvanet-tool export-epub|export-m4b [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
     "  tolvanet-tool text [--password-file F] [--ocr-languages LANGS] FILE\n"
     "  tolvanet-tool VERB --help\n"
@@ -62,6 +63,8 @@ const char kHelp[] =
     "export verbs and print take such documents too; --password-file F gives text\n"
     "the password of a locked PDF (the first line of F); --ocr-languages LANGS the\n"
     "languages Tesseract reads scanned pages and pictures in (default cat+spa).\n"
+    "export-epub saves a read-along book (EPUB 3) whose sentences light up as they\n"
+    "are heard; export-m4b an audiobook with a chapter per heading (needs ffmpeg).\n"
     "\n"
     "Wrong arguments are named on standard error, with exit status 2.\n";
 
@@ -115,7 +118,8 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell", "syllables"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell",
+                                 "syllables", "export-epub", "export-m4b"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }

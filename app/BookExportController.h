@@ -1,0 +1,49 @@
+#pragma once
+
+#include "export/BookExporter.h"
+
+#include <QObject>
+
+class ActivityGate;
+class FormDiccionariExcepcions;
+class FormLlenguatge;
+class FormPrincipal;
+class ReadingTriggers;
+class SpeechController;
+
+// The document saved from the window as a read-along book or an audiobook: the two
+// items of the options menu, the chapter the status line shows, the stop button and F11
+// that end it, and what is told when it ends. It holds the activity gate as the sound
+// file export does, so that nothing else starts meanwhile.
+class BookExportController : public QObject
+{
+    Q_OBJECT
+public:
+    struct Parts
+    {
+        FormPrincipal &main;
+        ActivityGate &gate;
+        SpeechController &speech;
+        ReadingTriggers &triggers;
+        FormDiccionariExcepcions &dictionary;
+        FormLlenguatge &languages;
+        BookExporter &exporter;
+    };
+    explicit BookExportController(const Parts &parts);
+
+    void Start(BookFormat format);
+
+protected:
+    // F11 ends a running book, wherever the focus is.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void StartNow(BookFormat format);
+    void BusyChanged(bool busy);
+    // The items follow the name field as the sound file items do; while a book is made
+    // the name field and the other exports wait.
+    void UpdateControls();
+    void Finished(const ExportResult &result);
+
+    Parts m_parts;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "export/AudioExporter.h"
+#include "export/Audiobook.h"
+
+#include <QObject>
+
+class EpubBook;
+struct BookChapter;
+
+enum class BookFormat { Epub, M4b };
+
+struct BookRequest
+{
+    // The text, the file's base name, the voice, the rate and the interface language,
+    // as for a sound file; its format and subtitles are the book's own business.
+    ExportRequest audio;
+    BookFormat format = BookFormat::Epub;
+    QString fallbackTitle;  // the document's file name, for a book without headings
+};
+
+// The language tag of what a voice speaks ("ca", "es", "en-gb"); "und" when unknown.
+QString LanguageTagOfVoice(const ExportVoice &voice);
+
+// Saves the document as a read-along book (EPUB 3 with an overlay per chapter) or as an
+// audiobook with chapters (M4B) in the records folder. Each chapter is recorded as a
+// sound file is, one at a time, and the book is put together at the end; whatever ends
+// it early leaves no book behind and an older one of that name as it was.
+class BookExporter : public QObject
+{
+    Q_OBJECT
+public:
+    BookExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
+                 QObject *parent = nullptr);
+
+    // What records each chapter: its dictionary, timings and encoder search path are set there.
+    AudioExporter &Recorder() { return m_recorder; }
+    void SetDictionary(std::function<QString(const QString &)> apply);
+    // Where ffmpeg is searched after the program's folder; PATH by default.
+    void SetProgramSearchPath(const QStringList &folders) { m_searchPath = folders; }
+
+    bool Busy() const { return m_busy; }
+    void Stop();
+    // Starts from the event loop and returns at once; false while one is running.
+    bool Start(const BookRequest &request);
+    // Runs to the end, handling events while it waits; also emits finished.
+    ExportResult Export(const BookRequest &request);
+
+signals:
+    void busyChanged(bool busy);
+    void statusText(const QString &text);
+    void progress(int percent);
+    void stopRequested();
+    void finished(const ExportResult &result);
+
+private:
+    ExportResult Run(const BookRequest &request);
+    // Records chapter `number` of `count` into the records folder; the result's file and
+    // word times are the recording's.
+    ExportResult RecordChapter(const BookRequest &request, const QString &text, int number, int count);
+    // Adds a recorded chapter to the book; why not when it cannot.
+    QString AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text, const ExportResult &recorded,
+                      int number) const;
+    // Joins the chapters' WAV files into the audiobook at outPath, whole or not at all.
+    bool PackAudiobook(const QList<Audiobook::Chapter> &chapters, const QString &title, const QString &narrator,
+                       const QString &ffmpeg, const QString &partsFolder, const QString &outPath, QString *problem);
+    // Runs FFmpeg with its arguments (the program first).
+    bool RunFfmpeg(const QStringList &arguments, qint64 soundMs, QString *error);
+    bool Stopping() const;
+
+    AppPaths m_paths;
+    AudioExporter m_recorder;
+    std::function<QString(const QString &)> m_dictionary;
+    QStringList m_searchPath;
+    bool m_busy = false;
+    bool m_stopping = false;
+    int m_chapterNumber = 0;
+    int m_chapterCount = 1;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+// The EPUB validator and the sound files the book tests are made of.
+
+#include "tests/speech/SoundTools.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace EpubCheck {
+
+// Debian installs the validator as a jar that only a kernel set up to run jars starts by
+// name: Java runs it here.
+inline QString Jar()
+{
+    return QStringLiteral("/usr/share/java/epubcheck.jar");
+}
+
+inline bool Available()
+{
+    return QFileInfo::exists(Jar()) && !QStandardPaths::findExecutable(QStringLiteral("java")).isEmpty();
+}
+
+// Empty when the validator finds no error and no warning in the book; else its report,
+// in English whatever the session's language.
+inline QString Problems(const QString &epub)
+{
+    const SoundTools::Ran ran = SoundTools::RunProgram(QStringLiteral("java"), {QStringLiteral("-Duser.language=en"), QStringLiteral("-Duser.country=US"), QStringLiteral("-jar"), Jar(), epub});
+    const QString report = ran.out + QLatin1Char('\n') + ran.err;
+    if (ran.ok && report.contains(QLatin1String("No errors or warnings detected")))
+        return QString();
+    return report;
+}
+
+// An MP3 file of a tone lasting `seconds`.
+inline bool MakeMp3(const QString &path, int seconds)
+{
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("tone.wav"));
+    return SoundTools::Run(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("22050"),
+                                                   QStringLiteral("-c"), QStringLiteral("1"), wav,
+                                                   QStringLiteral("synth"), QString::number(seconds),
+                                                   QStringLiteral("sine"), QStringLiteral("440")})
+           && SoundTools::Run(QStringLiteral("lame"), {QStringLiteral("--quiet"), wav, path});
+}
+
+} // namespace EpubCheck
