@@ -24,7 +24,7 @@ packages=(
   # Qt's own dialogs and buttons in the interface language.
   qt6-translations-l10n
   # Spelling, with the dictionaries of the interface languages Debian has.
-  libhunspell-dev hunspell-ca hunspell-es hunspell-eu hunspell-gl hunspell-pt-pt hunspell-en-us hunspell-fr
+  libhunspell-dev libexttextcat-dev libexttextcat-data hunspell-ca hunspell-es hunspell-eu hunspell-gl hunspell-pt-pt hunspell-en-us hunspell-fr
 )
 # The test run's own sound server, and the programs that record it. The editor itself
 # uses whatever sound server the desktop runs (PulseAudio or PipeWire), so running it
