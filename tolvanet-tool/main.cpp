@@ -4,6 +4,7 @@
 #include "core/ToolCommandLine.h"
 #include "core/documents/DocumentConversion.h"
 #include "tolvanet-tool/ExportToolVerbs.h"
+#include "tolvanet-tool/LanguagesVerb.h"
 #include "tolvanet-tool/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
 #include "tolvanet-tool/PrivateBus.h"
@@ -34,6 +35,7 @@ const char kHelp[] =
     "                [--rate R] [--subtitles srt,lrc|--no-subtitles] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
     "  tolvanet-tool text [--password-file F] FILE\n"
+    "  tolvanet-tool languages FILE\n"
     "  tolvanet-tool VERB --help\n"
     "  tolvanet-tool --version\n"
     "\n"
@@ -112,7 +114,7 @@ int main(int argc, char *argv[])
         for (const Command &command : registry.All())
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell"})
+        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell", "languages"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
@@ -122,6 +124,8 @@ int main(int argc, char *argv[])
         return RunSpellVerb(arguments, paths);
     if (verb == QLatin1String("text"))
         return RunTextVerb(arguments);
+    if (verb == QLatin1String("languages"))
+        return RunLanguagesVerb(arguments, paths);
 
     // The verbs that speak or record have their own options.
     if (const auto status = RunSpeechToolVerb(verb, arguments, paths))
