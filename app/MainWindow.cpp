@@ -279,6 +279,7 @@ void FormPrincipal::RegisterWindowCommands()
     options.Add({kHighlightSpokenWord, "MenuRessaltarParaula", "&Ressaltar la paraula que es llegeix"}).checkable = true;
     options.Add({kSpellCheck, "MenuRevisarOrtografia", "Revisar l'orto&grafia"}).checkable = true;
     options.Add({kCaretEcho, "MenuLlegirCursor", "Llegir en &moure el cursor"}).checkable = true;
+    options.Add({kFollowLanguage, "MenuCanviDeLlengua", "Canviar de v&eu segons la llengua"}).checkable = true;
     options.Add({kSpeechWindow, "MenuFinestraDeVeu", "&Veu i opcions de lectura...", {}, true});
     options.Add({kWordByWord, "MenuParaulaPerParaula", "Llegir &paraula per paraula"});
     AddReaderCommands(options);

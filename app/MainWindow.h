@@ -41,6 +41,7 @@ inline constexpr char kOneHandKeyboard[] = "one-hand-keyboard";
 inline constexpr char kHighlightSpokenWord[] = "highlight-spoken-word";
 inline constexpr char kSpellCheck[] = "spell-check";
 inline constexpr char kCaretEcho[] = "caret-echo";
+inline constexpr char kFollowLanguage[] = "follow-language";
 } // namespace WindowCommandId
 
 // The controls of the window's toolbar, by their design names.

@@ -416,6 +416,15 @@ constexpr AddedRow kAddedRows[] = {
       "Ler ao &mover o cursor",
       "Read as the cursor &moves",
       "Lire au déplacement du cu&rseur"}},
+    // The switch of the voice that follows the language of the text, after the caret echo.
+    {CaptionWindow::Main, AddedText::Caption, "MenuCanviDeLlengua",
+     {"Canviar de v&eu segons la llengua",
+      "Cambiar de voz según el &idioma",
+      "Aldatu ahotsa hizkuntzaren a&rabera",
+      "Cambiar de voz segundo o &idioma",
+      "Mudar de voz conforme o &idioma",
+      "Change voice &by language",
+      "Changer de voix selon la lan&gue"}},
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
+#include "app/LanguageReading.h"
 #include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
 #include "app/SpellingStartup.h"
@@ -133,6 +134,11 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.readingController = std::make_unique<ReadingController>(ReadingController::Parts{
         main, *windows.gate, *windows.settings, *windows.speech, *windows.speechWindow, *windows.languages,
         *windows.oneHand, *windows.triggers, *windows.highlight, *windows.place});
+    windows.languageReading = std::make_unique<LanguageReading>(LanguageReading::Parts{
+        main.Edit(), *windows.settings, *windows.speech, *windows.place, windows.triggers->Session(),
+        [&main](const QString &text) { main.ShowStatus(text); },
+        [owner = &windows] { return owner->interfaceLanguage->Language(); }});
+    windows.languageReading->BindMenuItem(main.ActionFor(WindowCommandId::kFollowLanguage));
     ConnectSpelling(windows, options.paths.programDir, engines.wave);
     ConnectCaretEcho(windows);
 

@@ -22,6 +22,7 @@ class InterfaceLanguageModel;
 class OneHandKeyboard;
 class ReadingPlace;
 class ProcessRendererLauncher;
+class LanguageReading;
 class ReadingController;
 class ReadingOptions;
 class ReadingTriggers;
@@ -62,6 +63,8 @@ struct ProgramWindows
     std::unique_ptr<SpellingAssistant> spelling;
     std::unique_ptr<CaretEcho> caretEcho;
     std::unique_ptr<ReadingPlace> place;
+    // The voice that follows the language of the text.
+    std::unique_ptr<LanguageReading> languageReading;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
     std::unique_ptr<ReadingController> readingController;

@@ -51,7 +51,7 @@ QList<LanguageVoices::Candidate> LanguageVoices::CandidatesOf(const SpeechContro
     return candidates;
 }
 
-void LanguageVoices::Refresh(const QList<Candidate> &candidates, const SettingsStore &settings)
+void LanguageVoices::Refresh(const QList<Candidate> &candidates, const SettingsStore &settings, bool settled)
 {
     QList<Candidate> sorted = candidates;
     std::stable_sort(sorted.begin(), sorted.end(),
@@ -71,7 +71,7 @@ void LanguageVoices::Refresh(const QList<Candidate> &candidates, const SettingsS
     for (Row &row : m_rows) {
         const QString stored = settings.ReadString(kSection, row.language, QString());
         row.chosen = row.voices.contains(stored) ? stored : row.voices.first();
-        if (stored.isEmpty() || row.voices.contains(stored))
+        if (!settled || stored.isEmpty() || row.voices.contains(stored))
             continue;
         const QString told = row.language + u'=' + stored;
         if (!m_told.contains(told)) {

@@ -38,8 +38,9 @@ public:
     static QList<Candidate> CandidatesOf(const SpeechController &speech);
 
     // Builds the rows from the listed voices and the stored choices. A stored voice that
-    // is no longer listed falls back to the language's first voice; Notes() says so.
-    void Refresh(const QList<Candidate> &candidates, const SettingsStore &settings);
+    // is no longer listed falls back to the language's first voice; once the list is
+    // settled (every family answered), TakeFallBacks() tells it.
+    void Refresh(const QList<Candidate> &candidates, const SettingsStore &settings, bool settled = true);
 
     const QList<Row> &Rows() const { return m_rows; }
     // The voice that reads the language; empty when no listed voice speaks it.
