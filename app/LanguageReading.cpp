@@ -89,6 +89,7 @@ void LanguageReading::RefreshVoices()
         if (m_parts.tell)
             m_parts.tell(note);
     }
+    emit voicesChanged();
 }
 
 const QList<LanguageRun> &LanguageReading::Runs()

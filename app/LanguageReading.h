@@ -59,6 +59,10 @@ public:
     // The voice of the text at the position; empty for the chosen voice.
     QString VoiceAt(int position);
 
+signals:
+    // The languages' voices were looked at again.
+    void voicesChanged();
+
 private:
     void Attach();
     const QList<LanguageRun> &Runs();

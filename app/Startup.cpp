@@ -15,6 +15,7 @@
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
 #include "app/LanguageReading.h"
+#include "app/LanguageVoicesBox.h"
 #include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
 #include "app/SpellingStartup.h"
@@ -139,6 +140,14 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
         [&main](const QString &text) { main.ShowStatus(text); },
         [owner = &windows] { return owner->interfaceLanguage->Language(); }});
     windows.languageReading->BindMenuItem(main.ActionFor(WindowCommandId::kFollowLanguage));
+    auto *voicesBox = new LanguageVoicesBox(windows.languageReading->Voices(), *windows.settings);
+    voicesBox->SetTell([&main](const QString &text) { main.ShowStatus(text); });
+    windows.speechWindow->AddSection(voicesBox);
+    QObject::connect(windows.languageReading.get(), &LanguageReading::voicesChanged, voicesBox,
+                     &LanguageVoicesBox::Refresh);
+    QObject::connect(windows.interfaceLanguage.get(), &InterfaceLanguageModel::languageChanged, voicesBox,
+                     &LanguageVoicesBox::Relabel);
+    voicesBox->Relabel(windows.interfaceLanguage->Language());
     ConnectSpelling(windows, options.paths.programDir, engines.wave);
     ConnectCaretEcho(windows);
 

@@ -1,5 +1,6 @@
 #include "app/EditorWidget.h"
 #include "app/LanguageReading.h"
+#include "app/LanguageVoicesBox.h"
 #include "app/MainWindow.h"
 #include "app/ReadingTriggers.h"
 #include "app/Startup.h"
@@ -8,11 +9,14 @@
 #include "engines/VoiceCatalog.h"
 #include "export/AudioExportProtocol.h"
 #include "speech/SpeechController.h"
+#include "windows/FormTTS.h"
 #include "tests/common/SinkMonitor.h"
 #include "tests/common/SpeechService.h"
 #include "tests/common/StartupFixture.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -169,6 +173,34 @@ private slots:
         windows->main->ShowStatus(QString());
         windows->languageReading->RefreshVoices();
         QCOMPARE(windows->main->statusBar()->currentMessage(), QString());
+        Close(*windows);
+    }
+
+    // The speech window lists the languages with their voices, each named as a screen
+    // reader reads it; choosing another voice from the keyboard keeps it.
+    void theSpeechWindowChoosesEachLanguagesVoice()
+    {
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice() + "\r\n");
+        auto *list = windows->speechWindow->findChild<LanguageVoicesBox *>();
+        QVERIFY(list);
+        QComboBox *spanish = list->VoiceBox("es");
+        QVERIFY(spanish && list->VoiceBox("ca") && list->VoiceBox("en"));
+        QCOMPARE(list->VoiceBox("ca")->currentText(), kOna);
+        QCOMPARE(spanish->currentText(), EspeakSpanish());
+        // On Linux a combo box is named by the label that points at it, as Orca reads it.
+        QStringList labels;
+        for (const auto &[other, relation] : QAccessible::queryAccessibleInterface(spanish)->relations(QAccessible::Label))
+            labels << other->text(QAccessible::Name);
+        QVERIFY2(labels.contains(QStringLiteral("Español")), qPrintable(labels.join(", ")));
+        QVERIFY(spanish->count() > 1);
+        windows->speechWindow->show();
+        spanish->setFocus();
+        QTest::keyClick(spanish, Qt::Key_Down);
+        const QString chosen = spanish->currentText();
+        QVERIFY(chosen != EspeakSpanish());
+        QCOMPARE(windows->languageReading->Voices().VoiceFor("es"), chosen);
+        QCOMPARE(SettingsStore(m_dir.filePath("tolvanet.ini")).ReadString("Veus per llengua", "es", ""), chosen);
+        windows->speechWindow->hide();
         Close(*windows);
     }
 };
