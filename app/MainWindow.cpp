@@ -279,7 +279,6 @@ void FormPrincipal::RegisterWindowCommands()
     options.Add({kHighlightSpokenWord, "MenuRessaltarParaula", "&Ressaltar la paraula que es llegeix"}).checkable = true;
     options.Add({kSpellCheck, "MenuRevisarOrtografia", "Revisar l'orto&grafia"}).checkable = true;
     options.Add({kCaretEcho, "MenuLlegirCursor", "Llegir en &moure el cursor"}).checkable = true;
-    options.Add({kFollowLanguage, "MenuCanviDeLlengua", "Canviar de v&eu segons la llengua"}).checkable = true;
     options.Add({kSpeechWindow, "MenuFinestraDeVeu", "&Veu i opcions de lectura...", {}, true});
     options.Add({kWordByWord, "MenuParaulaPerParaula", "Llegir &paraula per paraula"});
     AddReaderCommands(options);
@@ -287,6 +286,7 @@ void FormPrincipal::RegisterWindowCommands()
     options.Add({kSaveMp3, "MenuDesarMp3", "Desar com a fitxer MP&3"});
     options.Add({kSaveOpus, "MenuDesarOpus", "Desar com a &Opus"});
     options.Add({kLanguage, "MenuLlenguatge", "&Llenguatge..."});
+    options.Add({kFollowLanguage, "MenuCanviDeLlengua", "Canviar de v&eu segons la llengua"}).checkable = true;
 
     CommandMenu(m_registry, "", Kind::Window).Add({"about", "MenuAbout", "Parlant de..."}, [this] { MenuAboutClick(); });
 }

@@ -416,7 +416,7 @@ constexpr AddedRow kAddedRows[] = {
       "Ler ao &mover o cursor",
       "Read as the cursor &moves",
       "Lire au déplacement du cu&rseur"}},
-    // The switch of the voice that follows the language of the text, after the caret echo.
+    // The switch of the voice that follows the language of the text, last of "&Opcions".
     {CaptionWindow::Main, AddedText::Caption, "MenuCanviDeLlengua",
      {"Canviar de v&eu segons la llengua",
       "Cambiar de voz según el &idioma",
