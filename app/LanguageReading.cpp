@@ -36,13 +36,17 @@ constexpr std::array<const char *, 7> kNoVoiceNote = {
     "The voice kept for the language \"%1\", %2, is no longer listed: the chosen voice reads it.",
     "La voix enregistrée pour la langue « %1 », %2, n'existe plus : la voix choisie la lit.",
 };
+// How much text around a reading's start is looked at: a few paragraphs before (what a
+// short paragraph takes its language from) and some thousands of characters after.
+constexpr int kContext = 1500;
+constexpr int kAhead = 6000;
 } // namespace
 
 LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
 {
     m_on = m_parts.settings.ReadYes(kSection, kKey, false);
     if (m_parts.edit)
-        connect(m_parts.edit->document(), &QTextDocument::contentsChanged, this, [this] { m_runsStale = true; });
+        connect(m_parts.edit->document(), &QTextDocument::contentsChanged, this, [this] { m_stale = true; });
     connect(&m_parts.speech, &SpeechController::voiceListChanged, this, &LanguageReading::RefreshVoices);
     m_parts.session.SetVoiceAt([this](int position) { return VoiceAt(position); });
     RefreshVoices();
@@ -50,6 +54,18 @@ LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
 }
 
 LanguageReading::~LanguageReading() = default;
+
+bool LanguageReading::DetectorReady() const
+{
+    return m_detector || (m_loading.valid() && m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+}
+
+const LanguageDetector &LanguageReading::Detector()
+{
+    if (!m_detector)
+        m_detector = m_loading.valid() ? m_loading.get() : std::make_unique<LanguageDetector>();
+    return *m_detector;
+}
 
 void LanguageReading::BindMenuItem(QAction *item)
 {
@@ -71,6 +87,10 @@ void LanguageReading::SetOn(bool on)
 
 void LanguageReading::Attach()
 {
+    // The dictionaries are read meanwhile, away from the window, so that the first reading
+    // does not wait for them.
+    if (m_on && !m_detector && !m_loading.valid())
+        m_loading = std::async(std::launch::async, [] { return std::make_unique<LanguageDetector>(); });
     if (m_on)
         m_parts.place.SetLanguageCut([this](int from, int to) { return CutAt(from, to); });
     else
@@ -92,27 +112,44 @@ void LanguageReading::RefreshVoices()
     emit voicesChanged();
 }
 
-const QList<LanguageRun> &LanguageReading::Runs()
+void LanguageReading::DetectAround(int position)
 {
-    if (!m_runsStale || !m_parts.edit)
-        return m_runs;
-    if (!m_detector)
-        m_detector = std::make_unique<LanguageDetector>();
-    m_runs = LanguageRuns(m_parts.edit->toPlainText(), *m_detector);
-    m_runsStale = false;
-    return m_runs;
+    if (m_stale) {
+        m_text = m_parts.edit ? m_parts.edit->toPlainText() : QString();
+        m_runs.clear();
+        m_toldFrom = m_toldTo = 0;
+        m_stale = false;
+    }
+    const auto size = int(m_text.size());
+    // Told already, with more text after the stretch than the stretch itself: nothing to add.
+    const LanguageRun *told = nullptr;
+    for (const LanguageRun &run : m_runs)
+        if (run.start <= position && position < run.start + run.length)
+            told = &run;
+    if (told && (told->start + told->length < m_toldTo || m_toldTo >= size))
+        return;
+    // The paragraphs from a little before the position (a short one takes the language
+    // before it) to some way after it.
+    const int before = qMax(0, position - kContext);
+    const int from = before == 0 ? 0 : int(m_text.lastIndexOf(u'\n', before)) + 1;
+    int to = int(m_text.indexOf(u'\n', qMin(size, position + kAhead)));
+    to = to < 0 ? size : to + 1;
+    m_runs = LanguageRuns(QStringView(m_text).mid(from, to - from), Detector());
+    for (LanguageRun &run : m_runs)
+        run.start += from;
+    m_toldFrom = from;
+    m_toldTo = to;
 }
 
 const LanguageRun *LanguageReading::RunAt(int position)
 {
     if (!m_on)
         return nullptr;
-    const QList<LanguageRun> &runs = Runs();
-    const auto after = std::upper_bound(runs.begin(), runs.end(), position,
-                                        [](int place, const LanguageRun &run) { return place < run.start; });
-    if (after == runs.begin())
-        return nullptr;
-    return &*(after - 1);
+    DetectAround(position);
+    for (const LanguageRun &run : m_runs)
+        if (run.start <= position && position < run.start + run.length)
+            return &run;
+    return nullptr;
 }
 
 int LanguageReading::CutAt(int from, int to)

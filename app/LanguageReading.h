@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class QAction;
@@ -52,8 +53,11 @@ public:
     // The list of voices changed: the choices are looked at again.
     void RefreshVoices();
 
-    // The language stretch that holds the position; none while the switch is off.
+    // The language stretch that holds the position, as far as the text around it tells;
+    // none while the switch is off.
     const LanguageRun *RunAt(int position);
+    // The dictionaries are read (they take seconds) while the switch is on: true once they are.
+    bool DetectorReady() const;
     // Where the stretch from `from` ends, at most `to`.
     int CutAt(int from, int to);
     // The voice of the text at the position; empty for the chosen voice.
@@ -65,13 +69,21 @@ signals:
 
 private:
     void Attach();
-    const QList<LanguageRun> &Runs();
+    const LanguageDetector &Detector();
+    // Tells the languages of the text around the position: only what a reading from
+    // there needs, so that a long document is not read through before the first word.
+    void DetectAround(int position);
 
     Parts m_parts;
     QPointer<QAction> m_item;
     bool m_on = false;
     std::unique_ptr<LanguageDetector> m_detector;
+    std::future<std::unique_ptr<LanguageDetector>> m_loading;
     LanguageVoices m_voices;
+    // The text as last read, and the stretches told of a part of it.
+    QString m_text;
     QList<LanguageRun> m_runs;
-    bool m_runsStale = true;
+    int m_toldFrom = 0;
+    int m_toldTo = 0;
+    bool m_stale = true;
 };

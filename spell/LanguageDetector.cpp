@@ -11,13 +11,14 @@
 #include <libexttextcat/textcat.h>
 
 #include <algorithm>
+#include <bit>
 
 namespace
 {
 const char kFingerprintFolder[] = "/usr/share/libexttextcat/";
 // The statistics settle within a few hundred characters; the dictionaries within a few
 // dozen words. Looking no further keeps a long paragraph (or a 50 MB line) cheap.
-constexpr qsizetype kLookedAtCharacters = 700;
+constexpr qsizetype kLookedAtCharacters = 350;
 constexpr int kLookedAtWords = 48;
 // A paragraph longer than this is read in its own language throughout: looking for
 // sentences of another language in it would cost more than it gives.
@@ -25,6 +26,7 @@ constexpr qsizetype kLongestSplitParagraph = 20000;
 // How much libexttextcat's order counts beside the share of a language's words: enough to
 // settle a text whose words every candidate knows, too little to outweigh clear words.
 constexpr double kFirstCandidateWeight = 0.12;
+constexpr qsizetype kLargestWordCache = 200000;
 
 // Counts runs of letters, stopping once `most` were seen.
 int LetterRuns(QStringView text, int most)
@@ -111,9 +113,24 @@ QList<int> LanguageDetector::TextcatCandidates(QStringView text) const
     return ranked;
 }
 
+quint8 LanguageDetector::Knowing(QStringView word) const
+{
+    const QString key = word.toString();
+    if (const auto known = m_knowing.constFind(key); known != m_knowing.constEnd())
+        return *known;
+    quint8 knowing = 0;
+    for (size_t i = 0; i < m_dictionaries.size(); ++i)
+        if (m_dictionaries[i]->Usable() && m_dictionaries[i]->IsCorrect(word))
+            knowing |= quint8(1u << i);
+    if (m_knowing.size() >= kLargestWordCache)
+        m_knowing.clear();
+    m_knowing.insert(key, knowing);
+    return knowing;
+}
+
 QString LanguageDetector::Detect(QStringView text) const
 {
-    text = text.left(kLookedAtCharacters * 4);
+    text = text.left(kLookedAtCharacters * 8);
     if (!LongEnough(text))
         return {};
     const std::lock_guard<std::mutex> locked(m_lock);
@@ -130,12 +147,11 @@ QString LanguageDetector::Detect(QStringView text) const
         if (word.size() < 2)
             continue;
         ++words;
-        std::vector<int> knowing;
-        for (qsizetype i = 0; i < languages; ++i)
-            if (m_dictionaries[size_t(i)]->Usable() && m_dictionaries[size_t(i)]->IsCorrect(word))
-                knowing.push_back(int(i));
-        for (const int i : knowing)
-            score[size_t(i)] += 1.0 / double(knowing.size());
+        const quint8 knowing = Knowing(word);
+        const int count = std::popcount(unsigned(knowing));
+        for (qsizetype i = 0; i < languages && count > 0; ++i)
+            if (knowing & (1u << i))
+                score[size_t(i)] += 1.0 / double(count);
     }
     if (words > 0)
         for (double &value : score)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,10 +39,14 @@ public:
 
 private:
     QList<int> TextcatCandidates(QStringView text) const;
+    // Which dictionaries know the word, a bit per language.
+    quint8 Knowing(QStringView word) const;
 
     void *m_textcat = nullptr;
     std::vector<std::unique_ptr<SpellChecker>> m_dictionaries;
     QString m_problem;
+    // What the dictionaries said of each word asked: a paragraph and its sentences ask the same words.
+    mutable QHash<QString, quint8> m_knowing;
     // libexttextcat's handle and the dictionaries' caches are not to be shared by two threads at once.
     mutable std::mutex m_lock;
 };
