@@ -1,5 +1,6 @@
 #include "app/ConversionProgress.h"
 
+#include "app/RecognitionTexts.h"
 #include "core/WaitWithEvents.h"
 #include "core/documents/DocumentConversion.h"
 #include "engines/SynthesizerMissingText.h"
@@ -10,6 +11,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -53,17 +55,22 @@ QString ConversionProgressCancel(int language)
 }
 
 std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs,
-                                                            const QByteArray &password)
+                                                            const QByteArray &password, const QString &recognisers,
+                                                            QString *status)
 {
-    if (KindOfDocument(fileName) == DocumentKind::PlainText)
+    const DocumentKind kind = KindOfDocument(fileName);
+    if (kind == DocumentKind::PlainText)
         return std::nullopt;
+    // Pages are what a PDF or a picture counts; other documents count parts the reader never sees.
+    const bool countsPages = kind == DocumentKind::Pdf || kind == DocumentKind::Picture;
     auto shared = std::make_shared<Shared>();
     std::optional<ConvertedDocument> converted;
     WaitEnd end;
     RunInBackground<ConvertedDocument>(
-        [shared, fileName, password] {
+        [shared, fileName, password, recognisers] {
             ConversionControl control;
             control.password = password;
+            control.recognisers = recognisers;
             control.progress = [shared](int done, int total) {
                 shared->done = done;
                 shared->total = total;
@@ -92,10 +99,17 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
         dialog.setAutoClose(false);
         dialog.setAutoReset(false);
         QTimer ticks;
-        QObject::connect(&ticks, &QTimer::timeout, &dialog, [&dialog, shared] {
+        QObject::connect(&ticks, &QTimer::timeout, &dialog, [&dialog, shared, countsPages, language] {
             if (shared->total > 0) {
                 dialog.setMaximum(shared->total);
                 dialog.setValue(shared->done);
+                if (countsPages) {
+                    const QString label = PageOfText(language, std::min(shared->done + 1, shared->total.load()), shared->total);
+                    if (label != dialog.labelText()) {
+                        dialog.setLabelText(label);
+                        dialog.setAccessibleName(label);
+                    }
+                }
             }
         });
         ticks.start(100);
@@ -118,12 +132,14 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     result.ok = converted->ok;
     result.cancelled = converted->cancelled || shared->cancel;
     result.text = converted->text;
-    result.origin = OriginText(fileName, converted->pages, language);
+    result.origin = OriginText(fileName, *converted, language);
     if (!converted->ok)
         result.error = ConversionErrorText(fileName, converted->problem, converted->detail, language);
     result.needsPassword = converted->problem == DocumentProblem::Password
         || converted->problem == DocumentProblem::WrongPassword;
     result.wrongPassword = converted->problem == DocumentProblem::WrongPassword;
+    if (status)
+        *status = RecognitionStatusText(language, *converted);
     result.suggestedName = SuggestedTextName(fileName);
     return result;
 }

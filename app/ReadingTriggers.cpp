@@ -424,6 +424,17 @@ void ReadingTriggers::ReadClipboard()
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty())
         Say(text);
+    else if (m_readPicture)
+        if (const QImage picture = QGuiApplication::clipboard()->image(); !picture.isNull())
+            m_readPicture(picture);
+}
+
+void ReadingTriggers::SayClipboardText(const QString &text)
+{
+    if (text.isEmpty() || !MaySpeak())
+        return;
+    ButtonPararClick();
+    Say(text);
 }
 
 void ReadingTriggers::SpeedButtonMenuClick()

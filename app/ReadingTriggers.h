@@ -29,6 +29,7 @@
 
 #include <QEvent>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -110,6 +111,11 @@ public:
     int WordPause() const { return m_session.WordPause(); }
     void SetWordPause(int tenths) { m_session.SetWordPause(tenths); }
 
+    // The reader of a picture on the clipboard (recognised off the GUI thread), and how
+    // its text is read once it comes, as F9 reads text.
+    void SetClipboardPictureReader(std::function<void(const QImage &)> reader) { m_readPicture = std::move(reader); }
+    void SayClipboardText(const QString &text);
+
 signals:
     // A text of the document is being read aloud (F7/Esc, F8, the read button and
     // word-by-word reading): told before anything of it is heard.
@@ -122,7 +128,8 @@ signals:
 public slots:
     void ButtonLecturaClick();
     void ButtonPararClick();
-    // F9: stops reading and speaks the clipboard's text.
+    // F9: stops reading and speaks the clipboard's text; a picture without text goes to
+    // the picture reader, whose text comes back through SayClipboardText.
     void ReadClipboard();
     void SpeedButtonParaulaPerParaulaClick();
     void SpeedButtonMenuClick();
@@ -182,6 +189,7 @@ private:
     ReaderKeys m_readerKeys;
     std::function<bool(int, int)> m_documentReader;
     bool m_wordPending = false;
+    std::function<void(const QImage &)> m_readPicture;
 
     std::shared_ptr<PendingSyntheticKeys> m_pendingKeys;
     QList<QEvent *> m_deferred;

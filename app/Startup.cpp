@@ -18,6 +18,7 @@
 #include "app/LanguageVoicesBox.h"
 #include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
+#include "app/PictureReading.h"
 #include "app/SpellingStartup.h"
 #include "app/StartupNotices.h"
 #include "core/WaitWithEvents.h"
@@ -150,6 +151,7 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     voicesBox->Relabel(windows.interfaceLanguage->Language());
     ConnectSpelling(windows, options.paths.programDir, engines.wave);
     ConnectCaretEcho(windows);
+    ConnectPictureReading(windows);
 
     windows.launcher = std::make_unique<ProcessRendererLauncher>(options.paths.programDir);
     windows.exporter = std::make_unique<AudioExporter>(options.paths, *windows.desktop, *windows.launcher);

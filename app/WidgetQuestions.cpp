@@ -29,10 +29,13 @@ QString WidgetQuestions::DocumentFilter()
 
 QString WidgetQuestions::OpenFilter()
 {
-    return QStringLiteral("Tots els documents (*.txt *.htm *.html *.pdf *.docx *.odt *.epub *.rtf);;"
+    return QStringLiteral("Tots els documents (*.txt *.htm *.html *.pdf *.docx *.odt *.epub *.rtf *.png *.jpg *.jpeg "
+                          "*.tif *.tiff *.webp *.bmp *.pnm *.pbm *.pgm *.ppm);;"
                           "Fitxers de text (*.txt);;Fitxers HTML (*.htm *.html);;Documents PDF (*.pdf);;"
                           "Documents de Word (*.docx);;Documents OpenDocument (*.odt);;Llibres EPUB (*.epub);;"
-                          "Documents RTF (*.rtf);;Tot tipus de fitxers (*)");
+                          "Documents RTF (*.rtf);;"
+                          "Imatges (*.png *.jpg *.jpeg *.tif *.tiff *.webp *.bmp *.pnm *.pbm *.pgm *.ppm);;"
+                          "Tot tipus de fitxers (*)");
 }
 
 void WidgetQuestions::Message(const QString &text)

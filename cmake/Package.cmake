@@ -44,12 +44,12 @@ Catalan, Spanish, Basque, Galician, Portuguese, English and French.")
 # The libraries the programs link come from dpkg-shlibdeps (the voice library beside
 # them is loaded at run time, not linked). What the programs start or load at run time
 # is listed by hand: the voices' data, the spelling library and its dictionaries, the
-# speech service, the encoders, Qt's
+# speech service, the encoders, the recogniser's languages, Qt's
 # window-system and media plugins and the decoders behind them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "espeak-ng-data, festival, festival-ca, festvox-ca-ona-hts, speech-dispatcher, lame, opus-tools, qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, libhunspell-1.7-0, libexttextcat-data, hunspell-ca, hunspell-es, hunspell-eu, hunspell-gl, hunspell-pt-pt, hunspell-en-us, hunspell-fr")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "abiword, speech-dispatcher-espeak-ng, qt6-wayland, pipewire-pulse | pulseaudio")
+  "espeak-ng-data, festival, festival-ca, festvox-ca-ona-hts, speech-dispatcher, lame, opus-tools, qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, libhunspell-1.7-0, libexttextcat-data, hunspell-ca, hunspell-es, hunspell-eu, hunspell-gl, hunspell-pt-pt, hunspell-en-us, hunspell-fr, tesseract-ocr-cat, tesseract-ocr-spa, tesseract-ocr-osd")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "abiword, tesseract-ocr-eng, tesseract-ocr-fra, tesseract-ocr-por, tesseract-ocr-glg, tesseract-ocr-eus, speech-dispatcher-espeak-ng, qt6-wayland, pipewire-pulse | pulseaudio")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 include(CPack)

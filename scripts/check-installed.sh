@@ -80,6 +80,10 @@ printf 'Benvolguda mestra,\n\nUs escric des de casa.\n' >"$work/carta.txt"
   || fail "print --pdf"
 "${catalan[@]}" /usr/bin/tolvanet-tool text "$work/carta.pdf" >"$work/carta.out" || fail "text of a PDF"
 grep -q "Us escric des de casa" "$work/carta.out" || fail "the PDF's text: $(head -c 200 "$work/carta.out")"
+# The same page as a picture, read by the recogniser with the languages the package brings.
+pdftoppm -r 300 -png -singlefile "$work/carta.pdf" "$work/carta"
+"${catalan[@]}" /usr/bin/tolvanet-tool text "$work/carta.png" >"$work/carta-ocr.out" || fail "text of a picture"
+grep -q "escric des de casa" "$work/carta-ocr.out" || fail "the picture's text: $(head -c 200 "$work/carta-ocr.out")"
 
 # The editor starts in the Catalan session and shows its window.
 xvfb-run -a -s "-screen 0 1280x800x24" env -u LC_ALL -u LANGUAGE LANG=ca_ES.UTF-8 QT_QPA_PLATFORM=xcb bash -c '

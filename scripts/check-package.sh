@@ -8,10 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-package}"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+. scripts/compiler-cache.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANET_TESTS=OFF \
-  -DTOLVANET_BENCHMARKS=OFF "${launcher[@]}" >/dev/null
+  -DTOLVANET_BENCHMARKS=OFF >/dev/null
 rm -f "$build"/*.deb
 cmake --build "$build" --target package >/dev/null
 debs=("$build"/tolvanet_*_"$(dpkg --print-architecture)".deb)

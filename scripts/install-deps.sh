@@ -21,6 +21,9 @@ packages=(
   libpoppler-qt6-dev libzip-dev pandoc
   # RTF is read by AbiWord's reader, which keeps the letters written as Unicode escapes.
   abiword
+  # Scanned pages and pictures read as text, in the interface languages, turned upright.
+  libtesseract-dev libleptonica-dev tesseract-ocr-cat tesseract-ocr-spa tesseract-ocr-eng tesseract-ocr-fra
+  tesseract-ocr-por tesseract-ocr-glg tesseract-ocr-eus tesseract-ocr-osd
   # Qt's own dialogs and buttons in the interface language.
   qt6-translations-l10n
   # Spelling, with the dictionaries of the interface languages Debian has.

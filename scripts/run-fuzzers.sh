@@ -20,6 +20,7 @@ if ! ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
   echo "no fuzz targets"
   exit 0
 fi
+. scripts/compiler-cache.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANET_FUZZ=ON >/dev/null
 cmake --build build-fuzz
 export ASAN_OPTIONS=detect_leaks=0

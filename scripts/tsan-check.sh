@@ -15,9 +15,7 @@ tests=(
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${TOLVANET_IN_DBUS:-}" ]; then
   exec env TOLVANET_IN_DBUS=1 dbus-run-session -- "$0" "$@"
 fi
-if command -v ccache >/dev/null; then
-  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-fi
+. scripts/compiler-cache.sh
 started=$(date +%s)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANET_SANITIZE=thread -DTOLVANET_BENCHMARKS=OFF >/dev/null
 cmake --build build-tsan --target "${tests[@]}"

@@ -40,11 +40,15 @@ int RunTextVerb(const QStringList &arguments)
     line.verb = QStringLiteral("text");
     line.positionalName = QStringLiteral("FILE");
     line.positionalHelp = QStringLiteral("the document");
-    line.description = QStringLiteral("Prints the text of a document (PDF, DOCX, ODT, EPUB, RTF, HTML or plain text) "
-                                      "as the editor opens it.");
+    line.description = QStringLiteral("Prints the text of a document (PDF, DOCX, ODT, EPUB, RTF, HTML, a picture "
+                                      "or plain text) as the editor opens it.");
     line.options << QCommandLineOption(QStringLiteral("password-file"),
                                        QStringLiteral("The file whose first line is the password of a locked PDF."),
                                        QStringLiteral("F"));
+    line.options << QCommandLineOption(QStringLiteral("ocr-languages"),
+                                       QStringLiteral("The languages scanned pages and pictures are read in, "
+                                                      "Tesseract's codes joined with '+' (default cat+spa)."),
+                                       QStringLiteral("LANGS"));
     QCommandLineParser parser;
     if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
         return *status;
@@ -64,7 +68,8 @@ int RunTextVerb(const QStringList &arguments)
         password = PasswordIn(read.bytes);
     }
     QString error;
-    const QString text = ReadAnyDocumentText(files.first(), &error, password);
+    const QString text = ReadAnyDocumentText(files.first(), &error, password,
+                                            parser.value(QStringLiteral("ocr-languages")));
     if (!error.isEmpty()) {
         Print(stderr, QStringLiteral("tolvanet-tool text: %1\n").arg(error));
         return 1;

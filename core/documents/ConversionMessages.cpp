@@ -28,6 +28,19 @@ QString OriginText(const QString &fileName, int pages, int language)
     return pages == 1 ? Pick(one, language).arg(shown) : Pick(many, language).arg(shown).arg(pages);
 }
 
+QString OriginText(const QString &fileName, const ConvertedDocument &document, int language)
+{
+    static Row one = {"%1, 1 reconeguda", "%1, 1 reconocida", "%1, 1 ezagutua", "%1, 1 recoñecida",
+                      "%1, 1 reconhecida", "%1, 1 recognised", "%1, 1 reconnue"};
+    static Row many = {"%1, %2 reconegudes", "%1, %2 reconocidas", "%1, %2 ezagutuak", "%1, %2 recoñecidas",
+                       "%1, %2 reconhecidas", "%1, %2 recognised", "%1, %2 reconnues"};
+    const QString pages = OriginText(fileName, document.pages, language);
+    const int recognised = document.recognisedPages;
+    if (recognised <= 0 || document.picture)
+        return pages;
+    return recognised == 1 ? Pick(one, language).arg(pages) : Pick(many, language).arg(pages).arg(recognised);
+}
+
 QString ConversionErrorText(const QString &fileName, DocumentProblem problem, const QString &detail, int language)
 {
     static Row unreadable = {
@@ -91,13 +104,19 @@ QString ConversionErrorText(const QString &fileName, DocumentProblem problem, co
         "ce document ne contient pas de texte",
     };
     static Row scanned = {
-        "aquest document no té text: pot ser una imatge escanejada",
-        "este documento no tiene texto: puede ser una imagen escaneada",
-        "dokumentu honek ez du testurik: eskaneatutako irudi bat izan daiteke",
-        "este documento non ten texto: pode ser unha imaxe escaneada",
-        "este documento não tem texto: pode ser uma imagem digitalizada",
-        "no text in this document: it may be a scanned image",
-        "ce document ne contient pas de texte : c'est peut-être une image numérisée",
+        "no s'ha trobat cap text a les pàgines escanejades",
+        "no se ha encontrado ningún texto en las páginas escaneadas",
+        "ez da testurik aurkitu eskaneatutako orrialdeetan",
+        "non se atopou ningún texto nas páxinas escaneadas",
+        "não foi encontrado nenhum texto nas páginas digitalizadas",
+        "no text was found on its scanned pages",
+        "aucun texte n'a été trouvé sur les pages numérisées",
+    };
+    static Row noTextInPicture = {
+        "no s'ha trobat cap text en aquesta imatge", "no se ha encontrado ningún texto en esta imagen",
+        "ez da testurik aurkitu irudi honetan", "non se atopou ningún texto nesta imaxe",
+        "não foi encontrado nenhum texto nesta imagem", "no text was found in this picture",
+        "aucun texte n'a été trouvé dans cette image",
     };
     const char *const *row = unreadable;
     switch (problem) {
@@ -113,10 +132,12 @@ QString ConversionErrorText(const QString &fileName, DocumentProblem problem, co
     case DocumentProblem::PlainText: row = plainText; break;
     case DocumentProblem::NoText: row = noText; break;
     case DocumentProblem::Scanned: row = scanned; break;
+    case DocumentProblem::NoTextInPicture: row = noTextInPicture; break;
     }
     const QString reason = Pick(row, language);
     // French puts a blank before the colon.
     const QString separator = language == 6 ? QStringLiteral(" : ") : QStringLiteral(": ");
-    QString text = QFileInfo(fileName).fileName() + separator + reason;
+    // A copied picture has no name to give.
+    QString text = fileName.isEmpty() ? reason : QFileInfo(fileName).fileName() + separator + reason;
     return text.contains(QLatin1String("%2")) ? text.replace(QLatin1String("%2"), detail) : text;
 }

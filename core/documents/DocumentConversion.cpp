@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cmath>
+
 namespace {
 
 QString Extension(const QString &fileName)
@@ -38,11 +40,14 @@ DocumentKind KindOfDocument(const QString &fileName)
         return DocumentKind::Zip;
     if (head.startsWith("{\\rtf"))
         return DocumentKind::Rtf;
+    if (StartsAsPicture(head))
+        return DocumentKind::Picture;
     if (extension == QLatin1String("htm") || extension == QLatin1String("html") || extension == QLatin1String("xhtml"))
         return DocumentKind::Html;
     if (extension != QLatin1String("txt") && StartsAsHtml(head))
         return DocumentKind::Html;
-    static const QStringList kConverted = {"pdf", "docx", "odt", "epub", "rtf"};
+    static const QStringList kConverted = {"pdf", "docx", "odt", "epub", "rtf", "png", "jpg", "jpeg", "tif",
+                                           "tiff", "webp", "bmp", "pnm", "pbm", "pgm", "ppm"};
     if (kConverted.contains(extension))
         return DocumentKind::Mislabeled;
     return DocumentKind::PlainText;
@@ -54,9 +59,22 @@ QString SuggestedTextName(const QString &fileName)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".txt"));
 }
 
+namespace {
+
+ConvertedDocument Converted(const QString &shown, const ReaderOutcome &read);
+
+} // namespace
+
+ConvertedDocument RecognisePicture(const QImage &image, const ConversionControl &control)
+{
+    ConvertedDocument result = Converted(QString(), ReadPictureImage(image, control));
+    if (result.error.startsWith(QLatin1String(": ")))
+        result.error = result.error.mid(2); // no file to name
+    return result;
+}
+
 ConvertedDocument ConvertDocument(const QString &fileName, const ConversionControl &control)
 {
-    ConvertedDocument result;
     const QString shown = QFileInfo(fileName).fileName();
     ReaderOutcome read;
     switch (KindOfDocument(fileName)) {
@@ -72,6 +90,9 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
     case DocumentKind::Html:
         read = ReadThroughPandoc(fileName, "html", control);
         break;
+    case DocumentKind::Picture:
+        read = ReadPictureText(fileName, control);
+        break;
     case DocumentKind::Mislabeled:
         read.problem = DocumentProblem::Mislabeled;
         read.error = QStringLiteral("its content is not a %1 document").arg(Extension(fileName).toUpper());
@@ -81,33 +102,65 @@ ConvertedDocument ConvertDocument(const QString &fileName, const ConversionContr
         read.error = QStringLiteral("it is a plain-text file");
         break;
     }
+    return Converted(shown, read);
+}
+
+namespace {
+
+// The document a reader's outcome makes, titled and refused under the name shown.
+ConvertedDocument Converted(const QString &shown, const ReaderOutcome &read)
+{
+    ConvertedDocument result;
     result.cancelled = read.cancelled;
     if (read.cancelled)
         return result;
     if (!read.ok) {
         result.problem = read.problem;
-        result.detail = read.problem == DocumentProblem::Mislabeled ? Extension(fileName).toUpper() : read.error;
+        result.detail = read.problem == DocumentProblem::Mislabeled ? Extension(shown).toUpper() : read.error;
         result.error = QStringLiteral("%1: %2").arg(shown, read.error);
         return result;
     }
     if (read.text.trimmed().isEmpty()) {
-        result.problem = read.kindName == QLatin1String("PDF") ? DocumentProblem::Scanned : DocumentProblem::NoText;
-        result.error = ConversionErrorText(fileName, result.problem, QString(), kEnglishLanguage);
+        if (read.picture)
+            result.problem = DocumentProblem::NoTextInPicture;
+        else if (read.confidence.contains(-1) || read.confidence.isEmpty())
+            result.problem = DocumentProblem::NoText;
+        else
+            result.problem = DocumentProblem::Scanned;
+        result.error = ConversionErrorText(shown, result.problem, QString(), kEnglishLanguage);
         return result;
     }
     result.ok = true;
+    result.picture = read.picture;
     result.text = read.text;
     result.pages = read.pages;
-    result.origin = OriginText(fileName, read.pages, 0);
+    result.notice = read.notice;
+    int sum = 0;
+    for (qsizetype page = 0; page < read.confidence.size(); ++page) {
+        const int confidence = read.confidence[page];
+        if (confidence < 0)
+            continue;
+        ++result.recognisedPages;
+        sum += confidence;
+        if (confidence < 60)
+            result.unsurePages.append(int(page) + 1);
+    }
+    if (result.recognisedPages > 0)
+        result.confidence = int(std::lround(double(sum) / result.recognisedPages));
+    result.origin = OriginText(shown, result, 0);
     return result;
 }
 
-QString ReadAnyDocumentText(const QString &fileName, QString *error, const QByteArray &password)
+} // namespace
+
+QString ReadAnyDocumentText(const QString &fileName, QString *error, const QByteArray &password,
+                            const QString &recognisers)
 {
     if (fileName.isEmpty() || KindOfDocument(fileName) == DocumentKind::PlainText)
         return ReadToolDocument(fileName, error);
     ConversionControl control;
     control.password = password;
+    control.recognisers = recognisers;
     const ConvertedDocument converted = ConvertDocument(fileName, control);
     if (!converted.ok)
         *error = converted.error;

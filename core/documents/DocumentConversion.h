@@ -1,24 +1,32 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
 
+class QImage;
+
 // The documents that are opened as their text: a PDF, an office document, an e-book,
-// a rich-text file or a web page. The kind is told by the file's first bytes; the
+// a rich-text file, a web page or a picture of a page. The kind is told by the file's first bytes; the
 // extension only decides for a web page, which has no mark of its own.
-enum class DocumentKind { PlainText, Pdf, Zip, Rtf, Html, Mislabeled };
+enum class DocumentKind { PlainText, Pdf, Zip, Rtf, Html, Picture, Mislabeled };
 
 DocumentKind KindOfDocument(const QString &fileName);
 
 // How a long conversion reports and is stopped: progress gets the parts done and the
-// parts in all; cancelled is asked between parts. Both are called on the converting thread.
+// parts in all; cancelled is asked between parts. Both are called on the converting
+// thread or, for scanned pages, on the recognisers' threads.
 struct ConversionControl
 {
     std::function<void(int done, int total)> progress;
     std::function<bool()> cancelled;
     // What opens a document locked by a password; empty when none was given.
     QByteArray password;
+    // The recogniser's languages for scanned pages and pictures, Tesseract's codes
+    // joined with '+' ("cat+spa"); empty for the usual ones.
+    QString recognisers;
 };
 
 // Why a document gave no text, so that the reason is said in the reader's language.
@@ -34,6 +42,7 @@ enum class DocumentProblem {
     PlainText,
     NoText,
     Scanned,         // a PDF without text: pictures of pages
+    NoTextInPicture, // a picture in which the recogniser found no words
 };
 
 struct ConvertedDocument
@@ -46,6 +55,11 @@ struct ConvertedDocument
     int pages = 0;
     DocumentProblem problem = DocumentProblem::None;
     QString detail;   // what the reader said beyond the problem, for Unreadable
+    bool picture = false;    // a picture rather than a document of pages
+    int recognisedPages = 0; // pages (or pictures) whose text the recogniser read
+    int confidence = -1;     // its mean confidence over them, 0..100; -1 when none
+    QList<int> unsurePages;  // pages (from 1) recognised with under 60 % confidence
+    QString notice;          // what was read only in part, and why
 };
 
 // The error of a conversion in an interface language (an index of the language list;
@@ -53,14 +67,21 @@ struct ConvertedDocument
 QString ConversionErrorText(const QString &fileName, DocumentProblem problem, const QString &detail, int language);
 // "fitxa.pdf, 3 pàgines" in an interface language.
 QString OriginText(const QString &fileName, int pages, int language);
+// The same for a converted document, with its recognised pages: "fitxa.pdf, 3 pàgines, 2 reconegudes".
+QString OriginText(const QString &fileName, const ConvertedDocument &document, int language);
 
 // Reads a document of a kind other than plain text into clean text.
 ConvertedDocument ConvertDocument(const QString &fileName, const ConversionControl &control = {});
+
+// The text of a picture in memory (one copied to the clipboard); the error names no file.
+ConvertedDocument RecognisePicture(const QImage &image, const ConversionControl &control = {});
 
 // The name a converted document is saved under unless the user says otherwise:
 // the original's, with ".txt" (fitxa.pdf -> fitxa.txt), in the same folder.
 QString SuggestedTextName(const QString &fileName);
 
 // The same text the window shows for a document of any kind; plain text as it is read.
-// Used by the command line, whose verbs accept every kind of document.
-QString ReadAnyDocumentText(const QString &fileName, QString *error, const QByteArray &password = QByteArray());
+// Used by the command line, whose verbs accept every kind of document; `recognisers`
+// as in ConversionControl.
+QString ReadAnyDocumentText(const QString &fileName, QString *error, const QByteArray &password = QByteArray(),
+                            const QString &recognisers = {});

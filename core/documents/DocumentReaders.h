@@ -16,6 +16,9 @@ struct ReaderOutcome
     int pages = 0;
     QString kindName; // "PDF", "DOCX", ...
     DocumentProblem problem = DocumentProblem::Unreadable; // when !ok
+    bool picture = false;  // a picture, whose every word was recognised
+    QString notice;        // what the reader should know of a text read in part
+    QList<int> confidence; // each page's recognition confidence, -1 for a page read from its text
 };
 
 ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &control);
@@ -30,4 +33,11 @@ void FillFromXhtml(const QByteArray &xhtml, ReaderOutcome &outcome);
 
 ReaderOutcome ReadRtfText(const QString &fileName, const ConversionControl &control);
 // A web page, through pandoc; format is pandoc's name of it.
+// A picture (PNG, JPEG, every page of a TIFF, WebP, BMP, PNM), read by the recogniser.
+ReaderOutcome ReadPictureText(const QString &fileName, const ConversionControl &control);
+// A picture already in memory (a copied one), read by the recogniser.
+ReaderOutcome ReadPictureImage(const QImage &image, const ConversionControl &control);
+// Whether a file's first bytes are those of a picture the recogniser reads.
+bool StartsAsPicture(const QByteArray &head);
+// A rich-text file or a web page, through pandoc; format is pandoc's name of it.
 ReaderOutcome ReadThroughPandoc(const QString &fileName, const char *format, const ConversionControl &control);

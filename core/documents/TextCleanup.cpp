@@ -58,7 +58,7 @@ QList<Line> LinesOf(const Page &page)
         const QString text = word.text.trimmed();
         if (sameLine) {
             // Pieces of a word set close together belong to it.
-            const bool touching = box.left() - last.right() < 0.12 * box.height();
+            const bool touching = !word.whole && box.left() - last.right() < 0.12 * box.height();
             current.text += touching ? text : QStringLiteral(" ") + text;
             current.box = current.box.united(box);
             current.height = std::max(current.height, box.height());

@@ -18,6 +18,7 @@ struct Word
 {
     QString text;
     QRectF box;
+    bool whole = false; // a whole word, as a recogniser gives it: never glued to the one before
 };
 
 struct Page

@@ -234,7 +234,7 @@ private slots:
                                                                        Path("fitxa.pdf"), Path("tancat.pdf")});
         QCOMPARE(locked, 0);
         QTest::newRow("encrypted PDF") << "tancat.pdf" << "protected by a password";
-        QTest::newRow("scanned PDF") << "escanejat.pdf" << "no text in this document: it may be a scanned image";
+        QTest::newRow("scanned PDF of no text") << "escanejat.pdf" << "no text was found on its scanned pages";
         QTest::newRow("truncated PDF") << "tallat.pdf" << "damaged or incomplete";
         QTest::newRow("truncated DOCX") << "tallat.docx" << "not a complete ZIP container";
         QTest::newRow("ZIP bomb as DOCX") << "bomba.docx" << "unpacks to more than 256 MB";

@@ -263,8 +263,7 @@ private slots:
         lone.window.setProperty(kInterfaceLanguageProperty, 6);
         lone.window.Documents().DropFile(Path("escanejat.pdf"));
         QCOMPARE(lone.ask.messages,
-                 QStringList{QString::fromUtf8("escanejat.pdf : ce document ne contient pas de texte : "
-                                               "c'est peut-être une image numérisée")});
+                 QStringList{QString::fromUtf8("escanejat.pdf : aucun texte n'a été trouvé sur les pages numérisées")});
         QCOMPARE(ConversionProgressLabel(6, QStringLiteral("a.pdf")), QString::fromUtf8("Ouverture de a.pdf..."));
     }
 
