@@ -43,6 +43,7 @@ inline constexpr char kSpellCheck[] = "spell-check";
 inline constexpr char kCaretEcho[] = "caret-echo";
 inline constexpr char kSaveEpub[] = "save-epub";
 inline constexpr char kSaveM4b[] = "save-m4b";
+inline constexpr char kFollowLanguage[] = "follow-language";
 } // namespace WindowCommandId
 
 // The controls of the window's toolbar, by their design names.

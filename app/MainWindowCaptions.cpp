@@ -433,6 +433,15 @@ constexpr AddedRow kAddedRows[] = {
       "Guardar como audiolivro (M4&B)",
       "Save as &audiobook (M4B)",
       "Enregistrer en livre audio (M4&B)"}},
+    // The switch of the voice that follows the language of the text, last of "&Opcions".
+    {CaptionWindow::Main, AddedText::Caption, "MenuCanviDeLlengua",
+     {"Canviar de v&eu segons la llengua",
+      "Cambiar de voz según el &idioma",
+      "Aldatu ahotsa hizkuntzaren a&rabera",
+      "Cambiar de voz segundo o &idioma",
+      "Mudar de voz conforme o &idioma",
+      "Change voice &by language",
+      "Changer de voix selon la lan&gue"}},
 };
 
 } // namespace

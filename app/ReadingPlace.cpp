@@ -230,7 +230,7 @@ void ReadingPlace::ReadRange(int from, int to, Kind kind)
         ++from;
     // The speech is given a part at a time, so a long document costs no more per key
     // than a short one.
-    const int partEnd = PartEnd(from, to);
+    const int partEnd = PartEnd(from, m_languageCut && from < to ? qBound(from + 1, m_languageCut(from, to), to) : to);
     const QString text = Range(from, partEnd);
     if (!text.trimmed().isEmpty()) {
         // Set before: a voice of the library is heard to its end before ReadPart returns.
@@ -266,7 +266,8 @@ void ReadingPlace::AfterWordByWord(std::function<void()> then)
 
 bool ReadingPlace::ReadDocument(int from, int to)
 {
-    if (!m_edit || VoiceTellsWords())
+    // A voice that tells its words hears the text whole, unless its languages cut it.
+    if (!m_edit || (VoiceTellsWords() && !m_languageCut))
         return false;
     const auto read = [this, from, to] {
         m_keepEnd = false;

@@ -56,6 +56,9 @@ public:
     bool Reading() const;
     // The longest part of the document given to the speech at once, in characters.
     void SetLongestPart(int characters) { m_longestPart = qMax(1, characters); }
+    // Where the language of the text from a position changes (at most `to`): parts are
+    // cut there, so that each is read in its language's voice. None: parts run on.
+    void SetLanguageCut(std::function<int(int from, int to)> cut) { m_languageCut = std::move(cut); }
     bool Paused() const { return m_paused; }
     // The document position of the word heard last; -1 when none was.
     int HeardLast() const { return m_heardLast; }
@@ -124,6 +127,7 @@ private:
     int m_pendingPart = -1;
     quint64 m_followed = 0; // readings followed so far
     std::function<bool()> m_voiceTellsWords;
+    std::function<int(int, int)> m_languageCut;
     std::function<bool(int)> m_rateBar;
     // Where the reading goes on at a new rate, once its first word is reached; -1 when
     // the rate is as the reading began.

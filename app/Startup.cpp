@@ -15,6 +15,8 @@
 #include "app/ReadingPlace.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpokenWordHighlight.h"
+#include "app/LanguageReading.h"
+#include "app/LanguageVoicesBox.h"
 #include "app/CaretEcho.h"
 #include "app/SpellingAssistant.h"
 #include "app/PictureReading.h"
@@ -137,6 +139,19 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.readingController = std::make_unique<ReadingController>(ReadingController::Parts{
         main, *windows.gate, *windows.settings, *windows.speech, *windows.speechWindow, *windows.languages,
         *windows.oneHand, *windows.triggers, *windows.highlight, *windows.place});
+    windows.languageReading = std::make_unique<LanguageReading>(LanguageReading::Parts{
+        main.Edit(), *windows.settings, *windows.speech, *windows.place, windows.triggers->Session(),
+        [&main](const QString &text) { main.ShowStatus(text); },
+        [owner = &windows] { return owner->interfaceLanguage->Language(); }});
+    windows.languageReading->BindMenuItem(main.ActionFor(WindowCommandId::kFollowLanguage));
+    auto *voicesBox = new LanguageVoicesBox(windows.languageReading->Voices(), *windows.settings);
+    voicesBox->SetTell([&main](const QString &text) { main.ShowStatus(text); });
+    windows.speechWindow->AddSection(voicesBox);
+    QObject::connect(windows.languageReading.get(), &LanguageReading::voicesChanged, voicesBox,
+                     &LanguageVoicesBox::Refresh);
+    QObject::connect(windows.interfaceLanguage.get(), &InterfaceLanguageModel::languageChanged, voicesBox,
+                     &LanguageVoicesBox::Relabel);
+    voicesBox->Relabel(windows.interfaceLanguage->Language());
     ConnectSpelling(windows, options.paths.programDir, engines.wave);
     ConnectCaretEcho(windows);
     ConnectPictureReading(windows);

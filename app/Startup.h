@@ -25,6 +25,7 @@ class OneHandKeyboard;
 class ReadingPlace;
 class ReadingView;
 class ProcessRendererLauncher;
+class LanguageReading;
 class ReadingController;
 class ReadingOptions;
 class ReadingTriggers;
@@ -66,6 +67,8 @@ struct ProgramWindows
     std::unique_ptr<CaretEcho> caretEcho;
     std::unique_ptr<ReadingPlace> place;
     std::unique_ptr<ReadingView> readingView;
+    // The voice that follows the language of the text.
+    std::unique_ptr<LanguageReading> languageReading;
     std::unique_ptr<ProcessRendererLauncher> launcher;
     std::unique_ptr<AudioExporter> exporter;
     std::unique_ptr<ReadingController> readingController;

@@ -28,6 +28,8 @@ packages=(
   qt6-translations-l10n
   # Spelling, with the dictionaries of the interface languages Debian has.
   libhunspell-dev hunspell-ca hunspell-es hunspell-eu hunspell-gl hunspell-pt-pt hunspell-en-us hunspell-fr
+  # The language of each paragraph: libexttextcat's fingerprints, with the dictionaries above.
+  libexttextcat-dev libexttextcat-data
   # Syllables from the hyphenation patterns, and a font some dyslexic readers prefer.
   libhyphen-dev hyphen-ca hyphen-es hyphen-fr hyphen-gl hyphen-pt-pt hyphen-en-us fonts-opendyslexic
   # Audiobooks with chapters (M4B) are made by ffmpeg.

@@ -228,6 +228,7 @@ void SpeechController::SelectVoice()
     // A failed write (a read-only settings file) must not keep the voice from changing.
     m_settings.WriteRenderingVoice(voice);
     VoiceEngine *engine = FamilyEngine(voice.family);
+    m_engineVoice.insert(int(voice.family), voice.index);
     if (!engine->SelectVoice(voice.index)) {
         // A voice that cannot speak says why when it has something to tell (what to install).
         const EngineFailure failure = engine->LastFailure();
@@ -253,7 +254,7 @@ bool SpeechController::Speak(const Prepared &reading, bool wait)
             return Failed(id, *failure);
         return true;
     }
-    VoiceEngine *engine = FamilyEngine(m_voice.family);
+    VoiceEngine *engine = PrepareSpeakingEngine();
     FollowReading(reading);
     if (!wait) {
         if (engine->Speak(t, id))
@@ -320,9 +321,58 @@ bool SpeechController::SpeakTextAndWait(const QString &text, const UtteranceQueu
 void SpeechController::StopSpeech()
 {
     m_recordings.Stop();
-    FamilyEngine(m_voice.family)->Skip();
+    // A part read in another voice may still be heard from its engine.
+    m_familiesHeard.insert(int(m_voice.family));
+    for (const int family : std::exchange(m_familiesHeard, {}))
+        FamilyEngine(VoiceFamily(family))->Skip();
     EndReadings();
     // A stop ends a kept reading too.
     m_readingFlagKept = false;
     WriteReading(false);
+}
+
+std::optional<VoiceId> SpeechController::ListedVoice(const QString &name) const
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    const int row = int(m_list.Texts().indexOf(name));
+    if (row < 0)
+        return std::nullopt;
+    return m_list.VoiceAt(row);
+}
+
+VoiceEngine *SpeechController::PrepareSpeakingEngine()
+{
+    const VoiceId voice = SpeakingVoice();
+    VoiceEngine *engine = FamilyEngine(voice.family);
+    m_familiesHeard.insert(int(voice.family));
+    const auto given = m_engineVoice.constFind(int(voice.family));
+    const bool otherGiven = given != m_engineVoice.constEnd() && *given != voice.index;
+    if (voice == m_voice && !otherGiven)
+        return engine;
+    if (given == m_engineVoice.constEnd() || otherGiven) {
+        // No voice ever chosen is the engine's default one.
+        const int index = voice.index >= 0 ? voice.index : engine->DefaultVoice();
+        if (index >= 0)
+            engine->SelectVoice(index);
+        m_engineVoice.insert(int(voice.family), voice.index);
+    }
+    engine->SetRate(m_rate);
+    return engine;
+}
+
+UtteranceId SpeechController::SpeakTextInVoice(const QString &text, const QString &voice, const UtteranceQueued &queued)
+{
+    m_partVoice = ListedVoice(voice);
+    const UtteranceId id = SpeakText(text, queued);
+    m_partVoice.reset();
+    return id;
+}
+
+bool SpeechController::SpeakTextInVoiceAndWait(const QString &text, const QString &voice, const UtteranceQueued &queued)
+{
+    m_partVoice = ListedVoice(voice);
+    const bool spoken = SpeakTextAndWait(text, queued);
+    m_partVoice.reset();
+    return spoken;
 }

@@ -6,8 +6,12 @@
 #include "speech/SpeechSettings.h"
 #include "speech/VoiceList.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
+
+#include <optional>
 
 class FormDiccionariExcepcions;
 class MediaPlayer;
@@ -60,6 +64,8 @@ public:
     // did not answer): they take their place between the espeak-ng voices and the
     // library's, and the voice selected stays the same.
     void AddServiceVoices(VoiceEngine *engine);
+    // Every family has answered: a voice not listed now is gone.
+    bool VoicesSettled() const { return !m_serviceVoicesToCome; }
     // The voice the list selects ("no voice chosen" when none).
     VoiceId SelectedVoice() const { return m_voice; }
     VoiceId VoiceOfRow(int row) const { return m_list.VoiceAt(row); }
@@ -87,6 +93,9 @@ public:
     // SpeechOperations
     UtteranceId SpeakText(const QString &text, const UtteranceQueued &queued = {}) override;
     bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) override;
+    UtteranceId SpeakTextInVoice(const QString &text, const QString &voice, const UtteranceQueued &queued = {}) override;
+    bool SpeakTextInVoiceAndWait(const QString &text, const QString &voice,
+                                 const UtteranceQueued &queued = {}) override;
     void StopSpeech() override;
     void KeepReadingFlag(bool keep) override;
 
@@ -120,7 +129,17 @@ private:
     void EndReadings();
     void ListenToEngine(VoiceEngine *engine);
 
+    // The voice a text is spoken in: a part's own voice while it is handed over, else the
+    // selected one. Its engine is given that voice and the rate first when it had another.
+    VoiceId SpeakingVoice() const { return m_partVoice.value_or(m_voice); }
+    VoiceEngine *PrepareSpeakingEngine();
+    std::optional<VoiceId> ListedVoice(const QString &name) const;
+
     SpeechSettings m_settings;
+    std::optional<VoiceId> m_partVoice;
+    // The voice each family's engine was last given, and the families heard since the last stop.
+    QHash<int, int> m_engineVoice;
+    QSet<int> m_familiesHeard;
     SpeechEngineSet m_engines;
     FormDiccionariExcepcions *m_dictionary;
     DictionaryRecordings m_recordings;

@@ -25,6 +25,18 @@ public:
     // The same, returning when the text has been spoken or the sound has ended;
     // false when nothing could be heard (the editor goes on regardless).
     virtual bool SpeakTextAndWait(const QString &text, const UtteranceQueued &queued = {}) = 0;
+    // The same in another voice of the list, named by its entry; the selected voice reads
+    // it when the name is empty or no longer listed. The selected voice stays chosen.
+    virtual UtteranceId SpeakTextInVoice(const QString &text, const QString &voice, const UtteranceQueued &queued = {})
+    {
+        (void)voice;
+        return SpeakText(text, queued);
+    }
+    virtual bool SpeakTextInVoiceAndWait(const QString &text, const QString &voice, const UtteranceQueued &queued = {})
+    {
+        (void)voice;
+        return SpeakTextAndWait(text, queued);
+    }
     // Silence: sound files and the speech of the selected voice; the queue is emptied.
     virtual void StopSpeech() = 0;
     // A reading that waits for one text after another (word by word) is one reading to

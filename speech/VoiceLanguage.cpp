@@ -33,7 +33,11 @@ QString SessionLanguageOrEnglish()
 
 QString SelectedVoiceLanguage(const VoiceControl &voices)
 {
-    const int selected = voices.SelectedIndex();
+    return VoiceRowLanguage(voices, voices.SelectedIndex());
+}
+
+QString VoiceRowLanguage(const VoiceControl &voices, int selected)
+{
     if (selected < 0 || selected >= voices.VoiceEntries().size())
         return SessionLanguageOrEnglish();
     const QString entry = voices.VoiceEntries().at(selected);

@@ -9,3 +9,6 @@ class VoiceControl;
 // the library's voices; the session's (English without one) while no voice was ever
 // chosen or when the voice does not say.
 QString SelectedVoiceLanguage(const VoiceControl &voices);
+
+// The same for a row of the voice list.
+QString VoiceRowLanguage(const VoiceControl &voices, int row);

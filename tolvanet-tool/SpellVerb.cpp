@@ -2,6 +2,8 @@
 
 #include "core/ToolCommandLine.h"
 #include "core/documents/DocumentConversion.h"
+#include "core/SettingsStore.h"
+#include "spell/LanguageDetector.h"
 #include "spell/PersonalWordList.h"
 #include "spell/SpellChecker.h"
 #include "spell/SpellWords.h"
@@ -9,7 +11,11 @@
 #include <QCommandLineParser>
 #include <QLocale>
 
+#include <QHash>
+
 #include <cstdio>
+#include <map>
+#include <memory>
 
 namespace
 {
@@ -28,7 +34,7 @@ QString DefaultLanguage()
 }
 
 std::optional<int> ParseLanguageAndFile(ToolVerbLine line, const QString &languages, const QStringList &arguments,
-                                        QString *language, QString *file)
+                                        QString *language, QString *file, bool *languageGiven)
 {
     line.options << QCommandLineOption(QStringLiteral("language"),
                                        QStringLiteral("The %1 (%2); the session's by default, Catalan without one.")
@@ -44,7 +50,10 @@ std::optional<int> ParseLanguageAndFile(ToolVerbLine line, const QString &langua
         Write(stderr, QStringLiteral("tolvanet-tool %1: one FILE is needed\nTry 'tolvanet-tool %1 --help'.\n").arg(line.verb));
         return kBadUsageStatus;
     }
-    *language = parser.isSet(QStringLiteral("language")) ? parser.value(QStringLiteral("language")) : DefaultLanguage();
+    const bool given = parser.isSet(QStringLiteral("language"));
+    if (languageGiven)
+        *languageGiven = given;
+    *language = given ? parser.value(QStringLiteral("language")) : DefaultLanguage();
     *file = files.first();
     return std::nullopt;
 }
@@ -55,10 +64,14 @@ int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
     line.verb = QStringLiteral("spell");
     line.description = QStringLiteral("Lists every misspelled word of a document as \"line:column word -> suggestions\". "
                                       "Exit status 0 when there is none, 1 when there are some.");
+    line.description += QStringLiteral(" Without --language, when the editor changes voice with the language, each "
+                                       "paragraph is checked in its own language.");
     QString language;
     QString file;
-    if (const std::optional<int> status = ParseLanguageAndFile(
-            line, QStringLiteral("dictionary's language:ca, es, eu, gl, pt, en, fr"), arguments, &language, &file))
+    bool languageGiven = false;
+    if (const std::optional<int> status
+        = ParseLanguageAndFile(line, QStringLiteral("dictionary's language:ca, es, eu, gl, pt, en, fr"), arguments,
+                               &language, &file, &languageGiven))
         return *status;
     SpellChecker checker(language);
     if (!checker.Usable()) {
@@ -77,21 +90,49 @@ int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
         Write(stderr, QStringLiteral("tolvanet-tool spell: %1\n").arg(error));
         return kBadUsageStatus;
     }
+    // With the voice following the language, each paragraph is checked in its own language
+    // (unless a language was asked for).
+    const bool byParagraph = !languageGiven
+        && SettingsStore(paths.settingsFile).ReadYes(QStringLiteral("LlibreriaLlegir"), QStringLiteral("CANVI DE LLENGUA"), false);
+    QHash<int, QString> lineLanguages;
+    if (byParagraph) {
+        const LanguageDetector detector;
+        int line = 0;
+        int counted = 0;
+        for (const LanguageRun &paragraph : ParagraphLanguages(text, detector)) {
+            line += int(QStringView(text).mid(counted, paragraph.start - counted).count(u'\n'));
+            counted = paragraph.start;
+            lineLanguages.insert(line, paragraph.language);
+        }
+    }
+    std::map<QString, std::unique_ptr<SpellChecker>> others;
+    auto checkerOf = [&](int line) -> SpellChecker & {
+        const QString language = lineLanguages.value(line);
+        if (language.isEmpty() || checker.DictionaryName().startsWith(language))
+            return checker;
+        std::unique_ptr<SpellChecker> &other = others[language];
+        if (!other) {
+            other = std::make_unique<SpellChecker>(language);
+            other->Accept(personal.Words());
+        }
+        return other->Usable() ? *other : checker;
+    };
     int misspelled = 0;
     const QStringList lines = text.split(u'\n');
     for (qsizetype number = 0; number < lines.size(); ++number) {
         const QString &lineText = lines.at(number);
+        SpellChecker &lineChecker = checkerOf(int(number));
         QString out;
         for (const WordSpan &span : WordsToCheck(lineText)) {
             const QStringView word = QStringView(lineText).mid(span.start, span.length);
-            if (checker.IsCorrect(word))
+            if (lineChecker.IsCorrect(word))
                 continue;
             ++misspelled;
             out += QStringLiteral("%1:%2 %3 -> %4\n")
                        .arg(number + 1)
                        .arg(span.start + 1)
                        .arg(word)
-                       .arg(checker.Suggestions(word).join(QStringLiteral(", ")));
+                       .arg(lineChecker.Suggestions(word).join(QStringLiteral(", ")));
         }
         if (!out.isEmpty())
             Write(stdout, out);

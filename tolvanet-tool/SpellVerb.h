@@ -17,6 +17,7 @@ QString DefaultLanguage();
 
 // Reads the arguments of a verb that takes "--language LANG" and one FILE; `languages` is
 // "what the language is for:the codes". Gives the exit status when the verb is to end
-// there (help, version, wrong arguments), else the language (the session's by default).
+// there (help, version, wrong arguments), else the language (the session's by default);
+// languageGiven, when asked, tells whether --language was given.
 std::optional<int> ParseLanguageAndFile(ToolVerbLine line, const QString &languages, const QStringList &arguments,
-                                        QString *language, QString *file);
+                                        QString *language, QString *file, bool *languageGiven = nullptr);

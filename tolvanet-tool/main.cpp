@@ -4,6 +4,7 @@
 #include "core/ToolCommandLine.h"
 #include "core/documents/DocumentConversion.h"
 #include "tolvanet-tool/ExportToolVerbs.h"
+#include "tolvanet-tool/LanguagesVerb.h"
 #include "tolvanet-tool/SpeechToolVerbs.h"
 #include "tolvanet-tool/PrintVerb.h"
 #include "tolvanet-tool/PrivateBus.h"
@@ -37,6 +38,7 @@ const char kHelp[] =
     "  tolvanet-tool export-epub|export-m4b [--name NAME] [--voice N|VOICE] [--rate R] [FILE]\n"
     "  tolvanet-tool print [--pdf OUT.pdf] [FILE]\n"
     "  tolvanet-tool text [--password-file F] [--ocr-languages LANGS] FILE\n"
+    "  tolvanet-tool languages FILE\n"
     "  tolvanet-tool VERB --help\n"
     "  tolvanet-tool --version\n"
     "\n"
@@ -119,7 +121,7 @@ int main(int argc, char *argv[])
             if (command.textCommand && !command.id.isEmpty())
                 Print(stdout, command.id + QLatin1Char('\n'));
         for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell",
-                                 "syllables", "export-epub", "export-m4b"})
+                                 "syllables", "languages", "export-epub", "export-m4b"})
             Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
         return 0;
     }
@@ -131,6 +133,8 @@ int main(int argc, char *argv[])
         return RunTextVerb(arguments);
     if (verb == QLatin1String("syllables"))
         return RunSyllablesVerb(arguments);
+    if (verb == QLatin1String("languages"))
+        return RunLanguagesVerb(arguments, paths);
 
     // The verbs that speak or record have their own options.
     if (const auto status = RunSpeechToolVerb(verb, arguments, paths))

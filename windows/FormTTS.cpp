@@ -102,6 +102,15 @@ void FormTTS::BuildControls()
     window->addLayout(buttons);
 }
 
+void FormTTS::AddSection(QWidget *section)
+{
+    auto *window = qobject_cast<QVBoxLayout *>(layout());
+    if (!window || !section)
+        return;
+    section->setParent(this);
+    window->insertWidget(window->indexOf(m_dictionaryBox), section);
+}
+
 QLayout *FormTTS::BuildVoiceAndRate()
 {
     m_voiceList = new ChoiceList(this);

@@ -52,6 +52,9 @@ public:
     QString OkCaption() const;
     // Shows the engines' selection and rate again without applying anything.
     void SyncFromVoices();
+    // A section of the window that another part of the program fills, put above the
+    // exceptions dictionary's box (its controls come after the others on Tab).
+    void AddSection(QWidget *section);
     // The voice list grew: show its entries again, the same voice selected.
     void RefreshVoiceList();
     // Moves the rate bar by steps of one (more is faster), applies the rate and stores it

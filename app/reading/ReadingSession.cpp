@@ -44,14 +44,23 @@ void ReadingSession::Follow(UtteranceId utterance, const Part &part)
     emit partStarted(utterance, part.documentStart, part.text);
 }
 
-UtteranceId ReadingSession::ReadPart(const Part &part)
+ReadingSession::Part ReadingSession::WithVoice(Part part) const
 {
-    return m_speech.SpeakText(part.text, [this, part](UtteranceId id) { Follow(id, part); });
+    if (part.voice.isEmpty() && m_voiceAt)
+        part.voice = m_voiceAt(part.documentStart);
+    return part;
 }
 
-bool ReadingSession::ReadPartAndWait(const Part &part)
+UtteranceId ReadingSession::ReadPart(const Part &given)
 {
-    return m_speech.SpeakTextAndWait(part.text, [this, part](UtteranceId id) { Follow(id, part); });
+    const Part part = WithVoice(given);
+    return m_speech.SpeakTextInVoice(part.text, part.voice, [this, part](UtteranceId id) { Follow(id, part); });
+}
+
+bool ReadingSession::ReadPartAndWait(const Part &given)
+{
+    const Part part = WithVoice(given);
+    return m_speech.SpeakTextInVoiceAndWait(part.text, part.voice, [this, part](UtteranceId id) { Follow(id, part); });
 }
 
 void ReadingSession::WordHeard(UtteranceId utterance, int start, int length)

@@ -44,6 +44,9 @@ public:
     ~ReadingSession() override;
 
     void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
+    // The voice of the text at a document position, for the parts given without one (a
+    // word, a sentence): the voice of its language while the voice follows the language.
+    void SetVoiceAt(std::function<QString(int documentPosition)> voiceAt) { m_voiceAt = std::move(voiceAt); }
 
     // Reads a part aloud; it is the reading being heard from now on.
     UtteranceId ReadPart(const Part &part);
@@ -94,6 +97,7 @@ signals:
 
 private:
     void Follow(UtteranceId utterance, const Part &part);
+    Part WithVoice(Part part) const;
     void StepWord();
     // Selects the next word, speaks it and steps past it; the word stays selected for
     // holdMs after it was spoken. Word by word ends at the end of the text.
@@ -124,4 +128,5 @@ private:
     int m_wordPause = 5;
     std::function<QList<qsizetype>(QStringView word)> m_wordPieces;
     QTimer m_nextWord;
+    std::function<QString(int)> m_voiceAt;
 };

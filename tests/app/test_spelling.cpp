@@ -213,6 +213,35 @@ private slots:
         QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), expected);
         QCOMPARE(tool.exitCode(), status);
     }
+
+    // With the voice following the language, each paragraph is checked in its own language:
+    // a right Spanish word in a Catalan document is not marked, a wrong one still is.
+    void theToolChecksEachParagraphInItsLanguage()
+    {
+        QTemporaryDir portable;
+        const QString tool = portable.filePath(QStringLiteral("tolvanet-tool"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/tolvanet-tool"), tool));
+        QVERIFY(WholeFiles::WriteFile(portable.filePath(QStringLiteral("tolvanet.ini")),
+                                      "[LlibreriaLlegir]\r\nCANVI DE LLENGUA=SI\r\n", nullptr));
+        const QString file = portable.filePath(QStringLiteral("barreja.txt"));
+        QVERIFY(WholeFiles::WriteFile(file,
+            QStringLiteral("Avui a classe hem llegit un conte sobre un nen que vivia al costat del mar.\n"
+                           "Hoy en clase hemos leído un cuento sobre un niño que vivía junto al marr.\n").toUtf8(),
+            nullptr));
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("ca_ES.UTF-8"));
+        run.setProcessEnvironment(environment);
+        run.start(tool, {QStringLiteral("spell"), file});
+        QVERIFY(run.waitForFinished(60000));
+        const QString out = QString::fromUtf8(run.readAllStandardOutput());
+        QVERIFY2(out.startsWith(QStringLiteral("2:69 marr -> ")) && out.count(u'\n') == 1, qPrintable(out));
+        QCOMPARE(run.exitCode(), 1);
+        // Asked for one language, the whole document is checked in it, as before.
+        run.start(tool, {QStringLiteral("spell"), QStringLiteral("--language"), QStringLiteral("ca"), file});
+        QVERIFY(run.waitForFinished(60000));
+        QVERIFY(QString::fromUtf8(run.readAllStandardOutput()).contains(QStringLiteral("2:1 Hoy")));
+    }
 };
 
 QTEST_MAIN(TestSpelling)

@@ -195,6 +195,7 @@ private slots:
         QTest::newRow("export-mp3") << QStringList{"export-mp3", "a.txt", "b.txt"} << QByteArray("b.txt");
         QTest::newRow("print") << QStringList{"print", "--pdf"} << QByteArray("pdf");
         QTest::newRow("syllables") << QStringList{"syllables", "--language"} << QByteArray("language");
+        QTest::newRow("languages") << QStringList{"languages", "a.txt", "b.txt"} << QByteArray("FILE");
     }
     void everyVerbAnswersHelpAndNamesWrongArguments()
     {
@@ -215,6 +216,44 @@ private slots:
         for (const QByteArray &line : bad.err.split('\n'))
             told = told || (line.startsWith("tolvanet-tool " + verb + ": ") && line.contains(named));
         QVERIFY2(told, bad.err.constData());
+    }
+
+    // Each paragraph with words gets its line, its language and the voice of that language;
+    // a heading keeps the language after it, digits alone are no paragraph.
+    void languagesTellsEachParagraph()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("classe.txt");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("Deures\n\n"
+                  "Avui a classe hem llegit un conte sobre un nen que vivia al costat del mar i ens ha agradat molt.\n"
+                  "Hoy en clase hemos leído un cuento sobre un niño que vivía junto al mar y nos ha gustado mucho.\n"
+                  "12 + 30 = 42\n"
+                  "Hoxe na clase lemos un conto sobre un neno que vivía á beira do mar e gustounos moito.\n");
+        out.close();
+        const Result result = Run({"languages", file});
+        QCOMPARE(result.status, 0);
+        QVERIFY(result.out.endsWith('\n'));
+        const QList<QByteArray> lines = result.out.chopped(1).split('\n');
+        QCOMPARE(lines.size(), 4);
+        const QByteArray expected[][2] = {{"1", "ca"}, {"3", "ca"}, {"4", "es"}, {"6", "gl"}};
+        for (int i = 0; i < 4; ++i) {
+            const QList<QByteArray> fields = lines.at(i).split('\t');
+            QCOMPARE(fields.size(), 3);
+            QCOMPARE(fields.at(0), expected[i][0]);
+            QCOMPARE(fields.at(1), expected[i][1]);
+        }
+        // espeak-ng speaks Catalan and Spanish: each has a voice of its own.
+        QVERIFY(!lines.at(1).split('\t').at(2).isEmpty());
+        QVERIFY(lines.at(1).split('\t').at(2) != lines.at(2).split('\t').at(2));
+        QCOMPARE(Run({"languages", dir.filePath("missing.txt")}).status, 2);
+        QFile shortFile(dir.filePath("curt.txt"));
+        QVERIFY(shortFile.open(QIODevice::WriteOnly));
+        shortFile.write("Hola.\n");
+        shortFile.close();
+        const Result shortOne = Run({"languages", shortFile.fileName()});
+        QCOMPARE(shortOne.out, QByteArray("1\tund\t\n"));
     }
 
     // The old PDF stays whole unless the new one is: a full disk, or a target that is no file.

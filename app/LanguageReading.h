@@ -1,0 +1,89 @@
+#pragma once
+
+#include "speech/LanguageVoices.h"
+#include "spell/LanguageDetector.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <future>
+#include <memory>
+
+class QAction;
+class QPlainTextEdit;
+class ReadingPlace;
+class ReadingSession;
+class SettingsStore;
+class SpeechController;
+
+// The voice that follows the language of the text: while the "&Opcions" switch is on,
+// readings are cut where the language changes and each stretch is read by its language's
+// voice. The languages are told once per version of the document, when a reading first
+// needs them; a language no listed voice speaks is read by the chosen voice.
+class LanguageReading : public QObject
+{
+    Q_OBJECT
+public:
+    struct Parts
+    {
+        QPlainTextEdit *edit;
+        SettingsStore &settings;
+        SpeechController &speech;
+        ReadingPlace &place;
+        ReadingSession &session;
+        // Shows a line in the status bar.
+        std::function<void(const QString &)> tell;
+        // The interface language in use, an index of the language list.
+        std::function<int()> interfaceLanguage;
+    };
+    explicit LanguageReading(const Parts &parts);
+    ~LanguageReading() override;
+
+    static inline const QString kSection = QStringLiteral("LlibreriaLlegir");
+    static inline const QString kKey = QStringLiteral("CANVI DE LLENGUA");
+
+    void BindMenuItem(QAction *item);
+    bool On() const { return m_on; }
+    void SetOn(bool on);
+
+    // The voices of the languages, as the speech window lists them.
+    LanguageVoices &Voices() { return m_voices; }
+    // The list of voices changed: the choices are looked at again.
+    void RefreshVoices();
+
+    // The language stretch that holds the position, as far as the text around it tells;
+    // none while the switch is off.
+    const LanguageRun *RunAt(int position);
+    // The dictionaries are read (they take seconds) while the switch is on: true once they are.
+    bool DetectorReady() const;
+    // Where the stretch from `from` ends, at most `to`.
+    int CutAt(int from, int to);
+    // The voice of the text at the position; empty for the chosen voice.
+    QString VoiceAt(int position);
+
+signals:
+    // The languages' voices were looked at again.
+    void voicesChanged();
+
+private:
+    void Attach();
+    const LanguageDetector &Detector();
+    // Tells the languages of the text around the position: only what a reading from
+    // there needs, so that a long document is not read through before the first word.
+    void DetectAround(int position);
+
+    Parts m_parts;
+    QPointer<QAction> m_item;
+    bool m_on = false;
+    std::unique_ptr<LanguageDetector> m_detector;
+    std::future<std::unique_ptr<LanguageDetector>> m_loading;
+    LanguageVoices m_voices;
+    // The text as last read, and the stretches told of a part of it.
+    QString m_text;
+    QList<LanguageRun> m_runs;
+    int m_toldFrom = 0;
+    int m_toldTo = 0;
+    bool m_stale = true;
+};
