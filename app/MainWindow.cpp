@@ -288,7 +288,7 @@ void FormPrincipal::RegisterWindowCommands()
     options.Add({kSaveEpub, "MenuDesarEpub", "Desar com a llibre amb veu (&EPUB)"});
     options.Add({kSaveM4b, "MenuDesarM4b", "Desar com a audiollibre (M4&B)"});
     options.Add({kLanguage, "MenuLlenguatge", "&Llenguatge..."});
-    options.Add({kFollowLanguage, "MenuCanviDeLlengua", "Canviar de v&eu segons la llengua"}).checkable = true;
+    options.Add({kFollowLanguage, "MenuCanviDeLlengua", "Canv&iar de veu segons la llengua"}).checkable = true;
 
     CommandMenu(m_registry, "", Kind::Window).Add({"about", "MenuAbout", "Parlant de..."}, [this] { MenuAboutClick(); });
 }

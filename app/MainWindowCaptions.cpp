@@ -419,12 +419,12 @@ constexpr AddedRow kAddedRows[] = {
     // The read-along book and the audiobook of "&Opcions".
     {CaptionWindow::Main, AddedText::Caption, "MenuDesarEpub",
      {"Desar com a llibre amb veu (&EPUB)",
-      "Guardar como libro con voz (&EPUB)",
+      "Guardar como libro co&n voz (EPUB)",
       "Gorde ahotsdun liburu gisa (EP&UB)",
-      "Gardar como libro con voz (&EPUB)",
-      "Guardar como livro com voz (&EPUB)",
+      "Gardar como libro co&n voz (EPUB)",
+      "Guardar como livro com vo&z (EPUB)",
       "Save as read-along &book (EPUB)",
-      "Enregistrer en livre lu à voix haute (&EPUB)"}},
+      "Enregistrer en l&ivre lu à voix haute (EPUB)"}},
     {CaptionWindow::Main, AddedText::Caption, "MenuDesarM4b",
      {"Desar com a audiollibre (M4&B)",
       "Guardar como audiolibro (M4&B)",
@@ -435,12 +435,12 @@ constexpr AddedRow kAddedRows[] = {
       "Enregistrer en livre audio (M4&B)"}},
     // The switch of the voice that follows the language of the text, last of "&Opcions".
     {CaptionWindow::Main, AddedText::Caption, "MenuCanviDeLlengua",
-     {"Canviar de v&eu segons la llengua",
+     {"Canv&iar de veu segons la llengua",
       "Cambiar de voz según el &idioma",
-      "Aldatu ahotsa hizkuntzaren a&rabera",
+      "A&ldatu ahotsa hizkuntzaren arabera",
       "Cambiar de voz segundo o &idioma",
       "Mudar de voz conforme o &idioma",
-      "Change voice &by language",
+      "Change voice by lang&uage",
       "Changer de voix selon la lan&gue"}},
 };
 
