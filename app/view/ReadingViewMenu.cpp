@@ -69,20 +69,25 @@ void AddFocusAndSpacing(MenuBuilder &add, ReadingView &view)
     add.Check("MenuVistaFocus5", "Focus de cinc &línies", [&view] { view.SetFocusLines(5); },
               [&now] { return now.focusLines == 5; }, {}, lines);
     lines->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    add.menu->addSeparator();
-    add.Item("MenuVistaMesInterlineat", "Més &interlineat",
-             [&view, &now] { view.SetLineSpacing(now.lineSpacing + kLineSpacingStep); });
-    add.Item("MenuVistaMenysInterlineat", "Menys interlineat",
-             [&view, &now] { view.SetLineSpacing(now.lineSpacing - kLineSpacingStep); });
-    add.Item("MenuVistaMesEspaiLletres", "Més espai entre ll&etres",
-             [&view, &now] { view.SetLetterSpacing(now.letterSpacing + kLetterSpacingStep); });
-    add.Item("MenuVistaMenysEspaiLletres", "Menys espai entre lletres",
-             [&view, &now] { view.SetLetterSpacing(now.letterSpacing - kLetterSpacingStep); });
-    add.Item("MenuVistaMesEspaiParaules", "Més espai entre &paraules",
-             [&view, &now] { view.SetWordSpacing(now.wordSpacing + kWordSpacingStep); });
-    add.Item("MenuVistaMenysEspaiParaules", "Menys espai entre paraules",
-             [&view, &now] { view.SetWordSpacing(now.wordSpacing - kWordSpacingStep); });
-    add.Item("MenuVistaEspaiatNormal", "Espaiat &normal", [&view] { view.ResetSpacing(); });
+    // The seven spacing items have a menu of their own, so that every item of the view
+    // keeps an access letter of its own in every language.
+    auto *spacing = new QMenu(QStringLiteral("Es&paiat"), add.menu);
+    spacing->setObjectName(QStringLiteral("MenuVistaEspaiat"));
+    add.menu->addMenu(spacing);
+    MenuBuilder in{view, spacing, add.window};
+    in.Item("MenuVistaMesInterlineat", "Més &interlineat",
+            [&view, &now] { view.SetLineSpacing(now.lineSpacing + kLineSpacingStep); });
+    in.Item("MenuVistaMenysInterlineat", "Menys i&nterlineat",
+            [&view, &now] { view.SetLineSpacing(now.lineSpacing - kLineSpacingStep); });
+    in.Item("MenuVistaMesEspaiLletres", "Més espai entre ll&etres",
+            [&view, &now] { view.SetLetterSpacing(now.letterSpacing + kLetterSpacingStep); });
+    in.Item("MenuVistaMenysEspaiLletres", "Menys espai entre lle&tres",
+            [&view, &now] { view.SetLetterSpacing(now.letterSpacing - kLetterSpacingStep); });
+    in.Item("MenuVistaMesEspaiParaules", "Més espai entre &paraules",
+            [&view, &now] { view.SetWordSpacing(now.wordSpacing + kWordSpacingStep); });
+    in.Item("MenuVistaMenysEspaiParaules", "Menys espai entre pa&raules",
+            [&view, &now] { view.SetWordSpacing(now.wordSpacing - kWordSpacingStep); });
+    in.Item("MenuVistaEspaiatNormal", "Espaiat n&ormal", [&view] { view.ResetSpacing(); });
 }
 
 void AddThemes(MenuBuilder &add, ReadingView &view)
@@ -154,7 +159,7 @@ QMenu *AddReadingViewMenu(ReadingView &view, QMenu *options, QWidget *window,
     const ViewSettings &now = view.Settings();
     add.Check("MenuVistaSillabes", "Paraules en síl·la&bes", [&view, &now] { view.SetSyllables(!now.syllables); },
               [&now] { return now.syllables; }, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-    add.Check("MenuVistaCursorAmple", "Cursor ample", [&view, &now] { view.SetWideCaret(!now.wideCaret); },
+    add.Check("MenuVistaCursorAmple", "Cursor ampl&e", [&view, &now] { view.SetWideCaret(!now.wideCaret); },
               [&now] { return now.wideCaret; });
     options->addSeparator();
     options->addMenu(menu);

@@ -404,20 +404,26 @@ private slots:
         Close(*windows);
     }
 
-    // Within the submenu each language gives every access letter to one item only.
+    // Within the submenu, and within its spacing menu, each language gives every item an
+    // access letter of its own.
     void accessLettersAreTheirOwn()
     {
+        const QStringList spacing = {"MenuVistaMesInterlineat", "MenuVistaMenysInterlineat", "MenuVistaMesEspaiLletres",
+                                     "MenuVistaMenysEspaiLletres", "MenuVistaMesEspaiParaules",
+                                     "MenuVistaMenysEspaiParaules", "MenuVistaEspaiatNormal"};
         for (int language = 0; language < kLanguageCount; ++language) {
-            QHash<QChar, QString> taken;
+            QHash<QChar, QString> taken[2];
             for (const AddedRow &row : ReadingViewCaptionRows()) {
                 const QString caption = QString::fromUtf8(row.texts[size_t(language)]);
                 const qsizetype amp = caption.indexOf(u'&');
-                if (amp < 0 || QLatin1String(row.control) == QLatin1String("MenuVistaLectura"))
+                if (QLatin1String(row.control) == QLatin1String("MenuVistaLectura"))
                     continue;
+                QVERIFY2(amp >= 0 && amp + 1 < caption.size(), qPrintable(caption + QStringLiteral(" has no letter")));
+                QHash<QChar, QString> &menu = taken[spacing.contains(QLatin1String(row.control)) ? 1 : 0];
                 const QChar letter = caption.at(amp + 1).toLower();
-                QVERIFY2(!taken.contains(letter), qPrintable(QStringLiteral("%1 and %2 share %3 in language %4")
-                                                                 .arg(taken.value(letter), caption, letter).arg(language)));
-                taken.insert(letter, caption);
+                QVERIFY2(!menu.contains(letter), qPrintable(QStringLiteral("%1 and %2 share %3 in language %4")
+                                                                .arg(menu.value(letter), caption, letter).arg(language)));
+                menu.insert(letter, caption);
             }
         }
     }
