@@ -48,7 +48,7 @@ private slots:
     void initTestCase()
     {
         if (!Detector().Usable())
-            QSKIP(qPrintable(Detector().Problem()));
+            QFAIL(qPrintable(Detector().Problem()));
     }
 
     void paragraphs_data()
