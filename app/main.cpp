@@ -1,5 +1,5 @@
-#include "app/MainWindow.h"
-#include "app/Startup.h"
+#include "app/shell/Startup.h"
+#include "app/window/MainWindow.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>

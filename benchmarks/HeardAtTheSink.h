@@ -3,7 +3,7 @@
 // What the benchmarks that listen at the test sound server's null sink share: the
 // editor started with a Catalan espeak-ng voice and some reading options, percentiles,
 // and the time from an action to its first sound.
-#include "app/Startup.h"
+#include "app/shell/Startup.h"
 #include "engines/VoiceCatalog.h"
 #include "tests/common/SinkMonitor.h"
 

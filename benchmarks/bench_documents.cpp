@@ -1,6 +1,6 @@
 // Opening a 300-page PDF novel in the window, beside pdftotext on the same file in the
 // same run. Run offscreen: QT_QPA_PLATFORM=offscreen bench_documents
-#include "app/MainWindow.h"
+#include "app/window/MainWindow.h"
 #include "core/SettingsStore.h"
 #include "core/documents/DocumentConversion.h"
 #include "tests/common/SampleDocuments.h"

@@ -6,9 +6,9 @@
 // Needs a sound server with a null sink named nullsink (test.sh starts one).
 #include "HeardAtTheSink.h"
 
-#include "app/EditorWidget.h"
-#include "app/MainWindow.h"
-#include "app/Startup.h"
+#include "app/shell/Startup.h"
+#include "app/window/EditorWidget.h"
+#include "app/window/MainWindow.h"
 #include "core/WaitWithEvents.h"
 #include "engines/VoiceCatalog.h"
 #include "tests/common/EspeakSamples.h"

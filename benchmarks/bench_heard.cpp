@@ -11,14 +11,14 @@
 // nullsink (test.sh starts one).
 #include "HeardAtTheSink.h"
 
-#include "app/EditorWidget.h"
-#include "app/MainWindow.h"
-#include "app/ReadingTriggers.h"
-#include "app/SpokenWordHighlight.h"
-#include "app/Startup.h"
+#include "app/reading/ReadingTriggers.h"
+#include "app/reading/SpokenWordHighlight.h"
+#include "app/shell/Startup.h"
+#include "app/window/EditorWidget.h"
+#include "app/window/MainWindow.h"
 #include "core/WaitWithEvents.h"
-#include "speech/SpeechController.h"
 #include "engines/VoiceCatalog.h"
+#include "speech/SpeechController.h"
 #include "tests/common/EspeakSamples.h"
 #include "tests/common/SinkMonitor.h"
 

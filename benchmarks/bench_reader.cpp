@@ -7,10 +7,10 @@
 // nullsink (test.sh starts one).
 #include "HeardAtTheSink.h"
 
-#include "app/EditorWidget.h"
-#include "app/MainWindow.h"
-#include "app/ReadingPlace.h"
-#include "app/ReadingTriggers.h"
+#include "app/reading/ReadingPlace.h"
+#include "app/reading/ReadingTriggers.h"
+#include "app/window/EditorWidget.h"
+#include "app/window/MainWindow.h"
 #include "speech/SpeechController.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 // Start-up time of the window, and open and save of a large document against
 // QPlainTextEdit::setPlainText alone. Run offscreen: QT_QPA_PLATFORM=offscreen bench_shell
-#include "app/EditorWidget.h"
-#include "app/MainWindow.h"
+#include "app/shell/Startup.h"
+#include "app/window/EditorWidget.h"
+#include "app/window/MainWindow.h"
 #include "core/SettingsStore.h"
-#include "app/Startup.h"
 #include "core/WaitWithEvents.h"
-#include "windows/FormTTS.h"
 #include "tests/fakes/ScriptedQuestions.h"
+#include "windows/FormTTS.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Times the whole-text tools on a 10 MB document: the computation against plain
 // QString::replace passes, each command with the editor update against
 // QPlainTextEdit::setPlainText, and the accent table against recode.
+#include "app/window/PlainTextEditText.h"
 #include "core/Command.h"
-#include "app/PlainTextEditText.h"
 #include "tests/fakes/ScriptedQuestions.h"
 #include "tools/AccentConversions.h"
 #include "tools/DelphiToJava.h"

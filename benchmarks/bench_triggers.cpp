@@ -9,10 +9,10 @@
 // same load of the machine.
 // Usage: bench_triggers [iterations] [typing seconds]
 
-#include "app/KeyCodes.h"
-#include "app/OneHandKeyboard.h"
-#include "app/ReadingTriggers.h"
-#include "app/SpellingAssistant.h"
+#include "app/reading/KeyCodes.h"
+#include "app/reading/OneHandKeyboard.h"
+#include "app/reading/ReadingTriggers.h"
+#include "app/spelling/SpellingAssistant.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
 

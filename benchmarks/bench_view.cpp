@@ -5,9 +5,9 @@
 // 1.3 times off for typing and scrolling, and within 5 ms of off for F7.
 #include "HeardAtTheSink.h"
 
-#include "app/EditorWidget.h"
-#include "app/MainWindow.h"
 #include "app/view/ReadingView.h"
+#include "app/window/EditorWidget.h"
+#include "app/window/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

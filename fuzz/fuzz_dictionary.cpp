@@ -1,6 +1,7 @@
 // The exceptions-dictionary loader: any file's bytes, split into entries and indexed.
 #include "core/TextEncoding.h"
 #include "speech/ExceptionsDictionary.h"
+#include "speech/SpeakPreparation.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -31,16 +31,6 @@ QString RemoveSpaces(const QString &text)
     return result;
 }
 
-QString FoldAsciiCase(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return result;
-}
-
 QList<ExceptionEntry> ParseExceptionEntries(const QString &text)
 {
     QList<ExceptionEntry> entries;

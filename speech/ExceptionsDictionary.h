@@ -23,8 +23,6 @@ struct ExceptionEntry
 int FindSeparator(const QString &line);
 // The text without any blank (tabs and other characters stay).
 QString RemoveSpaces(const QString &text);
-// Letters A-Z lowered, every other character as it is.
-QString FoldAsciiCase(const QString &text);
 
 // The entries of a dictionary file's text, in file order. Lines may end in CR LF, LF
 // or CR; a line without a separator, or whose word or replacement is empty without

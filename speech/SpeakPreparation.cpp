@@ -1,7 +1,16 @@
 #include "speech/SpeakPreparation.h"
 
 #include "core/TextEncoding.h"
-#include "speech/ExceptionsDictionary.h"
+
+QString FoldAsciiCase(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return result;
+}
 
 namespace SpeakPreparation {
 

@@ -5,6 +5,9 @@
 
 // How a text on its way to an engine is prepared: the sound-file test, the sound
 // folder and the text the run-time loaded library is given.
+// Letters A-Z lowered, every other character as it is.
+QString FoldAsciiCase(const QString &text);
+
 namespace SpeakPreparation {
 
 enum class SoundFile { None, Wave, Mp3 };

@@ -1,7 +1,7 @@
 #include "tolvanet-tool/PrintVerb.h"
 
-#include "app/DocumentPrinting.h"
-#include "app/EditorFont.h"
+#include "app/documents/DocumentPrinting.h"
+#include "app/window/EditorFont.h"
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
 #include "core/WholeFiles.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ActivityGate.h"
+#include "app/reading/ActivityGate.h"
 #include "speech/SpeechOperations.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "app/view/ViewThemes.h"
 
-#include "app/EditorFont.h"
+#include "app/window/EditorFont.h"
 
 namespace
 {

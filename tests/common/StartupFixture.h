@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainWindow.h"
-#include "app/Startup.h"
+#include "app/shell/Startup.h"
+#include "app/window/MainWindow.h"
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "tests/fakes/FakeSpeechEngines.h"

@@ -2,7 +2,7 @@
 
 // The EPUB validator and the sound files the book tests are made of.
 
-#include "tests/speech/SoundTools.h"
+#include "tests/common/SoundTools.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

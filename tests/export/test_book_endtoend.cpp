@@ -1,6 +1,6 @@
 #include "core/documents/ZipArchive.h"
 #include "tests/export/EpubCheck.h"
-#include "tests/speech/SoundTools.h"
+#include "tests/common/SoundTools.h"
 
 #include <QDBusConnection>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "export/EpubBook.h"
 #include "tests/FaultyFiles.h"
 #include "tests/export/EpubCheck.h"
-#include "tests/speech/SoundTools.h"
+#include "tests/common/SoundTools.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/ActivityGate.h"
-#include "app/KeyCodes.h"
+#include "app/reading/ActivityGate.h"
+#include "app/reading/KeyCodes.h"
 #include "app/reading/ReadingSession.h"
 #include "tests/common/WindowActivation.h"
 #include "tests/fakes/RecordingSpeech.h"

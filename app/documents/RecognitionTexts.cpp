@@ -1,0 +1,59 @@
+#include "app/documents/RecognitionTexts.h"
+
+#include "windows/InterfaceLanguages.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace {
+
+using Texts = std::array<const char *, kLanguageCount>;
+
+// Rows in the order of the language list: ca, es, eu, gl, pt, en, fr.
+constexpr Texts kPageOf = {"Pàgina %1 de %2", "Página %1 de %2", "%1. orrialdea (%2 guztira)", "Páxina %1 de %2",
+                           "Página %1 de %2", "Page %1 of %2", "Page %1 sur %2"};
+constexpr Texts kConfidence = {"confiança del reconeixement %1 %", "confianza del reconocimiento %1 %",
+                               "ezagutzearen konfiantza % %1", "confianza do recoñecemento %1 %",
+                               "confiança do reconhecimento %1 %", "recognition confidence %1%",
+                               "confiance de la reconnaissance %1 %"};
+constexpr Texts kUnsure = {"reconeixement poc segur", "reconocimiento poco seguro", "ezagutza ez oso segurua",
+                           "recoñecemento pouco seguro", "reconhecimento pouco seguro", "uncertain recognition",
+                           "reconnaissance peu sûre"};
+constexpr Texts kPage = {"pàgina", "página", "orrialdea", "páxina", "página", "page", "page"};
+constexpr Texts kPages = {"pàgines", "páginas", "orrialdeak", "páxinas", "páginas", "pages", "pages"};
+
+QString Text(const Texts &texts, int language)
+{
+    const std::size_t row = language >= 0 && language < kLanguageCount ? std::size_t(language) : 0;
+    return QString::fromUtf8(texts[row]);
+}
+
+} // namespace
+
+QString PageOfText(int language, int page, int total)
+{
+    return Text(kPageOf, language).arg(page).arg(total);
+}
+
+QString RecognitionStatusText(int language, const ConvertedDocument &document)
+{
+    QStringList parts;
+    if (document.confidence >= 0)
+        parts.append(Text(kConfidence, language).arg(document.confidence));
+    if (!document.unsurePages.isEmpty()) {
+        QStringList numbers;
+        for (const int page : document.unsurePages)
+            numbers.append(QString::number(page));
+        // A picture of one page needs no page number.
+        if (document.pages > 0)
+            parts.append(QStringLiteral("%1 %2: %3")
+                             .arg(Text(numbers.size() == 1 ? kPage : kPages, language), numbers.join(QStringLiteral(", ")),
+                                  Text(kUnsure, language)));
+        else
+            parts.append(Text(kUnsure, language));
+    }
+    if (!document.notice.isEmpty())
+        parts.append(document.notice);
+    return parts.join(QStringLiteral("; "));
+}

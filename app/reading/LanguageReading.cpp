@@ -1,0 +1,165 @@
+#include "app/reading/LanguageReading.h"
+
+#include "app/reading/ReadingPlace.h"
+#include "app/reading/ReadingSession.h"
+#include "app/window/SwitchItem.h"
+#include "core/SettingsStore.h"
+#include "speech/SpeechController.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <array>
+
+namespace
+{
+// "The voice kept for %1, %2, is no longer listed: %3 reads it." in the interface
+// languages, in the order of the language list.
+constexpr std::array<const char *, 7> kFallBackNote = {
+    "La veu desada per a la llengua «%1», %2, ja no hi és: la llegeix %3.",
+    "La voz guardada para la lengua «%1», %2, ya no está: la lee %3.",
+    "«%1» hizkuntzarako gordetako ahotsa, %2, ez dago jada: %3 ahotsak irakurtzen du.",
+    "A voz gardada para a lingua «%1», %2, xa non está: le %3.",
+    "A voz guardada para a língua «%1», %2, já não existe: lê-a %3.",
+    "The voice kept for the language \"%1\", %2, is no longer listed: %3 reads it.",
+    "La voix enregistrée pour la langue « %1 », %2, n'existe plus : %3 la lit.",
+};
+// The same when no voice speaks the language any more: the chosen voice reads it.
+constexpr std::array<const char *, 7> kNoVoiceNote = {
+    "La veu desada per a la llengua «%1», %2, ja no hi és: la llegeix la veu triada.",
+    "La voz guardada para la lengua «%1», %2, ya no está: la lee la voz elegida.",
+    "«%1» hizkuntzarako gordetako ahotsa, %2, ez dago jada: aukeratutako ahotsak irakurtzen du.",
+    "A voz gardada para a lingua «%1», %2, xa non está: le a voz escollida.",
+    "A voz guardada para a língua «%1», %2, já não existe: lê-a a voz escolhida.",
+    "The voice kept for the language \"%1\", %2, is no longer listed: the chosen voice reads it.",
+    "La voix enregistrée pour la langue « %1 », %2, n'existe plus : la voix choisie la lit.",
+};
+// How much text around a reading's start is looked at: a few paragraphs before (what a
+// short paragraph takes its language from) and some thousands of characters after.
+constexpr int kContext = 1500;
+constexpr int kAhead = 6000;
+} // namespace
+
+LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
+{
+    m_on = m_parts.settings.ReadYes(kSection, kKey, false);
+    if (m_parts.edit)
+        connect(m_parts.edit->document(), &QTextDocument::contentsChanged, this, [this] { m_stale = true; });
+    connect(&m_parts.speech, &SpeechController::voiceListChanged, this, &LanguageReading::RefreshVoices);
+    m_parts.session.SetVoiceAt([this](int position) { return VoiceAt(position); });
+    RefreshVoices();
+    Attach();
+}
+
+LanguageReading::~LanguageReading() = default;
+
+bool LanguageReading::DetectorReady() const
+{
+    return m_detector || (m_loading.valid() && m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+}
+
+const LanguageDetector &LanguageReading::Detector()
+{
+    if (!m_detector)
+        m_detector = m_loading.valid() ? m_loading.get() : std::make_unique<LanguageDetector>();
+    return *m_detector;
+}
+
+void LanguageReading::BindMenuItem(QAction *item)
+{
+    m_item = item;
+    BindSwitchItem(item, m_on, this, [this](bool on) { SetOn(on); });
+}
+
+void LanguageReading::SetOn(bool on)
+{
+    if (m_item && m_item->isChecked() != on)
+        m_item->setChecked(on);
+    if (on == m_on)
+        return;
+    m_on = on;
+    // A read-only settings file leaves the switch as chosen for this run.
+    m_parts.settings.WriteYes(kSection, kKey, on);
+    Attach();
+}
+
+void LanguageReading::Attach()
+{
+    // The dictionaries are read meanwhile, away from the window, so that the first reading
+    // does not wait for them.
+    if (m_on && !m_detector && !m_loading.valid())
+        m_loading = std::async(std::launch::async, [] { return std::make_unique<LanguageDetector>(); });
+    if (m_on)
+        m_parts.place.SetLanguageCut([this](int from, int to) { return CutAt(from, to); });
+    else
+        m_parts.place.SetLanguageCut({});
+}
+
+void LanguageReading::RefreshVoices()
+{
+    m_voices.Refresh(LanguageVoices::CandidatesOf(m_parts.speech), m_parts.settings, m_parts.speech.VoicesSettled());
+    const int language = m_parts.interfaceLanguage ? m_parts.interfaceLanguage() : 0;
+    const size_t index = language >= 0 && language < int(kFallBackNote.size()) ? size_t(language) : 0;
+    for (const LanguageVoices::FallBack &fallBack : m_voices.TakeFallBacks()) {
+        const QString note = fallBack.used.isEmpty()
+            ? QString::fromUtf8(kNoVoiceNote[index]).arg(fallBack.language, fallBack.stored)
+            : QString::fromUtf8(kFallBackNote[index]).arg(fallBack.language, fallBack.stored, fallBack.used);
+        if (m_parts.tell)
+            m_parts.tell(note);
+    }
+    emit voicesChanged();
+}
+
+void LanguageReading::DetectAround(int position)
+{
+    if (m_stale) {
+        m_text = m_parts.edit ? m_parts.edit->toPlainText() : QString();
+        m_runs.clear();
+        m_toldFrom = m_toldTo = 0;
+        m_stale = false;
+    }
+    const auto size = int(m_text.size());
+    // Told already, with more text after the stretch than the stretch itself: nothing to add.
+    const LanguageRun *told = nullptr;
+    for (const LanguageRun &run : m_runs)
+        if (run.start <= position && position < run.start + run.length)
+            told = &run;
+    if (told && (told->start + told->length < m_toldTo || m_toldTo >= size))
+        return;
+    // The paragraphs from a little before the position (a short one takes the language
+    // before it) to some way after it.
+    const int before = qMax(0, position - kContext);
+    const int from = before == 0 ? 0 : int(m_text.lastIndexOf(u'\n', before)) + 1;
+    int to = int(m_text.indexOf(u'\n', qMin(size, position + kAhead)));
+    to = to < 0 ? size : to + 1;
+    m_runs = LanguageRuns(QStringView(m_text).mid(from, to - from), Detector());
+    for (LanguageRun &run : m_runs)
+        run.start += from;
+    m_toldFrom = from;
+    m_toldTo = to;
+}
+
+const LanguageRun *LanguageReading::RunAt(int position)
+{
+    if (!m_on)
+        return nullptr;
+    DetectAround(position);
+    for (const LanguageRun &run : m_runs)
+        if (run.start <= position && position < run.start + run.length)
+            return &run;
+    return nullptr;
+}
+
+int LanguageReading::CutAt(int from, int to)
+{
+    const LanguageRun *run = RunAt(from);
+    return run ? std::min(to, run->start + run->length) : to;
+}
+
+QString LanguageReading::VoiceAt(int position)
+{
+    const LanguageRun *run = RunAt(position);
+    return run && !run->language.isEmpty() ? m_voices.VoiceFor(run->language) : QString();
+}

@@ -1,0 +1,23 @@
+#include "app/shell/StartupCaretEcho.h"
+
+#include "app/reading/CaretEcho.h"
+#include "app/reading/ReadingTriggers.h"
+#include "app/shell/ProgramWindows.h"
+#include "app/window/MainWindow.h"
+#include "speech/SpeechController.h"
+#include "windows/InterfaceLanguages.h"
+
+void ConnectCaretEcho(ProgramWindows &windows)
+{
+    FormPrincipal &main = *windows.main;
+    windows.caretEcho = std::make_unique<CaretEcho>(main.Edit(), *windows.settings, *windows.speech);
+    CaretEcho &echo = *windows.caretEcho;
+    echo.SetInterfaceLanguage([&main] { return main.property(kInterfaceLanguageProperty).toInt(); });
+    echo.SetActivityGate(windows.gate.get());
+    echo.BindMenuItem(main.ActionFor(WindowCommandId::kCaretEcho));
+    ReadingTriggers *triggers = windows.triggers.get();
+    QObject::connect(triggers, &ReadingTriggers::readingAloud, &echo,
+                     [&echo](UtteranceId utterance) { echo.ReadingAloud(utterance); });
+    QObject::connect(triggers, &ReadingTriggers::speechStopped, &echo, &CaretEcho::SpeechStopped);
+    QObject::connect(windows.speech.get(), &SpeechController::readingEnded, &echo, &CaretEcho::ReadingEnded);
+}
