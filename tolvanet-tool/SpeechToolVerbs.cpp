@@ -65,6 +65,24 @@ int Voices(const AppPaths &paths)
     return entries.isEmpty() ? 1 : 0;
 }
 
+// Why a text the controller took was not heard, as far as the tool can tell.
+QString NothingHeardReason(const SpeechController &controller, const QString &sound, bool audible)
+{
+    const VoiceId family = controller.SelectedVoice();
+    QString reason;
+    if (SpeakPreparation::SoundFileKind(sound) != SpeakPreparation::SoundFile::None)
+        reason = QStringLiteral("the recording %1 could not be played").arg(sound.trimmed());
+    else if (family.family == VoiceFamily::Sapi)
+        reason = QStringLiteral("speech-dispatcher did not speak it");
+    else if (family.family == VoiceFamily::Upctv)
+        reason = QStringLiteral("the UPCTV voice could not speak it");
+    else
+        reason = QStringLiteral("espeak-ng could not speak it");
+    if (!audible)
+        reason += QStringLiteral(" (no sound server or output device)");
+    return reason;
+}
+
 int Say(const QStringList &arguments, const AppPaths &paths)
 {
     const QString verb = QStringLiteral("say");
@@ -143,19 +161,7 @@ int Say(const QStringList &arguments, const AppPaths &paths)
         Print(stderr, QStringLiteral("nothing was heard: %1").arg(missing));
         return 1;
     }
-    const VoiceId family = controller.SelectedVoice();
-    const QString sound = dictionary.ApplyExceptionsDictionary(text);
-    QString reason;
-    if (SpeakPreparation::SoundFileKind(sound) != SpeakPreparation::SoundFile::None)
-        reason = QStringLiteral("the recording %1 could not be played").arg(sound.trimmed());
-    else if (family.family == VoiceFamily::Sapi)
-        reason = QStringLiteral("speech-dispatcher did not speak it");
-    else if (family.family == VoiceFamily::Upctv)
-        reason = QStringLiteral("the UPCTV voice could not speak it");
-    else
-        reason = QStringLiteral("espeak-ng could not speak it");
-    if (!engines.Audible())
-        reason += QStringLiteral(" (no sound server or output device)");
+    const QString reason = NothingHeardReason(controller, dictionary.ApplyExceptionsDictionary(text), engines.Audible());
     Print(stderr, QStringLiteral("nothing was heard: %1").arg(reason));
     return 1;
 }

@@ -76,6 +76,79 @@ void Print(FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+
+// list: the text commands' ids and the other verbs, one a line.
+int RunListVerb(const CommandRegistry &registry, const QString &verb, const QStringList &arguments)
+{
+    ToolVerbLine line;
+    line.verb = verb;
+    line.description = QStringLiteral("Prints the ids of the text commands and the other verbs, one a line.");
+    QCommandLineParser parser;
+    if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
+        return *status;
+    for (const Command &command : registry.All())
+        if (command.textCommand && !command.id.isEmpty())
+            Print(stdout, command.id + QLatin1Char('\n'));
+    for (const char *name : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell",
+                             "syllables", "languages", "export-epub", "export-m4b"})
+        Print(stdout, QString::fromLatin1(name) + QLatin1Char('\n'));
+    return 0;
+}
+
+// The verbs with options of their own; nothing when verb is none of them.
+std::optional<int> RunNamedVerb(const QString &verb, const QStringList &arguments, const AppPaths &paths)
+{
+    if (verb == QLatin1String("print"))
+        return RunPrintVerb(arguments, paths);
+    if (verb == QLatin1String("spell"))
+        return RunSpellVerb(arguments, paths);
+    if (verb == QLatin1String("text"))
+        return RunTextVerb(arguments);
+    if (verb == QLatin1String("syllables"))
+        return RunSyllablesVerb(arguments);
+    if (verb == QLatin1String("languages"))
+        return RunLanguagesVerb(arguments, paths);
+    // The verbs that speak or record.
+    if (const auto status = RunSpeechToolVerb(verb, arguments, paths))
+        return status;
+    return RunExportToolVerb(verb, arguments, paths);
+}
+
+// A text command of the editor's menus run on a file or standard input.
+int RunTextCommandVerb(const CommandRegistry &registry, const QString &verb, const QStringList &arguments)
+{
+    const Command *command = registry.Find(verb);
+    if (verb.startsWith(QLatin1Char('-')) || !command || !command->textCommand) {
+        Print(stderr, QStringLiteral("tolvanet-tool: unknown command '%1'\n"
+                                     "Try 'tolvanet-tool list' for the commands, 'tolvanet-tool --help' for the usage.\n")
+                          .arg(verb));
+        return kBadUsageStatus;
+    }
+
+    ToolOptions options;
+    QString text;
+    const ToolParse parsed = ParseToolOptions(verb, arguments, &options, &text);
+    if (parsed != ToolParse::Run)
+        return AnswerToolParse(parsed, text);
+
+    // The commands that change each character on its own never hold the whole document.
+    options.command = verb;
+    if (const auto status = RunStreamedCommand(options))
+        return *status;
+
+    QString error;
+    const QString document = ReadToolDocument(options.file, &error);
+    if (!error.isEmpty()) {
+        Print(stderr, QStringLiteral("tolvanet-tool %1: %2\n").arg(verb, error));
+        return 1;
+    }
+
+    const ToolOutcome outcome = RunTextCommand(registry, options, document);
+    Print(stderr, outcome.errors);
+    Print(stdout, outcome.output);
+    return outcome.exitStatus;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -109,67 +182,9 @@ int main(int argc, char *argv[])
     RegisterTextCommands(registry);
 
     const QString verb = arguments.takeFirst();
-    const AppPaths paths = AppPaths::ForRunningProgram();
-    if (verb == QLatin1String("list")) {
-        ToolVerbLine line;
-        line.verb = verb;
-        line.description = QStringLiteral("Prints the ids of the text commands and the other verbs, one a line.");
-        QCommandLineParser parser;
-        if (const std::optional<int> status = ParseToolVerbOrAnswer(parser, line, arguments))
-            return *status;
-        for (const Command &command : registry.All())
-            if (command.textCommand && !command.id.isEmpty())
-                Print(stdout, command.id + QLatin1Char('\n'));
-        for (const char *verb : {"voices", "say", "export-wav", "export-mp3", "export-opus", "print", "text", "spell",
-                                 "syllables", "languages", "export-epub", "export-m4b"})
-            Print(stdout, QString::fromLatin1(verb) + QLatin1Char('\n'));
-        return 0;
-    }
-    if (printing)
-        return RunPrintVerb(arguments, paths);
-    if (verb == QLatin1String("spell"))
-        return RunSpellVerb(arguments, paths);
-    if (verb == QLatin1String("text"))
-        return RunTextVerb(arguments);
-    if (verb == QLatin1String("syllables"))
-        return RunSyllablesVerb(arguments);
-    if (verb == QLatin1String("languages"))
-        return RunLanguagesVerb(arguments, paths);
-
-    // The verbs that speak or record have their own options.
-    if (const auto status = RunSpeechToolVerb(verb, arguments, paths))
+    if (verb == QLatin1String("list"))
+        return RunListVerb(registry, verb, arguments);
+    if (const std::optional<int> status = RunNamedVerb(verb, arguments, AppPaths::ForRunningProgram()))
         return *status;
-    if (const auto status = RunExportToolVerb(verb, arguments, paths))
-        return *status;
-
-    const Command *command = registry.Find(verb);
-    if (verb.startsWith(QLatin1Char('-')) || !command || !command->textCommand) {
-        Print(stderr, QStringLiteral("tolvanet-tool: unknown command '%1'\n"
-                                     "Try 'tolvanet-tool list' for the commands, 'tolvanet-tool --help' for the usage.\n")
-                          .arg(verb));
-        return kBadUsageStatus;
-    }
-
-    ToolOptions options;
-    QString text;
-    const ToolParse parsed = ParseToolOptions(verb, arguments, &options, &text);
-    if (parsed != ToolParse::Run)
-        return AnswerToolParse(parsed, text);
-
-    // The commands that change each character on its own never hold the whole document.
-    options.command = verb;
-    if (const auto status = RunStreamedCommand(options))
-        return *status;
-
-    QString error;
-    const QString document = ReadToolDocument(options.file, &error);
-    if (!error.isEmpty()) {
-        Print(stderr, QStringLiteral("tolvanet-tool %1: %2\n").arg(verb, error));
-        return 1;
-    }
-
-    const ToolOutcome outcome = RunTextCommand(registry, options, document);
-    Print(stderr, outcome.errors);
-    Print(stdout, outcome.output);
-    return outcome.exitStatus;
+    return RunTextCommandVerb(registry, verb, arguments);
 }

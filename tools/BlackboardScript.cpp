@@ -102,6 +102,76 @@ std::optional<QString> BlackboardValue(QStringView line)
     return number.left(integerStart).toString() + number.mid(integerStart + zeros).toString();
 }
 
+// The six values of each point, each a number JavaScript reads as written; nothing, with
+// message saying why, when one is missing or not a number. Lines are named as the editor
+// counts them, from 1 (the count is line 1).
+std::optional<QStringList> ReadBlackboardValues(TextLines &lines, int points, QString *message)
+{
+    QStringList values;
+    values.reserve(qsizetype(points) * 6);
+    for (int n = 1; n <= points; ++n) {
+        for (int k = 0; k < 6; ++k) {
+            const qsizetype editorLine = qsizetype(n - 1) * 6 + k + 2;
+            if (lines.AtEnd()) {
+                *message = QStringLiteral("Falten valors: hi ha %1 punts i el punt %2 necessita la línia %3, "
+                                           "però el text s'acaba a la línia %4.")
+                               .arg(points)
+                               .arg(n)
+                               .arg(editorLine)
+                               .arg(editorLine - 1);
+                return std::nullopt;
+            }
+            const QStringView line = lines.Next();
+            std::optional<QString> value = BlackboardValue(line);
+            if (!value) {
+                *message = QStringLiteral("La línia %1 (valor %2 del punt %3) no és un nombre: «%4».")
+                               .arg(editorLine)
+                               .arg(k + 1)
+                               .arg(n)
+                               .arg(line.left(80).toString());
+                return std::nullopt;
+            }
+            values << std::move(*value);
+        }
+    }
+    return values;
+}
+
+// The page's script: the count, the drawing code, then each point's values.
+void WriteBlackboardScript(QStringView countText, int count, const QStringList &values, qsizetype textSize,
+                           const std::function<void(int)> &progress, QString &script)
+{
+    script.reserve(qMin<qsizetype>(textSize * 3 + 1024, qsizetype(1) << 28));
+    script += QLatin1String("var npTotal=");
+    // The count goes as typed, unless a leading zero would make JavaScript read it as octal.
+    script += BlackboardValue(countText).value_or(QString::number(count));
+    script += QLatin1String(";\n");
+    script += QLatin1String(ScriptHead);
+
+    static const QLatin1String valuePrefixes[] = {
+        QLatin1String("][0]="), QLatin1String("][1]="), QLatin1String("][2]="),
+        QLatin1String("][3]="), QLatin1String("][4]="),
+    };
+    qsizetype next = 0;
+    for (int n = 1; n <= count; ++n) {
+        if (progress)
+            progress(n);
+        const QString number = QString::number(n);
+        for (const QLatin1String &prefix : valuePrefixes) {
+            script += QLatin1String("p[");
+            script += number;
+            script += prefix;
+            script += values.at(next++);
+            script += QLatin1String(";\n");
+        }
+        script += QLatin1String("pt[");
+        script += number;
+        script += QLatin1String("]=");
+        script += values.at(next++);
+        script += QLatin1String(";\n");
+    }
+}
+
 BlackboardScript BuildBlackboardScript(QStringView text,
                                        const std::function<void(int)> &progress)
 {
@@ -127,67 +197,11 @@ BlackboardScript BuildBlackboardScript(QStringView text,
     }
 
     // Every value is checked before anything is built: each must be there and be a
-    // number, so that the script is always valid JavaScript. Lines are named as the
-    // editor counts them, from 1.
-    const int points = *count;
-    QStringList values;
-    values.reserve(qsizetype(points) * 6);
-    for (int n = 1; n <= points; ++n) {
-        for (int k = 0; k < 6; ++k) {
-            const qsizetype editorLine = qsizetype(n - 1) * 6 + k + 2;
-            if (lines.AtEnd()) {
-                result.message = QStringLiteral("Falten valors: hi ha %1 punts i el punt %2 necessita la línia %3, "
-                                                "però el text s'acaba a la línia %4.")
-                                     .arg(*count)
-                                     .arg(n)
-                                     .arg(editorLine)
-                                     .arg(editorLine - 1);
-                return result;
-            }
-            const QStringView line = lines.Next();
-            std::optional<QString> value = BlackboardValue(line);
-            if (!value) {
-                result.message = QStringLiteral("La línia %1 (valor %2 del punt %3) no és un nombre: «%4».")
-                                     .arg(editorLine)
-                                     .arg(k + 1)
-                                     .arg(n)
-                                     .arg(line.left(80).toString());
-                return result;
-            }
-            values << std::move(*value);
-        }
-    }
-
-    QString &script = result.script;
-    script.reserve(qMin<qsizetype>(text.size() * 3 + 1024, qsizetype(1) << 28));
-    script += QLatin1String("var npTotal=");
-    // The count goes as typed, unless a leading zero would make JavaScript read it as octal.
-    script += BlackboardValue(countText).value_or(QString::number(*count));
-    script += QLatin1String(";\n");
-    script += QLatin1String(ScriptHead);
-
-    static const QLatin1String valuePrefixes[] = {
-        QLatin1String("][0]="), QLatin1String("][1]="), QLatin1String("][2]="),
-        QLatin1String("][3]="), QLatin1String("][4]="),
-    };
-    qsizetype next = 0;
-    for (int n = 1; n <= points; ++n) {
-        if (progress)
-            progress(n);
-        const QString number = QString::number(n);
-        for (const QLatin1String &prefix : valuePrefixes) {
-            script += QLatin1String("p[");
-            script += number;
-            script += prefix;
-            script += values.at(next++);
-            script += QLatin1String(";\n");
-        }
-        script += QLatin1String("pt[");
-        script += number;
-        script += QLatin1String("]=");
-        script += values.at(next++);
-        script += QLatin1String(";\n");
-    }
+    // number, so that the script is always valid JavaScript.
+    const std::optional<QStringList> values = ReadBlackboardValues(lines, *count, &result.message);
+    if (!values)
+        return result;
+    WriteBlackboardScript(countText, *count, *values, text.size(), progress, result.script);
     result.built = true;
     return result;
 }
