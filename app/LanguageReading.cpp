@@ -163,3 +163,18 @@ QString LanguageReading::VoiceAt(int position)
     const LanguageRun *run = RunAt(position);
     return run && !run->language.isEmpty() ? m_voices.VoiceFor(run->language) : QString();
 }
+
+QList<ExportRun> LanguageReading::ExportRuns(const QString &text, const LanguageVoiceChoice &chosen)
+{
+    if (!m_on)
+        return {};
+    const QStringList entries = m_parts.speech.VoiceEntries();
+    return VoicedRuns(LanguageRuns(text, Detector()), chosen,
+                      [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
+                          const QString name = m_voices.VoiceFor(language);
+                          const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
+                          if (row < 0)
+                              return std::nullopt;
+                          return LanguageVoiceChoice{m_parts.speech.VoiceOfRow(row), name};
+                      });
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/AudioExportRuns.h"
 #include "speech/LanguageVoices.h"
 #include "spell/LanguageDetector.h"
 
@@ -62,6 +63,10 @@ public:
     int CutAt(int from, int to);
     // The voice of the text at the position; empty for the chosen voice.
     QString VoiceAt(int position);
+    // The stretches of the text an export records each with its language's voice, the
+    // chosen voice reading what no listed voice speaks; empty while the switch is off and
+    // for one voice throughout.
+    QList<ExportRun> ExportRuns(const QString &text, const LanguageVoiceChoice &chosen);
 
 signals:
     // The languages' voices were looked at again.
