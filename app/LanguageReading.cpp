@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -49,6 +50,13 @@ LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
         connect(m_parts.edit->document(), &QTextDocument::contentsChanged, this, [this] { m_stale = true; });
     connect(&m_parts.speech, &SpeechController::voiceListChanged, this, &LanguageReading::RefreshVoices);
     m_parts.session.SetVoiceAt([this](int position) { return VoiceAt(position); });
+    m_loadingWatch.setInterval(100);
+    connect(&m_loadingWatch, &QTimer::timeout, this, [this] {
+        if (!DetectorReady())
+            return;
+        m_loadingWatch.stop();
+        emit paragraphLanguagesChanged();
+    });
     RefreshVoices();
     Attach();
 }
@@ -83,14 +91,17 @@ void LanguageReading::SetOn(bool on)
     // A read-only settings file leaves the switch as chosen for this run.
     m_parts.settings.WriteYes(kSection, kKey, on);
     Attach();
+    emit paragraphLanguagesChanged();
 }
 
 void LanguageReading::Attach()
 {
     // The dictionaries are read meanwhile, away from the window, so that the first reading
     // does not wait for them.
-    if (m_on && !m_detector && !m_loading.valid())
+    if (m_on && !m_detector && !m_loading.valid()) {
         m_loading = std::async(std::launch::async, [] { return std::make_unique<LanguageDetector>(); });
+        m_loadingWatch.start();
+    }
     if (m_on)
         m_parts.place.SetLanguageCut([this](int from, int to) { return CutAt(from, to); });
     else
@@ -177,4 +188,35 @@ QList<ExportRun> LanguageReading::ExportRuns(const QString &text, const Language
                               return std::nullopt;
                           return LanguageVoiceChoice{m_parts.speech.VoiceOfRow(row), name};
                       });
+}
+
+QString LanguageReading::TellParagraph(const QString &text)
+{
+    if (WordCount(text) < LanguageDetector::kFewestWords)
+        return {};
+    if (const auto told = m_toldParagraphs.constFind(text); told != m_toldParagraphs.cend())
+        return *told;
+    // Kept for the paragraphs of a long document, and forgotten past that.
+    if (m_toldParagraphs.size() > 20000)
+        m_toldParagraphs.clear();
+    const QString language = Detector().Detect(text);
+    m_toldParagraphs.insert(text, language);
+    return language;
+}
+
+QString LanguageReading::ParagraphLanguage(const QTextBlock &block)
+{
+    if (!m_on || !DetectorReady())
+        return {};
+    // As far as a reading looks for the language a short paragraph takes.
+    constexpr int kNeighbours = 20;
+    QTextBlock look = block;
+    for (int i = 0; i < kNeighbours && look.isValid(); ++i, look = look.previous())
+        if (const QString language = TellParagraph(look.text()); !language.isEmpty())
+            return language;
+    look = block.next();
+    for (int i = 0; i < kNeighbours && look.isValid(); ++i, look = look.next())
+        if (const QString language = TellParagraph(look.text()); !language.isEmpty())
+            return language;
+    return {};
 }

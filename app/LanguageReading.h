@@ -7,6 +7,8 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QHash>
+#include <QTimer>
 
 #include <functional>
 #include <future>
@@ -14,6 +16,7 @@
 
 class QAction;
 class QPlainTextEdit;
+class QTextBlock;
 class ReadingPlace;
 class ReadingSession;
 class SettingsStore;
@@ -67,10 +70,17 @@ public:
     // chosen voice reading what no listed voice speaks; empty while the switch is off and
     // for one voice throughout.
     QList<ExportRun> ExportRuns(const QString &text, const LanguageVoiceChoice &chosen);
+    // The language of a paragraph of the editor, a short one taking that of the nearest
+    // long one before it (after it at the start); empty while the switch is off, while
+    // the dictionaries are still read, and when it cannot be told.
+    QString ParagraphLanguage(const QTextBlock &block);
 
 signals:
     // The languages' voices were looked at again.
     void voicesChanged();
+    // What ParagraphLanguage answers may have changed: the switch turned, or the
+    // dictionaries became ready.
+    void paragraphLanguagesChanged();
 
 private:
     void Attach();
@@ -78,6 +88,8 @@ private:
     // Tells the languages of the text around the position: only what a reading from
     // there needs, so that a long document is not read through before the first word.
     void DetectAround(int position);
+    // The language a paragraph's own words tell; empty for too few words.
+    QString TellParagraph(const QString &text);
 
     Parts m_parts;
     QPointer<QAction> m_item;
@@ -91,4 +103,9 @@ private:
     int m_toldFrom = 0;
     int m_toldTo = 0;
     bool m_stale = true;
+    // The paragraphs told for the spelling, by their text: a paragraph is asked again at
+    // every key typed in it or its neighbours.
+    QHash<QString, QString> m_toldParagraphs;
+    // Looks at the dictionaries being read until they are ready.
+    QTimer m_loadingWatch;
 };
