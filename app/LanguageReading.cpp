@@ -41,6 +41,8 @@ constexpr std::array<const char *, 7> kNoVoiceNote = {
 // short paragraph takes its language from) and some thousands of characters after.
 constexpr int kContext = 1500;
 constexpr int kAhead = 6000;
+// How long after a reading's first stretch is told the rest is.
+constexpr int kExtendAfterMs = 100;
 } // namespace
 
 LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
@@ -130,6 +132,7 @@ void LanguageReading::DetectAround(int position)
         m_runs.clear();
         m_toldFrom = m_toldTo = 0;
         m_stale = false;
+        m_extending = false;
     }
     const auto size = int(m_text.size());
     // Told already, with more text after the stretch than the stretch itself: nothing to add.
@@ -139,17 +142,38 @@ void LanguageReading::DetectAround(int position)
             told = &run;
     if (told && (told->start + told->length < m_toldTo || m_toldTo >= size))
         return;
-    // The paragraphs from a little before the position (a short one takes the language
-    // before it) to some way after it.
+    // The rest is told once the reading has started: until then a stretch ends where the
+    // told text does.
+    if (told && m_extending)
+        return;
+    // Before the first word only the position's paragraph is told (with the ones before it
+    // when it is too short to tell its own); the paragraphs after it follow once the
+    // reading has started.
+    const int paragraph = position <= 0 ? 0 : int(m_text.lastIndexOf(u'\n', position - 1)) + 1;
+    int paragraphEnd = int(m_text.indexOf(u'\n', position));
+    paragraphEnd = paragraphEnd < 0 ? size : paragraphEnd + 1;
+    const bool first = !told;
+    const bool ownLanguage = WordCount(QStringView(m_text).mid(paragraph, paragraphEnd - paragraph))
+                             >= LanguageDetector::kFewestWords;
     const int before = qMax(0, position - kContext);
-    const int from = before == 0 ? 0 : int(m_text.lastIndexOf(u'\n', before)) + 1;
+    const int from = first && ownLanguage ? paragraph : before == 0 ? 0 : int(m_text.lastIndexOf(u'\n', before)) + 1;
     int to = int(m_text.indexOf(u'\n', qMin(size, position + kAhead)));
-    to = to < 0 ? size : to + 1;
+    to = first ? paragraphEnd : to < 0 ? size : to + 1;
     m_runs = LanguageRuns(QStringView(m_text).mid(from, to - from), Detector());
     for (LanguageRun &run : m_runs)
         run.start += from;
     m_toldFrom = from;
     m_toldTo = to;
+    if (first && to < size) {
+        m_extending = true;
+        // Once the first sound is on its way: the speech's own news come first.
+        QTimer::singleShot(kExtendAfterMs, this, [this, position] {
+            if (!m_extending)
+                return;
+            m_extending = false;
+            DetectAround(position);
+        });
+    }
 }
 
 const LanguageRun *LanguageReading::RunAt(int position)

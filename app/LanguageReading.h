@@ -103,6 +103,8 @@ private:
     int m_toldFrom = 0;
     int m_toldTo = 0;
     bool m_stale = true;
+    // Only the first stretch of a reading is told so far; the rest comes next.
+    bool m_extending = false;
     // The paragraphs told for the spelling, by their text: a paragraph is asked again at
     // every key typed in it or its neighbours.
     QHash<QString, QString> m_toldParagraphs;
