@@ -213,6 +213,28 @@ private slots:
         Close(*windows);
     }
 
+    // What the window's export records: each language's stretch with its voice while the
+    // switch is on, covering the text in order; nothing apart with it off.
+    void theWindowsExportFollowsTheLanguage()
+    {
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice()
+                             + "\r\n[LlibreriaLlegir]\r\nCANVI DE LLENGUA=SI\r\n");
+        const QString text = kCatalan1 + u'\n' + kSpanish + u'\n' + kCatalan2 + u'\n';
+        SpeechController &speech = *windows->speech;
+        const LanguageVoiceChoice chosen{speech.SelectedVoice(), speech.SelectedVoiceName()};
+        const QList<ExportRun> runs = windows->languageReading->ExportRuns(text, chosen);
+        QStringList voices;
+        for (const ExportRun &run : runs)
+            voices << run.voiceName;
+        QCOMPARE(voices, (QStringList{kOna, EspeakSpanish(), kOna}));
+        QVERIFY(RunsCoverText(runs, text.size()));
+        QCOMPARE(text.mid(runs.at(1).start, runs.at(1).length).trimmed(), kSpanish);
+        QCOMPARE(runs.at(1).voice, speech.VoiceOfRow(int(speech.VoiceEntries().indexOf(EspeakSpanish()))));
+        windows->main->ActionFor(WindowCommandId::kFollowLanguage)->trigger();
+        QVERIFY(windows->languageReading->ExportRuns(text, chosen).isEmpty());
+        Close(*windows);
+    }
+
     // The speech window lists the languages with their voices, each named as a screen
     // reader reads it; choosing another voice from the keyboard keeps it.
     void theSpeechWindowChoosesEachLanguagesVoice()
