@@ -89,6 +89,8 @@ void ExportController::StartNow(ExportFormat format)
     request.rate = m_parts.speech.RatePosition();
     request.subtitles = kAllSubtitles;
     request.language = m_parts.languages.LanguageIndex();
+    if (m_languageRuns)
+        request.runs = m_languageRuns(request);
     m_parts.exporter.Start(request);
 }
 

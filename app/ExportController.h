@@ -35,6 +35,12 @@ public:
     // The export of the document as it stands, once the activity gate lets it start
     // (a word-by-word reading stops first).
     void Start(ExportFormat format);
+    // The stretches of the text recorded each in its own voice, when the voice follows
+    // the language; none by default.
+    void SetLanguageRuns(std::function<QList<ExportRun>(const ExportRequest &request)> runs)
+    {
+        m_languageRuns = std::move(runs);
+    }
 
 protected:
     // F11 ends a running export, wherever the focus is.
@@ -60,4 +66,5 @@ private:
     Parts m_parts;
     QElapsedTimer m_lastAnnounced;
     QString m_documentSource;
+    std::function<QList<ExportRun>(const ExportRequest &request)> m_languageRuns;
 };

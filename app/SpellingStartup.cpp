@@ -1,6 +1,7 @@
 #include "app/SpellingStartup.h"
 
 #include "app/EditorWidget.h"
+#include "app/LanguageReading.h"
 #include "app/MainWindow.h"
 #include "app/ReadingTriggers.h"
 #include "app/SpellingAssistant.h"
@@ -10,6 +11,7 @@
 #include "speech/VoiceLanguage.h"
 
 #include <QDir>
+#include <QTextBlock>
 
 void ConnectSpelling(ProgramWindows &windows, const QString &programDir, WavePlayer *tonePlayer)
 {
@@ -30,5 +32,11 @@ void ConnectSpelling(ProgramWindows &windows, const QString &programDir, WavePla
     QObject::connect(speech, &SpeechController::readingEnded, &spelling, &SpellingAssistant::ReadingEnded);
     // A right click on a marked word opens its menu; elsewhere the font dialog, as before.
     triggers->SetRightClick([&spelling](const QPoint &at) { return spelling.ShowMenuAt(at); });
+    // With the voice following the language, each paragraph is checked in its own.
+    if (LanguageReading *reading = windows.languageReading.get()) {
+        spelling.SetParagraphLanguage([reading](const QTextBlock &block) { return reading->ParagraphLanguage(block); });
+        QObject::connect(reading, &LanguageReading::paragraphLanguagesChanged, &spelling,
+                         &SpellingAssistant::ParagraphLanguagesChanged);
+    }
     spelling.FollowVoice();
 }

@@ -161,6 +161,9 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.exportController = std::make_unique<ExportController>(ExportController::Parts{
         main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
         *windows.exporter});
+    windows.exportController->SetLanguageRuns([reading = windows.languageReading.get()](const ExportRequest &request) {
+        return reading->ExportRuns(request.text, {request.voice, request.voiceName});
+    });
     windows.bookExporter = std::make_unique<BookExporter>(options.paths, *windows.desktop, *windows.launcher);
     windows.bookExportController = std::make_unique<BookExportController>(BookExportController::Parts{
         main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,

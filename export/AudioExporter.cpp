@@ -240,7 +240,8 @@ bool AudioExporter::Stopping() const
 void AudioExporter::ReportProgress(int stepPercent, bool encoding)
 {
     const int step = qBound(0, stepPercent, 100);
-    const int whole = encoding ? m_renderShare + step * (100 - m_renderShare) / 100 : step * m_renderShare / 100;
+    const int rendered = (m_runNumber * 100 + step) / qMax(1, m_runCount);
+    const int whole = encoding ? m_renderShare + step * (100 - m_renderShare) / 100 : rendered * m_renderShare / 100;
     // Only forward: a new step never takes the bar back.
     if (whole <= m_lastPercent || whole < 1)
         return;
@@ -260,6 +261,8 @@ void AudioExporter::Begin()
 {
     m_stopping = false;
     m_lastPercent = 0;
+    m_runNumber = 0;
+    m_runCount = 1;
     m_busy = true;
     emit busyChanged(true);
 }
@@ -310,7 +313,14 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     result.format = job.format;
     // lame encodes in about half the time the rendering takes, opusenc in about as long.
     m_renderShare = job.format == ExportFormat::Wav ? 100 : job.format == ExportFormat::Mp3 ? 65 : 50;
-    const QString spoken = m_dictionary ? m_dictionary(job.text) : job.text;
+    // Stretches in other voices are recorded apart, each with the dictionary applied to it.
+    const bool byRuns = RunsCoverText(job.runs, job.text.size());
+    QStringList spokenRuns;
+    for (const ExportRun &run : (byRuns ? job.runs : QList<ExportRun>{})) {
+        const QString text = job.text.mid(run.start, run.length);
+        spokenRuns << (m_dictionary ? m_dictionary(text) : text);
+    }
+    const QString spoken = byRuns ? spokenRuns.join(QString()) : m_dictionary ? m_dictionary(job.text) : job.text;
     // The word times come in a file of this process's own, removed once read.
     const bool wantTimes = job.subtitles.Any() || job.keepWordTimes;
     const QString wordTimesName = wantTimes
@@ -318,15 +328,19 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     const QString wordTimesPath = m_paths.recordsDir + wordTimesName;
     if (!wordTimesName.isEmpty())
         QFile::remove(wordTimesPath);
+    const auto render = [&](const QString &wavName) {
+        return byRuns ? RenderRuns(job, spokenRuns, wavName, wordTimesName, exchange, result)
+                      : RenderWav(job, spoken, wavName, wordTimesName, exchange, result);
+    };
     if (job.format == ExportFormat::Wav) {
-        result = RenderWav(job, spoken, name + QStringLiteral(".wav"), wordTimesName, exchange, result);
+        result = render(name + QStringLiteral(".wav"));
     } else {
         // The encoded file is made from a WAV of its own: a WAV saved under the same name
         // stays as it is.
         const QString renderName = EncodingRenderName(job.format);
         const QString renderPath = m_paths.recordsDir + renderName;
         QFile::remove(renderPath);
-        result = RenderWav(job, spoken, renderName, wordTimesName, exchange, result);
+        result = render(renderName);
         if (result.ok) {
             result = Encode(job.format, name, renderPath, result);
             if (!result.ok) {

@@ -2,6 +2,7 @@
 
 #include "core/AppPaths.h"
 #include "export/AudioExportProtocol.h"
+#include "export/AudioExportRuns.h"
 #include "export/Subtitles.h"
 
 #include <QObject>
@@ -27,6 +28,9 @@ struct ExportRequest
     SubtitleChoice subtitles;  // written beside the sound file; none unless asked for
     int language = 0;  // the interface language (a row of the language list) of a missing synthesizer's message
     bool keepWordTimes = false;  // hands the renderer's word times back in the result
+    // With the voice following the language: the text's stretches in order, each recorded
+    // with its own voice and joined; empty for the one voice throughout.
+    QList<ExportRun> runs;
 };
 
 struct ExportResult
@@ -108,6 +112,14 @@ private:
     // wordTimesName when one is given.
     ExportResult RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
                            const QString &wordTimesName, SettingsStore &exchange, ExportResult result);
+    // Renders each run with its voice and joins them in order as wavName, at one sample
+    // rate; their word times, timed across the joins, go to wordTimesName when given.
+    ExportResult RenderRuns(const ExportRequest &request, const QStringList &spokenRuns, const QString &wavName,
+                            const QString &wordTimesName, SettingsStore &exchange, ExportResult result);
+    // Joins the recordings in order into outPath with sox; why not when it cannot.
+    QString JoinRecordings(const QStringList &parts, const QString &outPath);
+    // Runs a program to its end, or until the export is stopped; why it failed, if it did.
+    QString RunToEnd(const QString &program, const QStringList &arguments);
     // Encodes wavPath into name.mp3 or name.opus.
     ExportResult Encode(ExportFormat format, const QString &name, const QString &wavPath, ExportResult result);
     // Writes the chosen subtitle files beside the sound file from the renderer's word times.
@@ -133,5 +145,8 @@ private:
     // The part of the whole export the rendering stands for: the rest is the encoding.
     int m_renderShare = 100;
     int m_lastPercent = 0;
+    // The run being rendered and how many there are: each is an equal share of the rendering.
+    int m_runNumber = 0;
+    int m_runCount = 1;
     bool m_sapiNoticeGiven = false;
 };

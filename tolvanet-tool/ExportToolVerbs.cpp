@@ -6,6 +6,8 @@
 #include "core/documents/DocumentConversion.h"
 #include "core/WholeFiles.h"
 #include "speech/ExceptionsDictionary.h"
+#include "speech/LanguageVoices.h"
+#include "spell/LanguageDetector.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "export/AudioExportPrograms.h"
 #include "export/AudioExporter.h"
@@ -135,6 +137,29 @@ std::optional<ExportVoice> VoiceOf(const QString &text, const SpeechController &
     return std::nullopt;
 }
 
+// With the voice following the language (the editor's switch), the stretches of each
+// language and the voices that record them; empty for the one voice throughout.
+QList<ExportRun> LanguageRunsOf(const QString &verb, const ExportRequest &request, const SettingsStore &settings,
+                                const SpeechController &voices)
+{
+    if (!settings.ReadYes(QStringLiteral("LlibreriaLlegir"), QStringLiteral("CANVI DE LLENGUA"), false))
+        return {};
+    const LanguageDetector detector;
+    if (!detector.Problem().isEmpty())
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(detector.Problem()));
+    LanguageVoices languageVoices;
+    languageVoices.Refresh(LanguageVoices::CandidatesOf(voices), settings);
+    const QStringList entries = voices.VoiceEntries();
+    return VoicedRuns(LanguageRuns(request.text, detector), {request.voice, request.voiceName},
+                      [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
+                          const QString name = languageVoices.VoiceFor(language);
+                          const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
+                          if (row < 0)
+                              return std::nullopt;
+                          return LanguageVoiceChoice{voices.VoiceOfRow(row), name};
+                      });
+}
+
 } // namespace
 
 std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arguments, const AppPaths &paths)
@@ -223,6 +248,7 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
         return RunBookToolVerb(verb, *book, request, options->file, paths, desktop, launcher,
                                [&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
+    request.runs = LanguageRunsOf(verb, request, copy, voices);
     const ExportResult result = exporter.Export(request);
     // The other voice was told before the export.
     QString notice = result.notice;
