@@ -81,18 +81,6 @@ std::vector<Change> ChangesBetween(const QString &before, const QString &after)
     return changes;
 }
 
-// Where a place of the editor goes when [from, from + removed) becomes inserted characters:
-// after them when it was past the change, at its start when inside; a caret right where
-// text comes stays before it.
-int Moved(int position, const Change &change, qsizetype inserted)
-{
-    if (position <= change.from)
-        return position;
-    if (position < change.from + change.removed)
-        return int(change.from);
-    return int(position + inserted - change.removed);
-}
-
 // How many characters two texts share at their start and, after that, at their end.
 std::pair<qsizetype, qsizetype> CommonEnds(const QString &one, const QString &other)
 {
@@ -126,14 +114,7 @@ std::vector<Change> Placed(const QString &now, const QString &shown, const std::
     return placed;
 }
 
-QString Applied(QString text, const std::vector<Change> &placed)
-{
-    for (const Change &change : placed)
-        text.replace(change.from, change.removed, change.text);
-    return text;
-}
-
-// One edit of the document: [from, from + removed) becomes text.
+// One change made in the document.
 void Edit(QTextCursor &cursor, const Change &change)
 {
     cursor.setPosition(int(change.from));
@@ -141,47 +122,91 @@ void Edit(QTextCursor &cursor, const Change &change)
     cursor.insertText(change.text);
 }
 
+// Where a place of the reader's text lies once the kept changes are made in it: past a
+// change it moves with it, inside one it goes to its start, and a place right where text
+// comes stays before it.
+qsizetype InGrown(qsizetype position, const std::vector<Change> &changes, const std::vector<bool> &kept)
+{
+    qsizetype moved = position;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const Change &change = changes[i];
+        if (!kept[i] || position <= change.from)
+            continue;
+        if (position < change.from + change.removed)
+            moved -= position - change.from;
+        else
+            moved += change.text.size() - change.removed;
+    }
+    return moved;
+}
+
+// Goes through the reader's changes, from the text the pages were shown in to the text
+// now (states, the last first), moving the pages' changes along. With a document (the
+// shown text grown by the kept changes) each change of the reader's is made again there,
+// an undo step of its own. Gives the pages' changes a change of the reader's touched.
+std::vector<bool> Replay(const QStringList &states, std::vector<Change> &changes, const std::vector<bool> &kept,
+                         QTextDocument *document)
+{
+    std::vector<bool> touched(changes.size(), false);
+    for (qsizetype state = states.size() - 2; state >= 0; --state) {
+        const auto [start, end] = CommonEnds(states[state + 1], states[state]);
+        const qsizetype removed = states[state + 1].size() - start - end;
+        const QString text = states[state].mid(start, states[state].size() - start - end);
+        for (std::size_t i = 0; i < changes.size(); ++i)
+            touched[i] = touched[i]
+                || (start < changes[i].from + changes[i].removed && start + removed > changes[i].from);
+        if (document) {
+            QTextCursor cursor(document);
+            cursor.beginEditBlock();
+            cursor.setPosition(int(InGrown(start, changes, kept)));
+            cursor.setPosition(int(InGrown(start + removed, changes, kept)), QTextCursor::KeepAnchor);
+            cursor.insertText(text);
+            cursor.endEditBlock();
+        }
+        for (Change &change : changes)
+            if (change.from >= start + removed)
+                change.from += text.size() - removed;
+    }
+    return touched;
+}
+
 } // namespace
 
 void GrowDocument(QPlainTextEdit *edit, const QString &shown, const QString &grown)
 {
     QTextDocument *document = edit->document();
-    const QString now = edit->toPlainText();
-    const std::vector<Change> changes = ChangesBetween(shown, grown);
-    const std::vector<Change> placed = Placed(now, shown, changes);
-    QTextCursor caret = edit->textCursor();
-    int anchor = caret.anchor(), position = caret.position();
-    for (const Change &change : placed) {
-        anchor = Moved(anchor, change, change.text.size());
-        position = Moved(position, change, change.text.size());
-    }
+    const QTextCursor caret = edit->textCursor();
+    const int anchor = caret.anchor(), position = caret.position();
 
-    // The reader's changes since the document opened are taken back, the pages grow
+    // The reader's changes since the pages were last shown are taken back, the pages grow
     // under them with no undo step, and they are made again, each an undo step as before.
-    QStringList states = {now};
+    QStringList states = {edit->toPlainText()};
     const int steps = document->availableUndoSteps();
     for (int step = 0; step < steps; ++step) {
         document->undo();
         states.append(document->toPlainText());
     }
+    const std::vector<Change> placed = Placed(states.last(), shown, ChangesBetween(shown, grown));
+    std::vector<Change> moved = placed;
+    std::vector<bool> kept(placed.size(), true);
+    const std::vector<bool> touched = Replay(states, moved, kept, nullptr);
     QTextCursor cursor(document);
     cursor.beginEditBlock();
-    for (const Change &change : Placed(states.last(), shown, changes))
-        Edit(cursor, change);
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        kept[i] = !touched[i];
+        if (kept[i])
+            Edit(cursor, placed[i]);
+    }
     cursor.endEditBlock();
     document->clearUndoRedoStacks();
-    QString before = Applied(states.last(), Placed(states.last(), shown, changes));
-    for (qsizetype state = states.size() - 2; state >= 0; --state) {
-        const QString after = Applied(states[state], Placed(states[state], shown, changes));
-        const auto [start, end] = CommonEnds(before, after);
-        cursor.beginEditBlock();
-        Edit(cursor, {start, before.size() - start - end, after.mid(start, after.size() - start - end)});
-        cursor.endEditBlock();
-        before = after;
-    }
-    if (edit->textCursor().anchor() != anchor || edit->textCursor().position() != position) {
-        caret.setPosition(anchor);
-        caret.setPosition(position, QTextCursor::KeepAnchor);
-        edit->setTextCursor(caret);
+    moved = placed;
+    Replay(states, moved, kept, document);
+
+    const int newAnchor = int(InGrown(anchor, moved, kept)), newPosition = int(InGrown(position, moved, kept));
+    if (edit->textCursor().anchor() != newAnchor || edit->textCursor().position() != newPosition) {
+        QTextCursor restored(document);
+        restored.setPosition(newAnchor);
+        restored.setPosition(newPosition, QTextCursor::KeepAnchor);
+        edit->setTextCursor(restored);
     }
 }

@@ -12,6 +12,7 @@
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <iterator>
 #include <deque>
@@ -354,9 +355,14 @@ void PagesInOrder::Add(int index, const TextCleanup::Page &page)
     const qsizetype before = m_first;
     while (m_first < m_pages.size() && m_have[m_first])
         ++m_first;
-    if (m_first == before)
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    const Clock::duration rest = std::max<Clock::duration>(4 * m_toldIn, std::chrono::milliseconds(250));
+    if (m_first == before || (!m_told.isEmpty() && now - m_toldAt < rest))
         return;
     const QString text = TextCleanup::SettledText(m_pages.mid(0, m_first), m_pages.size());
+    m_toldAt = Clock::now();
+    m_toldIn = m_toldAt - now;
     if (text == m_told)
         return;
     m_told = text;

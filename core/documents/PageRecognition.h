@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -90,7 +91,9 @@ private:
 };
 
 // The pages of a document gathered as they come, in any order, telling each time the
-// pages from the first grow the text they settle (TextCleanup::SettledText).
+// pages from the first grow the text they settle (TextCleanup::SettledText). The first
+// pages are told at once; later ones wait while the last telling is recent, so that a
+// long document read fast (from its text layer) spends little on tellings nobody sees.
 class PagesInOrder
 {
 public:
@@ -105,4 +108,6 @@ private:
     QList<bool> m_have;
     qsizetype m_first = 0; // pages [0, m_first) are in
     QString m_told;
+    std::chrono::steady_clock::time_point m_toldAt;
+    std::chrono::steady_clock::duration m_toldIn{}; // how long the last telling took
 };
