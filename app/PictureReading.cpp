@@ -20,8 +20,9 @@
 
 namespace {
 
-// While later pages are read, the stop key stops them when nothing is being read aloud
-// (it stops the reading first, as ever): Esc in the editor reads the document.
+// While later pages are read, the stop key stops them when nothing is being read aloud;
+// during a reading it stops the reading, as ever. (Esc in the editor reads the document,
+// so it cannot be the key.)
 class StopKeyWatch : public QObject
 {
 public:
@@ -51,11 +52,6 @@ private:
     bool m_reading = false;
 };
 
-void StopPagesWithStopKey(FormPrincipal *main, SpeechController *speech)
-{
-    new StopKeyWatch(main, speech);
-}
-
 } // namespace
 
 void ConnectPictureReading(ProgramWindows &windows)
@@ -66,8 +62,8 @@ void ConnectPictureReading(ProgramWindows &windows)
         return RecognisersFor(SelectedVoiceLanguage(*speech), main->property(kInterfaceLanguageProperty).toInt());
     };
     // Documents open as the window's own converter opens them, in the recognisers' languages,
-    // and the status line adds how sure the recogniser was.
-    // A document of pages opens with its first ones; the rest come while the reader reads.
+    // and the status line adds how sure the recogniser was. A document of pages opens with
+    // its first ones, and the rest come in while the reader reads.
     main->Documents().SetConverter([main, recognisers](const QString &fileName, const QByteArray &password) {
         QString status;
         std::optional<DocumentConversionResult> converted =
@@ -80,7 +76,7 @@ void ConnectPictureReading(ProgramWindows &windows)
     });
     QPlainTextEdit *edit = main->Edit();
     main->Documents().SetGrower([edit](const QString &shown, const QString &grown) { GrowDocument(edit, shown, grown); });
-    StopPagesWithStopKey(main, speech);
+    new StopKeyWatch(main, speech); // owned by the window
 
     ReadingTriggers *triggers = windows.triggers.get();
     // One picture at a time: another F9 while one is read is left alone, as the first will speak.
