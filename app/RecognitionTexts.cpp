@@ -57,3 +57,29 @@ QString RecognitionStatusText(int language, const ConvertedDocument &document)
         parts.append(document.notice);
     return parts.join(QStringLiteral("; "));
 }
+
+namespace {
+
+constexpr Texts kStopHint = {"F11 atura el reconeixement.", "F11 detiene el reconocimiento.",
+                             "F11 teklak ezagutza gelditzen du.", "F11 detén o recoñecemento.",
+                             "F11 para o reconhecimento.", "F11 stops the recognition.",
+                             "F11 arrête la reconnaissance."};
+constexpr Texts kStopped = {"Reconeixement aturat: %1 de %2 pàgines reconegudes.",
+                            "Reconocimiento detenido: %1 de %2 páginas reconocidas.",
+                            "Ezagutza geldituta: %2 orrialdetik %1 ezagutu dira.",
+                            "Recoñecemento detido: %1 de %2 páxinas recoñecidas.",
+                            "Reconhecimento parado: %1 de %2 páginas reconhecidas.",
+                            "Recognition stopped: %1 of %2 pages recognised.",
+                            "Reconnaissance arrêtée : %1 pages reconnues sur %2."};
+
+} // namespace
+
+QString PagesComingText(int language, int page, int total)
+{
+    return PageOfText(language, page, total) + QStringLiteral(". ") + Text(kStopHint, language);
+}
+
+QString PagesStoppedText(int language, int shown, int total)
+{
+    return Text(kStopped, language).arg(shown).arg(total);
+}

@@ -24,6 +24,10 @@ struct ConversionControl
     std::function<bool()> cancelled;
     // What opens a document locked by a password; empty when none was given.
     QByteArray password;
+    // Told, as the pages of a PDF document or a picture are read from the first on, the
+    // text of those pages as it stays when the rest come (TextCleanup::SettledText) and
+    // how many pages it covers; on the thread that read the page.
+    std::function<void(const QString &text, int pages)> settled;
     // The recogniser's languages for scanned pages and pictures, Tesseract's codes
     // joined with '+' ("cat+spa"); empty for the usual ones.
     QString recognisers;

@@ -82,8 +82,13 @@ ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &cont
         if (control.progress)
             control.progress(++done, count);
     };
+    // Declared first, so that the recognisers, which hand it their pages, end before it.
+    PagesInOrder inOrder(count, control.settled);
     RecognitionPool pool(control.recognisers.isEmpty() ? DefaultRecognisers() : control.recognisers, control.cancelled);
-    pool.SetPageDone(pageDone);
+    pool.SetPageDone([&](int index) {
+        inOrder.Add(index, pool.Result(index).page);
+        pageDone();
+    });
     QList<TextCleanup::Page> pages;
     QList<bool> scanned;
     pages.reserve(count);
@@ -108,6 +113,7 @@ ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &cont
                 control.progress(done, count);
             pool.Add(index, page->renderToImage(kScanDpi, kScanDpi), kScanDpi);
         } else {
+            inOrder.Add(index, laid);
             pageDone();
         }
         pages.append(std::move(laid));

@@ -133,9 +133,11 @@ ReaderOutcome ReadPictureText(const QString &fileName, const ConversionControl &
         }
     }
 
+    PagesInOrder inOrder(pages, control.settled);
     RecognitionPool pool(control.recognisers.isEmpty() ? DefaultRecognisers() : control.recognisers, control.cancelled);
     std::atomic<int> done{0};
-    pool.SetPageDone([&done, &control, pages] {
+    pool.SetPageDone([&done, &control, &inOrder, &pool, pages](int index) {
+        inOrder.Add(index, pool.Result(index).page);
         if (control.progress)
             control.progress(++done, pages);
     });

@@ -130,11 +130,12 @@ Margins MarginLines(const QList<Line> &lines, const QSizeF &size)
     return margins;
 }
 
-// Leaves out what repeats at the top or the bottom of most pages.
-void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source)
+// Leaves out what repeats at the top or the bottom of most of a document's pageCount
+// pages. Of the first pages only, a line stays until enough of them show it running.
+void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source, qsizetype pageCount)
 {
     const qsizetype count = pages.size();
-    if (count < 2)
+    if (pageCount < 2)
         return;
     QList<Margins> margins;
     QHash<QString, int> topCount, bottomCount;
@@ -150,7 +151,7 @@ void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source)
         for (const QString &key : seenBottom)
             ++bottomCount[key];
     }
-    const int needed = std::max<int>(2, int(std::ceil(0.6 * double(count))));
+    const int needed = std::max<int>(2, int(std::ceil(0.6 * double(pageCount))));
     for (qsizetype p = 0; p < count; ++p) {
         QList<int> drop;
         for (int i : margins[p].top)
@@ -324,12 +325,15 @@ QString JoinParagraphs(const QStringList &paragraphs)
     return text;
 }
 
-QString PagesToText(const QList<Page> &pages)
+namespace {
+
+// The paragraphs of laid-out pages, the first of a document of pageCount pages.
+QStringList ParagraphsOf(const QList<Page> &pages, qsizetype pageCount)
 {
     QList<QList<Line>> pageLines;
     for (const Page &page : pages)
         pageLines.append(LinesOf(page));
-    DropRunningLines(pageLines, pages);
+    DropRunningLines(pageLines, pages, pageCount);
 
     QStringList paragraphs;
     QString paragraph;
@@ -357,6 +361,25 @@ QString PagesToText(const QList<Page> &pages)
         }
     }
     paragraphs.append(paragraph);
+    return paragraphs;
+}
+
+} // namespace
+
+QString PagesToText(const QList<Page> &pages)
+{
+    return JoinParagraphs(ParagraphsOf(pages, pages.size()));
+}
+
+QString SettledText(const QList<Page> &firstPages, qsizetype pageCount)
+{
+    if (firstPages.size() >= pageCount)
+        return PagesToText(firstPages);
+    QStringList paragraphs = ParagraphsOf(firstPages, pageCount);
+    // The next page may go on with the last paragraphs unless they end a sentence; a page
+    // number may stand between, and go once it is known to run.
+    while (!paragraphs.isEmpty() && !EndsSentence(paragraphs.last().trimmed()))
+        paragraphs.removeLast();
     return JoinParagraphs(paragraphs);
 }
 
