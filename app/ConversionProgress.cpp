@@ -190,6 +190,41 @@ QString ConversionProgressCancel(int language)
     return QString::fromUtf8(texts[LanguageRow(language)]);
 }
 
+// The progress window, with its cancel button, until the conversion has delivered.
+static void ShowProgressUntilDone(QWidget *parent, const QString &fileName, int language, bool countsPages,
+                                  Conversion &conversion)
+{
+    const std::shared_ptr<Shared> shared = conversion.State();
+    QProgressDialog dialog(ConversionProgressLabel(language, QFileInfo(fileName).fileName()),
+                           ConversionProgressCancel(language), 0, 0, parent);
+    dialog.setObjectName(QStringLiteral("ConversionProgress"));
+    dialog.setWindowTitle(ConversionProgressTitle(language));
+    dialog.setAccessibleName(dialog.labelText());
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, &dialog, [&dialog, shared, countsPages, language] {
+        if (shared->total > 0) {
+            dialog.setMaximum(shared->total);
+            dialog.setValue(shared->done);
+            if (countsPages) {
+                const QString label = PageOfText(language, std::min(shared->done + 1, shared->total.load()), shared->total);
+                if (label != dialog.labelText()) {
+                    dialog.setLabelText(label);
+                    dialog.setAccessibleName(label);
+                }
+            }
+        }
+    });
+    ticks.start(100);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [shared] { shared->cancel = true; });
+    dialog.show();
+    // The result comes also after a cancel: the converter stops at its next page.
+    WaitWithEvents(-1, conversion.End());
+}
+
 std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs,
                                                             const QByteArray &password, const QString &recognisers,
                                                             QString *status, bool openEarly)
@@ -228,34 +263,7 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
     const bool closing = WaitWithEvents(quietMs, conversion->End(), WaitInput::Held) == WaitOutcome::Closing;
 
     if (!conversion->End().IsDone() && !closing) {
-        QProgressDialog dialog(ConversionProgressLabel(language, QFileInfo(fileName).fileName()),
-                               ConversionProgressCancel(language), 0, 0, parent);
-        dialog.setObjectName(QStringLiteral("ConversionProgress"));
-        dialog.setWindowTitle(ConversionProgressTitle(language));
-        dialog.setAccessibleName(dialog.labelText());
-        dialog.setWindowModality(Qt::WindowModal);
-        dialog.setMinimumDuration(0);
-        dialog.setAutoClose(false);
-        dialog.setAutoReset(false);
-        QTimer ticks;
-        QObject::connect(&ticks, &QTimer::timeout, &dialog, [&dialog, shared, countsPages, language] {
-            if (shared->total > 0) {
-                dialog.setMaximum(shared->total);
-                dialog.setValue(shared->done);
-                if (countsPages) {
-                    const QString label = PageOfText(language, std::min(shared->done + 1, shared->total.load()), shared->total);
-                    if (label != dialog.labelText()) {
-                        dialog.setLabelText(label);
-                        dialog.setAccessibleName(label);
-                    }
-                }
-            }
-        });
-        ticks.start(100);
-        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [shared] { shared->cancel = true; });
-        dialog.show();
-        // The result comes also after a cancel: the converter stops at its next page.
-        WaitWithEvents(-1, conversion->End());
+        ShowProgressUntilDone(parent, fileName, language, countsPages, *conversion);
     }
     if (!conversion->End().IsDone()) {
         // The program is closing: the converter is told to stop, and its result, which

@@ -159,6 +159,53 @@ QList<ExportRun> LanguageRunsOf(const QString &verb, const ExportRequest &reques
                           return LanguageVoiceChoice{voices.VoiceOfRow(row), name};
                       });
 }
+// The text and the file name of an export as the command line gives them; nothing, with
+// status set, when the document cannot be read or the name cannot be used.
+std::optional<ExportRequest> RequestOf(const QString &verb, ExportFormat format, const ToolOptions &options,
+                                       int *status)
+{
+    ExportRequest request;
+    request.format = format;
+    request.subtitles = options.subtitles;
+    QString readError;
+    request.text = ReadAnyDocumentText(options.file, &readError);
+    if (!readError.isEmpty()) {
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(readError));
+        *status = 1;
+        return std::nullopt;
+    }
+    // Blanks at the ends of a name would not survive the exchange file: a name of blanks
+    // only is no name.
+    request.name = SoundFileNameOf(options.name);
+    if (request.name.isEmpty() && !options.file.isEmpty())
+        request.name = SoundFileNameOfDocument(options.file);
+    if (request.name.isEmpty())
+        request.name = ExportProtocol::kStartName;
+    if (!IsUsableSoundFileName(request.name)) {
+        *status = Usage(verb, QStringLiteral("wrong value '%1' of --name: unusable sound file name").arg(request.name));
+        return std::nullopt;
+    }
+    return request;
+}
+
+// Tells what the export did, as the tool tells it; its exit status.
+int ReportExport(const ExportResult &result, const ExportRequest &request, const QString &substitution)
+{
+    // The other voice was told before the export.
+    QString notice = result.notice;
+    if (!substitution.isEmpty() && notice.startsWith(substitution))
+        notice = notice.mid(substitution.size()).trimmed();
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(notice));
+    if (!result.ok) {
+        std::fprintf(stderr, "%s\n", qPrintable(result.reason));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(result.file));
+    std::fflush(stdout);
+    const int wanted = int(request.subtitles.srt) + int(request.subtitles.lrc);
+    return result.subtitleFiles.size() == wanted ? 0 : 1;
+}
 
 } // namespace
 
@@ -183,24 +230,10 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     if (!options)
         return status;
 
-    ExportRequest request;
-    request.format = format;
-    request.subtitles = options->subtitles;
-    QString readError;
-    request.text = ReadAnyDocumentText(options->file, &readError);
-    if (!readError.isEmpty()) {
-        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(readError));
-        return 1;
-    }
-    // Blanks at the ends of a name would not survive the exchange file: a name of blanks
-    // only is no name.
-    request.name = SoundFileNameOf(options->name);
-    if (request.name.isEmpty() && !options->file.isEmpty())
-        request.name = SoundFileNameOfDocument(options->file);
-    if (request.name.isEmpty())
-        request.name = ExportProtocol::kStartName;
-    if (!IsUsableSoundFileName(request.name))
-        return Usage(verb, QStringLiteral("wrong value '%1' of --name: unusable sound file name").arg(request.name));
+    std::optional<ExportRequest> asked = RequestOf(verb, format, *options, &status);
+    if (!asked)
+        return status;
+    ExportRequest &request = *asked;
 
     SettingsStore settings(paths.settingsFile);
     SpeechSettings users(settings);
@@ -250,18 +283,5 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     request.runs = LanguageRunsOf(verb, request, copy, voices);
     const ExportResult result = exporter.Export(request);
-    // The other voice was told before the export.
-    QString notice = result.notice;
-    if (!substitution.isEmpty() && notice.startsWith(substitution))
-        notice = notice.mid(substitution.size()).trimmed();
-    if (!notice.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(notice));
-    if (!result.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.reason));
-        return 1;
-    }
-    std::printf("%s\n", qPrintable(result.file));
-    std::fflush(stdout);
-    const int wanted = int(request.subtitles.srt) + int(request.subtitles.lrc);
-    return result.subtitleFiles.size() == wanted ? 0 : 1;
+    return ReportExport(result, request, substitution);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace TextCleanup {
 
@@ -166,13 +167,10 @@ void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source, qsiz
     }
 }
 
-// A page of two columns is read column by column: a vertical gap near the middle that
-// (almost) no line crosses, with lines beside each other on both sides. Lines across
-// the gap (a title over both columns) stay where they are, between the bands they part.
-QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
+// Where a page of two columns parts them: a vertical gap near the middle that (almost) no
+// line crosses, with lines beside each other on both sides; none for a page of one column.
+std::optional<double> ColumnGap(const QList<Line> &lines)
 {
-    if (lines.size() < 4)
-        return lines;
     double left = lines.first().box.left(), right = lines.first().box.right();
     for (const Line &line : lines) {
         left = std::min(left, line.box.left());
@@ -180,8 +178,7 @@ QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
     }
     const double width = right - left;
     if (!(width > 0))
-        return lines;
-    Q_UNUSED(size);
+        return std::nullopt;
     int bestCrossing = int(lines.size()) + 1;
     double bestX = 0, bestRun = 0, runStart = 0;
     int runCrossing = -1;
@@ -204,7 +201,7 @@ QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
         }
     }
     if (bestCrossing > std::max<qsizetype>(1, lines.size() / 4))
-        return lines;
+        return std::nullopt;
     int leftCount = 0, rightCount = 0;
     bool besideEachOther = false;
     for (const Line &a : lines) {
@@ -223,7 +220,22 @@ QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
             }
     }
     if (leftCount < 2 || rightCount < 2 || !besideEachOther)
+        return std::nullopt;
+    return bestX;
+}
+
+// A page of two columns is read column by column: a vertical gap near the middle that
+// (almost) no line crosses, with lines beside each other on both sides. Lines across
+// the gap (a title over both columns) stay where they are, between the bands they part.
+QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
+{
+    if (lines.size() < 4)
         return lines;
+    Q_UNUSED(size);
+    const std::optional<double> gap = ColumnGap(lines);
+    if (!gap)
+        return lines;
+    const double bestX = *gap;
 
     std::stable_sort(lines.begin(), lines.end(),
                      [](const Line &a, const Line &b) { return a.box.top() < b.box.top(); });
