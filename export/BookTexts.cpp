@@ -37,6 +37,35 @@ const Row kStopped = {"S'ha aturat el desament del llibre.", "Se ha detenido el 
                       "A gravação do livro foi interrompida.", "Saving the book was stopped.",
                       "L'enregistrement du livre a été arrêté."};
 
+const Row kBadName = {"El nom del fitxer no és vàlid: no pot ser buit ni contenir «/», «..» o caràcters de control.",
+                      "El nombre del archivo no es válido: no puede estar vacío ni contener «/», «..» o caracteres de control.",
+                      "Fitxategiaren izenak ez du balio: ezin da hutsik egon, ez eta «/», «..» edo kontrol-karaktereak izan.",
+                      "O nome do ficheiro non é válido: non pode estar baleiro nin conter «/», «..» ou caracteres de control.",
+                      "O nome do ficheiro não é válido: não pode estar vazio nem conter «/», «..» ou caracteres de controlo.",
+                      "The file name is not valid: it cannot be empty or hold \"/\", \"..\" or control characters.",
+                      "Le nom du fichier n'est pas valide : il ne peut être vide ni contenir « / », « .. » ou des caractères de contrôle."};
+const Row kBusy = {"Ja s'està desant un llibre.", "Ya se está guardando un libro.", "Liburu bat gordetzen ari da dagoeneko.",
+                   "Xa se está gardando un libro.", "Já se está a guardar um livro.", "A book is already being saved.",
+                   "Un livre est déjà en cours d'enregistrement."};
+const Row kProgramFailed = {"El programa %1 ha fallat (%2).", "El programa %1 ha fallado (%2).", "%1 programak huts egin du (%2).",
+                            "O programa %1 fallou (%2).", "O programa %1 falhou (%2).", "The program %1 failed (%2).",
+                            "Le programme %1 a échoué (%2)."};
+const Row kProgramHung = {"El programa %1 no ha acabat i s'ha aturat.", "El programa %1 no ha terminado y se ha detenido.",
+                          "%1 programa ez da amaitu eta gelditu egin da.", "O programa %1 non rematou e detívose.",
+                          "O programa %1 não terminou e foi parado.", "The program %1 did not finish and was stopped.",
+                          "Le programme %1 n'a pas terminé et a été arrêté."};
+const Row kNoWordTimes = {"El programa de síntesi no ha donat el temps de les frases.",
+                          "El programa de síntesis no ha dado el tiempo de las frases.",
+                          "Sintesi-programak ez du esaldien denbora eman.",
+                          "O programa de síntese non deu o tempo das frases.",
+                          "O programa de síntese não deu o tempo das frases.",
+                          "The speech program gave no times for the sentences.",
+                          "Le programme de synthèse n'a pas donné le temps des phrases."};
+const Row kChapterFailed = {"No s'ha pogut gravar el capítol %1: %2", "No se ha podido grabar el capítulo %1: %2",
+                            "Ezin izan da %1. kapitulua grabatu: %2", "Non se puido gravar o capítulo %1: %2",
+                            "Não foi possível gravar o capítulo %1: %2", "Chapter %1 could not be recorded: %2",
+                            "Le chapitre %1 n'a pas pu être enregistré : %2"};
+
 } // namespace
 
 QString Of(Text text, int language)
@@ -50,6 +79,12 @@ QString Of(Text text, int language)
     case Text::NoBook: row = &kNoBook; break;
     case Text::ProgramMissing: row = &kProgramMissing; break;
     case Text::Stopped: row = &kStopped; break;
+    case Text::BadName: row = &kBadName; break;
+    case Text::Busy: row = &kBusy; break;
+    case Text::ProgramFailed: row = &kProgramFailed; break;
+    case Text::ProgramHung: row = &kProgramHung; break;
+    case Text::NoWordTimes: row = &kNoWordTimes; break;
+    case Text::ChapterFailed: row = &kChapterFailed; break;
     }
     return QString::fromUtf8((*row)[LanguageRow(language)]);
 }
