@@ -100,10 +100,12 @@ void BookEncoders::Finished(Running *running)
         Fail(BookTexts::Of(Text::ProgramFailed, m_language)
                  .arg(name, said.isEmpty() ? QString::number(process.exitCode()) : said));
     }
+    // What a failed encoder wrote is no chapter.
+    if (!m_problem.isEmpty())
+        QFile::remove(job.output);
     // Deleted once its own signal has returned.
     ended->process.disconnect(this);
-    Running *later = ended.release();
-    QMetaObject::invokeMethod(this, [later] { delete later; }, Qt::QueuedConnection);
+    m_ended.push_back(std::move(ended));
     StartWaiting();
     emit jobEnded();
 }
@@ -146,6 +148,7 @@ void BookEncoders::EndHungEncoders()
 bool BookEncoders::WaitUntil(const std::function<bool()> &done)
 {
     while (!done()) {
+        m_ended.clear();
         if (m_aborted || !m_problem.isEmpty())
             return false;
         WaitEnd ended;

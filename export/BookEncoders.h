@@ -64,6 +64,7 @@ private:
     int m_language = 0;
     QList<Job> m_waiting;
     std::vector<std::unique_ptr<Running>> m_running;
+    std::vector<std::unique_ptr<Running>> m_ended;  // finished, deleted after their signals
     QString m_problem;
     bool m_aborted = false;
 };

@@ -73,7 +73,7 @@ QString LanguageTagOfVoice(const ExportVoice &voice)
 
 BookExporter::BookExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
                            QObject *parent)
-    : QObject(parent), m_paths(paths), m_recorder(paths, desktop, launcher), m_searchPath(ExecutableSearchPath())
+    : ExportJob(parent), m_paths(paths), m_recorder(paths, desktop, launcher), m_searchPath(ExecutableSearchPath())
 {
     connect(&m_recorder, &AudioExporter::progress, this, [this](int percent) {
         emit progress(qBound(1, (100 * (m_chapterNumber - 1) + percent) / (m_chapterCount + 1), 99));
@@ -95,11 +95,6 @@ void BookExporter::Stop()
     if (m_encoders)
         m_encoders->Abort();
     emit stopRequested();
-}
-
-bool BookExporter::Stopping() const
-{
-    return m_stopping || AppClosing();
 }
 
 bool BookExporter::Start(const BookRequest &request)

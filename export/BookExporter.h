@@ -2,6 +2,7 @@
 
 #include "export/AudioExporter.h"
 #include "export/Audiobook.h"
+#include "export/ExportJob.h"
 
 #include <QObject>
 
@@ -28,7 +29,7 @@ QString LanguageTagOfVoice(const ExportVoice &voice);
 // sound file is, one at a time, and encoded in the background while the next ones are
 // recorded; the book is put together at the end. Whatever ends it early leaves no book
 // behind and an older one of that name as it was.
-class BookExporter : public QObject
+class BookExporter : public ExportJob
 {
     Q_OBJECT
 public:
@@ -41,19 +42,11 @@ public:
     // Where ffmpeg is searched after the program's folder; PATH by default.
     void SetProgramSearchPath(const QStringList &folders) { m_searchPath = folders; }
 
-    bool Busy() const { return m_busy; }
     void Stop();
     // Starts from the event loop and returns at once; false while one is running.
     bool Start(const BookRequest &request);
     // Runs to the end, handling events while it waits; also emits finished.
     ExportResult Export(const BookRequest &request);
-
-signals:
-    void busyChanged(bool busy);
-    void statusText(const QString &text);
-    void progress(int percent);
-    void stopRequested();
-    void finished(const ExportResult &result);
 
 private:
     ExportResult Run(const BookRequest &request);
@@ -75,15 +68,12 @@ private:
                        QString *problem);
     // Runs FFmpeg with its arguments (the program first).
     bool RunFfmpeg(const QStringList &arguments, qint64 soundMs, int language, QString *error);
-    bool Stopping() const;
 
     AppPaths m_paths;
     AudioExporter m_recorder;
     std::function<QString(const QString &)> m_dictionary;
     QStringList m_searchPath;
     BookEncoders *m_encoders = nullptr;  // while a book is made
-    bool m_busy = false;
-    bool m_stopping = false;
     int m_chapterNumber = 0;
     int m_chapterCount = 1;
 };
