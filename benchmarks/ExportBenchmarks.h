@@ -69,7 +69,8 @@ inline AppPaths ProgramFolderIn(const QTemporaryDir &dir)
     return AppPaths::ForProgramDir(dir.path());
 }
 
-inline double Median(QList<double> values)
+template <typename Number>
+Number Median(QList<Number> values)
 {
     std::sort(values.begin(), values.end());
     return values.at(values.size() / 2);

@@ -10,6 +10,7 @@
 #include "export/BookTexts.h"
 #include "export/EpubBook.h"
 #include "export/RecordingLength.h"
+#include "platform/DesktopWindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,7 +74,7 @@ QString LanguageTagOfVoice(const ExportVoice &voice)
 
 BookExporter::BookExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
                            QObject *parent)
-    : ExportJob(parent), m_paths(paths), m_recorder(paths, desktop, launcher), m_searchPath(ExecutableSearchPath())
+    : ExportJob(parent), m_paths(paths), m_desktop(desktop), m_recorder(paths, desktop, launcher), m_searchPath(ExecutableSearchPath())
 {
     connect(&m_recorder, &AudioExporter::progress, this, [this](int percent) {
         emit progress(qBound(1, (100 * (m_chapterNumber - 1) + percent) / (m_chapterCount + 1), 99));
@@ -143,7 +144,22 @@ ExportResult BookExporter::RecordChapter(const BookRequest &request, const QStri
     job.format = ExportFormat::Wav;
     job.subtitles = {};
     job.keepWordTimes = true;
+    WaitForRendererToClose();
     return m_recorder.Export(job);
+}
+
+void BookExporter::WaitForRendererToClose()
+{
+    // Each recording ends by asking its renderer to close, which it does a moment later:
+    // a chapter handed to a window that is closing would be lost with it.
+    constexpr int kLimitMs = 5000;
+    constexpr int kLookMs = 20;
+    const QString title = ExportProtocol::RendererWindowTitle(m_paths.exchangeFile);
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_desktop.FindWindowByTitle(title).isEmpty() && clock.elapsed() < kLimitMs && !Stopping())
+        if (WaitWithEvents(kLookMs) == WaitOutcome::Closing)
+            return;
 }
 
 QString BookExporter::AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text,
