@@ -1,16 +1,10 @@
 #pragma once
 
+#include "app/ExportWindow.h"
 #include "export/AudioExporter.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-
-class ActivityGate;
-class FormDiccionariExcepcions;
-class FormLlenguatge;
-class FormPrincipal;
-class ReadingTriggers;
-class SpeechController;
 
 // The document saved as spoken audio from the window: the request in the voice and at
 // the rate in use, the controls that wait while an export runs, and what is told and
@@ -20,14 +14,8 @@ class ExportController : public QObject
 {
     Q_OBJECT
 public:
-    struct Parts
+    struct Parts : ExportWindowParts
     {
-        FormPrincipal &main;
-        ActivityGate &gate;
-        SpeechController &speech;
-        ReadingTriggers &triggers;
-        FormDiccionariExcepcions &dictionary;
-        FormLlenguatge &languages;
         AudioExporter &exporter;
     };
     explicit ExportController(const Parts &parts);
@@ -41,10 +29,6 @@ public:
     {
         m_languageRuns = std::move(runs);
     }
-
-protected:
-    // F11 ends a running export, wherever the focus is.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void StartNow(ExportFormat format);
@@ -64,6 +48,7 @@ private:
     void Finished(const ExportResult &result);
 
     Parts m_parts;
+    StopKeyWatcher m_stopKey;
     QElapsedTimer m_lastAnnounced;
     QString m_documentSource;
     std::function<QList<ExportRun>(const ExportRequest &request)> m_languageRuns;

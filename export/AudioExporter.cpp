@@ -197,7 +197,7 @@ ExportResult Failed(ExportResult result, const QString &reason)
 
 AudioExporter::AudioExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
                              QObject *parent)
-    : QObject(parent), m_paths(paths), m_desktop(desktop), m_launcher(launcher),
+    : ExportJob(parent), m_paths(paths), m_desktop(desktop), m_launcher(launcher),
       m_encoderSearchPath(ExecutableSearchPath())
 {
 }
@@ -230,11 +230,6 @@ void AudioExporter::Stop()
         return;
     m_stopping = true;
     emit stopRequested();
-}
-
-bool AudioExporter::Stopping() const
-{
-    return m_stopping || AppClosing();
 }
 
 void AudioExporter::ReportProgress(int stepPercent, bool encoding)

@@ -3,6 +3,7 @@
 #include "core/AppPaths.h"
 #include "export/AudioExportProtocol.h"
 #include "export/AudioExportRuns.h"
+#include "export/ExportJob.h"
 #include "export/Subtitles.h"
 
 #include <QObject>
@@ -64,7 +65,7 @@ struct ExportTimings
 // rate to the rendering program through the exchange file and its window, waits for it
 // while the window keeps handling events, encodes MP3 with lame and Opus with opusenc, and
 // writes the subtitles from the times the renderer gives for each word.
-class AudioExporter : public QObject
+class AudioExporter : public ExportJob
 {
     Q_OBJECT
 public:
@@ -79,7 +80,6 @@ public:
     // Where the encoders are searched after the program's folder; PATH by default.
     void SetEncoderSearchPath(const QStringList &folders) { m_encoderSearchPath = folders; }
 
-    bool Busy() const { return m_busy; }
     // Ends the running export as a failed one ends: no new file, the older one put back.
     void Stop();
 
@@ -91,18 +91,6 @@ public:
     // What is said before an export in a voice the rendering program records with
     // another one (the status line says it too); empty when it records the voice itself.
     static QString SubstitutionFor(const ExportRequest &request);
-
-signals:
-    // True from the start to the end of an export: the window disables the reading,
-    // menu and export buttons and the name field meanwhile.
-    void busyChanged(bool busy);
-    // A line for the status bar: what the export is doing, and where the sound file went.
-    void statusText(const QString &text);
-    // How much of the whole export is done, 1..100: the rendering, then the encoding.
-    void progress(int percent);
-    // Stop was called: whatever the export waits for gives way.
-    void stopRequested();
-    void finished(const ExportResult &result);
 
 private:
     void Begin();
@@ -128,8 +116,6 @@ private:
     static QString EncodingRenderName(ExportFormat format);
     // A step's percentage as a share of the whole export.
     void ReportProgress(int stepPercent, bool encoding);
-    // The user stopped the export, or the program is closing.
-    bool Stopping() const;
     // Why a wait gave up: the program closing, or the user's stop.
     ExportResult GaveUp(ExportResult result, const QString &noFile);
 
@@ -140,8 +126,6 @@ private:
     std::function<QString(const QString &)> m_dictionary;
     ExportTimings m_timings;
     QStringList m_encoderSearchPath;
-    bool m_busy = false;
-    bool m_stopping = false;
     // The part of the whole export the rendering stands for: the rest is the encoding.
     int m_renderShare = 100;
     int m_lastPercent = 0;
