@@ -70,10 +70,10 @@ constexpr Texts kStopped = {"Reconeixement aturat: %1 de %2 pàgines reconegudes
 
 QString PagesComingText(int language, int page, int total)
 {
-    return PageOfText(language, page, total) + QStringLiteral(". ") + Text(kStopHint, language);
+    return PageOfText(language, page, total) + QStringLiteral(". ") + TextIn(kStopHint, language);
 }
 
 QString PagesStoppedText(int language, int shown, int total)
 {
-    return Text(kStopped, language).arg(shown).arg(total);
+    return TextIn(kStopped, language).arg(shown).arg(total);
 }

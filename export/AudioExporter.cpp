@@ -202,6 +202,29 @@ AudioExporter::AudioExporter(const AppPaths &paths, DesktopWindows &desktop, Ren
 {
 }
 
+void AudioExporter::CloseRenderer(const QString &window)
+{
+    m_desktop.RequestClose(window);
+    m_closedRenderer = window;
+}
+
+void AudioExporter::WaitForClosedRenderer()
+{
+    // A renderer asked to close goes a moment later: a recording handed to it meanwhile
+    // (the next language's stretch, a book's next chapter, an export right after
+    // another) would be lost with it.
+    constexpr int kLimitMs = 5000;
+    const QString closed = std::exchange(m_closedRenderer, QString());
+    if (closed.isEmpty())
+        return;
+    const QString title = ExportProtocol::RendererWindowTitle(m_paths.exchangeFile);
+    QElapsedTimer clock;
+    clock.start();
+    while (m_desktop.FindWindowByTitle(title) == closed && clock.elapsed() < kLimitMs && !Stopping())
+        if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing)
+            return;
+}
+
 bool AudioExporter::Start(const ExportRequest &request)
 {
     if (m_busy)
@@ -427,6 +450,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     }
 
     // The rendering window: started when absent, given a few seconds to open.
+    WaitForClosedRenderer();
     bool startedHere = false;
     if (m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile)).isEmpty()) {
         QString error;
@@ -470,7 +494,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         return Failed(result, reason);
     };
     if (!older.StepAside()) {
-        m_desktop.RequestClose(window);
+        CloseRenderer(window);
         return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
     }
     // What the file was before the renderer ran, so that an old file is never taken for a new one.
@@ -479,7 +503,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (!wordTimesName.isEmpty())
         write(kKeyWavWords, wordTimesName);
     if (!writeError.isEmpty()) {
-        m_desktop.RequestClose(window);
+        CloseRenderer(window);
         return failed(writeError + QStringLiteral(": ") + kNoSoundFile);
     }
     if (!m_desktop.SendWindowMessage(window, kMessageRender))
@@ -509,7 +533,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         }
     }
     // The close request also ends a job still rendering: nothing of it is kept.
-    m_desktop.RequestClose(window);
+    CloseRenderer(window);
     if (gaveUp) {
         QFile::remove(wavPath);
         older.Restore();

@@ -93,6 +93,10 @@ public:
     static QString SubstitutionFor(const ExportRequest &request);
 
 private:
+    // Asks the renderer window to close, and remembers it until it has gone.
+    void CloseRenderer(const QString &window);
+    // Waits (a few seconds at most) until the window last asked to close has gone.
+    void WaitForClosedRenderer();
     void Begin();
     void End(const ExportResult &result);
     ExportResult Run(const ExportRequest &request);
@@ -133,4 +137,6 @@ private:
     int m_runNumber = 0;
     int m_runCount = 1;
     bool m_sapiNoticeGiven = false;
+    // The renderer window this exporter last asked to close; empty once it is gone.
+    QString m_closedRenderer;
 };

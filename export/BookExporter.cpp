@@ -144,22 +144,7 @@ ExportResult BookExporter::RecordChapter(const BookRequest &request, const QStri
     job.format = ExportFormat::Wav;
     job.subtitles = {};
     job.keepWordTimes = true;
-    WaitForRendererToClose();
     return m_recorder.Export(job);
-}
-
-void BookExporter::WaitForRendererToClose()
-{
-    // Each recording ends by asking its renderer to close, which it does a moment later:
-    // a chapter handed to a window that is closing would be lost with it.
-    constexpr int kLimitMs = 5000;
-    constexpr int kLookMs = 20;
-    const QString title = ExportProtocol::RendererWindowTitle(m_paths.exchangeFile);
-    QElapsedTimer clock;
-    clock.start();
-    while (!m_desktop.FindWindowByTitle(title).isEmpty() && clock.elapsed() < kLimitMs && !Stopping())
-        if (WaitWithEvents(kLookMs) == WaitOutcome::Closing)
-            return;
 }
 
 QString BookExporter::AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text,

@@ -68,9 +68,6 @@ private:
                        QString *problem);
     // Runs FFmpeg with its arguments (the program first).
     bool RunFfmpeg(const QStringList &arguments, qint64 soundMs, int language, QString *error);
-    // Waits, for a few seconds at most, until the renderer of the chapter before has
-    // closed its window.
-    void WaitForRendererToClose();
 
     AppPaths m_paths;
     DesktopWindows &m_desktop;
