@@ -62,6 +62,8 @@ void BookExportController::StartNow(BookFormat format)
     const QString source =
         documents.CurrentFileName().isEmpty() ? documents.SuggestedName() : documents.CurrentFileName();
     request.fallbackTitle = source.isEmpty() ? SoundFileNameOf(request.audio.name) : QFileInfo(source).completeBaseName();
+    if (m_languages)
+        request.languages = m_languages(request.audio);
     m_parts.exporter.Start(request);
 }
 

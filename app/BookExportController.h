@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 // The document saved from the window as a read-along book or an audiobook: the two
 // items of the options menu, the chapter the status line shows, the stop button and F11
 // that end it, and what is told when it ends. It holds the activity gate as the sound
@@ -20,6 +22,12 @@ public:
     explicit BookExportController(const Parts &parts);
 
     void Start(BookFormat format);
+    // The languages and voices of a book made with that request's voice, where the voice
+    // follows the language; none by default.
+    void SetLanguages(std::function<BookLanguages(const ExportRequest &request)> languages)
+    {
+        m_languages = std::move(languages);
+    }
 
 private:
     void StartNow(BookFormat format);
@@ -31,4 +39,5 @@ private:
 
     Parts m_parts;
     StopKeyWatcher m_stopKey;
+    std::function<BookLanguages(const ExportRequest &request)> m_languages;
 };

@@ -214,6 +214,11 @@ QList<ExportRun> LanguageReading::ExportRuns(const QString &text, const Language
                       });
 }
 
+QList<LanguageRun> LanguageReading::Languages(const QString &text)
+{
+    return m_on ? LanguageRuns(text, Detector()) : QList<LanguageRun>();
+}
+
 QString LanguageReading::TellParagraph(const QString &text)
 {
     if (WordCount(text) < LanguageDetector::kFewestWords)

@@ -168,6 +168,15 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.bookExportController = std::make_unique<BookExportController>(BookExportController::Parts{
         main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
         *windows.bookExporter});
+    windows.bookExportController->SetLanguages([reading = windows.languageReading.get()](const ExportRequest &request) {
+        BookLanguages languages;
+        if (!reading->On())
+            return languages;
+        const LanguageVoiceChoice chosen{request.voice, request.voiceName};
+        languages.languagesOf = [reading](const QString &text) { return reading->Languages(text); };
+        languages.runsOf = [reading, chosen](const QString &text) { return reading->ExportRuns(text, chosen); };
+        return languages;
+    });
 }
 
 // Settings that could not be used are told once, together, in the status line; else a

@@ -144,6 +144,7 @@ ExportResult BookExporter::RecordChapter(const BookRequest &request, const QStri
     job.format = ExportFormat::Wav;
     job.subtitles = {};
     job.keepWordTimes = true;
+    job.runs = request.languages.runsOf ? request.languages.runsOf(text) : QList<ExportRun>();
     return m_recorder.Export(job);
 }
 
@@ -192,8 +193,10 @@ QString BookExporter::RecordChapters(const BookRequest &request, const QList<Boo
         // A few recordings at most wait for an encoder, on disk.
         if (!m_encoders->WaitForRoom(m_encoders->AtOnce()))
             return m_encoders->Problem();
-        const BookChapter &chapter = chapters.at(i);
+        BookChapter chapter = chapters.at(i);
         const QString text = ChapterText(chapter);
+        if (request.languages.languagesOf)
+            SetParagraphLanguages(chapter, request.languages.languagesOf(text));
         const ExportResult chapterResult = RecordChapter(request, text, i + 1, count);
         if (chapterResult.notice.size() && result.notice.isEmpty())
             result.notice = chapterResult.notice;

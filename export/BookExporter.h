@@ -6,11 +6,21 @@
 
 #include <QObject>
 
+#include <functional>
+
 class BookEncoders;
 class EpubBook;
 struct BookChapter;
 
 enum class BookFormat { Epub, M4b };
+
+// With the voice following the language: a text's stretches of each language, and the
+// voices that record them (as a sound file's runs). Unset: one voice and one language.
+struct BookLanguages
+{
+    std::function<QList<LanguageRun>(const QString &text)> languagesOf;
+    std::function<QList<ExportRun>(const QString &text)> runsOf;
+};
 
 struct BookRequest
 {
@@ -19,6 +29,7 @@ struct BookRequest
     ExportRequest audio;
     BookFormat format = BookFormat::Epub;
     QString fallbackTitle;  // the document's file name, for a book without headings
+    BookLanguages languages;
 };
 
 // The language tag of what a voice speaks ("ca", "es", "en-gb"); "und" when unknown.

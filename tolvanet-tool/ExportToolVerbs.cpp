@@ -25,6 +25,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -137,28 +138,41 @@ std::optional<ExportVoice> VoiceOf(const QString &text, const SpeechController &
     return std::nullopt;
 }
 
-// With the voice following the language (the editor's switch), the stretches of each
-// language and the voices that record them; empty for the one voice throughout.
-QList<ExportRun> LanguageRunsOf(const QString &verb, const ExportRequest &request, const SettingsStore &settings,
-                                const SpeechController &voices)
+// With the voice following the language (the editor's switch), what tells a text's
+// stretches of each language; none for the one voice throughout.
+std::shared_ptr<const LanguageDetector> FollowedLanguages(const QString &verb, const SettingsStore &settings)
 {
     if (!settings.ReadYes(QStringLiteral("LlibreriaLlegir"), QStringLiteral("CANVI DE LLENGUA"), false))
-        return {};
-    const LanguageDetector detector;
-    if (!detector.Problem().isEmpty())
-        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(detector.Problem()));
-    LanguageVoices languageVoices;
-    languageVoices.Refresh(LanguageVoices::CandidatesOf(voices), settings);
-    const QStringList entries = voices.VoiceEntries();
-    return VoicedRuns(LanguageRuns(request.text, detector), {request.voice, request.voiceName},
-                      [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
-                          const QString name = languageVoices.VoiceFor(language);
-                          const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
-                          if (row < 0)
-                              return std::nullopt;
-                          return LanguageVoiceChoice{voices.VoiceOfRow(row), name};
-                      });
+        return nullptr;
+    auto detector = std::make_shared<const LanguageDetector>();
+    if (!detector->Problem().isEmpty())
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(detector->Problem()));
+    return detector;
 }
+
+// A text's stretches of each language with the voices that record them, as the editor's
+// voices for each language say.
+std::function<QList<ExportRun>(const QString &text)> RunsOfText(std::shared_ptr<const LanguageDetector> detector,
+                                                                const ExportRequest &request,
+                                                                const SettingsStore &settings,
+                                                                const SpeechController &voices)
+{
+    auto languageVoices = std::make_shared<LanguageVoices>();
+    languageVoices->Refresh(LanguageVoices::CandidatesOf(voices), settings);
+    const LanguageVoiceChoice chosen{request.voice, request.voiceName};
+    return [detector, languageVoices, chosen, &voices](const QString &text) {
+        const QStringList entries = voices.VoiceEntries();
+        return VoicedRuns(LanguageRuns(text, *detector), chosen,
+                          [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
+                              const QString name = languageVoices->VoiceFor(language);
+                              const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
+                              if (row < 0)
+                                  return std::nullopt;
+                              return LanguageVoiceChoice{voices.VoiceOfRow(row), name};
+                          });
+    };
+}
+
 // The text and the file name of an export as the command line gives them; nothing, with
 // status set, when the document cannot be read or the name cannot be used.
 std::optional<ExportRequest> RequestOf(const QString &verb, ExportFormat format, const ToolOptions &options,
@@ -277,11 +291,22 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     // The user's exceptions dictionary applies here as in the editor.
     FormDiccionariExcepcions dictionary(copy, nullptr, paths.programDir);
     dictionary.FormCreate();
-    if (book)
+    const std::shared_ptr<const LanguageDetector> detector = FollowedLanguages(verb, copy);
+    const auto runsOf = detector ? RunsOfText(detector, request, copy, voices)
+                                 : std::function<QList<ExportRun>(const QString &)>();
+    if (book) {
+        BookLanguages languages;
+        if (detector) {
+            languages.languagesOf = [detector](const QString &text) { return LanguageRuns(text, *detector); };
+            languages.runsOf = runsOf;
+        }
         return RunBookToolVerb(verb, *book, request, options->file, paths, desktop, launcher,
-                               [&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
+                               [&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); },
+                               languages);
+    }
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
-    request.runs = LanguageRunsOf(verb, request, copy, voices);
+    if (runsOf)
+        request.runs = runsOf(request.text);
     const ExportResult result = exporter.Export(request);
     return ReportExport(result, request, substitution);
 }

@@ -274,6 +274,23 @@ private slots:
         QVERIFY(Audiobook::ConcatList(chapters).contains("file '/x/it'\\''s.wav'\n"));
     }
 
+    // Each paragraph takes the language of the stretch its first letter is in, as places
+    // in the chapter's text; a stretch whose language could not be told gives none.
+    void paragraphsTakeTheLanguageOfTheirStretch()
+    {
+        QList<BookChapter> chapters = ChaptersOf(QStringLiteral("Un.\nDos.\nTres."), QStringLiteral("x"));
+        QCOMPARE(chapters.size(), 1);
+        BookChapter &chapter = chapters[0];
+        QCOMPARE(ChapterText(chapter), QStringLiteral("Un.\n\nDos.\n\nTres."));
+        SetParagraphLanguages(chapter, {{0, 3, QStringLiteral("ca")}, {5, 4, QStringLiteral("und")},
+                                        {11, 5, QStringLiteral("es")}});
+        QCOMPARE(chapter.paragraphs.at(0).language, QStringLiteral("ca"));
+        QVERIFY(chapter.paragraphs.at(1).language.isEmpty());
+        QCOMPARE(chapter.paragraphs.at(2).language, QStringLiteral("es"));
+        SetParagraphLanguages(chapter, {});
+        QVERIFY(chapter.paragraphs.at(2).language.isEmpty());
+    }
+
     void aBookOfHostileTextPassesTheValidator()
     {
         if (!EpubCheck::Available())

@@ -1,4 +1,6 @@
+#include "core/documents/ZipArchive.h"
 #include "export/AudioExportProtocol.h"
+#include "tests/export/EpubCheck.h"
 #include "tests/speech/SoundTools.h"
 #include "tests/speech/SubtitleFiles.h"
 
@@ -140,6 +142,41 @@ private slots:
         // Each paragraph's cue begins where its voice begins, give or take the silence before its first word.
         QVERIFY2(cues.at(1) >= first && cues.at(1) < first + 600, qPrintable(QString::fromUtf8(srt)));
         QVERIFY2(cues.at(2) >= first + spanish && cues.at(2) < first + spanish + 600, qPrintable(QString::fromUtf8(srt)));
+    }
+
+    // The read-along book follows the language too: a paragraph in another language than
+    // the book's says so, for the reading system, and is heard in its language's voice.
+    void aBookFollowsTheLanguageToo()
+    {
+        if (!EpubCheck::Available())
+            QFAIL("epubcheck is missing: scripts/install-deps.sh --tests installs it");
+        QVERIFY(Settings(kSwitchOn));
+        const QString mixed = Document(QStringLiteral("llibre.txt"), kCatalan1 + kSpanish + kCatalan2);
+        const SoundTools::Ran ran = Tool({QStringLiteral("export-epub"), QStringLiteral("--voice"), QStringLiteral("ca"),
+                                          mixed});
+        QVERIFY2(ran.ok, qPrintable(ran.err));
+        QCOMPARE(ran.out, Records() + QStringLiteral("llibre.epub"));
+        const QString report = EpubCheck::Problems(ran.out);
+        QVERIFY2(report.isEmpty(), qPrintable(report));
+
+        ZipArchive zip(ran.out);
+        QVERIFY(zip.IsOpen());
+        const QByteArray page = zip.Read(QStringLiteral("OEBPS/text/chapter-001.xhtml")).value_or(QByteArray());
+        // The Spanish paragraph alone carries a language: xml:lang and lang.
+        QCOMPARE(page.count("lang=\"es\""), 2);
+        QCOMPARE(page.count("<p xml:lang="), 1);
+        QVERIFY(zip.Read(QStringLiteral("OEBPS/content.opf")).value_or(QByteArray()).contains("<dc:language>ca</dc:language>"));
+
+        // Heard as the sound file of the same text is: each paragraph in its voice.
+        QTemporaryDir audio;
+        const QString mp3 = audio.filePath(QStringLiteral("chapter.mp3"));
+        QVERIFY(SoundTools::Write(mp3, zip.Read(QStringLiteral("OEBPS/audio/chapter-001.mp3")).value_or(QByteArray())));
+        const SoundTools::Ran wav = Tool({QStringLiteral("export-wav"), QStringLiteral("--no-subtitles"),
+                                          QStringLiteral("--voice"), QStringLiteral("ca"), mixed});
+        QVERIFY2(wav.ok, qPrintable(wav.err));
+        const qint64 book = qint64(SoundTools::Seconds(mp3) * 1000);
+        const qint64 joined = SoundMs(wav.out);
+        QVERIFY2(qAbs(book - joined) <= 300, qPrintable(QStringLiteral("book %1 ms, sound file %2 ms").arg(book).arg(joined)));
     }
 
     // Opus follows the language as the WAV does.
