@@ -3,9 +3,10 @@
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "core/WholeFiles.h"
-#include "platform/DesktopWindows.h"
 #include "export/AudioExportPrograms.h"
+#include "export/FailedExport.h"
 #include "export/RecordingLength.h"
+#include "platform/DesktopWindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -186,13 +187,6 @@ private:
     bool m_movedAside = false;
 };
 
-ExportResult Failed(ExportResult result, const QString &reason)
-{
-    result.ok = false;
-    result.reason = reason;
-    return result;
-}
-
 } // namespace
 
 AudioExporter::AudioExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
@@ -270,9 +264,9 @@ void AudioExporter::ReportProgress(int stepPercent, bool encoding)
 ExportResult AudioExporter::GaveUp(ExportResult result, const QString &noFile)
 {
     if (AppClosing())
-        return Failed(result, QStringLiteral("El programa es tanca: ") + noFile);
+        return FailedExport(result, QStringLiteral("El programa es tanca: ") + noFile);
     result.stopped = true;
-    return Failed(result, QStringLiteral("S'ha aturat el desament: ") + noFile);
+    return FailedExport(result, QStringLiteral("S'ha aturat el desament: ") + noFile);
 }
 
 void AudioExporter::Begin()
@@ -302,7 +296,7 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     job.name = SoundFileNameOf(request.name);
     const QString &name = job.name;
     if (!IsUsableSoundFileName(name))
-        return Failed(result, QStringLiteral("El nom del fitxer de so no és vàlid: no pot ser buit ni contenir "
+        return FailedExport(result, QStringLiteral("El nom del fitxer de so no és vàlid: no pot ser buit ni contenir "
                                              "«/», «..» o caràcters de control."));
     if (m_stopReading)
         m_stopReading();
@@ -316,14 +310,14 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
         waited.start();
         while (!lock.TryLock(&lockProblem) && lockProblem.isEmpty()) {
             if (waited.elapsed() >= m_timings.lockWaitLimitMs)
-                return Failed(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
+                return FailedExport(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
                                           .arg(lock.FileName()) + kNoSoundFile);
             if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing || Stopping())
                 return GaveUp(result, kNoSoundFile);
         }
     }
     if (!lockProblem.isEmpty())
-        return Failed(result, lockProblem + QStringLiteral(": ") + kNoSoundFile);
+        return FailedExport(result, lockProblem + QStringLiteral(": ") + kNoSoundFile);
 
     QDir().mkpath(m_paths.recordsDir);
     RemoveLeftoversOfEndedExports(m_paths.recordsDir);
@@ -415,7 +409,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     using namespace ExportProtocol;
     // Refused before the text goes anywhere.
     if (const QString tooLong = UpctvTextTooLong(request.voice, spoken.size(), request.language); !tooLong.isEmpty())
-        return Failed(result, tooLong);
+        return FailedExport(result, tooLong);
     QString writeError;
     const auto write = [&](const QString &key, const QString &value) {
         if (!exchange.WriteString(kSection, key, value) && writeError.isEmpty())
@@ -434,12 +428,12 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     write(kKeyVoice, QString::number(request.voice.index));
     // A UPCTV voice whose synthesizer is missing could only give an empty file.
     if (const QString missing = UpctvRenderingProblem(request.voice, request.language); !missing.isEmpty())
-        return Failed(result, missing);
+        return FailedExport(result, missing);
     if (!writeError.isEmpty())
-        return Failed(result, writeError + QStringLiteral(": ") + kNoSoundFile);
+        return FailedExport(result, writeError + QStringLiteral(": ") + kNoSoundFile);
     const QFileInfo records(m_paths.recordsDir);
     if (!records.isDir() || !records.isWritable())
-        return Failed(result, QStringLiteral("No es pot escriure a la carpeta %1: ").arg(m_paths.recordsDir)
+        return FailedExport(result, QStringLiteral("No es pot escriure a la carpeta %1: ").arg(m_paths.recordsDir)
                                   + kNoSoundFile);
     // Another voice than the one chosen is said before the recording starts, and once
     // a run after it.
@@ -455,7 +449,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile)).isEmpty()) {
         QString error;
         if (!m_launcher.Start(&error))
-            return Failed(result, QStringLiteral("No s'ha pogut iniciar el programa de síntesi (%1): ").arg(error)
+            return FailedExport(result, QStringLiteral("No s'ha pogut iniciar el programa de síntesi (%1): ").arg(error)
                                       + kNoSoundFile);
         startedHere = true;
     }
@@ -478,7 +472,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (window.isEmpty()) {
         if (startedHere)
             m_launcher.Terminate();
-        return Failed(result, QStringLiteral("El programa de síntesi SonnerixaWav no ha obert la seva finestra: ")
+        return FailedExport(result, QStringLiteral("El programa de síntesi SonnerixaWav no ha obert la seva finestra: ")
                                   + kNoSoundFile);
     }
     m_desktop.SendWindowMessage(window, kMessageHello);
@@ -491,11 +485,11 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     const auto failed = [&](const QString &reason) {
         QFile::remove(wavPath);
         older.Restore();
-        return Failed(result, reason);
+        return FailedExport(result, reason);
     };
     if (!older.StepAside()) {
         CloseRenderer(window);
-        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
+        return FailedExport(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
     }
     // What the file was before the renderer ran, so that an old file is never taken for a new one.
     const WholeFiles::FileStamp before = WholeFiles::StampOf(wavPath);
@@ -568,19 +562,19 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     const QString noFile = QStringLiteral("no s'ha creat el fitxer %1").arg(kind);
     const QString encoder = FindEncoder(program, m_paths.programDir, m_encoderSearchPath);
     if (encoder.isEmpty())
-        return Failed(result, QStringLiteral("No s'ha trobat el programa %1: ").arg(program) + noFile);
+        return FailedExport(result, QStringLiteral("No s'ha trobat el programa %1: ").arg(program) + noFile);
 
     // An older file steps aside while the encoder works, so that a new file is never
     // mistaken for it, and comes back when the encoding fails.
     OlderFile older(outPath, m_paths.recordsDir + QLatin1Char('.') + name + extension + QStringLiteral(".anterior"));
     if (!older.StepAside())
-        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(outPath) + noFile);
+        return FailedExport(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(outPath) + noFile);
     const auto failed = [&](const QString &reason) {
         QFile::remove(outPath);
         QFile::remove(encodedPath);
         QFile::remove(doubledPath);
         older.Restore();
-        return Failed(result, reason);
+        return FailedExport(result, reason);
     };
 
     emit statusText(QStringLiteral("Codificant el fitxer %1...").arg(kind));

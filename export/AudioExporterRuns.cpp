@@ -4,6 +4,7 @@
 #include "core/WaitWithEvents.h"
 #include "core/WholeFiles.h"
 #include "export/AudioExportPrograms.h"
+#include "export/FailedExport.h"
 #include "export/RecordingLength.h"
 
 #include <QCoreApplication>
@@ -22,14 +23,6 @@ const QString kJoinedRate = QStringLiteral("22050");
 QString RunRecordingName(int number, const QString &kind)
 {
     return QStringLiteral(".Sonnerix-%1%2-%3.wav").arg(kind).arg(number).arg(QCoreApplication::applicationPid());
-}
-
-ExportResult Failed(ExportResult result, const QString &reason)
-{
-    result.ok = false;
-    result.file.clear();
-    result.reason = reason;
-    return result;
 }
 
 } // namespace
@@ -99,7 +92,7 @@ ExportResult AudioExporter::RenderRuns(const ExportRequest &request, const QStri
     QFile::remove(joined);
     if (Stopping())
         return GaveUp(result, QStringLiteral("no s'ha creat cap fitxer de so."));
-    return Failed(result, (problem.isEmpty() ? QStringLiteral("No s'ha pogut donar el nom %1 al so").arg(wavPath)
+    return FailedExport(result, (problem.isEmpty() ? QStringLiteral("No s'ha pogut donar el nom %1 al so").arg(wavPath)
                                              : problem)
                               + QStringLiteral(": no s'ha creat cap fitxer de so."));
 }

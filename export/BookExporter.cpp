@@ -5,10 +5,11 @@
 #include "engines/VoiceCatalog.h"
 #include "export/AudioExportPrograms.h"
 #include "export/Audiobook.h"
-#include "export/BookEncoders.h"
 #include "export/BookChapters.h"
+#include "export/BookEncoders.h"
 #include "export/BookTexts.h"
 #include "export/EpubBook.h"
+#include "export/FailedExport.h"
 #include "export/RecordingLength.h"
 #include "platform/DesktopWindows.h"
 
@@ -31,14 +32,6 @@
 using BookTexts::Text;
 
 namespace {
-
-ExportResult Failed(ExportResult result, const QString &reason)
-{
-    result.ok = false;
-    result.file.clear();
-    result.reason = reason;
-    return result;
-}
 
 // The hidden name each chapter is recorded under: the process's own, so that the
 // leftovers of one that ended early are removed by the next export.
@@ -240,13 +233,13 @@ ExportResult BookExporter::Run(const BookRequest &request)
     const QList<BookChapter> chapters = ChaptersOf(request.audio.text, request.fallbackTitle);
     QString encoder;
     if (const QString refused = Refusal(request, chapters, &encoder); !refused.isEmpty())
-        return Failed(result, refused + QLatin1Char(' ') + noBook);
+        return FailedExport(result, refused + QLatin1Char(' ') + noBook);
 
     // The parts wait in a hidden folder beside the book, on the same disk, and go with it.
     QDir().mkpath(m_paths.recordsDir);
     QTemporaryDir parts(m_paths.recordsDir + QStringLiteral(".Sonnerix-book-XXXXXX"));
     if (!parts.isValid())
-        return Failed(result, QStringLiteral("%1: %2 ").arg(m_paths.recordsDir, parts.errorString()) + noBook);
+        return FailedExport(result, QStringLiteral("%1: %2 ").arg(m_paths.recordsDir, parts.errorString()) + noBook);
     const bool epub = request.format == BookFormat::Epub;
     const QString title = BookTitleOf(chapters, request.fallbackTitle);
     EpubBook book(parts.path(), title, LanguageTagOfVoice(request.audio.voice), request.audio.voiceName);
@@ -259,10 +252,10 @@ ExportResult BookExporter::Run(const BookRequest &request)
     encoders.Abort();
     if (Stopping()) {
         result.stopped = !AppClosing();
-        return Failed(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
+        return FailedExport(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
     }
     if (!problem.isEmpty())
-        return Failed(result, problem + QLatin1Char(' ') + noBook);
+        return FailedExport(result, problem + QLatin1Char(' ') + noBook);
 
     const QString outPath = m_paths.recordsDir + name + (epub ? QStringLiteral(".epub") : QStringLiteral(".m4b"));
     QString packProblem;
@@ -271,10 +264,10 @@ ExportResult BookExporter::Run(const BookRequest &request)
                                              language, &packProblem);
     if (Stopping()) {
         result.stopped = !AppClosing();
-        return Failed(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
+        return FailedExport(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
     }
     if (!packed)
-        return Failed(result, packProblem + QLatin1Char(' ') + noBook);
+        return FailedExport(result, packProblem + QLatin1Char(' ') + noBook);
     emit progress(100);
     emit statusText(BookTexts::Of(Text::Saved, language).arg(outPath));
     result.ok = true;
