@@ -256,11 +256,13 @@ std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, con
             return ConvertDocument(fileName, control);
         },
         conversion.get(), [conversion = conversion.get()](ConvertedDocument result) { conversion->Delivered(std::move(result)); });
-    if (openEarly && countsPages)
-        conversion->EndOnFirstText();
-
-    // A short conversion shows nothing and lets no key reach the editor meanwhile.
+    // A short conversion shows nothing and lets no key reach the editor meanwhile, and
+    // opens whole.
     const bool closing = WaitWithEvents(quietMs, conversion->End(), WaitInput::Held) == WaitOutcome::Closing;
+    // A long one (pages being recognised) opens with its first pages once they settle,
+    // while the rest are read.
+    if (openEarly && countsPages && !closing && !conversion->End().IsDone())
+        conversion->EndOnFirstText();
 
     if (!conversion->End().IsDone() && !closing) {
         ShowProgressUntilDone(parent, fileName, language, countsPages, *conversion);
