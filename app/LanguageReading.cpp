@@ -203,8 +203,13 @@ QList<ExportRun> LanguageReading::ExportRuns(const QString &text, const Language
 {
     if (!m_on)
         return {};
+    return ExportRuns(LanguageRuns(text, Detector()), chosen);
+}
+
+QList<ExportRun> LanguageReading::ExportRuns(const QList<LanguageRun> &languages, const LanguageVoiceChoice &chosen)
+{
     const QStringList entries = m_parts.speech.VoiceEntries();
-    return VoicedRuns(LanguageRuns(text, Detector()), chosen,
+    return VoicedRuns(languages, chosen,
                       [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
                           const QString name = m_voices.VoiceFor(language);
                           const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));

@@ -70,6 +70,8 @@ public:
     // chosen voice reading what no listed voice speaks; empty while the switch is off and
     // for one voice throughout.
     QList<ExportRun> ExportRuns(const QString &text, const LanguageVoiceChoice &chosen);
+    // The same, for a text's stretches of each language already told.
+    QList<ExportRun> ExportRuns(const QList<LanguageRun> &languages, const LanguageVoiceChoice &chosen);
     // A text's stretches of each language while the voice follows the language; none otherwise.
     QList<LanguageRun> Languages(const QString &text);
     // The language of a paragraph of the editor, a short one taking that of the nearest

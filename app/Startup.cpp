@@ -174,7 +174,7 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
             return languages;
         const LanguageVoiceChoice chosen{request.voice, request.voiceName};
         languages.languagesOf = [reading](const QString &text) { return reading->Languages(text); };
-        languages.runsOf = [reading, chosen](const QString &text) { return reading->ExportRuns(text, chosen); };
+        languages.runsOf = [reading, chosen](const QList<LanguageRun> &told) { return reading->ExportRuns(told, chosen); };
         return languages;
     });
 }

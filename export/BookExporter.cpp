@@ -124,7 +124,8 @@ ExportResult BookExporter::Export(const BookRequest &request)
     return result;
 }
 
-ExportResult BookExporter::RecordChapter(const BookRequest &request, const QString &text, int number, int count)
+ExportResult BookExporter::RecordChapter(const BookRequest &request, const QString &text,
+                                         const QList<ExportRun> &runs, int number, int count)
 {
     m_chapterNumber = number;
     m_chapterCount = count;
@@ -137,7 +138,7 @@ ExportResult BookExporter::RecordChapter(const BookRequest &request, const QStri
     job.format = ExportFormat::Wav;
     job.subtitles = {};
     job.keepWordTimes = true;
-    job.runs = request.languages.runsOf ? request.languages.runsOf(text) : QList<ExportRun>();
+    job.runs = runs;
     return m_recorder.Export(job);
 }
 
@@ -188,9 +189,15 @@ QString BookExporter::RecordChapters(const BookRequest &request, const QList<Boo
             return m_encoders->Problem();
         BookChapter chapter = chapters.at(i);
         const QString text = ChapterText(chapter);
-        if (request.languages.languagesOf)
-            SetParagraphLanguages(chapter, request.languages.languagesOf(text));
-        const ExportResult chapterResult = RecordChapter(request, text, i + 1, count);
+        // The chapter's languages are told once: for its paragraphs and for its voices.
+        QList<ExportRun> runs;
+        if (request.languages.languagesOf) {
+            const QList<LanguageRun> languages = request.languages.languagesOf(text);
+            SetParagraphLanguages(chapter, languages);
+            if (request.languages.runsOf)
+                runs = request.languages.runsOf(languages);
+        }
+        const ExportResult chapterResult = RecordChapter(request, text, runs, i + 1, count);
         if (chapterResult.notice.size() && result.notice.isEmpty())
             result.notice = chapterResult.notice;
         const QString numbered = partsFolder + QStringLiteral("/chapter-%1").arg(i + 1, 3, 10, QLatin1Char('0'));

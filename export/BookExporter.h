@@ -19,7 +19,7 @@ enum class BookFormat { Epub, M4b };
 struct BookLanguages
 {
     std::function<QList<LanguageRun>(const QString &text)> languagesOf;
-    std::function<QList<ExportRun>(const QString &text)> runsOf;
+    std::function<QList<ExportRun>(const QList<LanguageRun> &languages)> runsOf;
 };
 
 struct BookRequest
@@ -69,7 +69,8 @@ private:
                            ExportResult &result);
     // Records chapter `number` of `count` into the records folder as WAV; the result's
     // file and word times are the recording's.
-    ExportResult RecordChapter(const BookRequest &request, const QString &text, int number, int count);
+    ExportResult RecordChapter(const BookRequest &request, const QString &text, const QList<ExportRun> &runs,
+                               int number, int count);
     // Writes a recorded chapter's page and overlay into the book; why not when it cannot.
     QString AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text, const ExportResult &recorded,
                       int language) const;

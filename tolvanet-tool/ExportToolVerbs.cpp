@@ -150,19 +150,18 @@ std::shared_ptr<const LanguageDetector> FollowedLanguages(const QString &verb, c
     return detector;
 }
 
-// A text's stretches of each language with the voices that record them, as the editor's
-// voices for each language say.
-std::function<QList<ExportRun>(const QString &text)> RunsOfText(std::shared_ptr<const LanguageDetector> detector,
-                                                                const ExportRequest &request,
-                                                                const SettingsStore &settings,
-                                                                const SpeechController &voices)
+// The voices that record a text's stretches of each language, as the editor's voices for
+// each language say.
+std::function<QList<ExportRun>(const QList<LanguageRun> &languages)> VoicesOfStretches(const ExportRequest &request,
+                                                                                       const SettingsStore &settings,
+                                                                                       const SpeechController &voices)
 {
     auto languageVoices = std::make_shared<LanguageVoices>();
     languageVoices->Refresh(LanguageVoices::CandidatesOf(voices), settings);
     const LanguageVoiceChoice chosen{request.voice, request.voiceName};
-    return [detector, languageVoices, chosen, &voices](const QString &text) {
+    return [languageVoices, chosen, &voices](const QList<LanguageRun> &languages) {
         const QStringList entries = voices.VoiceEntries();
-        return VoicedRuns(LanguageRuns(text, *detector), chosen,
+        return VoicedRuns(languages, chosen,
                           [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
                               const QString name = languageVoices->VoiceFor(language);
                               const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
@@ -292,8 +291,8 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     FormDiccionariExcepcions dictionary(copy, nullptr, paths.programDir);
     dictionary.FormCreate();
     const std::shared_ptr<const LanguageDetector> detector = FollowedLanguages(verb, copy);
-    const auto runsOf = detector ? RunsOfText(detector, request, copy, voices)
-                                 : std::function<QList<ExportRun>(const QString &)>();
+    const auto runsOf = detector ? VoicesOfStretches(request, copy, voices)
+                                 : std::function<QList<ExportRun>(const QList<LanguageRun> &)>();
     if (book) {
         BookLanguages languages;
         if (detector) {
@@ -306,7 +305,7 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     }
     exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
     if (runsOf)
-        request.runs = runsOf(request.text);
+        request.runs = runsOf(LanguageRuns(request.text, *detector));
     const ExportResult result = exporter.Export(request);
     return ReportExport(result, request, substitution);
 }
