@@ -208,15 +208,8 @@ QList<ExportRun> LanguageReading::ExportRuns(const QString &text, const Language
 
 QList<ExportRun> LanguageReading::ExportRuns(const QList<LanguageRun> &languages, const LanguageVoiceChoice &chosen)
 {
-    const QStringList entries = m_parts.speech.VoiceEntries();
     return VoicedRuns(languages, chosen,
-                      [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
-                          const QString name = m_voices.VoiceFor(language);
-                          const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
-                          if (row < 0)
-                              return std::nullopt;
-                          return LanguageVoiceChoice{m_parts.speech.VoiceOfRow(row), name};
-                      });
+                      [this](const QString &language) { return m_voices.ExportVoiceFor(language, m_parts.speech); });
 }
 
 QList<LanguageRun> LanguageReading::Languages(const QString &text)

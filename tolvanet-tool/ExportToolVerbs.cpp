@@ -160,15 +160,8 @@ std::function<QList<ExportRun>(const QList<LanguageRun> &languages)> VoicesOfStr
     languageVoices->Refresh(LanguageVoices::CandidatesOf(voices), settings);
     const LanguageVoiceChoice chosen{request.voice, request.voiceName};
     return [languageVoices, chosen, &voices](const QList<LanguageRun> &languages) {
-        const QStringList entries = voices.VoiceEntries();
         return VoicedRuns(languages, chosen,
-                          [&](const QString &language) -> std::optional<LanguageVoiceChoice> {
-                              const QString name = languageVoices->VoiceFor(language);
-                              const int row = name.isEmpty() ? -1 : int(entries.indexOf(name));
-                              if (row < 0)
-                                  return std::nullopt;
-                              return LanguageVoiceChoice{voices.VoiceOfRow(row), name};
-                          });
+                          [&](const QString &language) { return languageVoices->ExportVoiceFor(language, voices); });
     };
 }
 
