@@ -2,8 +2,7 @@
 // chapters, timed against the MP3 export with subtitles of the same text, voice and rate
 // in the same run: the median of three of each, taken in turn.
 // Needs a session bus: dbus-run-session -- bench_book [WORDS] [RATE]
-#include "core/AppPaths.h"
-#include "engines/VoiceCatalog.h"
+#include "ExportBenchmarks.h"
 #include "export/AudioExportPrograms.h"
 #include "export/BookExporter.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -19,75 +18,26 @@
 #include <cstdio>
 #include <optional>
 
-namespace {
-
-// A chapter heading every 800 words or so, paragraphs of six sentences between.
-QString BookText(int words)
-{
-    const QStringList sentences{
-        QStringLiteral("El gat dorm al sol de la tarda."),
-        QStringLiteral("La mestra llegeix un conte als nens de la classe."),
-        QStringLiteral("Avui plou i anem a l'escola amb el paraigua."),
-        QStringLiteral("Els ocells canten a les branques dels arbres del parc."),
-        QStringLiteral("Vint-i-tres alumnes escriuen una carta a l'avia."),
-    };
-    QString text;
-    int count = 0;
-    int chapter = 0;
-    int sinceHeading = 800;
-    for (int i = 0; count < words; ++i) {
-        if (sinceHeading >= 800) {
-            text += QStringLiteral("\nCapítol %1\n\n").arg(++chapter);
-            sinceHeading = 0;
-        }
-        const QString &sentence = sentences.at((i * 7 + i / 5) % sentences.size());
-        text += sentence + (i % 6 == 5 ? QStringLiteral("\n\n") : QStringLiteral(" "));
-        const int said = int(sentence.count(QLatin1Char(' '))) + 1;
-        count += said;
-        sinceHeading += said;
-    }
-    return text;
-}
-
-double Median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     const int words = arguments.size() > 1 ? arguments.at(1).toInt() : 10000;
     const int rate = arguments.size() > 2 ? arguments.at(2).toInt() : 0;
-    if (!QDBusConnection::sessionBus().isConnected()) {
-        std::fprintf(stderr, "bench_book: no D-Bus session bus (run it under dbus-run-session)\n");
+    const int catalan = ExportBenchmarks::CatalanVoiceOrSay("bench_book");
+    if (catalan < 0)
         return 1;
-    }
-    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
-    int catalan = -1;
-    for (int i = 0; i < voices.size() && catalan < 0; ++i)
-        if (voices.at(i).identifier == QLatin1String("roa/ca"))
-            catalan = i;
-    if (catalan < 0) {
-        std::fprintf(stderr, "bench_book: espeak-ng has no Catalan voice\n");
-        return 1;
-    }
 
     QTemporaryDir dir;
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/SonnerixaWav"),
-                dir.filePath(QStringLiteral("SonnerixaWav")));
-    const AppPaths paths = AppPaths::ForProgramDir(dir.path());
+    const AppPaths paths = ExportBenchmarks::ProgramFolderIn(dir);
     DBusDesktopWindows desktop;
     ProcessRendererLauncher launcher(paths.programDir);
     BookExporter books(paths, desktop, launcher);
     AudioExporter &sounds = books.Recorder();
 
     BookRequest request;
-    request.audio.text = BookText(words);
+    // A chapter heading every 800 words or so, paragraphs of six sentences between.
+    request.audio.text = ExportBenchmarks::CatalanText(words, QStringLiteral("\n\n"), 800);
     request.audio.name = QStringLiteral("benchmark");
     request.audio.voice = {ExportFamily::Msp, catalan};
     request.audio.voiceName = QStringLiteral("Catalan");
@@ -125,9 +75,9 @@ int main(int argc, char *argv[])
             if (round > 0)
                 seconds[kind] << *taken;
         }
-    const double mp3 = Median(seconds[0]);
-    const double epub = Median(seconds[1]);
-    const double m4b = Median(seconds[2]);
+    const double mp3 = ExportBenchmarks::Median(seconds[0]);
+    const double epub = ExportBenchmarks::Median(seconds[1]);
+    const double m4b = ExportBenchmarks::Median(seconds[2]);
     std::printf("%d words, %d chapters, espeak-ng Catalan at rate %d (median of 3)\n", words,
                 int(request.audio.text.count(QStringLiteral("Capítol"))), rate);
     std::printf("  MP3 export with subtitles (yardstick)  %8.2f s\n", mp3);

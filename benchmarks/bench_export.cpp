@@ -2,11 +2,11 @@
 // "espeak-ng -w" with the same voice, rate and text in the same run; the same export with
 // its subtitles beside the one without, and the MP3 and Opus exports with their sizes.
 // Needs a session bus: dbus-run-session -- bench_export [WORDS] [RATE]
-#include "core/AppPaths.h"
-#include "platform/DesktopWindowsDBus.h"
+#include "ExportBenchmarks.h"
+#include "engines/VoiceCatalog.h"
 #include "export/AudioExportPrograms.h"
 #include "export/AudioExporter.h"
-#include "engines/VoiceCatalog.h"
+#include "platform/DesktopWindowsDBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -20,54 +20,19 @@
 #include <cstdio>
 #include <optional>
 
-namespace {
-
-QString CatalanText(int words)
-{
-    const QStringList sentences{
-        QStringLiteral("El gat dorm al sol de la tarda."),
-        QStringLiteral("La mestra llegeix un conte als nens de la classe."),
-        QStringLiteral("Avui plou i anem a l'escola amb el paraigua."),
-        QStringLiteral("Els ocells canten a les branques dels arbres del parc."),
-        QStringLiteral("Vint-i-tres alumnes escriuen una carta a l'avia."),
-    };
-    QString text;
-    int count = 0;
-    for (int i = 0; count < words; ++i) {
-        const QString &sentence = sentences.at((i * 7 + i / 5) % sentences.size());
-        text += sentence + (i % 6 == 5 ? QLatin1Char('\n') : QLatin1Char(' '));
-        count += int(sentence.count(QLatin1Char(' '))) + 1;
-    }
-    return text;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     const int words = arguments.size() > 1 ? arguments.at(1).toInt() : 100000;
     const int rate = arguments.size() > 2 ? arguments.at(2).toInt() : 5;
-    if (!QDBusConnection::sessionBus().isConnected()) {
-        std::fprintf(stderr, "bench_export: no D-Bus session bus (run it under dbus-run-session)\n");
+    const int catalan = ExportBenchmarks::CatalanVoiceOrSay("bench_export");
+    if (catalan < 0)
         return 1;
-    }
-    const QList<VoiceCatalog::Voice> voices = VoiceCatalog::EspeakVoices();
-    int catalan = -1;
-    for (int i = 0; i < voices.size() && catalan < 0; ++i)
-        if (voices.at(i).identifier == QLatin1String("roa/ca"))
-            catalan = i;
-    if (catalan < 0) {
-        std::fprintf(stderr, "bench_export: espeak-ng has no Catalan voice\n");
-        return 1;
-    }
 
     QTemporaryDir dir;
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/SonnerixaWav"),
-                dir.filePath(QStringLiteral("SonnerixaWav")));
-    const AppPaths paths = AppPaths::ForProgramDir(dir.path());
-    const QString text = CatalanText(words);
+    const AppPaths paths = ExportBenchmarks::ProgramFolderIn(dir);
+    const QString text = ExportBenchmarks::CatalanText(words, QStringLiteral("\n"));
     const QString textFile = dir.filePath(QStringLiteral("document.txt"));
     {
         QFile file(textFile);
@@ -116,18 +81,15 @@ int main(int argc, char *argv[])
     const auto opus = timed(ExportFormat::Opus, kAllSubtitles);
     if (!mp3 || !opus)
         return 1;
-    const auto median = [](auto values) {
-        std::sort(values.begin(), values.end());
-        return values.at(values.size() / 2);
-    };
-    const double exportSeconds = median(plainSeconds);
-    const double subtitledExportSeconds = median(subtitledSeconds);
+    const double exportSeconds = ExportBenchmarks::Median(plainSeconds);
+    const double subtitledExportSeconds = ExportBenchmarks::Median(subtitledSeconds);
 
+    const QString identifier = VoiceCatalog::EspeakVoices().at(catalan).identifier;
     const QString reference = dir.filePath(QStringLiteral("espeak.wav"));
     clock.restart();
     const int status = QProcess::execute(
         QStringLiteral("espeak-ng"),
-        {QStringLiteral("-v"), voices.at(catalan).identifier, QStringLiteral("-s"),
+        {QStringLiteral("-v"), identifier, QStringLiteral("-s"),
          QString::number(VoiceCatalog::EspeakWordsPerMinute(rate)), QStringLiteral("-w"), reference,
          QStringLiteral("-f"), textFile});
     const double espeakSeconds = clock.elapsed() / 1000.0;
@@ -138,7 +100,7 @@ int main(int argc, char *argv[])
     const qint64 espeakBytes = QFileInfo(reference).size();
 
     std::printf("words %d, rate %d (%d words per minute), voice %s\n", words, rate,
-                VoiceCatalog::EspeakWordsPerMinute(rate), qPrintable(voices.at(catalan).identifier));
+                VoiceCatalog::EspeakWordsPerMinute(rate), qPrintable(identifier));
     std::printf("WAV export  %8.2f s  %lld bytes (median of 3)\n", exportSeconds, static_cast<long long>(exportBytes));
     std::printf("espeak-ng -w %7.2f s  %lld bytes\n", espeakSeconds, static_cast<long long>(espeakBytes));
     std::printf("ratio %.3f (limit 1.2)\n", exportSeconds / espeakSeconds);
@@ -168,7 +130,7 @@ int main(int argc, char *argv[])
         tool << clock.elapsed();
         clock.restart();
         QProcess::execute(QStringLiteral("espeak-ng"),
-                          {QStringLiteral("-v"), voices.at(catalan).identifier, QStringLiteral("-s"),
+                          {QStringLiteral("-v"), identifier, QStringLiteral("-s"),
                            QString::number(VoiceCatalog::EspeakWordsPerMinute(rate)), QStringLiteral("-w"), reference,
                            QStringLiteral("-f"), sentence});
         program << clock.elapsed();
@@ -178,7 +140,7 @@ int main(int argc, char *argv[])
         }
     }
     std::printf("one sentence: tolvanet-tool export-wav %lld ms, espeak-ng -w %lld ms (limit espeak-ng + 300 ms)\n",
-                median(tool), median(program));
-    return exportSeconds <= 1.2 * espeakSeconds && subtitleRatio <= 1.05 && median(tool) <= median(program) + 300
+                ExportBenchmarks::Median(tool), ExportBenchmarks::Median(program));
+    return exportSeconds <= 1.2 * espeakSeconds && subtitleRatio <= 1.05 && ExportBenchmarks::Median(tool) <= ExportBenchmarks::Median(program) + 300
         ? 0 : 3;
 }

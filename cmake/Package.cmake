@@ -48,7 +48,7 @@ Catalan, Spanish, Basque, Galician, Portuguese, English and French.")
 # window-system and media plugins and the decoders behind them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "espeak-ng-data, festival, festival-ca, festvox-ca-ona-hts, speech-dispatcher, lame, opus-tools, qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, libhunspell-1.7-0, libexttextcat-data, hunspell-ca, hunspell-es, hunspell-eu, hunspell-gl, hunspell-pt-pt, hunspell-en-us, hunspell-fr, tesseract-ocr-cat, tesseract-ocr-spa, tesseract-ocr-osd, hyphen-ca, hyphen-es, hyphen-fr, hyphen-gl, hyphen-pt-pt, hyphen-en-us")
+  "espeak-ng-data, festival, festival-ca, festvox-ca-ona-hts, speech-dispatcher, lame, opus-tools, sox, qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, libhunspell-1.7-0, libexttextcat-data, hunspell-ca, hunspell-es, hunspell-eu, hunspell-gl, hunspell-pt-pt, hunspell-en-us, hunspell-fr, tesseract-ocr-cat, tesseract-ocr-spa, tesseract-ocr-osd, hyphen-ca, hyphen-es, hyphen-fr, hyphen-gl, hyphen-pt-pt, hyphen-en-us")
 # ffmpeg only makes the audiobooks: without it the editor says which package to install.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "abiword, ffmpeg, tesseract-ocr-eng, tesseract-ocr-fra, tesseract-ocr-por, tesseract-ocr-glg, tesseract-ocr-eus, speech-dispatcher-espeak-ng, qt6-wayland, pipewire-pulse | pulseaudio, fonts-opendyslexic")
 set(CPACK_STRIP_FILES ON)

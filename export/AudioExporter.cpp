@@ -3,9 +3,10 @@
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "core/WholeFiles.h"
-#include "platform/DesktopWindows.h"
 #include "export/AudioExportPrograms.h"
+#include "export/ExportResult.h"
 #include "export/RecordingLength.h"
+#include "platform/DesktopWindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -186,20 +187,36 @@ private:
     bool m_movedAside = false;
 };
 
-ExportResult Failed(ExportResult result, const QString &reason)
-{
-    result.ok = false;
-    result.reason = reason;
-    return result;
-}
-
 } // namespace
 
 AudioExporter::AudioExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
                              QObject *parent)
-    : QObject(parent), m_paths(paths), m_desktop(desktop), m_launcher(launcher),
+    : ExportJob(parent), m_paths(paths), m_desktop(desktop), m_launcher(launcher),
       m_encoderSearchPath(ExecutableSearchPath())
 {
+}
+
+void AudioExporter::CloseRenderer(const QString &window)
+{
+    m_desktop.RequestClose(window);
+    m_closedRenderer = window;
+}
+
+void AudioExporter::WaitForClosedRenderer()
+{
+    // A renderer asked to close goes a moment later: a recording handed to it meanwhile
+    // (the next language's stretch, a book's next chapter, an export right after
+    // another) would be lost with it.
+    constexpr int kLimitMs = 5000;
+    const QString closed = std::exchange(m_closedRenderer, QString());
+    if (closed.isEmpty())
+        return;
+    const QString title = ExportProtocol::RendererWindowTitle(m_paths.exchangeFile);
+    QElapsedTimer clock;
+    clock.start();
+    while (m_desktop.FindWindowByTitle(title) == closed && clock.elapsed() < kLimitMs && !Stopping())
+        if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing)
+            return;
 }
 
 bool AudioExporter::Start(const ExportRequest &request)
@@ -232,15 +249,11 @@ void AudioExporter::Stop()
     emit stopRequested();
 }
 
-bool AudioExporter::Stopping() const
-{
-    return m_stopping || AppClosing();
-}
-
 void AudioExporter::ReportProgress(int stepPercent, bool encoding)
 {
     const int step = qBound(0, stepPercent, 100);
-    const int whole = encoding ? m_renderShare + step * (100 - m_renderShare) / 100 : step * m_renderShare / 100;
+    const int rendered = (m_runNumber * 100 + step) / qMax(1, m_runCount);
+    const int whole = encoding ? m_renderShare + step * (100 - m_renderShare) / 100 : rendered * m_renderShare / 100;
     // Only forward: a new step never takes the bar back.
     if (whole <= m_lastPercent || whole < 1)
         return;
@@ -251,15 +264,17 @@ void AudioExporter::ReportProgress(int stepPercent, bool encoding)
 ExportResult AudioExporter::GaveUp(ExportResult result, const QString &noFile)
 {
     if (AppClosing())
-        return Failed(result, QStringLiteral("El programa es tanca: ") + noFile);
+        return FailedExport(result, QStringLiteral("El programa es tanca: ") + noFile);
     result.stopped = true;
-    return Failed(result, QStringLiteral("S'ha aturat el desament: ") + noFile);
+    return FailedExport(result, QStringLiteral("S'ha aturat el desament: ") + noFile);
 }
 
 void AudioExporter::Begin()
 {
     m_stopping = false;
     m_lastPercent = 0;
+    m_runNumber = 0;
+    m_runCount = 1;
     m_busy = true;
     emit busyChanged(true);
 }
@@ -281,7 +296,7 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     job.name = SoundFileNameOf(request.name);
     const QString &name = job.name;
     if (!IsUsableSoundFileName(name))
-        return Failed(result, QStringLiteral("El nom del fitxer de so no és vàlid: no pot ser buit ni contenir "
+        return FailedExport(result, QStringLiteral("El nom del fitxer de so no és vàlid: no pot ser buit ni contenir "
                                              "«/», «..» o caràcters de control."));
     if (m_stopReading)
         m_stopReading();
@@ -295,14 +310,14 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
         waited.start();
         while (!lock.TryLock(&lockProblem) && lockProblem.isEmpty()) {
             if (waited.elapsed() >= m_timings.lockWaitLimitMs)
-                return Failed(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
+                return FailedExport(result, QStringLiteral("Una altra exportació de so (%1) no ha acabat: ")
                                           .arg(lock.FileName()) + kNoSoundFile);
             if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing || Stopping())
                 return GaveUp(result, kNoSoundFile);
         }
     }
     if (!lockProblem.isEmpty())
-        return Failed(result, lockProblem + QStringLiteral(": ") + kNoSoundFile);
+        return FailedExport(result, lockProblem + QStringLiteral(": ") + kNoSoundFile);
 
     QDir().mkpath(m_paths.recordsDir);
     RemoveLeftoversOfEndedExports(m_paths.recordsDir);
@@ -310,7 +325,14 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     result.format = job.format;
     // lame encodes in about half the time the rendering takes, opusenc in about as long.
     m_renderShare = job.format == ExportFormat::Wav ? 100 : job.format == ExportFormat::Mp3 ? 65 : 50;
-    const QString spoken = m_dictionary ? m_dictionary(job.text) : job.text;
+    // Stretches in other voices are recorded apart, each with the dictionary applied to it.
+    const bool byRuns = RunsCoverText(job.runs, job.text.size());
+    QStringList spokenRuns;
+    for (const ExportRun &run : (byRuns ? job.runs : QList<ExportRun>{})) {
+        const QString text = job.text.mid(run.start, run.length);
+        spokenRuns << (m_dictionary ? m_dictionary(text) : text);
+    }
+    const QString spoken = byRuns ? spokenRuns.join(QString()) : m_dictionary ? m_dictionary(job.text) : job.text;
     // The word times come in a file of this process's own, removed once read.
     const bool wantTimes = job.subtitles.Any() || job.keepWordTimes;
     const QString wordTimesName = wantTimes
@@ -318,15 +340,19 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     const QString wordTimesPath = m_paths.recordsDir + wordTimesName;
     if (!wordTimesName.isEmpty())
         QFile::remove(wordTimesPath);
+    const auto render = [&](const QString &wavName) {
+        return byRuns ? RenderRuns(job, spokenRuns, wavName, wordTimesName, exchange, result)
+                      : RenderWav(job, spoken, wavName, wordTimesName, exchange, result);
+    };
     if (job.format == ExportFormat::Wav) {
-        result = RenderWav(job, spoken, name + QStringLiteral(".wav"), wordTimesName, exchange, result);
+        result = render(name + QStringLiteral(".wav"));
     } else {
         // The encoded file is made from a WAV of its own: a WAV saved under the same name
         // stays as it is.
         const QString renderName = EncodingRenderName(job.format);
         const QString renderPath = m_paths.recordsDir + renderName;
         QFile::remove(renderPath);
-        result = RenderWav(job, spoken, renderName, wordTimesName, exchange, result);
+        result = render(renderName);
         if (result.ok) {
             result = Encode(job.format, name, renderPath, result);
             if (!result.ok) {
@@ -383,7 +409,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     using namespace ExportProtocol;
     // Refused before the text goes anywhere.
     if (const QString tooLong = UpctvTextTooLong(request.voice, spoken.size(), request.language); !tooLong.isEmpty())
-        return Failed(result, tooLong);
+        return FailedExport(result, tooLong);
     QString writeError;
     const auto write = [&](const QString &key, const QString &value) {
         if (!exchange.WriteString(kSection, key, value) && writeError.isEmpty())
@@ -402,12 +428,12 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     write(kKeyVoice, QString::number(request.voice.index));
     // A UPCTV voice whose synthesizer is missing could only give an empty file.
     if (const QString missing = UpctvRenderingProblem(request.voice, request.language); !missing.isEmpty())
-        return Failed(result, missing);
+        return FailedExport(result, missing);
     if (!writeError.isEmpty())
-        return Failed(result, writeError + QStringLiteral(": ") + kNoSoundFile);
+        return FailedExport(result, writeError + QStringLiteral(": ") + kNoSoundFile);
     const QFileInfo records(m_paths.recordsDir);
     if (!records.isDir() || !records.isWritable())
-        return Failed(result, QStringLiteral("No es pot escriure a la carpeta %1: ").arg(m_paths.recordsDir)
+        return FailedExport(result, QStringLiteral("No es pot escriure a la carpeta %1: ").arg(m_paths.recordsDir)
                                   + kNoSoundFile);
     // Another voice than the one chosen is said before the recording starts, and once
     // a run after it.
@@ -418,11 +444,12 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     }
 
     // The rendering window: started when absent, given a few seconds to open.
+    WaitForClosedRenderer();
     bool startedHere = false;
     if (m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile)).isEmpty()) {
         QString error;
         if (!m_launcher.Start(&error))
-            return Failed(result, QStringLiteral("No s'ha pogut iniciar el programa de síntesi (%1): ").arg(error)
+            return FailedExport(result, QStringLiteral("No s'ha pogut iniciar el programa de síntesi (%1): ").arg(error)
                                       + kNoSoundFile);
         startedHere = true;
     }
@@ -445,7 +472,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (window.isEmpty()) {
         if (startedHere)
             m_launcher.Terminate();
-        return Failed(result, QStringLiteral("El programa de síntesi SonnerixaWav no ha obert la seva finestra: ")
+        return FailedExport(result, QStringLiteral("El programa de síntesi SonnerixaWav no ha obert la seva finestra: ")
                                   + kNoSoundFile);
     }
     m_desktop.SendWindowMessage(window, kMessageHello);
@@ -458,11 +485,11 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     const auto failed = [&](const QString &reason) {
         QFile::remove(wavPath);
         older.Restore();
-        return Failed(result, reason);
+        return FailedExport(result, reason);
     };
     if (!older.StepAside()) {
-        m_desktop.RequestClose(window);
-        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
+        CloseRenderer(window);
+        return FailedExport(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
     }
     // What the file was before the renderer ran, so that an old file is never taken for a new one.
     const WholeFiles::FileStamp before = WholeFiles::StampOf(wavPath);
@@ -470,7 +497,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
     if (!wordTimesName.isEmpty())
         write(kKeyWavWords, wordTimesName);
     if (!writeError.isEmpty()) {
-        m_desktop.RequestClose(window);
+        CloseRenderer(window);
         return failed(writeError + QStringLiteral(": ") + kNoSoundFile);
     }
     if (!m_desktop.SendWindowMessage(window, kMessageRender))
@@ -500,7 +527,7 @@ ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QStrin
         }
     }
     // The close request also ends a job still rendering: nothing of it is kept.
-    m_desktop.RequestClose(window);
+    CloseRenderer(window);
     if (gaveUp) {
         QFile::remove(wavPath);
         older.Restore();
@@ -535,19 +562,19 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     const QString noFile = QStringLiteral("no s'ha creat el fitxer %1").arg(kind);
     const QString encoder = FindEncoder(program, m_paths.programDir, m_encoderSearchPath);
     if (encoder.isEmpty())
-        return Failed(result, QStringLiteral("No s'ha trobat el programa %1: ").arg(program) + noFile);
+        return FailedExport(result, QStringLiteral("No s'ha trobat el programa %1: ").arg(program) + noFile);
 
     // An older file steps aside while the encoder works, so that a new file is never
     // mistaken for it, and comes back when the encoding fails.
     OlderFile older(outPath, m_paths.recordsDir + QLatin1Char('.') + name + extension + QStringLiteral(".anterior"));
     if (!older.StepAside())
-        return Failed(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(outPath) + noFile);
+        return FailedExport(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(outPath) + noFile);
     const auto failed = [&](const QString &reason) {
         QFile::remove(outPath);
         QFile::remove(encodedPath);
         QFile::remove(doubledPath);
         older.Restore();
-        return Failed(result, reason);
+        return FailedExport(result, reason);
     };
 
     emit statusText(QStringLiteral("Codificant el fitxer %1...").arg(kind));

@@ -2,6 +2,9 @@
 
 #include "core/AppPaths.h"
 #include "export/AudioExportProtocol.h"
+#include "export/AudioExportRuns.h"
+#include "export/ExportJob.h"
+#include "export/ExportResult.h"
 #include "export/Subtitles.h"
 
 #include <QObject>
@@ -14,8 +17,6 @@ class DesktopWindows;
 class SettingsStore;
 class RendererLauncher;
 
-enum class ExportFormat { Wav, Mp3, Opus };
-
 struct ExportRequest
 {
     QString text;  // the whole document, line breaks "\n"
@@ -27,19 +28,11 @@ struct ExportRequest
     SubtitleChoice subtitles;  // written beside the sound file; none unless asked for
     int language = 0;  // the interface language (a row of the language list) of a missing synthesizer's message
     bool keepWordTimes = false;  // hands the renderer's word times back in the result
+    // With the voice following the language: the text's stretches in order, each recorded
+    // with its own voice and joined; empty for the one voice throughout.
+    QList<ExportRun> runs;
 };
 
-struct ExportResult
-{
-    bool ok = false;
-    QString file;    // the sound file made
-    QString reason;  // why no (or only part of the) sound file was made
-    QString notice;  // something the user is told once, even on success
-    ExportFormat format = ExportFormat::Wav;
-    QStringList subtitleFiles;  // the subtitle files written beside the sound file
-    bool stopped = false;  // the user ended it: no new file, the older one kept
-    std::optional<WordTimes> wordTimes;  // when asked for and the renderer gave them
-};
 
 // How long the export waits; the tests shorten them.
 struct ExportTimings
@@ -60,7 +53,7 @@ struct ExportTimings
 // rate to the rendering program through the exchange file and its window, waits for it
 // while the window keeps handling events, encodes MP3 with lame and Opus with opusenc, and
 // writes the subtitles from the times the renderer gives for each word.
-class AudioExporter : public QObject
+class AudioExporter : public ExportJob
 {
     Q_OBJECT
 public:
@@ -75,7 +68,6 @@ public:
     // Where the encoders are searched after the program's folder; PATH by default.
     void SetEncoderSearchPath(const QStringList &folders) { m_encoderSearchPath = folders; }
 
-    bool Busy() const { return m_busy; }
     // Ends the running export as a failed one ends: no new file, the older one put back.
     void Stop();
 
@@ -88,19 +80,11 @@ public:
     // another one (the status line says it too); empty when it records the voice itself.
     static QString SubstitutionFor(const ExportRequest &request);
 
-signals:
-    // True from the start to the end of an export: the window disables the reading,
-    // menu and export buttons and the name field meanwhile.
-    void busyChanged(bool busy);
-    // A line for the status bar: what the export is doing, and where the sound file went.
-    void statusText(const QString &text);
-    // How much of the whole export is done, 1..100: the rendering, then the encoding.
-    void progress(int percent);
-    // Stop was called: whatever the export waits for gives way.
-    void stopRequested();
-    void finished(const ExportResult &result);
-
 private:
+    // Asks the renderer window to close, and remembers it until it has gone.
+    void CloseRenderer(const QString &window);
+    // Waits (a few seconds at most) until the window last asked to close has gone.
+    void WaitForClosedRenderer();
     void Begin();
     void End(const ExportResult &result);
     ExportResult Run(const ExportRequest &request);
@@ -108,6 +92,14 @@ private:
     // wordTimesName when one is given.
     ExportResult RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
                            const QString &wordTimesName, SettingsStore &exchange, ExportResult result);
+    // Renders each run with its voice and joins them in order as wavName, at one sample
+    // rate; their word times, timed across the joins, go to wordTimesName when given.
+    ExportResult RenderRuns(const ExportRequest &request, const QStringList &spokenRuns, const QString &wavName,
+                            const QString &wordTimesName, SettingsStore &exchange, ExportResult result);
+    // Joins the recordings in order into outPath with sox; why not when it cannot.
+    QString JoinRecordings(const QStringList &parts, const QString &outPath);
+    // Runs a program to its end, or until the export is stopped; why it failed, if it did.
+    QString RunToEnd(const QString &program, const QStringList &arguments);
     // Encodes wavPath into name.mp3 or name.opus.
     ExportResult Encode(ExportFormat format, const QString &name, const QString &wavPath, ExportResult result);
     // Writes the chosen subtitle files beside the sound file from the renderer's word times.
@@ -116,8 +108,6 @@ private:
     static QString EncodingRenderName(ExportFormat format);
     // A step's percentage as a share of the whole export.
     void ReportProgress(int stepPercent, bool encoding);
-    // The user stopped the export, or the program is closing.
-    bool Stopping() const;
     // Why a wait gave up: the program closing, or the user's stop.
     ExportResult GaveUp(ExportResult result, const QString &noFile);
 
@@ -128,10 +118,13 @@ private:
     std::function<QString(const QString &)> m_dictionary;
     ExportTimings m_timings;
     QStringList m_encoderSearchPath;
-    bool m_busy = false;
-    bool m_stopping = false;
     // The part of the whole export the rendering stands for: the rest is the encoding.
     int m_renderShare = 100;
     int m_lastPercent = 0;
+    // The run being rendered and how many there are: each is an equal share of the rendering.
+    int m_runNumber = 0;
+    int m_runCount = 1;
     bool m_sapiNoticeGiven = false;
+    // The renderer window this exporter last asked to close; empty once it is gone.
+    QString m_closedRenderer;
 };

@@ -8,6 +8,23 @@
 #include <algorithm>
 #include <optional>
 
+void SetParagraphLanguages(BookChapter &chapter, const QList<LanguageRun> &languages)
+{
+    int start = 0;
+    qsizetype run = 0;
+    for (BookParagraph &paragraph : chapter.paragraphs) {
+        while (run < languages.size() && languages.at(run).start + languages.at(run).length <= start)
+            ++run;
+        paragraph.language.clear();
+        if (run < languages.size() && languages.at(run).start <= start) {
+            const QString &language = languages.at(run).language;
+            if (language != QLatin1String("und"))
+                paragraph.language = language;
+        }
+        start += int(paragraph.text.size()) + 2; // the blank line ChapterText puts between
+    }
+}
+
 namespace {
 
 // A heading that says what it is: "Capítol 3", "Tema IV: ...", "Unitat 2".

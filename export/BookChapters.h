@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spell/LanguageDetector.h"
+
 #include "export/AudioExportProtocol.h"
 
 #include <QList>
@@ -12,6 +14,7 @@ struct BookParagraph
 {
     QString text;  // one line, without its line break
     bool heading = false;
+    QString language;  // its language tag, where the book follows the language; empty: the book's
 };
 
 struct BookChapter
@@ -43,6 +46,9 @@ QString BookTitleOf(const QList<BookChapter> &chapters, const QString &fallback)
 
 // What the voice is given for a chapter: its paragraphs, a blank line between them.
 QString ChapterText(const BookChapter &chapter);
+// Each paragraph given the language of the stretch its first letter is in, the stretches
+// being places in ChapterText(chapter); "und" and empty stretches give none.
+void SetParagraphLanguages(BookChapter &chapter, const QList<LanguageRun> &languages);
 
 // A sentence of a chapter: characters [start, end) of one paragraph, heard from beginMs
 // until endMs in the chapter's recording.

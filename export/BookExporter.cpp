@@ -6,9 +6,12 @@
 #include "export/AudioExportPrograms.h"
 #include "export/Audiobook.h"
 #include "export/BookChapters.h"
+#include "export/BookEncoders.h"
 #include "export/BookTexts.h"
 #include "export/EpubBook.h"
+#include "export/ExportResult.h"
 #include "export/RecordingLength.h"
+#include "platform/DesktopWindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +21,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -28,14 +32,6 @@
 using BookTexts::Text;
 
 namespace {
-
-ExportResult Failed(ExportResult result, const QString &reason)
-{
-    result.ok = false;
-    result.file.clear();
-    result.reason = reason;
-    return result;
-}
 
 // The hidden name each chapter is recorded under: the process's own, so that the
 // leftovers of one that ended early are removed by the next export.
@@ -71,7 +67,7 @@ QString LanguageTagOfVoice(const ExportVoice &voice)
 
 BookExporter::BookExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
                            QObject *parent)
-    : QObject(parent), m_paths(paths), m_recorder(paths, desktop, launcher), m_searchPath(ExecutableSearchPath())
+    : ExportJob(parent), m_paths(paths), m_desktop(desktop), m_recorder(paths, desktop, launcher), m_searchPath(ExecutableSearchPath())
 {
     connect(&m_recorder, &AudioExporter::progress, this, [this](int percent) {
         emit progress(qBound(1, (100 * (m_chapterNumber - 1) + percent) / (m_chapterCount + 1), 99));
@@ -90,12 +86,9 @@ void BookExporter::Stop()
         return;
     m_stopping = true;
     m_recorder.Stop();
+    if (m_encoders)
+        m_encoders->Abort();
     emit stopRequested();
-}
-
-bool BookExporter::Stopping() const
-{
-    return m_stopping || AppClosing();
 }
 
 bool BookExporter::Start(const BookRequest &request)
@@ -118,7 +111,7 @@ ExportResult BookExporter::Export(const BookRequest &request)
 {
     if (m_busy) {
         ExportResult refused;
-        refused.reason = QStringLiteral("Ja s'està desant un fitxer de so.");
+        refused.reason = BookTexts::Of(Text::Busy, request.audio.language);
         return refused;
     }
     m_busy = true;
@@ -131,7 +124,8 @@ ExportResult BookExporter::Export(const BookRequest &request)
     return result;
 }
 
-ExportResult BookExporter::RecordChapter(const BookRequest &request, const QString &text, int number, int count)
+ExportResult BookExporter::RecordChapter(const BookRequest &request, const QString &text,
+                                         const QList<ExportRun> &runs, int number, int count)
 {
     m_chapterNumber = number;
     m_chapterCount = count;
@@ -140,26 +134,20 @@ ExportResult BookExporter::RecordChapter(const BookRequest &request, const QStri
     ExportRequest job = request.audio;
     job.text = text;
     job.name = ChapterRecordingName();
-    job.format = request.format == BookFormat::Epub ? ExportFormat::Mp3 : ExportFormat::Wav;
+    // Encoded here, in the background, rather than by the recorder, which would wait for it.
+    job.format = ExportFormat::Wav;
     job.subtitles = {};
     job.keepWordTimes = true;
-    ExportResult result = m_recorder.Export(job);
-    // An MP3 encoder that failed leaves the sound as a WAV of that name.
-    if (!result.ok)
-        QFile::remove(m_paths.recordsDir + job.name + QStringLiteral(".wav"));
-    return result;
+    job.runs = runs;
+    return m_recorder.Export(job);
 }
 
 QString BookExporter::AddToBook(EpubBook &book, const BookChapter &chapter, const QString &text,
-                                const ExportResult &recorded, int number) const
+                                const ExportResult &recorded, int language) const
 {
     const std::optional<WordTimes> &times = recorded.wordTimes;
-    const bool moved = QFile::rename(recorded.file, book.AudioPath(number));
-    QFile::remove(recorded.file);
-    if (!moved)
-        return QStringLiteral("%1: %2").arg(book.AudioPath(number), QString::fromLocal8Bit(std::strerror(errno)));
     if (!times)
-        return QStringLiteral("El programa de síntesi no ha donat el temps de les paraules.");
+        return BookTexts::Of(Text::NoWordTimes, language);
     const bool words = std::any_of(times->marks.cbegin(), times->marks.cend(), [](const auto &mark) {
         return mark.kind == VoiceCatalog::SpokenMark::Kind::Word;
     });
@@ -170,77 +158,123 @@ QString BookExporter::AddToBook(EpubBook &book, const BookChapter &chapter, cons
     return problem;
 }
 
+QString BookExporter::Refusal(const BookRequest &request, const QList<BookChapter> &chapters, QString *encoder) const
+{
+    const int language = request.audio.language;
+    if (!IsUsableSoundFileName(SoundFileNameOf(request.audio.name)))
+        return BookTexts::Of(Text::BadName, language);
+    if (chapters.isEmpty())
+        return BookTexts::Of(Text::Empty, language);
+    if (const QString tooLong = UpctvTextTooLong(request.audio.voice, request.audio.text.size(), language);
+        !tooLong.isEmpty())
+        return tooLong;
+    // Looked for before anything is recorded: a missing one is said at once.
+    const QString program = request.format == BookFormat::Epub ? QStringLiteral("lame") : QStringLiteral("ffmpeg");
+    *encoder = FindEncoder(program, m_paths.programDir, m_searchPath);
+    if (encoder->isEmpty())
+        return BookTexts::Of(Text::ProgramMissing, language).arg(program, program);
+    return QString();
+}
+
+QString BookExporter::RecordChapters(const BookRequest &request, const QList<BookChapter> &chapters,
+                                     const QString &encoder, EpubBook &book, const QString &partsFolder,
+                                     QList<Audiobook::Chapter> &recorded, ExportResult &result)
+{
+    const int language = request.audio.language;
+    const bool epub = request.format == BookFormat::Epub;
+    const int count = int(chapters.size());
+    for (int i = 0; i < count; ++i) {
+        // A few recordings at most wait for an encoder, on disk.
+        if (!m_encoders->WaitForRoom(m_encoders->AtOnce()))
+            return m_encoders->Problem();
+        BookChapter chapter = chapters.at(i);
+        const QString text = ChapterText(chapter);
+        // The chapter's languages are told once: for its paragraphs and for its voices.
+        QList<ExportRun> runs;
+        if (request.languages.languagesOf) {
+            const QList<LanguageRun> languages = request.languages.languagesOf(text);
+            SetParagraphLanguages(chapter, languages);
+            if (request.languages.runsOf)
+                runs = request.languages.runsOf(languages);
+        }
+        const ExportResult chapterResult = RecordChapter(request, text, runs, i + 1, count);
+        if (chapterResult.notice.size() && result.notice.isEmpty())
+            result.notice = chapterResult.notice;
+        const QString numbered = partsFolder + QStringLiteral("/chapter-%1").arg(i + 1, 3, 10, QLatin1Char('0'));
+        const QString wav = numbered + QStringLiteral(".wav");
+        const bool moved = chapterResult.ok && QFile::rename(chapterResult.file, wav);
+        QFile::remove(chapterResult.file);
+        if (Stopping() || chapterResult.stopped)
+            return QString();
+        if (!chapterResult.ok)
+            return BookTexts::Of(Text::ChapterFailed, language).arg(i + 1).arg(chapterResult.reason);
+        const std::optional<RecordingLength::WavSound> sound = RecordingLength::WavSoundOf(wav);
+        if (!moved || !sound)
+            return QStringLiteral("%1: %2").arg(wav, QString::fromLocal8Bit(std::strerror(errno)));
+        BookEncoders::Job job{encoder, {}, wav, {}, sound->ms};
+        if (epub) {
+            if (const QString problem = AddToBook(book, chapter, text, chapterResult, language); !problem.isEmpty())
+                return problem;
+            job.output = book.AudioPath(i + 1);
+            // lame's own settings, as the MP3 export uses them.
+            job.arguments = QStringList{wav, job.output};
+        } else {
+            job.output = numbered + QStringLiteral(".m4a");
+            job.arguments = Audiobook::ChapterArguments(wav, job.output);
+            recorded.append({chapter.title, job.output, Audiobook::EncodedChapterMs(sound->frames, sound->sampleRate)});
+        }
+        m_encoders->Add(job);
+    }
+    emit statusText(BookTexts::Of(Text::Packing, language));
+    if (!m_encoders->WaitForAll())
+        return m_encoders->Problem();
+    return QString();
+}
+
 ExportResult BookExporter::Run(const BookRequest &request)
 {
     ExportResult result;
     const int language = request.audio.language;
     const QString noBook = BookTexts::Of(Text::NoBook, language);
     const QString name = SoundFileNameOf(request.audio.name);
-    if (!IsUsableSoundFileName(name))
-        return Failed(result, QStringLiteral("El nom del fitxer no és vàlid: no pot ser buit ni contenir "
-                                             "«/», «..» o caràcters de control. ") + noBook);
     const QList<BookChapter> chapters = ChaptersOf(request.audio.text, request.fallbackTitle);
-    if (chapters.isEmpty())
-        return Failed(result, BookTexts::Of(Text::Empty, language) + QLatin1Char(' ') + noBook);
-    if (const QString tooLong = UpctvTextTooLong(request.audio.voice, request.audio.text.size(), language);
-        !tooLong.isEmpty())
-        return Failed(result, tooLong);
-    const bool epub = request.format == BookFormat::Epub;
-    const QString ffmpeg = epub ? QString() : FindEncoder(QStringLiteral("ffmpeg"), m_paths.programDir, m_searchPath);
-    if (!epub && ffmpeg.isEmpty())
-        return Failed(result, BookTexts::Of(Text::ProgramMissing, language).arg(QStringLiteral("ffmpeg"),
-                                                                                 QStringLiteral("ffmpeg"))
-                                  + QLatin1Char(' ') + noBook);
+    QString encoder;
+    if (const QString refused = Refusal(request, chapters, &encoder); !refused.isEmpty())
+        return FailedExport(result, refused + QLatin1Char(' ') + noBook);
 
     // The parts wait in a hidden folder beside the book, on the same disk, and go with it.
     QDir().mkpath(m_paths.recordsDir);
     QTemporaryDir parts(m_paths.recordsDir + QStringLiteral(".Sonnerix-book-XXXXXX"));
     if (!parts.isValid())
-        return Failed(result, QStringLiteral("%1: %2 ").arg(m_paths.recordsDir, parts.errorString()) + noBook);
+        return FailedExport(result, QStringLiteral("%1: %2 ").arg(m_paths.recordsDir, parts.errorString()) + noBook);
+    const bool epub = request.format == BookFormat::Epub;
     const QString title = BookTitleOf(chapters, request.fallbackTitle);
     EpubBook book(parts.path(), title, LanguageTagOfVoice(request.audio.voice), request.audio.voiceName);
     QList<Audiobook::Chapter> recorded;
-    const int count = int(chapters.size());
-    for (int i = 0; i < count; ++i) {
-        const BookChapter &chapter = chapters.at(i);
-        const QString text = ChapterText(chapter);
-        const ExportResult chapterResult = RecordChapter(request, text, i + 1, count);
-        if (chapterResult.notice.size() && result.notice.isEmpty())
-            result.notice = chapterResult.notice;
-        if (Stopping() || chapterResult.stopped) {
-            QFile::remove(chapterResult.file);
-            result.stopped = !AppClosing();
-            return Failed(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
-        }
-        if (!chapterResult.ok)
-            return Failed(result, chapterResult.reason + QLatin1Char(' ') + noBook);
-        if (epub) {
-            const QString problem = AddToBook(book, chapter, text, chapterResult, i + 1);
-            if (!problem.isEmpty())
-                return Failed(result, problem + QLatin1Char(' ') + noBook);
-        } else {
-            const QString wav = parts.filePath(QStringLiteral("chapter-%1.wav").arg(i + 1, 3, 10, QLatin1Char('0')));
-            const std::optional<qint64> soundMs = RecordingLength::WavSoundMs(chapterResult.file);
-            if (!QFile::rename(chapterResult.file, wav) || !soundMs) {
-                QFile::remove(chapterResult.file);
-                return Failed(result, QStringLiteral("%1: %2").arg(wav, noBook));
-            }
-            recorded.append({chapter.title, wav, *soundMs});
-        }
-    }
-
-    emit statusText(BookTexts::Of(Text::Packing, language));
-    const QString outPath = m_paths.recordsDir + name + (epub ? QStringLiteral(".epub") : QStringLiteral(".m4b"));
-    QString problem;
-    const bool packed = epub ? book.Pack(outPath, &problem)
-                             : PackAudiobook(recorded, title, request.audio.voiceName, ffmpeg, parts.path(), outPath,
-                                             &problem);
+    // An encoder on every core: the renderer mostly waits for them.
+    BookEncoders encoders(QThread::idealThreadCount(), language);
+    m_encoders = &encoders;
+    const QString problem = RecordChapters(request, chapters, encoder, book, parts.path(), recorded, result);
+    m_encoders = nullptr;
+    encoders.Abort();
     if (Stopping()) {
         result.stopped = !AppClosing();
-        return Failed(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
+        return FailedExport(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
+    }
+    if (!problem.isEmpty())
+        return FailedExport(result, problem + QLatin1Char(' ') + noBook);
+
+    const QString outPath = m_paths.recordsDir + name + (epub ? QStringLiteral(".epub") : QStringLiteral(".m4b"));
+    QString packProblem;
+    const bool packed = epub ? book.Pack(outPath, &packProblem)
+                             : PackAudiobook(recorded, title, request.audio.voiceName, encoder, parts.path(), outPath,
+                                             language, &packProblem);
+    if (Stopping()) {
+        result.stopped = !AppClosing();
+        return FailedExport(result, BookTexts::Of(Text::Stopped, language) + QLatin1Char(' ') + noBook);
     }
     if (!packed)
-        return Failed(result, problem + QLatin1Char(' ') + noBook);
+        return FailedExport(result, packProblem + QLatin1Char(' ') + noBook);
     emit progress(100);
     emit statusText(BookTexts::Of(Text::Saved, language).arg(outPath));
     result.ok = true;
@@ -250,7 +284,7 @@ ExportResult BookExporter::Run(const BookRequest &request)
 
 bool BookExporter::PackAudiobook(const QList<Audiobook::Chapter> &chapters, const QString &title,
                                  const QString &narrator, const QString &ffmpeg, const QString &partsFolder,
-                                 const QString &outPath, QString *problem)
+                                 const QString &outPath, int language, QString *problem)
 {
     const QString list = partsFolder + QStringLiteral("/chapters.txt");
     const QString metadata = partsFolder + QStringLiteral("/metadata.txt");
@@ -262,7 +296,8 @@ bool BookExporter::PackAudiobook(const QList<Audiobook::Chapter> &chapters, cons
         soundMs += chapter.soundMs;
     bool packed = WholeFiles::WriteFile(list, Audiobook::ConcatList(chapters), problem)
                   && WholeFiles::WriteFile(metadata, Audiobook::MetadataFile(title, narrator, chapters), problem)
-                  && RunFfmpeg(QStringList{ffmpeg} + Audiobook::FfmpegArguments(list, metadata, part), soundMs, problem);
+                  && RunFfmpeg(QStringList{ffmpeg} + Audiobook::FfmpegArguments(list, metadata, part), soundMs,
+                               language, problem);
     // The audiobook takes its name once whole: an older one stays until then.
     if (packed && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(outPath).constData()) != 0) {
         *problem = QStringLiteral("%1: %2").arg(outPath, QString::fromLocal8Bit(std::strerror(errno)));
@@ -272,7 +307,7 @@ bool BookExporter::PackAudiobook(const QList<Audiobook::Chapter> &chapters, cons
     return packed;
 }
 
-bool BookExporter::RunFfmpeg(const QStringList &arguments, qint64 soundMs, QString *error)
+bool BookExporter::RunFfmpeg(const QStringList &arguments, qint64 soundMs, int language, QString *error)
 {
     QProcess ffmpeg;
     ffmpeg.setProgram(arguments.constFirst());
@@ -280,10 +315,10 @@ bool BookExporter::RunFfmpeg(const QStringList &arguments, qint64 soundMs, QStri
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
     ffmpeg.start();
     if (!ffmpeg.waitForStarted(5000)) {
-        *error = QStringLiteral("ffmpeg: %1.").arg(ffmpeg.errorString());
+        *error = BookTexts::Of(Text::ProgramFailed, language).arg(QStringLiteral("ffmpeg"), ffmpeg.errorString());
         return false;
     }
-    // AAC encodes many times faster than the sound plays: this is only reached by one that hangs.
+    // Copying the encoded chapters takes a moment: this is only reached by one that hangs.
     const qint64 limitMs = 60000 + soundMs;
     QElapsedTimer clock;
     clock.start();
@@ -301,14 +336,15 @@ bool BookExporter::RunFfmpeg(const QStringList &arguments, qint64 soundMs, QStri
         if (waited == WaitOutcome::Closing || Stopping() || clock.elapsed() >= limitMs) {
             ffmpeg.kill();
             ffmpeg.waitForFinished(2000);
-            *error = QStringLiteral("ffmpeg no ha acabat.");
+            *error = BookTexts::Of(Text::ProgramHung, language).arg(QStringLiteral("ffmpeg"));
             return false;
         }
     }
     output += ffmpeg.readAll();
     if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
         const QString said = QString::fromLocal8Bit(output).trimmed().section(QLatin1Char('\n'), -1);
-        *error = QStringLiteral("ffmpeg ha fallat (%1).").arg(said.isEmpty() ? QString::number(ffmpeg.exitCode()) : said);
+        *error = BookTexts::Of(Text::ProgramFailed, language)
+                     .arg(QStringLiteral("ffmpeg"), said.isEmpty() ? QString::number(ffmpeg.exitCode()) : said);
         return false;
     }
     return true;

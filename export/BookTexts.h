@@ -15,6 +15,12 @@ enum class Text {
     NoBook,         // ends a failure: no book file was made
     ProgramMissing, // "%1" the program, "%2" its package
     Stopped,
+    BadName,        // the name field cannot name a file
+    Busy,           // another book is being made
+    ProgramFailed,  // "%1" the program, "%2" what it said
+    ProgramHung,    // "%1" the program, ended after running far too long
+    NoWordTimes,    // the renderer gave no times to light the sentences by
+    ChapterFailed,  // "%1" the chapter's number, "%2" why the recording failed
 };
 
 QString Of(Text text, int language);

@@ -236,6 +236,13 @@ bool EpubBook::AddChapter(const BookChapter &chapter, const QList<BookSentence> 
             for (int p = 0; p < chapter.paragraphs.size(); ++p) {
                 const BookParagraph &paragraph = chapter.paragraphs.at(p);
                 xml.writeStartElement(paragraph.heading ? QStringLiteral("h1") : QStringLiteral("p"));
+                // A paragraph in another language than the book's says so, for the reading
+                // system's voice and hyphenation.
+                if (!paragraph.language.isEmpty()
+                    && paragraph.language.section(QLatin1Char('-'), 0, 0) != m_language.section(QLatin1Char('-'), 0, 0)) {
+                    xml.writeAttribute(QStringLiteral("xml:lang"), paragraph.language);
+                    xml.writeAttribute(QStringLiteral("lang"), paragraph.language);
+                }
                 WriteSentences(xml, paragraph.text, sentences, next, p, marking);
                 xml.writeEndElement();
             }

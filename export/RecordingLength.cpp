@@ -11,7 +11,7 @@ constexpr qint64 kMostCharactersPerSecond = 100;
 
 } // namespace
 
-std::optional<qint64> WavSoundMs(const QString &path)
+std::optional<WavSound> WavSoundOf(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -20,6 +20,8 @@ std::optional<qint64> WavSoundMs(const QString &path)
     if (riff.size() != 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
         return std::nullopt;
     quint32 bytesPerSecond = 0;
+    quint32 sampleRate = 0;
+    quint16 blockAlign = 0;
     // The chunks in turn: fmt tells the pace, data how much sound there is. A renderer
     // that stopped short leaves a data size larger than what follows: only what is
     // there counts.
@@ -32,18 +34,26 @@ std::optional<qint64> WavSoundMs(const QString &path)
             const QByteArray format = file.read(16);
             if (size < 16 || format.size() != 16)
                 return std::nullopt;
+            sampleRate = qFromLittleEndian<quint32>(format.constData() + 4);
             bytesPerSecond = qFromLittleEndian<quint32>(format.constData() + 8);
+            blockAlign = qFromLittleEndian<quint16>(format.constData() + 12);
             if (!file.seek(file.pos() + (size - 16) + (size & 1)))
                 return std::nullopt;
         } else if (chunk.startsWith("data")) {
             if (bytesPerSecond == 0)
                 return std::nullopt;
             const qint64 there = qMin<qint64>(size, file.size() - file.pos());
-            return there * 1000 / bytesPerSecond;
+            return WavSound{sampleRate, blockAlign > 0 ? there / blockAlign : 0, there * 1000 / bytesPerSecond};
         } else if (!file.seek(file.pos() + size + (size & 1))) {
             return std::nullopt;
         }
     }
+}
+
+std::optional<qint64> WavSoundMs(const QString &path)
+{
+    const std::optional<WavSound> sound = WavSoundOf(path);
+    return sound ? std::optional<qint64>(sound->ms) : std::nullopt;
 }
 
 qint64 ShortestMsFor(const QString &text)

@@ -8,8 +8,18 @@
 
 namespace RecordingLength {
 
-// How long the sound of a PCM WAV file lasts, in milliseconds, from its format and data
-// chunks; nothing when the file is not a WAV file that can be read.
+// The sound of a PCM WAV file, from its format and data chunks.
+struct WavSound
+{
+    quint32 sampleRate = 0;
+    qint64 frames = 0;  // samples of each channel
+    qint64 ms = 0;
+};
+// Nothing when the file is not a WAV file that can be read.
+std::optional<WavSound> WavSoundOf(const QString &path);
+
+// How long the sound of a PCM WAV file lasts, in milliseconds; nothing when the file is
+// not a WAV file that can be read.
 std::optional<qint64> WavSoundMs(const QString &path);
 
 // The shortest recording that can hold what the text says, in milliseconds: no voice

@@ -90,6 +90,16 @@ QString LanguageVoices::VoiceFor(const QString &language) const
     return {};
 }
 
+std::optional<LanguageVoiceChoice> LanguageVoices::ExportVoiceFor(const QString &language,
+                                                                  const SpeechController &speech) const
+{
+    const QString name = VoiceFor(language);
+    const int row = name.isEmpty() ? -1 : int(speech.VoiceEntries().indexOf(name));
+    if (row < 0)
+        return std::nullopt;
+    return LanguageVoiceChoice{speech.VoiceOfRow(row), name};
+}
+
 bool LanguageVoices::Choose(const QString &language, const QString &voice, SettingsStore &settings)
 {
     for (Row &row : m_rows) {

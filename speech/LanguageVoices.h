@@ -1,9 +1,12 @@
 #pragma once
 
+#include "export/AudioExportRuns.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 
 class SettingsStore;
@@ -45,6 +48,9 @@ public:
     const QList<Row> &Rows() const { return m_rows; }
     // The voice that reads the language; empty when no listed voice speaks it.
     QString VoiceFor(const QString &language) const;
+    // The same as an export records with it: its place in the speech's list and its
+    // entry; nothing when no listed voice speaks the language.
+    std::optional<LanguageVoiceChoice> ExportVoiceFor(const QString &language, const SpeechController &speech) const;
     // Chooses a voice for a language and stores it; false when the voice does not
     // speak it or the settings could not be written (the choice holds for the session).
     bool Choose(const QString &language, const QString &voice, SettingsStore &settings);

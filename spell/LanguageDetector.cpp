@@ -156,9 +156,16 @@ QString LanguageDetector::Detect(QStringView text) const
     if (words > 0)
         for (double &value : score)
             value /= words;
-    const QList<int> ranked = TextcatCandidates(text);
-    for (qsizetype place = 0; place < ranked.size(); ++place)
-        score[size_t(ranked.at(place))] += kFirstCandidateWeight / double(place + 1);
+    // The statistics add at most kFirstCandidateWeight to a language: words that already
+    // put one language further ahead than that have told it, and the statistics (the
+    // larger part of the cost) are not needed.
+    std::vector<double> ranking = score;
+    std::partial_sort(ranking.begin(), ranking.begin() + 2, ranking.end(), std::greater<>());
+    if (ranking[0] - ranking[1] <= kFirstCandidateWeight + 1e-9) {
+        const QList<int> ranked = TextcatCandidates(text);
+        for (qsizetype place = 0; place < ranked.size(); ++place)
+            score[size_t(ranked.at(place))] += kFirstCandidateWeight / double(place + 1);
+    }
 
     const auto best = std::max_element(score.begin(), score.end());
     if (*best <= 0.0)

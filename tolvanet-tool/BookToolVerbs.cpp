@@ -38,10 +38,11 @@ QString BookVerbDescription(const QString &verb)
 
 int RunBookToolVerb(const QString &verb, BookFormat format, const ExportRequest &request, const QString &file,
                     const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
-                    std::function<QString(const QString &)> dictionary)
+                    std::function<QString(const QString &)> dictionary, const BookLanguages &languages)
 {
     BookRequest book;
     book.audio = request;
+    book.languages = languages;
     book.audio.language = kEnglish;
     book.format = format;
     book.fallbackTitle = file.isEmpty() ? request.name : QFileInfo(file).completeBaseName();

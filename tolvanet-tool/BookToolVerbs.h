@@ -17,8 +17,9 @@ class RendererLauncher;
 // The book a verb makes; nothing for other verbs.
 std::optional<BookFormat> BookVerbFormat(const QString &verb);
 QString BookVerbDescription(const QString &verb);
-// Saves the book of the request (its text, name, voice and rate) and prints its path;
-// a failure's reason goes to standard error with status 1.
+// Saves the book of the request (its text, name, voice and rate), in the voices and
+// languages given, and prints its path; a failure's reason goes to standard error with
+// status 1.
 int RunBookToolVerb(const QString &verb, BookFormat format, const ExportRequest &request, const QString &file,
                     const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
-                    std::function<QString(const QString &)> dictionary);
+                    std::function<QString(const QString &)> dictionary, const BookLanguages &languages);

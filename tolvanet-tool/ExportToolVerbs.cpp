@@ -3,18 +3,20 @@
 #include "core/DocumentFile.h"
 #include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
-#include "core/documents/DocumentConversion.h"
 #include "core/WholeFiles.h"
-#include "speech/ExceptionsDictionary.h"
-#include "platform/DesktopWindowsDBus.h"
+#include "core/documents/DocumentConversion.h"
+#include "engines/VoiceCatalog.h"
 #include "export/AudioExportPrograms.h"
 #include "export/AudioExporter.h"
+#include "platform/DesktopWindowsDBus.h"
+#include "speech/ExceptionsDictionary.h"
+#include "speech/LanguageVoices.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
-#include "engines/VoiceCatalog.h"
 #include "speech/SpeechSettings.h"
-#include "tolvanet-tool/VoiceArgument.h"
+#include "spell/LanguageDetector.h"
 #include "tolvanet-tool/BookToolVerbs.h"
+#include "tolvanet-tool/VoiceArgument.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -23,6 +25,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -135,6 +138,81 @@ std::optional<ExportVoice> VoiceOf(const QString &text, const SpeechController &
     return std::nullopt;
 }
 
+// With the voice following the language (the editor's switch), what tells a text's
+// stretches of each language; none for the one voice throughout.
+std::shared_ptr<const LanguageDetector> FollowedLanguages(const QString &verb, const SettingsStore &settings)
+{
+    if (!settings.ReadYes(QStringLiteral("LlibreriaLlegir"), QStringLiteral("CANVI DE LLENGUA"), false))
+        return nullptr;
+    auto detector = std::make_shared<const LanguageDetector>();
+    if (!detector->Problem().isEmpty())
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(detector->Problem()));
+    return detector;
+}
+
+// The voices that record a text's stretches of each language, as the editor's voices for
+// each language say.
+std::function<QList<ExportRun>(const QList<LanguageRun> &languages)> VoicesOfStretches(const ExportRequest &request,
+                                                                                       const SettingsStore &settings,
+                                                                                       const SpeechController &voices)
+{
+    auto languageVoices = std::make_shared<LanguageVoices>();
+    languageVoices->Refresh(LanguageVoices::CandidatesOf(voices), settings);
+    const LanguageVoiceChoice chosen{request.voice, request.voiceName};
+    return [languageVoices, chosen, &voices](const QList<LanguageRun> &languages) {
+        return VoicedRuns(languages, chosen,
+                          [&](const QString &language) { return languageVoices->ExportVoiceFor(language, voices); });
+    };
+}
+
+// The text and the file name of an export as the command line gives them; nothing, with
+// status set, when the document cannot be read or the name cannot be used.
+std::optional<ExportRequest> RequestOf(const QString &verb, ExportFormat format, const ToolOptions &options,
+                                       int *status)
+{
+    ExportRequest request;
+    request.format = format;
+    request.subtitles = options.subtitles;
+    QString readError;
+    request.text = ReadAnyDocumentText(options.file, &readError);
+    if (!readError.isEmpty()) {
+        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(readError));
+        *status = 1;
+        return std::nullopt;
+    }
+    // Blanks at the ends of a name would not survive the exchange file: a name of blanks
+    // only is no name.
+    request.name = SoundFileNameOf(options.name);
+    if (request.name.isEmpty() && !options.file.isEmpty())
+        request.name = SoundFileNameOfDocument(options.file);
+    if (request.name.isEmpty())
+        request.name = ExportProtocol::kStartName;
+    if (!IsUsableSoundFileName(request.name)) {
+        *status = Usage(verb, QStringLiteral("wrong value '%1' of --name: unusable sound file name").arg(request.name));
+        return std::nullopt;
+    }
+    return request;
+}
+
+// Tells what the export did, as the tool tells it; its exit status.
+int ReportExport(const ExportResult &result, const ExportRequest &request, const QString &substitution)
+{
+    // The other voice was told before the export.
+    QString notice = result.notice;
+    if (!substitution.isEmpty() && notice.startsWith(substitution))
+        notice = notice.mid(substitution.size()).trimmed();
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(notice));
+    if (!result.ok) {
+        std::fprintf(stderr, "%s\n", qPrintable(result.reason));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(result.file));
+    std::fflush(stdout);
+    const int wanted = int(request.subtitles.srt) + int(request.subtitles.lrc);
+    return result.subtitleFiles.size() == wanted ? 0 : 1;
+}
+
 } // namespace
 
 std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arguments, const AppPaths &paths)
@@ -158,24 +236,10 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     if (!options)
         return status;
 
-    ExportRequest request;
-    request.format = format;
-    request.subtitles = options->subtitles;
-    QString readError;
-    request.text = ReadAnyDocumentText(options->file, &readError);
-    if (!readError.isEmpty()) {
-        std::fprintf(stderr, "tolvanet-tool %s: %s\n", qPrintable(verb), qPrintable(readError));
-        return 1;
-    }
-    // Blanks at the ends of a name would not survive the exchange file: a name of blanks
-    // only is no name.
-    request.name = SoundFileNameOf(options->name);
-    if (request.name.isEmpty() && !options->file.isEmpty())
-        request.name = SoundFileNameOfDocument(options->file);
-    if (request.name.isEmpty())
-        request.name = ExportProtocol::kStartName;
-    if (!IsUsableSoundFileName(request.name))
-        return Usage(verb, QStringLiteral("wrong value '%1' of --name: unusable sound file name").arg(request.name));
+    std::optional<ExportRequest> asked = RequestOf(verb, format, *options, &status);
+    if (!asked)
+        return status;
+    ExportRequest &request = *asked;
 
     SettingsStore settings(paths.settingsFile);
     SpeechSettings users(settings);
@@ -219,23 +283,22 @@ std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arg
     // The user's exceptions dictionary applies here as in the editor.
     FormDiccionariExcepcions dictionary(copy, nullptr, paths.programDir);
     dictionary.FormCreate();
-    if (book)
+    const std::shared_ptr<const LanguageDetector> detector = FollowedLanguages(verb, copy);
+    const auto runsOf = detector ? VoicesOfStretches(request, copy, voices)
+                                 : std::function<QList<ExportRun>(const QList<LanguageRun> &)>();
+    if (book) {
+        BookLanguages languages;
+        if (detector) {
+            languages.languagesOf = [detector](const QString &text) { return LanguageRuns(text, *detector); };
+            languages.runsOf = runsOf;
+        }
         return RunBookToolVerb(verb, *book, request, options->file, paths, desktop, launcher,
-                               [&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
-    exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
-    const ExportResult result = exporter.Export(request);
-    // The other voice was told before the export.
-    QString notice = result.notice;
-    if (!substitution.isEmpty() && notice.startsWith(substitution))
-        notice = notice.mid(substitution.size()).trimmed();
-    if (!notice.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(notice));
-    if (!result.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.reason));
-        return 1;
+                               [&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); },
+                               languages);
     }
-    std::printf("%s\n", qPrintable(result.file));
-    std::fflush(stdout);
-    const int wanted = int(request.subtitles.srt) + int(request.subtitles.lrc);
-    return result.subtitleFiles.size() == wanted ? 0 : 1;
+    exporter.SetDictionary([&dictionary](const QString &text) { return dictionary.ApplyExceptionsDictionary(text); });
+    if (runsOf)
+        request.runs = runsOf(LanguageRuns(request.text, *detector));
+    const ExportResult result = exporter.Export(request);
+    return ReportExport(result, request, substitution);
 }

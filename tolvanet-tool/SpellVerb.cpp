@@ -1,8 +1,9 @@
 #include "tolvanet-tool/SpellVerb.h"
 
+#include "core/SettingsStore.h"
 #include "core/ToolCommandLine.h"
 #include "core/documents/DocumentConversion.h"
-#include "core/SettingsStore.h"
+#include "spell/LanguageCheckers.h"
 #include "spell/LanguageDetector.h"
 #include "spell/PersonalWordList.h"
 #include "spell/SpellChecker.h"
@@ -14,8 +15,6 @@
 #include <QHash>
 
 #include <cstdio>
-#include <map>
-#include <memory>
 
 namespace
 {
@@ -105,23 +104,13 @@ int RunSpellVerb(const QStringList &arguments, const AppPaths &paths)
             lineLanguages.insert(line, paragraph.language);
         }
     }
-    std::map<QString, std::unique_ptr<SpellChecker>> others;
-    auto checkerOf = [&](int line) -> SpellChecker & {
-        const QString language = lineLanguages.value(line);
-        if (language.isEmpty() || checker.DictionaryName().startsWith(language))
-            return checker;
-        std::unique_ptr<SpellChecker> &other = others[language];
-        if (!other) {
-            other = std::make_unique<SpellChecker>(language);
-            other->Accept(personal.Words());
-        }
-        return other->Usable() ? *other : checker;
-    };
+    LanguageCheckers others;
+    others.Reset(personal.Words());
     int misspelled = 0;
     const QStringList lines = text.split(u'\n');
     for (qsizetype number = 0; number < lines.size(); ++number) {
         const QString &lineText = lines.at(number);
-        SpellChecker &lineChecker = checkerOf(int(number));
+        const SpellChecker &lineChecker = others.For(lineLanguages.value(int(number)), checker);
         QString out;
         for (const WordSpan &span : WordsToCheck(lineText)) {
             const QStringView word = QStringView(lineText).mid(span.start, span.length);

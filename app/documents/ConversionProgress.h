@@ -15,10 +15,13 @@ class QWidget;
 // document. A scanned page or a picture is read in `recognisers` (Tesseract's codes,
 // "cat+spa"), the bar counts its pages, and `status` gets what the status line adds
 // after the title (how sure the recogniser was). What it shows and says follows the
-// interface language of parent's window.
+// interface language of parent's window. With openEarly, a PDF or a picture of pages
+// opens as soon as its first pages give text: the result then carries the rest, which
+// the document follows, and the window takes input again.
 std::optional<DocumentConversionResult> ConvertWithProgress(QWidget *parent, const QString &fileName, int quietMs = 500,
                                                             const QByteArray &password = QByteArray(),
-                                                            const QString &recognisers = {}, QString *status = nullptr);
+                                                            const QString &recognisers = {}, QString *status = nullptr,
+                                                            bool openEarly = false);
 
 // The progress window's texts in an interface language: its title, what it says and its button.
 QString ConversionProgressTitle(int language);

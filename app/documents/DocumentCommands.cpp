@@ -73,7 +73,17 @@ DocumentCommands::DocumentCommands(EditorText &editor, UserQuestions &ask,
     , m_ask(ask)
     , m_setCaption(std::move(setCaption))
     , m_load([this](const QString &text) { m_editor.SetText(text); })
+    , m_grow([this](const QString &, const QString &grown) {
+        const int start = m_editor.SelStart(), length = m_editor.SelLength();
+        m_editor.SetText(grown);
+        m_editor.Select(start, length);
+    })
 {
+}
+
+DocumentCommands::~DocumentCommands()
+{
+    LeavePages();
 }
 
 QStringList DocumentCommands::HtmlSkeleton()
@@ -131,6 +141,7 @@ void DocumentCommands::New()
 // the new text over the file that was open before.
 void DocumentCommands::StartUnnamed()
 {
+    LeavePages();
     m_currentFileName.clear();
     m_stamp.reset();
     m_suggestedName.clear();
@@ -219,15 +230,86 @@ bool DocumentCommands::LoadConverted(const DocumentConversionResult &converted)
         m_ask.Message(converted.error);
         return false;
     }
-    m_load(converted.text);
-    m_format = DocumentFormat();
-    SetReadOnly(false);
-    m_editor.SetModified(false);
-    m_currentFileName.clear();
+    Install(converted.text, QString(), DocumentFormat(), false);
     m_stamp.reset();
     m_suggestedName = converted.suggestedName;
     m_setCaption(converted.origin);
+    if (converted.rest)
+        FollowPages(converted.rest, converted.text);
     return true;
+}
+
+void DocumentCommands::Install(const QString &text, const QString &fileName, const DocumentFormat &format,
+                               bool readOnly)
+{
+    LeavePages();
+    m_load(text);
+    m_format = format;
+    SetReadOnly(readOnly);
+    m_editor.SetModified(false);
+    m_currentFileName = fileName;
+    m_suggestedName.clear();
+}
+
+void DocumentCommands::FollowPages(const std::shared_ptr<PagesStillComing> &rest, const QString &shown)
+{
+    m_coming = rest;
+    m_shown = shown;
+    const PagesStillComing *coming = rest.get();
+    rest->Follow(
+        [this, coming](const QString &text, int) {
+            if (m_coming.get() != coming)
+                return;
+            // The pages are the document's own, not a change of the reader's.
+            const bool modified = m_editor.Modified();
+            m_grow(m_shown, text);
+            m_editor.SetModified(modified);
+            m_shown = text;
+        },
+        [this, coming](const QString &said) {
+            if (m_coming.get() == coming && m_status)
+                m_status(said);
+        },
+        [this, coming](const DocumentConversionResult &result) {
+            if (m_coming.get() == coming)
+                PagesDone(result);
+        });
+}
+
+void DocumentCommands::PagesDone(const DocumentConversionResult &result)
+{
+    m_coming.reset();
+    m_shown.clear();
+    // The pages shown stay, whatever ended the rest.
+    if (!result.ok && !result.cancelled) {
+        if (m_status)
+            m_status(QString());
+        m_ask.Message(result.error);
+        return;
+    }
+    if (!result.cancelled)
+        m_setCaption(result.origin);
+    if (!m_status)
+        return;
+    if (result.cancelled || result.status.isEmpty())
+        m_status(result.cancelled ? result.status : result.origin);
+    else
+        m_status(result.origin + QStringLiteral(", ") + result.status);
+}
+
+void DocumentCommands::StopPagesComing()
+{
+    if (m_coming)
+        m_coming->Cancel();
+}
+
+void DocumentCommands::LeavePages()
+{
+    const std::shared_ptr<PagesStillComing> coming = std::move(m_coming);
+    m_coming.reset();
+    m_shown.clear();
+    if (coming)
+        coming->Stop();
 }
 
 bool DocumentCommands::LoadFile(const QString &fileName, bool asText)
@@ -263,13 +345,8 @@ std::optional<LoadedDocument> DocumentCommands::ReadTextFile(const QString &file
 void DocumentCommands::TakeDocument(const QString &fileName, const LoadedDocument &document,
                                     const WholeFiles::FileStamp &stamp)
 {
-    m_load(document.text);
-    m_format = document.format;
-    m_editor.SetModified(false);
-    m_currentFileName = fileName;
+    Install(document.text, fileName, document.format, document.binary);
     m_stamp = stamp;
-    m_suggestedName.clear();
-    SetReadOnly(document.binary);
     m_setCaption(QFileInfo(fileName).fileName());
     // What the status line said was about the document before.
     if (m_status) {

@@ -6,10 +6,12 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class EditorText;
 class UserQuestions;
+class PagesStillComing;
 
 // A document that is opened as its text (a PDF, an office document, an e-book...).
 struct DocumentConversionResult
@@ -23,6 +25,29 @@ struct DocumentConversionResult
     // Locked by a password: none was given, or the one given does not open it.
     bool needsPassword = false;
     bool wrongPassword = false;
+    // What the status line adds after origin (how sure the recogniser was); may be empty.
+    QString status;
+    // A document of pages that opened with its first ones: text is what they settle,
+    // and the rest come through this.
+    std::shared_ptr<PagesStillComing> rest;
+};
+
+// The pages of a document still read after it opened, told on the window's thread.
+class PagesStillComing
+{
+public:
+    virtual ~PagesStillComing() = default;
+    // grown: the text the document grows into (the text before it grows at its end, save
+    // for running headers found to go); said: the status line; done: the whole conversion
+    // at the end, cancelled when the user stopped it.
+    virtual void Follow(std::function<void(const QString &text, int pages)> grown,
+                        std::function<void(const QString &text)> said,
+                        std::function<void(const DocumentConversionResult &result)> done)
+        = 0;
+    // The user stops the pages: those shown stay, and done tells it.
+    virtual void Cancel() = 0;
+    // The document is left: nothing more is told.
+    virtual void Stop() = 0;
 };
 // Nothing for a plain-text file, which is loaded as it is. The password opens a locked
 // document; it is empty at first.
@@ -37,9 +62,18 @@ public:
     // setCaption receives the file name part of the caption rule; empty for a new document.
     DocumentCommands(EditorText &editor, UserQuestions &ask,
                      std::function<void(const QString &fileName)> setCaption);
+    ~DocumentCommands();
 
     // How a document text replaces the editor's: the window loads it with a fresh undo history.
     void SetLoader(std::function<void(const QString &text)> load) { m_load = std::move(load); }
+
+    // How the window grows a document whose later pages come after it opened, from the
+    // text shown to the grown one, without undo steps of its own.
+    void SetGrower(std::function<void(const QString &shown, const QString &grown)> grow) { m_grow = std::move(grow); }
+    // Whether pages of the open document are still being read.
+    bool PagesComing() const { return m_coming != nullptr; }
+    // Stops reading them; those shown stay.
+    void StopPagesComing();
 
     // The interface language (0 to 6, as the language list orders them) that the
     // questions below are asked in; Catalan until it is set.
@@ -111,6 +145,13 @@ private:
     std::optional<DocumentConversionResult> Convert(const QString &fileName);
     // A converted document comes in unnamed, so that no save ever writes over the original.
     bool LoadConverted(const DocumentConversionResult &converted);
+    // Puts a document's text in the editor, unmodified, named fileName (empty: unnamed).
+    void Install(const QString &text, const QString &fileName, const DocumentFormat &format, bool readOnly);
+    // The pages of a converted document that come after it opened.
+    void FollowPages(const std::shared_ptr<PagesStillComing> &rest, const QString &shown);
+    void PagesDone(const DocumentConversionResult &result);
+    // Leaves the pages still coming of the document being replaced.
+    void LeavePages();
     void StartUnnamed();
     // Whether the file may be written: unchanged since it was read or written, or the
     // user says so. *saveAs is set when the user keeps the other version.
@@ -124,6 +165,9 @@ private:
     std::function<void(const QString &)> m_opened;
     std::function<void(const QString &)> m_status;
     std::function<void(bool)> m_readOnlyView;
+    std::function<void(const QString &, const QString &)> m_grow;
+    std::shared_ptr<PagesStillComing> m_coming;
+    QString m_shown; // the pages' text as the window was last told it
     bool m_readOnly = false;
     QString m_suggestedName;
     QString m_currentFileName;

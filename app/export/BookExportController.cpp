@@ -19,7 +19,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-BookExportController::BookExportController(const Parts &parts) : m_parts(parts)
+BookExportController::BookExportController(const Parts &parts)
+    : m_parts(parts), m_stopKey([this] { m_parts.exporter.Stop(); }, this)
 {
     FormPrincipal &main = m_parts.main;
     BookExporter &exporter = m_parts.exporter;
@@ -44,10 +45,7 @@ BookExportController::BookExportController(const Parts &parts) : m_parts(parts)
 
 void BookExportController::Start(BookFormat format)
 {
-    if (!m_parts.gate.MayStart(ActivityGate::Start::Export))
-        return;
-    m_parts.triggers.ButtonPararClick();
-    m_parts.gate.StartAfterWordByWord(ActivityGate::Start::Export, [this, format] { StartNow(format); });
+    StartExportThroughGate(m_parts, [this, format] { StartNow(format); });
 }
 
 void BookExportController::StartNow(BookFormat format)
@@ -64,26 +62,15 @@ void BookExportController::StartNow(BookFormat format)
     const QString source =
         documents.CurrentFileName().isEmpty() ? documents.SuggestedName() : documents.CurrentFileName();
     request.fallbackTitle = source.isEmpty() ? SoundFileNameOf(request.audio.name) : QFileInfo(source).completeBaseName();
+    if (m_languages)
+        request.languages = m_languages(request.audio);
     m_parts.exporter.Start(request);
 }
 
 void BookExportController::BusyChanged(bool busy)
 {
-    if (busy)
-        qApp->installEventFilter(this);
-    else
-        qApp->removeEventFilter(this);
+    m_stopKey.SetBusy(busy);
     UpdateControls();
-}
-
-bool BookExportController::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_F11 && !key->isAutoRepeat())
-            m_parts.exporter.Stop();
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void BookExportController::UpdateControls()
@@ -107,18 +94,11 @@ void BookExportController::Finished(const ExportResult &result)
 {
     if (AppClosing())
         return;
-    FormPrincipal &window = m_parts.main;
     const int language = m_parts.languages.LanguageIndex();
-    if (!result.notice.isEmpty())
-        window.ShowStatus(result.notice);
     const QString told = result.ok        ? BookTexts::Of(BookTexts::Text::Saved, language).arg(result.file)
                          : result.stopped ? BookTexts::Of(BookTexts::Text::Stopped, language)
                                           : BookTexts::Of(BookTexts::Text::NoBook, language);
-    AnnounceStatus(&window, told);
-    if (!m_parts.speech.VoiceEntries().isEmpty() && !ScreenReaderEnabled())
-        m_parts.speech.SpeakText(result.ok ? BookTexts::Of(BookTexts::Text::Saved, language)
-                                                 .arg(QFileInfo(result.file).fileName())
-                                           : told);
-    if (!result.ok && !result.stopped)
-        window.Questions().Message(result.reason);
+    TellExportEnd(m_parts, result, told,
+                  result.ok ? BookTexts::Of(BookTexts::Text::Saved, language).arg(QFileInfo(result.file).fileName())
+                            : told);
 }

@@ -1,15 +1,11 @@
 #pragma once
 
+#include "app/export/ExportWindow.h"
 #include "export/BookExporter.h"
 
 #include <QObject>
 
-class ActivityGate;
-class FormDiccionariExcepcions;
-class FormLlenguatge;
-class FormPrincipal;
-class ReadingTriggers;
-class SpeechController;
+#include <functional>
 
 // The document saved from the window as a read-along book or an audiobook: the two
 // items of the options menu, the chapter the status line shows, the stop button and F11
@@ -19,23 +15,19 @@ class BookExportController : public QObject
 {
     Q_OBJECT
 public:
-    struct Parts
+    struct Parts : ExportWindowParts
     {
-        FormPrincipal &main;
-        ActivityGate &gate;
-        SpeechController &speech;
-        ReadingTriggers &triggers;
-        FormDiccionariExcepcions &dictionary;
-        FormLlenguatge &languages;
         BookExporter &exporter;
     };
     explicit BookExportController(const Parts &parts);
 
     void Start(BookFormat format);
-
-protected:
-    // F11 ends a running book, wherever the focus is.
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The languages and voices of a book made with that request's voice, where the voice
+    // follows the language; none by default.
+    void SetLanguages(std::function<BookLanguages(const ExportRequest &request)> languages)
+    {
+        m_languages = std::move(languages);
+    }
 
 private:
     void StartNow(BookFormat format);
@@ -46,4 +38,6 @@ private:
     void Finished(const ExportResult &result);
 
     Parts m_parts;
+    StopKeyWatcher m_stopKey;
+    std::function<BookLanguages(const ExportRequest &request)> m_languages;
 };

@@ -42,7 +42,8 @@ constexpr qint64 kProgressAnnouncementMs = 10000;
 
 } // namespace
 
-ExportController::ExportController(const Parts &parts) : m_parts(parts)
+ExportController::ExportController(const Parts &parts)
+    : m_parts(parts), m_stopKey([this] { m_parts.exporter.Stop(); }, this)
 {
     FormPrincipal &main = m_parts.main;
     AudioExporter &exporter = m_parts.exporter;
@@ -71,11 +72,7 @@ ExportController::ExportController(const Parts &parts) : m_parts(parts)
 
 void ExportController::Start(ExportFormat format)
 {
-    if (!m_parts.gate.MayStart(ActivityGate::Start::Export))
-        return;
-    // A word-by-word reading stops first; the recording starts once it has returned.
-    m_parts.triggers.ButtonPararClick();
-    m_parts.gate.StartAfterWordByWord(ActivityGate::Start::Export, [this, format] { StartNow(format); });
+    StartExportThroughGate(m_parts, [this, format] { StartNow(format); });
 }
 
 void ExportController::StartNow(ExportFormat format)
@@ -89,28 +86,18 @@ void ExportController::StartNow(ExportFormat format)
     request.rate = m_parts.speech.RatePosition();
     request.subtitles = kAllSubtitles;
     request.language = m_parts.languages.LanguageIndex();
+    if (m_languageRuns)
+        request.runs = m_languageRuns(request);
     m_parts.exporter.Start(request);
 }
 
 void ExportController::BusyChanged(bool busy)
 {
+    m_stopKey.SetBusy(busy);
     if (busy) {
-        qApp->installEventFilter(this);
         m_lastAnnounced.invalidate();
         ShowProgress(0);
-    } else {
-        qApp->removeEventFilter(this);
     }
-}
-
-bool ExportController::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_F11 && !key->isAutoRepeat())
-            m_parts.exporter.Stop();
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void ExportController::ShowProgress(int percent)
@@ -177,15 +164,6 @@ void ExportController::Finished(const ExportResult &result)
     // Once the program is closing there is no one left to tell.
     if (AppClosing())
         return;
-    FormPrincipal &window = m_parts.main;
-    if (!result.notice.isEmpty())
-        window.ShowStatus(result.notice);
-    // Announced to a screen reader in the interface language; heard in the program's
-    // voice only when no screen reader says it, and there is a voice to say it.
-    AnnounceStatus(&window, ExportEndText(m_parts.languages.LanguageIndex(), result));
-    if (!m_parts.speech.VoiceEntries().isEmpty() && !ScreenReaderEnabled())
-        m_parts.speech.SpeakText(ExportEndSentence(result));
-    // A stop asked for by the user needs no message box.
-    if (!result.ok && !result.stopped)
-        window.Questions().Message(result.reason);
+    // Announced to a screen reader in the interface language.
+    TellExportEnd(m_parts, result, ExportEndText(m_parts.languages.LanguageIndex(), result), ExportEndSentence(result));
 }

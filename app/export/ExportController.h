@@ -1,16 +1,10 @@
 #pragma once
 
+#include "app/export/ExportWindow.h"
 #include "export/AudioExporter.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-
-class ActivityGate;
-class FormDiccionariExcepcions;
-class FormLlenguatge;
-class FormPrincipal;
-class ReadingTriggers;
-class SpeechController;
 
 // The document saved as spoken audio from the window: the request in the voice and at
 // the rate in use, the controls that wait while an export runs, and what is told and
@@ -20,14 +14,8 @@ class ExportController : public QObject
 {
     Q_OBJECT
 public:
-    struct Parts
+    struct Parts : ExportWindowParts
     {
-        FormPrincipal &main;
-        ActivityGate &gate;
-        SpeechController &speech;
-        ReadingTriggers &triggers;
-        FormDiccionariExcepcions &dictionary;
-        FormLlenguatge &languages;
         AudioExporter &exporter;
     };
     explicit ExportController(const Parts &parts);
@@ -35,10 +23,12 @@ public:
     // The export of the document as it stands, once the activity gate lets it start
     // (a word-by-word reading stops first).
     void Start(ExportFormat format);
-
-protected:
-    // F11 ends a running export, wherever the focus is.
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The stretches of the text recorded each in its own voice, when the voice follows
+    // the language; none by default.
+    void SetLanguageRuns(std::function<QList<ExportRun>(const ExportRequest &request)> runs)
+    {
+        m_languageRuns = std::move(runs);
+    }
 
 private:
     void StartNow(ExportFormat format);
@@ -58,6 +48,8 @@ private:
     void Finished(const ExportResult &result);
 
     Parts m_parts;
+    StopKeyWatcher m_stopKey;
     QElapsedTimer m_lastAnnounced;
     QString m_documentSource;
+    std::function<QList<ExportRun>(const ExportRequest &request)> m_languageRuns;
 };

@@ -1,8 +1,7 @@
 #include "app/export/ExportEndTexts.h"
 
-#include "engines/SynthesizerMissingText.h"
+#include "core/LanguageTexts.h"
 #include "export/AudioExporter.h"
-#include "windows/InterfaceLanguages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +10,7 @@
 
 namespace {
 
-using Texts = std::array<const char *, kLanguageCount>;
+using Texts = LanguageTexts;
 
 // Languages in list order: CATALÀ, CASTELLANO, EUSKARA, GALEGO, PORTUGUÊS, ENGLISH, FRANÇAIS.
 constexpr Texts kSaved = {
@@ -65,21 +64,20 @@ constexpr Texts kNothingSaved = {
 
 QString ExportEndText(int language, const ExportResult &result)
 {
-    const std::size_t row = LanguageRow(language);
     const QFileInfo file(result.file);
     const QString name = file.fileName();
     if (result.ok)
-        return QString::fromUtf8(kSaved[row]).arg(name, QDir::toNativeSeparators(file.absolutePath()));
+        return TextIn(kSaved, language).arg(name, QDir::toNativeSeparators(file.absolutePath()));
     if (result.stopped)
-        return QString::fromUtf8(kStopped[row]);
+        return TextIn(kStopped, language);
     if (!name.isEmpty() && QFileInfo::exists(result.file))
-        return QString::fromUtf8(kOnlyTheWav[row])
+        return TextIn(kOnlyTheWav, language)
             .arg(result.format == ExportFormat::Opus ? QStringLiteral("Opus") : QStringLiteral("MP3"), name);
-    return QString::fromUtf8(kNothingSaved[row]);
+    return TextIn(kNothingSaved, language);
 }
 
 QString ExportProgressText(int language, int percent)
 {
     // The number as every program reads it, whatever the session's locale.
-    return QString::fromUtf8(kProgress[LanguageRow(language)]).arg(QString::number(qBound(0, percent, 100)));
+    return TextIn(kProgress, language).arg(QString::number(qBound(0, percent, 100)));
 }

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -40,6 +41,8 @@ constexpr std::array<const char *, 7> kNoVoiceNote = {
 // short paragraph takes its language from) and some thousands of characters after.
 constexpr int kContext = 1500;
 constexpr int kAhead = 6000;
+// How long after a reading's first stretch is told the rest is.
+constexpr int kExtendAfterMs = 100;
 } // namespace
 
 LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
@@ -49,6 +52,13 @@ LanguageReading::LanguageReading(const Parts &parts) : m_parts(parts)
         connect(m_parts.edit->document(), &QTextDocument::contentsChanged, this, [this] { m_stale = true; });
     connect(&m_parts.speech, &SpeechController::voiceListChanged, this, &LanguageReading::RefreshVoices);
     m_parts.session.SetVoiceAt([this](int position) { return VoiceAt(position); });
+    m_loadingWatch.setInterval(100);
+    connect(&m_loadingWatch, &QTimer::timeout, this, [this] {
+        if (!DetectorReady())
+            return;
+        m_loadingWatch.stop();
+        emit paragraphLanguagesChanged();
+    });
     RefreshVoices();
     Attach();
 }
@@ -83,14 +93,17 @@ void LanguageReading::SetOn(bool on)
     // A read-only settings file leaves the switch as chosen for this run.
     m_parts.settings.WriteYes(kSection, kKey, on);
     Attach();
+    emit paragraphLanguagesChanged();
 }
 
 void LanguageReading::Attach()
 {
     // The dictionaries are read meanwhile, away from the window, so that the first reading
     // does not wait for them.
-    if (m_on && !m_detector && !m_loading.valid())
+    if (m_on && !m_detector && !m_loading.valid()) {
         m_loading = std::async(std::launch::async, [] { return std::make_unique<LanguageDetector>(); });
+        m_loadingWatch.start();
+    }
     if (m_on)
         m_parts.place.SetLanguageCut([this](int from, int to) { return CutAt(from, to); });
     else
@@ -119,6 +132,7 @@ void LanguageReading::DetectAround(int position)
         m_runs.clear();
         m_toldFrom = m_toldTo = 0;
         m_stale = false;
+        m_extending = false;
     }
     const auto size = int(m_text.size());
     // Told already, with more text after the stretch than the stretch itself: nothing to add.
@@ -128,17 +142,38 @@ void LanguageReading::DetectAround(int position)
             told = &run;
     if (told && (told->start + told->length < m_toldTo || m_toldTo >= size))
         return;
-    // The paragraphs from a little before the position (a short one takes the language
-    // before it) to some way after it.
+    // The rest is told once the reading has started: until then a stretch ends where the
+    // told text does.
+    if (told && m_extending)
+        return;
+    // Before the first word only the position's paragraph is told (with the ones before it
+    // when it is too short to tell its own); the paragraphs after it follow once the
+    // reading has started.
+    const int paragraph = position <= 0 ? 0 : int(m_text.lastIndexOf(u'\n', position - 1)) + 1;
+    int paragraphEnd = int(m_text.indexOf(u'\n', position));
+    paragraphEnd = paragraphEnd < 0 ? size : paragraphEnd + 1;
+    const bool first = !told;
+    const bool ownLanguage = WordCount(QStringView(m_text).mid(paragraph, paragraphEnd - paragraph))
+                             >= LanguageDetector::kFewestWords;
     const int before = qMax(0, position - kContext);
-    const int from = before == 0 ? 0 : int(m_text.lastIndexOf(u'\n', before)) + 1;
+    const int from = first && ownLanguage ? paragraph : before == 0 ? 0 : int(m_text.lastIndexOf(u'\n', before)) + 1;
     int to = int(m_text.indexOf(u'\n', qMin(size, position + kAhead)));
-    to = to < 0 ? size : to + 1;
+    to = first ? paragraphEnd : to < 0 ? size : to + 1;
     m_runs = LanguageRuns(QStringView(m_text).mid(from, to - from), Detector());
     for (LanguageRun &run : m_runs)
         run.start += from;
     m_toldFrom = from;
     m_toldTo = to;
+    if (first && to < size) {
+        m_extending = true;
+        // Once the first sound is on its way: the speech's own news come first.
+        QTimer::singleShot(kExtendAfterMs, this, [this, position] {
+            if (!m_extending)
+                return;
+            m_extending = false;
+            DetectAround(position);
+        });
+    }
 }
 
 const LanguageRun *LanguageReading::RunAt(int position)
@@ -162,4 +197,53 @@ QString LanguageReading::VoiceAt(int position)
 {
     const LanguageRun *run = RunAt(position);
     return run && !run->language.isEmpty() ? m_voices.VoiceFor(run->language) : QString();
+}
+
+QList<ExportRun> LanguageReading::ExportRuns(const QString &text, const LanguageVoiceChoice &chosen)
+{
+    if (!m_on)
+        return {};
+    return ExportRuns(LanguageRuns(text, Detector()), chosen);
+}
+
+QList<ExportRun> LanguageReading::ExportRuns(const QList<LanguageRun> &languages, const LanguageVoiceChoice &chosen)
+{
+    return VoicedRuns(languages, chosen,
+                      [this](const QString &language) { return m_voices.ExportVoiceFor(language, m_parts.speech); });
+}
+
+QList<LanguageRun> LanguageReading::Languages(const QString &text)
+{
+    return m_on ? LanguageRuns(text, Detector()) : QList<LanguageRun>();
+}
+
+QString LanguageReading::TellParagraph(const QString &text)
+{
+    if (WordCount(text) < LanguageDetector::kFewestWords)
+        return {};
+    if (const auto told = m_toldParagraphs.constFind(text); told != m_toldParagraphs.cend())
+        return *told;
+    // Kept for the paragraphs of a long document, and forgotten past that.
+    if (m_toldParagraphs.size() > 20000)
+        m_toldParagraphs.clear();
+    const QString language = Detector().Detect(text);
+    m_toldParagraphs.insert(text, language);
+    return language;
+}
+
+QString LanguageReading::ParagraphLanguage(const QTextBlock &block)
+{
+    if (!m_on || !DetectorReady())
+        return {};
+    // As far as a reading looks for the language a short paragraph takes.
+    constexpr int kNeighbours = 20;
+    QTextBlock look = block;
+    for (int i = 0; i < kNeighbours && look.isValid(); ++i, look = look.previous())
+        if (const QString language = TellParagraph(look.text()); !language.isEmpty())
+            return language;
+    look = block.next();
+    for (int i = 0; i < kNeighbours && look.isValid(); ++i, look = look.next())
+        if (const QString language = TellParagraph(look.text()); !language.isEmpty())
+            return language;
+    return {};
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "export/AudioExportRuns.h"
 #include "speech/LanguageVoices.h"
 #include "spell/LanguageDetector.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QHash>
+#include <QTimer>
 
 #include <functional>
 #include <future>
@@ -13,6 +16,7 @@
 
 class QAction;
 class QPlainTextEdit;
+class QTextBlock;
 class ReadingPlace;
 class ReadingSession;
 class SettingsStore;
@@ -62,10 +66,25 @@ public:
     int CutAt(int from, int to);
     // The voice of the text at the position; empty for the chosen voice.
     QString VoiceAt(int position);
+    // The stretches of the text an export records each with its language's voice, the
+    // chosen voice reading what no listed voice speaks; empty while the switch is off and
+    // for one voice throughout.
+    QList<ExportRun> ExportRuns(const QString &text, const LanguageVoiceChoice &chosen);
+    // The same, for a text's stretches of each language already told.
+    QList<ExportRun> ExportRuns(const QList<LanguageRun> &languages, const LanguageVoiceChoice &chosen);
+    // A text's stretches of each language while the voice follows the language; none otherwise.
+    QList<LanguageRun> Languages(const QString &text);
+    // The language of a paragraph of the editor, a short one taking that of the nearest
+    // long one before it (after it at the start); empty while the switch is off, while
+    // the dictionaries are still read, and when it cannot be told.
+    QString ParagraphLanguage(const QTextBlock &block);
 
 signals:
     // The languages' voices were looked at again.
     void voicesChanged();
+    // What ParagraphLanguage answers may have changed: the switch turned, or the
+    // dictionaries became ready.
+    void paragraphLanguagesChanged();
 
 private:
     void Attach();
@@ -73,6 +92,8 @@ private:
     // Tells the languages of the text around the position: only what a reading from
     // there needs, so that a long document is not read through before the first word.
     void DetectAround(int position);
+    // The language a paragraph's own words tell; empty for too few words.
+    QString TellParagraph(const QString &text);
 
     Parts m_parts;
     QPointer<QAction> m_item;
@@ -86,4 +107,11 @@ private:
     int m_toldFrom = 0;
     int m_toldTo = 0;
     bool m_stale = true;
+    // Only the first stretch of a reading is told so far; the rest comes next.
+    bool m_extending = false;
+    // The paragraphs told for the spelling, by their text: a paragraph is asked again at
+    // every key typed in it or its neighbours.
+    QHash<QString, QString> m_toldParagraphs;
+    // Looks at the dictionaries being read until they are ready.
+    QTimer m_loadingWatch;
 };

@@ -83,14 +83,15 @@ void ReadingController::ConnectWordHeard()
 {
     SpokenWordHighlight *highlight = &m_parts.highlight;
     highlight->BindMenuItem(m_parts.main.ActionFor(WindowCommandId::kHighlightSpokenWord));
-    connect(&m_parts.triggers, &ReadingTriggers::readingAloud, highlight, &SpokenWordHighlight::Follow);
-    connect(&m_parts.speech, &SpeechController::wordHeard, highlight, &SpokenWordHighlight::WordHeard);
+    // The highlight follows the reading session's parts and the words it tells.
+    ReadingSession &session = m_parts.triggers.Session();
+    connect(&session, &ReadingSession::partStarted, highlight, &SpokenWordHighlight::Follow);
+    connect(&session, &ReadingSession::wordHeard, highlight, &SpokenWordHighlight::WordHeardAt);
     connect(&m_parts.speech, &SpeechController::readingEnded, highlight, &SpokenWordHighlight::ReadingEnded);
 
     ReadingPlace *place = &m_parts.place;
     SpeechController *speech = &m_parts.speech;
     place->SetVoiceTellsWords([speech] { return speech->SelectedVoiceTellsWords(); });
-    connect(&m_parts.speech, &SpeechController::wordHeard, place, &ReadingPlace::WordHeard);
     connect(&m_parts.speech, &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
     ConnectReaderCommands({m_parts.main, *place, m_parts.speechWindow, m_parts.languages, m_parts.settings.FileName()});
 }

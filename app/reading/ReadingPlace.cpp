@@ -27,6 +27,10 @@ ReadingPlace::ReadingPlace(QPlainTextEdit *edit, ReadingTriggers &triggers, QObj
 {
     m_clock.start();
     connect(&m_triggers, &ReadingTriggers::readingAloud, this, &ReadingPlace::Follow);
+    // The words come as the reading session tells them: a word at a cut is not heard here.
+    ReadingSession &session = m_triggers.Session();
+    connect(&session, &ReadingSession::wordHeard, this, &ReadingPlace::WordHeard);
+    connect(&session, &ReadingSession::cutReached, this, &ReadingPlace::RateCutReached);
     connect(&m_triggers, &ReadingTriggers::speechStopped, this, [this] { m_stopped = true; });
 }
 
@@ -148,26 +152,30 @@ void ReadingPlace::Follow(UtteranceId utterance, int documentStart, const QStrin
     m_toTheEnd = documentStart + m_length >= DocumentLength();
 }
 
-void ReadingPlace::WordHeard(UtteranceId utterance, int start, int length)
+void ReadingPlace::WordHeard(UtteranceId utterance, int documentPosition, int length)
 {
     if (utterance != m_current || m_current == 0)
         return;
     // A voice without words tells its whole text as one.
-    if (start == 0 && length >= m_length)
+    if (documentPosition == m_start && length >= m_length)
         return;
-    m_heardLast = m_start + start;
+    m_heardLast = documentPosition;
     if (m_heardTimes.size() >= kHeardTimesKept)
         m_heardTimes.removeFirst();
     m_heardTimes.append({m_heardLast, m_clock.elapsed()});
-    // The next sentence has just begun: the rest is read again from it at the new rate,
+}
+
+void ReadingPlace::RateCutReached(UtteranceId utterance)
+{
+    if (utterance != m_current || m_current == 0 || m_newRateFrom < 0)
+        return;
+    // The next sentence has just begun, untold: the rest is read from it at the new rate,
     // once the speech has finished telling of this word.
-    if (m_newRateFrom >= 0 && m_heardLast >= m_newRateFrom) {
-        const int from = std::exchange(m_newRateFrom, -1);
-        QMetaObject::invokeMethod(this, [this, from, followed = m_followed] {
-            if (followed == m_followed && m_current != 0)
-                JumpTo(from);
-        }, Qt::QueuedConnection);
-    }
+    const int from = std::exchange(m_newRateFrom, -1);
+    QMetaObject::invokeMethod(this, [this, from, followed = m_followed] {
+        if (followed == m_followed && m_current != 0)
+            JumpTo(from);
+    }, Qt::QueuedConnection);
 }
 
 void ReadingPlace::ReadingEnded(UtteranceId utterance)
@@ -379,8 +387,10 @@ void ReadingPlace::RateChanged()
     const int next = NextSentenceStart(HeardPosition());
     // Within the part being heard; a later part begins at the new rate by itself.
     const int partEnd = m_partEnd.isNull() ? m_start + m_length : m_partEnd.position();
-    if (next > HeardPosition() && next < qMin(partEnd, ReadingEnd()))
+    if (next > HeardPosition() && next < qMin(partEnd, ReadingEnd())) {
         m_newRateFrom = next;
+        m_triggers.Session().CutAt(next);
+    }
 }
 
 void ReadingPlace::NextSentence()

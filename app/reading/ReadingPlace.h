@@ -65,7 +65,8 @@ public:
 
     // The triggers' and the speech's news.
     void Follow(UtteranceId utterance, int documentStart, const QString &text);
-    void WordHeard(UtteranceId utterance, int start, int length);
+    // A word of the part being heard, at its place in the document.
+    void WordHeard(UtteranceId utterance, int documentPosition, int length);
     void ReadingEnded(UtteranceId utterance);
 
 signals:
@@ -80,6 +81,8 @@ private:
     void StepRate(int steps);
     // The rate changed: a reading under way goes on at it from the next sentence.
     void RateChanged();
+    // The reading has reached the sentence where the new rate begins.
+    void RateCutReached(UtteranceId utterance);
     void Pause();
     void GoOn();
     // Reads from..to, a part at a time.

@@ -41,6 +41,7 @@ void ReadingSession::Follow(UtteranceId utterance, const Part &part)
     m_current = utterance;
     m_part = part;
     m_heardLast = -1;
+    m_cutAt = -1;
     emit partStarted(utterance, part.documentStart, part.text);
 }
 
@@ -67,8 +68,19 @@ void ReadingSession::WordHeard(UtteranceId utterance, int start, int length)
 {
     if (utterance == 0 || utterance != m_current)
         return;
-    m_heardLast = m_part.documentStart + start;
+    const int position = m_part.documentStart + start;
+    if (m_cutAt >= 0 && position >= m_cutAt) {
+        m_cutAt = -1;
+        emit cutReached(utterance, position);
+        return;
+    }
+    m_heardLast = position;
     emit wordHeard(utterance, m_heardLast, length);
+}
+
+void ReadingSession::CutAt(int documentPosition)
+{
+    m_cutAt = m_current != 0 ? documentPosition : -1;
 }
 
 void ReadingSession::ReadingEnded(UtteranceId utterance)

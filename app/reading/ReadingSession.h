@@ -79,6 +79,10 @@ public:
     // The document position of the word heard last in it; -1 when none was.
     int HeardLast() const { return m_heardLast; }
 
+    // Ends the part being heard where its word at or after a document position begins:
+    // that word is not told, and cutReached says where it was. Nothing when no part is.
+    void CutAt(int documentPosition);
+
     // The speech front's news.
     void WordHeard(UtteranceId utterance, int start, int length);
     void ReadingEnded(UtteranceId utterance);
@@ -88,6 +92,8 @@ signals:
     void partStarted(UtteranceId utterance, int documentStart, const QString &text);
     // A word of the part being heard, as a place in the document.
     void wordHeard(UtteranceId utterance, int documentPosition, int length);
+    // The cut asked for was reached: the part being heard ends at that word, untold.
+    void cutReached(UtteranceId utterance, int documentPosition);
     // The part was heard to its end, stopped, or could not be heard.
     void partEnded(UtteranceId utterance);
     // Word by word is about to select its next word: typing that waited goes first.
@@ -119,6 +125,7 @@ private:
     UtteranceId m_current = 0;
     Part m_part;
     int m_heardLast = -1;
+    int m_cutAt = -1;
 
     bool m_wordByWordRunning = false;
     // Held from the start of word by word until its last word is over.

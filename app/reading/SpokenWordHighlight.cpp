@@ -151,6 +151,12 @@ bool SpokenWordHighlight::Following(UtteranceId utterance) const
     return m_anchor >= 0 && utterance != 0 && utterance == m_followed;
 }
 
+void SpokenWordHighlight::WordHeardAt(UtteranceId utterance, int documentPosition, int length)
+{
+    if (Following(utterance))
+        WordHeard(utterance, documentPosition - m_anchor, length);
+}
+
 void SpokenWordHighlight::WordHeard(UtteranceId utterance, int start, int length)
 {
     if (!m_enabled || !Following(utterance))

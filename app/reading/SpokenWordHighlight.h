@@ -48,6 +48,8 @@ public:
     void Follow(UtteranceId utterance, int documentStart, const QString &text);
     // The speech's news: a word of a reading heard, and a reading heard to its end or stopped.
     void WordHeard(UtteranceId utterance, int start, int length);
+    // The same, with the word at its place in the document.
+    void WordHeardAt(UtteranceId utterance, int documentPosition, int length);
     void ReadingEnded(UtteranceId utterance);
     void Clear();
 

@@ -158,10 +158,22 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.exportController = std::make_unique<ExportController>(ExportController::Parts{
         main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
         *windows.exporter});
+    windows.exportController->SetLanguageRuns([reading = windows.languageReading.get()](const ExportRequest &request) {
+        return reading->ExportRuns(request.text, {request.voice, request.voiceName});
+    });
     windows.bookExporter = std::make_unique<BookExporter>(options.paths, *windows.desktop, *windows.launcher);
     windows.bookExportController = std::make_unique<BookExportController>(BookExportController::Parts{
         main, *windows.gate, *windows.speech, *windows.triggers, *windows.dictionary, *windows.languages,
         *windows.bookExporter});
+    windows.bookExportController->SetLanguages([reading = windows.languageReading.get()](const ExportRequest &request) {
+        BookLanguages languages;
+        if (!reading->On())
+            return languages;
+        const LanguageVoiceChoice chosen{request.voice, request.voiceName};
+        languages.languagesOf = [reading](const QString &text) { return reading->Languages(text); };
+        languages.runsOf = [reading, chosen](const QList<LanguageRun> &told) { return reading->ExportRuns(told, chosen); };
+        return languages;
+    });
 }
 
 // Settings that could not be used are told once, together, in the status line; else a

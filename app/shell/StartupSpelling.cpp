@@ -1,5 +1,6 @@
 #include "app/shell/StartupSpelling.h"
 
+#include "app/reading/LanguageReading.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/ProgramWindows.h"
 #include "app/spelling/SpellingAssistant.h"
@@ -10,6 +11,7 @@
 #include "windows/InterfaceLanguages.h"
 
 #include <QDir>
+#include <QTextBlock>
 
 void ConnectSpelling(ProgramWindows &windows, const QString &programDir, WavePlayer *tonePlayer)
 {
@@ -30,5 +32,11 @@ void ConnectSpelling(ProgramWindows &windows, const QString &programDir, WavePla
     QObject::connect(speech, &SpeechController::readingEnded, &spelling, &SpellingAssistant::ReadingEnded);
     // A right click on a marked word opens its menu; elsewhere the font dialog, as before.
     triggers->SetRightClick([&spelling](const QPoint &at) { return spelling.ShowMenuAt(at); });
+    // With the voice following the language, each paragraph is checked in its own.
+    if (LanguageReading *reading = windows.languageReading.get()) {
+        spelling.SetParagraphLanguage([reading](const QTextBlock &block) { return reading->ParagraphLanguage(block); });
+        QObject::connect(reading, &LanguageReading::paragraphLanguagesChanged, &spelling,
+                         &SpellingAssistant::ParagraphLanguagesChanged);
+    }
     spelling.FollowVoice();
 }

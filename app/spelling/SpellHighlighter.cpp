@@ -153,8 +153,10 @@ bool SpellHighlighter::CheckBlock(const QTextBlock &block)
         m_typedBlock = typedStart >= 0 ? block.blockNumber() : -1;
         m_typedStart = typedStart;
     }
+    const SpellChecker *lineChecker = m_lineChecker ? m_lineChecker(block) : nullptr;
+    const SpellChecker &checker = lineChecker ? *lineChecker : *m_checker;
     for (const WordSpan &word : WordsToCheck(text))
-        if (word.start != typedStart && !m_checker->IsCorrect(QStringView(text).mid(word.start, word.length)))
+        if (word.start != typedStart && !checker.IsCorrect(QStringView(text).mid(word.start, word.length)))
             marks->spans << word;
     return marks->spans != before;
 }

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QPlainTextEdit;
 class QTextBlock;
 class SpellChecker;
@@ -28,6 +30,12 @@ public:
 
     // The dictionary to check with; null marks nothing. Everything is checked again.
     void SetChecker(const SpellChecker *checker);
+    // The dictionary of a line, when lines are checked in their own languages; the one
+    // set by SetChecker otherwise.
+    void SetLineChecker(std::function<const SpellChecker *(const QTextBlock &block)> checkerOf)
+    {
+        m_lineChecker = std::move(checkerOf);
+    }
     // Checks everything again, after the words accepted changed.
     void Recheck();
     // The marked words, as places in the document, of the lines checked so far.
@@ -51,6 +59,7 @@ private:
 
     QPointer<QPlainTextEdit> m_edit;
     const SpellChecker *m_checker = nullptr;
+    std::function<const SpellChecker *(const QTextBlock &block)> m_lineChecker;
     int m_generation = 0;
     QTimer m_timer;
     // The next line the background slices look at.

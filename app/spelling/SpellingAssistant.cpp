@@ -89,6 +89,7 @@ void SpellingAssistant::FollowVoice()
     m_checker = std::make_unique<SpellChecker>(language);
     m_checker->Accept(m_personal.Words());
     m_checker->Accept(m_ignored.values());
+    m_otherLanguages.Reset(m_personal.Words() + m_ignored.values());
     if (m_highlighter)
         m_highlighter->SetChecker(m_checker.get());
     if (!m_checker->Usable())
@@ -97,12 +98,35 @@ void SpellingAssistant::FollowVoice()
         Tell(m_personal.Problem());
 }
 
-bool SpellingAssistant::IsMisspelled(const QString &word) const
+void SpellingAssistant::SetParagraphLanguage(std::function<QString(const QTextBlock &block)> language)
 {
-    if (!m_enabled || !m_checker || !m_checker->Usable())
+    m_paragraphLanguage = std::move(language);
+    if (m_highlighter)
+        m_highlighter->SetLineChecker([this](const QTextBlock &block) { return CheckerFor(block); });
+}
+
+const SpellChecker *SpellingAssistant::CheckerFor(const QTextBlock &block)
+{
+    if (!m_checker)
+        return nullptr;
+    const QString language = m_paragraphLanguage && block.isValid() ? m_paragraphLanguage(block) : QString();
+    return &m_otherLanguages.For(language, *m_checker);
+}
+
+void SpellingAssistant::ParagraphLanguagesChanged()
+{
+    if (m_enabled && m_highlighter && m_checker)
+        m_highlighter->Recheck();
+}
+
+bool SpellingAssistant::IsMisspelled(const QString &word)
+{
+    // A word echoed as it is typed belongs to the caret's paragraph.
+    const SpellChecker *checker = m_edit ? CheckerFor(m_edit->textCursor().block()) : m_checker.get();
+    if (!m_enabled || !checker || !checker->Usable())
         return false;
     for (const WordSpan &span : WordsToCheck(word))
-        if (!m_checker->IsCorrect(QStringView(word).mid(span.start, span.length)))
+        if (!checker->IsCorrect(QStringView(word).mid(span.start, span.length)))
             return true;
     return false;
 }
@@ -112,7 +136,7 @@ QList<WordSpan> SpellingAssistant::Marks() const
     return m_highlighter ? m_highlighter->Marks() : QList<WordSpan>();
 }
 
-WordSpan SpellingAssistant::MisspelledAt(int position) const
+WordSpan SpellingAssistant::MisspelledAt(int position)
 {
     if (!m_edit || !m_enabled || !m_checker || !m_checker->Usable())
         return {};
@@ -121,7 +145,7 @@ WordSpan SpellingAssistant::MisspelledAt(int position) const
         return {};
     const QString text = block.text();
     const WordSpan word = WordAt(text, position - block.position());
-    if (word.length == 0 || m_checker->IsCorrect(QStringView(text).mid(word.start, word.length)))
+    if (word.length == 0 || CheckerFor(block)->IsCorrect(QStringView(text).mid(word.start, word.length)))
         return {};
     return {block.position() + word.start, word.length};
 }
@@ -147,6 +171,7 @@ void SpellingAssistant::AddToPersonalList(const QString &word)
     }
     if (m_checker)
         m_checker->Accept({word});
+    m_otherLanguages.Accept({word});
     if (m_highlighter)
         m_highlighter->Recheck();
 }
@@ -156,6 +181,7 @@ void SpellingAssistant::Ignore(const QString &word)
     m_ignored.insert(word);
     if (m_checker)
         m_checker->Accept({word});
+    m_otherLanguages.Accept({word});
     if (m_highlighter)
         m_highlighter->Recheck();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/SpeechOperations.h"
+#include "spell/LanguageCheckers.h"
 #include "spell/PersonalWordList.h"
 #include "spell/SpellWords.h"
 
@@ -17,6 +18,7 @@ class ActivityGate;
 class QAction;
 class QMenu;
 class QPlainTextEdit;
+class QTextBlock;
 class SettingsStore;
 class SpellChecker;
 class SpellHighlighter;
@@ -41,6 +43,8 @@ public:
 
     // What the assistant asks of the program; each may be left unset.
     void SetVoiceLanguage(std::function<QString()> language) { m_voiceLanguage = std::move(language); }
+    // The language of a paragraph, when each is checked in its own; empty for the voice's.
+    void SetParagraphLanguage(std::function<QString(const QTextBlock &block)> language);
     void SetInterfaceLanguage(std::function<int()> language) { m_interfaceLanguage = std::move(language); }
     void SetStatus(std::function<void(const QString &)> status) { m_status = std::move(status); }
     void SetStopReading(std::function<void()> stop) { m_stopReading = std::move(stop); }
@@ -55,17 +59,22 @@ public:
     // line when there is none.
     void FollowVoice();
     const SpellChecker *Checker() const { return m_checker.get(); }
+    // The dictionary of a paragraph: its own language's, or the voice's; null without one.
+    const SpellChecker *CheckerFor(const QTextBlock &block);
     // A word the marks would show: checking on, a dictionary, and the word unknown.
-    bool IsMisspelled(const QString &word) const;
+    bool IsMisspelled(const QString &word);
 
     // The words marked now, as places in the document (checked a moment after a change).
     QList<WordSpan> Marks() const;
     // The marked word at a place of the document; an empty span when the word there is right.
-    WordSpan MisspelledAt(int position) const;
+    WordSpan MisspelledAt(int position);
     // The menu of the marked word at a place of the document, or null; the caller shows it.
     std::unique_ptr<QMenu> MenuFor(int position);
 
 public slots:
+    // The paragraphs' languages may have changed (the switch turned, detection ready): the
+    // marks are found again.
+    void ParagraphLanguagesChanged();
     // A word was echoed as a reading of its own: the tone follows its end when it is misspelled.
     void WordEchoed(UtteranceId utterance, const QString &word);
     void ReadingEnded(UtteranceId utterance);
@@ -94,6 +103,8 @@ private:
     SpeechOperations &m_speech;
     PersonalWordList m_personal;
     std::unique_ptr<SpellChecker> m_checker;
+    LanguageCheckers m_otherLanguages;
+    std::function<QString(const QTextBlock &block)> m_paragraphLanguage;
     QString m_checkerLanguage;
     bool m_triedLanguage = false;
     QPointer<SpellHighlighter> m_highlighter;

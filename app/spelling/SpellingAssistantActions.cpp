@@ -107,14 +107,15 @@ void SpellingAssistant::SpellCaretWord()
     }
     const QString word = block.text().mid(inBlock.start, inBlock.length);
     QString sentence = QStringLiteral("%1: %2. ").arg(word, Letters(word));
-    const bool checked = m_enabled && m_checker && m_checker->Usable();
-    if (checked && m_checker->IsCorrect(word)) {
+    const SpellChecker *checker = CheckerFor(block);
+    const bool checked = m_enabled && checker && checker->Usable();
+    if (checked && checker->IsCorrect(word)) {
         sentence += QString::fromUtf8(texts.rightWord) + u'.';
     } else if (checked) {
         m_cycle.active = true;
         m_cycle.span = {block.position() + inBlock.start, inBlock.length};
         m_cycle.word = word;
-        m_cycle.suggestions = m_checker->Suggestions(word);
+        m_cycle.suggestions = checker->Suggestions(word);
         m_cycle.since.start();
         sentence += m_cycle.suggestions.isEmpty()
             ? QString::fromUtf8(texts.noSuggestion) + u'.'
@@ -155,7 +156,7 @@ std::unique_ptr<QMenu> SpellingAssistant::MenuFor(int position)
     auto menu = std::make_unique<QMenu>(m_edit);
     menu->setObjectName(QStringLiteral("MenuOrtografia"));
     menu->setAccessibleName(word);
-    const QStringList suggestions = m_checker->Suggestions(word);
+    const QStringList suggestions = CheckerFor(m_edit->document()->findBlock(position))->Suggestions(word);
     for (const QString &suggestion : suggestions) {
         QAction *action = menu->addAction(suggestion);
         action->setObjectName(QStringLiteral("MenuSuggeriment"));

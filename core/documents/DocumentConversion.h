@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include "core/documents/ConversionControl.h"
+
 #include <QList>
 #include <QString>
-
-#include <functional>
 
 class QImage;
 
@@ -14,36 +13,6 @@ class QImage;
 enum class DocumentKind { PlainText, Pdf, Zip, Rtf, Html, Picture, Mislabeled };
 
 DocumentKind KindOfDocument(const QString &fileName);
-
-// How a long conversion reports and is stopped: progress gets the parts done and the
-// parts in all; cancelled is asked between parts. Both are called on the converting
-// thread or, for scanned pages, on the recognisers' threads.
-struct ConversionControl
-{
-    std::function<void(int done, int total)> progress;
-    std::function<bool()> cancelled;
-    // What opens a document locked by a password; empty when none was given.
-    QByteArray password;
-    // The recogniser's languages for scanned pages and pictures, Tesseract's codes
-    // joined with '+' ("cat+spa"); empty for the usual ones.
-    QString recognisers;
-};
-
-// Why a document gave no text, so that the reason is said in the reader's language.
-enum class DocumentProblem {
-    None,
-    Unreadable,      // damaged, incomplete, too large: detail says how, in the reader's words
-    Password,        // locked, and no password was given
-    WrongPassword,   // locked, and the password given does not open it
-    Drm,             // an e-book locked by its seller
-    NotADocument,    // a ZIP archive of another kind
-    ReaderMissing,   // detail names the program to install
-    Mislabeled,      // detail is the kind its name claims
-    PlainText,
-    NoText,
-    Scanned,         // a PDF without text: pictures of pages
-    NoTextInPicture, // a picture in which the recogniser found no words
-};
 
 struct ConvertedDocument
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/documents/DocumentConversion.h"
+#include "core/documents/ConversionControl.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -188,101 +188,130 @@ bool IsNote(const QXmlStreamAttributes &attributes)
 
 } // namespace
 
+namespace {
+
+// The text of an XHTML page as it is walked, element by element: how each open element
+// ends (a note, a list, a row) and what is left out.
+class XhtmlWalk
+{
+public:
+    explicit XhtmlWalk(TextCollector &collector) : collector(collector) {}
+
+    void Start(QStringView name, const QXmlStreamAttributes &attributes)
+    {
+        if (skipDepth > 0 || IsSkipped(name) || attributes.value(QStringLiteral("role")) == u"doc-backlink") {
+            ++skipDepth;
+            roles.append(Role::Skipped);
+            return;
+        }
+        Role role = IsBlock(name) ? Role::Block : Role::Plain;
+        if (name == u"tr") {
+            collector.StartRow();
+            role = Role::Row;
+        } else if (name == u"td" || name == u"th") {
+            collector.StartCell();
+            role = Role::Cell;
+        } else if (IsNote(attributes)) {
+            collector.Break();
+            if (name == u"li" && !listCounters.isEmpty()) {
+                // A note that is an item of a list: numbered as the list counts.
+                collector.StartNote();
+                role = Role::ListedNote;
+            } else if (attributes.value(QStringLiteral("role")) == u"doc-endnotes") {
+                ++noteListDepth;
+                role = Role::NoteList;
+            } else {
+                collector.StartNote();
+                role = Role::Note;
+            }
+        } else if (name == u"li" && noteListDepth > 0 && !collector.InNote()) {
+            collector.StartNote();
+            role = Role::Note;
+        } else if (name == u"ol") {
+            collector.Break();
+            listCounters.append(0);
+            role = Role::OrderedList;
+        } else if (name == u"img" || name == u"image") {
+            const QString alt = attributes.value(QStringLiteral("alt")).toString().simplified();
+            if (!alt.isEmpty())
+                collector.Text(QStringLiteral(" [") + alt + QStringLiteral("] "));
+        } else if (name == u"br") {
+            collector.Text(QStringLiteral(" "));
+        } else if (role == Role::Block) {
+            collector.Break();
+            if (name == u"li" && !listCounters.isEmpty())
+                collector.Text(QString::number(++listCounters.last()) + QStringLiteral(". "));
+        }
+        roles.append(role);
+    }
+
+    void End()
+    {
+        const Role role = roles.isEmpty() ? Role::Plain : roles.takeLast();
+        switch (role) {
+        case Role::Skipped:
+            --skipDepth;
+            break;
+        case Role::Row:
+            collector.EndRow();
+            break;
+        case Role::Cell:
+            collector.EndCell();
+            break;
+        case Role::Note:
+            collector.EndNote(noteListDepth > 0 && !listCounters.isEmpty()
+                                  ? QString::number(++listCounters.last()) : QString());
+            break;
+        case Role::ListedNote:
+            collector.EndNote(listCounters.isEmpty() ? QString() : QString::number(++listCounters.last()));
+            break;
+        case Role::NoteList:
+            --noteListDepth;
+            break;
+        case Role::OrderedList:
+            if (!listCounters.isEmpty())
+                listCounters.removeLast();
+            collector.Break();
+            break;
+        case Role::Block:
+            collector.Break();
+            break;
+        case Role::Plain:
+            break;
+        }
+    }
+
+    void Characters(QStringView text)
+    {
+        if (skipDepth == 0)
+            collector.Text(text.toString());
+    }
+
+private:
+    // Per open element: how it ends.
+    enum class Role { Plain, Block, Note, ListedNote, NoteList, Row, Cell, OrderedList, Skipped };
+    TextCollector &collector;
+    int skipDepth = 0;
+    QList<Role> roles;
+    QList<int> listCounters;
+    int noteListDepth = 0;
+};
+
+} // namespace
+
 MarkupOutcome ReadXhtml(const QByteArray &xhtml, TextCollector &collector)
 {
     MarkupOutcome outcome;
     QXmlStreamReader reader(NumberHtmlEntities(xhtml));
-    int skipDepth = 0;
-    // Per open element: how it ends (a note, a list, a row).
-    enum class Role { Plain, Block, Note, ListedNote, NoteList, Row, Cell, OrderedList, Skipped };
-    QList<Role> roles;
-    QList<int> listCounters;
-    int noteListDepth = 0;
+    XhtmlWalk walk(collector);
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement()) {
-            const QStringView name = reader.name();
-            const QXmlStreamAttributes attributes = reader.attributes();
-            if (skipDepth > 0 || IsSkipped(name) || attributes.value(QStringLiteral("role")) == u"doc-backlink") {
-                ++skipDepth;
-                roles.append(Role::Skipped);
-                continue;
-            }
-            Role role = IsBlock(name) ? Role::Block : Role::Plain;
-            if (name == u"tr") {
-                collector.StartRow();
-                role = Role::Row;
-            } else if (name == u"td" || name == u"th") {
-                collector.StartCell();
-                role = Role::Cell;
-            } else if (IsNote(attributes)) {
-                collector.Break();
-                if (name == u"li" && !listCounters.isEmpty()) {
-                    // A note that is an item of a list: numbered as the list counts.
-                    collector.StartNote();
-                    role = Role::ListedNote;
-                } else if (attributes.value(QStringLiteral("role")) == u"doc-endnotes") {
-                    ++noteListDepth;
-                    role = Role::NoteList;
-                } else {
-                    collector.StartNote();
-                    role = Role::Note;
-                }
-            } else if (name == u"li" && noteListDepth > 0 && !collector.InNote()) {
-                collector.StartNote();
-                role = Role::Note;
-            } else if (name == u"ol") {
-                collector.Break();
-                listCounters.append(0);
-                role = Role::OrderedList;
-            } else if (name == u"img" || name == u"image") {
-                const QString alt = attributes.value(QStringLiteral("alt")).toString().simplified();
-                if (!alt.isEmpty())
-                    collector.Text(QStringLiteral(" [") + alt + QStringLiteral("] "));
-            } else if (name == u"br") {
-                collector.Text(QStringLiteral(" "));
-            } else if (role == Role::Block) {
-                collector.Break();
-                if (name == u"li" && !listCounters.isEmpty())
-                    collector.Text(QString::number(++listCounters.last()) + QStringLiteral(". "));
-            }
-            roles.append(role);
-        } else if (reader.isEndElement()) {
-            const Role role = roles.isEmpty() ? Role::Plain : roles.takeLast();
-            switch (role) {
-            case Role::Skipped:
-                --skipDepth;
-                break;
-            case Role::Row:
-                collector.EndRow();
-                break;
-            case Role::Cell:
-                collector.EndCell();
-                break;
-            case Role::Note:
-                collector.EndNote(noteListDepth > 0 && !listCounters.isEmpty()
-                                      ? QString::number(++listCounters.last()) : QString());
-                break;
-            case Role::ListedNote:
-                collector.EndNote(listCounters.isEmpty() ? QString() : QString::number(++listCounters.last()));
-                break;
-            case Role::NoteList:
-                --noteListDepth;
-                break;
-            case Role::OrderedList:
-                if (!listCounters.isEmpty())
-                    listCounters.removeLast();
-                collector.Break();
-                break;
-            case Role::Block:
-                collector.Break();
-                break;
-            case Role::Plain:
-                break;
-            }
-        } else if (reader.isCharacters() && skipDepth == 0) {
-            collector.Text(reader.text().toString());
-        }
+        if (reader.isStartElement())
+            walk.Start(reader.name(), reader.attributes());
+        else if (reader.isEndElement())
+            walk.End();
+        else if (reader.isCharacters())
+            walk.Characters(reader.text());
     }
     if (reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
         outcome.error = QStringLiteral("damaged markup at line %1: %2")

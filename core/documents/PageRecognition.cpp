@@ -12,6 +12,7 @@
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <iterator>
 #include <deque>
@@ -214,7 +215,7 @@ struct RecognitionPool::State
 {
     QString languages;
     std::function<bool()> cancelled;
-    std::function<void()> pageDone;
+    std::function<void(int)> pageDone;
     std::mutex mutex;
     std::condition_variable changed;
     struct Job
@@ -255,10 +256,12 @@ struct RecognitionPool::State
             if (!(cancelled && cancelled()))
                 page = recogniser.Recognise(job.image, job.dpi, cancelled);
             job.image = QImage();
-            if (pageDone)
-                pageDone();
             lock.lock();
             results.insert(job.index, std::move(page));
+            lock.unlock();
+            if (pageDone)
+                pageDone(job.index);
+            lock.lock();
             --busy;
             changed.notify_all();
         }
@@ -288,7 +291,7 @@ RecognitionPool::~RecognitionPool()
         thread.join();
 }
 
-void RecognitionPool::SetPageDone(std::function<void()> done)
+void RecognitionPool::SetPageDone(std::function<void(int)> done)
 {
     m_state->pageDone = std::move(done);
 }
@@ -333,4 +336,35 @@ RecognisedPage RecognitionPool::Result(int index) const
 {
     std::lock_guard lock(m_state->mutex);
     return m_state->results.value(index);
+}
+
+PagesInOrder::PagesInOrder(int count, std::function<void(const QString &, int)> settled)
+    : m_settled(std::move(settled))
+    , m_pages(std::max(0, count))
+    , m_have(std::max(0, count), false)
+{
+}
+
+void PagesInOrder::Add(int index, const TextCleanup::Page &page)
+{
+    if (!m_settled || index < 0 || index >= m_pages.size())
+        return;
+    std::lock_guard lock(m_mutex);
+    m_pages[index] = page;
+    m_have[index] = true;
+    const qsizetype before = m_first;
+    while (m_first < m_pages.size() && m_have[m_first])
+        ++m_first;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    const Clock::duration rest = std::max<Clock::duration>(4 * m_toldIn, std::chrono::milliseconds(250));
+    if (m_first == before || (!m_told.isEmpty() && now - m_toldAt < rest))
+        return;
+    const QString text = TextCleanup::SettledText(m_pages.mid(0, m_first), m_pages.size());
+    m_toldAt = Clock::now();
+    m_toldIn = m_toldAt - now;
+    if (text == m_told)
+        return;
+    m_told = text;
+    m_settled(text, int(m_first));
 }

@@ -5,8 +5,10 @@
 #include <QImage>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 // Reads the words of a scanned page or a picture with Tesseract: the page is turned
 // upright (orientation detection), straightened (skew up to 10 degrees) and its words
@@ -79,10 +81,33 @@ public:
     bool Finish();
     QString Error() const;
     RecognisedPage Result(int index) const;
-    // Called on a worker as each page is read, before Add or Finish first.
-    void SetPageDone(std::function<void()> done);
+    // Called on a worker as each page is read, with its index, once Result has it; set
+    // before Add or Finish first.
+    void SetPageDone(std::function<void(int index)> done);
 
 private:
     struct State;
     std::shared_ptr<State> m_state;
+};
+
+// The pages of a document gathered as they come, in any order, telling each time the
+// pages from the first grow the text they settle (TextCleanup::SettledText). The first
+// pages are told at once; later ones wait while the last telling is recent, so that a
+// long document read fast (from its text layer) spends little on tellings nobody sees.
+class PagesInOrder
+{
+public:
+    PagesInOrder(int count, std::function<void(const QString &text, int pages)> settled);
+    // Page `index` (from 0) is read; may be called from any thread.
+    void Add(int index, const TextCleanup::Page &page);
+
+private:
+    std::mutex m_mutex;
+    std::function<void(const QString &, int)> m_settled;
+    QList<TextCleanup::Page> m_pages;
+    QList<bool> m_have;
+    qsizetype m_first = 0; // pages [0, m_first) are in
+    QString m_told;
+    std::chrono::steady_clock::time_point m_toldAt;
+    std::chrono::steady_clock::duration m_toldIn{}; // how long the last telling took
 };

@@ -48,31 +48,41 @@ TextCleanup::Page LaidOut(Poppler::Page *page)
     return laid;
 }
 
-} // namespace
-
-ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &control)
+// The document, open and unlocked, with pages; none, with outcome saying why, otherwise.
+std::unique_ptr<Poppler::Document> OpenPdf(const QString &fileName, const ConversionControl &control,
+                                           ReaderOutcome &outcome)
 {
-    ReaderOutcome outcome;
-    outcome.kindName = QStringLiteral("PDF");
     Poppler::setDebugErrorFunction(Quiet, QVariant());
-    const std::unique_ptr<Poppler::Document> document
+    std::unique_ptr<Poppler::Document> document
         = Poppler::Document::load(fileName, control.password, control.password);
     if (!document) {
         outcome.error = QStringLiteral("it is not a readable PDF document (damaged or incomplete)");
-        return outcome;
+        return nullptr;
     }
     if (document->isLocked()) {
         const bool tried = !control.password.isEmpty();
         outcome.problem = tried ? DocumentProblem::WrongPassword : DocumentProblem::Password;
         outcome.error = tried ? QStringLiteral("the password does not open the PDF document")
                               : QStringLiteral("the PDF document is protected by a password");
-        return outcome;
+        return nullptr;
     }
-    const int count = document->numPages();
-    if (count <= 0) {
+    if (document->numPages() <= 0) {
         outcome.error = QStringLiteral("the PDF document has no pages (damaged or incomplete)");
-        return outcome;
+        return nullptr;
     }
+    return document;
+}
+
+} // namespace
+
+ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &control)
+{
+    ReaderOutcome outcome;
+    outcome.kindName = QStringLiteral("PDF");
+    const std::unique_ptr<Poppler::Document> document = OpenPdf(fileName, control, outcome);
+    if (!document)
+        return outcome;
+    const int count = document->numPages();
     document->setRenderHint(Poppler::Document::Antialiasing);
     document->setRenderHint(Poppler::Document::TextAntialiasing);
     // Scanned pages go to recognisers on the other cores while this thread goes on
@@ -82,8 +92,13 @@ ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &cont
         if (control.progress)
             control.progress(++done, count);
     };
+    // Declared first, so that the recognisers, which hand it their pages, end before it.
+    PagesInOrder inOrder(count, control.settled);
     RecognitionPool pool(control.recognisers.isEmpty() ? DefaultRecognisers() : control.recognisers, control.cancelled);
-    pool.SetPageDone(pageDone);
+    pool.SetPageDone([&](int index) {
+        inOrder.Add(index, pool.Result(index).page);
+        pageDone();
+    });
     QList<TextCleanup::Page> pages;
     QList<bool> scanned;
     pages.reserve(count);
@@ -108,6 +123,7 @@ ReaderOutcome ReadPdfText(const QString &fileName, const ConversionControl &cont
                 control.progress(done, count);
             pool.Add(index, page->renderToImage(kScanDpi, kScanDpi), kScanDpi);
         } else {
+            inOrder.Add(index, laid);
             pageDone();
         }
         pages.append(std::move(laid));

@@ -98,6 +98,26 @@ bool StartsAsPicture(const QByteArray &head)
     return false;
 }
 
+// The pages of a TIFF file; 0, with outcome saying why, when they cannot be counted or
+// are too many.
+static int TiffPageCount(const QByteArray &path, ReaderOutcome &outcome)
+{
+    FILE *stream = fopenReadStream(path.constData());
+    l_int32 count = 0;
+    if (!stream || tiffGetCount(stream, &count) != 0 || count <= 0) {
+        if (stream)
+            fclose(stream);
+        outcome.error = QStringLiteral("it is not a readable picture (damaged or incomplete)");
+        return 0;
+    }
+    fclose(stream);
+    if (count > kMostPicturePages) {
+        outcome.error = QStringLiteral("it holds %1 pictures; at most %2 are read").arg(count).arg(kMostPicturePages);
+        return 0;
+    }
+    return count;
+}
+
 ReaderOutcome ReadPictureText(const QString &fileName, const ConversionControl &control)
 {
     ReaderOutcome outcome;
@@ -114,28 +134,16 @@ ReaderOutcome ReadPictureText(const QString &fileName, const ConversionControl &
             : QStringLiteral("it is not a readable picture (damaged or incomplete)");
         return outcome;
     }
-    int pages = 1;
     const bool tiff = L_FORMAT_IS_TIFF(format);
-    if (tiff) {
-        FILE *stream = fopenReadStream(path.constData());
-        l_int32 count = 0;
-        if (!stream || tiffGetCount(stream, &count) != 0 || count <= 0) {
-            if (stream)
-                fclose(stream);
-            outcome.error = QStringLiteral("it is not a readable picture (damaged or incomplete)");
-            return outcome;
-        }
-        fclose(stream);
-        pages = count;
-        if (pages > kMostPicturePages) {
-            outcome.error = QStringLiteral("it holds %1 pictures; at most %2 are read").arg(pages).arg(kMostPicturePages);
-            return outcome;
-        }
-    }
+    const int pages = tiff ? TiffPageCount(path, outcome) : 1;
+    if (pages <= 0)
+        return outcome;
 
+    PagesInOrder inOrder(pages, control.settled);
     RecognitionPool pool(control.recognisers.isEmpty() ? DefaultRecognisers() : control.recognisers, control.cancelled);
     std::atomic<int> done{0};
-    pool.SetPageDone([&done, &control, pages] {
+    pool.SetPageDone([&done, &control, &inOrder, &pool, pages](int index) {
+        inOrder.Add(index, pool.Result(index).page);
         if (control.progress)
             control.progress(++done, pages);
     });

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace TextCleanup {
 
@@ -130,11 +131,12 @@ Margins MarginLines(const QList<Line> &lines, const QSizeF &size)
     return margins;
 }
 
-// Leaves out what repeats at the top or the bottom of most pages.
-void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source)
+// Leaves out what repeats at the top or the bottom of most of a document's pageCount
+// pages. Of the first pages only, a line stays until enough of them show it running.
+void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source, qsizetype pageCount)
 {
     const qsizetype count = pages.size();
-    if (count < 2)
+    if (pageCount < 2)
         return;
     QList<Margins> margins;
     QHash<QString, int> topCount, bottomCount;
@@ -150,7 +152,7 @@ void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source)
         for (const QString &key : seenBottom)
             ++bottomCount[key];
     }
-    const int needed = std::max<int>(2, int(std::ceil(0.6 * double(count))));
+    const int needed = std::max<int>(2, int(std::ceil(0.6 * double(pageCount))));
     for (qsizetype p = 0; p < count; ++p) {
         QList<int> drop;
         for (int i : margins[p].top)
@@ -165,13 +167,10 @@ void DropRunningLines(QList<QList<Line>> &pages, const QList<Page> &source)
     }
 }
 
-// A page of two columns is read column by column: a vertical gap near the middle that
-// (almost) no line crosses, with lines beside each other on both sides. Lines across
-// the gap (a title over both columns) stay where they are, between the bands they part.
-QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
+// Where a page of two columns parts them: a vertical gap near the middle that (almost) no
+// line crosses, with lines beside each other on both sides; none for a page of one column.
+std::optional<double> ColumnGap(const QList<Line> &lines)
 {
-    if (lines.size() < 4)
-        return lines;
     double left = lines.first().box.left(), right = lines.first().box.right();
     for (const Line &line : lines) {
         left = std::min(left, line.box.left());
@@ -179,8 +178,7 @@ QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
     }
     const double width = right - left;
     if (!(width > 0))
-        return lines;
-    Q_UNUSED(size);
+        return std::nullopt;
     int bestCrossing = int(lines.size()) + 1;
     double bestX = 0, bestRun = 0, runStart = 0;
     int runCrossing = -1;
@@ -203,7 +201,7 @@ QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
         }
     }
     if (bestCrossing > std::max<qsizetype>(1, lines.size() / 4))
-        return lines;
+        return std::nullopt;
     int leftCount = 0, rightCount = 0;
     bool besideEachOther = false;
     for (const Line &a : lines) {
@@ -222,7 +220,22 @@ QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
             }
     }
     if (leftCount < 2 || rightCount < 2 || !besideEachOther)
+        return std::nullopt;
+    return bestX;
+}
+
+// A page of two columns is read column by column: a vertical gap near the middle that
+// (almost) no line crosses, with lines beside each other on both sides. Lines across
+// the gap (a title over both columns) stay where they are, between the bands they part.
+QList<Line> InReadingOrder(QList<Line> lines, const QSizeF &size)
+{
+    if (lines.size() < 4)
         return lines;
+    Q_UNUSED(size);
+    const std::optional<double> gap = ColumnGap(lines);
+    if (!gap)
+        return lines;
+    const double bestX = *gap;
 
     std::stable_sort(lines.begin(), lines.end(),
                      [](const Line &a, const Line &b) { return a.box.top() < b.box.top(); });
@@ -324,12 +337,15 @@ QString JoinParagraphs(const QStringList &paragraphs)
     return text;
 }
 
-QString PagesToText(const QList<Page> &pages)
+namespace {
+
+// The paragraphs of laid-out pages, the first of a document of pageCount pages.
+QStringList ParagraphsOf(const QList<Page> &pages, qsizetype pageCount)
 {
     QList<QList<Line>> pageLines;
     for (const Page &page : pages)
         pageLines.append(LinesOf(page));
-    DropRunningLines(pageLines, pages);
+    DropRunningLines(pageLines, pages, pageCount);
 
     QStringList paragraphs;
     QString paragraph;
@@ -357,6 +373,25 @@ QString PagesToText(const QList<Page> &pages)
         }
     }
     paragraphs.append(paragraph);
+    return paragraphs;
+}
+
+} // namespace
+
+QString PagesToText(const QList<Page> &pages)
+{
+    return JoinParagraphs(ParagraphsOf(pages, pages.size()));
+}
+
+QString SettledText(const QList<Page> &firstPages, qsizetype pageCount)
+{
+    if (firstPages.size() >= pageCount)
+        return PagesToText(firstPages);
+    QStringList paragraphs = ParagraphsOf(firstPages, pageCount);
+    // The next page may go on with the last paragraphs unless they end a sentence; a page
+    // number may stand between, and go once it is known to run.
+    while (!paragraphs.isEmpty() && !EndsSentence(paragraphs.last().trimmed()))
+        paragraphs.removeLast();
     return JoinParagraphs(paragraphs);
 }
 

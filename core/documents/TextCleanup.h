@@ -38,4 +38,11 @@ QString JoinLines(const QString &before, const QString &after);
 // The whole text of laid-out pages.
 QString PagesToText(const QList<Page> &pages);
 
+// The text of the first pages of a document of pageCount pages, as the window shows it
+// while the rest are read: a header or footer line stays until enough pages show it
+// running, and a last paragraph the next page may go on with waits for it. With more
+// pages it grows at its end, save for such lines going; with every page in, it is
+// PagesToText.
+QString SettledText(const QList<Page> &firstPages, qsizetype pageCount);
+
 } // namespace TextCleanup

@@ -1,6 +1,6 @@
 #include "core/documents/ZipArchive.h"
-#include "tests/export/EpubCheck.h"
 #include "tests/common/SoundTools.h"
+#include "tests/export/EpubCheck.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -261,7 +261,9 @@ private slots:
         QCOMPARE(titles, (QStringList{QStringLiteral("Els animals del bosc"), QStringLiteral("Capítol 1 La guineu"),
                                       QStringLiteral("Capítol 2 El teixó"), QStringLiteral("Unitat 3 Els ocells")}));
         const QJsonObject format = info.value(QLatin1String("format")).toObject();
-        QVERIFY(qAbs(format.value(QLatin1String("duration")).toString().toDouble() - end) < 0.5);
+        // Chapters encoded apart and joined: the marks keep to the sound, the last ending with it.
+        QVERIFY2(qAbs(format.value(QLatin1String("duration")).toString().toDouble() - end) < 0.1,
+                 qPrintable(format.value(QLatin1String("duration")).toString()));
         QCOMPARE(format.value(QLatin1String("tags")).toObject().value(QLatin1String("title")).toString(),
                  QStringLiteral("Els animals del bosc"));
     }

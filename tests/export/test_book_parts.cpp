@@ -1,11 +1,13 @@
 #include "export/Audiobook.h"
 #include "export/BookChapters.h"
+#include "export/BookEncoders.h"
 #include "export/EpubBook.h"
 #include "tests/FaultyFiles.h"
-#include "tests/export/EpubCheck.h"
 #include "tests/common/SoundTools.h"
+#include "tests/export/EpubCheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -190,6 +192,77 @@ private slots:
         QCOMPARE(ClockValue(3723004), QStringLiteral("1:02:03.004"));
     }
 
+    // Stand-ins for lame and ffmpeg: the shell copies its input to its output, or fails
+    // saying why, or never ends.
+    static BookEncoders::Job ShellJob(const QString &script, const QString &input, const QString &output)
+    {
+        return {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral("sh"), input, output}, input,
+                output, 1000};
+    }
+
+    void encodersEncodeEveryChapterSideBySideAndStopAtTheFirstFailure()
+    {
+        QTemporaryDir dir;
+        const auto path = [&dir](const QString &name) { return dir.filePath(name); };
+        for (int i = 1; i <= 5; ++i)
+            QVERIFY(SoundTools::Write(path(QStringLiteral("%1.wav").arg(i)), QByteArray("sound ") + QByteArray::number(i)));
+        {
+            BookEncoders encoders(2, 1);
+            QCOMPARE(encoders.AtOnce(), 2);
+            for (int i = 1; i <= 5; ++i) {
+                QVERIFY(encoders.WaitForRoom(2));
+                encoders.Add(ShellJob(QStringLiteral("cp \"$1\" \"$2\""), path(QStringLiteral("%1.wav").arg(i)),
+                                      path(QStringLiteral("%1.mp3").arg(i))));
+            }
+            QVERIFY(encoders.WaitForAll());
+            QVERIFY(encoders.Problem().isEmpty());
+        }
+        for (int i = 1; i <= 5; ++i) {
+            // Each encoded whole, and its recording gone once encoded.
+            QCOMPARE(SoundTools::Contents(path(QStringLiteral("%1.mp3").arg(i))),
+                     QByteArray("sound ") + QByteArray::number(i));
+            QVERIFY(!QFile::exists(path(QStringLiteral("%1.wav").arg(i))));
+        }
+
+        // A failing encoder ends the others and says why, in the interface language
+        // (Spanish here), in its own last words.
+        QVERIFY(QDir(dir.path()).removeRecursively() && QDir().mkpath(dir.path()));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(SoundTools::Write(path(QStringLiteral("%1.wav").arg(i)), "sound"));
+        BookEncoders encoders(2, 1);
+        encoders.Add(ShellJob(QStringLiteral("sleep 30; cp \"$1\" \"$2\""), path(QStringLiteral("1.wav")),
+                              path(QStringLiteral("1.mp3"))));
+        encoders.Add(ShellJob(QStringLiteral("echo 'Warning: progress'; echo 'Could not read input' >&2; exit 1"),
+                              path(QStringLiteral("2.wav")), path(QStringLiteral("2.mp3"))));
+        encoders.Add(ShellJob(QStringLiteral("cp \"$1\" \"$2\""), path(QStringLiteral("3.wav")),
+                              path(QStringLiteral("3.mp3"))));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!encoders.WaitForAll());
+        QVERIFY2(clock.elapsed() < 20000, "the sleeping encoder was not ended");
+        QCOMPARE(encoders.Problem(), QStringLiteral("El programa sh ha fallado (Could not read input)."));
+        // Nothing half made is left, nor the recordings that waited.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+        // A program that cannot start is a failure too, not an encoded chapter.
+        QVERIFY(SoundTools::Write(path(QStringLiteral("4.wav")), "sound"));
+        BookEncoders missing(1, 5);
+        missing.Add({dir.filePath(QStringLiteral("no-such-encoder")), {}, path(QStringLiteral("4.wav")),
+                     path(QStringLiteral("4.mp3")), 1000});
+        QVERIFY(!missing.WaitForAll());
+        QVERIFY2(missing.Problem().startsWith(QStringLiteral("The program no-such-encoder failed")),
+                 qPrintable(missing.Problem()));
+    }
+
+    void anAudiobooksChapterMarksFollowTheEncodedFrames()
+    {
+        // Each chapter encoded on its own lasts its sound rounded up to whole frames of
+        // 1024 samples, and one frame more: the marks of later chapters never drift.
+        QCOMPARE(Audiobook::EncodedChapterMs(22050, 22050), qint64((22 + 1) * 1024 * 1000 / 22050));
+        QCOMPARE(Audiobook::EncodedChapterMs(1024, 22050), qint64(2 * 1024 * 1000 / 22050));
+        QCOMPARE(Audiobook::EncodedChapterMs(1025, 22050), qint64(3 * 1024 * 1000 / 22050));
+        QCOMPARE(Audiobook::EncodedChapterMs(100, 0), qint64(0));
+    }
+
     void anAudiobooksMetadataKeepsItsTitlesLiterally()
     {
         const QList<Audiobook::Chapter> chapters{{QStringLiteral("Tema 1: a=b; c#d\\e"), QStringLiteral("/x/1.wav"), 1500},
@@ -199,6 +272,23 @@ private slots:
         QVERIFY(metadata.contains("title=Tema 1: a\\=b\\; c\\#d\\\\e\n"));
         QVERIFY(metadata.contains("START=1500\nEND=4000\ntitle=Tema 2\n"));
         QVERIFY(Audiobook::ConcatList(chapters).contains("file '/x/it'\\''s.wav'\n"));
+    }
+
+    // Each paragraph takes the language of the stretch its first letter is in, as places
+    // in the chapter's text; a stretch whose language could not be told gives none.
+    void paragraphsTakeTheLanguageOfTheirStretch()
+    {
+        QList<BookChapter> chapters = ChaptersOf(QStringLiteral("Un.\nDos.\nTres."), QStringLiteral("x"));
+        QCOMPARE(chapters.size(), 1);
+        BookChapter &chapter = chapters[0];
+        QCOMPARE(ChapterText(chapter), QStringLiteral("Un.\n\nDos.\n\nTres."));
+        SetParagraphLanguages(chapter, {{0, 3, QStringLiteral("ca")}, {5, 4, QStringLiteral("und")},
+                                        {11, 5, QStringLiteral("es")}});
+        QCOMPARE(chapter.paragraphs.at(0).language, QStringLiteral("ca"));
+        QVERIFY(chapter.paragraphs.at(1).language.isEmpty());
+        QCOMPARE(chapter.paragraphs.at(2).language, QStringLiteral("es"));
+        SetParagraphLanguages(chapter, {});
+        QVERIFY(chapter.paragraphs.at(2).language.isEmpty());
     }
 
     void aBookOfHostileTextPassesTheValidator()

@@ -1,10 +1,10 @@
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
-#include "export/AudioExporter.h"
 #include "export/AudioExportPrograms.h"
+#include "export/AudioExporter.h"
+#include "tests/common/SubtitleFiles.h"
 #include "tests/fakes/FakeDesktopWindows.h"
 #include "tests/fakes/FakeRenderer.h"
-#include "tests/common/SubtitleFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +113,23 @@ private slots:
         QVERIFY(percents.contains(50));
         QVERIFY(!percents.contains(0));
         QCOMPARE(status.constLast(), QStringLiteral("Fitxer de so desat a ") + Records(QStringLiteral("x.wav")));
+    }
+
+    // The renderer asked to close at the end of an export goes a moment later: the next
+    // export (or the next stretch or chapter) waits for it to go, rather than handing
+    // its text to a window that is closing and losing it.
+    void anExportRightAfterAnotherWaitsForTheClosingRenderer()
+    {
+        QVERIFY(m_exporter->Export(Request(QStringLiteral("primer"))).ok);
+        const QString closing = m_renderer->window;
+        QVERIFY(!m_desktop->HasWindow(closing));
+        m_desktop->windows.append({closing, ExportProtocol::RendererWindowTitle(m_paths.exchangeFile), {}, {}});
+        QTimer::singleShot(150, this, [this, closing] { m_desktop->RemoveWindow(closing); });
+        const ExportResult second = m_exporter->Export(Request(QStringLiteral("segon")));
+        QVERIFY2(second.ok, qPrintable(second.reason));
+        QCOMPARE(m_renderer->starts, 2);
+        QVERIFY(m_renderer->window != closing);
+        QVERIFY(QFile::exists(Records(QStringLiteral("segon.wav"))));
     }
 
     void sapiVoiceIsRenderedAndToldOnce()

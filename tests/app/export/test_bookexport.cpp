@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -44,7 +45,8 @@ class TestBookExport : public QObject
     FormPrincipal &Main() { return *m_windows->main; }
     QString Records() const { return m_dir->filePath(QStringLiteral("records")); }
 
-    bool Start()
+    // language: the interface language, a row of the language list.
+    bool Start(int language = 0)
     {
         m_dir = std::make_unique<QTemporaryDir>();
         // The rendering program beside the editor, as installed.
@@ -53,7 +55,8 @@ class TestBookExport : public QObject
             return false;
         QFile settings(m_dir->filePath(QStringLiteral("tolvanet.ini")));
         if (!settings.open(QIODevice::WriteOnly)
-            || settings.write("[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n") < 0)
+            || settings.write("[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA="
+                              + QByteArray::number(language) + "\r\n") < 0)
             return false;
         settings.close();
         m_windows = StartProgram(TestStartupOptions(m_dir->path(), &m_engines));
@@ -156,6 +159,39 @@ private slots:
         QCOMPARE(Leftovers({QStringLiteral("bosc.epub")}), QStringList());
         QVERIFY(Main().ToolBar().nomFitxer->isEnabled());
         QVERIFY(Main().ActionFor(QStringLiteral("save-mp3"))->isEnabled());
+    }
+
+    void whyNoBookWasMadeIsToldInTheInterfaceLanguage()
+    {
+        QVERIFY(Start(1));  // CASTELLANO
+        // No lame where the book looks for it: said before anything is recorded.
+        const QString none = m_dir->filePath(QStringLiteral("none"));
+        QVERIFY(QDir().mkpath(none));
+        m_windows->bookExporter->SetProgramSearchPath({none});
+        std::optional<ExportResult> result;
+        connect(m_windows->bookExporter.get(), &BookExporter::finished, this,
+                [&result](const ExportResult &r) { result = r; });
+        // The message waits for the user within the export's end: it is read and closed
+        // from the event loop it runs.
+        QString why;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&why] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                why = box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        reader.start(50);
+        Main().ActionFor(QStringLiteral("save-epub"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 30000);
+        QCOMPARE(why, QStringLiteral("No se ha encontrado el programa lame: instale el paquete lame. "
+                                     "No se ha creado el libro."));
+        QVERIFY(!result->ok && !result->stopped);
+        QWidget *line = Main().statusBar()->findChild<QWidget *>(QStringLiteral("StatusAnnouncement"));
+        QVERIFY(line);
+        QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name),
+                 QStringLiteral("No se ha creado el libro."));
+        QCOMPARE(Leftovers({}), QStringList());
     }
 
     void f11StopsTheAudiobookAndKeepsTheOlderOne()

@@ -3,6 +3,7 @@
 #include "app/reading/ReadingSession.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/Startup.h"
+#include "app/spelling/SpellingAssistant.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
 #include "core/SettingsStore.h"
@@ -17,6 +18,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -173,6 +176,62 @@ private slots:
         windows->main->ShowStatus(QString());
         windows->languageReading->RefreshVoices();
         QCOMPARE(windows->main->statusBar()->currentMessage(), QString());
+        Close(*windows);
+    }
+
+    // With the switch on, each paragraph is checked with its own language's dictionary:
+    // the Spanish paragraph's words are right and its misspelling is marked; with it off,
+    // the voice's Catalan dictionary marks the Spanish words.
+    void eachParagraphIsSpeltInItsLanguage()
+    {
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice()
+                             + "\r\n[LlibreriaLlegir]\r\nCANVI DE LLENGUA=SI\r\nORTOGRAFIA=SI\r\n");
+        QPlainTextEdit *edit = windows->main->Edit();
+        edit->setPlainText(kCatalan1 + u'\n' + QString(kSpanish).replace(QStringLiteral("mar."), QStringLiteral("marr."))
+                           + u'\n' + QString(kCatalan2).replace(QStringLiteral("nova"), QStringLiteral("novva")) + u'\n');
+        const auto marked = [&windows, edit] {
+            QStringList words;
+            for (const WordSpan &span : windows->spelling->Marks())
+                words << edit->toPlainText().mid(span.start, span.length);
+            return words;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(marked(), (QStringList{QStringLiteral("marr"), QStringLiteral("novva")}), 30000);
+        // The menu of the Spanish misspelling offers Spanish words.
+        const int at = int(edit->toPlainText().indexOf(QStringLiteral("marr")));
+        std::unique_ptr<QMenu> menu = windows->spelling->MenuFor(at);
+        QVERIFY(menu);
+        QStringList offered;
+        for (QAction *action : menu->actions())
+            offered << action->text();
+        QVERIFY2(offered.contains(QStringLiteral("mar")), qPrintable(offered.join(u',')));
+
+        windows->main->ActionFor(WindowCommandId::kFollowLanguage)->trigger();
+        QVERIFY(!windows->languageReading->On());
+        QTRY_VERIFY_WITH_TIMEOUT(marked().contains(QStringLiteral("niño")) && marked().contains(QStringLiteral("cuento")),
+                                 5000);
+        QVERIFY(marked().contains(QStringLiteral("novva")));
+        Close(*windows);
+    }
+
+    // What the window's export records: each language's stretch with its voice while the
+    // switch is on, covering the text in order; nothing apart with it off.
+    void theWindowsExportFollowsTheLanguage()
+    {
+        auto windows = Start("[tts]\r\nNumero sintetitzador=" + CatalanVoice()
+                             + "\r\n[LlibreriaLlegir]\r\nCANVI DE LLENGUA=SI\r\n");
+        const QString text = kCatalan1 + u'\n' + kSpanish + u'\n' + kCatalan2 + u'\n';
+        SpeechController &speech = *windows->speech;
+        const LanguageVoiceChoice chosen{speech.SelectedVoice(), speech.SelectedVoiceName()};
+        const QList<ExportRun> runs = windows->languageReading->ExportRuns(text, chosen);
+        QStringList voices;
+        for (const ExportRun &run : runs)
+            voices << run.voiceName;
+        QCOMPARE(voices, (QStringList{kOna, EspeakSpanish(), kOna}));
+        QVERIFY(RunsCoverText(runs, text.size()));
+        QCOMPARE(text.mid(runs.at(1).start, runs.at(1).length).trimmed(), kSpanish);
+        QCOMPARE(runs.at(1).voice, speech.VoiceOfRow(int(speech.VoiceEntries().indexOf(EspeakSpanish()))));
+        windows->main->ActionFor(WindowCommandId::kFollowLanguage)->trigger();
+        QVERIFY(windows->languageReading->ExportRuns(text, chosen).isEmpty());
         Close(*windows);
     }
 

@@ -103,6 +103,10 @@ private slots:
             if (starts.contains(id))
                 words.append({starts.value(id) + start, clock.elapsed()});
         });
+        // What the reading session tells its followers (the highlight, the kept place).
+        QList<int> told;
+        connect(&windows->triggers->Session(), &ReadingSession::wordHeard, this,
+                [&told](UtteranceId, int position, int) { told << position; });
         QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
         monitor.Clear();
         QTest::keyClick(edit, Qt::Key_F7);
@@ -117,8 +121,9 @@ private slots:
 
         const int second = int(m_text.indexOf(QStringLiteral("La gossa")));
         QCOMPARE(readings.at(1), std::pair(second, m_text.mid(second)));
-        // The second sentence's first word ends the first reading as it begins: told
-        // by both, heard whole from the second. Every other word is told once, in order.
+        // The second sentence's first word ends the first reading as it begins: the
+        // engine tells it in both, and it is heard whole from the second. Every other
+        // word is told once, in order.
         QList<int> heard;
         for (const Word &word : std::as_const(words))
             if (heard.isEmpty() || heard.last() != word.position)
@@ -128,6 +133,9 @@ private slots:
             if (i == 0 || m_text.at(i - 1) == u' ')
                 expected << int(i);
         QCOMPARE(heard, expected);
+        // The followers are told every word once: the first reading's start of the word
+        // where the new rate begins is not passed on.
+        QCOMPARE(told, expected);
 
         // Characters per second heard in the first sentence, and in the rest.
         const auto pace = [&words](int from, int to) {

@@ -89,6 +89,42 @@ private slots:
         QCOMPARE(rig.session.HeardLast(), -1);
     }
 
+    // A cut ends the part at its first word at or after the place: that word is not told
+    // as heard, the cut is told instead, once; a new part has no cut.
+    void aCutEndsThePartAtAWordUntold()
+    {
+        SessionRig rig;
+        QSignalSpy words(&rig.session, &ReadingSession::wordHeard);
+        QSignalSpy cuts(&rig.session, &ReadingSession::cutReached);
+        const UtteranceId first = rig.session.ReadPart({10, QStringLiteral("Bon dia. Adeu. Fins aviat."), {}});
+        rig.session.CutAt(19);
+        rig.session.WordHeard(first, 4, 4);
+        rig.session.WordHeard(first, 9, 5);
+        QCOMPARE(words.size(), 1);
+        QCOMPARE(cuts.size(), 1);
+        QCOMPARE(cuts.at(0).at(1).toInt(), 19);
+        QCOMPARE(rig.session.HeardLast(), 14);
+        // Once reached, the cut is spent.
+        rig.session.WordHeard(first, 15, 4);
+        QCOMPARE(cuts.size(), 1);
+        QCOMPARE(words.size(), 2);
+
+        const UtteranceId second = rig.session.ReadPart({19, QStringLiteral("Adeu. Fins aviat."), {}});
+        rig.session.CutAt(25);
+        const UtteranceId third = rig.session.ReadPart({25, QStringLiteral("Fins aviat."), {}});
+        rig.session.WordHeard(third, 0, 4);
+        QCOMPARE(cuts.size(), 1);
+        QCOMPARE(words.last().at(1).toInt(), 25);
+        QVERIFY(second != third);
+
+        // Without a part being heard there is nothing to cut.
+        rig.session.ReadingEnded(third);
+        rig.session.CutAt(0);
+        const UtteranceId fourth = rig.session.ReadPart({0, QStringLiteral("Bon dia."), {}});
+        rig.session.WordHeard(fourth, 0, 3);
+        QCOMPARE(cuts.size(), 1);
+    }
+
     void aStopEndsThePartOnce()
     {
         SessionRig rig;

@@ -283,6 +283,51 @@ private slots:
         QCOMPARE(TextCleanup::PagesToText({odd, TextCleanup::Page()}), QStringLiteral("bé\n"));
     }
 
+    // The first pages of a document, shown while the rest are read, grow into the whole
+    // text: a running header stays until enough pages show it, a paragraph the next page
+    // goes on with waits for it, and with every page in the text is the whole one.
+    void firstPagesSettleIntoTheWholeText()
+    {
+        auto page = [](int number, const QStringList &body) {
+            TextCleanup::Page laid;
+            laid.size = QSizeF(600, 800);
+            laid.words.append({QStringLiteral("Fitxa de lectura"), QRectF(100, 20, 200, 12)});
+            double y = 200;
+            for (const QString &line : body) {
+                if (line.isEmpty()) {
+                    y += 30; // a paragraph ends
+                    continue;
+                }
+                laid.words.append({line, QRectF(50, y, 400, 12)});
+                y += 14;
+            }
+            laid.words.append({QString::number(number), QRectF(300, 770, 10, 12)});
+            return laid;
+        };
+        const QList<TextCleanup::Page> pages = {
+            page(1, {QStringLiteral("La Marta obre el llibre."), QString(), QStringLiteral("Comença a llegir.")}),
+            page(2, {QStringLiteral("El gat dorm."), QString(), QStringLiteral("La paraula que no s'acaba és contin-")}),
+            page(3, {QStringLiteral("uació de la frase."), QString(), QStringLiteral("Plou a fora.")}),
+            page(4, {QStringLiteral("Fi de la fitxa.")}),
+        };
+        const QString whole = TextCleanup::PagesToText(pages);
+        QVERIFY2(!whole.contains(QStringLiteral("Fitxa de lectura")) && whole.contains(QStringLiteral("continuació")),
+                 qPrintable(whole));
+        QCOMPARE(TextCleanup::SettledText(pages, 4), whole);
+        const QString one = TextCleanup::SettledText(pages.mid(0, 1), 4);
+        QVERIFY2(one.startsWith(QStringLiteral("Fitxa de lectura\n\nLa Marta obre el llibre.")), qPrintable(one));
+        const QString two = TextCleanup::SettledText(pages.mid(0, 2), 4);
+        QVERIFY2(two.endsWith(QStringLiteral("El gat dorm.\n")), qPrintable(two));
+        // Save for the running header and page numbers, what is shown begins the whole text.
+        for (int shown = 1; shown <= 4; ++shown) {
+            QString text = TextCleanup::SettledText(pages.mid(0, shown), 4);
+            // What the window then takes out: paragraphs of header and page number.
+            text.remove(QRegularExpression(QStringLiteral("^[\\d ]*(Fitxa de lectura)?\n\n"),
+                                           QRegularExpression::MultilineOption));
+            QVERIFY2(whole.startsWith(text), qPrintable(QString::number(shown) + QLatin1Char(':') + text));
+        }
+    }
+
     // The command line prints the very text the window opens, for batch conversion.
     void toolPrintsTheSameText()
     {
