@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+class QImage;
+
 // The readers of each kind of document. Each fills paragraphs (or the text, for a
 // PDF) and gives a reason without the file's name when it cannot.
 struct ReaderOutcome
