@@ -2,7 +2,7 @@
 #include "core/SettingsStore.h"
 #include "core/TextEncoding.h"
 #include "core/WholeFiles.h"
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 
 #include <QDir>
 #include <QFile>

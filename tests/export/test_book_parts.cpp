@@ -2,7 +2,7 @@
 #include "export/BookChapters.h"
 #include "export/BookEncoders.h"
 #include "export/EpubBook.h"
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 #include "tests/common/SoundTools.h"
 #include "tests/export/EpubCheck.h"
 

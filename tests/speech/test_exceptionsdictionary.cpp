@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 
 class TestExceptionsDictionary : public QObject
 {

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 
 // tolvanet-tool as a teacher's script meets it: a program, its output and its status.
 class TestTolvanetTool : public QObject

@@ -1,4 +1,4 @@
-#include "SpeechWindowFakes.h"
+#include "tests/fakes/SpeechWindowFakes.h"
 #include "windows/FormTTS.h"
 
 #include "tests/common/WindowActivation.h"

@@ -1,4 +1,4 @@
-#include "SpeechWindowFakes.h"
+#include "tests/fakes/SpeechWindowFakes.h"
 #include "app/window/InterfaceCaptions.h"
 #include "app/window/MainWindowCaptions.h"
 #include "windows/FormLlenguatge.h"

@@ -1,4 +1,4 @@
-#include "SpeechWindowFakes.h"
+#include "tests/fakes/SpeechWindowFakes.h"
 #include "windows/FormLlenguatge.h"
 #include "windows/FormTTS.h"
 #include "windows/ReadingOptionsStore.h"

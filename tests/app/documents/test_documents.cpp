@@ -2,7 +2,7 @@
 #include "core/EditorText.h"
 #include "core/TextEncoding.h"
 #include "core/WholeFiles.h"
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 #include "tests/fakes/ScriptedQuestions.h"
 
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "core/WholeFiles.h"
 #include "export/AudioExporter.h"
 #include "speech/SpeechController.h"
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/common/WindowActivation.h"
 #include "tests/fakes/FakeSpeechEngines.h"

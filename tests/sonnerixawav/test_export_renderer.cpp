@@ -1,14 +1,14 @@
 #include "core/SettingsStore.h"
+#include "engines/VoiceCatalog.h"
+#include "export/AudioExportProtocol.h"
+#include "export/Subtitles.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "sonnerixawav/EspeakWavRendering.h"
 #include "sonnerixawav/RenderJob.h"
 #include "sonnerixawav/RendererWindow.h"
 #include "sonnerixawav/WavFileWriter.h"
 #include "sonnerixawav/WavRendering.h"
-#include "export/AudioExportProtocol.h"
-#include "engines/VoiceCatalog.h"
-#include "export/Subtitles.h"
-#include "tests/FaultyFiles.h"
+#include "tests/common/FaultyFiles.h"
 #include "tests/common/SubtitleFiles.h"
 
 #include <QDBusConnection>
