@@ -1,8 +1,8 @@
 #include "core/documents/ZipArchive.h"
 #include "export/AudioExportProtocol.h"
 #include "tests/export/EpubCheck.h"
-#include "tests/speech/SoundTools.h"
-#include "tests/speech/SubtitleFiles.h"
+#include "tests/common/SoundTools.h"
+#include "tests/common/SubtitleFiles.h"
 
 #include <QDBusConnection>
 #include <QDir>
