@@ -69,6 +69,16 @@ inline AppPaths ProgramFolderIn(const QTemporaryDir &dir)
     return AppPaths::ForProgramDir(dir.path());
 }
 
+// The document the yardstick programs read, written into dir; its path.
+inline QString DocumentFileIn(const QTemporaryDir &dir, const QByteArray &contents)
+{
+    const QString path = dir.filePath(QStringLiteral("document.txt"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(contents);
+    return path;
+}
+
 template <typename Number>
 Number Median(QList<Number> values)
 {

@@ -38,14 +38,12 @@ qint64 Median(const QList<qint64> &values)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    SinkMonitor monitor;
+    HeardAtTheSink::Session session(argc, argv);
+    SinkMonitor &monitor = session.monitor;
     if (!HeardAtTheSink::Listening(monitor))
         return 1;
-    QTemporaryDir dir;
     const int catalan = VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"));
-    auto windows = HeardAtTheSink::StartEditor(dir, "LLEGIR LLETRES=SI\r\n");
+    auto windows = HeardAtTheSink::StartEditor(session.dir, "LLEGIR LLETRES=SI\r\n");
     if (!windows)
         return 1;
     EditorWidget *edit = windows->main->Edit();

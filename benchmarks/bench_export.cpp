@@ -33,12 +33,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const AppPaths paths = ExportBenchmarks::ProgramFolderIn(dir);
     const QString text = ExportBenchmarks::CatalanText(words, QStringLiteral("\n"));
-    const QString textFile = dir.filePath(QStringLiteral("document.txt"));
-    {
-        QFile file(textFile);
-        file.open(QIODevice::WriteOnly);
-        file.write(text.toUtf8());
-    }
+    const QString textFile = ExportBenchmarks::DocumentFileIn(dir, text.toUtf8());
 
     DBusDesktopWindows desktop;
     ProcessRendererLauncher launcher(paths.programDir);

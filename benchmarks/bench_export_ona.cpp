@@ -2,6 +2,8 @@
 // ona), timed against one text2wave with that voice on the same text in the same run; the
 // recordings' lengths side by side. Needs a session bus:
 // dbus-run-session -- bench_export_ona [WORDS]
+#include "ExportBenchmarks.h"
+
 #include "core/AppPaths.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "export/AudioExportPrograms.h"
@@ -65,12 +67,7 @@ int main(int argc, char *argv[])
                     dir.filePath(QLatin1String(program)));
     const AppPaths paths = AppPaths::ForProgramDir(dir.path());
     const QString text = Document(words);
-    const QString textFile = dir.filePath(QStringLiteral("document.txt"));
-    {
-        QFile file(textFile);
-        file.open(QIODevice::WriteOnly);
-        file.write(text.toLatin1());
-    }
+    const QString textFile = ExportBenchmarks::DocumentFileIn(dir, text.toLatin1());
 
     DBusDesktopWindows desktop;
     ProcessRendererLauncher launcher(paths.programDir);

@@ -43,12 +43,10 @@ const int kKeys = qEnvironmentVariableIntValue("BENCH_KEYS") > 0 ? qEnvironmentV
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    SinkMonitor monitor;
+    HeardAtTheSink::Session session(argc, argv);
+    SinkMonitor &monitor = session.monitor;
     if (!HeardAtTheSink::Listening(monitor))
         return 1;
-    QTemporaryDir dir;
     const QByteArray catalan = QByteArray::number(VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES")));
 
     // The yardstick: espeak-ng as a program, which has a process to start.
@@ -62,7 +60,7 @@ int main(int argc, char **argv)
     }
 
     // The editor with letter echo on.
-    auto windows = HeardAtTheSink::StartEditor(dir, "LLEGIR LLETRES=SI\r\nLLEGIR PARAULES=SI\r\n");
+    auto windows = HeardAtTheSink::StartEditor(session.dir, "LLEGIR LLETRES=SI\r\nLLEGIR PARAULES=SI\r\n");
     if (!windows)
         return 1;
     EditorWidget *edit = windows->main->Edit();

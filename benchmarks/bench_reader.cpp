@@ -58,13 +58,11 @@ bool WaitForWord(QSignalSpy &words, UtteranceId reading, int timeoutMs)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    SinkMonitor monitor;
+    HeardAtTheSink::Session session(argc, argv);
+    SinkMonitor &monitor = session.monitor;
     if (!HeardAtTheSink::Listening(monitor))
         return 1;
-    QTemporaryDir dir;
-    auto windows = HeardAtTheSink::StartEditor(dir, "LLEGIR PARAULES=SI\r\n");
+    auto windows = HeardAtTheSink::StartEditor(session.dir, "LLEGIR PARAULES=SI\r\n");
     if (!windows)
         return 1;
     EditorWidget *edit = windows->main->Edit();

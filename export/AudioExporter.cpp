@@ -5,8 +5,7 @@
 #include "core/WholeFiles.h"
 #include "export/AudioExportPrograms.h"
 #include "export/ExportResult.h"
-#include "export/RecordingLength.h"
-#include "platform/DesktopWindows.h"
+#include "export/OlderFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,9 +24,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+const QString AudioExporter::kNoSoundFile = QStringLiteral("no s'ha creat cap fitxer de so.");
 
-const QString kNoSoundFile = QStringLiteral("no s'ha creat cap fitxer de so.");
+namespace {
 
 bool NonEmptyFile(const QString &path)
 {
@@ -95,6 +94,17 @@ qint64 SoundSeconds(const QString &path)
     return QFileInfo(path).size() / bytesPerSecond + 1;
 }
 
+// Speech at 12 kbit/s is as clear as lame's MP3 of our renderer's sound at 32; half
+// the encoder's full effort takes half the time for the same size. Both encoders
+// write their progress, which the status line follows.
+QStringList EncoderArguments(bool opus, const QString &title, const QString &wavPath, const QString &encodedPath)
+{
+    if (!opus)
+        return {wavPath};
+    return {QStringLiteral("--speech"), QStringLiteral("--bitrate"), QStringLiteral("12"), QStringLiteral("--comp"),
+            QStringLiteral("5"), QStringLiteral("--title"), title, wavPath, encodedPath};
+}
+
 // The lock file beside the exchange file, held for a whole export. The system drops
 // the lock of a program that ends, however it ends.
 class ExchangeLock
@@ -134,59 +144,6 @@ private:
     int m_fd = -1;
 };
 
-// A file moved out of the way and put back unless dropped. One left behind by an
-// export that never ended is put back first: whatever stands in its place then is
-// most likely the half-written file of that export.
-class OlderFile
-{
-public:
-    // Whether a file at path is whole whenever it is there: the renderer writes its WAV
-    // under another name and renames it at the end; an encoder writes in place.
-    enum class NewFile { MayBeHalfWritten, WholeWhenThere };
-
-    OlderFile(const QString &path, const QString &aside, NewFile newFile = NewFile::MayBeHalfWritten)
-        : m_path(path), m_aside(aside)
-    {
-        // Left by an export that never ended: the older file goes back, unless the
-        // renderer finished the newer one, which is then the one kept.
-        if (QFileInfo::exists(m_aside)) {
-            if (newFile == NewFile::WholeWhenThere && QFileInfo::exists(m_path)) {
-                QFile::remove(m_aside);
-            } else {
-                QFile::remove(m_path);
-                QFile::rename(m_aside, m_path);
-            }
-        }
-    }
-    ~OlderFile() { Restore(); }
-
-    bool StepAside()
-    {
-        if (!QFileInfo::exists(m_path))
-            return true;
-        m_movedAside = QFile::rename(m_path, m_aside);
-        return m_movedAside;
-    }
-    void Restore()
-    {
-        if (!m_movedAside)
-            return;
-        QFile::remove(m_path);
-        m_movedAside = !QFile::rename(m_aside, m_path);
-    }
-    void Drop()
-    {
-        if (m_movedAside)
-            QFile::remove(m_aside);
-        m_movedAside = false;
-    }
-
-private:
-    QString m_path;
-    QString m_aside;
-    bool m_movedAside = false;
-};
-
 } // namespace
 
 AudioExporter::AudioExporter(const AppPaths &paths, DesktopWindows &desktop, RendererLauncher &launcher,
@@ -194,29 +151,6 @@ AudioExporter::AudioExporter(const AppPaths &paths, DesktopWindows &desktop, Ren
     : ExportJob(parent), m_paths(paths), m_desktop(desktop), m_launcher(launcher),
       m_encoderSearchPath(ExecutableSearchPath())
 {
-}
-
-void AudioExporter::CloseRenderer(const QString &window)
-{
-    m_desktop.RequestClose(window);
-    m_closedRenderer = window;
-}
-
-void AudioExporter::WaitForClosedRenderer()
-{
-    // A renderer asked to close goes a moment later: a recording handed to it meanwhile
-    // (the next language's stretch, a book's next chapter, an export right after
-    // another) would be lost with it.
-    constexpr int kLimitMs = 5000;
-    const QString closed = std::exchange(m_closedRenderer, QString());
-    if (closed.isEmpty())
-        return;
-    const QString title = ExportProtocol::RendererWindowTitle(m_paths.exchangeFile);
-    QElapsedTimer clock;
-    clock.start();
-    while (m_desktop.FindWindowByTitle(title) == closed && clock.elapsed() < kLimitMs && !Stopping())
-        if (WaitWithEvents(m_timings.lookIntervalMs) == WaitOutcome::Closing)
-            return;
 }
 
 bool AudioExporter::Start(const ExportRequest &request)
@@ -328,11 +262,9 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
     // Stretches in other voices are recorded apart, each with the dictionary applied to it.
     const bool byRuns = RunsCoverText(job.runs, job.text.size());
     QStringList spokenRuns;
-    for (const ExportRun &run : (byRuns ? job.runs : QList<ExportRun>{})) {
-        const QString text = job.text.mid(run.start, run.length);
-        spokenRuns << (m_dictionary ? m_dictionary(text) : text);
-    }
-    const QString spoken = byRuns ? spokenRuns.join(QString()) : m_dictionary ? m_dictionary(job.text) : job.text;
+    for (const ExportRun &run : (byRuns ? job.runs : QList<ExportRun>{}))
+        spokenRuns << Spoken(job.text.mid(run.start, run.length));
+    const QString spoken = byRuns ? spokenRuns.join(QString()) : Spoken(job.text);
     // The word times come in a file of this process's own, removed once read.
     const bool wantTimes = job.subtitles.Any() || job.keepWordTimes;
     const QString wordTimesName = wantTimes
@@ -344,42 +276,55 @@ ExportResult AudioExporter::Run(const ExportRequest &request)
         return byRuns ? RenderRuns(job, spokenRuns, wavName, wordTimesName, exchange, result)
                       : RenderWav(job, spoken, wavName, wordTimesName, exchange, result);
     };
-    if (job.format == ExportFormat::Wav) {
-        result = render(name + QStringLiteral(".wav"));
-    } else {
-        // The encoded file is made from a WAV of its own: a WAV saved under the same name
-        // stays as it is.
-        const QString renderName = EncodingRenderName(job.format);
-        const QString renderPath = m_paths.recordsDir + renderName;
-        QFile::remove(renderPath);
-        result = render(renderName);
-        if (result.ok) {
-            result = Encode(job.format, name, renderPath, result);
-            if (!result.ok) {
-                // The sound is kept as a WAV when no file of that name stands in the way.
-                const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
-                if (!Stopping() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath)) {
-                    result.reason += QStringLiteral("; el so és a %1.").arg(wavPath);
-                    result.file = wavPath;
-                } else {
-                    result.reason += QLatin1Char('.');
-                    result.file.clear();
-                }
+    result = job.format == ExportFormat::Wav ? render(name + QStringLiteral(".wav"))
+                                             : RenderAndEncode(job.format, name, render);
+    return wantTimes ? TakeWordTimes(job, spoken, wordTimesPath, result) : result;
+}
+
+QString AudioExporter::Spoken(const QString &text) const
+{
+    return m_dictionary ? m_dictionary(text) : text;
+}
+
+ExportResult AudioExporter::RenderAndEncode(ExportFormat format, const QString &name,
+                                            const std::function<ExportResult(const QString &)> &render)
+{
+    // The encoded file is made from a WAV of its own: a WAV saved under the same name
+    // stays as it is.
+    const QString renderName = EncodingRenderName(format);
+    const QString renderPath = m_paths.recordsDir + renderName;
+    QFile::remove(renderPath);
+    ExportResult result = render(renderName);
+    if (result.ok) {
+        result = Encode(format, name, renderPath, result);
+        if (!result.ok) {
+            // The sound is kept as a WAV when no file of that name stands in the way.
+            const QString wavPath = m_paths.recordsDir + name + QStringLiteral(".wav");
+            if (!Stopping() && !QFileInfo::exists(wavPath) && QFile::rename(renderPath, wavPath)) {
+                result.reason += QStringLiteral("; el so és a %1.").arg(wavPath);
+                result.file = wavPath;
+            } else {
+                result.reason += QLatin1Char('.');
+                result.file.clear();
             }
         }
-        QFile::remove(renderPath);
     }
-    if (wantTimes) {
-        std::optional<WordTimes> times;
-        if (const WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(wordTimesPath); read.ok)
-            times = ParseWordTimes(read.bytes);
-        QFile::remove(wordTimesPath);
-        if (job.keepWordTimes)
-            result.wordTimes = times;
-        // Subtitles go with whatever sound file the user is left with.
-        if (job.subtitles.Any() && !Stopping() && !result.file.isEmpty() && QFileInfo::exists(result.file))
-            result = WriteSubtitles(job, spoken, times, result);
-    }
+    QFile::remove(renderPath);
+    return result;
+}
+
+ExportResult AudioExporter::TakeWordTimes(const ExportRequest &request, const QString &spoken,
+                                          const QString &wordTimesPath, ExportResult result)
+{
+    std::optional<WordTimes> times;
+    if (const WholeFiles::ReadResult read = WholeFiles::ReadRegularFile(wordTimesPath); read.ok)
+        times = ParseWordTimes(read.bytes);
+    QFile::remove(wordTimesPath);
+    if (request.keepWordTimes)
+        result.wordTimes = times;
+    // Subtitles go with whatever sound file the user is left with.
+    if (request.subtitles.Any() && !Stopping() && !result.file.isEmpty() && QFileInfo::exists(result.file))
+        result = WriteSubtitles(request, spoken, times, result);
     return result;
 }
 
@@ -401,150 +346,6 @@ QString AudioExporter::SubstitutionFor(const ExportRequest &request)
     const int index = request.voice.index;
     return ExportVoiceSubstitution(request.voice, request.voiceName,
                                    index >= 0 && index < voices.size() ? &voices.at(index) : nullptr);
-}
-
-ExportResult AudioExporter::RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
-                                      const QString &wordTimesName, SettingsStore &exchange, ExportResult result)
-{
-    using namespace ExportProtocol;
-    // Refused before the text goes anywhere.
-    if (const QString tooLong = UpctvTextTooLong(request.voice, spoken.size(), request.language); !tooLong.isEmpty())
-        return FailedExport(result, tooLong);
-    QString writeError;
-    const auto write = [&](const QString &key, const QString &value) {
-        if (!exchange.WriteString(kSection, key, value) && writeError.isEmpty())
-            writeError = exchange.LastError();
-    };
-    write(kKeyWavDir, m_paths.recordsDir);
-    write(kKeyWav, kFirstWavName);
-    write(kKeyWavText, EscapeExchangeText(spoken));
-    write(kKeySpeed, QString::number(qBound(-10, request.rate, 10)));
-
-    const QString textFile = QDir(m_paths.exchangeDir).filePath(kTextFileName);
-    if (!WholeFiles::WriteFile(textFile, TextFileContents(request.text), nullptr))
-        writeError = QStringLiteral("Unable to write to %1").arg(textFile);
-
-    write(kKeyFamily, FamilyKeyText(request.voice.family));
-    write(kKeyVoice, QString::number(request.voice.index));
-    // A UPCTV voice whose synthesizer is missing could only give an empty file.
-    if (const QString missing = UpctvRenderingProblem(request.voice, request.language); !missing.isEmpty())
-        return FailedExport(result, missing);
-    if (!writeError.isEmpty())
-        return FailedExport(result, writeError + QStringLiteral(": ") + kNoSoundFile);
-    const QFileInfo records(m_paths.recordsDir);
-    if (!records.isDir() || !records.isWritable())
-        return FailedExport(result, QStringLiteral("No es pot escriure a la carpeta %1: ").arg(m_paths.recordsDir)
-                                  + kNoSoundFile);
-    // Another voice than the one chosen is said before the recording starts, and once
-    // a run after it.
-    const QString substitution = SubstitutionFor(request);
-    if (!substitution.isEmpty() && !m_sapiNoticeGiven) {
-        m_sapiNoticeGiven = true;
-        result.notice = substitution;
-    }
-
-    // The rendering window: started when absent, given a few seconds to open.
-    WaitForClosedRenderer();
-    bool startedHere = false;
-    if (m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile)).isEmpty()) {
-        QString error;
-        if (!m_launcher.Start(&error))
-            return FailedExport(result, QStringLiteral("No s'ha pogut iniciar el programa de síntesi (%1): ").arg(error)
-                                      + kNoSoundFile);
-        startedHere = true;
-    }
-    const QString saving = QStringLiteral("Desant el fitxer de so...");
-    emit statusText(substitution.isEmpty() ? saving : substitution + QLatin1Char(' ') + saving);
-    QElapsedTimer clock;
-    clock.start();
-    WaitWithEvents(m_timings.firstLookMs);
-    QString window = m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile));
-    while (window.isEmpty() && startedHere && m_launcher.Running() && !Stopping()
-           && clock.elapsed() < m_timings.appearLimitMs) {
-        WaitWithEvents(m_timings.lookIntervalMs);
-        window = m_desktop.FindWindowByTitle(RendererWindowTitle(m_paths.exchangeFile));
-    }
-    if (Stopping()) {
-        if (startedHere)
-            m_launcher.Terminate();
-        return GaveUp(result, kNoSoundFile);
-    }
-    if (window.isEmpty()) {
-        if (startedHere)
-            m_launcher.Terminate();
-        return FailedExport(result, QStringLiteral("El programa de síntesi SonnerixaWav no ha obert la seva finestra: ")
-                                  + kNoSoundFile);
-    }
-    m_desktop.SendWindowMessage(window, kMessageHello);
-
-    const QString wavPath = m_paths.recordsDir + wavName;
-    // An older file of that name steps aside while the renderer writes, so that an
-    // unfinished export leaves neither a half-written file nor a lost old one.
-    OlderFile older(wavPath, m_paths.recordsDir + QLatin1Char('.') + wavName + QStringLiteral(".anterior"),
-                    OlderFile::NewFile::WholeWhenThere);
-    const auto failed = [&](const QString &reason) {
-        QFile::remove(wavPath);
-        older.Restore();
-        return FailedExport(result, reason);
-    };
-    if (!older.StepAside()) {
-        CloseRenderer(window);
-        return FailedExport(result, QStringLiteral("No s'ha pogut apartar l'antic %1: ").arg(wavPath) + kNoSoundFile);
-    }
-    // What the file was before the renderer ran, so that an old file is never taken for a new one.
-    const WholeFiles::FileStamp before = WholeFiles::StampOf(wavPath);
-    write(kKeyWav, wavName);
-    if (!wordTimesName.isEmpty())
-        write(kKeyWavWords, wordTimesName);
-    if (!writeError.isEmpty()) {
-        CloseRenderer(window);
-        return failed(writeError + QStringLiteral(": ") + kNoSoundFile);
-    }
-    if (!m_desktop.SendWindowMessage(window, kMessageRender))
-        return failed(QStringLiteral("El programa de síntesi SonnerixaWav no respon: ") + kNoSoundFile);
-
-    QString failure;
-    bool gaveUp = false;
-    WaitEnd stopped;
-    stopped.On(this, &AudioExporter::stopRequested);
-    for (;;) {
-        if (WaitWithEvents(m_timings.statusPollMs, stopped) == WaitOutcome::Closing || Stopping()) {
-            gaveUp = true;
-            break;
-        }
-        const QString status = exchange.ReadString(kSection, kKeyStatus, kStatusDone);
-        if (status == kStatusDone)
-            break;
-        const std::optional<int> percent = ToInteger(status);
-        if (percent && *percent >= 1 && *percent <= 100)
-            ReportProgress(*percent, false);
-        // The bus itself answers for the window's name, so a renderer busy writing to a
-        // slow disk is not taken for gone.
-        if (!m_desktop.WindowExists(window)) {
-            failure = QStringLiteral("El programa de síntesi SonnerixaWav s'ha tancat abans d'acabar: ")
-                      + kNoSoundFile;
-            break;
-        }
-    }
-    // The close request also ends a job still rendering: nothing of it is kept.
-    CloseRenderer(window);
-    if (gaveUp) {
-        QFile::remove(wavPath);
-        older.Restore();
-        return GaveUp(result, kNoSoundFile);
-    }
-    if (!failure.isEmpty())
-        return failed(failure);
-    const WholeFiles::FileStamp after = WholeFiles::StampOf(wavPath);
-    if (!after.exists || after == before || after.size == 0)
-        return failed(QStringLiteral("El programa de síntesi no ha creat el fitxer %1.").arg(wavPath));
-    // A synthesizer that failed without saying so leaves a file with little or no sound.
-    if (const QString problem = RecordingLength::Problem(wavPath, spoken); !problem.isEmpty())
-        return failed(problem + QStringLiteral(": ") + kNoSoundFile);
-    older.Drop();
-    result.ok = true;
-    result.file = wavPath;
-    return result;
 }
 
 ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, const QString &wavPath,
@@ -580,14 +381,7 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     emit statusText(QStringLiteral("Codificant el fitxer %1...").arg(kind));
     QProcess encoding;
     encoding.setProgram(encoder);
-    // Speech at 12 kbit/s is as clear as lame's MP3 of our renderer's sound at 32; half
-    // the encoder's full effort takes half the time for the same size. Both encoders
-    // write their progress, which the status line follows.
-    encoding.setArguments(opus ? QStringList{QStringLiteral("--speech"),
-                                             QStringLiteral("--bitrate"), QStringLiteral("12"),
-                                             QStringLiteral("--comp"), QStringLiteral("5"),
-                                             QStringLiteral("--title"), name, wavPath, encodedPath}
-                               : QStringList{wavPath});
+    encoding.setArguments(EncoderArguments(opus, name, wavPath, encodedPath));
     encoding.setWorkingDirectory(m_paths.recordsDir);
     encoding.setProcessChannelMode(QProcess::MergedChannels);
     encoding.start();
@@ -596,35 +390,16 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     // Encoders work far faster than the sound plays: a limit of the sound's own length
     // and then some is only reached by an encoder that hangs.
     const qint64 limitMs = m_timings.encoderLimitMs + SoundSeconds(wavPath) * m_timings.encoderMsPerSoundSecond;
-    QElapsedTimer clock;
-    clock.start();
     QByteArray output;
-    while (encoding.state() != QProcess::NotRunning) {
-        const WaitOutcome waited = WaitForProcess(
-            encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))), *this);
-        const QByteArray written = encoding.readAll();
-        if (const std::optional<int> percent = LastEncoderPercent(written))
-            ReportProgress(*percent, true);
-        output += written;
-        if (output.size() > 65536)
-            output = output.right(4096);
-        const bool gaveUp = waited == WaitOutcome::Closing || Stopping();
-        if (gaveUp || (encoding.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
-            encoding.kill();
-            encoding.waitForFinished(2000);
-            if (gaveUp) {
-                const QString reason = GaveUp(result, noFile).reason;
-                ExportResult ended = failed(reason);
-                ended.stopped = !AppClosing();
-                return ended;
-            }
-            return failed(QStringLiteral("%1 no ha acabat en %2 s i s'ha aturat: ")
-                              .arg(program)
-                              .arg((limitMs + 999) / 1000)
-                          + noFile);
-        }
+    const StepEnd ended = AwaitEncoder(encoding, limitMs, output);
+    if (ended == StepEnd::Stopped) {
+        ExportResult stopped = failed(GaveUp(result, noFile).reason);
+        stopped.stopped = !AppClosing();
+        return stopped;
     }
-    output += encoding.readAll();
+    if (ended == StepEnd::Failed)
+        return failed(QStringLiteral("%1 no ha acabat en %2 s i s'ha aturat: ").arg(program).arg((limitMs + 999) / 1000)
+                      + noFile);
 
     const bool made = NonEmptyFile(encodedPath) || NonEmptyFile(doubledPath);
     const bool encoderFailed = encoding.exitStatus() != QProcess::NormalExit || encoding.exitCode() != 0;
@@ -643,4 +418,28 @@ ExportResult AudioExporter::Encode(ExportFormat format, const QString &name, con
     older.Drop();
     result.file = outPath;
     return result;
+}
+
+AudioExporter::StepEnd AudioExporter::AwaitEncoder(QProcess &encoding, qint64 limitMs, QByteArray &output)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (encoding.state() != QProcess::NotRunning) {
+        const WaitOutcome waited = WaitForProcess(
+            encoding, int(qBound(qint64(1), limitMs - clock.elapsed(), qint64(m_timings.encoderPollMs))), *this);
+        const QByteArray written = encoding.readAll();
+        if (const std::optional<int> percent = LastEncoderPercent(written))
+            ReportProgress(*percent, true);
+        output += written;
+        if (output.size() > 65536)
+            output = output.right(4096);
+        const bool gaveUp = waited == WaitOutcome::Closing || Stopping();
+        if (gaveUp || (encoding.state() != QProcess::NotRunning && clock.elapsed() >= limitMs)) {
+            encoding.kill();
+            encoding.waitForFinished(2000);
+            return gaveUp ? StepEnd::Stopped : StepEnd::Failed;
+        }
+    }
+    output += encoding.readAll();
+    return StepEnd::Finished;
 }

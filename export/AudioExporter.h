@@ -12,8 +12,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class DesktopWindows;
+class QProcess;
 class SettingsStore;
 class RendererLauncher;
 
@@ -81,6 +83,11 @@ public:
     static QString SubstitutionFor(const ExportRequest &request);
 
 private:
+    // How a step that waits on another program ended.
+    enum class StepEnd { Finished, Stopped, Failed };
+    // The end of every reason no sound file was made.
+    static const QString kNoSoundFile;
+
     // Asks the renderer window to close, and remembers it until it has gone.
     void CloseRenderer(const QString &window);
     // Waits (a few seconds at most) until the window last asked to close has gone.
@@ -88,10 +95,33 @@ private:
     void Begin();
     void End(const ExportResult &result);
     ExportResult Run(const ExportRequest &request);
+    // The text as it is said: with the exceptions dictionary applied.
+    QString Spoken(const QString &text) const;
+    // Renders, with render, the WAV file an encoding is made from and encodes it as the
+    // file name of that format; the sound is kept as a WAV file when the encoding fails.
+    ExportResult RenderAndEncode(ExportFormat format, const QString &name,
+                                 const std::function<ExportResult(const QString &)> &render);
+    // Reads the renderer's word times, hands them back when asked for and writes the
+    // subtitles from them.
+    ExportResult TakeWordTimes(const ExportRequest &request, const QString &spoken, const QString &wordTimesPath,
+                               ExportResult result);
     // Renders the spoken text into the records folder as wavName, and the word times into
     // wordTimesName when one is given.
     ExportResult RenderWav(const ExportRequest &request, const QString &spoken, const QString &wavName,
                            const QString &wordTimesName, SettingsStore &exchange, ExportResult result);
+    // Hands the text, rate and voice to the renderer in the exchange file and the text
+    // file; the first write that failed, if one did.
+    QString WriteRenderRequest(const ExportRequest &request, const QString &spoken, SettingsStore &exchange);
+    // Finds the rendering window into window, starting the program when it is absent;
+    // the failed result when it does not open.
+    std::optional<ExportResult> OpenRendererWindow(const QString &substitution, QString *window,
+                                                   const ExportResult &result);
+    // Has the open renderer window record the text into wavName; an older file of that
+    // name is kept until the new one is whole.
+    ExportResult RecordInto(const QString &window, const QString &wavName, const QString &wordTimesName,
+                            const QString &spoken, SettingsStore &exchange, ExportResult result);
+    // Follows the renderer's status until it is done, the export stops or the window goes.
+    StepEnd AwaitRendering(const QString &window, SettingsStore &exchange);
     // Renders each run with its voice and joins them in order as wavName, at one sample
     // rate; their word times, timed across the joins, go to wordTimesName when given.
     ExportResult RenderRuns(const ExportRequest &request, const QStringList &spokenRuns, const QString &wavName,
@@ -102,6 +132,9 @@ private:
     QString RunToEnd(const QString &program, const QStringList &arguments);
     // Encodes wavPath into name.mp3 or name.opus.
     ExportResult Encode(ExportFormat format, const QString &name, const QString &wavPath, ExportResult result);
+    // Waits for the encoder to end within limitMs, following its progress; what it wrote
+    // goes to output. Failed when it ran out of time, and then it is killed.
+    StepEnd AwaitEncoder(QProcess &encoding, qint64 limitMs, QByteArray &output);
     // Writes the chosen subtitle files beside the sound file from the renderer's word times.
     ExportResult WriteSubtitles(const ExportRequest &request, const QString &spoken,
                                 const std::optional<WordTimes> &times, ExportResult result);

@@ -91,10 +91,10 @@ ExportResult AudioExporter::RenderRuns(const ExportRequest &request, const QStri
     }
     QFile::remove(joined);
     if (Stopping())
-        return GaveUp(result, QStringLiteral("no s'ha creat cap fitxer de so."));
+        return GaveUp(result, kNoSoundFile);
     return FailedExport(result, (problem.isEmpty() ? QStringLiteral("No s'ha pogut donar el nom %1 al so").arg(wavPath)
                                              : problem)
-                              + QStringLiteral(": no s'ha creat cap fitxer de so."));
+                              + QStringLiteral(": ") + kNoSoundFile);
 }
 
 QString AudioExporter::JoinRecordings(const QStringList &parts, const QString &outPath)

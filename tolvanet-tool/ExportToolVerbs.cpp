@@ -213,21 +213,28 @@ int ReportExport(const ExportResult &result, const ExportRequest &request, const
     return result.subtitleFiles.size() == wanted ? 0 : 1;
 }
 
+// The sound format a verb exports in (a book's is MP3); nothing for a verb that exports nothing.
+std::optional<ExportFormat> ExportFormatOfVerb(const QString &verb)
+{
+    if (verb == QLatin1String("export-wav"))
+        return ExportFormat::Wav;
+    if (verb == QLatin1String("export-mp3"))
+        return ExportFormat::Mp3;
+    if (verb == QLatin1String("export-opus"))
+        return ExportFormat::Opus;
+    if (BookVerbFormat(verb))
+        return ExportFormat::Mp3;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<int> RunExportToolVerb(const QString &verb, const QStringList &arguments, const AppPaths &paths)
 {
-    ExportFormat format;
-    if (verb == QLatin1String("export-wav"))
-        format = ExportFormat::Wav;
-    else if (verb == QLatin1String("export-mp3"))
-        format = ExportFormat::Mp3;
-    else if (verb == QLatin1String("export-opus"))
-        format = ExportFormat::Opus;
-    else if (BookVerbFormat(verb))
-        format = ExportFormat::Mp3;
-    else
+    const std::optional<ExportFormat> verbFormat = ExportFormatOfVerb(verb);
+    if (!verbFormat)
         return std::nullopt;
+    const ExportFormat format = *verbFormat;
     const std::optional<BookFormat> book = BookVerbFormat(verb);
 
     QString problem;

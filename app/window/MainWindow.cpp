@@ -2,7 +2,6 @@
 
 #include "app/documents/ConversionProgress.h"
 #include "app/documents/RecoveryCopy.h"
-#include "app/find/FindDialogs.h"
 #include "app/window/AboutBox.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindowCaptions.h"
@@ -509,46 +508,6 @@ void FormPrincipal::UseEditorFont(const QFont &font)
 void FormPrincipal::MenuExecutarUnNouTolvanet32DOSClick()
 {
     QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
-}
-
-void FormPrincipal::MenuBuscarClick()
-{
-    if (!m_findDialog) {
-        m_findDialog = new FindDialog(this);
-        connect(m_findDialog, &FindDialog::findNext, this,
-                [this] { m_finder->Find(m_findDialog->FindText(), m_findDialog->Options()); });
-    }
-    m_findDialog->SetFindText(m_session.findText);
-    m_findDialog->Present();
-}
-
-void FormPrincipal::MenuRepetirClick()
-{
-    if (!m_findDialog) {
-        MenuBuscarClick();
-        return;
-    }
-    m_finder->Find(m_findDialog->FindText(), m_findDialog->Options());
-}
-
-void FormPrincipal::MenuSubstituirClick()
-{
-    if (!m_replaceDialog) {
-        m_replaceDialog = new ReplaceDialog(this);
-        auto replace = [this](bool all) {
-            m_document.BeginCommand();
-            m_finder->Replace(m_replaceDialog->FindText(), m_replaceDialog->ReplaceText(),
-                              m_replaceDialog->Options(), all);
-            m_document.EndCommand();
-        };
-        connect(m_replaceDialog, &ReplaceDialog::findNext, this,
-                [this] { m_finder->ReplaceFind(m_replaceDialog->FindText(), m_replaceDialog->Options()); });
-        connect(m_replaceDialog, &ReplaceDialog::replace, this, [replace] { replace(false); });
-        connect(m_replaceDialog, &ReplaceDialog::replaceAll, this, [replace] { replace(true); });
-    }
-    m_replaceDialog->SetFindText(m_session.findText);
-    m_replaceDialog->SetReplaceText(m_session.replaceText);
-    m_replaceDialog->Present();
 }
 
 void FormPrincipal::MenuAboutClick()
