@@ -3,6 +3,7 @@
 #include "app/reading/CaretEcho.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/ProgramWindows.h"
+#include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
 #include "speech/SpeechController.h"
 #include "windows/InterfaceLanguages.h"
