@@ -7,7 +7,7 @@
 class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
-class ReadingPlace;
+class ReadingSession;
 
 // Gives the items and the keys their handlers, and keeps the place where reading of a
 // named document stopped in the state file beside the settings file, so that opening
@@ -16,7 +16,7 @@ class ReadingPlace;
 struct ReaderCommandParts
 {
     FormPrincipal &window;
-    ReadingPlace &place;
+    ReadingSession &session;
     FormTTS &speechWindow;
     const FormLlenguatge &languages;
     QString settingsFile;

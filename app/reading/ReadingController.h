@@ -7,7 +7,6 @@ class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
 class OneHandKeyboard;
-class ReadingPlace;
 class ReadingTriggers;
 class SettingsStore;
 class SpeechController;
@@ -32,7 +31,6 @@ public:
         OneHandKeyboard &oneHand;
         ReadingTriggers &triggers;
         SpokenWordHighlight &highlight;
-        ReadingPlace &place;
     };
     explicit ReadingController(const Parts &parts);
 
