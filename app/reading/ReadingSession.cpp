@@ -29,14 +29,29 @@ ReadingSession::ReadingSession(QPlainTextEdit *edit, SpeechOperations &speech,
     m_clock.start();
     m_nextWord.setSingleShot(true);
     connect(&m_nextWord, &QTimer::timeout, this, &ReadingSession::StepWord);
+    connect(this, &ReadingSession::wordByWordChanged, &m_ownGate, &ActivityGate::SetReadingWordByWord);
 }
 
 ReadingSession::~ReadingSession()
 {
-    // The gate outlives no hold of ours.
-    m_wordByWordHold.reset();
+    // The gate does not stay closed after us.
+    if (m_wordByWordHeld)
+        emit wordByWordChanged(false);
     if (m_wordByWordRunning)
         m_speech.KeepReadingFlag(false);
+}
+
+void ReadingSession::SetActivityGate(ActivityGate &gate)
+{
+    disconnect(this, &ReadingSession::wordByWordChanged, m_gate, nullptr);
+    m_gate = &gate;
+    connect(this, &ReadingSession::wordByWordChanged, m_gate, &ActivityGate::SetReadingWordByWord);
+}
+
+void ReadingSession::HoldWordByWord(bool held)
+{
+    if (std::exchange(m_wordByWordHeld, held) != held)
+        emit wordByWordChanged(held);
 }
 
 void ReadingSession::Follow(UtteranceId utterance, const Part &part, Start start)
@@ -166,9 +181,8 @@ void ReadingSession::StartWordByWord(bool oneWordOnly)
         ReadPart({SelectionStart(), selection, {}});
         return;
     }
-    // A word by word started while the last one's word is still spoken keeps its hold.
-    if (!m_wordByWordHold)
-        m_wordByWordHold.emplace(*m_gate, ActivityGate::Activity::WordByWord);
+    // A word by word started while the last one's word is still spoken goes on from it.
+    HoldWordByWord(true);
     m_speech.KeepReadingFlag(true);
     if (oneWordOnly) {
         ReadNextWord(kOneWordHoldMs);
@@ -189,11 +203,11 @@ void ReadingSession::FinishWordByWord()
 {
     // A stop that comes while a word is spoken (a voice that handles events meanwhile)
     // lets the gate go once that word is over, not inside it.
-    if (m_wordsBeingRead > 0 || !m_wordByWordHold)
+    if (m_wordsBeingRead > 0 || !m_wordByWordHeld)
         return;
     m_nextWord.stop();
     m_speech.KeepReadingFlag(false);
-    m_wordByWordHold.reset();
+    HoldWordByWord(false);
     // Each word was a reading of its own: the place is told once word by word ends
     // (stopped, or at the end of the text); a pause has told it already.
     if (!m_paused)
@@ -202,7 +216,7 @@ void ReadingSession::FinishWordByWord()
 
 void ReadingSession::StepWord()
 {
-    if (!m_wordByWordHold)
+    if (!m_wordByWordHeld)
         return;
     const WaitOutcome handled = HandlePendingEvents();
     emit nextWordDue();

@@ -14,7 +14,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QPlainTextEdit;
 struct PendingSyntheticKeys;
@@ -52,7 +51,8 @@ public:
                    std::shared_ptr<PendingSyntheticKeys> pendingKeys, QObject *parent = nullptr);
     ~ReadingSession() override;
 
-    void SetActivityGate(ActivityGate &gate) { m_gate = &gate; }
+    // The program's gate, asked before a reading starts; it follows word by word.
+    void SetActivityGate(ActivityGate &gate);
     // The voice of the text at a document position, for the parts given without one (a
     // word, a sentence): the voice of its language while the voice follows the language.
     void SetVoiceAt(std::function<QString(int documentPosition)> voiceAt) { m_voiceAt = std::move(voiceAt); }
@@ -149,6 +149,8 @@ signals:
     void selectionReleased();
     // Everything being said is about to be silenced.
     void speechStopping();
+    // Word by word began, or its last word is over: what may not run inside it waits.
+    void wordByWordChanged(bool reading);
     // A reading of the document stopped (ended, stopped or paused); the place of the
     // word heard last in it.
     void readingStopped(int position);
@@ -188,7 +190,8 @@ private:
     // After a word-by-word reading has unwound and its last keys have moved the caret.
     void AfterWordByWord(std::function<void()> then);
     bool VoiceTellsWords() const { return !m_voiceTellsWords || m_voiceTellsWords(); }
-    bool WordByWordHeld() const { return m_wordByWordHold.has_value(); }
+    bool WordByWordHeld() const { return m_wordByWordHeld; }
+    void HoldWordByWord(bool held);
     // The position being heard: the word heard last, or where the part being read began
     // (the next part's start, once a part has been heard to its end).
     int HeardPosition() const;
@@ -248,8 +251,8 @@ private:
 
     bool m_wordByWordRunning = false;
     bool m_oneWordOnly = false;
-    // Held from the start of word by word until its last word is over.
-    std::optional<ActivityGate::Hold> m_wordByWordHold;
+    // From the start of word by word until its last word is over.
+    bool m_wordByWordHeld = false;
     // Words being read (one, or more when a new word by word began during a word).
     int m_wordsBeingRead = 0;
     int m_wordPause = 5;
