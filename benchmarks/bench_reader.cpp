@@ -7,7 +7,7 @@
 // nullsink (test.sh starts one).
 #include "HeardAtTheSink.h"
 
-#include "app/reading/ReadingPlace.h"
+#include "app/reading/ReadingSession.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
@@ -67,7 +67,7 @@ int main(int argc, char **argv)
         return 1;
     EditorWidget *edit = windows->main->Edit();
     edit->setFocus();
-    ReadingPlace *place = windows->place.get();
+    const ReadingSession &session = windows->triggers->Session();
 
     // F11 and F12 in turn, a second into a reading; after F12, F12 again; then a word
     // typed at the end with word echo.
@@ -86,7 +86,7 @@ int main(int argc, char **argv)
         monitor.WaitForSilence(500, 10000);
         silence[pause ? 1 : 0] << qMax<qint64>(0, monitor.LastSoundMs() - key);
         if (pause) {
-            if (!place->Paused())
+            if (!session.Paused())
                 std::fprintf(stderr, "F12 did not pause in run %d\n", i);
             const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_F12); });
             if (ms >= 0)

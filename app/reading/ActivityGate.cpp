@@ -86,11 +86,21 @@ void ActivityGate::RunModal(const std::function<void()> &exec)
 
 void ActivityGate::SetExporting(bool exporting)
 {
-    if (exporting == m_exportHeld)
+    Report(Activity::Exporting, m_exportHeld, exporting);
+}
+
+void ActivityGate::SetReadingWordByWord(bool reading)
+{
+    Report(Activity::WordByWord, m_wordByWordHeld, reading);
+}
+
+void ActivityGate::Report(Activity activity, bool &held, bool busy)
+{
+    if (busy == held)
         return;
-    m_exportHeld = exporting;
-    if (exporting)
-        Enter(Activity::Exporting);
+    held = busy;
+    if (busy)
+        Enter(activity);
     else
-        Leave(Activity::Exporting);
+        Leave(activity);
 }

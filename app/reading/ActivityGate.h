@@ -54,6 +54,8 @@ public:
 
     // The export's busy state, as the exporter reports it.
     void SetExporting(bool exporting);
+    // Word by word's state, as the reading session reports it.
+    void SetReadingWordByWord(bool reading);
 
 signals:
     // Something began or ended: controls that cannot act meanwhile follow it.
@@ -62,11 +64,14 @@ signals:
 private:
     void Enter(Activity activity);
     void Leave(Activity activity);
+    // An activity reported busy or done, entered or left once for each change.
+    void Report(Activity activity, bool &held, bool busy);
     int &Count(Activity activity);
 
     int m_exporting = 0;
     int m_wordByWord = 0;
     int m_modal = 0;
     bool m_exportHeld = false;
+    bool m_wordByWordHeld = false;
     QList<std::pair<Start, std::function<void()>>> m_afterWordByWord;
 };

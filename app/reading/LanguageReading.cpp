@@ -1,6 +1,5 @@
 #include "app/reading/LanguageReading.h"
 
-#include "app/reading/ReadingPlace.h"
 #include "app/reading/ReadingSession.h"
 #include "app/window/SwitchItem.h"
 #include "core/SettingsStore.h"
@@ -105,9 +104,9 @@ void LanguageReading::Attach()
         m_loadingWatch.start();
     }
     if (m_on)
-        m_parts.place.SetLanguageCut([this](int from, int to) { return CutAt(from, to); });
+        m_parts.session.SetLanguageCut([this](int from, int to) { return CutAt(from, to); });
     else
-        m_parts.place.SetLanguageCut({});
+        m_parts.session.SetLanguageCut({});
 }
 
 void LanguageReading::RefreshVoices()

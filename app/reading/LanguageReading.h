@@ -17,7 +17,6 @@
 class QAction;
 class QPlainTextEdit;
 class QTextBlock;
-class ReadingPlace;
 class ReadingSession;
 class SettingsStore;
 class SpeechController;
@@ -35,7 +34,6 @@ public:
         QPlainTextEdit *edit;
         SettingsStore &settings;
         SpeechController &speech;
-        ReadingPlace &place;
         ReadingSession &session;
         // Shows a line in the status bar.
         std::function<void(const QString &)> tell;

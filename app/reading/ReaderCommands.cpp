@@ -1,7 +1,7 @@
 #include "app/reading/ReaderCommands.h"
 
 #include "app/reading/KeptPlaces.h"
-#include "app/reading/ReadingPlace.h"
+#include "app/reading/ReadingSession.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StatusAnnouncer.h"
@@ -38,18 +38,18 @@ constexpr std::array<const char *, kLanguageCount> kSlowest = {
     "La voix est déjà à la vitesse la plus lente.",
 };
 
-void KeepPlaces(FormPrincipal &window, ReadingPlace &place, const QString &settingsFile)
+void KeepPlaces(FormPrincipal &window, ReadingSession &session, const QString &settingsFile)
 {
     auto kept = std::make_shared<KeptPlaces>(KeptPlaces::FileBeside(settingsFile));
-    QObject::connect(&place, &ReadingPlace::readingStopped, &window, [&window, kept](int position) {
+    QObject::connect(&session, &ReadingSession::readingStopped, &window, [&window, kept](int position) {
         kept->Keep(window.CurrentFileName(), position);
     });
-    window.Documents().SetOpened([&window, &place, kept](const QString &name) {
+    window.Documents().SetOpened([&window, &session, kept](const QString &name) {
         const std::optional<int> position = kept->PlaceOf(name);
         // A place past the end belongs to another version of the file: the top is safer.
         if (!position || *position <= 0 || *position > window.Edit()->document()->characterCount() - 1)
             return;
-        place.MoveCaretTo(*position);
+        session.MoveCaretTo(*position);
         window.ShowStatus(KeptPlaces::RestoredMessage(window.property(kInterfaceLanguageProperty).toInt()));
     });
 }
@@ -64,29 +64,28 @@ QString RateLimitText(int language, bool fastest)
 void ConnectReaderCommands(const ReaderCommandParts &parts)
 {
     FormPrincipal &window = parts.window;
-    ReadingPlace &place = parts.place;
-    KeepPlaces(window, place, parts.settingsFile);
+    ReadingSession &session = parts.session;
+    KeepPlaces(window, session, parts.settingsFile);
     FormTTS *speechWindow = &parts.speechWindow;
-    place.SetRateBar([speechWindow](int steps) { return speechWindow->StepRate(steps); });
+    session.SetRateBar([speechWindow](int steps) { return speechWindow->StepRate(steps); });
     const FormLlenguatge *languages = &parts.languages;
-    QObject::connect(&place, &ReadingPlace::rateAtLimit, &window, [&window, languages](bool fastest) {
+    QObject::connect(&session, &ReadingSession::rateAtLimit, &window, [&window, languages](bool fastest) {
         AnnounceStatus(&window, RateLimitText(languages->LanguageIndex(), fastest));
     });
-    place.ConnectKeys();
     // Each runs once the menu has closed and the editor has the focus again.
-    const auto connect = [&window, &place](const char *id, void (ReadingPlace::*command)()) {
-        window.SetCommandHandler(QString::fromLatin1(id), [&window, &place, command] {
-            QMetaObject::invokeMethod(&place, [&window, &place, command] {
+    const auto connect = [&window, &session](const char *id, void (ReadingSession::*command)()) {
+        window.SetCommandHandler(QString::fromLatin1(id), [&window, &session, command] {
+            QMetaObject::invokeMethod(&session, [&window, &session, command] {
                 window.Edit()->setFocus();
-                (place.*command)();
+                (session.*command)();
             }, Qt::QueuedConnection);
         });
     };
     using namespace ReaderCommandId;
-    connect(kReadFromCaret, &ReadingPlace::ReadFromCaret);
-    connect(kPauseOrGoOn, &ReadingPlace::PauseOrGoOn);
-    connect(kNextSentence, &ReadingPlace::NextSentence);
-    connect(kPreviousSentence, &ReadingPlace::PreviousSentence);
-    connect(kFaster, &ReadingPlace::Faster);
-    connect(kSlower, &ReadingPlace::Slower);
+    connect(kReadFromCaret, &ReadingSession::ReadFromCaret);
+    connect(kPauseOrGoOn, &ReadingSession::PauseOrGoOn);
+    connect(kNextSentence, &ReadingSession::NextSentence);
+    connect(kPreviousSentence, &ReadingSession::PreviousSentence);
+    connect(kFaster, &ReadingSession::Faster);
+    connect(kSlower, &ReadingSession::Slower);
 }

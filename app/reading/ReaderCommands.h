@@ -7,16 +7,16 @@
 class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
-class ReadingPlace;
+class ReadingSession;
 
-// Gives the items and the keys their handlers, and keeps the place where reading of a
-// named document stopped in the state file beside the settings file, so that opening
-// the document again puts the caret there. Faster and slower move the speech window's
-// rate bar; at its ends the status line says so in the interface language.
+// Hands the reader's menu items to the reading session, and keeps the place where
+// reading of a named document stopped in the state file beside the settings file, so
+// that opening the document again puts the caret there. Faster and slower move the
+// speech window's rate bar; at its ends the status line says so in the interface language.
 struct ReaderCommandParts
 {
     FormPrincipal &window;
-    ReadingPlace &place;
+    ReadingSession &session;
     FormTTS &speechWindow;
     const FormLlenguatge &languages;
     QString settingsFile;

@@ -3,7 +3,6 @@
 #include "app/reading/ActivityGate.h"
 #include "app/reading/OneHandKeyboard.h"
 #include "app/reading/ReaderCommands.h"
-#include "app/reading/ReadingPlace.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/reading/SpokenWordHighlight.h"
 #include "app/window/EditorWidget.h"
@@ -89,9 +88,7 @@ void ReadingController::ConnectWordHeard()
     connect(&session, &ReadingSession::wordHeard, highlight, &SpokenWordHighlight::WordHeardAt);
     connect(&m_parts.speech, &SpeechController::readingEnded, highlight, &SpokenWordHighlight::ReadingEnded);
 
-    ReadingPlace *place = &m_parts.place;
     SpeechController *speech = &m_parts.speech;
-    place->SetVoiceTellsWords([speech] { return speech->SelectedVoiceTellsWords(); });
-    connect(&m_parts.speech, &SpeechController::readingEnded, place, &ReadingPlace::ReadingEnded);
-    ConnectReaderCommands({m_parts.main, *place, m_parts.speechWindow, m_parts.languages, m_parts.settings.FileName()});
+    session.SetVoiceTellsWords([speech] { return speech->SelectedVoiceTellsWords(); });
+    ConnectReaderCommands({m_parts.main, session, m_parts.speechWindow, m_parts.languages, m_parts.settings.FileName()});
 }

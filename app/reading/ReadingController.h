@@ -7,7 +7,6 @@ class FormLlenguatge;
 class FormPrincipal;
 class FormTTS;
 class OneHandKeyboard;
-class ReadingPlace;
 class ReadingTriggers;
 class SettingsStore;
 class SpeechController;
@@ -15,7 +14,7 @@ class SpokenWordHighlight;
 
 // The document read aloud from the window: the keys and toolbar buttons that start and
 // stop readings, word by word, the one-hand keyboard, the highlight of the word being
-// heard, the reader's place and its commands, and the windows the options menu opens
+// heard, the reader's menu items, and the windows the options menu opens
 // (each once the activity gate lets it start).
 class ReadingController : public QObject
 {
@@ -32,7 +31,6 @@ public:
         OneHandKeyboard &oneHand;
         ReadingTriggers &triggers;
         SpokenWordHighlight &highlight;
-        ReadingPlace &place;
     };
     explicit ReadingController(const Parts &parts);
 

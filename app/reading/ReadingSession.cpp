@@ -8,6 +8,7 @@
 namespace
 {
 constexpr int kOneWordHoldMs = 500;
+constexpr int kHeardTimesKept = 256;
 
 QString PlainText(QString text)
 {
@@ -21,27 +22,61 @@ ReadingSession::ReadingSession(QPlainTextEdit *edit, SpeechOperations &speech,
                                std::shared_ptr<PendingSyntheticKeys> pendingKeys, QObject *parent)
     : QObject(parent)
     , m_edit(edit)
+    , m_place(edit)
     , m_speech(speech)
     , m_pendingKeys(std::move(pendingKeys))
 {
+    m_clock.start();
     m_nextWord.setSingleShot(true);
     connect(&m_nextWord, &QTimer::timeout, this, &ReadingSession::StepWord);
+    connect(this, &ReadingSession::wordByWordChanged, &m_ownGate, &ActivityGate::SetReadingWordByWord);
 }
 
 ReadingSession::~ReadingSession()
 {
-    // The gate outlives no hold of ours.
-    m_wordByWordHold.reset();
+    // The gate does not stay closed after us.
+    if (m_wordByWordHeld)
+        emit wordByWordChanged(false);
     if (m_wordByWordRunning)
         m_speech.KeepReadingFlag(false);
 }
 
-void ReadingSession::Follow(UtteranceId utterance, const Part &part)
+void ReadingSession::SetActivityGate(ActivityGate &gate)
+{
+    disconnect(this, &ReadingSession::wordByWordChanged, m_gate, nullptr);
+    m_gate = &gate;
+    connect(this, &ReadingSession::wordByWordChanged, m_gate, &ActivityGate::SetReadingWordByWord);
+}
+
+void ReadingSession::HoldWordByWord(bool held)
+{
+    if (std::exchange(m_wordByWordHeld, held) != held)
+        emit wordByWordChanged(held);
+}
+
+void ReadingSession::Follow(UtteranceId utterance, const Part &part, Start start)
 {
     m_current = utterance;
     m_part = part;
+    m_kind = start.kind;
     m_heardLast = -1;
     m_cutAt = -1;
+    m_newRateFrom = -1;
+    m_pendingPart = -1;
+    m_paused = false;
+    ++m_generation;
+    m_heardTimes.clear();
+    // With a voice that tells no words, the place is the start of the part being heard.
+    if (!VoiceTellsWords())
+        m_heardTimes.append({part.documentStart, m_clock.elapsed()});
+    if (!start.ofStretch && m_edit) {
+        // A reading of its own: it ends where its text ends.
+        const int end = part.documentStart + int(part.text.size());
+        m_partEnd = QTextCursor();
+        m_end = QTextCursor(m_edit->document());
+        m_end.setPosition(qBound(0, end, m_place.DocumentLength()));
+        m_toTheEnd = end >= m_place.DocumentLength();
+    }
     emit partStarted(utterance, part.documentStart, part.text);
 }
 
@@ -55,13 +90,14 @@ ReadingSession::Part ReadingSession::WithVoice(Part part) const
 UtteranceId ReadingSession::ReadPart(const Part &given)
 {
     const Part part = WithVoice(given);
-    return m_speech.SpeakTextInVoice(part.text, part.voice, [this, part](UtteranceId id) { Follow(id, part); });
+    return m_speech.SpeakTextInVoice(part.text, part.voice, [this, part](UtteranceId id) { Follow(id, part, {}); });
 }
 
 bool ReadingSession::ReadPartAndWait(const Part &given)
 {
     const Part part = WithVoice(given);
-    return m_speech.SpeakTextInVoiceAndWait(part.text, part.voice, [this, part](UtteranceId id) { Follow(id, part); });
+    return m_speech.SpeakTextInVoiceAndWait(part.text, part.voice,
+                                            [this, part](UtteranceId id) { Follow(id, part, {}); });
 }
 
 void ReadingSession::WordHeard(UtteranceId utterance, int start, int length)
@@ -72,10 +108,17 @@ void ReadingSession::WordHeard(UtteranceId utterance, int start, int length)
     if (m_cutAt >= 0 && position >= m_cutAt) {
         m_cutAt = -1;
         emit cutReached(utterance, position);
+        RateCutReached();
         return;
     }
-    m_heardLast = position;
-    emit wordHeard(utterance, m_heardLast, length);
+    // A voice without words tells its whole text as one: no word of it is placed.
+    if (start != 0 || length < m_part.text.size()) {
+        m_heardLast = position;
+        if (m_heardTimes.size() >= kHeardTimesKept)
+            m_heardTimes.removeFirst();
+        m_heardTimes.append({position, m_clock.elapsed()});
+    }
+    emit wordHeard(utterance, position, length);
 }
 
 void ReadingSession::CutAt(int documentPosition)
@@ -89,12 +132,39 @@ void ReadingSession::ReadingEnded(UtteranceId utterance)
         return;
     m_current = 0;
     emit partEnded(utterance);
+    PartHeard();
+}
+
+void ReadingSession::Stop()
+{
+    // Word by word tells its place once its last word is over.
+    const bool tell = ((m_current != 0 && m_kind == Kind::Reading) || m_pendingPart >= 0) && !WordByWordHeld();
+    const int place = HeardPosition();
+    Silence();
+    if (tell)
+        emit readingStopped(place);
+}
+
+void ReadingSession::Silence()
+{
+    emit speechStopping();
+    // The speech's news of this stop are not those of a part heard to its end.
+    const UtteranceId current = std::exchange(m_current, 0);
+    m_speech.StopSpeech();
+    Ended(current);
 }
 
 void ReadingSession::Stopped()
 {
+    Ended(std::exchange(m_current, 0));
+}
+
+void ReadingSession::Ended(UtteranceId current)
+{
+    // A next part or a jump on its way is not made.
+    ++m_generation;
+    m_pendingPart = -1;
     EndWordByWord();
-    const UtteranceId current = std::exchange(m_current, 0);
     if (current != 0)
         emit partEnded(current);
 }
@@ -102,6 +172,7 @@ void ReadingSession::Stopped()
 void ReadingSession::StartWordByWord(bool oneWordOnly)
 {
     m_wordByWordRunning = true;
+    m_oneWordOnly = oneWordOnly;
     if (!m_edit)
         return;
     const QString selection = SelectedText();
@@ -110,9 +181,8 @@ void ReadingSession::StartWordByWord(bool oneWordOnly)
         ReadPart({SelectionStart(), selection, {}});
         return;
     }
-    // A word by word started while the last one's word is still spoken keeps its hold.
-    if (!m_wordByWordHold)
-        m_wordByWordHold.emplace(*m_gate, ActivityGate::Activity::WordByWord);
+    // A word by word started while the last one's word is still spoken goes on from it.
+    HoldWordByWord(true);
     m_speech.KeepReadingFlag(true);
     if (oneWordOnly) {
         ReadNextWord(kOneWordHoldMs);
@@ -133,16 +203,20 @@ void ReadingSession::FinishWordByWord()
 {
     // A stop that comes while a word is spoken (a voice that handles events meanwhile)
     // lets the gate go once that word is over, not inside it.
-    if (m_wordsBeingRead > 0 || !m_wordByWordHold)
+    if (m_wordsBeingRead > 0 || !m_wordByWordHeld)
         return;
     m_nextWord.stop();
     m_speech.KeepReadingFlag(false);
-    m_wordByWordHold.reset();
+    HoldWordByWord(false);
+    // Each word was a reading of its own: the place is told once word by word ends
+    // (stopped, or at the end of the text); a pause has told it already.
+    if (!m_paused)
+        emit readingStopped(HeardPosition());
 }
 
 void ReadingSession::StepWord()
 {
-    if (!m_wordByWordHold)
+    if (!m_wordByWordHeld)
         return;
     const WaitOutcome handled = HandlePendingEvents();
     emit nextWordDue();

@@ -59,10 +59,12 @@ ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
     , m_letterEcho(speech)
     , m_session(edit, speech, m_pendingKeys)
 {
-    connect(&m_session, &ReadingSession::partStarted, this, [this](UtteranceId id, int documentStart, const QString &text) {
-        m_letterEcho.Queued(id);
-        emit readingAloud(id, documentStart, text);
-    });
+    // The letter echo follows the readings: one queued makes a waiting letter stale,
+    // and a stop leaves nothing waiting.
+    connect(&m_session, &ReadingSession::partStarted, &m_letterEcho, &LetterEcho::Queued);
+    connect(&m_session, &ReadingSession::speechStopping, &m_letterEcho, &LetterEcho::Stopped);
+    connect(&m_session, &ReadingSession::partStarted, this, &ReadingTriggers::readingAloud);
+    connect(&m_session, &ReadingSession::speechStopping, this, &ReadingTriggers::speechStopped);
     // Keys typed while the last word was held get their turn before the next one.
     connect(&m_session, &ReadingSession::nextWordDue, this, &ReadingTriggers::ReplayTyping);
     connect(&m_session, &ReadingSession::selectionReleased, this, &ReadingTriggers::ScheduleReplay);
@@ -135,11 +137,6 @@ QString ReadingTriggers::SelectedText() const
 int ReadingTriggers::SelectionStart() const
 {
     return m_edit ? m_edit->textCursor().selectionStart() : 0;
-}
-
-void ReadingTriggers::ReadAloud(int documentStart, const QString &text)
-{
-    m_session.ReadPart({documentStart, text, {}});
 }
 
 void ReadingTriggers::Say(const QString &text)
@@ -315,12 +312,12 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
         return;
     // Shift+F7 and F12 are the reader's; Ctrl+F12 is not.
     if (key == VirtualKey::F7 && pressedWith == Qt::ShiftModifier) {
-        QueueCall(m_readerKeys.readFromCaret);
+        QueueReaderCommand(&ReadingSession::ReadFromCaret);
         return;
     }
     if (key == VirtualKey::F12) {
         if (pressedWith == Qt::NoModifier)
-            QueueCall(m_readerKeys.pauseOrGoOn);
+            QueueReaderCommand(&ReadingSession::PauseOrGoOn);
         return;
     }
     // Word-by-word reading ends at once; the speech is queued like the echo of the keys
@@ -336,7 +333,7 @@ void ReadingTriggers::EditKeyUp(const QKeyEvent &event)
             if (!MaySpeak())
                 return;
             ButtonPararClick();
-            ReadDocument(start, text);
+            m_session.ReadDocument(start, text);
         });
         return;
     }
@@ -395,25 +392,14 @@ void ReadingTriggers::ButtonLecturaClick()
     ButtonPararClick();
     const QString selection = SelectedText();
     if (selection.isEmpty())
-        ReadDocument(0, WholeText());
+        m_session.ReadDocument(0, WholeText());
     else
-        ReadDocument(SelectionStart(), selection);
-}
-
-void ReadingTriggers::ReadPart(int documentStart, const QString &text)
-{
-    if (!MaySpeak())
-        return;
-    ButtonPararClick();
-    ReadAloud(documentStart, text);
+        m_session.ReadDocument(SelectionStart(), selection);
 }
 
 void ReadingTriggers::ButtonPararClick()
 {
-    m_letterEcho.Stopped();
-    emit speechStopped();
-    m_speech.StopSpeech();
-    m_session.Stopped();
+    m_session.Stop();
 }
 
 void ReadingTriggers::ReadClipboard()

@@ -70,23 +70,6 @@ public:
     void SetShowSpeechWindow(std::function<void()> show) { m_showSpeechWindow = std::move(show); }
     void ConnectToolbar(const ToolbarButtons &buttons);
     void SetOneWordBox(QCheckBox *checkBoxNomesUnParaula);
-    // What the reader's keys do: Shift+F7, F12, Alt+Right, Alt+Left, Alt+Up and Alt+Down
-    // in the editor.
-    struct ReaderKeys
-    {
-        std::function<void()> readFromCaret;
-        std::function<void()> pauseOrGoOn;
-        std::function<void()> nextSentence;
-        std::function<void()> previousSentence;
-        std::function<void()> faster;
-        std::function<void()> slower;
-    };
-    void SetReaderKeys(ReaderKeys keys) { m_readerKeys = std::move(keys); }
-    // Asked to read the document from..to for F7, Esc, F8 and the read button once the
-    // speech has stopped; false when it leaves the reading to the triggers.
-    void SetDocumentReader(std::function<bool(int from, int to)> reader) { m_documentReader = std::move(reader); }
-    // Stops reading, then reads a part of the document that starts at documentStart.
-    void ReadPart(int documentStart, const QString &text);
     // The program's gate, asked before anything is spoken or a window opened, and told
     // while word-by-word reading runs; the triggers keep one of their own until given it.
     void SetActivityGate(ActivityGate &gate)
@@ -102,7 +85,8 @@ public:
 
     // The echo of typed letters; the speech's news of ended readings go to it.
     LetterEcho &Echo() { return m_letterEcho; }
-    // The reading the keys and buttons command; the speech's news go to it.
+    // The reading the keys, buttons and reader's menu items command; the speech's news
+    // go to it.
     ReadingSession &Session() { return m_session; }
 
     bool WordPending() const { return m_wordPending; }
@@ -150,12 +134,11 @@ private:
 
     QString SelectedText() const;
     int SelectionStart() const;
-    void ReadAloud(int documentStart, const QString &text);
-    // F7, Esc, F8 and the read button: the document reader's, or read aloud at once.
-    void ReadDocument(int documentStart, const QString &text);
     // With the one-hand keyboard on, key releases never reach the editor: the reader's
     // keys act as they go down. True when the key was one of them.
     bool ReaderKeyDown(const QKeyEvent &event);
+    // A reader's command to the session, from the event loop once the key is handled.
+    void QueueReaderCommand(void (ReadingSession::*command)());
     QString WholeText() const;
     void QueueSpeak(const QString &text);
     // Speaks an echo or a text that is not the document's.
@@ -186,8 +169,6 @@ private:
     // F7 to F12 and Esc pressed in the editor and not yet released, with the
     // modifiers they were pressed with.
     QHash<int, Qt::KeyboardModifiers> m_pressedStopKeys;
-    ReaderKeys m_readerKeys;
-    std::function<bool(int, int)> m_documentReader;
     bool m_wordPending = false;
     std::function<void(const QImage &)> m_readPicture;
 

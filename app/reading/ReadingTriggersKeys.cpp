@@ -6,11 +6,9 @@
 
 #include <QKeyEvent>
 
-void ReadingTriggers::ReadDocument(int documentStart, const QString &text)
+void ReadingTriggers::QueueReaderCommand(void (ReadingSession::*command)())
 {
-    if (m_documentReader && m_documentReader(documentStart, documentStart + int(text.size())))
-        return;
-    ReadAloud(documentStart, text);
+    QueueCall([this, command] { (m_session.*command)(); });
 }
 
 bool ReadingTriggers::ReaderKeyDown(const QKeyEvent &event)
@@ -19,13 +17,13 @@ bool ReadingTriggers::ReaderKeyDown(const QKeyEvent &event)
     // Alt with an arrow acts as it goes down, also with the one-hand keyboard on, whose
     // filter lets the keys with Alt through.
     if (event.modifiers() == Qt::AltModifier) {
-        const std::function<void()> *command = key == VirtualKey::Right ? &m_readerKeys.nextSentence
-                                             : key == VirtualKey::Left  ? &m_readerKeys.previousSentence
-                                             : key == VirtualKey::Up    ? &m_readerKeys.faster
-                                             : key == VirtualKey::Down  ? &m_readerKeys.slower
-                                                                        : nullptr;
+        void (ReadingSession::*command)() = key == VirtualKey::Right ? &ReadingSession::NextSentence
+                                          : key == VirtualKey::Left  ? &ReadingSession::PreviousSentence
+                                          : key == VirtualKey::Up    ? &ReadingSession::Faster
+                                          : key == VirtualKey::Down  ? &ReadingSession::Slower
+                                                                     : nullptr;
         if (command) {
-            QueueCall(*command);
+            QueueReaderCommand(command);
             return true;
         }
     }
@@ -39,6 +37,6 @@ bool ReadingTriggers::ReaderKeyDown(const QKeyEvent &event)
     if (!pauseKey && !fromCaretKey)
         return false;
     if (!event.isAutoRepeat())
-        QueueCall(pauseKey ? m_readerKeys.pauseOrGoOn : m_readerKeys.readFromCaret);
+        QueueReaderCommand(pauseKey ? &ReadingSession::PauseOrGoOn : &ReadingSession::ReadFromCaret);
     return true;
 }

@@ -7,7 +7,6 @@
 #include "app/reading/LanguageReading.h"
 #include "app/reading/OneHandKeyboard.h"
 #include "app/reading/ReadingController.h"
-#include "app/reading/ReadingPlace.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/reading/SpokenWordHighlight.h"
 #include "app/shell/CloseController.h"

@@ -18,7 +18,6 @@ class FormPrincipal;
 class FormTTS;
 class InterfaceLanguageModel;
 class OneHandKeyboard;
-class ReadingPlace;
 class ReadingView;
 class ProcessRendererLauncher;
 class LanguageReading;
@@ -61,7 +60,6 @@ struct ProgramWindows
     std::unique_ptr<ReadingTriggers> triggers;
     std::unique_ptr<SpellingAssistant> spelling;
     std::unique_ptr<CaretEcho> caretEcho;
-    std::unique_ptr<ReadingPlace> place;
     std::unique_ptr<ReadingView> readingView;
     // The voice that follows the language of the text.
     std::unique_ptr<LanguageReading> languageReading;

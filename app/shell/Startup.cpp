@@ -10,7 +10,6 @@
 #include "app/reading/LanguageVoicesBox.h"
 #include "app/reading/OneHandKeyboard.h"
 #include "app/reading/ReadingController.h"
-#include "app/reading/ReadingPlace.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/reading/SpokenWordHighlight.h"
 #include "app/shell/CloseController.h"
@@ -124,7 +123,7 @@ SpeechEngineSet CreateSpeech(ProgramWindows &windows, const StartupOptions &opti
 }
 
 // The reading of the document: its keys, the one-hand keyboard, the highlight and the
-// place; spelling; the audio export.
+// reader's moves; spelling; the audio export.
 void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &options, const SpeechEngineSet &engines)
 {
     FormPrincipal &main = *windows.main;
@@ -132,12 +131,11 @@ void CreateReadingAndExport(ProgramWindows &windows, const StartupOptions &optio
     windows.triggers = std::make_unique<ReadingTriggers>(main.Edit(), *windows.speech, *windows.readingOptions,
                                                         *windows.oneHand);
     windows.highlight = std::make_unique<SpokenWordHighlight>(main.Edit(), *windows.settings);
-    windows.place = std::make_unique<ReadingPlace>(main.Edit(), *windows.triggers);
     windows.readingController = std::make_unique<ReadingController>(ReadingController::Parts{
         main, *windows.gate, *windows.settings, *windows.speech, *windows.speechWindow, *windows.languages,
-        *windows.oneHand, *windows.triggers, *windows.highlight, *windows.place});
+        *windows.oneHand, *windows.triggers, *windows.highlight});
     windows.languageReading = std::make_unique<LanguageReading>(LanguageReading::Parts{
-        main.Edit(), *windows.settings, *windows.speech, *windows.place, windows.triggers->Session(),
+        main.Edit(), *windows.settings, *windows.speech, windows.triggers->Session(),
         [&main](const QString &text) { main.ShowStatus(text); },
         [owner = &windows] { return owner->interfaceLanguage->Language(); }});
     windows.languageReading->BindMenuItem(main.ActionFor(WindowCommandId::kFollowLanguage));

@@ -1,5 +1,5 @@
 #include "app/reading/ReaderCommands.h"
-#include "app/reading/ReadingPlace.h"
+#include "app/reading/ReadingSession.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/Startup.h"
 #include "app/window/EditorWidget.h"
@@ -115,7 +115,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_Up, Qt::AltModifier);
         QTRY_COMPARE(RateBar(*windows), 3);
         QCOMPARE(StoredRate(), QStringLiteral("3"));
-        QTRY_VERIFY_WITH_TIMEOUT(readings.size() == 2 && !windows->place->Reading(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(readings.size() == 2 && !windows->triggers->Session().Reading(), 60000);
         QVERIFY(monitor.WaitForSilence(500, 30000));
         QVERIFY(monitor.SoundMs() > 0);
 

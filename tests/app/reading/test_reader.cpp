@@ -1,4 +1,4 @@
-#include "app/reading/ReadingPlace.h"
+#include "app/reading/ReadingSession.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/Startup.h"
 #include "app/window/EditorWidget.h"
@@ -153,7 +153,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_F7);
         QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 5, 20000);
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY(windows->place->Paused());
+        QTRY_VERIFY(windows->triggers->Session().Paused());
         const int paused = heard.words.last();
         QVERIFY(!edit->textCursor().hasSelection());
         QCOMPARE(edit->textCursor().position(), paused);
@@ -165,7 +165,7 @@ private slots:
         QTRY_COMPARE(heard.readings.size(), 2);
         QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused)));
         QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 30000);
-        QVERIFY(!windows->place->Paused());
+        QVERIFY(!windows->triggers->Session().Paused());
         // Every word of the text heard in order, the one paused in twice.
         QList<int> expected = WordStarts();
         expected.insert(expected.indexOf(paused), paused);
@@ -180,7 +180,7 @@ private slots:
     {
         auto windows = Start();
         EditorWidget *edit = windows->main->Edit();
-        windows->place->SetLongestPart(40);
+        windows->triggers->Session().SetLongestPart(40);
         Heard heard;
         Listen(*windows, heard);
         QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
@@ -190,7 +190,7 @@ private slots:
             return !heard.readings.isEmpty()
                 && heard.readings.last().first + heard.readings.last().second.size() == m_text.size();
         };
-        QTRY_VERIFY_WITH_TIMEOUT(readToTheEnd() && !windows->place->Reading(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(readToTheEnd() && !windows->triggers->Session().Reading(), 60000);
         QString whole;
         for (const auto &[start, part] : std::as_const(heard.readings)) {
             QCOMPARE(start, int(whole.size()));
@@ -205,7 +205,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_F7, Qt::ShiftModifier);
         QTRY_VERIFY_WITH_TIMEOUT(!heard.words.isEmpty() && heard.readings.size() == 1, 20000);
         QTest::keyClick(edit, Qt::Key_F11);
-        QTRY_VERIFY(!windows->place->Reading());
+        QTRY_VERIFY(!windows->triggers->Session().Reading());
         ended.clear();
         QVERIFY(!ended.wait(1500));
         QCOMPARE(heard.readings.size(), 1);
@@ -238,7 +238,7 @@ private slots:
                                      : std::pair(-1, -1);
         };
         QTRY_COMPARE_WITH_TIMEOUT(band(), std::pair(second, third - 1), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->triggers->Session().Reading(), 30000);
         QVERIFY(monitor.WaitForSilence(500, 30000));
         const qint64 whole = SoundOfEspeak(m_text);
         const qint64 first = SoundOfEspeak(m_text.left(second));
@@ -295,7 +295,7 @@ private slots:
             QCoreApplication::processEvents();
         }
         QTest::keyClick(edit, Qt::Key_F11);
-        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->triggers->Session().Reading(), 20000);
         windows->gate->SetExporting(false);
         QCOMPARE(edit->toPlainText(), text);
         QCOMPARE(!heard.readings.isEmpty(), reads);
@@ -318,14 +318,14 @@ private slots:
         QTest::keyClick(edit, Qt::Key_F8);
         QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 3, 20000);
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY(windows->place->Paused());
+        QTRY_VERIFY(windows->triggers->Session().Paused());
         const int paused = heard.words.last();
         QVERIFY(!edit->textCursor().hasSelection());
         QTest::keyClick(edit, Qt::Key_F12);
         QTRY_COMPARE(heard.readings.size(), 2);
         QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused, third - paused)));
         QTest::keyClick(edit, Qt::Key_F11);
-        QTRY_VERIFY(!windows->place->Reading());
+        QTRY_VERIFY(!windows->triggers->Session().Reading());
         Close(*windows);
     }
 
@@ -352,14 +352,14 @@ private slots:
         });
         using Readings = QList<std::pair<int, QString>>;
         QTest::keyClick(edit, Qt::Key_F7);
-        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->triggers->Session().Paused(), 30000);
         QCOMPARE(heard.readings, (Readings{{0, m_text.left(second)}, {second, m_text.mid(second, third - second)}}));
         QCOMPARE(edit->textCursor().position(), second);
         QTest::keyClick(edit, Qt::Key_F12);
         QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= 3, 30000);
         QCOMPARE(heard.readings.at(2), std::pair(second, m_text.mid(second, third - second)));
         QTest::keyClick(edit, Qt::Key_F11);
-        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->triggers->Session().Reading(), 30000);
 
         const int selectionEnd = third + int(QStringLiteral("Després").size());
         Select(edit, second, selectionEnd);
@@ -367,11 +367,11 @@ private slots:
         pauseAt = third;
         paused = false;
         QTest::keyClick(edit, Qt::Key_F8);
-        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->triggers->Session().Paused(), 30000);
         QCOMPARE(heard.readings, (Readings{{second, m_text.mid(second, third - second)}, {third, QStringLiteral("Després")}}));
         QCOMPARE(edit->textCursor().position(), third);
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() == 3 && !windows->place->Reading(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() == 3 && !windows->triggers->Session().Reading(), 30000);
         QCOMPARE(heard.readings.last(), std::pair(third, QStringLiteral("Després")));
         QCOMPARE(edit->toPlainText(), m_text);
         Close(*windows);
@@ -398,14 +398,14 @@ private slots:
         QCOMPARE(heard.readings.last(), std::pair(Third(), m_text.mid(Third())));
         QTRY_VERIFY_WITH_TIMEOUT(heard.words.last() > Third(), 20000);
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY(windows->place->Paused());
+        QTRY_VERIFY(windows->triggers->Session().Paused());
         const int paused = heard.words.last();
         QCOMPARE(edit->textCursor().position(), paused);
         QTest::keyClick(edit, Qt::Key_F12);
         QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 3, 5000);
         QCOMPARE(heard.readings.last(), std::pair(paused, m_text.mid(paused)));
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY(windows->place->Paused());
+        QTRY_VERIFY(windows->triggers->Session().Paused());
         QCOMPARE(edit->toPlainText(), m_text);
         windows->oneHand->MenuTeclatAmbUnaMaClick();
         Close(*windows);
@@ -441,14 +441,14 @@ private slots:
         QVERIFY(between(jumped, rest));
         QTRY_VERIFY_WITH_TIMEOUT(heard.words.last() >= jumped, 20000);
         QTest::keyClick(edit, Qt::Key_F12);
-        QTRY_VERIFY_WITH_TIMEOUT(windows->place->Paused(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(windows->triggers->Session().Paused(), 10000);
         const int paused = heard.words.last();
         QCOMPARE(edit->textCursor().position(), paused);
         QTest::keyClick(edit, Qt::Key_F12);
         QTRY_COMPARE_WITH_TIMEOUT(heard.readings.size(), 3, 10000);
         QCOMPARE(heard.readings.last().first, paused);
         QTest::keyClick(edit, Qt::Key_F11);
-        QTRY_VERIFY_WITH_TIMEOUT(!windows->place->Reading(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows->triggers->Session().Reading(), 10000);
         QCOMPARE(edit->toPlainText(), line);
         Close(*windows);
     }
@@ -469,7 +469,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_F7);
             QTRY_VERIFY_WITH_TIMEOUT(heard.words.size() >= 4, 20000);
             QTest::keyClick(edit, Qt::Key_F11);
-            QTRY_VERIFY(!windows->place->Reading());
+            QTRY_VERIFY(!windows->triggers->Session().Reading());
             stopped = heard.words.last();
             // The same file opened again while it is open goes back to the place too.
             PlaceCaret(edit, 0);
@@ -483,7 +483,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_F10);
             QTRY_VERIFY_WITH_TIMEOUT(heard.readings.size() >= before + 2, 20000);
             QTest::keyClick(edit, Qt::Key_F11);
-            QTRY_VERIFY(!windows->place->Reading());
+            QTRY_VERIFY(!windows->triggers->Session().Reading());
             const int wordByWord = heard.readings.last().first;
             QVERIFY(wordByWord > 0 && wordByWord != stopped);
             windows->main->Documents().DropFile(document);

@@ -52,6 +52,19 @@ struct SessionRig
     ReadingSession session{&edit, speech, std::make_shared<PendingSyntheticKeys>()};
 };
 
+// Three sentences: "Tres quatre. " starts at 8, "Cinc sis." at 21.
+const QString kThree = QStringLiteral("Un dos. Tres quatre. Cinc sis.");
+
+QList<std::pair<int, QString>> Parts(const QSignalSpy &started)
+{
+    QList<std::pair<int, QString>> parts;
+    for (const QList<QVariant> &part : started)
+        parts.append({part.at(1).toInt(), part.at(2).toString()});
+    return parts;
+}
+
+using PartList = QList<std::pair<int, QString>>;
+
 class TestReadingSession : public QObject
 {
     Q_OBJECT
@@ -205,6 +218,154 @@ private slots:
         QCOMPARE(rig.speech.calls, (QStringList{"speak:dos "}));
         QVERIFY(!rig.gate.ReadingWordByWord());
         QCOMPARE(rig.session.CurrentPart().documentStart, 3);
+    }
+
+    // A stretch longer than a part, or of two languages, is read part after part, each
+    // in its voice and beginning where the last ended; the reading is over, and its
+    // place told, only after the last. A stop between parts keeps the next from starting.
+    void aStretchIsReadPartAfterPart()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(kThree, 0));
+        rig.session.SetLongestPart(14);
+        rig.session.SetLanguageCut([](int from, int to) { return from < 21 ? qMin(21, to) : to; });
+        rig.session.SetVoiceAt([](int position) { return position < 21 ? QStringLiteral("ca") : QStringLiteral("es"); });
+        QSignalSpy started(&rig.session, &ReadingSession::partStarted);
+        QSignalSpy stopped(&rig.session, &ReadingSession::readingStopped);
+        rig.session.ReadDocument(0, kThree);
+        QStringList voices{rig.session.CurrentPart().voice};
+        for (int part = 2; part <= 3; ++part) {
+            rig.session.ReadingEnded(rig.session.Current());
+            QVERIFY(rig.session.Reading());
+            QTRY_COMPARE(started.size(), part);
+            voices << rig.session.CurrentPart().voice;
+        }
+        QCOMPARE(Parts(started), (PartList{{0, "Un dos. "}, {8, "Tres quatre. "}, {21, "Cinc sis."}}));
+        QCOMPARE(voices, (QStringList{"ca", "ca", "es"}));
+        QVERIFY(stopped.isEmpty());
+        rig.session.ReadingEnded(rig.session.Current());
+        QVERIFY(!rig.session.Reading());
+        QCOMPARE(stopped.size(), 1);
+        QCOMPARE(stopped.at(0).at(0).toInt(), 21);
+
+        // Stopped between two parts: the place is where the next would have begun.
+        rig.session.ReadDocument(0, kThree);
+        rig.session.ReadingEnded(rig.session.Current());
+        rig.session.Stop();
+        QCoreApplication::processEvents();
+        QCOMPARE(started.size(), 4);
+        QVERIFY(!rig.session.Reading());
+        QCOMPARE(stopped.size(), 2);
+        QCOMPARE(stopped.at(1).at(0).toInt(), 8);
+    }
+
+    // A voice that reports no words is given a sentence at a time. F12 pauses at the
+    // start of the sentence being heard and puts the caret there; F12 again reads that
+    // sentence again and goes on to where the paused reading would have ended.
+    void aVoiceWithoutWordsPausesAndGoesOn()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(kThree, 0));
+        rig.session.SetVoiceTellsWords([] { return false; });
+        QSignalSpy started(&rig.session, &ReadingSession::partStarted);
+        QSignalSpy stopped(&rig.session, &ReadingSession::readingStopped);
+        rig.session.ReadDocument(0, kThree.left(25));
+        // Its whole text told as one word places no word.
+        rig.session.WordHeard(rig.session.Current(), 0, 8);
+        QCOMPARE(rig.session.HeardLast(), -1);
+        rig.session.ReadingEnded(rig.session.Current());
+        QTRY_COMPARE(started.size(), 2);
+        const UtteranceId second = rig.session.Current();
+
+        rig.session.PauseOrGoOn();
+        QVERIFY(rig.session.Paused());
+        QVERIFY(!rig.session.Reading());
+        QCOMPARE(stopped.size(), 1);
+        QCOMPARE(stopped.at(0).at(0).toInt(), 8);
+        QCOMPARE(rig.edit.textCursor().position(), 8);
+        QVERIFY(rig.speech.calls.contains(QStringLiteral("stop")));
+        // The news of the part stopped start nothing.
+        rig.session.ReadingEnded(second);
+        QCoreApplication::processEvents();
+        QCOMPARE(started.size(), 2);
+
+        rig.session.PauseOrGoOn();
+        QVERIFY(!rig.session.Paused());
+        rig.session.ReadingEnded(rig.session.Current());
+        QTRY_COMPARE(started.size(), 4);
+        QCOMPARE(Parts(started).mid(2), (PartList{{8, "Tres quatre. "}, {21, "Cinc"}}));
+        rig.session.ReadingEnded(rig.session.Current());
+        QVERIFY(!rig.session.Reading());
+        QCOMPARE(stopped.size(), 2);
+    }
+
+    // While reading, Alt+Right goes on from the next sentence and Alt+Left from the one
+    // before a sentence just begun, both to the reading's end; a faster rate is heard
+    // from the next sentence, with no word twice; at the fastest it says so.
+    void jumpsAndTheRateFromTheNextSentence()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(kThree, 0));
+        bool rateMoves = true;
+        rig.session.SetRateBar([&rateMoves](int) { return rateMoves; });
+        QSignalSpy started(&rig.session, &ReadingSession::partStarted);
+        QSignalSpy words(&rig.session, &ReadingSession::wordHeard);
+        QSignalSpy limit(&rig.session, &ReadingSession::rateAtLimit);
+        rig.session.ReadFromCaret();
+        const UtteranceId first = rig.session.Current();
+        rig.session.WordHeard(first, 3, 3);
+        rig.session.NextSentence();
+        // The older part's late news end nothing.
+        rig.session.ReadingEnded(first);
+        QVERIFY(rig.session.Reading());
+        rig.session.PreviousSentence();
+        QCOMPARE(Parts(started), (PartList{{0, kThree}, {8, kThree.mid(8)}, {0, kThree}}));
+
+        const UtteranceId whole = rig.session.Current();
+        rig.session.WordHeard(whole, 0, 2);
+        rig.session.Faster();
+        rig.session.WordHeard(whole, 3, 3);
+        rig.session.WordHeard(whole, 8, 4);
+        QTRY_COMPARE(started.size(), 4);
+        QCOMPARE(Parts(started).last(), std::pair(8, kThree.mid(8)));
+        rig.session.WordHeard(rig.session.Current(), 0, 4);
+        QList<int> heard;
+        for (const QList<QVariant> &word : std::as_const(words))
+            heard << word.at(1).toInt();
+        QCOMPARE(heard, (QList<int>{3, 0, 3, 8}));
+
+        rateMoves = false;
+        rig.session.Faster();
+        QCOMPARE(limit.size(), 1);
+        QCOMPARE(limit.at(0).at(0).toBool(), true);
+        QCOMPARE(started.size(), 4);
+    }
+
+    // F12 in word by word pauses after the word being heard, with the caret at its
+    // start once word by word has unwound; F12 again goes on word by word from there.
+    void wordByWordPausesAndGoesOn()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(QStringLiteral("un dos tres"), 0));
+        QSignalSpy stopped(&rig.session, &ReadingSession::readingStopped);
+        rig.speech.whileSpeaking = [&](UtteranceId id) {
+            if (id == 2)
+                rig.session.PauseOrGoOn();
+        };
+        rig.session.StartWordByWord(false);
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QVERIFY(rig.session.Paused());
+        QCOMPARE(stopped.size(), 1);
+        QCOMPARE(stopped.at(0).at(0).toInt(), 3);
+        QTRY_COMPARE(rig.edit.textCursor().position(), 3);
+
+        rig.speech.whileSpeaking = {};
+        rig.session.PauseOrGoOn();
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QCOMPARE(rig.speech.calls.filter(QStringLiteral("wait:")),
+                 (QStringList{"wait:un ", "wait:dos ", "wait:dos ", "wait:tres"}));
+        QCOMPARE(stopped.size(), 2);
+        QVERIFY(!rig.session.Paused());
     }
 };
 
