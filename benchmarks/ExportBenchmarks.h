@@ -70,9 +70,10 @@ inline AppPaths ProgramFolderIn(const QTemporaryDir &dir)
 }
 
 // The document the yardstick programs read, written into dir; its path.
-inline QString DocumentFileIn(const QTemporaryDir &dir, const QByteArray &contents)
+inline QString DocumentFileIn(const QTemporaryDir &dir, const QByteArray &contents,
+                              const QString &name = QStringLiteral("document.txt"))
 {
-    const QString path = dir.filePath(QStringLiteral("document.txt"));
+    const QString path = dir.filePath(name);
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(contents);

@@ -45,6 +45,16 @@ inline bool Listening(SinkMonitor &monitor)
     return true;
 }
 
+// The whole of such a benchmark's main: the session and, when the null sink can be
+// heard, the measurements; 1 when it cannot.
+inline int Main(int argc, char **argv, int (*measure)(Session &))
+{
+    Session session(argc, argv);
+    if (!Listening(session.monitor))
+        return 1;
+    return measure(session);
+}
+
 inline int CatalanVoice()
 {
     return VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"));

@@ -34,14 +34,9 @@ qint64 Median(const QList<qint64> &values)
     return HeardAtTheSink::Percentile(values, 50);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int Measure(HeardAtTheSink::Session &session)
 {
-    HeardAtTheSink::Session session(argc, argv);
     SinkMonitor &monitor = session.monitor;
-    if (!HeardAtTheSink::Listening(monitor))
-        return 1;
     const int catalan = VoiceCatalog::EspeakDefaultVoice(QStringLiteral("ca_ES"));
     auto windows = HeardAtTheSink::StartEditor(session.dir, "LLEGIR LLETRES=SI\r\n");
     if (!windows)
@@ -80,4 +75,11 @@ int main(int argc, char **argv)
     }
     std::printf("  yardstick: one letter (\"a\") as espeak-ng makes it, %lld ms of audio\n", letterMs);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return HeardAtTheSink::Main(argc, argv, Measure);
 }

@@ -54,24 +54,12 @@ bool WaitForWord(QSignalSpy &words, UtteranceId reading, int timeoutMs)
     return false;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// F11 and F12 in turn, a second into a reading; after F12, F12 again; then a word
+// typed at the end with word echo.
+void MeasurePauses(SinkMonitor &monitor, ProgramWindows &windows, const QString &small)
 {
-    HeardAtTheSink::Session session(argc, argv);
-    SinkMonitor &monitor = session.monitor;
-    if (!HeardAtTheSink::Listening(monitor))
-        return 1;
-    auto windows = HeardAtTheSink::StartEditor(session.dir, "LLEGIR PARAULES=SI\r\n");
-    if (!windows)
-        return 1;
-    EditorWidget *edit = windows->main->Edit();
-    edit->setFocus();
-    const ReadingSession &session = windows->triggers->Session();
-
-    // F11 and F12 in turn, a second into a reading; after F12, F12 again; then a word
-    // typed at the end with word echo.
-    const QString small = Document(100);
+    EditorWidget *edit = windows.main->Edit();
+    const ReadingSession &reading = windows.triggers->Session();
     QList<qint64> silence[2];
     QList<qint64> resume;
     QList<qint64> wordEcho;
@@ -86,7 +74,7 @@ int main(int argc, char **argv)
         monitor.WaitForSilence(500, 10000);
         silence[pause ? 1 : 0] << qMax<qint64>(0, monitor.LastSoundMs() - key);
         if (pause) {
-            if (!session.Paused())
+            if (!reading.Paused())
                 std::fprintf(stderr, "F12 did not pause in run %d\n", i);
             const qint64 ms = FirstSound(monitor, [&] { QTest::keyClick(edit, Qt::Key_F12); });
             if (ms >= 0)
@@ -100,9 +88,19 @@ int main(int argc, char **argv)
             wordEcho << word;
     }
 
-    // Alt+Right two words into a reading of each document in turn.
+    std::printf("The reader's keys, Catalan espeak-ng voice, at the null sink:\n");
+    Report("  F11, key to the last sound (yardstick)", silence[0]);
+    Report("  F12, key to the last sound", silence[1]);
+    Report("  F12 again, key to the first sound", resume);
+    Report("  word echo, blank to the first sound (yardstick)", wordEcho);
+}
+
+// Alt+Right two words into a reading of each document in turn.
+void MeasureJumps(SinkMonitor &monitor, ProgramWindows &windows, const QString &small)
+{
+    EditorWidget *edit = windows.main->Edit();
     const QString bigs[2] = {Document(100000), Document(100000, true)};
-    SpeechController *speech = windows->speech.get();
+    SpeechController *speech = windows.speech.get();
     QList<qint64> handed[3];
     QList<qint64> heard[3];
     QList<qint64> wholeF7[3];
@@ -110,7 +108,7 @@ int main(int argc, char **argv)
         const int large = i % 3;
         edit->setPlainText(large ? bigs[large - 1] : small);
         monitor.WaitForSilence(300, 10000);
-        QSignalSpy readings(windows->triggers.get(), &ReadingTriggers::readingAloud);
+        QSignalSpy readings(windows.triggers.get(), &ReadingTriggers::readingAloud);
         QSignalSpy words(speech, &SpeechController::wordHeard);
         QElapsedTimer clock;
         clock.start();
@@ -134,14 +132,7 @@ int main(int argc, char **argv)
             heard[large] << clock.elapsed();
         QTest::keyClick(edit, Qt::Key_F11);
     }
-    windows->main->Document().SetModified(false);
-    windows->main->close();
 
-    std::printf("The reader's keys, Catalan espeak-ng voice, at the null sink:\n");
-    Report("  F11, key to the last sound (yardstick)", silence[0]);
-    Report("  F12, key to the last sound", silence[1]);
-    Report("  F12 again, key to the first sound", resume);
-    Report("  word echo, blank to the first sound (yardstick)", wordEcho);
     std::printf("Alt+Right while reading, 100 words beside 100 000 words (paragraphs of 100 words; one paragraph):\n");
     const char *const sizes[3] = {"100 words", "100 000 words", "100 000 words in one paragraph"};
     for (int large = 0; large < 3; ++large) {
@@ -150,5 +141,25 @@ int main(int argc, char **argv)
         Report(("  key to the jump handed to the speech" + of).constData(), handed[large]);
         Report(("  key to the jump's first word heard" + of).constData(), heard[large]);
     }
+}
+
+int Measure(HeardAtTheSink::Session &session)
+{
+    auto windows = HeardAtTheSink::StartEditor(session.dir, "LLEGIR PARAULES=SI\r\n");
+    if (!windows)
+        return 1;
+    windows->main->Edit()->setFocus();
+    const QString small = Document(100);
+    MeasurePauses(session.monitor, *windows, small);
+    MeasureJumps(session.monitor, *windows, small);
+    windows->main->Document().SetModified(false);
+    windows->main->close();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return HeardAtTheSink::Main(argc, argv, Measure);
 }

@@ -63,36 +63,38 @@ QString MakeDocument(qsizetype bytes)
     return text;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The start-up times of the given number of children started with these arguments,
+// each as it reads its own clock.
+QList<double> ChildStarts(int runs, const QStringList &arguments, int timeoutMs)
 {
-    QElapsedTimer sinceMain;
-    sinceMain.start();
-    QApplication application(argc, argv);
-    QTemporaryDir folder;
-    if (argc > 1 && QByteArray(argv[1]) == "--child")
-        return StartOnce(sinceMain, folder.path(), QString());
-    if (argc > 2 && QByteArray(argv[1]) == "--child-in")
-        return StartOnce(sinceMain, QString::fromLocal8Bit(argv[2]), QString(), true);
-    // A picture of the speech window, to look at.
-    if (argc > 2 && QByteArray(argv[1]) == "--screenshot-speech") {
-        StartupOptions options;
-        options.paths = AppPaths::InDirectory(folder.path());
-        options.splash = false;
-        options.firstRunWindow = false;
-        auto windows = StartProgram(options);
-        windows->speechWindow->show();
-        WaitWithEvents(500);
-        windows->speechWindow->grab().save(QString::fromLocal8Bit(argv[2]));
-        windows->main->Document().SetModified(false);
-        return 0;
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), arguments);
+        child.waitForFinished(timeoutMs);
+        times << child.readAllStandardOutput().trimmed().toDouble();
     }
-    // A picture of the window as it starts, to look at.
-    if (argc > 2 && QByteArray(argv[1]) == "--screenshot")
-        return StartOnce(sinceMain, folder.path(), QString::fromLocal8Bit(argv[2]));
+    return times;
+}
 
-    // Start-up, each in a new process.
+// A picture of the speech window, to look at.
+int ScreenshotSpeech(const QString &folder, const QString &screenshot)
+{
+    StartupOptions options;
+    options.paths = AppPaths::InDirectory(folder);
+    options.splash = false;
+    options.firstRunWindow = false;
+    auto windows = StartProgram(options);
+    windows->speechWindow->show();
+    WaitWithEvents(500);
+    windows->speechWindow->grab().save(screenshot);
+    windows->main->Document().SetModified(false);
+    return 0;
+}
+
+// Start-up, each in a new process.
+void MeasureStartUp()
+{
     QList<double> inside;
     QList<double> whole;
     for (int run = 0; run < 15; ++run) {
@@ -106,71 +108,87 @@ int main(int argc, char *argv[])
     }
     std::printf("start-up to the main window shown: median %.1f ms (process start to exit %.1f ms), 15 runs\n",
                 Median(inside), Median(whole));
+}
 
-    // The same while the speech service is not running yet: each run has a runtime
-    // folder of its own, so the service starts afresh (its autospawn); the sound
-    // server stays the session's.
-    {
-        QList<double> cold;
-        const QString pulse = QStringLiteral("unix:") + qEnvironmentVariable("XDG_RUNTIME_DIR") + "/pulse/native";
-        for (int run = 0; run < 15; ++run) {
-            QTemporaryDir runtime;
-            QProcess child;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-            if (!qEnvironmentVariableIsSet("PULSE_SERVER"))
-                environment.insert(QStringLiteral("PULSE_SERVER"), pulse);
-            environment.remove(QStringLiteral("SPEECHD_ADDRESS"));
-            child.setProcessEnvironment(environment);
-            child.start(QCoreApplication::applicationFilePath(), {"--child"});
-            child.waitForFinished(30000);
-            cold << child.readAllStandardOutput().trimmed().toDouble();
-            QFile pid(runtime.filePath(QStringLiteral("speech-dispatcher/pid/speech-dispatcher.pid")));
-            if (pid.open(QIODevice::ReadOnly))
-                QProcess::execute(QStringLiteral("kill"), {QString::fromLatin1(pid.readAll().trimmed())});
-        }
-        std::printf("start-up to the main window shown while speech-dispatcher is not running yet: median %.1f ms, "
-                    "15 runs\n", Median(cold));
+// The same while the speech service is not running yet: each run has a runtime
+// folder of its own, so the service starts afresh (its autospawn); the sound
+// server stays the session's.
+void MeasureColdStartUp()
+{
+    QList<double> cold;
+    const QString pulse = QStringLiteral("unix:") + qEnvironmentVariable("XDG_RUNTIME_DIR") + "/pulse/native";
+    for (int run = 0; run < 15; ++run) {
+        QTemporaryDir runtime;
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        if (!qEnvironmentVariableIsSet("PULSE_SERVER"))
+            environment.insert(QStringLiteral("PULSE_SERVER"), pulse);
+        environment.remove(QStringLiteral("SPEECHD_ADDRESS"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {"--child"});
+        child.waitForFinished(30000);
+        cold << child.readAllStandardOutput().trimmed().toDouble();
+        QFile pid(runtime.filePath(QStringLiteral("speech-dispatcher/pid/speech-dispatcher.pid")));
+        if (pid.open(QIODevice::ReadOnly))
+            QProcess::execute(QStringLiteral("kill"), {QString::fromLatin1(pid.readAll().trimmed())});
     }
+    std::printf("start-up to the main window shown while speech-dispatcher is not running yet: median %.1f ms, "
+                "15 runs\n", Median(cold));
+}
 
-    // Start-up with a 50 MB settings file and a full one-hand table: reads must not scan it.
-    {
-        QTemporaryDir large;
-        QFile file(large.filePath("tolvanet.ini"));
-        file.open(QIODevice::WriteOnly);
-        QByteArray chunk = "[teclat amb una ma]\r\nnumero=200\r\n";
-        for (int i = 1; i <= 200; ++i)
-            chunk += "x(" + QByteArray::number(i) + ")=a\r\ny(" + QByteArray::number(i) + ")=text\r\n";
-        for (int section = 0; file.size() < 50 * 1024 * 1024; ++section) {
-            chunk += "[seccio " + QByteArray::number(section) + "]\r\n";
-            for (int key = 0; key < 20; ++key)
-                chunk += "clau " + QByteArray::number(key) + "=un valor qualsevol\r\n";
-            if (chunk.size() > (1 << 20)) {
-                file.write(chunk);
-                chunk.clear();
-            }
+// Start-up with a 50 MB settings file and a full one-hand table: reads must not scan it.
+void MeasureLargeSettings()
+{
+    QTemporaryDir large;
+    QFile file(large.filePath("tolvanet.ini"));
+    file.open(QIODevice::WriteOnly);
+    QByteArray chunk = "[teclat amb una ma]\r\nnumero=200\r\n";
+    for (int i = 1; i <= 200; ++i)
+        chunk += "x(" + QByteArray::number(i) + ")=a\r\ny(" + QByteArray::number(i) + ")=text\r\n";
+    for (int section = 0; file.size() < 50 * 1024 * 1024; ++section) {
+        chunk += "[seccio " + QByteArray::number(section) + "]\r\n";
+        for (int key = 0; key < 20; ++key)
+            chunk += "clau " + QByteArray::number(key) + "=un valor qualsevol\r\n";
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk);
+            chunk.clear();
         }
-        file.write(chunk);
-        file.close();
-        QList<double> times;
-        for (int run = 0; run < 5; ++run) {
-            QProcess child;
-            child.start(QCoreApplication::applicationFilePath(), {"--child-in", large.path()});
-            child.waitForFinished(120000);
-            times << child.readAllStandardOutput().trimmed().toDouble();
-        }
-        std::printf("start-up with a 50 MB settings file, from StartProgram to the window shown: median %.1f ms, "
-                    "5 runs\n", Median(times));
     }
+    file.write(chunk);
+    file.close();
+    const QList<double> times = ChildStarts(5, {"--child-in", large.path()}, 120000);
+    std::printf("start-up with a 50 MB settings file, from StartProgram to the window shown: median %.1f ms, "
+                "5 runs\n", Median(times));
+}
 
-    // Open and save of a 10 MB document.
+void WriteFile(const QString &path, const QString &text)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text.toUtf8());
+}
+
+// A window of its own, with its settings in folder and no questions asked.
+struct BareWindow
+{
+    explicit BareWindow(const QString &folder)
+        : paths(AppPaths::InDirectory(folder)), settings(paths.settingsFile), window(paths, settings, nullptr, &ask)
+    {
+    }
+    ~BareWindow() { window.Document().SetModified(false); }
+
+    ScriptedQuestions ask;
+    const AppPaths paths;
+    SettingsStore settings;
+    FormPrincipal window;
+};
+
+// Open and save of a 10 MB document, written at path.
+void MeasureOpenSave(const QString &folder, const QString &path)
+{
     const QString text = MakeDocument(10 * 1024 * 1024);
-    const QString path = folder.filePath("big.txt");
-    {
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text.toUtf8());
-    }
+    WriteFile(path, text);
     QList<double> plain;
     QList<double> open;
     QList<double> save;
@@ -181,78 +199,94 @@ int main(int argc, char *argv[])
         edit.setPlainText(text);
         plain << timer.nsecsElapsed() / 1e6;
 
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(folder.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
+        BareWindow bare(folder);
         timer.restart();
-        window.Documents().DropFile(path);
+        bare.window.Documents().DropFile(path);
         open << timer.nsecsElapsed() / 1e6;
-        window.Document().Replace(0, 0, "x");
+        bare.window.Document().Replace(0, 0, "x");
         timer.restart();
-        window.Documents().Save();
+        bare.window.Documents().Save();
         save << timer.nsecsElapsed() / 1e6;
-        window.Document().SetModified(false);
     }
     const double base = Median(plain);
     std::printf("10 MB document: setPlainText %.0f ms; open %.0f ms (%.2fx); save %.0f ms (%.2fx)\n", base,
                 Median(open), Median(open) / base, Median(save), Median(save) / base);
+}
 
-    // Whole-text tools through the window: the command with its undoable edit, against
-    // setPlainText of the result.
-    {
-        QString accented;
-        const QString line = QString::fromUtf8("Àvia, què és això? Camió, més, pingüí; l'àguila vola.\n");
-        while (accented.size() < 10 * 1024 * 1024)
-            accented += line;
-        for (const char *id : {"accents-to-html", "html-to-accents", "delphi-to-java", "strip-tags"}) {
-            ScriptedQuestions ask;
-            const AppPaths paths = AppPaths::InDirectory(folder.path());
-            SettingsStore settings(paths.settingsFile);
-            FormPrincipal window(paths, settings, nullptr, &ask);
-            window.Document().SetText(QString::fromLatin1(id) == QLatin1String("html-to-accents")
-                                          ? accented.replace(QStringLiteral("à"), QStringLiteral("&agrave;"))
-                                          : accented);
-            QElapsedTimer timer;
-            timer.start();
-            window.RunCommandById(QString::fromLatin1(id));
-            const double command = timer.nsecsElapsed() / 1e6;
-            const QString result = window.Document().Text();
-            EditorWidget edit;
-            timer.restart();
-            edit.setPlainText(result);
-            const double plain = timer.nsecsElapsed() / 1e6;
-            std::printf("%s on 10 MB in the window: %.0f ms; setPlainText of the result %.0f ms (%.2fx)\n", id,
-                        command, plain, command / plain);
-            window.Document().SetModified(false);
-        }
+// Whole-text tools through the window: the command with its undoable edit, against
+// setPlainText of the result.
+void MeasureTextTools(const QString &folder)
+{
+    QString accented;
+    const QString line = QString::fromUtf8("Àvia, què és això? Camió, més, pingüí; l'àguila vola.\n");
+    while (accented.size() < 10 * 1024 * 1024)
+        accented += line;
+    for (const char *id : {"accents-to-html", "html-to-accents", "delphi-to-java", "strip-tags"}) {
+        BareWindow bare(folder);
+        FormPrincipal &window = bare.window;
+        window.Document().SetText(QString::fromLatin1(id) == QLatin1String("html-to-accents")
+                                      ? accented.replace(QStringLiteral("à"), QStringLiteral("&agrave;"))
+                                      : accented);
+        QElapsedTimer timer;
+        timer.start();
+        window.RunCommandById(QString::fromLatin1(id));
+        const double command = timer.nsecsElapsed() / 1e6;
+        const QString result = window.Document().Text();
+        EditorWidget edit;
+        timer.restart();
+        edit.setPlainText(result);
+        const double plain = timer.nsecsElapsed() / 1e6;
+        std::printf("%s on 10 MB in the window: %.0f ms; setPlainText of the result %.0f ms (%.2fx)\n", id,
+                    command, plain, command / plain);
     }
+}
 
-    // A document of one 1 MB line, and one of 100 MB: they load, and how long that takes.
+// A document of one 1 MB line, and one of 100 MB: they load, and how long that takes.
+void MeasureLargeDocuments(const QString &folder, const QString &path)
+{
     for (const auto &[label, size, oneLine] : {std::tuple{"one 1 MB line", qsizetype(1) << 20, true},
-                                               std::tuple{"one 1 MB line of words", qsizetype(1) << 20, false}, std::tuple{"100 MB", qsizetype(100) << 20, false}}) {
+                                               std::tuple{"one 1 MB line of words", qsizetype(1) << 20, false},
+                                               std::tuple{"100 MB", qsizetype(100) << 20, false}}) {
         QString content = oneLine ? QString(size, QLatin1Char('a')) : MakeDocument(size);
         if (size == (qsizetype(1) << 20) && !oneLine)
             content.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        {
-            QFile file(path);
-            file.open(QIODevice::WriteOnly);
-            file.write(content.toUtf8());
-        }
+        WriteFile(path, content);
         content.clear();
-        ScriptedQuestions ask;
-        const AppPaths paths = AppPaths::InDirectory(folder.path());
-        SettingsStore settings(paths.settingsFile);
-        FormPrincipal window(paths, settings, nullptr, &ask);
-        window.show();
+        BareWindow bare(folder);
+        bare.window.show();
         QElapsedTimer timer;
         timer.start();
-        window.Documents().DropFile(path);
+        bare.window.Documents().DropFile(path);
         QApplication::processEvents();
         std::printf("%s: opened and shown in %lld ms, %d characters\n", label, timer.elapsed(),
-                    window.Document().Length());
-        window.Document().SetModified(false);
+                    bare.window.Document().Length());
     }
+}
 
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceMain;
+    sinceMain.start();
+    QApplication application(argc, argv);
+    QTemporaryDir folder;
+    if (argc > 1 && QByteArray(argv[1]) == "--child")
+        return StartOnce(sinceMain, folder.path(), QString());
+    if (argc > 2 && QByteArray(argv[1]) == "--child-in")
+        return StartOnce(sinceMain, QString::fromLocal8Bit(argv[2]), QString(), true);
+    if (argc > 2 && QByteArray(argv[1]) == "--screenshot-speech")
+        return ScreenshotSpeech(folder.path(), QString::fromLocal8Bit(argv[2]));
+    // A picture of the window as it starts, to look at.
+    if (argc > 2 && QByteArray(argv[1]) == "--screenshot")
+        return StartOnce(sinceMain, folder.path(), QString::fromLocal8Bit(argv[2]));
+
+    MeasureStartUp();
+    MeasureColdStartUp();
+    MeasureLargeSettings();
+    const QString path = folder.filePath("big.txt");
+    MeasureOpenSave(folder.path(), path);
+    MeasureTextTools(folder.path());
+    MeasureLargeDocuments(folder.path(), path);
     return 0;
 }

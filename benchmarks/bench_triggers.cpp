@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace
@@ -101,6 +102,169 @@ void Report(const char *name, std::vector<qint64> samples)
     std::printf("%-8s %-12s n=%zu  median %.1f us  p95 %.1f us  max %.1f us\n", name, g_checking, samples.size(),
                 at(0.5), at(0.95), samples.back() / 1000.0);
 }
+
+// A 10 ms timer that notes how late a beat ever came: how long the editor was blocked.
+class Heartbeat
+{
+public:
+    Heartbeat()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = Now();
+            worst = std::max(worst, now - last_ - 10'000'000);
+            last_ = now;
+        });
+    }
+    void Start()
+    {
+        timer_.start(10);
+        last_ = Now();
+    }
+    qint64 worst = 0;
+
+private:
+    QTimer timer_;
+    qint64 last_ = Now();
+};
+
+// The spelling checker marking the editor's words as they come, when asked for.
+std::unique_ptr<SpellingAssistant> Checking(bool spelling, QPlainTextEdit &edit, SettingsStore &settings,
+                                            SpeechOperations &speech, const QTemporaryDir &dir)
+{
+    if (!spelling)
+        return nullptr;
+    auto checking = std::make_unique<SpellingAssistant>(&edit, settings, speech, dir.filePath(QStringLiteral("words.txt")));
+    checking->FollowVoice();
+    return checking;
+}
+
+// A plain editor with the reading triggers on it, speaking to a stopwatch. The filters
+// go on in this order: the one-hand keyboard's, the triggers', the probe's last.
+struct Rig
+{
+    Rig(bool spelling, SettingsStore &settings, const QTemporaryDir &dir) : oneHand(&edit, settings, options)
+    {
+        edit.resize(600, 400);
+        edit.show();
+        edit.activateWindow();
+        edit.setFocus();
+        oneHand.InstallFilter();
+        triggers = std::make_unique<ReadingTriggers>(&edit, speech, options, oneHand);
+        checking = Checking(spelling, edit, settings, speech, dir);
+        edit.installEventFilter(&probe);
+        QCoreApplication::processEvents();
+    }
+
+    QPlainTextEdit edit;
+    TimedSpeech speech;
+    ReadingOptions options;
+    OneHandKeyboard oneHand;
+    std::unique_ptr<ReadingTriggers> triggers;
+    std::unique_ptr<SpellingAssistant> checking;
+    LeftReleaseProbe probe;
+};
+
+void MeasureLetters(Rig &rig, int iterations)
+{
+    rig.options.Set(ReadingOption::Letters, true);
+    std::vector<qint64> letters;
+    for (int i = 0; i < iterations; ++i) {
+        if (i % 200 == 0)
+            rig.edit.clear();
+        const int before = rig.speech.calls;
+        const qint64 start = Now();
+        Key(&rig.edit, QChar(u'a' + i % 26));
+        WaitForCalls(rig.speech, before + 1);
+        letters.push_back(rig.speech.lastCall - start);
+    }
+    Report("letters", letters);
+}
+
+// Word on space; false, and why on stderr, when it spoke something else.
+bool MeasureWords(Rig &rig, int iterations)
+{
+    rig.options.Set(ReadingOption::Letters, false);
+    rig.options.Set(ReadingOption::WordOnSpace, true);
+    std::vector<qint64> words;
+    for (int i = 0; i < iterations / 4; ++i) {
+        if (i % 50 == 0)
+            rig.edit.clear();
+        for (QChar c : QStringLiteral("casa"))
+            Key(&rig.edit, c);
+        const int before = rig.speech.calls;
+        Key(&rig.edit, u' ');
+        WaitForCalls(rig.speech, before + 2);
+        if (rig.speech.lastText != QStringLiteral("casa ")) {
+            std::fprintf(stderr, "word on space spoke \"%s\"\n", qPrintable(rig.speech.lastText));
+            return false;
+        }
+        words.push_back(rig.speech.lastCall - rig.probe.seen);
+    }
+    Report("word", words);
+    return true;
+}
+
+// Typing at 20 keys a second with every echo on.
+void MeasureTyping(Rig &rig, int typingSeconds)
+{
+    rig.options.Set(ReadingOption::Letters, true);
+    rig.options.Set(ReadingOption::SentenceOnFullStop, true);
+    rig.edit.clear();
+    const QString typed = QStringLiteral("una frasse prou gran. ");
+    std::vector<qint64> handling;
+    Heartbeat heartbeat;
+    QTimer typist;
+    typist.setTimerType(Qt::PreciseTimer);
+    int index = 0;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        const qint64 start = Now();
+        Key(&rig.edit, typed.at(index++ % typed.size()));
+        handling.push_back(Now() - start);
+        if (index >= typingSeconds * 20)
+            QCoreApplication::quit();
+    });
+    heartbeat.Start();
+    typist.start(50);
+    QCoreApplication::exec();
+    Report("typing", handling);
+    std::printf("typing   %-12s %d keys in %d s, worst heartbeat delay %.2f ms, text %s\n", g_checking, index,
+                typingSeconds, heartbeat.worst / 1e6,
+                rig.edit.toPlainText() == typed.repeated(index / typed.size()) + typed.left(index % typed.size())
+                    ? "intact"
+                    : "CHANGED");
+}
+
+// A 10 MB document opened, then two seconds of a 10 ms heartbeat while the words
+// are checked in the background: how long the opening took and how late a beat ever came.
+void MeasureLargeDocument(const QString &big, bool spelling, SettingsStore &settings, const QTemporaryDir &dir)
+{
+    QPlainTextEdit edit;
+    edit.resize(600, 400);
+    edit.show();
+    TimedSpeech speech;
+    const std::unique_ptr<SpellingAssistant> checking = Checking(spelling, edit, settings, speech, dir);
+    QCoreApplication::processEvents();
+    const qint64 start = Now();
+    edit.setPlainText(big);
+    const qint64 opened = Now() - start;
+    Heartbeat beat;
+    beat.Start();
+    QTimer::singleShot(2000, QCoreApplication::instance(), &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("10 MB    %-12s opened in %.1f ms, worst heartbeat delay %.2f ms after it, %lld marks\n", g_checking,
+                opened / 1e6, beat.worst / 1e6, checking ? static_cast<long long>(checking->Marks().size()) : 0LL);
+}
+
+QString LargeDocument()
+{
+    QStringList paragraph;
+    for (int i = 0; i < 200; ++i)
+        paragraph << (i % 7 == 0 ? QStringLiteral("frasse") : QStringLiteral("paraula"));
+    const QString line = paragraph.join(u' ') + u'\n';
+    return line.repeated(10 * 1024 * 1024 / line.size());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -116,132 +280,16 @@ int main(int argc, char *argv[])
     SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
     for (const bool spelling : {false, true, false, true, false, true}) {
         g_checking = spelling ? "spelling on" : "spelling off";
-        QPlainTextEdit edit;
-        edit.resize(600, 400);
-        edit.show();
-        edit.activateWindow();
-        edit.setFocus();
-        TimedSpeech speech;
-        ReadingOptions options;
-        OneHandKeyboard oneHand(&edit, settings, options);
-        oneHand.InstallFilter();
-        ReadingTriggers triggers(&edit, speech, options, oneHand);
-        std::unique_ptr<SpellingAssistant> checking;
-        if (spelling) {
-            checking = std::make_unique<SpellingAssistant>(&edit, settings, speech, dir.filePath(QStringLiteral("words.txt")));
-            checking->FollowVoice();
-        }
-        LeftReleaseProbe probe;
-        edit.installEventFilter(&probe);
-        QCoreApplication::processEvents();
-
-        // Letters.
-        options.Set(ReadingOption::Letters, true);
-        std::vector<qint64> letters;
-        for (int i = 0; i < iterations; ++i) {
-            if (i % 200 == 0)
-                edit.clear();
-            const int before = speech.calls;
-            const qint64 start = Now();
-            Key(&edit, QChar(u'a' + i % 26));
-            WaitForCalls(speech, before + 1);
-            letters.push_back(speech.lastCall - start);
-        }
-        Report("letters", letters);
-
-        // Word on space.
-        options.Set(ReadingOption::Letters, false);
-        options.Set(ReadingOption::WordOnSpace, true);
-        std::vector<qint64> words;
-        for (int i = 0; i < iterations / 4; ++i) {
-            if (i % 50 == 0)
-                edit.clear();
-            for (QChar c : QStringLiteral("casa"))
-                Key(&edit, c);
-            const int before = speech.calls;
-            Key(&edit, u' ');
-            WaitForCalls(speech, before + 2);
-            if (speech.lastText != QStringLiteral("casa ")) {
-                std::fprintf(stderr, "word on space spoke \"%s\"\n", qPrintable(speech.lastText));
-                return 1;
-            }
-            words.push_back(speech.lastCall - probe.seen);
-        }
-        Report("word", words);
-
-        // Typing at 20 keys a second with every echo on.
-        options.Set(ReadingOption::Letters, true);
-        options.Set(ReadingOption::SentenceOnFullStop, true);
-        edit.clear();
-        const QString typed = QStringLiteral("una frasse prou gran. ");
-        std::vector<qint64> handling;
-        qint64 worstLateness = 0;
-        qint64 lastBeat = Now();
-        QTimer heartbeat;
-        heartbeat.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-            const qint64 now = Now();
-            worstLateness = std::max(worstLateness, now - lastBeat - 10'000'000);
-            lastBeat = now;
-        });
-        QTimer typist;
-        typist.setTimerType(Qt::PreciseTimer);
-        int index = 0;
-        QObject::connect(&typist, &QTimer::timeout, [&] {
-            const qint64 start = Now();
-            Key(&edit, typed.at(index++ % typed.size()));
-            handling.push_back(Now() - start);
-            if (index >= typingSeconds * 20)
-                app.quit();
-        });
-        heartbeat.start(10);
-        typist.start(50);
-        lastBeat = Now();
-        app.exec();
-        Report("typing", handling);
-        std::printf("typing   %-12s %d keys in %d s, worst heartbeat delay %.2f ms, text %s\n", g_checking, index,
-                    typingSeconds, worstLateness / 1e6,
-                    edit.toPlainText() == typed.repeated(index / typed.size()) + typed.left(index % typed.size())
-                        ? "intact"
-                        : "CHANGED");
+        Rig rig(spelling, settings, dir);
+        MeasureLetters(rig, iterations);
+        if (!MeasureWords(rig, iterations))
+            return 1;
+        MeasureTyping(rig, typingSeconds);
     }
-
-    // A 10 MB document opened, then two seconds of a 10 ms heartbeat while the words
-    // are checked in the background: how long the opening took and how late a beat ever came.
-    QStringList paragraph;
-    for (int i = 0; i < 200; ++i)
-        paragraph << (i % 7 == 0 ? QStringLiteral("frasse") : QStringLiteral("paraula"));
-    const QString line = paragraph.join(u' ') + u'\n';
-    const QString big = line.repeated(10 * 1024 * 1024 / line.size());
+    const QString big = LargeDocument();
     for (const bool spelling : {false, true, false, true}) {
         g_checking = spelling ? "spelling on" : "spelling off";
-        QPlainTextEdit edit;
-        edit.resize(600, 400);
-        edit.show();
-        TimedSpeech speech;
-        std::unique_ptr<SpellingAssistant> checking;
-        if (spelling) {
-            checking = std::make_unique<SpellingAssistant>(&edit, settings, speech, dir.filePath(QStringLiteral("words.txt")));
-            checking->FollowVoice();
-        }
-        QCoreApplication::processEvents();
-        const qint64 start = Now();
-        edit.setPlainText(big);
-        const qint64 opened = Now() - start;
-        qint64 worst = 0;
-        qint64 last = Now();
-        QTimer beat;
-        beat.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            const qint64 now = Now();
-            worst = std::max(worst, now - last - 10'000'000);
-            last = now;
-        });
-        beat.start(10);
-        QTimer::singleShot(2000, &app, &QCoreApplication::quit);
-        app.exec();
-        std::printf("10 MB    %-12s opened in %.1f ms, worst heartbeat delay %.2f ms after it, %lld marks\n", g_checking,
-                    opened / 1e6, worst / 1e6, checking ? static_cast<long long>(checking->Marks().size()) : 0LL);
+        MeasureLargeDocument(big, spelling, settings, dir);
     }
     return 0;
 }

@@ -122,22 +122,15 @@ private slots:
         m_case.reset();
     }
 
-    void everyFunctionByKeyboard_data()
-    {
-        QTest::addColumn<bool>("fullMenus");
-        QTest::newRow("toolbar") << false;
-        QTest::newRow("full menus") << true;
-    }
+private:
+    // The steps of everyFunctionByKeyboard, in their order: each goes on from where the last left.
 
-    void everyFunctionByKeyboard()
+    // F7 reads all, F8 the selection, F11 stops, F9 the clipboard; F10 word by word.
+    void ReadingKeys(bool fullMenus)
     {
-        QFETCH(bool, fullMenus);
-        QVERIFY(Start("[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n"
-                      + QByteArray(fullMenus ? "[Tolvanet32]\r\nTolvanet32=SI\r\n" : "")));
         QCOMPARE(Main().ToolBar().bar->isVisible(), !fullMenus);
         QTest::keyClicks(Main().Edit(), "un dos");
 
-        // F7 reads all, F8 the selection, F11 stops, F9 the clipboard.
         Key(Qt::Key_F7);
         QTRY_VERIFY(m_log.contains("msp:speak:un dos"));
         Key(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
@@ -156,8 +149,11 @@ private slots:
         Key(Qt::Key_F10);
         QTRY_VERIFY(m_log.contains("msp:speak:dos"));
         QCOMPARE(m_log.indexOf("msp:speak:un "), m_log.indexOf("msp:speak:dos") - 2);
+    }
 
-        // F6 to the sound-file name, typed whole, and back; Tab on to the one-word box.
+    // F6 to the sound-file name, typed whole, and back; Tab on to the one-word box.
+    void SoundFileNameAndOneWordBox(bool fullMenus)
+    {
         Key(Qt::Key_F6);
         QCOMPARE(QApplication::focusWidget(), Main().ToolBar().nomFitxer);
         QVERIFY(Main().ToolBar().bar->isVisible());
@@ -174,8 +170,11 @@ private slots:
         // The box hands the focus back to the editor, as a click on it does.
         QCOMPARE(QApplication::focusWidget(), Main().Edit());
         QCOMPARE(Main().ToolBar().bar->isVisible(), !fullMenus);
+    }
 
-        // The speech window from "&Opcions": stopped first, a voice heard and chosen, Enter.
+    // The speech window from "&Opcions": stopped first, a voice heard and chosen, Enter.
+    void SpeechWindowAndLanguage()
+    {
         m_log.clear();
         bool speechWindow = false;
         WhenModal([&](QWidget *modal) {
@@ -201,8 +200,11 @@ private slots:
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(Main().MenuNamed("MenuFitxer")->title(), QStringLiteral("&Archivo"));
         QCOMPARE(Main().ActionFor(WindowCommandId::kWordByWord)->text(), QStringLiteral("Leer &palabra por palabra"));
+    }
 
-        // Word by word from the menu, back in the editor: one word, as the box ticked above says.
+    // Word by word from the menu, back in the editor: one word, as the box ticked above says.
+    void WordByWordFromTheMenu()
+    {
         Key(Qt::Key_Home, Qt::ControlModifier);
         m_log.clear();
         QVERIFY(Options(Qt::Key_P));
@@ -211,9 +213,12 @@ private slots:
         // On Wayland the compositor gives the window back its keyboard a moment after the
         // menu has closed.
         QTRY_COMPARE(QApplication::focusWidget(), Main().Edit());
+    }
 
-        // WAV, MP3 and Opus from the menu: no rendering program here, so each says that
-        // nothing was saved and shows why.
+    // WAV, MP3 and Opus from the menu: no rendering program here, so each says that
+    // nothing was saved and shows why.
+    void ExportsFromTheMenu()
+    {
         for (int mnemonic : {Qt::Key_W, Qt::Key_3, Qt::Key_O}) {
             m_log.clear();
             QSignalSpy finished(m_windows->exporter.get(), &AudioExporter::finished);
@@ -226,14 +231,45 @@ private slots:
             QTRY_VERIFY(!QApplication::activeModalWidget());
             QVERIFY(m_log.contains("msp:speak:No s'ha desat cap fitxer de so."));
         }
+    }
 
-        // The one-hand keyboard is the first item: Enter ticks and unticks it.
+    // The one-hand keyboard is the first item: Enter ticks and unticks it.
+    void OneHandFromTheMenu()
+    {
         QAction *oneHand = Main().ActionFor(WindowCommandId::kOneHandKeyboard);
         QVERIFY(!oneHand->isChecked());
         QVERIFY(Options(Qt::Key_Return));
         QTRY_VERIFY(oneHand->isChecked());
         QVERIFY(Options(Qt::Key_Return));
         QTRY_VERIFY(!oneHand->isChecked());
+    }
+
+private slots:
+    void everyFunctionByKeyboard_data()
+    {
+        QTest::addColumn<bool>("fullMenus");
+        QTest::newRow("toolbar") << false;
+        QTest::newRow("full menus") << true;
+    }
+
+    void everyFunctionByKeyboard()
+    {
+        QFETCH(bool, fullMenus);
+        QVERIFY(Start("[tts]\r\nNumero sintetitzador=0\r\n[LlibreriaLlegir]\r\nLLENGUA=0\r\n"
+                      + QByteArray(fullMenus ? "[Tolvanet32]\r\nTolvanet32=SI\r\n" : "")));
+        const std::function<void()> steps[] = {
+            [&] { ReadingKeys(fullMenus); },
+            [&] { SoundFileNameAndOneWordBox(fullMenus); },
+            [&] { SpeechWindowAndLanguage(); },
+            [&] { WordByWordFromTheMenu(); },
+            [&] { ExportsFromTheMenu(); },
+            [&] { OneHandFromTheMenu(); },
+        };
+        for (const auto &step : steps) {
+            step();
+            if (QTest::currentTestFailed())
+                return;
+        }
     }
 
     // Out of the menu bar by Esc, wherever the walk along it ended, the keys are the editor's again.

@@ -95,6 +95,94 @@ void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key), modifiers);
 }
 
+// The application by its product name, every title exactly as designed: no display
+// name is set that the desktop would append to the titles.
+void CheckTitles(FormPrincipal &main, FormTTS &speech, FormLlenguatge &languages)
+{
+    QCOMPARE(QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name),
+             QStringLiteral("Tolvanet Corvalida"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tolvanet Corvalida"));
+    QGuiApplication::setApplicationName(QStringLiteral("sonda"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("sonda"));
+    SetProgramIdentity();
+    const QString title = QString::fromUtf8("Tolvanet Corvalida - lector i editor de textos que parla - "
+                                            "Versió - 26 - 15/11/2019");
+    QCOMPARE(main.windowTitle(), title);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&main)->text(QAccessible::Name), title);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&speech)->text(QAccessible::Name), title);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&languages)->text(QAccessible::Name),
+             QStringLiteral("DRAVIMOLS - Llenguatges"));
+}
+
+// What the windows say in one interface language.
+struct Expected
+{
+    int language;
+    QString oneWord, nameField, stop, toolBar, voices, rate, languageList, ok, wordByWord, fileMenu, findField,
+        replaceAll, caretEcho;
+};
+
+void CheckMainWindow(FormPrincipal &main, const Expected &row, bool fullMenus, const QByteArray &context)
+{
+    TreeWalk mainTree(&main);
+    QVERIFY2(mainTree.problems.isEmpty(), qPrintable(context + ": " + mainTree.problems.join("; ")));
+    const auto &seen = mainTree.byObjectName;
+    QCOMPARE(seen.value("CheckBoxNomesUnParaula").name, row.oneWord);
+    QCOMPARE(seen.value("CheckBoxNomesUnParaula").role, QAccessible::CheckBox);
+    QCOMPARE(seen.value("EditNomFitxer").name, row.nameField);
+    QCOMPARE(seen.value("EditNomFitxer").role, QAccessible::EditableText);
+    QCOMPARE(seen.value("ButtonParar").name, row.stop);
+    QCOMPARE(seen.value("ButtonParar").role, QAccessible::Button);
+    QCOMPARE(seen.value("ButtonWAV").name, QStringLiteral("WAV"));
+    QCOMPARE(seen.value("ToolBar").role, QAccessible::ToolBar);
+    QCOMPARE(seen.value("ToolBar").name, row.toolBar);
+    QCOMPARE(seen.value("ToolBar").state.invisible, fullMenus);
+    QCOMPARE(seen.value("Edit").role, QAccessible::EditableText);
+    QVERIFY(seen.value("Edit").state.focusable);
+    QCOMPARE(seen.value("MenuParaulaPerParaula").name, row.wordByWord);
+    QCOMPARE(seen.value("MenuParaulaPerParaula").role, QAccessible::MenuItem);
+    // The one-hand item says that it can be ticked, and whether it is.
+    const Announced oneHand = seen.value("MenuTeclatAmbUnaMa");
+    QCOMPARE(oneHand.role, QAccessible::CheckBox);
+    QCOMPARE(seen.value("MenuLlegirCursor").name, row.caretEcho);
+    QCOMPARE(seen.value("MenuLlegirCursor").role, QAccessible::CheckBox);
+    QVERIFY(oneHand.state.checkable);
+    QCOMPARE(bool(oneHand.state.checked), main.ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
+    QCOMPARE(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
+    QCOMPARE(seen.value("MenuFitxer").name, row.fileMenu);
+}
+
+// The replace dialog, opened or already open, speaks the language too.
+void CheckReplaceDialog(FormPrincipal &main, const Expected &row, const QByteArray &context)
+{
+    main.ActionFor(QStringLiteral("replace"))->trigger();
+    auto *replace = main.findChild<QDialog *>(QStringLiteral("ReplaceDialog1"));
+    QVERIFY(replace);
+    QTRY_COMPARE(TreeWalk(replace).byObjectName.value("EditBuscar").name, row.findField);
+    TreeWalk replaceTree(replace);
+    QVERIFY2(replaceTree.problems.isEmpty(), qPrintable(context + ": " + replaceTree.problems.join("; ")));
+    QCOMPARE(replaceTree.byObjectName.value("ButtonSubstituirTot").name, row.replaceAll);
+    QCOMPARE(replace->windowTitle(), QStringLiteral("Substituir"));
+}
+
+void CheckSpeechAndLanguageWindows(FormTTS &speech, FormLlenguatge &languages, const Expected &row,
+                                   const QByteArray &context)
+{
+    TreeWalk speechTree(&speech);
+    QVERIFY2(speechTree.problems.isEmpty(), qPrintable(context + ": " + speechTree.problems.join("; ")));
+    QCOMPARE(speechTree.byObjectName.value("ListBoxMotorsDeVeu").name, row.voices);
+    QCOMPARE(speechTree.byObjectName.value("ListBoxMotorsDeVeu").role, QAccessible::List);
+    QCOMPARE(speechTree.byObjectName.value("tbRate").name, row.rate);
+    QCOMPARE(speechTree.byObjectName.value("tbRate").role, QAccessible::Slider);
+    QCOMPARE(speechTree.byObjectName.value("BitBtnTancar").name, row.ok);
+    QCOMPARE(speechTree.byObjectName.value("FormTTS").role, QAccessible::Dialog);
+
+    TreeWalk languageTree(&languages);
+    QVERIFY2(languageTree.problems.isEmpty(), qPrintable(context + ": " + languageTree.problems.join("; ")));
+    QCOMPARE(languageTree.byObjectName.value("ListBoxLlenguatge").name, row.languageList);
+    QCOMPARE(languageTree.byObjectName.value("BitBtnTancar").name, row.ok);
+}
+
 } // namespace
 
 // The main window, the speech window and the language chooser as a screen reader reads
@@ -403,28 +491,9 @@ private slots:
         speech.show();
         languages.show();
 
-        // The application by its product name, every title exactly as designed: no
-        // display name is set that the desktop would append to the titles.
-        QCOMPARE(QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name),
-                 QStringLiteral("Tolvanet Corvalida"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tolvanet Corvalida"));
-        QGuiApplication::setApplicationName(QStringLiteral("sonda"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("sonda"));
-        SetProgramIdentity();
-        const QString title = QString::fromUtf8("Tolvanet Corvalida - lector i editor de textos que parla - "
-                                                "Versió - 26 - 15/11/2019");
-        QCOMPARE(main.windowTitle(), title);
-        QCOMPARE(QAccessible::queryAccessibleInterface(&main)->text(QAccessible::Name), title);
-        QCOMPARE(QAccessible::queryAccessibleInterface(&speech)->text(QAccessible::Name), title);
-        QCOMPARE(QAccessible::queryAccessibleInterface(&languages)->text(QAccessible::Name),
-                 QStringLiteral("DRAVIMOLS - Llenguatges"));
-
-        struct Expected
-        {
-            int language;
-            QString oneWord, nameField, stop, toolBar, voices, rate, languageList, ok, wordByWord, fileMenu,
-                findField, replaceAll, caretEcho;
-        };
+        CheckTitles(main, speech, languages);
+        if (QTest::currentTestFailed())
+            return;
         const Expected rows[] = {
             {0, "Només una paraula", "Nom del fitxer de so:", "Parar la lectura", "Barra d'eines", "Veus",
              "Velocitat:", "Llenguatge", "D'acord", "Llegir paraula per paraula", "Fitxer", "Text a buscar",
@@ -437,57 +506,15 @@ private slots:
             languages.SetLanguageIndex(row.language);
             languages.ListBoxLlenguatgeClick();
             const QByteArray context = "language " + QByteArray::number(row.language);
-
-            TreeWalk mainTree(&main);
-            QVERIFY2(mainTree.problems.isEmpty(), qPrintable(context + ": " + mainTree.problems.join("; ")));
-            const auto &seen = mainTree.byObjectName;
-            QCOMPARE(seen.value("CheckBoxNomesUnParaula").name, row.oneWord);
-            QCOMPARE(seen.value("CheckBoxNomesUnParaula").role, QAccessible::CheckBox);
-            QCOMPARE(seen.value("EditNomFitxer").name, row.nameField);
-            QCOMPARE(seen.value("EditNomFitxer").role, QAccessible::EditableText);
-            QCOMPARE(seen.value("ButtonParar").name, row.stop);
-            QCOMPARE(seen.value("ButtonParar").role, QAccessible::Button);
-            QCOMPARE(seen.value("ButtonWAV").name, QStringLiteral("WAV"));
-            QCOMPARE(seen.value("ToolBar").role, QAccessible::ToolBar);
-            QCOMPARE(seen.value("ToolBar").name, row.toolBar);
-            QCOMPARE(seen.value("ToolBar").state.invisible, fullMenus);
-            QCOMPARE(seen.value("Edit").role, QAccessible::EditableText);
-            QVERIFY(seen.value("Edit").state.focusable);
-            QCOMPARE(seen.value("MenuParaulaPerParaula").name, row.wordByWord);
-            QCOMPARE(seen.value("MenuParaulaPerParaula").role, QAccessible::MenuItem);
-            // The one-hand item says that it can be ticked, and whether it is.
-            const Announced oneHand = seen.value("MenuTeclatAmbUnaMa");
-            QCOMPARE(oneHand.role, QAccessible::CheckBox);
-            QCOMPARE(seen.value("MenuLlegirCursor").name, row.caretEcho);
-            QCOMPARE(seen.value("MenuLlegirCursor").role, QAccessible::CheckBox);
-            QVERIFY(oneHand.state.checkable);
-            QCOMPARE(bool(oneHand.state.checked), main.ActionFor(WindowCommandId::kOneHandKeyboard)->isChecked());
-            QCOMPARE(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
-            QCOMPARE(seen.value("MenuFitxer").name, row.fileMenu);
-
-            // The replace dialog, opened or already open, speaks the language too.
-            main.ActionFor(QStringLiteral("replace"))->trigger();
-            auto *replace = main.findChild<QDialog *>(QStringLiteral("ReplaceDialog1"));
-            QVERIFY(replace);
-            QTRY_COMPARE(TreeWalk(replace).byObjectName.value("EditBuscar").name, row.findField);
-            TreeWalk replaceTree(replace);
-            QVERIFY2(replaceTree.problems.isEmpty(), qPrintable(context + ": " + replaceTree.problems.join("; ")));
-            QCOMPARE(replaceTree.byObjectName.value("ButtonSubstituirTot").name, row.replaceAll);
-            QCOMPARE(replace->windowTitle(), QStringLiteral("Substituir"));
-
-            TreeWalk speechTree(&speech);
-            QVERIFY2(speechTree.problems.isEmpty(), qPrintable(context + ": " + speechTree.problems.join("; ")));
-            QCOMPARE(speechTree.byObjectName.value("ListBoxMotorsDeVeu").name, row.voices);
-            QCOMPARE(speechTree.byObjectName.value("ListBoxMotorsDeVeu").role, QAccessible::List);
-            QCOMPARE(speechTree.byObjectName.value("tbRate").name, row.rate);
-            QCOMPARE(speechTree.byObjectName.value("tbRate").role, QAccessible::Slider);
-            QCOMPARE(speechTree.byObjectName.value("BitBtnTancar").name, row.ok);
-            QCOMPARE(speechTree.byObjectName.value("FormTTS").role, QAccessible::Dialog);
-
-            TreeWalk languageTree(&languages);
-            QVERIFY2(languageTree.problems.isEmpty(), qPrintable(context + ": " + languageTree.problems.join("; ")));
-            QCOMPARE(languageTree.byObjectName.value("ListBoxLlenguatge").name, row.languageList);
-            QCOMPARE(languageTree.byObjectName.value("BitBtnTancar").name, row.ok);
+            CheckMainWindow(main, row, fullMenus, context);
+            if (QTest::currentTestFailed())
+                return;
+            CheckReplaceDialog(main, row, context);
+            if (QTest::currentTestFailed())
+                return;
+            CheckSpeechAndLanguageWindows(speech, languages, row, context);
+            if (QTest::currentTestFailed())
+                return;
         }
 
         // Ticking the one-hand item is heard as a change of its state.
