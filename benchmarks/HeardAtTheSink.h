@@ -4,6 +4,7 @@
 // editor started with a Catalan espeak-ng voice and some reading options, percentiles,
 // and the time from an action to its first sound.
 #include "app/shell/Startup.h"
+#include "benchmarks/CNumbers.h"
 #include "engines/VoiceCatalog.h"
 #include "tests/common/SinkMonitor.h"
 
@@ -27,7 +28,7 @@ inline int &DrawnOffScreen(int &argc)
 // monitor, and a folder of its own for the editor's settings.
 struct Session
 {
-    Session(int &argc, char **argv) : application(DrawnOffScreen(argc), argv) {}
+    Session(int &argc, char **argv) : application(DrawnOffScreen(argc), argv) { FiguresInTheCLocale(); }
 
     QApplication application;
     SinkMonitor monitor;

@@ -3,6 +3,7 @@
 // in the same run: the median of three of each, taken in turn.
 // Needs a session bus: dbus-run-session -- bench_book [WORDS] [RATE]
 #include "ExportBenchmarks.h"
+#include "benchmarks/CNumbers.h"
 #include "export/AudioExportPrograms.h"
 #include "export/BookExporter.h"
 #include "platform/DesktopWindowsDBus.h"
@@ -21,6 +22,7 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    FiguresInTheCLocale();
     const QStringList arguments = QCoreApplication::arguments();
     const int words = arguments.size() > 1 ? arguments.at(1).toInt() : 10000;
     const int rate = arguments.size() > 2 ? arguments.at(2).toInt() : 0;

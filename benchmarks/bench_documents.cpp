@@ -1,6 +1,7 @@
 // Opening a 300-page PDF novel in the window, beside pdftotext on the same file in the
 // same run. Run offscreen: QT_QPA_PLATFORM=offscreen bench_documents
 #include "app/window/MainWindow.h"
+#include "benchmarks/CNumbers.h"
 #include "core/SettingsStore.h"
 #include "core/documents/DocumentConversion.h"
 #include "tests/common/SampleDocuments.h"
@@ -48,6 +49,7 @@ std::vector<Samples::PageLines> Novel(int pageCount)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    FiguresInTheCLocale();
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("novel·la.pdf"));
     if (!Samples::WritePdf(pdf, Novel(300))) {

@@ -3,6 +3,7 @@
 // its subtitles beside the one without, and the MP3 and Opus exports with their sizes.
 // Needs a session bus: dbus-run-session -- bench_export [WORDS] [RATE]
 #include "ExportBenchmarks.h"
+#include "benchmarks/CNumbers.h"
 #include "engines/VoiceCatalog.h"
 #include "export/AudioExportPrograms.h"
 #include "export/AudioExporter.h"
@@ -145,6 +146,7 @@ void PrintExports(const WavTimes &wav, double espeakSeconds, qint64 espeakBytes,
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    FiguresInTheCLocale();
     const QStringList arguments = QCoreApplication::arguments();
     const int words = arguments.size() > 1 ? arguments.at(1).toInt() : 100000;
     const int rate = arguments.size() > 2 ? arguments.at(2).toInt() : 5;

@@ -4,6 +4,7 @@
 // dbus-run-session -- bench_export_ona [WORDS]
 #include "ExportBenchmarks.h"
 
+#include "benchmarks/CNumbers.h"
 #include "core/AppPaths.h"
 #include "platform/DesktopWindowsDBus.h"
 #include "export/AudioExportPrograms.h"
@@ -51,6 +52,7 @@ double Seconds(const QString &wav)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    FiguresInTheCLocale();
     const QStringList arguments = QCoreApplication::arguments();
     const int words = arguments.size() > 1 ? arguments.at(1).toInt() : 10000;
     if (!QDBusConnection::sessionBus().isConnected()) {

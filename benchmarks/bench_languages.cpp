@@ -8,6 +8,7 @@
 
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
+#include "benchmarks/CNumbers.h"
 #include "engines/VoiceCatalog.h"
 #include "spell/LanguageDetector.h"
 #include "spell/SpellWords.h"
@@ -218,6 +219,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    FiguresInTheCLocale();
     if (!ReportDetection())
         return 1;
     ReportOpening();

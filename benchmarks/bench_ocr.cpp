@@ -9,6 +9,7 @@
 #include "app/documents/DocumentCommands.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
+#include "benchmarks/CNumbers.h"
 #include "core/documents/DocumentConversion.h"
 #include "tests/common/ScannedPages.h"
 
@@ -130,6 +131,7 @@ int HeardOnly(const QString &pdf)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    FiguresInTheCLocale();
     const QStringList arguments = application.arguments();
     if (arguments.size() == 3 && arguments[1] == QLatin1String("--convert"))
         return ConvertOnly(arguments[2]);

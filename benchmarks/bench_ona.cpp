@@ -3,6 +3,7 @@
 // to their first sound at the null sink, p50 and p95; and the memory of this process and
 // its children (festival's resident child) with espeak-ng only and with ona loaded. Needs
 // a sound server with a null sink named nullsink (test.sh starts one).
+#include "benchmarks/CNumbers.h"
 #include "core/SettingsStore.h"
 #include "speech/RealSpeechEngines.h"
 #include "speech/SpeechController.h"
@@ -84,6 +85,7 @@ void Report(const char *voice, const Heard &heard)
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
+    FiguresInTheCLocale();
     const QString why = SinkMonitor::Unavailable();
     SinkMonitor monitor;
     if (!why.isEmpty() || !monitor.Start()) {

@@ -1,6 +1,7 @@
 // How long stopping ona takes while festival is slow to start and while it never
 // answers: each Stop from the moment festival runs, p50, p95 and the slowest, beside
 // the 50 ms a stop may take. festival is a stand-in put first on the PATH.
+#include "benchmarks/CNumbers.h"
 #include "engines/UpctvLoader.h"
 
 #include <QCoreApplication>
@@ -76,6 +77,7 @@ void Report(const char *festival, const Figures &figures)
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
+    FiguresInTheCLocale();
     QTemporaryDir folder;
     QDir().mkpath(folder.filePath(QStringLiteral("bin")));
     const QString programs = QCoreApplication::applicationDirPath();

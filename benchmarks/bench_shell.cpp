@@ -3,6 +3,7 @@
 #include "app/shell/Startup.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
+#include "benchmarks/CNumbers.h"
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"
 #include "tests/fakes/ScriptedQuestions.h"
@@ -270,6 +271,7 @@ int main(int argc, char *argv[])
     QElapsedTimer sinceMain;
     sinceMain.start();
     QApplication application(argc, argv);
+    FiguresInTheCLocale();
     QTemporaryDir folder;
     if (argc > 1 && QByteArray(argv[1]) == "--child")
         return StartOnce(sinceMain, folder.path(), QString());

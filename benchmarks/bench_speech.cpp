@@ -1,6 +1,7 @@
 // Measures the speech path: SpeakText to the first sample handed to the sound device
 // with an espeak-ng voice, StopSpeech to silence, and ApplyExceptionsDictionary with
 // 100 000 entries.
+#include "benchmarks/CNumbers.h"
 #include "core/SettingsStore.h"
 #include "platform/SoundPlayers.h"
 #include "engines/EspeakEngine.h"
@@ -57,6 +58,7 @@ double Percentile(QList<double> values, double p)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    FiguresInTheCLocale();
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("tolvanet.ini")));
 

@@ -2,6 +2,7 @@
 // QString::replace passes, each command with the editor update against
 // QPlainTextEdit::setPlainText, and the accent table against recode.
 #include "app/window/PlainTextEditText.h"
+#include "benchmarks/CNumbers.h"
 #include "core/Command.h"
 #include "tests/fakes/ScriptedQuestions.h"
 #include "tools/AccentConversions.h"
@@ -247,6 +248,7 @@ void CompareWithRecode(const QString &input)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    FiguresInTheCLocale();
     const QString document = MakeDocument();
     const QString html = AccentsToHtml(document).text;
     const QString escaped = AccentsToUnicode(document).text;

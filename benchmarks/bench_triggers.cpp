@@ -13,6 +13,7 @@
 #include "app/reading/OneHandKeyboard.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/spelling/SpellingAssistant.h"
+#include "benchmarks/CNumbers.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"
 
@@ -272,6 +273,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    FiguresInTheCLocale();
     const int iterations = argc > 1 ? std::max(10, atoi(argv[1])) : 2000;
     const int typingSeconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
     clock_.start();

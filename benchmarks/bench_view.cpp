@@ -8,6 +8,7 @@
 #include "app/view/ReadingView.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
+#include "benchmarks/CNumbers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,6 +57,7 @@ QString TenMegabytes()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    FiguresInTheCLocale();
     QTemporaryDir dir;
     auto windows = HeardAtTheSink::StartEditor(dir, "RESSALTAR=SI\r\n");
     if (!windows)
