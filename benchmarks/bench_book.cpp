@@ -5,7 +5,7 @@
 #include "ExportBenchmarks.h"
 #include "benchmarks/CNumbers.h"
 #include "export/AudioExportPrograms.h"
-#include "export/BookExporter.h"
+#include "book/BookExporter.h"
 #include "platform/DesktopWindowsDBus.h"
 
 #include <QCoreApplication>

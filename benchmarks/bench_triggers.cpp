@@ -9,8 +9,8 @@
 // same load of the machine.
 // Usage: bench_triggers [iterations] [typing seconds]
 
-#include "app/reading/KeyCodes.h"
-#include "app/reading/OneHandKeyboard.h"
+#include "app/typing/KeyCodes.h"
+#include "app/typing/OneHandKeyboard.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/spelling/SpellingAssistant.h"
 #include "benchmarks/CNumbers.h"

@@ -2,18 +2,19 @@
 # Fails when a folder includes a header of a folder above it, or when includes go round in a
 # circle: scripts/check-layers.sh
 # Each folder may include its own headers and those of the layers below it:
-#   core < platform, maths, tools, upctv, spell < engines < export < speech < windows < app
+#   core < platform, maths, tools, upctv, spell < engines < export < speech, book < windows < app
 #   < sonnerixawav, tolvanet-tool
 # Inside app the same holds for its folders:
-#   benchmark, documents, find < window < reading < spelling, view, export < shell < main.cpp
+#   benchmark, captions, documents, find, menus < window < typing < reading < spelling, view, export
+#   < shell < main.cpp
 # Tests, benchmarks and fuzz targets sit above everything and are not checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-declare -A layer=([core]=0 [platform]=1 [maths]=1 [tools]=1 [upctv]=1 [spell]=1 [engines]=2 [export]=3 [speech]=4 [windows]=5 [app]=6
+declare -A layer=([core]=0 [platform]=1 [maths]=1 [tools]=1 [upctv]=1 [spell]=1 [engines]=2 [export]=3 [speech]=4 [book]=4 [windows]=5 [app]=6
                   [sonnerixawav]=7 [tolvanet-tool]=7)
-declare -A applayer=([app/benchmark]=0 [app/documents]=0 [app/find]=0 [app/window]=1 [app/reading]=2 [app/spelling]=3 [app/view]=3
-                     [app/export]=3 [app/shell]=4 [app]=5)
+declare -A applayer=([app/benchmark]=0 [app/captions]=0 [app/documents]=0 [app/find]=0 [app/menus]=0 [app/window]=1
+                     [app/typing]=2 [app/reading]=3 [app/spelling]=4 [app/view]=4 [app/export]=4 [app/shell]=5 [app]=6)
 
 # The quoted includes that name a folder: "file:line:include".
 includes_in() {

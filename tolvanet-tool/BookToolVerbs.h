@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/AppPaths.h"
-#include "export/BookExporter.h"
+#include "book/BookExporter.h"
 
 #include <QString>
 

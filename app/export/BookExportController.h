@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/export/ExportWindow.h"
-#include "export/BookExporter.h"
+#include "book/BookExporter.h"
 
 #include <QObject>
 

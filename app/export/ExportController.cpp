@@ -1,7 +1,7 @@
 #include "app/export/ExportController.h"
 
 #include "app/export/ExportEndTexts.h"
-#include "app/reading/ActivityGate.h"
+#include "app/typing/ActivityGate.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StatusAnnouncer.h"

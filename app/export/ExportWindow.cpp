@@ -1,6 +1,6 @@
 #include "app/export/ExportWindow.h"
 
-#include "app/reading/ActivityGate.h"
+#include "app/typing/ActivityGate.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StatusAnnouncer.h"

@@ -1,7 +1,7 @@
 #include "app/reading/LanguageReading.h"
 
 #include "app/reading/ReadingSession.h"
-#include "app/window/SwitchItem.h"
+#include "app/menus/SwitchItem.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
 

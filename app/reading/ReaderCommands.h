@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window/ReaderMenuItems.h"
+#include "app/menus/ReaderMenuItems.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "app/reading/ReadingController.h"
 
-#include "app/reading/ActivityGate.h"
-#include "app/reading/OneHandKeyboard.h"
+#include "app/typing/ActivityGate.h"
+#include "app/typing/OneHandKeyboard.h"
 #include "app/reading/ReaderCommands.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/reading/SpokenWordHighlight.h"

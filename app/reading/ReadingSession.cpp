@@ -1,6 +1,6 @@
 #include "app/reading/ReadingSession.h"
 
-#include "app/reading/KeyCodes.h"
+#include "app/typing/KeyCodes.h"
 #include "core/WaitWithEvents.h"
 
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/reading/ActivityGate.h"
+#include "app/typing/ActivityGate.h"
 #include "app/reading/ReadingPlace.h"
 #include "speech/SpeechOperations.h"
 

@@ -1,6 +1,6 @@
 #include "app/reading/ReadingTriggers.h"
 
-#include "app/reading/KeyCodes.h"
+#include "app/typing/KeyCodes.h"
 #include "core/ReadingOptions.h"
 #include "speech/SpeechOperations.h"
 

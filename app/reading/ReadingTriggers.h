@@ -21,9 +21,9 @@
 // The editor gets no context menu (a right-button release opens the font dialog), and its
 // key and mouse events are filtered here; the window needs no key handlers of its own.
 
-#include "app/reading/ActivityGate.h"
-#include "app/reading/LetterEcho.h"
-#include "app/reading/OneHandKeyboard.h"
+#include "app/typing/ActivityGate.h"
+#include "app/typing/LetterEcho.h"
+#include "app/typing/OneHandKeyboard.h"
 #include "app/reading/ReadingSession.h"
 #include "speech/SpeechOperations.h"
 

@@ -2,7 +2,7 @@
 // rather than to the typing and reading rules.
 #include "app/reading/ReadingTriggers.h"
 
-#include "app/reading/KeyCodes.h"
+#include "app/typing/KeyCodes.h"
 
 #include <QKeyEvent>
 

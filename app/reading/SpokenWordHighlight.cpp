@@ -1,7 +1,7 @@
 #include "app/reading/SpokenWordHighlight.h"
 
 #include "app/reading/DocumentSentences.h"
-#include "app/window/SwitchItem.h"
+#include "app/menus/SwitchItem.h"
 #include "core/SettingsStore.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "app/shell/StartupCaretEcho.h"
 
-#include "app/reading/CaretEcho.h"
+#include "app/typing/CaretEcho.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/ProgramWindows.h"
 #include "app/window/EditorWidget.h"

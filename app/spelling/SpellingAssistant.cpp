@@ -2,7 +2,7 @@
 
 #include "app/spelling/SpellHighlighter.h"
 #include "app/spelling/SpellingAssistantList.h"
-#include "app/window/SwitchItem.h"
+#include "app/menus/SwitchItem.h"
 #include "core/SettingsStore.h"
 #include "platform/SoundPlayers.h"
 #include "spell/SpellChecker.h"

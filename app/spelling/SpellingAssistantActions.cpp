@@ -1,7 +1,7 @@
 // The keys and the menu of the spelling assistant.
 #include "app/spelling/SpellingAssistant.h"
 
-#include "app/reading/ActivityGate.h"
+#include "app/typing/ActivityGate.h"
 #include "app/spelling/SpellingAssistantList.h"
 #include "spell/SpellChecker.h"
 #include "windows/InterfaceLanguages.h"

@@ -1,7 +1,7 @@
 #include "app/view/ReadingViewMenu.h"
 
 #include "app/view/ReadingView.h"
-#include "app/window/MenuCheckItems.h"
+#include "app/menus/MenuCheckItems.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,6 +1,6 @@
 #include "core/documents/ZipArchive.h"
 #include "export/AudioExportProtocol.h"
-#include "tests/export/EpubCheck.h"
+#include "tests/common/EpubCheck.h"
 #include "tests/common/SoundTools.h"
 #include "tests/common/SubtitleFiles.h"
 

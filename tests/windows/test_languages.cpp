@@ -1,6 +1,6 @@
 #include "tests/fakes/SpeechWindowFakes.h"
-#include "app/window/InterfaceCaptions.h"
-#include "app/window/MainWindowCaptions.h"
+#include "app/captions/InterfaceCaptions.h"
+#include "app/captions/MainWindowCaptions.h"
 #include "windows/FormLlenguatge.h"
 #include "windows/FormTTS.h"
 #include "windows/InterfaceLanguages.h"

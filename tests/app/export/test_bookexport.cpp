@@ -2,7 +2,7 @@
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
 #include "core/WaitWithEvents.h"
-#include "export/BookExporter.h"
+#include "book/BookExporter.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/common/WindowActivation.h"

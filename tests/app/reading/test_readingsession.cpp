@@ -1,5 +1,5 @@
-#include "app/reading/ActivityGate.h"
-#include "app/reading/KeyCodes.h"
+#include "app/typing/ActivityGate.h"
+#include "app/typing/KeyCodes.h"
 #include "app/reading/ReadingSession.h"
 #include "tests/common/WindowActivation.h"
 #include "tests/fakes/RecordingSpeech.h"

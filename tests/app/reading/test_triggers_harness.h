@@ -3,7 +3,7 @@
 // A small window holding a real editor, the toolbar and another focusable field, with
 // the triggers and the one-hand keyboard attached to a recording speech fake.
 
-#include "app/reading/OneHandKeyboard.h"
+#include "app/typing/OneHandKeyboard.h"
 #include "app/reading/ReadingTriggers.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechOperations.h"

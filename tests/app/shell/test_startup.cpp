@@ -1,4 +1,4 @@
-#include "app/reading/OneHandKeyboard.h"
+#include "app/typing/OneHandKeyboard.h"
 #include "app/shell/Startup.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"

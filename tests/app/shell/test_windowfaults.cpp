@@ -1,7 +1,7 @@
 #include "app/shell/Startup.h"
 #include "app/window/EditorFont.h"
 #include "app/window/EditorWidget.h"
-#include "app/window/InterfaceCaptions.h"
+#include "app/captions/InterfaceCaptions.h"
 #include "app/window/MainWindow.h"
 #include "core/SettingsStore.h"
 #include "core/WaitWithEvents.h"

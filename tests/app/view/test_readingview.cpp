@@ -6,7 +6,7 @@
 #include "app/window/EditorFont.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
-#include "app/window/MenuCheckItems.h"
+#include "app/menus/MenuCheckItems.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
 #include "tests/common/StartupFixture.h"

@@ -2,7 +2,7 @@
 #include "app/window/AboutBox.h"
 #include "app/window/EditorWidget.h"
 #include "app/window/MainWindow.h"
-#include "app/window/MenuCheckItems.h"
+#include "app/menus/MenuCheckItems.h"
 #include "core/WaitWithEvents.h"
 #include "speech/SpeechController.h"
 #include "tests/common/AccessibleTextQuestions.h"

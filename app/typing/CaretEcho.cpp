@@ -1,9 +1,9 @@
-#include "app/reading/CaretEcho.h"
+#include "app/typing/CaretEcho.h"
 
-#include "app/reading/ActivityGate.h"
-#include "app/reading/KeyCodes.h"
+#include "app/typing/ActivityGate.h"
+#include "app/typing/KeyCodes.h"
 #include "app/window/EditorWidget.h"
-#include "app/window/SwitchItem.h"
+#include "app/menus/SwitchItem.h"
 #include "core/SettingsStore.h"
 #include "speech/SpeechController.h"
 #include "windows/InterfaceLanguages.h"

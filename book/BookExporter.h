@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/AudioExporter.h"
-#include "export/Audiobook.h"
+#include "book/Audiobook.h"
 #include "export/ExportJob.h"
 
 #include <QObject>

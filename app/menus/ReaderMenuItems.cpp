@@ -1,4 +1,4 @@
-#include "app/window/ReaderMenuItems.h"
+#include "app/menus/ReaderMenuItems.h"
 
 #include "core/Command.h"
 

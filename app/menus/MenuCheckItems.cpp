@@ -1,6 +1,6 @@
-#include "app/window/MenuCheckItems.h"
+#include "app/menus/MenuCheckItems.h"
 
-#include "app/window/MenuCheckItemsFaces.h"
+#include "app/menus/MenuCheckItemsFaces.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "export/Audiobook.h"
+#include "book/Audiobook.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "export/EpubBook.h"
+#include "book/EpubBook.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "app/window/MenuBarFocus.h"
+#include "app/menus/MenuBarFocus.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "app/window/MainWindowCaptions.h"
+#include "app/captions/MainWindowCaptions.h"
 
 #include <QVariant>
 

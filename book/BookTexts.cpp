@@ -1,4 +1,4 @@
-#include "export/BookTexts.h"
+#include "book/BookTexts.h"
 
 #include "core/LanguageTexts.h"
 

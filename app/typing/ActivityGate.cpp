@@ -1,4 +1,4 @@
-#include "app/reading/ActivityGate.h"
+#include "app/typing/ActivityGate.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "app/window/InterfaceCaptions.h"
+#include "app/captions/InterfaceCaptions.h"
 
-#include "app/window/MainWindowCaptions.h"
+#include "app/captions/MainWindowCaptions.h"
 #include "windows/FormTTS.h"
 #include "windows/QtTranslations.h"
 

@@ -1,6 +1,6 @@
-#include "app/reading/OneHandKeyboard.h"
+#include "app/typing/OneHandKeyboard.h"
 
-#include "app/reading/KeyCodes.h"
+#include "app/typing/KeyCodes.h"
 #include "core/SettingsStore.h"
 
 #include <QAction>

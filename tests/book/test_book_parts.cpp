@@ -1,10 +1,10 @@
-#include "export/Audiobook.h"
-#include "export/BookChapters.h"
-#include "export/BookEncoders.h"
-#include "export/EpubBook.h"
+#include "book/Audiobook.h"
+#include "book/BookChapters.h"
+#include "book/BookEncoders.h"
+#include "book/EpubBook.h"
 #include "tests/common/FaultyFiles.h"
 #include "tests/common/SoundTools.h"
-#include "tests/export/EpubCheck.h"
+#include "tests/common/EpubCheck.h"
 
 #include <QDir>
 #include <QElapsedTimer>

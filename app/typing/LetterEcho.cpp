@@ -1,4 +1,4 @@
-#include "app/reading/LetterEcho.h"
+#include "app/typing/LetterEcho.h"
 
 namespace
 {

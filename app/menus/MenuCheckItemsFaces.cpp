@@ -1,4 +1,4 @@
-#include "app/window/MenuCheckItemsFaces.h"
+#include "app/menus/MenuCheckItemsFaces.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,6 +1,6 @@
 #include "core/documents/ZipArchive.h"
 #include "tests/common/SoundTools.h"
-#include "tests/export/EpubCheck.h"
+#include "tests/common/EpubCheck.h"
 
 #include <QDBusConnection>
 #include <QDir>

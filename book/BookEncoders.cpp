@@ -1,7 +1,7 @@
-#include "export/BookEncoders.h"
+#include "book/BookEncoders.h"
 
 #include "core/WaitWithEvents.h"
-#include "export/BookTexts.h"
+#include "book/BookTexts.h"
 
 #include <QFile>
 #include <QFileInfo>

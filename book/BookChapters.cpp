@@ -1,4 +1,4 @@
-#include "export/BookChapters.h"
+#include "book/BookChapters.h"
 
 #include "core/Sentences.h"
 #include "export/Subtitles.h"

@@ -1,4 +1,4 @@
-#include "app/reading/KeyCodes.h"
+#include "app/typing/KeyCodes.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "app/window/ToolBarKeys.h"
+#include "app/menus/ToolBarKeys.h"
 
 #include <QKeyEvent>
 #include <QPointer>

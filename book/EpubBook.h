@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/BookChapters.h"
+#include "book/BookChapters.h"
 
 #include <QList>
 #include <QString>
