@@ -102,6 +102,9 @@ public:
     // Word by word from the caret: every word in turn, or with oneWordOnly the next word
     // alone, held selected for a moment. The caller has stopped the speech first.
     void StartWordByWord(bool oneWordOnly);
+    // Whether word by word reads one word only, asked again when a paused one goes on
+    // (the box may have changed meanwhile); without it, the choice it started with.
+    void SetOneWordChoice(std::function<bool()> choice) { m_oneWordChoice = std::move(choice); }
     // Ends word by word after the word being heard (a stop, F7, F11...).
     void EndWordByWord();
     // Word by word was asked for and was not ended: it stays so when the editor lost
@@ -251,6 +254,7 @@ private:
 
     bool m_wordByWordRunning = false;
     bool m_oneWordOnly = false;
+    std::function<bool()> m_oneWordChoice;
     // From the start of word by word until its last word is over.
     bool m_wordByWordHeld = false;
     // Words being read (one, or more when a new word by word began during a word).

@@ -170,7 +170,7 @@ void ReadingSession::GoOn()
         m_paused = false;
         m_place.PlaceCaret(from);
         Silence();
-        StartWordByWord(m_oneWordOnly);
+        StartWordByWord(m_oneWordChoice ? m_oneWordChoice() : m_oneWordOnly);
         return;
     }
     ReadRange(from, to, Kind::Reading);

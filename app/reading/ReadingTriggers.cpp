@@ -68,6 +68,8 @@ ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
     // Keys typed while the last word was held get their turn before the next one.
     connect(&m_session, &ReadingSession::nextWordDue, this, &ReadingTriggers::ReplayTyping);
     connect(&m_session, &ReadingSession::selectionReleased, this, &ReadingTriggers::ScheduleReplay);
+    // A paused word by word goes on with the box as it is then.
+    m_session.SetOneWordChoice([this] { return OneWordOnly(); });
     QPointer<ReadingTriggers> self(this);
     m_pendingKeys->drained = [self] {
         if (self)

@@ -367,6 +367,27 @@ private slots:
         QCOMPARE(stopped.size(), 2);
         QVERIFY(!rig.session.Paused());
     }
+
+    // The box may be ticked while word by word is paused: it goes on with one word only.
+    void aPausedWordByWordGoesOnWithTheChoiceOfThen()
+    {
+        SessionRig rig;
+        QVERIFY(rig.Show(QStringLiteral("un dos tres quatre"), 0));
+        rig.speech.whileSpeaking = [&](UtteranceId id) {
+            if (id == 2)
+                rig.session.PauseOrGoOn();
+        };
+        rig.session.StartWordByWord(false);
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QVERIFY(rig.session.Paused());
+        QTRY_COMPARE(rig.edit.textCursor().position(), 3);
+
+        rig.speech.whileSpeaking = {};
+        rig.session.SetOneWordChoice([] { return true; });
+        rig.session.PauseOrGoOn();
+        QTRY_VERIFY(!rig.gate.ReadingWordByWord());
+        QCOMPARE(rig.speech.calls.filter(QStringLiteral("wait:")), (QStringList{"wait:un ", "wait:dos ", "wait:dos "}));
+    }
 };
 
 QTEST_MAIN(TestReadingSession)
