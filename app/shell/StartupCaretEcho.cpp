@@ -1,6 +1,7 @@
 #include "app/shell/StartupCaretEcho.h"
 
 #include "app/typing/CaretEcho.h"
+#include "app/reading/ReadingSession.h"
 #include "app/reading/ReadingTriggers.h"
 #include "app/shell/ProgramWindows.h"
 #include "app/window/EditorWidget.h"
@@ -16,9 +17,10 @@ void ConnectCaretEcho(ProgramWindows &windows)
     echo.SetInterfaceLanguage([&main] { return main.property(kInterfaceLanguageProperty).toInt(); });
     echo.SetActivityGate(windows.gate.get());
     echo.BindMenuItem(main.ActionFor(WindowCommandId::kCaretEcho));
-    ReadingTriggers *triggers = windows.triggers.get();
-    QObject::connect(triggers, &ReadingTriggers::readingAloud, &echo,
+    // The echo follows the reading session's parts and stops, as the highlight does.
+    ReadingSession *session = &windows.triggers->Session();
+    QObject::connect(session, &ReadingSession::partStarted, &echo,
                      [&echo](UtteranceId utterance) { echo.ReadingAloud(utterance); });
-    QObject::connect(triggers, &ReadingTriggers::speechStopped, &echo, &CaretEcho::SpeechStopped);
+    QObject::connect(session, &ReadingSession::speechStopping, &echo, &CaretEcho::SpeechStopped);
     QObject::connect(windows.speech.get(), &SpeechController::readingEnded, &echo, &CaretEcho::ReadingEnded);
 }
