@@ -223,8 +223,14 @@ void SpokenWordHighlight::Show(int start, int length)
     }
     // The editor has no other extra selections.
     m_edit->setExtraSelections(selections);
-    // Painted now: word-by-word reading holds the thread while its word is heard.
-    m_edit->viewport()->repaint();
+    // A word is painted now: word-by-word reading holds the thread while its word is
+    // heard. A highlight taken away goes with the next frame: a jump or a stop takes it
+    // away before the next reading is handed to the speech, and painting a long
+    // paragraph would keep that reading waiting.
+    if (length > 0)
+        m_edit->viewport()->repaint();
+    else
+        m_edit->viewport()->update();
 }
 
 void SpokenWordHighlight::PlaceBand(int wordStart, int documentSize)
