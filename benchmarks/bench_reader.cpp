@@ -104,6 +104,7 @@ void MeasureJumps(SinkMonitor &monitor, ProgramWindows &windows, const QString &
     QList<qint64> handed[3];
     QList<qint64> heard[3];
     QList<qint64> wholeF7[3];
+    QList<qint64> handedF7[3];
     for (int i = 0; i < 3 * kRuns; ++i) {
         const int large = i % 3;
         edit->setPlainText(large ? bigs[large - 1] : small);
@@ -120,9 +121,11 @@ void MeasureJumps(SinkMonitor &monitor, ProgramWindows &windows, const QString &
             if (handedMs == -2)
                 handedMs = clock.elapsed();
         });
+        handedMs = -2;
         QTest::keyClick(edit, Qt::Key_F7);
         if (!readings.wait(10000))
             continue;
+        handedF7[large] << handedMs;
         const UtteranceId first = readings.first().first().value<UtteranceId>();
         if (!WaitForWord(words, first, 10000))
             continue;
@@ -146,6 +149,7 @@ void MeasureJumps(SinkMonitor &monitor, ProgramWindows &windows, const QString &
     const char *const sizes[3] = {"100 words", "100 000 words", "100 000 words in one paragraph"};
     for (int large = 0; large < 3; ++large) {
         const QByteArray of = QByteArray(", ") + sizes[large];
+        Report(("  F7 to its reading handed to the speech" + of).constData(), handedF7[large]);
         Report(("  F7 to its first word heard" + of + (large == 0 ? " (yardstick)" : "")).constData(), wholeF7[large]);
         Report(("  key to the jump handed to the speech" + of).constData(), handed[large]);
         Report(("  key to the jump's first word heard" + of).constData(), heard[large]);
