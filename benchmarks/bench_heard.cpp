@@ -151,7 +151,7 @@ qint64 MeasureHighlight(SinkMonitor &monitor, ProgramWindows &windows, QList<qin
     int place = 0;
     // The reading F8 started; a letter or word echoed meanwhile is another.
     UtteranceId selection = 0;
-    const QMetaObject::Connection read = QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, shown,
+    const QMetaObject::Connection read = QObject::connect(&windows.triggers->Session(), &ReadingSession::partStarted, shown,
                                                           [&selection](UtteranceId id) { selection = id; });
     const QMetaObject::Connection timing = QObject::connect(speech, &SpeechController::wordHeard, shown,
                                                             [&](UtteranceId of, int start, int length) {

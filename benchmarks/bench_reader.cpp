@@ -109,7 +109,7 @@ void MeasureJumps(SinkMonitor &monitor, ProgramWindows &windows, const QString &
         const int large = i % 3;
         edit->setPlainText(large ? bigs[large - 1] : small);
         monitor.WaitForSilence(300, 10000);
-        QSignalSpy readings(windows.triggers.get(), &ReadingTriggers::readingAloud);
+        QSignalSpy readings(&windows.triggers->Session(), &ReadingSession::partStarted);
         QSignalSpy words(speech, &SpeechController::wordHeard);
         QElapsedTimer clock;
         clock.start();
@@ -117,7 +117,7 @@ void MeasureJumps(SinkMonitor &monitor, ProgramWindows &windows, const QString &
         // wait returns: a paint queued meanwhile runs before the wait does.
         qint64 handedMs = -1;
         QObject handing;
-        QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, &handing, [&] {
+        QObject::connect(&windows.triggers->Session(), &ReadingSession::partStarted, &handing, [&] {
             if (handedMs == -2)
                 handedMs = clock.elapsed();
         });

@@ -63,8 +63,6 @@ ReadingTriggers::ReadingTriggers(QPlainTextEdit *edit, SpeechOperations &speech,
     // and a stop leaves nothing waiting.
     connect(&m_session, &ReadingSession::partStarted, &m_letterEcho, &LetterEcho::Queued);
     connect(&m_session, &ReadingSession::speechStopping, &m_letterEcho, &LetterEcho::Stopped);
-    connect(&m_session, &ReadingSession::partStarted, this, &ReadingTriggers::readingAloud);
-    connect(&m_session, &ReadingSession::speechStopping, this, &ReadingTriggers::speechStopped);
     // Keys typed while the last word was held get their turn before the next one.
     connect(&m_session, &ReadingSession::nextWordDue, this, &ReadingTriggers::ReplayTyping);
     connect(&m_session, &ReadingSession::selectionReleased, this, &ReadingTriggers::ScheduleReplay);

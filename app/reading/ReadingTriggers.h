@@ -101,13 +101,8 @@ public:
     void SayClipboardText(const QString &text);
 
 signals:
-    // A text of the document is being read aloud (F7/Esc, F8, the read button and
-    // word-by-word reading): told before anything of it is heard.
-    void readingAloud(UtteranceId utterance, int documentStart, const QString &text);
     // The word just typed was handed to the speech as that reading.
     void wordEchoed(UtteranceId utterance, const QString &word);
-    // Everything being said was stopped (F11, the stop button, a command that acts).
-    void speechStopped();
 
 public slots:
     void ButtonLecturaClick();

@@ -94,7 +94,7 @@ private slots:
         QList<Word> words;
         QElapsedTimer clock;
         clock.start();
-        connect(windows->triggers.get(), &ReadingTriggers::readingAloud, this,
+        connect(&windows->triggers->Session(), &ReadingSession::partStarted, this,
                 [&](UtteranceId id, int start, const QString &text) {
                     readings.append({start, text});
                     starts.insert(id, start);

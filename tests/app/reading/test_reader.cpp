@@ -90,7 +90,7 @@ class TestReader : public QObject
     };
     static void Listen(ProgramWindows &windows, Heard &heard)
     {
-        QObject::connect(windows.triggers.get(), &ReadingTriggers::readingAloud, windows.main.get(),
+        QObject::connect(&windows.triggers->Session(), &ReadingSession::partStarted, windows.main.get(),
                          [&heard](UtteranceId id, int start, const QString &text) {
                              heard.readings.append({start, text});
                              heard.starts.insert(id, start);
@@ -346,7 +346,7 @@ private slots:
         // The library's speech holds the thread while it is heard: F12 comes from within.
         int pauseAt = second;
         bool paused = false;
-        QObject::connect(windows->triggers.get(), &ReadingTriggers::readingAloud, edit, [edit, &pauseAt, &paused](UtteranceId, int start) {
+        QObject::connect(&windows->triggers->Session(), &ReadingSession::partStarted, edit, [edit, &pauseAt, &paused](UtteranceId, int start) {
             if (start == pauseAt && !std::exchange(paused, true))
                 QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_F12); }, Qt::QueuedConnection);
         });

@@ -44,7 +44,7 @@ private slots:
         QVERIFY(ShowActive(windows->main.get()));
         edit->setFocus();
         QStringList readings;
-        connect(windows->triggers.get(), &ReadingTriggers::readingAloud, edit,
+        connect(&windows->triggers->Session(), &ReadingSession::partStarted, edit,
                 [&readings](UtteranceId, int, const QString &text) { readings << text.trimmed(); });
         QSignalSpy ended(windows->speech.get(), &SpeechController::readingEnded);
         monitor.Clear();
