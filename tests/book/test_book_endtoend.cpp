@@ -132,10 +132,7 @@ private:
     // What the book leaves in the records folder besides the files named.
     QStringList Leftovers(const QStringList &expected)
     {
-        QStringList left = QDir(Records()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-        for (const QString &name : expected)
-            left.removeAll(name);
-        return left;
+        return EpubCheck::Leftovers(Records(), expected);
     }
 
 private slots:

@@ -1,9 +1,11 @@
 #pragma once
 
-// The EPUB validator and the sound files the book tests are made of.
+// The EPUB validator, the sound files the book tests are made of, and what a book leaves
+// behind.
 
 #include "tests/common/SoundTools.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,6 +45,15 @@ inline bool MakeMp3(const QString &path, int seconds)
                                                    QStringLiteral("synth"), QString::number(seconds),
                                                    QStringLiteral("sine"), QStringLiteral("440")})
            && SoundTools::Run(QStringLiteral("lame"), {QStringLiteral("--quiet"), wav, path});
+}
+
+// What a folder holds besides the files named: hidden parts, folders.
+inline QStringList Leftovers(const QString &folder, const QStringList &expected)
+{
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : expected)
+        left.removeAll(name);
+    return left;
 }
 
 } // namespace EpubCheck

@@ -4,6 +4,7 @@
 #include "core/WaitWithEvents.h"
 #include "book/BookExporter.h"
 #include "speech/SpeechController.h"
+#include "tests/common/EpubCheck.h"
 #include "tests/common/StartupFixture.h"
 #include "tests/common/WindowActivation.h"
 #include "tests/fakes/FakeSpeechEngines.h"
@@ -93,10 +94,7 @@ class TestBookExport : public QObject
     // What the records folder holds besides the files named: hidden parts, folders.
     QStringList Leftovers(const QStringList &expected) const
     {
-        QStringList left = QDir(Records()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-        for (const QString &name : expected)
-            left.removeAll(name);
-        return left;
+        return EpubCheck::Leftovers(Records(), expected);
     }
 
 private slots:

@@ -46,6 +46,21 @@ struct SessionRig
         edit.setFocus();
         return edit.hasFocus();
     }
+    // Word by word from the caret, with F12 pressed while its second word is heard.
+    void StartWordByWordPausedAtItsSecondWord()
+    {
+        speech.whileSpeaking = [this](UtteranceId id) {
+            if (id == 2)
+                session.PauseOrGoOn();
+        };
+        session.StartWordByWord(false);
+    }
+    // F12 again, and nothing pressed until the end.
+    void GoOnToTheEnd()
+    {
+        speech.whileSpeaking = {};
+        session.PauseOrGoOn();
+    }
     QPlainTextEdit edit;
     NewsSpeech speech;
     ActivityGate gate;
@@ -348,19 +363,14 @@ private slots:
         SessionRig rig;
         QVERIFY(rig.Show(QStringLiteral("un dos tres"), 0));
         QSignalSpy stopped(&rig.session, &ReadingSession::readingStopped);
-        rig.speech.whileSpeaking = [&](UtteranceId id) {
-            if (id == 2)
-                rig.session.PauseOrGoOn();
-        };
-        rig.session.StartWordByWord(false);
+        rig.StartWordByWordPausedAtItsSecondWord();
         QTRY_VERIFY(!rig.gate.ReadingWordByWord());
         QVERIFY(rig.session.Paused());
         QCOMPARE(stopped.size(), 1);
         QCOMPARE(stopped.at(0).at(0).toInt(), 3);
         QTRY_COMPARE(rig.edit.textCursor().position(), 3);
 
-        rig.speech.whileSpeaking = {};
-        rig.session.PauseOrGoOn();
+        rig.GoOnToTheEnd();
         QTRY_VERIFY(!rig.gate.ReadingWordByWord());
         QCOMPARE(rig.speech.calls.filter(QStringLiteral("wait:")),
                  (QStringList{"wait:un ", "wait:dos ", "wait:dos ", "wait:tres"}));
@@ -373,18 +383,13 @@ private slots:
     {
         SessionRig rig;
         QVERIFY(rig.Show(QStringLiteral("un dos tres quatre"), 0));
-        rig.speech.whileSpeaking = [&](UtteranceId id) {
-            if (id == 2)
-                rig.session.PauseOrGoOn();
-        };
-        rig.session.StartWordByWord(false);
+        rig.StartWordByWordPausedAtItsSecondWord();
         QTRY_VERIFY(!rig.gate.ReadingWordByWord());
         QVERIFY(rig.session.Paused());
         QTRY_COMPARE(rig.edit.textCursor().position(), 3);
 
-        rig.speech.whileSpeaking = {};
         rig.session.SetOneWordChoice([] { return true; });
-        rig.session.PauseOrGoOn();
+        rig.GoOnToTheEnd();
         QTRY_VERIFY(!rig.gate.ReadingWordByWord());
         QCOMPARE(rig.speech.calls.filter(QStringLiteral("wait:")), (QStringList{"wait:un ", "wait:dos ", "wait:dos "}));
     }
